@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the normal build, the ASan+UBSan build, and a short
+# run of every fuzz target. `--quick` runs the normal build's tests only.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+quick=0
+[ "${1:-}" = "--quick" ] && quick=1
+
+./scripts/install-deps.sh
+
+jobs=${JOBS:-$(nproc)}
+export QT_QPA_PLATFORM=offscreen
+export QTWEBENGINE_DISABLE_SANDBOX=1
+
+run_suite() {
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j"$jobs"
+    ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 300
+}
+
+echo "== build and test =="
+run_suite build
+
+[ $quick -eq 1 ] && exit 0
+
+echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DQB_SANITIZE=ON -DQB_BUILD_BENCH=OFF
+
+if [ -f tests/fuzz/CMakeLists.txt ]; then
+    echo "== fuzz targets (short runs) =="
+    ./scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
+fi

@@ -1,0 +1,83 @@
+#include "common/Bytes.h"
+
+#include <limits>
+
+namespace qb::bytes {
+
+std::string_view trim(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t'))
+        ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+std::vector<std::string_view> splitRuns(std::string_view s, std::string_view separators) {
+    bool isSep[256] = {};
+    for (unsigned char c : separators)
+        isSep[c] = true;
+    std::vector<std::string_view> out;
+    std::size_t i = 0;
+    while (i < s.size()) {
+        while (i < s.size() && isSep[static_cast<unsigned char>(s[i])])
+            ++i;
+        const std::size_t start = i;
+        while (i < s.size() && !isSep[static_cast<unsigned char>(s[i])])
+            ++i;
+        if (i > start)
+            out.push_back(s.substr(start, i - start));
+    }
+    return out;
+}
+
+std::string replaceAll(std::string_view s, std::string_view from, std::string_view to) {
+    std::string out;
+    if (from.empty())
+        return std::string(s);
+    out.reserve(s.size());
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t hit = s.find(from, pos);
+        if (hit == std::string_view::npos) {
+            out.append(s.substr(pos));
+            return out;
+        }
+        out.append(s.substr(pos, hit - pos));
+        out.append(to);
+        pos = hit + from.size();
+    }
+}
+
+bool parseDecimal(std::string_view s, long long& value) {
+    if (s.empty())
+        return false;
+    long long v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return false;
+        const int d = c - '0';
+        if (v > (std::numeric_limits<long long>::max() - d) / 10)
+            return false;
+        v = v * 10 + d;
+    }
+    value = v;
+    return true;
+}
+
+} // namespace qb::bytes

@@ -1,0 +1,172 @@
+#include "common/Cp949.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <iconv.h>
+
+namespace qb::cp949 {
+namespace {
+
+// iconv descriptors are not thread safe; one pair per thread, opened once.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
+        if (m_cd == reinterpret_cast<iconv_t>(-1)) {
+            std::fprintf(stderr, "iconv cannot convert %s to %s\n", from, to);
+            std::abort();
+        }
+    }
+    ~Converter() { iconv_close(m_cd); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts as much as possible; on an unconvertible or invalid sequence calls
+    // onBad(input position) which returns how many input bytes to skip and what to write.
+    template <typename OnBad> std::string run(std::string_view in, OnBad onBad) {
+        iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        std::string out;
+        out.resize(in.size() * 2 + 16);
+        char* src = const_cast<char*>(in.data());
+        std::size_t srcLeft = in.size();
+        std::size_t used = 0;
+        while (srcLeft > 0) {
+            char* dst = out.data() + used;
+            std::size_t dstLeft = out.size() - used;
+            const std::size_t r = iconv(m_cd, &src, &srcLeft, &dst, &dstLeft);
+            used = out.size() - dstLeft;
+            if (r != static_cast<std::size_t>(-1))
+                break;
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+                continue;
+            }
+            // EILSEQ or EINVAL (truncated sequence at the end)
+            auto [skip, replacement] = onBad(std::string_view(src, srcLeft));
+            if (skip == 0 || skip > srcLeft)
+                skip = srcLeft;
+            src += skip;
+            srcLeft -= skip;
+            if (out.size() - used < replacement.size())
+                out.resize(out.size() + replacement.size() + 16);
+            out.replace(used, replacement.size(), replacement);
+            used += replacement.size();
+            iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+        }
+        out.resize(used);
+        return out;
+    }
+
+private:
+    iconv_t m_cd;
+};
+
+// Length of a well-formed UTF-8 sequence at the start of s, or 0.
+std::size_t validUtf8At(std::string_view s) {
+    const auto c = static_cast<unsigned char>(s[0]);
+    if (c < 0x80)
+        return 1;
+    std::size_t n = 0;
+    char32_t cp = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+        n = 2;
+        cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        n = 3;
+        cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        n = 4;
+        cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (s.size() < n)
+        return 0;
+    for (std::size_t i = 1; i < n; ++i) {
+        const auto t = static_cast<unsigned char>(s[i]);
+        if ((t & 0xC0) != 0x80)
+            return 0;
+        cp = (cp << 6) | (t & 0x3F);
+    }
+    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+        return 0;
+    return n;
+}
+
+} // namespace
+
+Conversion fromUtf8(std::string_view utf8) {
+    thread_local Converter conv("CP949", "UTF-8");
+    Conversion result;
+    result.text = conv.run(utf8, [&](std::string_view rest) {
+        ++result.unmappable;
+        std::size_t skip = validUtf8At(rest);
+        if (skip == 0)
+            skip = 1;
+        return std::pair<std::size_t, std::string_view>(skip, "?");
+    });
+    return result;
+}
+
+std::string toUtf8(std::string_view cp949) {
+    thread_local Converter conv("UTF-8", "CP949");
+    return conv.run(cp949, [](std::string_view rest) {
+        // A lead byte followed by an invalid trail: drop only the lead byte,
+        // so the next character is not swallowed.
+        (void)rest;
+        return std::pair<std::size_t, std::string_view>(1, "\xEF\xBF\xBD");
+    });
+}
+
+bool isValidUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::size_t n = validUtf8At(bytes.substr(i));
+        if (n == 0)
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+bool looksLikeUtf8(std::string_view bytes) {
+    bool multiByte = false;
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const std::size_t n = validUtf8At(bytes.substr(i));
+        if (n == 0)
+            return false;
+        multiByte = multiByte || n > 1;
+        i += n;
+    }
+    return multiByte;
+}
+
+std::size_t safeCutLength(std::string_view s, std::size_t limit) {
+    if (limit >= s.size())
+        return s.size();
+    std::size_t i = 0;
+    while (i < limit) {
+        const std::size_t step = (isLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
+        if (i + step > limit)
+            break;
+        i += step;
+    }
+    return i;
+}
+
+} // namespace qb::cp949
+
+namespace qb {
+
+std::string ko(std::string_view utf8Literal) {
+    cp949::Conversion c = cp949::fromUtf8(utf8Literal);
+    if (!c.ok()) {
+        std::fprintf(stderr, "literal has no CP949 form: %.*s\n", static_cast<int>(utf8Literal.size()),
+                     utf8Literal.data());
+        std::abort();
+    }
+    return std::move(c.text);
+}
+
+} // namespace qb

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// All text inside the program is CP949 bytes. These helpers are the only place
+// that converts; they use glibc iconv, whose "CP949" is the Windows code page
+// (Qt's codec of that name is not).
+namespace qb::cp949 {
+
+struct Conversion {
+    std::string text;
+    // Characters that have no CP949 form (or malformed input sequences);
+    // each was written as '?'.
+    std::size_t unmappable = 0;
+    bool ok() const { return unmappable == 0; }
+};
+
+Conversion fromUtf8(std::string_view utf8);
+// Bytes that are not valid CP949 become U+FFFD.
+std::string toUtf8(std::string_view cp949);
+
+bool isValidUtf8(std::string_view bytes);
+// True when the text holds at least one multi-byte UTF-8 sequence and is valid UTF-8.
+bool looksLikeUtf8(std::string_view bytes);
+
+inline bool isLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+// The largest n <= limit such that s[0, n) does not end inside a two-byte character.
+std::size_t safeCutLength(std::string_view s, std::size_t limit);
+inline std::string cutBytes(std::string_view s, std::size_t limit) {
+    return std::string(s.substr(0, safeCutLength(s, limit)));
+}
+
+} // namespace qb::cp949
+
+namespace qb {
+// A UTF-8 literal of the source (a message, a caption) as CP949 bytes.
+// The literals are ours, so a failing conversion is a programming error and aborts.
+std::string ko(std::string_view utf8Literal);
+} // namespace qb

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "net/LoginState.h"
+#include "send/SendTypes.h"
+
+#include <cstdint>
+#include <string>
+
+// One message on the send connection: text fields, each followed by 0x04 except
+// the last, which is followed by 0x02. No header, no length, no escaping.
+namespace qb {
+
+inline constexpr char kFieldSeparator = 0x04;
+inline constexpr char kRecordEnd = 0x02;
+inline constexpr std::size_t kMaxRecordBytes = 4095;
+
+// ID + "_" + stamp + "_01.jpg" (slot 1..3): the name a picture is uploaded under
+// and the name the records of the job carry.
+std::string pictureFileName(const std::string& userId, const std::string& pictureStamp, int slot);
+
+// Appends the record's bytes to `out`. `pictures` are the job's slots, filled in
+// order; the MMS layout depends on how many hold a picture.
+void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& record, const LoginState& login,
+                         const PictureSlots& pictures, const std::string& pictureStamp);
+
+inline std::string buildMessageRecord(MessageKind kind, const SendRecord& record, const LoginState& login,
+                                      const PictureSlots& pictures, const std::string& pictureStamp) {
+    std::string out;
+    appendMessageRecord(out, kind, record, login, pictures, pictureStamp);
+    return out;
+}
+
+// The job's byte total sent in the send check is the sum of these estimates.
+std::int64_t estimateRecordBytes(MessageKind kind, const SendRecord& record, const LoginState& login,
+                                 const PictureSlots& pictures, int pictureCount);
+
+} // namespace qb

@@ -1,0 +1,101 @@
+#include "send/SendQueue.h"
+
+#include <stdexcept>
+
+namespace qb {
+namespace {
+
+void putVarint(std::string& out, std::size_t v) {
+    while (v >= 0x80) {
+        out.push_back(static_cast<char>((v & 0x7F) | 0x80));
+        v >>= 7;
+    }
+    out.push_back(static_cast<char>(v));
+}
+
+std::string_view getField(const char*& p) {
+    std::size_t v = 0;
+    int shift = 0;
+    while (true) {
+        const auto c = static_cast<unsigned char>(*p++);
+        v |= static_cast<std::size_t>(c & 0x7F) << shift;
+        if (!(c & 0x80))
+            break;
+        shift += 7;
+    }
+    const std::string_view field(p, v);
+    p += v;
+    return field;
+}
+
+void putField(std::string& out, std::string_view s) {
+    putVarint(out, s.size());
+    out.append(s);
+}
+
+} // namespace
+
+void SendQueue::clear() {
+    m_offsets.clear();
+    m_offsets.shrink_to_fit();
+    m_arena.clear();
+    m_arena.shrink_to_fit();
+    m_head = 0;
+}
+
+void SendQueue::push_back(const SendRecord& r) {
+    m_offsets.push_back(m_arena.size());
+    putField(m_arena, r.body);
+    putField(m_arena, r.title);
+    putField(m_arena, r.callbackNumber);
+    putField(m_arena, r.number);
+    putField(m_arena, r.reservation);
+    putField(m_arena, r.displayBody);
+}
+
+void SendQueue::pop_front() {
+    if (empty())
+        throw std::out_of_range("SendQueue::pop_front on an empty queue");
+    ++m_head;
+    if (m_head == m_offsets.size()) {
+        clear();
+        return;
+    }
+    // Give back what the transmission has taken once it is most of the arena.
+    if (m_head >= 4096 && m_head * 2 >= m_offsets.size()) {
+        const std::uint64_t base = m_offsets[m_head];
+        m_arena.erase(0, base);
+        m_offsets.erase(m_offsets.begin(), m_offsets.begin() + static_cast<std::ptrdiff_t>(m_head));
+        for (std::uint64_t& o : m_offsets)
+            o -= base;
+        m_head = 0;
+    }
+}
+
+SendQueue::View SendQueue::view(std::size_t i) const {
+    if (i >= size())
+        throw std::out_of_range("SendQueue index out of range");
+    const char* p = m_arena.data() + m_offsets[m_head + i];
+    View v;
+    v.body = getField(p);
+    v.title = getField(p);
+    v.callbackNumber = getField(p);
+    v.number = getField(p);
+    v.reservation = getField(p);
+    v.displayBody = getField(p);
+    return v;
+}
+
+SendRecord SendQueue::at(std::size_t i) const {
+    const View v = view(i);
+    SendRecord r;
+    r.body = v.body;
+    r.title = v.title;
+    r.callbackNumber = v.callbackNumber;
+    r.number = v.number;
+    r.reservation = v.reservation;
+    r.displayBody = v.displayBody;
+    return r;
+}
+
+} // namespace qb

@@ -5,6 +5,7 @@
 #include "send/RecipientTable.h"
 
 #include <cstddef>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -37,7 +38,7 @@ public:
     std::size_t appendFile(std::string content, Progress* progress = nullptr);
 
 private:
-    std::vector<std::string> m_buffers;
+    std::deque<std::string> m_buffers; // elements never move, so the views stay valid
     std::vector<std::string_view> m_lines;
 };
 

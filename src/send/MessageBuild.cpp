@@ -103,21 +103,21 @@ MessageComposer::MessageComposer(MessageKind kind, std::string bodyTemplate, std
 
 void MessageComposer::substitute(std::string_view source, const std::array<std::string_view, 4>& values,
                                  std::string& out) {
-    if (!m_anyOn) {
-        out.assign(source);
-        return;
-    }
-    // Field by field, so a value holding a later token is replaced again.
-    m_scratchA.assign(source);
-    for (int k = 0; k < 4; ++k) {
+    // Field by field over the whole text, so a value holding a later token is
+    // replaced again; the text moves between two buffers.
+    std::string_view current = source;
+    bool inA = false;
+    for (int k = 0; k < 4 && m_anyOn; ++k) {
         if (!m_on[static_cast<std::size_t>(k)])
             continue;
-        if (m_scratchA.find("<@") == std::string::npos)
-            break;
-        replaceInto(m_scratchB, m_scratchA, mergeToken(k + 1), values[static_cast<std::size_t>(k)]);
-        m_scratchA.swap(m_scratchB);
+        if (current.find(mergeToken(k + 1)) == std::string_view::npos)
+            continue;
+        std::string& target = inA ? m_scratchB : m_scratchA;
+        replaceInto(target, current, mergeToken(k + 1), values[static_cast<std::size_t>(k)]);
+        current = target;
+        inA = !inA;
     }
-    out.assign(m_scratchA);
+    out.assign(current);
 }
 
 const std::string* MessageComposer::compose(const std::array<std::string_view, 4>& values, SendRecord& out) {
@@ -128,11 +128,11 @@ const std::string* MessageComposer::compose(const std::array<std::string_view, 4
     } else {
         out.title.clear();
     }
-    substitute(m_body, values, m_substituted);
-    if (m_substituted.find('\r') == std::string::npos) {
-        out.body.assign(m_substituted);
-        out.displayBody.assign(m_substituted);
+    substitute(m_body, values, out.body);
+    if (out.body.find('\r') == std::string::npos) {
+        out.displayBody.assign(out.body);
     } else {
+        m_substituted.swap(out.body);
         replaceInto(out.body, m_substituted, "\r\n", "\n");
         replaceInto(out.displayBody, m_substituted, "\r\n", "  ");
     }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 // A number of at most 15 bytes packed into 16 bytes so that comparing keys is the
 // number order (byte-wise, a prefix before the longer number) and equal keys mean
@@ -30,6 +32,43 @@ struct NumberKey {
     friend bool operator<(const NumberKey& a, const NumberKey& b) {
         return a.hi != b.hi ? a.hi < b.hi : a.lo < b.lo;
     }
+
+    // Byte i of the key, 0 the most significant.
+    unsigned byte(int i) const {
+        return static_cast<unsigned>((i < 8 ? hi >> (56 - 8 * i) : lo >> (120 - 8 * i)) & 0xFF);
+    }
 };
+
+// Stable sort by key (a radix sort: a million numbers sort several times faster than
+// by comparison). Bytes where every key agrees, such as a shared "010" or the
+// padding, cost nothing. `key(e)` gives an element's NumberKey.
+template <typename T, typename KeyOf> void sortByNumber(std::vector<T>& items, KeyOf key) {
+    const std::size_t n = items.size();
+    if (n < 2)
+        return;
+    std::vector<std::array<std::size_t, 256>> counts(16);
+    for (auto& c : counts)
+        c.fill(0);
+    for (const T& e : items) {
+        const NumberKey& k = key(e);
+        for (int b = 0; b < 16; ++b)
+            ++counts[static_cast<std::size_t>(b)][k.byte(b)];
+    }
+    std::vector<T> buffer(n);
+    for (int b = 15; b >= 0; --b) {
+        std::array<std::size_t, 256>& c = counts[static_cast<std::size_t>(b)];
+        if (c[key(items[0]).byte(b)] == n)
+            continue;
+        std::size_t sum = 0;
+        for (std::size_t& v : c) {
+            const std::size_t count = v;
+            v = sum;
+            sum += count;
+        }
+        for (const T& e : items)
+            buffer[c[key(e).byte(b)]++] = e;
+        items.swap(buffer);
+    }
+}
 
 } // namespace qb

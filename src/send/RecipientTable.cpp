@@ -1,16 +1,18 @@
 #include "send/RecipientTable.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace qb {
 namespace {
 
-void putVarint(std::string& out, std::size_t v) {
+char* putVarint(char* p, std::size_t v) {
     while (v >= 0x80) {
-        out.push_back(static_cast<char>((v & 0x7F) | 0x80));
+        *p++ = static_cast<char>((v & 0x7F) | 0x80);
         v >>= 7;
     }
-    out.push_back(static_cast<char>(v));
+    *p++ = static_cast<char>(v);
+    return p;
 }
 
 std::size_t getVarint(const char*& p) {
@@ -97,12 +99,20 @@ void RecipientTable::writeRow(std::size_t index, std::span<const std::string_vie
         m_rows[index] = kEmptyRow;
         return;
     }
-    m_rows[index] = m_arena.size();
-    putVarint(m_arena, n);
+    std::size_t size = 10;
+    for (std::size_t c = 0; c < n; ++c)
+        size += cells[c].size() + 10;
+    const std::size_t start = m_arena.size();
+    m_rows[index] = start;
+    m_arena.resize(start + size);
+    char* p = m_arena.data() + start;
+    p = putVarint(p, n);
     for (std::size_t c = 0; c < n; ++c) {
-        putVarint(m_arena, cells[c].size());
-        m_arena.append(cells[c]);
+        p = putVarint(p, cells[c].size());
+        std::memcpy(p, cells[c].data(), cells[c].size());
+        p += cells[c].size();
     }
+    m_arena.resize(static_cast<std::size_t>(p - m_arena.data()));
 }
 
 void RecipientTable::compactIfWasteful() {

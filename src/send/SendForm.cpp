@@ -252,6 +252,7 @@ void SendForm::showPreview() {
     t.setDataBackground(c++, colours::body);
     t.setDataBackground(c, colours::reservation);
 
+    t.reserveText(m_state.queue.arenaBytes() + count * 16);
     RowLabel label;
     std::string number;
     for (std::size_t i = 0; i < count; ++i) {

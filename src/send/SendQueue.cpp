@@ -1,17 +1,10 @@
 #include "send/SendQueue.h"
 
+#include <cstring>
 #include <stdexcept>
 
 namespace qb {
 namespace {
-
-void putVarint(std::string& out, std::size_t v) {
-    while (v >= 0x80) {
-        out.push_back(static_cast<char>((v & 0x7F) | 0x80));
-        v >>= 7;
-    }
-    out.push_back(static_cast<char>(v));
-}
 
 std::string_view getField(const char*& p) {
     std::size_t v = 0;
@@ -28,11 +21,6 @@ std::string_view getField(const char*& p) {
     return field;
 }
 
-void putField(std::string& out, std::string_view s) {
-    putVarint(out, s.size());
-    out.append(s);
-}
-
 } // namespace
 
 void SendQueue::clear() {
@@ -44,13 +32,26 @@ void SendQueue::clear() {
 }
 
 void SendQueue::push_back(const SendRecord& r) {
+    const std::string_view fields[] = {r.body,   r.title,       r.callbackNumber,
+                                       r.number, r.reservation, r.displayBody};
+    std::size_t size = 0;
+    for (std::string_view f : fields)
+        size += f.size() + 10;
     m_offsets.push_back(m_arena.size());
-    putField(m_arena, r.body);
-    putField(m_arena, r.title);
-    putField(m_arena, r.callbackNumber);
-    putField(m_arena, r.number);
-    putField(m_arena, r.reservation);
-    putField(m_arena, r.displayBody);
+    const std::size_t start = m_arena.size();
+    m_arena.resize(start + size);
+    char* p = m_arena.data() + start;
+    for (std::string_view f : fields) {
+        std::size_t v = f.size();
+        while (v >= 0x80) {
+            *p++ = static_cast<char>((v & 0x7F) | 0x80);
+            v >>= 7;
+        }
+        *p++ = static_cast<char>(v);
+        std::memcpy(p, f.data(), f.size());
+        p += f.size();
+    }
+    m_arena.resize(static_cast<std::size_t>(p - m_arena.data()));
 }
 
 void SendQueue::pop_front() {
@@ -70,6 +71,11 @@ void SendQueue::pop_front() {
             o -= base;
         m_head = 0;
     }
+}
+
+void SendQueue::reserve(std::size_t records, std::size_t bytesEach) {
+    m_offsets.reserve(m_offsets.size() + records);
+    m_arena.reserve(m_arena.size() + records * bytesEach);
 }
 
 SendQueue::View SendQueue::view(std::size_t i) const {

@@ -20,6 +20,10 @@ public:
     void clear();
 
     void push_back(const SendRecord& record);
+    // Room for `records` more records of about `bytesEach` bytes, so a big job
+    // does not copy its arena while growing.
+    void reserve(std::size_t records, std::size_t bytesEach);
+    std::size_t arenaBytes() const { return m_arena.size(); }
     SendRecord front() const { return at(0); }
     void pop_front();
     SendRecord at(std::size_t i) const;

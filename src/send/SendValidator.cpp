@@ -157,12 +157,9 @@ bool SendValidator::run() {
     counts.formatErrors = buildCandidates(candidates, rowOfSeq);
     counts.total = counts.formatErrors + static_cast<long long>(candidates.size());
 
-    // Number order; among equal numbers table order, so the first of them is kept
-    // and reject matches take the earliest.
-    auto byKeyThenSeq = [](const Candidate& a, const Candidate& b) {
-        return a.key == b.key ? a.seq < b.seq : a.key < b.key;
-    };
-    std::sort(candidates.begin(), candidates.end(), byKeyThenSeq);
+    // Number order; the sort is stable and the list was in table order, so among
+    // equal numbers the first is kept and reject matches take the earliest.
+    sortByNumber(candidates, [](const Candidate& c) -> const NumberKey& { return c.key; });
     if (s.dedupOn) {
         candidates.erase(std::unique(candidates.begin(), candidates.end(),
                                      [](const Candidate& a, const Candidate& b) { return a.key == b.key; }),
@@ -176,7 +173,7 @@ bool SendValidator::run() {
             if (token.size() >= 8 && token.size() <= NumberKey::kMaxBytes)
                 rejects.push_back(NumberKey::of(token));
         });
-        std::sort(rejects.begin(), rejects.end());
+        sortByNumber(rejects, [](const NumberKey& k) -> const NumberKey& { return k; });
         // Difference with multiplicity: each reject removes at most one candidate.
         std::size_t out = 0, r = 0;
         for (std::size_t i = 0; i < candidates.size(); ++i) {
@@ -233,6 +230,11 @@ bool SendValidator::run() {
     for (std::size_t k = 0; k < 4; ++k)
         mergeColumns[k] = s.mergeOn[k] ? s.mergeColumn[k].selected : -1;
 
+    if (to >= from) {
+        const std::string& body = s.kind == MessageKind::Sms ? st.smsBody : st.longBody;
+        s.queue.reserve(static_cast<std::size_t>(to - from + 1),
+                        2 * body.size() + st.title.size() + st.callbackNumber.size() + 48);
+    }
     SendRecord record;
     record.callbackNumber = st.callbackNumber;
     record.reservation = reservation;

@@ -185,6 +185,7 @@ TEST(RejectListModel, ApplyReportsAnIniThatCannotBeWritten) {
         EXPECT_TRUE(m.rows().empty());
         RecordingNotifier n;
         EXPECT_EQ(m.apply(n), std::nullopt) << blocker;
-        EXPECT_EQ(n.texts(), Strings{dir.file("msg/RAZIDODU.ini") + "\n화일을 저장할 수 없습니다."}) << blocker;
+        EXPECT_EQ(n.texts(), Strings{dir.file("msg/RAZIDODU.ini") + "\n화일을 저장할 수 없습니다."})
+            << blocker;
     }
 }

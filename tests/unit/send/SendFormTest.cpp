@@ -76,7 +76,8 @@ TEST(SendForm, TransferTakesTwoFieldsOfEachRecord) {
     f.state().delimiterField = ",";
     f.state().sheetNameField = "Sheet";
     f.form.loadTransferredEntries(ko("\x02\x02홍길동\x04\x04"
-                                     "01012345678\x04" "extra\x02\x02"
+                                     "01012345678\x04"
+                                     "extra\x02\x02"
                                      "only\x02"));
     EXPECT_EQ(f.headers(), (Strings{" 번 호 ", "1 열", "2 열"}));
     EXPECT_EQ(f.column(0), (Strings{"1", "2"}));
@@ -138,8 +139,9 @@ TEST(SendForm, PreviewNumbersAreGroupedBy11And10Bytes) {
         const char* number;
         const char* shown;
     } cases[] = {
-        {"01012345678", "010-1234-5678"}, {"0111234567", "011-123-4567"}, {"010123456789", "010123456789"},
-        {"010123456", "010123456"},       {"010-1234-5678", "010-1234-5678"},
+        {"01012345678", "010-1234-5678"},   {"0111234567", "011-123-4567"},
+        {"010123456789", "010123456789"},   {"010123456", "010123456"},
+        {"010-1234-5678", "010-1234-5678"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(SendForm::previewNumber(c.number), c.shown);

@@ -109,7 +109,8 @@ void RecipientTable::writeRow(std::size_t index, std::span<const std::string_vie
     p = putVarint(p, n);
     for (std::size_t c = 0; c < n; ++c) {
         p = putVarint(p, cells[c].size());
-        std::memcpy(p, cells[c].data(), cells[c].size());
+        if (!cells[c].empty()) // an empty view may hold no pointer at all
+            std::memcpy(p, cells[c].data(), cells[c].size());
         p += cells[c].size();
     }
     m_arena.resize(static_cast<std::size_t>(p - m_arena.data()));

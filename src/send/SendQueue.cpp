@@ -48,7 +48,8 @@ void SendQueue::push_back(const SendRecord& r) {
             v >>= 7;
         }
         *p++ = static_cast<char>(v);
-        std::memcpy(p, f.data(), f.size());
+        if (!f.empty()) // an empty view may hold no pointer at all
+            std::memcpy(p, f.data(), f.size());
         p += f.size();
     }
     m_arena.resize(static_cast<std::size_t>(p - m_arena.data()));

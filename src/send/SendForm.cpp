@@ -481,6 +481,10 @@ void SendForm::onMessageEdited(std::string_view text) {
     m_state.smsCounter = std::move(box.counter);
 }
 
+void SendForm::onMessageFocused() {
+    m_state.smsCounter = smsCounterText(countedLength(m_state.smsText));
+}
+
 // ---- Reservation and split ----
 
 void SendForm::onImmediateChosen() {

@@ -118,6 +118,7 @@ public:
     void onMergeSwitch(int k); // 1..4, after the switch changed in the state
     // The box's new text; the state then holds what the box must show.
     void onMessageEdited(std::string_view text);
+    void onMessageFocused(); // refreshes the counter only
 
     // Reservation and split
     void onImmediateChosen();

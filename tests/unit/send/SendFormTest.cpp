@@ -222,6 +222,16 @@ TEST(SendForm, KindSwitchOpensAndClosesEditorsAndResetsTheForm) {
     EXPECT_TRUE(f.state().smsBoxEnabled);
 }
 
+TEST(SendForm, MessageBoxKeepsItsCounter) {
+    FormFixture f;
+    f.form.onMessageEdited(ko("가나") + "\r\n" + std::string(88, 'a'));
+    EXPECT_EQ(f.state().smsText, ko("가나") + "\r\n" + std::string(85, 'a'));
+    EXPECT_EQ(f.state().smsCounter, "90 / 90 byte");
+    f.state().smsText = "ab";
+    f.form.onMessageFocused();
+    EXPECT_EQ(f.state().smsCounter, "2 / 90 byte");
+}
+
 TEST(SendForm, ReservationPreselectsTheCurrentHourAndFiveMinuteStep) {
     struct Case {
         int hour, minute;

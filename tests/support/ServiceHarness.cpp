@@ -1,5 +1,7 @@
 #include "support/ServiceHarness.h"
 
+#include <cctype>
+
 namespace qb::test {
 
 ServiceHarness::ServiceHarness() : m_service(qbs::ServiceOptions{}) {
@@ -8,9 +10,12 @@ ServiceHarness::ServiceHarness() : m_service(qbs::ServiceOptions{}) {
     m_dir.mkdir("msg");
     m_dir.mkdir("imgtemp");
     std::string ini = "[SERVICE]\r\nHOST=127.0.0.1\r\n";
+    // "login-port" -> LOGIN_PORT, and so on for every server the service runs.
     for (const auto& [role, port] : m_service.ports()) {
-        if (role == "login-port")
-            ini += "LOGIN_PORT=" + std::to_string(port) + "\r\n";
+        std::string key;
+        for (const char c : role)
+            key += c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        ini += key + "=" + std::to_string(port) + "\r\n";
     }
     m_dir.write(ServiceConfig::kFileName, ini);
 }

@@ -7,7 +7,7 @@
 namespace qbsend {
 namespace {
 
-struct Spec {
+struct OptionDef {
     const char* name;
     const char* value; // nullptr for a switch
     const char* help;
@@ -30,8 +30,8 @@ std::string text(std::string& target, const std::string& value) {
     return {};
 }
 
-const std::vector<Spec>& specs() {
-    static const std::vector<Spec> table = {
+const std::vector<OptionDef>& optionTable() {
+    static const std::vector<OptionDef> table = {
         {"--workdir", "DIR", "working folder: service.ini, Env.cfg, LOG, msg, imgtemp (default: .)",
          [](Options& o, const std::string& v) { return text(o.workdir, v); }},
         {"--host", "HOST", "service host (overrides service.ini)",
@@ -70,26 +70,26 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             value = name.substr(eq + 1);
             name.erase(eq);
         }
-        const Spec* spec = nullptr;
-        for (const Spec& s : specs())
+        const OptionDef* def = nullptr;
+        for (const OptionDef& s : optionTable())
             if (name == s.name)
-                spec = &s;
-        if (!spec) {
+                def = &s;
+        if (!def) {
             r.error = "unknown argument: " + args[i];
             return r;
         }
-        if (!spec->value && value) {
+        if (!def->value && value) {
             r.error = name + " takes no value";
             return r;
         }
-        if (spec->value && !value) {
+        if (def->value && !value) {
             if (i + 1 >= args.size()) {
-                r.error = name + " needs " + spec->value;
+                r.error = name + " needs " + def->value;
                 return r;
             }
             value = args[++i];
         }
-        if (std::string why = spec->apply(r.options, value.value_or("")); !why.empty()) {
+        if (std::string why = def->apply(r.options, value.value_or("")); !why.empty()) {
             r.error = name + " needs " + why;
             return r;
         }
@@ -107,7 +107,7 @@ std::string usage() {
     std::string out = "usage: qbsend --id ID --password PASSWORD [options]\n"
                       "Logs in to the message server as the client does, then logs out.\n"
                       "Exit status: 0 logged in, 1 login failed, 2 bad arguments.\n\n";
-    for (const Spec& s : specs()) {
+    for (const OptionDef& s : optionTable()) {
         std::string left = std::string("  ") + s.name + (s.value ? std::string(" ") + s.value : "");
         left.resize(std::max<std::size_t>(left.size() + 2, 24), ' ');
         out += left + s.help + "\n";

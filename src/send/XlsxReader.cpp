@@ -1,6 +1,7 @@
 #include "send/CellText.h"
 #include "send/WorkbookReader.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <map>
@@ -150,8 +151,9 @@ bool XlsxReader::readPart(std::string name, std::string& out) const {
     if (!f)
         return false;
     out.clear();
-    if ((st.valid & ZIP_STAT_SIZE) && st.size <= kMaxPartBytes)
-        out.reserve(static_cast<std::size_t>(st.size));
+    // The size is what the archive claims; reserve no more than a plausible part.
+    if (st.valid & ZIP_STAT_SIZE)
+        out.reserve(static_cast<std::size_t>(std::min<zip_uint64_t>(st.size, zip_uint64_t{1} << 26)));
     char buf[1 << 16];
     bool ok = true;
     while (true) {

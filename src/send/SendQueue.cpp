@@ -6,7 +6,8 @@
 namespace qb {
 namespace {
 
-std::string_view getField(const char*& p) {
+// A stored field: length plus one, then the bytes; 0 means "the same as the body".
+std::string_view getField(const char*& p, std::string_view body) {
     std::size_t v = 0;
     int shift = 0;
     while (true) {
@@ -16,8 +17,10 @@ std::string_view getField(const char*& p) {
             break;
         shift += 7;
     }
-    const std::string_view field(p, v);
-    p += v;
+    if (v == 0)
+        return body;
+    const std::string_view field(p, v - 1);
+    p += v - 1;
     return field;
 }
 
@@ -32,8 +35,12 @@ void SendQueue::clear() {
 }
 
 void SendQueue::push_back(const SendRecord& r) {
-    const std::string_view fields[] = {r.body,   r.title,       r.callbackNumber,
-                                       r.number, r.reservation, r.displayBody};
+    // Without line breaks the display copy is the body: a zero length marks that,
+    // and every real length is stored plus one.
+    const bool sameDisplay = r.displayBody == r.body;
+    const std::string_view fields[] = {r.body,           r.title,
+                                       r.callbackNumber, r.number,
+                                       r.reservation,    sameDisplay ? std::string_view() : r.displayBody};
     std::size_t size = 0;
     for (std::string_view f : fields)
         size += f.size() + 10;
@@ -41,8 +48,9 @@ void SendQueue::push_back(const SendRecord& r) {
     const std::size_t start = m_arena.size();
     m_arena.resize(start + size);
     char* p = m_arena.data() + start;
-    for (std::string_view f : fields) {
-        std::size_t v = f.size();
+    for (std::size_t i = 0; i < 6; ++i) {
+        const std::string_view f = fields[i];
+        std::size_t v = i == 5 && sameDisplay ? 0 : f.size() + 1;
         while (v >= 0x80) {
             *p++ = static_cast<char>((v & 0x7F) | 0x80);
             v >>= 7;
@@ -84,12 +92,12 @@ SendQueue::View SendQueue::view(std::size_t i) const {
         throw std::out_of_range("SendQueue index out of range");
     const char* p = m_arena.data() + m_offsets[m_head + i];
     View v;
-    v.body = getField(p);
-    v.title = getField(p);
-    v.callbackNumber = getField(p);
-    v.number = getField(p);
-    v.reservation = getField(p);
-    v.displayBody = getField(p);
+    v.body = getField(p, {});
+    v.title = getField(p, {});
+    v.callbackNumber = getField(p, {});
+    v.number = getField(p, {});
+    v.reservation = getField(p, {});
+    v.displayBody = getField(p, v.body);
     return v;
 }
 

@@ -16,7 +16,7 @@ TEST(SendQueue, KeepsRecordsInOrderAcrossTakingFromTheFront) {
         r.title = i % 2 ? "t" : "";
         r.callbackNumber = "0212345678";
         r.reservation = immediateReservation();
-        r.displayBody = "d" + std::to_string(i);
+        r.displayBody = i % 3 ? "d" + std::to_string(i) : r.body; // often the same text
         q.push_back(r);
     }
     ASSERT_EQ(q.size(), std::size_t(n));
@@ -24,7 +24,7 @@ TEST(SendQueue, KeepsRecordsInOrderAcrossTakingFromTheFront) {
     for (int i = 0; i < n; ++i) {
         const SendRecord r = q.front();
         ASSERT_EQ(r.number, "010" + std::to_string(10000000 + i)) << i;
-        ASSERT_EQ(r.displayBody, "d" + std::to_string(i));
+        ASSERT_EQ(r.displayBody, i % 3 ? "d" + std::to_string(i) : r.body);
         ASSERT_EQ(r.title, i % 2 ? "t" : "");
         q.pop_front();
         if (i + 1 < n) {

@@ -1,4 +1,6 @@
+#include "send/BiffCells.h"
 #include "send/CellText.h"
+#include "send/FileBytes.h"
 #include "send/WorkbookReader.h"
 
 #include <algorithm>
@@ -12,9 +14,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// libfreexl reads .xls files, but a malformed file can make it read past its own
-// buffers (found by fuzzing 1.0.6). So every read runs in a child process that hands
-// the results back over a pipe: whatever such a file does, the client only sees a
+// libfreexl reads .xls files (with BiffCells adding what it leaves out), but a
+// malformed file can make it read past its own buffers (found by fuzzing 1.0.6). So every read runs in a
+// child process that hands the results back over a pipe: whatever such a file does, the client only sees a
 // workbook it cannot open.
 namespace qb {
 namespace {
@@ -147,6 +149,17 @@ void childMain(const std::string& path, int sheet, int fd) {
             out.u32(c);
             out.text(text);
         }
+    // Formula results and boolean or error constants, which libfreexl leaves out
+    // (or gives as numbers); sent last, so they win.
+    std::string file;
+    if (readFileBytes(path, file))
+        readBiffExtraCells(file, sheet, [&](int row, int column, std::string text) {
+            if (text.empty())
+                return;
+            out.u32(static_cast<std::uint32_t>(row));
+            out.u32(static_cast<std::uint32_t>(column));
+            out.text(text);
+        });
     out.u32(kEndOfCells);
     out.flush();
     _exit(0);

@@ -41,12 +41,15 @@ TEST(ExcelAutomation, ReadsTheUsedRangeOfEachSheetAsDisplayTexts) {
           {"Lee & \"Park\"", "0.0001", "1E+20", "0.1", "", "", "", "끝"},
           // formula results; a boolean formula is a number with a TRUE/FALSE format
           {"2", "01055551234", "1", "0", "#N/A", "", "", ""}}},
-        // libfreexl gives no formula results, and the writer stored booleans as numbers.
+        // The writer kept 0 as the cached result of the text formula in .xls.
         {"excel/recipients.xls",
          {kHeader,
-          {"홍길동", "01012345678", "1012345678", "2024-03-05", "2024-03-05 14:30:00", "1", "3.5", ""},
-          {"김철수", "010-9876-5432", "", "1999-12-31", "2000-01-01 00:00:01", "0", "-42", "123456789012345"},
-          {"Lee & \"Park\"", "0.0001", "1E+20", "0.1", "", "", "", "끝"}}},
+          {"홍길동", "01012345678", "1012345678", "2024-03-05", "2024-03-05 14:30:00", "TRUE", "3.5",
+           "#DIV/0!"},
+          {"김철수", "010-9876-5432", "", "1999-12-31", "2000-01-01 00:00:01", "FALSE", "-42",
+           "123456789012345"},
+          {"Lee & \"Park\"", "0.0001", "1E+20", "0.1", "", "", "", "끝"},
+          {"2", "0", "1", "0", "#N/A", "", "", ""}}},
     };
     for (const Case& c : cases) {
         ExcelAutomation excel;

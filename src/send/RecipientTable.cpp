@@ -102,18 +102,21 @@ void RecipientTable::writeRow(std::size_t index, std::span<const std::string_vie
     std::size_t size = 10;
     for (std::size_t c = 0; c < n; ++c)
         size += cells[c].size() + 10;
-    const std::size_t start = m_arena.size();
-    m_rows[index] = start;
-    m_arena.resize(start + size);
-    char* p = m_arena.data() + start;
-    p = putVarint(p, n);
+    m_rows[index] = m_arena.size();
+    // Short rows (nearly all) are put together on the stack and appended in one go.
+    char small[512];
+    std::string big;
+    if (size > sizeof small)
+        big.resize(size);
+    char* const begin = size > sizeof small ? big.data() : small;
+    char* p = putVarint(begin, n);
     for (std::size_t c = 0; c < n; ++c) {
         p = putVarint(p, cells[c].size());
         if (!cells[c].empty()) // an empty view may hold no pointer at all
             std::memcpy(p, cells[c].data(), cells[c].size());
         p += cells[c].size();
     }
-    m_arena.resize(static_cast<std::size_t>(p - m_arena.data()));
+    m_arena.append(begin, static_cast<std::size_t>(p - begin));
 }
 
 void RecipientTable::compactIfWasteful() {

@@ -45,9 +45,13 @@ void SendQueue::push_back(const SendRecord& r) {
     for (std::string_view f : fields)
         size += f.size() + 10;
     m_offsets.push_back(m_arena.size());
-    const std::size_t start = m_arena.size();
-    m_arena.resize(start + size);
-    char* p = m_arena.data() + start;
+    // Put together on the stack (nearly every record fits) and appended in one go.
+    char small[1024];
+    std::string big;
+    if (size > sizeof small)
+        big.resize(size);
+    char* const begin = size > sizeof small ? big.data() : small;
+    char* p = begin;
     for (std::size_t i = 0; i < 6; ++i) {
         const std::string_view f = fields[i];
         std::size_t v = i == 5 && sameDisplay ? 0 : f.size() + 1;
@@ -60,7 +64,7 @@ void SendQueue::push_back(const SendRecord& r) {
             std::memcpy(p, f.data(), f.size());
         p += f.size();
     }
-    m_arena.resize(static_cast<std::size_t>(p - m_arena.data()));
+    m_arena.append(begin, static_cast<std::size_t>(p - begin));
 }
 
 void SendQueue::pop_front() {

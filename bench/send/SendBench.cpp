@@ -126,7 +126,7 @@ void BM_TextImport1M(benchmark::State& state) {
 BENCHMARK(BM_TextImport1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 void BM_Validate1M(benchmark::State& state) {
-    double ours = 0;
+    double ours = 0, oursBest = 1e9;
     long long peak = 0;
     long long queued = 0;
     for (auto _ : state) {
@@ -146,7 +146,9 @@ void BM_Validate1M(benchmark::State& state) {
         const auto start = std::chrono::steady_clock::now();
         if (!f->form.validateAndPreview())
             state.SkipWithError("validation refused");
-        ours += seconds(start);
+        const double took = seconds(start);
+        ours += took;
+        oursBest = std::min(oursBest, took);
 
         state.PauseTiming();
         peak = std::max(peak, peakKiB());
@@ -162,19 +164,21 @@ void BM_Validate1M(benchmark::State& state) {
                             d.rejects + " > " + d.dir + "/b.s && LC_ALL=C comm -23 " + d.dir + "/a.s " +
                             d.dir + "/b.s > " + d.dir + "/c.txt";
     double tools = 1e9;
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < 5; ++i) {
         const auto start = std::chrono::steady_clock::now();
         if (std::system(cmd.c_str()) != 0)
             state.SkipWithError("sort/comm failed");
         tools = std::min(tools, seconds(start));
     }
+    // Best runs against best runs: the machine is shared, and both sides lose to it.
     state.counters["validate_ms"] = ours * 1000;
-    state.counters["sort_comm_ms"] = tools * 1000;
-    state.counters["speedup"] = tools / ours;
+    state.counters["validate_best_ms"] = oursBest * 1000;
+    state.counters["sort_comm_best_ms"] = tools * 1000;
+    state.counters["speedup"] = tools / oursBest;
     state.counters["peak_MiB"] = static_cast<double>(peak) / 1024;
     state.counters["queued"] = static_cast<double>(queued);
 }
-BENCHMARK(BM_Validate1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Validate1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 } // namespace
 

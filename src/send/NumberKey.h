@@ -1,8 +1,11 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 // A number of at most 15 bytes packed into 16 bytes so that comparing keys is the
@@ -13,13 +16,14 @@
 namespace qb {
 
 struct NumberKey {
-    std::uint64_t hi = 0;
-    std::uint64_t lo = 0;
+    // No initialisers: sort buffers of millions of keys are not zeroed first.
+    std::uint64_t hi;
+    std::uint64_t lo;
 
     static constexpr std::size_t kMaxBytes = 15;
 
     static NumberKey of(std::string_view n) {
-        NumberKey k;
+        NumberKey k{0, 0};
         for (std::size_t i = 0; i < n.size() && i < 8; ++i)
             k.hi |= std::uint64_t{static_cast<unsigned char>(n[i])} << (56 - 8 * i);
         for (std::size_t i = 8; i < n.size() && i < kMaxBytes; ++i)
@@ -54,10 +58,13 @@ template <typename T, typename KeyOf> void sortByNumber(std::vector<T>& items, K
         for (int b = 0; b < 16; ++b)
             ++counts[static_cast<std::size_t>(b)][k.byte(b)];
     }
-    std::vector<T> buffer(n);
+    static_assert(std::is_trivially_copyable_v<T>);
+    std::unique_ptr<T[]> buffer(new T[n]);
+    T* from = items.data();
+    T* to = buffer.get();
     for (int b = 15; b >= 0; --b) {
         std::array<std::size_t, 256>& c = counts[static_cast<std::size_t>(b)];
-        if (c[key(items[0]).byte(b)] == n)
+        if (c[key(from[0]).byte(b)] == n)
             continue;
         std::size_t sum = 0;
         for (std::size_t& v : c) {
@@ -65,10 +72,12 @@ template <typename T, typename KeyOf> void sortByNumber(std::vector<T>& items, K
             v = sum;
             sum += count;
         }
-        for (const T& e : items)
-            buffer[c[key(e).byte(b)]++] = e;
-        items.swap(buffer);
+        for (std::size_t i = 0; i < n; ++i)
+            to[c[key(from[i]).byte(b)]++] = from[i];
+        std::swap(from, to);
     }
+    if (from != items.data())
+        std::copy(from, from + n, items.data());
 }
 
 } // namespace qb

@@ -141,6 +141,10 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
         table.setCell(0, 1, ko(" 1 열 "));
         table.setHeaderBackground(0, colours::header);
         table.setHeaderBackground(1, colours::header);
+        std::size_t bytes = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            bytes += lines[i].size();
+        table.reserveText(bytes + lines.size() * 16);
         for (int r = 1; r <= rows; ++r) {
             const std::string_view line = lines[static_cast<std::size_t>(r - 1)];
             const std::array<std::string_view, 2> cells{rowLabel(r),
@@ -182,6 +186,10 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
     }
     table.setRowCount(rows + 1);
     table.setColumnCount(11);
+    std::size_t bytes = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        bytes += lines[i].size();
+    table.reserveText(bytes + lines.size() * 24);
     table.setCell(0, 0, rowHeader);
     for (int k = 1; k <= 10; ++k)
         table.setCell(0, k, std::to_string(k) + columnSuffix);

@@ -23,7 +23,9 @@ std::string WebCall::field(const char* name) const {
     return part.content;
 }
 
-bool WebCall::hasFile(const char* name) const { return m_req.has_file(name); }
+bool WebCall::hasFile(const char* name) const {
+    return m_req.has_file(name);
+}
 
 const httplib::MultipartFormData& WebCall::file(const char* name) const {
     const auto it = m_req.files.find(name);

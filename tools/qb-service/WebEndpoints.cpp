@@ -155,9 +155,15 @@ void WebServer::getMessages(WebCall& call, MessageStore store) {
     call.jsonList(user, rows);
 }
 
-void WebServer::getSms(WebCall& call) { getMessages(call, MessageStore::Sms); }
-void WebServer::getLms(WebCall& call) { getMessages(call, MessageStore::Lms); }
-void WebServer::getMms(WebCall& call) { getMessages(call, MessageStore::Mms); }
+void WebServer::getSms(WebCall& call) {
+    getMessages(call, MessageStore::Sms);
+}
+void WebServer::getLms(WebCall& call) {
+    getMessages(call, MessageStore::Lms);
+}
+void WebServer::getMms(WebCall& call) {
+    getMessages(call, MessageStore::Mms);
+}
 
 void WebServer::deleteMessage(WebCall& call, MessageStore store) {
     const std::string user = call.user();
@@ -168,9 +174,15 @@ void WebServer::deleteMessage(WebCall& call, MessageStore store) {
     call.text(m_store.deleteMessage(user, store, idx) ? "deleted" : "not found");
 }
 
-void WebServer::deleteSms(WebCall& call) { deleteMessage(call, MessageStore::Sms); }
-void WebServer::deleteLms(WebCall& call) { deleteMessage(call, MessageStore::Lms); }
-void WebServer::deleteMms(WebCall& call) { deleteMessage(call, MessageStore::Mms); }
+void WebServer::deleteSms(WebCall& call) {
+    deleteMessage(call, MessageStore::Sms);
+}
+void WebServer::deleteLms(WebCall& call) {
+    deleteMessage(call, MessageStore::Lms);
+}
+void WebServer::deleteMms(WebCall& call) {
+    deleteMessage(call, MessageStore::Mms);
+}
 
 void WebServer::saveSms(WebCall& call) {
     const std::string user = call.user();
@@ -266,7 +278,8 @@ void WebServer::getCallbacks(WebCall& call) {
 void WebServer::getBalance(WebCall& call) {
     call.requireMode("stat_acc");
     const Balance b = m_store.balance(call.user());
-    call.text(joinBars({b.balance, b.prices[0], b.prices[1], b.prices[2], b.counts[0], b.counts[1], b.counts[2]}));
+    call.text(
+        joinBars({b.balance, b.prices[0], b.prices[1], b.prices[2], b.counts[0], b.counts[1], b.counts[2]}));
 }
 
 // Pages shown in the client's browser views
@@ -284,7 +297,8 @@ void WebServer::reservationsPage(WebCall& call) {
     if (call.param("mode") != "view_rsv_client")
         throw BadRequest("unknown mode");
     const std::string user = call.user();
-    call.html(qb::ko("예약조회"), "<p>" + htmlEscape(user) + "</p>\n<p>" + qb::ko("예약된 발송이 없습니다.") + "</p>");
+    call.html(qb::ko("예약조회"),
+              "<p>" + htmlEscape(user) + "</p>\n<p>" + qb::ko("예약된 발송이 없습니다.") + "</p>");
 }
 
 void WebServer::chargingPage(WebCall& call) {
@@ -292,8 +306,8 @@ void WebServer::chargingPage(WebCall& call) {
         throw BadRequest("unknown mode");
     const std::string user = call.user();
     const Balance b = m_store.balance(user);
-    call.html(qb::ko("사이버머니충전"), "<p>" + htmlEscape(user) + "</p>\n<p>" + qb::ko("잔액 : ") +
-                                             htmlEscape(b.balance) + "</p>");
+    call.html(qb::ko("사이버머니충전"),
+              "<p>" + htmlEscape(user) + "</p>\n<p>" + qb::ko("잔액 : ") + htmlEscape(b.balance) + "</p>");
 }
 
 void WebServer::noticesPage(WebCall& call) {

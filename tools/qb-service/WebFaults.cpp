@@ -6,8 +6,9 @@ namespace qbs {
 
 void WebFaults::set(std::string_view endpoint, FaultRule rule) {
     const std::lock_guard guard(m_lock);
-    if (rule.fault == WebFault::None)
-        m_rules.erase(std::string(endpoint));
+    // "none" for everything resets; for one endpoint it shields it from the global rule.
+    if (endpoint.empty() && rule.fault == WebFault::None)
+        m_rules.clear();
     else
         m_rules[std::string(endpoint)] = rule;
 }
@@ -46,8 +47,9 @@ bool WebFaults::apply(std::string_view option, std::string* error) {
     }
 
     static const std::map<std::string_view, WebFault> kKinds{
-        {"none", WebFault::None},       {"status500", WebFault::ServerError}, {"badjson", WebFault::InvalidJson},
-        {"nomember", WebFault::MissingMember}, {"slow", WebFault::Slow},     {"truncate", WebFault::Truncated}};
+        {"none", WebFault::None},           {"status500", WebFault::ServerError},
+        {"badjson", WebFault::InvalidJson}, {"nomember", WebFault::MissingMember},
+        {"slow", WebFault::Slow},           {"truncate", WebFault::Truncated}};
     const auto kind = kKinds.find(option);
     if (kind == kKinds.end())
         return fail("unknown fault \"" + std::string(option) +

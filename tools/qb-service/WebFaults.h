@@ -4,6 +4,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 
 // Ways the web application can misbehave on purpose, so tests and demos can show
 // what the client does with a broken service.
@@ -16,18 +17,32 @@ enum class WebFault {
     MissingMember, // JSON replies lack the user's member
     Slow,          // the reply waits `delayMs` first
     Truncated,     // the reply announces more bytes than it sends, then the connection closes
+    Canned,        // `status` and `body` instead of the document; not carried out
 };
 
 struct FaultRule {
+    FaultRule() = default;
+    FaultRule(WebFault f, int delay = 0) : fault(f), delayMs(delay) {}
+    static FaultRule canned(int status, std::string body) {
+        FaultRule r(WebFault::Canned);
+        r.status = status;
+        r.body = std::move(body);
+        return r;
+    }
+
     WebFault fault = WebFault::None;
     int delayMs = 0;
+    int status = 200; // Canned
+    std::string body; // Canned
 };
 
 // Rules per endpoint ("getaddrgroup.jsp", "fileSave", ...) and one for all; an
 // endpoint's own rule wins.
 class WebFaults {
 public:
-    void set(std::string_view endpoint, FaultRule rule); // "" = every endpoint
+    // "" = every endpoint. None for "" clears every rule; None for an endpoint
+    // keeps that endpoint well-behaved whatever the global rule says.
+    void set(std::string_view endpoint, FaultRule rule);
     void clear();
     FaultRule lookup(std::string_view endpoint) const;
 

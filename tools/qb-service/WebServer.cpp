@@ -72,10 +72,13 @@ WebServer::WebServer(Database& db) : m_store(db), m_server(std::make_unique<http
     route("GET", "ClientUserinit.jsp", &WebServer::memberPage);
 }
 
-WebServer::~WebServer() { stop(); }
+WebServer::~WebServer() {
+    stop();
+}
 
 void WebServer::route(const char* method, std::string_view endpoint, Handler handler) {
-    auto fn = [this, endpoint = std::string(endpoint), handler](const httplib::Request& req, httplib::Response& res) {
+    auto fn = [this, endpoint = std::string(endpoint), handler](const httplib::Request& req,
+                                                                httplib::Response& res) {
         dispatch(endpoint, handler, req, res);
     };
     if (std::string_view(method) == "POST")
@@ -104,6 +107,10 @@ void WebServer::dispatch(std::string_view endpoint, Handler handler, const httpl
     case WebFault::InvalidJson:
         res.status = 200;
         res.set_content("{ \"broken\" : [ { \"idx\" : ", "application/json");
+        return;
+    case WebFault::Canned:
+        res.status = rule.status;
+        res.set_content(rule.body, "application/json; charset=euc-kr");
         return;
     default:
         break;
@@ -168,7 +175,9 @@ void WebServer::stop() {
     }
 }
 
-void WebServer::setResultsRows(PageRows rows) { m_resultsRows = std::move(rows); }
+void WebServer::setResultsRows(PageRows rows) {
+    m_resultsRows = std::move(rows);
+}
 
 std::vector<std::string> WebServer::requests() const {
     const std::lock_guard guard(m_logLock);

@@ -54,7 +54,8 @@ public:
 private:
     using Handler = void (WebServer::*)(WebCall&);
     void route(const char* method, std::string_view endpoint, Handler handler);
-    void dispatch(std::string_view endpoint, Handler handler, const httplib::Request& req, httplib::Response& res);
+    void dispatch(std::string_view endpoint, Handler handler, const httplib::Request& req,
+                  httplib::Response& res);
     void pause(int ms);
 
     // Address book.

@@ -64,12 +64,18 @@ std::vector<StoredGroup> WebStore::groups(std::string_view user) {
 
 void WebStore::addGroup(std::string_view user, std::string_view name) {
     const std::lock_guard guard(m_db.lock());
-    m_db.prepare("INSERT OR IGNORE INTO web_addr_groups(user_id, grpname) VALUES(?1, ?2)").bind(1, user).bind(2, name).run();
+    m_db.prepare("INSERT OR IGNORE INTO web_addr_groups(user_id, grpname) VALUES(?1, ?2)")
+        .bind(1, user)
+        .bind(2, name)
+        .run();
 }
 
 void WebStore::removeGroup(std::string_view user, std::string_view name) {
     const std::lock_guard guard(m_db.lock());
-    m_db.prepare("DELETE FROM web_addr_groups WHERE user_id = ?1 AND grpname = ?2").bind(1, user).bind(2, name).run();
+    m_db.prepare("DELETE FROM web_addr_groups WHERE user_id = ?1 AND grpname = ?2")
+        .bind(1, user)
+        .bind(2, name)
+        .run();
 }
 
 std::vector<StoredEntry> WebStore::entries(std::string_view user) {
@@ -126,7 +132,8 @@ int WebStore::modifyEntries(std::string_view user, std::string_view group, std::
 int WebStore::deleteEntry(std::string_view user, std::string_view group, std::string_view name,
                           std::string_view hpno) {
     const std::lock_guard guard(m_db.lock());
-    m_db.prepare("DELETE FROM web_addr_entries WHERE user_id = ?1 AND groupname = ?2 AND name = ?3 AND hpno = ?4")
+    m_db.prepare(
+            "DELETE FROM web_addr_entries WHERE user_id = ?1 AND groupname = ?2 AND name = ?3 AND hpno = ?4")
         .bind(1, user)
         .bind(2, group)
         .bind(3, name)
@@ -137,12 +144,15 @@ int WebStore::deleteEntry(std::string_view user, std::string_view group, std::st
 
 int WebStore::deleteGroupEntries(std::string_view user, std::string_view group) {
     const std::lock_guard guard(m_db.lock());
-    m_db.prepare("DELETE FROM web_addr_entries WHERE user_id = ?1 AND groupname = ?2").bind(1, user).bind(2, group).run();
+    m_db.prepare("DELETE FROM web_addr_entries WHERE user_id = ?1 AND groupname = ?2")
+        .bind(1, user)
+        .bind(2, group)
+        .run();
     return changes(m_db);
 }
 
-int WebStore::moveEntry(std::string_view user, std::string_view group, std::string_view name, std::string_view hpno,
-                        std::string_view newGroup) {
+int WebStore::moveEntry(std::string_view user, std::string_view group, std::string_view name,
+                        std::string_view hpno, std::string_view newGroup) {
     const std::lock_guard guard(m_db.lock());
     m_db.prepare("UPDATE web_addr_entries SET groupname = ?5 "
                  "WHERE user_id = ?1 AND groupname = ?2 AND name = ?3 AND hpno = ?4")
@@ -167,8 +177,8 @@ int WebStore::moveGroupEntries(std::string_view user, std::string_view group, st
 
 std::vector<StoredMessage> WebStore::messages(std::string_view user, MessageStore store) {
     const std::lock_guard guard(m_db.lock());
-    auto st = m_db.prepare(std::string("SELECT idx, title, msg, img1, img2, img3 FROM ") + messageTable(store) +
-                           " WHERE user_id = ?1 ORDER BY idx");
+    auto st = m_db.prepare(std::string("SELECT idx, title, msg, img1, img2, img3 FROM ") +
+                           messageTable(store) + " WHERE user_id = ?1 ORDER BY idx");
     st.bind(1, user);
     std::vector<StoredMessage> out;
     while (st.step())
@@ -238,7 +248,10 @@ void WebStore::addCallback(std::string_view user, std::string_view number, std::
 
 int WebStore::deleteCallback(std::string_view user, std::string_view number) {
     const std::lock_guard guard(m_db.lock());
-    m_db.prepare("DELETE FROM web_callbacks WHERE user_id = ?1 AND number = ?2").bind(1, user).bind(2, number).run();
+    m_db.prepare("DELETE FROM web_callbacks WHERE user_id = ?1 AND number = ?2")
+        .bind(1, user)
+        .bind(2, number)
+        .run();
     return changes(m_db);
 }
 

@@ -66,7 +66,8 @@ public:
     // Each returns the number of entries changed.
     int modifyEntries(std::string_view user, std::string_view group, std::string_view oldHpno,
                       std::string_view oldName, const StoredEntry& now);
-    int deleteEntry(std::string_view user, std::string_view group, std::string_view name, std::string_view hpno);
+    int deleteEntry(std::string_view user, std::string_view group, std::string_view name,
+                    std::string_view hpno);
     int deleteGroupEntries(std::string_view user, std::string_view group);
     int moveEntry(std::string_view user, std::string_view group, std::string_view name, std::string_view hpno,
                   std::string_view newGroup);

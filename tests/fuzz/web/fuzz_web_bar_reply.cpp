@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (rows.size() != (values.size() + 1) / 2)
         std::abort();
     for (const auto& row : rows)
-        if (row.number.empty() || row.number.find('|') != std::string::npos || row.date.find('|') != std::string::npos)
+        if (row.number.empty() || row.number.find('|') != std::string::npos ||
+            row.date.find('|') != std::string::npos)
             std::abort();
     if (!rows.empty() && rows.back().number != values.front())
         std::abort(); // the first pair of the reply is the last row
@@ -29,8 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // A name judged safe stays inside the folder it is joined to.
     if (qb::webtext::isSafePictureName(reply)) {
-        if (reply.find('/') != std::string_view::npos || reply.find(std::string_view("\0", 1)) != std::string_view::npos ||
-            reply == "." || reply.find("..") != std::string_view::npos)
+        if (reply.find('/') != std::string_view::npos ||
+            reply.find(std::string_view("\0", 1)) != std::string_view::npos || reply == "." ||
+            reply.find("..") != std::string_view::npos)
             std::abort();
     }
     const std::string escaped = qb::webtext::escapeForSave(reply);

@@ -215,14 +215,5 @@ TEST_F(HttpAgainstService, TruncatedRepliesAreFailuresNotShortReplies) {
     EXPECT_NE(text.find("hello"), std::string::npos);
 }
 
-TEST_F(HttpAgainstService, PostsCarryFilesByteForByte) {
-    const std::string picture(70'000, '\xFF');
-    const std::string path = dir.write("pic.jpg", picture);
-    EXPECT_EQ(PostForm(host, "/setmmsmsg.jsp", {{"m_id", "tester"}, {"title", "t"}, {"data", "d"}},
-                       {{"img1", "tester_20240305140709_1.jpg", path}}),
-              0);
-    EXPECT_EQ(store().picture("tester_20240305140709_1.jpg"), picture);
-}
-
 } // namespace
 } // namespace qb::test

@@ -78,8 +78,11 @@ std::size_t writeToFile(char* data, std::size_t size, std::size_t count, void* u
 } // namespace
 
 long long DownloadToFile(const std::string& url, const std::string& localPath, const HttpTimeouts& timeouts) {
-    // The temporary file lies beside the target so the rename cannot cross file systems.
-    std::string tempPath = localPath + ".partXXXXXX";
+    // The temporary file lies beside the target so the rename cannot cross file systems;
+    // its name does not grow with the target's, which may already be as long as names go.
+    const auto slash = localPath.rfind('/');
+    std::string tempPath = (slash == std::string::npos ? std::string() : localPath.substr(0, slash + 1)) +
+                           ".download-XXXXXX";
     const int fd = mkstemp(tempPath.data());
     if (fd < 0)
         return 0;

@@ -321,6 +321,22 @@ TEST_F(SavedMessagesTest, ReplyValuesAreCutToTheirCapacity) {
     EXPECT_EQ(notifier.shown(), Shown{errorBox("메시지 내용이 없습니다.!")});
 }
 
+TEST_F(SavedMessagesTest, AnMmsSavedByAHangulUserComesBackWithItsPictures) {
+    loginAs(ko("홍 길동") + "&x=1");
+    const std::string picture(4000, '\x7F');
+    MessageDraft draft{ko("제목"), true, ko("본문"), true, {}};
+    draft.pictures[0] = {dir.write("a.jpg", picture), 1, 1};
+    ASSERT_TRUE(MessageSaver(*web).saveMms(draft));
+
+    auto b = box(SavedKind::Mms);
+    ASSERT_TRUE(b.open());
+    const std::string name = user() + "_20240305140709_1.jpg";
+    EXPECT_EQ(b.slot(1).pictures[0], cache() + "/" + name);
+    EXPECT_EQ(readFile(cache() + "/" + name), picture);
+    EXPECT_EQ(b.slot(1).title, ko("제목"));
+    EXPECT_EQ(notifier.shown(), Shown{plainBox("[MMS] 메세지 저장완료!")});
+}
+
 TEST_F(SavedMessagesTest, SavedTextsRoundTripWithTheirLineBreaks) {
     ASSERT_TRUE(MessageSaver(*web).saveSms(ko("첫 줄") + "\r\n" + ko("둘째 줄")));
     auto b = box(SavedKind::Sms);

@@ -85,6 +85,9 @@ TEST(HttpWire, PostCarriesTheMultipartBodyWithExactHeaders) {
     EXPECT_EQ(req.header("User-Agent"), "SMS");
     EXPECT_EQ(req.header("Content-Type"), "multipart/form-data; boundary=--HC-MPFD-BOUNDARY");
     EXPECT_EQ(req.header("Content-Length"), std::to_string(body.size()));
+    EXPECT_EQ(std::count_if(req.headers.begin(), req.headers.end(),
+                            [](const std::string& h) { return h.starts_with("Content-Length:"); }),
+              1);
     EXPECT_FALSE(req.has("Accept"));
     EXPECT_FALSE(req.has("Expect"));
     EXPECT_EQ(req.body, body);

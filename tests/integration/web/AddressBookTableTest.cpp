@@ -103,19 +103,5 @@ TEST_F(AddressBookTableTest, TickedRowsGoToTheSendFormInTableOrder) {
     EXPECT_EQ(notifier.shown(), Shown{errorBox("로그인이 되어 있지 않습니다.")});
 }
 
-TEST_F(AddressBookTableTest, TickingEveryRowDeletesTheWholeGroup) {
-    table.selectGroup(ko("친구"));
-    table.tickAll(true);
-    table.setTicked(1, false);
-    ASSERT_TRUE(book.DeleteEntries(table.currentGroup(), table.tickedPairs()));
-    table.rebuild();
-    EXPECT_EQ(names(), std::vector<std::string>{"1:" + ko("가나")});
-
-    table.tickAll(true);
-    ASSERT_TRUE(book.DeleteEntries(table.currentGroup(), table.tickedPairs()));
-    EXPECT_FALSE(book.hasGroup(ko("친구")));
-    EXPECT_TRUE(book.hasGroup("Friends"));
-}
-
 } // namespace
 } // namespace qb::test

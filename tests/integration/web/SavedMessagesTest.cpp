@@ -337,12 +337,5 @@ TEST_F(SavedMessagesTest, AnMmsSavedByAHangulUserComesBackWithItsPictures) {
     EXPECT_EQ(notifier.shown(), Shown{plainBox("[MMS] 메세지 저장완료!")});
 }
 
-TEST_F(SavedMessagesTest, SavedTextsRoundTripWithTheirLineBreaks) {
-    ASSERT_TRUE(MessageSaver(*web).saveSms(ko("첫 줄") + "\r\n" + ko("둘째 줄")));
-    auto b = box(SavedKind::Sms);
-    ASSERT_TRUE(b.open());
-    EXPECT_EQ(b.slot(1).body, ko("첫 줄") + "\r\n" + ko("둘째 줄"));
-}
-
 } // namespace
 } // namespace qb::test

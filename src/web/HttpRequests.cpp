@@ -81,8 +81,8 @@ long long DownloadToFile(const std::string& url, const std::string& localPath, c
     // The temporary file lies beside the target so the rename cannot cross file systems;
     // its name does not grow with the target's, which may already be as long as names go.
     const auto slash = localPath.rfind('/');
-    std::string tempPath = (slash == std::string::npos ? std::string() : localPath.substr(0, slash + 1)) +
-                           ".download-XXXXXX";
+    std::string tempPath =
+        (slash == std::string::npos ? std::string() : localPath.substr(0, slash + 1)) + ".download-XXXXXX";
     const int fd = mkstemp(tempPath.data());
     if (fd < 0)
         return 0;

@@ -28,7 +28,12 @@ std::optional<std::string> readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // A folder opens but throws on the first read; it reads as a missing file.
+    try {
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
 }
 
 Document parse(const std::string& content) {

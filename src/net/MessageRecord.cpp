@@ -28,8 +28,9 @@ std::string pictureFileName(const std::string& userId, const std::string& pictur
     return userId + "_" + pictureStamp + suffix[slot - 1];
 }
 
-void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& record, const LoginState& login,
-                         const PictureSlots& pictures, const std::string& pictureStamp) {
+void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& record,
+                         const LoginState& login, const PictureSlots& pictures,
+                         const std::string& pictureStamp) {
     const bool immediate = record.reservation == immediateReservation();
     const std::string_view flag = immediate ? "N" : "Y";
     const std::string& when = immediate ? login.sendTime : record.reservation;
@@ -55,8 +56,9 @@ void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& r
     }
     field(out, login.sendTime);
 
-    // Slots are filled in order: three pictures, slots 1 and 2, or otherwise the first alone.
-    const int shown = !pictures[2].empty() ? 3 : !pictures[1].empty() ? 2 : 1;
+    // Three variants only: all three slots, slots 1 and 2 alone, otherwise slot 1's fields.
+    const bool first = !pictures[0].empty(), second = !pictures[1].empty(), third = !pictures[2].empty();
+    const int shown = first && second && third ? 3 : first && second ? 2 : 1;
     for (int slot = 1; slot <= 3; ++slot)
         field(out, slot <= shown ? pictureFileName(login.userId, pictureStamp, slot) : std::string());
     for (int slot = 0; slot < 3; ++slot) {
@@ -73,11 +75,11 @@ void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& r
 
 std::int64_t estimateRecordBytes(MessageKind kind, const SendRecord& record, const LoginState& login,
                                  const PictureSlots& pictures, int pictureCount) {
-    std::int64_t n = static_cast<std::int64_t>(login.userId.size() + record.number.size() +
-                                               record.callbackNumber.size() + record.body.size() +
-                                               login.clientField.size() + login.userNumber.size() +
-                                               login.userTag.size()) +
-                     59;
+    std::int64_t n =
+        static_cast<std::int64_t>(login.userId.size() + record.number.size() + record.callbackNumber.size() +
+                                  record.body.size() + login.clientField.size() + login.userNumber.size() +
+                                  login.userTag.size()) +
+        59;
     if (kind == MessageKind::Sms)
         return n;
     n += static_cast<std::int64_t>(record.title.size()) + 1;

@@ -20,8 +20,9 @@ std::string pictureFileName(const std::string& userId, const std::string& pictur
 
 // Appends the record's bytes to `out`. `pictures` are the job's slots, filled in
 // order; the MMS layout depends on how many hold a picture.
-void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& record, const LoginState& login,
-                         const PictureSlots& pictures, const std::string& pictureStamp);
+void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& record,
+                         const LoginState& login, const PictureSlots& pictures,
+                         const std::string& pictureStamp);
 
 inline std::string buildMessageRecord(MessageKind kind, const SendRecord& record, const LoginState& login,
                                       const PictureSlots& pictures, const std::string& pictureStamp) {

@@ -4,7 +4,9 @@
 
 namespace qb::test {
 
-std::string Shown::utf8() const { return cp949::toUtf8(text); }
+std::string Shown::utf8() const {
+    return cp949::toUtf8(text);
+}
 
 void RecordingNotifier::show(const std::string& text, MessageIcon icon, const std::string& caption) {
     m_shown.push_back({text, icon, caption, false});
@@ -26,7 +28,11 @@ std::vector<std::string> RecordingNotifier::texts() const {
     return out;
 }
 
-Shown errorBox(const char* utf8Text) { return {ko(utf8Text), MessageIcon::Error, defaultCaption(), false}; }
-Shown plainBox(const char* utf8Text) { return {ko(utf8Text), MessageIcon::None, defaultCaption(), false}; }
+Shown errorBox(const char* utf8Text) {
+    return {ko(utf8Text), MessageIcon::Error, defaultCaption(), false};
+}
+Shown plainBox(const char* utf8Text) {
+    return {ko(utf8Text), MessageIcon::None, defaultCaption(), false};
+}
 
 } // namespace qb::test

@@ -39,8 +39,12 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool fileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool fileExists(const std::string& path) {
+    return std::filesystem::exists(path);
+}
 
-std::string dataPath(std::string_view name) { return std::string(QB_TEST_DATA_DIR) + "/" + std::string(name); }
+std::string dataPath(std::string_view name) {
+    return std::string(QB_TEST_DATA_DIR) + "/" + std::string(name);
+}
 
 } // namespace qb::test

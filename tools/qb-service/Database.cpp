@@ -10,9 +10,13 @@ Statement::Statement(sqlite3* db, std::string_view sql) : m_db(db) {
         throw std::runtime_error(std::string("SQL prepare failed: ") + sqlite3_errmsg(db));
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
 
-Statement::Statement(Statement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt) { other.m_stmt = nullptr; }
+Statement::Statement(Statement&& other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt) {
+    other.m_stmt = nullptr;
+}
 
 Statement& Statement::bind(int index, std::string_view text) {
     sqlite3_bind_text(m_stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
@@ -59,9 +63,13 @@ std::string Statement::text(int column) const {
     return p ? std::string(static_cast<const char*>(p), static_cast<std::size_t>(n)) : std::string();
 }
 
-std::int64_t Statement::integer(int column) const { return sqlite3_column_int64(m_stmt, column); }
+std::int64_t Statement::integer(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
 
-bool Statement::isNull(int column) const { return sqlite3_column_type(m_stmt, column) == SQLITE_NULL; }
+bool Statement::isNull(int column) const {
+    return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;
+}
 
 Database::Database(const std::string& path) {
     if (sqlite3_open(path.c_str(), &m_db) != SQLITE_OK) {
@@ -72,7 +80,9 @@ Database::Database(const std::string& path) {
     exec("PRAGMA foreign_keys = ON; PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;");
 }
 
-Database::~Database() { sqlite3_close(m_db); }
+Database::~Database() {
+    sqlite3_close(m_db);
+}
 
 void Database::exec(std::string_view sql) {
     char* err = nullptr;
@@ -84,8 +94,12 @@ void Database::exec(std::string_view sql) {
     }
 }
 
-Statement Database::prepare(std::string_view sql) { return Statement(m_db, sql); }
+Statement Database::prepare(std::string_view sql) {
+    return Statement(m_db, sql);
+}
 
-std::int64_t Database::lastInsertId() const { return sqlite3_last_insert_rowid(m_db); }
+std::int64_t Database::lastInsertId() const {
+    return sqlite3_last_insert_rowid(m_db);
+}
 
 } // namespace qbs

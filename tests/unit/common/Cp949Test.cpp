@@ -24,12 +24,8 @@ TEST(Cp949, KnownCharactersHaveTheWindowsCodePageBytes) {
         const char* bytes;
     };
     const Row rows[] = {
-        {"가", "B0 A1"},
-        {"똠", "8C 63"}, // outside KS X 1001: Windows' extension, wrong in IBM-949
-        {"힣", "C6 52"},
-        {"알림", "BE CB B8 B2"},
-        {"★", "A1 DA"},
-        {"a1", "61 31"},
+        {"가", "B0 A1"}, {"똠", "8C 63"}, // outside KS X 1001: Windows' extension, wrong in IBM-949
+        {"힣", "C6 52"}, {"알림", "BE CB B8 B2"}, {"★", "A1 DA"}, {"a1", "61 31"},
     };
     for (const Row& r : rows) {
         const cp949::Conversion c = cp949::fromUtf8(r.utf8);
@@ -54,26 +50,29 @@ TEST(Cp949, EveryHangulSyllableRoundTrips) {
 
 TEST(Cp949, CharactersOutsideTheCodePageAreCountedNotDropped) {
     // an emoji and a Thai letter have no CP949 form; invalid UTF-8 counts too
-    const cp949::Conversion c = cp949::fromUtf8("a\xF0\x9F\x98\x80" "b\xE0\xB8\x81" "c\xFF" "d");
+    const cp949::Conversion c = cp949::fromUtf8("a\xF0\x9F\x98\x80"
+                                                "b\xE0\xB8\x81"
+                                                "c\xFF"
+                                                "d");
     EXPECT_EQ(c.unmappable, 3u);
     EXPECT_EQ(c.text, "a?b?c?d");
 }
 
 TEST(Cp949, InvalidCp949BecomesReplacementCharacter) {
-    EXPECT_EQ(cp949::toUtf8("a\xB0"), "a\xEF\xBF\xBD");              // truncated lead byte
-    EXPECT_EQ(cp949::toUtf8("\xB0\x20x"), "\xEF\xBF\xBD x");         // bad trail keeps the next byte
+    EXPECT_EQ(cp949::toUtf8("a\xB0"), "a\xEF\xBF\xBD");      // truncated lead byte
+    EXPECT_EQ(cp949::toUtf8("\xB0\x20x"), "\xEF\xBF\xBD x"); // bad trail keeps the next byte
 }
 
 TEST(Cp949, Utf8Detection) {
     EXPECT_TRUE(cp949::looksLikeUtf8("가나"));
     EXPECT_FALSE(cp949::looksLikeUtf8("plain ascii")); // no multi-byte sequence
-    EXPECT_FALSE(cp949::looksLikeUtf8(ko("가나")));      // CP949 bytes are not UTF-8
-    EXPECT_FALSE(cp949::isValidUtf8("\xED\xA0\x80"));     // a surrogate
-    EXPECT_FALSE(cp949::isValidUtf8("\xC0\xAF"));         // overlong
+    EXPECT_FALSE(cp949::looksLikeUtf8(ko("가나")));    // CP949 bytes are not UTF-8
+    EXPECT_FALSE(cp949::isValidUtf8("\xED\xA0\x80"));  // a surrogate
+    EXPECT_FALSE(cp949::isValidUtf8("\xC0\xAF"));      // overlong
 }
 
 TEST(Cp949, CutNeverLeavesHalfACharacter) {
-    const std::string s = ko("a가나b");                  // 61 | B0 A1 | B3 AA | 62
+    const std::string s = ko("a가나b"); // 61 | B0 A1 | B3 AA | 62
     const struct {
         std::size_t limit;
         std::size_t expected;

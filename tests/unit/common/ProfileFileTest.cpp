@@ -19,6 +19,12 @@ TEST(ProfileFile, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_EQ(ini.read("LOGIN", "VERSION", "x"), "x");
     EXPECT_EQ(ini.read("PROGRAM", "MISSING", "y"), "y");
     EXPECT_EQ(ini.read("PROGRAM", "VERSION"), "2.1.5");
+
+    // A folder where the file should be reads as missing and cannot be written.
+    const ProfileFile folder(dir.mkdir("folder.ini"));
+    EXPECT_EQ(folder.read("LOGIN", "ID", "dflt"), "dflt");
+    EXPECT_TRUE(folder.readSection("LOGIN").empty());
+    EXPECT_FALSE(folder.write("LOGIN", "ID", "x"));
 }
 
 TEST(ProfileFile, NamesCompareCaseInsensitivelyValuesDoNot) {
@@ -42,13 +48,15 @@ TEST(ProfileFile, ReadsCrLfAndLfAndQuotedValues) {
 TEST(ProfileFile, WriteCreatesFileSectionAndKey) {
     test::TempDir dir;
     const ProfileFile ini(dir.file("Env.cfg"));
-    ASSERT_TRUE(ini.write("LOGIN", {{"ID", "0000"}, {"IDCHECK", "N"}, {"PASSWD", "0000"}, {"PASSCHECK", "N"}}));
+    ASSERT_TRUE(
+        ini.write("LOGIN", {{"ID", "0000"}, {"IDCHECK", "N"}, {"PASSWD", "0000"}, {"PASSCHECK", "N"}}));
     EXPECT_EQ(readFile(ini.path()), "[LOGIN]\r\nID=0000\r\nIDCHECK=N\r\nPASSWD=0000\r\nPASSCHECK=N\r\n");
 
     ASSERT_TRUE(ini.write("login", "idcheck", "Y"));
     ASSERT_TRUE(ini.write("PROGRAM", "VERSION", "1.0"));
-    EXPECT_EQ(readFile(ini.path()),
-              "[LOGIN]\r\nID=0000\r\nidcheck=Y\r\nPASSWD=0000\r\nPASSCHECK=N\r\n[PROGRAM]\r\nVERSION=1.0\r\n");
+    EXPECT_EQ(
+        readFile(ini.path()),
+        "[LOGIN]\r\nID=0000\r\nidcheck=Y\r\nPASSWD=0000\r\nPASSCHECK=N\r\n[PROGRAM]\r\nVERSION=1.0\r\n");
 }
 
 TEST(ProfileFile, WriteKeepsOtherLinesAndTheFilesLineEnds) {

@@ -1,0 +1,186 @@
+#include "net/LoginConnection.h"
+
+#include "app/SystemLog.h"
+#include "common/Cp949.h"
+#include "common/Notifier.h"
+#include "frame/WindowTitle.h"
+#include "net/LoginHost.h"
+#include "net/LoginSession.h"
+
+namespace qb {
+
+LoginConnection::LoginConnection(LoginSession& session, std::unique_ptr<AsyncSocket> socket)
+    : m_session(session), m_socket(std::move(socket)) {
+    m_pauseTimer.setSingleShot(true);
+    connect(&m_pauseTimer, &QTimer::timeout, this, &LoginConnection::finishLogin);
+    connect(m_socket.get(), &AsyncSocket::connected, this, &LoginConnection::onConnect);
+    connect(m_socket.get(), &AsyncSocket::readable, this, &LoginConnection::onReceive);
+    connect(m_socket.get(), &AsyncSocket::closed, this, &LoginConnection::onClose);
+}
+
+LoginConnection::~LoginConnection() {
+    close();
+}
+
+bool LoginConnection::start() {
+    if (!m_socket->create())
+        return false;
+    m_socket->connectToHost(m_session.config().host, m_session.config().loginPort);
+    return true;
+}
+
+void LoginConnection::close() {
+    m_closed = true;
+    m_pauseTimer.stop();
+    m_socket->close();
+}
+
+void LoginConnection::onConnect(int error) {
+    if (error == 0) {
+        m_session.log().write(ko("Socket 연결성공..."));
+        sendLoginRequest();
+        return;
+    }
+    m_session.host().closeWaitWindow();
+    m_session.log().write(ko("Socket 연결실패...다시 시도바랍니다. "));
+    m_session.notifier().error(ko("서버 접속실패 ::: 인터넷설정을 확인하세요."));
+    m_session.closeLoginConnection();
+}
+
+void LoginConnection::sendLoginRequest() {
+    const LoginState& state = m_session.state();
+    const std::string request = packet::encodeLogin(state.userId, state.password);
+    if (m_socket->send(request.data(), request.size()) == static_cast<long>(request.size())) {
+        m_session.log().write(ko("로그인 정보 전송..."));
+        return;
+    }
+    // The connection stays; the next login closes it first.
+    m_session.host().closeWaitWindow();
+    m_session.log().write(ko("SOCK_ERROR...send()-(프로그램 종료)"));
+    m_session.notifier().error(ko("서버 접속실패! 다시 시도하세요."));
+}
+
+void LoginConnection::onReceive() {
+    char buffer[AsyncSocket::kReceiveMax];
+    const long n = m_socket->receive(buffer, sizeof buffer);
+    if (n < 0) {
+        if (m_socket->wouldBlock())
+            return;
+        m_session.log().write(ko("SOCKET (rcv()) ERROR. "));
+        m_session.notifier().error(ko("네트워크 에러! ::: 네트워크 환경을 확인하세요."));
+        return;
+    }
+    // No bytes means the peer has closed; its close notification follows.
+    if (n == 0)
+        return;
+    m_reader.append(std::string_view(buffer, static_cast<std::size_t>(n)));
+    handlePackets();
+}
+
+void LoginConnection::handlePackets() {
+    while (!m_closed && !m_paused) {
+        const std::optional<PacketReader::Packet> p = m_reader.next();
+        if (!p)
+            return;
+        handle(*p);
+    }
+}
+
+void LoginConnection::handle(const PacketReader::Packet& p) {
+    if (!p.known) {
+        receptionError();
+        return;
+    }
+    switch (p.type) {
+    case packet::DATA_LOGINACK:
+        m_loginAck = packet::decodeLoginAck(p.bytes);
+        handleLoginAck(*m_loginAck);
+        break;
+    case packet::DATA_DELIVERACK:
+        m_deliverAck = packet::decodeDeliverAck(p.bytes);
+        m_session.log().write(ko("m_DATA_DELIVERACK 패킷수신 "));
+        break;
+    case packet::DATA_SENDRESULT:
+        m_sendResult = packet::decodeSendResult(p.bytes);
+        handleSendResult(*m_sendResult);
+        break;
+    default:
+        receptionError();
+        break;
+    }
+}
+
+void LoginConnection::handleLoginAck(const packet::LoginAck& ack) {
+    LoginState& state = m_session.state();
+    switch (ack.result) {
+    case 0:
+        state.loggedIn = true;
+        state.userNumber = std::to_string(ack.userNumber);
+        state.userTag = ack.userTag;
+        // The pause must not stop the event loop; packets and a close that arrive
+        // meanwhile wait until the after-login steps have run, as they would
+        // behind a blocking pause.
+        m_paused = true;
+        m_socket->setEvents(AsyncSocket::NoEvents);
+        m_pauseTimer.start(kAfterLoginPause);
+        break;
+    case 1:
+        m_session.host().closeWaitWindow();
+        state.loggedIn = false;
+        m_session.notifier().info(ko("이미 로그인 되어 있습니다.!"));
+        m_session.closeLoginConnection();
+        break;
+    case 2:
+        m_session.host().closeWaitWindow();
+        state.loggedIn = false;
+        m_session.notifier().error(ko("로그인 실패. 계정정보를 확인하세요!"));
+        m_session.closeLoginConnection();
+        break;
+    default:
+        receptionError();
+        break;
+    }
+}
+
+void LoginConnection::finishLogin() {
+    m_paused = false;
+    const LoginState& state = m_session.state();
+    m_session.host().closeWaitWindow();
+    m_session.host().setTitle(title::loggedIn(m_session.config().host, state.userId, state.version));
+    m_session.host().runAfterLoginSteps();
+    if (m_closed)
+        return;
+    m_socket->setEvents(AsyncSocket::AllEvents);
+    handlePackets();
+}
+
+void LoginConnection::handleSendResult(const packet::SendResult& r) {
+    if (r.result != 1) {
+        m_session.notifier().error(ko("데이터 전송에 실패하였습니다. 다시 시도하세요!"));
+        return;
+    }
+    m_session.host().refreshBalance();
+    m_session.notifier().info(ko("총 ") + "[" + std::to_string(r.count) + "] " +
+                              ko("건 전송이 완료되었습니다."));
+}
+
+void LoginConnection::receptionError() {
+    m_session.host().closeWaitWindow();
+    m_session.state().loggedIn = false;
+    m_session.notifier().error(ko("데이터 수신에러. 프로그램을 다시 실행하세요!"));
+    m_session.closeLoginConnection();
+}
+
+void LoginConnection::onClose(int) {
+    const bool wasLoggedIn = m_session.state().loggedIn;
+    // Unlike a login reply, a close before it used to leave the wait window open
+    // for good; the attempt is over, so the window goes.
+    m_session.host().closeWaitWindow();
+    m_session.host().setTitle(title::closedByServer(m_session.config().host));
+    m_session.state().loggedIn = false;
+    m_session.closeLoginConnection();
+    if (wasLoggedIn)
+        m_session.notifier().error(ko("서버연결이 종료되었습니다.!"));
+}
+
+} // namespace qb

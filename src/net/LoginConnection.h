@@ -1,0 +1,65 @@
+#pragma once
+
+#include "net/AsyncSocket.h"
+#include "net/PacketReader.h"
+#include "net/Packets.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+// The client end of the login connection: sends the login request once, then
+// turns every server packet into a change of the login state, the title and a
+// message, and writes the system log. Owned by a LoginSession, which stands for
+// the main window.
+namespace qb {
+
+class LoginSession;
+
+class LoginConnection : public QObject {
+    Q_OBJECT
+
+public:
+    // Pause between a successful login reply and the steps that follow it.
+    static constexpr std::chrono::milliseconds kAfterLoginPause{500};
+
+    LoginConnection(LoginSession& session, std::unique_ptr<AsyncSocket> socket);
+    ~LoginConnection() override;
+
+    // Creates the socket and starts connecting; false when the socket cannot be
+    // created (the user has been told).
+    bool start();
+    // Closes the socket; nothing is reported after this.
+    void close();
+    bool isClosed() const { return m_closed; }
+
+    const std::optional<packet::LoginAck>& lastLoginAck() const { return m_loginAck; }
+    const std::optional<packet::DeliverAck>& lastDeliverAck() const { return m_deliverAck; }
+    const std::optional<packet::SendResult>& lastSendResult() const { return m_sendResult; }
+
+private:
+    void onConnect(int error);
+    void onReceive();
+    void onClose(int error);
+    void sendLoginRequest();
+    void handlePackets();
+    void handle(const PacketReader::Packet& p);
+    void handleLoginAck(const packet::LoginAck& ack);
+    void finishLogin();
+    void handleSendResult(const packet::SendResult& r);
+    void receptionError();
+
+    LoginSession& m_session;
+    std::unique_ptr<AsyncSocket> m_socket;
+    PacketReader m_reader = PacketReader::forLoginConnection();
+    QTimer m_pauseTimer;
+    bool m_paused = false;
+    bool m_closed = false;
+    std::optional<packet::LoginAck> m_loginAck;
+    std::optional<packet::DeliverAck> m_deliverAck;
+    std::optional<packet::SendResult> m_sendResult;
+};
+
+} // namespace qb

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+// What the main window does for the login connection: the wait window, the
+// window title and the steps that follow a login. The client's main frame
+// implements it; qbsend and the tests have their own.
+namespace qb {
+
+class LoginHost {
+public:
+    virtual ~LoginHost() = default;
+
+    // "로그인 시도중....." with "로그인 중입니다..........."; when it is already
+    // open it only gets the focus.
+    virtual void showWaitWindow() = 0;
+    // Closing a window that is not open does nothing.
+    virtual void closeWaitWindow() = 0;
+    virtual void setTitle(const std::string& title) = 0;
+    // Balance line, reject count in the title, callback numbers, notice window.
+    virtual void runAfterLoginSteps() = 0;
+    // The send form's balance refresh, before a job's completion message.
+    virtual void refreshBalance() = 0;
+};
+
+} // namespace qb

@@ -1,0 +1,167 @@
+#include "common/Clock.h"
+#include "common/Cp949.h"
+#include "support/ServiceHarness.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using namespace qb;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+Outcome run(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.start(program, args);
+    EXPECT_TRUE(p.waitForFinished(30000)) << program.toStdString();
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+}
+
+Outcome qbsend(const QStringList& args) {
+    return run(QBSEND_PATH, args);
+}
+
+int deadPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t len = sizeof a;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    ::close(fd);
+    return ntohs(a.sin_port);
+}
+
+// Today's log lines without their time stamps, in UTF-8.
+std::vector<std::string> logTexts(const test::ServiceHarness& service) {
+    const std::string log =
+        test::readFile(service.dir().file("LOG/" + formatLocalNow("%Y_%m_%d") + "_SYS.log"));
+    std::vector<std::string> texts;
+    std::size_t pos = 0;
+    while (pos < log.size()) {
+        const std::size_t end = log.find("\r\n", pos);
+        if (end == std::string::npos)
+            break;
+        texts.push_back(cp949::toUtf8(log.substr(pos + 20, end - pos - 20)));
+        pos = end + 2;
+    }
+    return texts;
+}
+
+} // namespace
+
+TEST(Qbsend, LogsInAndOutAsTheClientDoes) {
+    test::ServiceHarness service;
+    service.addAccount("user01", "pass01");
+    service.addAccount(ko("홍길동"), ko("비번"));
+    const QString workdir = QString::fromStdString(service.workdir());
+
+    const Outcome ok = qbsend({"--workdir", workdir, "--id", "user01", "--password", "pass01"});
+    EXPECT_EQ(ok.exitCode, 0) << ok.err;
+    EXPECT_EQ(ok.out, "");
+    EXPECT_TRUE(service.loginServer().waitForLogout("user01", 5s));
+    EXPECT_EQ(logTexts(service), (std::vector<std::string>{"Socket 연결성공...", "로그인 정보 전송..."}));
+
+    // UTF-8 arguments are sent as CP949.
+    const Outcome korean = qbsend({"--workdir", workdir, "--id", "홍길동", "--password", "비번"});
+    EXPECT_EQ(korean.exitCode, 0) << korean.out << korean.err;
+    EXPECT_EQ(service.loginServer().receivedRequests().back().substr(8, 6), ko("홍길동"));
+}
+
+TEST(Qbsend, FailuresPrintWhatTheUserWouldSee) {
+    test::ServiceHarness service;
+    service.addAccount("user01", "pass01");
+    const QString workdir = QString::fromStdString(service.workdir());
+    struct Row {
+        const char* name;
+        QStringList args;
+        int exitCode;
+        const char* out;
+    };
+    const Row rows[] = {
+        {"wrong password",
+         {"--id", "user01", "--password", "nope"},
+         1,
+         "[알림] 로그인 실패. 계정정보를 확인하세요!\n"},
+        {"id too long",
+         {"--id", "abcdefghijklmnopq", "--password", "x"},
+         1,
+         "[알림] 아이디와 비번은 영문 16자, 한글 8자 이내로 입력해주세요!\n"},
+        {"nobody listening",
+         {"--id", "user01", "--password", "pass01", "--login-port", QString::number(deadPort())},
+         1,
+         "[알림] 서버 접속실패 ::: 인터넷설정을 확인하세요.\n"},
+        {"unresolvable host",
+         {"--id", "user01", "--password", "pass01", "--host", "no-such-host.invalid"},
+         1,
+         "[알림] 서버 접속실패 ::: 인터넷설정을 확인하세요.\n"},
+        {"bad argument", {"--id", "user01", "--password", "pass01", "--login-port", "x"}, 2, ""},
+        {"missing password", {"--id", "user01"}, 2, ""},
+    };
+    for (const Row& row : rows) {
+        QStringList args{"--workdir", workdir};
+        args.append(row.args);
+        const Outcome r = qbsend(args);
+        EXPECT_EQ(r.exitCode, row.exitCode) << row.name << ": " << r.err;
+        EXPECT_EQ(r.out, row.out) << row.name;
+    }
+    const Outcome noFolder = qbsend({"--workdir", workdir + "/missing", "--id", "a", "--password", "b"});
+    EXPECT_EQ(noFolder.exitCode, 2);
+    EXPECT_NE(noFolder.err.find("no such folder"), std::string::npos);
+}
+
+TEST(Qbsend, CommandLineOverridesServiceIni) {
+    test::ServiceHarness service;
+    service.addAccount("user01", "pass01");
+    test::TempDir bare; // no service.ini: the built-in host would be used
+    const Outcome r =
+        qbsend({"--workdir", QString::fromStdString(bare.path()), "--host", "127.0.0.1", "--login-port",
+                QString::number(service.config().loginPort), "--id", "user01", "--password", "pass01"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+}
+
+TEST(QbService, ExecutableServesLoginsUntilTerminated) {
+    test::TempDir dir;
+    dir.write("seed.txt", "seeded pw1 4242 SEEDTAG\n");
+    QProcess service;
+    service.start(QB_SERVICE_PATH, {"--seed", QString::fromStdString(dir.file("seed.txt")), "--add-account",
+                                    "demo", "demo1234", "--quiet"});
+    ASSERT_TRUE(service.waitForStarted());
+    ASSERT_TRUE(service.waitForReadyRead(10000));
+    const std::string first = service.readLine().toStdString();
+    ASSERT_EQ(first.rfind("login-port ", 0), 0u) << first;
+    const QString port = QString::fromStdString(first.substr(11)).trimmed();
+
+    for (const char* id : {"demo", "seeded"}) {
+        const Outcome r =
+            qbsend({"--workdir", QString::fromStdString(dir.path()), "--host", "127.0.0.1", "--login-port",
+                    port, "--id", id, "--password", std::string(id) == "demo" ? "demo1234" : "pw1"});
+        EXPECT_EQ(r.exitCode, 0) << id << r.out << r.err;
+    }
+
+    service.write("send-result demo 1 3\n");
+    ASSERT_TRUE(service.waitForReadyRead(10000));
+    EXPECT_EQ(service.readLine().toStdString(), "no login connection for that id\n");
+
+    service.terminate();
+    ASSERT_TRUE(service.waitForFinished(10000));
+    EXPECT_EQ(service.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(service.exitCode(), 0);
+
+    const Outcome bad = run(QB_SERVICE_PATH, {"--login-port", "x"});
+    EXPECT_EQ(bad.exitCode, 2);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "net/LoginHost.h"
+#include "support/RecordingNotifier.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace qb::test {
+
+// The main window's part of a login, recorded as readable events in order:
+// "wait:show", "wait:close" (only when a wait window was open), "title:<text>",
+// "after-login", "refresh-balance".
+class RecordingLoginHost : public LoginHost {
+public:
+    std::vector<std::string> events;
+    std::function<void()> onAfterLogin;
+
+    void showWaitWindow() override;
+    void closeWaitWindow() override;
+    void setTitle(const std::string& title) override;
+    void runAfterLoginSteps() override;
+    void refreshBalance() override;
+
+    bool waitWindowOpen() const { return m_waiting; }
+    const std::string& title() const { return m_title; } // CP949
+    int afterLoginRuns() const { return m_afterLogin; }
+
+private:
+    bool m_waiting = false;
+    std::string m_title;
+    int m_afterLogin = 0;
+};
+
+// Records messages as RecordingNotifier does and also writes them into a list of
+// events ("error:<text>", "info:<text>"), so their order against the host's
+// events can be asserted.
+class TimelineNotifier : public RecordingNotifier {
+public:
+    explicit TimelineNotifier(std::vector<std::string>& events) : m_events(events) {}
+    void show(const std::string& text, MessageIcon icon, const std::string& caption) override;
+
+private:
+    std::vector<std::string>& m_events;
+};
+
+} // namespace qb::test

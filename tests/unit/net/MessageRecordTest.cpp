@@ -1,0 +1,147 @@
+#include "net/MessageRecord.h"
+
+#include "common/Cp949.h"
+
+#include <gtest/gtest.h>
+
+using namespace qb;
+
+namespace {
+
+const std::string kSendTime = "2016-09-10 09:00:00";
+
+LoginState login() {
+    LoginState s;
+    s.userId = "user01";
+    s.userNumber = "123456789";
+    s.userTag = "TAG01";
+    s.sendCode = "S01";
+    s.sendTime = kSendTime;
+    s.sendTag = "TG7";
+    return s;
+}
+
+SendRecord record(std::string reservation = immediateReservation()) {
+    SendRecord r;
+    r.number = "01012345678";
+    r.callbackNumber = "0212345678";
+    r.body = "hello";
+    r.title = "title";
+    r.reservation = std::move(reservation);
+    return r;
+}
+
+// Fields joined by 0x04, closed by 0x02.
+std::string join(const std::vector<std::string>& fields) {
+    std::string out;
+    for (const std::string& f : fields)
+        out += f + "\x04";
+    out.back() = '\x02';
+    return out;
+}
+
+PictureSlots slots(int filled, bool thirdOnlyWithFirst = false) {
+    PictureSlots p;
+    const int sizes[3][2] = {{640, 480}, {320, 240}, {1024, 768}};
+    for (int i = 0; i < 3; ++i) {
+        const bool on = thirdOnlyWithFirst ? (i == 0 || i == 2) : i < filled;
+        if (on)
+            p[i] = {"/pics/" + std::to_string(i + 1) + ".jpg", sizes[i][0], sizes[i][1]};
+    }
+    return p;
+}
+
+const std::vector<std::string> kCommonTail = {"0.0", "N",   kSendTime, "123456789",
+                                              "S01", "TG7", "TAG01",   kSendTime};
+
+} // namespace
+
+TEST(MessageRecord, SmsImmediateHasTwelveFields) {
+    EXPECT_EQ(buildMessageRecord(MessageKind::Sms, record(), login(), {}, "20160910090000"),
+              join({"user01", "01012345678", "0212345678", "hello", "0.0", "N", kSendTime, "123456789", "S01",
+                    "TG7", "TAG01", kSendTime}));
+}
+
+TEST(MessageRecord, ReservedRecordsCarryTheirTimeInFieldSevenAndStillSendTimeLast) {
+    const std::string when = "2016-09-10 09:30:00";
+    EXPECT_EQ(buildMessageRecord(MessageKind::Sms, record(when), login(), {}, "x"),
+              join({"user01", "01012345678", "0212345678", "hello", "0.0", "Y", when, "123456789", "S01",
+                    "TG7", "TAG01", kSendTime}));
+    // The comparison is on bytes: "즉시전송" in UTF-8 is not the CP949 text, so it reads as a reservation.
+    const std::string rec = buildMessageRecord(MessageKind::Sms, record("즉시전송"), login(), {}, "x");
+    EXPECT_NE(rec.find("\x04Y\x04"), std::string::npos);
+}
+
+TEST(MessageRecord, LmsWithEmptyTitleKeepsFieldFour) {
+    SendRecord r = record();
+    r.title.clear();
+    std::vector<std::string> expected = {"user01", "01012345678", "0212345678", "", "hello"};
+    expected.insert(expected.end(), kCommonTail.begin(), kCommonTail.end());
+    const std::string rec = buildMessageRecord(MessageKind::Lms, r, login(), {}, "x");
+    EXPECT_EQ(rec, join(expected));
+    EXPECT_EQ(std::count(rec.begin(), rec.end(), '\x04'), 12); // 13 fields
+    EXPECT_NE(rec.find("0212345678\x04\x04hello"), std::string::npos);
+}
+
+TEST(MessageRecord, MmsPictureVariants) {
+    const std::string p1 = "user01_20160910090000_01.jpg";
+    const std::string p2 = "user01_20160910090000_02.jpg";
+    const std::string p3 = "user01_20160910090000_03.jpg";
+    struct Row {
+        const char* name;
+        PictureSlots pictures;
+        std::vector<std::string> tail; // fields 14 to 22
+    };
+    const Row rows[] = {
+        {"three", slots(3), {p1, p2, p3, "640", "480", "320", "240", "1024", "768"}},
+        {"slots 1 and 2", slots(2), {p1, p2, "", "640", "480", "320", "240", "", ""}},
+        {"slot 1", slots(1), {p1, "", "", "640", "480", "", "", "", ""}},
+        // Anything else takes the one-picture layout.
+        {"slots 1 and 3", slots(0, true), {p1, "", "", "640", "480", "", "", "", ""}},
+        {"none", slots(0), {p1, "", "", "0", "0", "", "", "", ""}},
+    };
+    for (const Row& row : rows) {
+        std::vector<std::string> expected = {"user01", "01012345678", "0212345678", "title", "hello"};
+        expected.insert(expected.end(), kCommonTail.begin(), kCommonTail.end());
+        expected.insert(expected.end(), row.tail.begin(), row.tail.end());
+        EXPECT_EQ(buildMessageRecord(MessageKind::Mms, record(), login(), row.pictures, "20160910090000"),
+                  join(expected))
+            << row.name;
+    }
+    // The two-picture tail, byte by byte.
+    const std::string two =
+        buildMessageRecord(MessageKind::Mms, record(), login(), slots(2), "20160910090000");
+    const std::string tail = p2 + "\x04\x04"
+                                  "640\x04"
+                                  "480\x04"
+                                  "320\x04"
+                                  "240\x04\x04\x02";
+    EXPECT_EQ(two.substr(two.size() - tail.size()), tail);
+}
+
+TEST(MessageRecord, AppendKeepsWhatIsThere) {
+    std::string out = "prefix";
+    appendMessageRecord(out, MessageKind::Sms, record(), login(), {}, "x");
+    EXPECT_EQ(out, "prefix" + buildMessageRecord(MessageKind::Sms, record(), login(), {}, "x"));
+    EXPECT_EQ(pictureFileName("id", "20161231235959", 3), "id_20161231235959_03.jpg");
+}
+
+TEST(MessageRecord, ByteEstimate) {
+    const LoginState s = login();
+    SendRecord r = record();
+    // 6 + 11 + 10 + 5 + 3 + 9 + 5 + 59
+    const std::int64_t sms = 108;
+    EXPECT_EQ(estimateRecordBytes(MessageKind::Sms, r, s, {}, 0), sms);
+    EXPECT_EQ(estimateRecordBytes(MessageKind::Lms, r, s, {}, 0), sms + 5 + 1);
+    // pictures: 2 * (6 + 22) + 3, sizes "640" "480" "320" "240", then 6
+    EXPECT_EQ(estimateRecordBytes(MessageKind::Mms, r, s, slots(2), 2), sms + 6 + 59 + 12 + 6);
+    EXPECT_EQ(estimateRecordBytes(MessageKind::Mms, r, s, slots(3), 3), sms + 6 + 3 * 28 + 3 + 19 + 6);
+    // A slot counts its sizes when its width is not 0, picture or not.
+    PictureSlots odd;
+    odd[1].width = 7;
+    odd[1].height = 12345;
+    EXPECT_EQ(estimateRecordBytes(MessageKind::Mms, r, s, odd, 0), sms + 6 + 3 + 6 + 6);
+    // Lengths are CP949 bytes: four syllables are eight.
+    r.body = ko("안녕하세");
+    EXPECT_EQ(estimateRecordBytes(MessageKind::Sms, r, s, {}, 0), sms - 5 + 8);
+}

@@ -1,0 +1,82 @@
+#include "CommandLine.h"
+
+#include "common/Bytes.h"
+#include "common/Cp949.h"
+
+namespace qbs {
+namespace {
+
+bool parsePort(const std::string& text, int& port) {
+    long long v = 0;
+    if (!qb::bytes::parseDecimal(text, v) || v > 65535)
+        return false;
+    port = static_cast<int>(v);
+    return true;
+}
+
+} // namespace
+
+const char* CommandLine::usage() {
+    return "usage: qb-service [options]\n"
+           "  --host HOST             address to listen on (default 127.0.0.1)\n"
+           "  --login-port N          login port (default 0: any free port)\n"
+           "  --send-port N           send port (default 0)\n"
+           "  --web-port N            web port (default 0)\n"
+           "  --db PATH               SQLite database (default :memory:)\n"
+           "  --seed FILE             accounts, one per line: id password [user_number [user_tag]]\n"
+           "  --add-account ID PASSWORD\n"
+           "  --quiet                 no event lines on stderr\n"
+           "Prints one line per port taken (\"login-port 43121\") and runs until SIGINT or SIGTERM.\n"
+           "Commands on stdin: send-result ID RESULT COUNT | deliver-ack ID VALUE | disconnect ID\n";
+}
+
+CommandLine CommandLine::parse(const std::vector<std::string>& args) {
+    CommandLine c;
+    const auto fail = [&c](std::string why) {
+        c.error = std::move(why);
+        return c;
+    };
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const auto value = [&](std::size_t count = 1) { return i + count < args.size(); };
+        if (a == "--help" || a == "-h") {
+            c.help = true;
+        } else if (a == "--quiet") {
+            c.quiet = true;
+        } else if (a == "--host" || a == "--db" || a == "--seed") {
+            if (!value())
+                return fail(a + " needs a value");
+            const std::string& v = args[++i];
+            if (v.empty())
+                return fail(a + " needs a value");
+            if (a == "--host")
+                c.service.host = v;
+            else if (a == "--db")
+                c.service.databasePath = v;
+            else
+                c.seedFiles.push_back(v);
+        } else if (a == "--login-port" || a == "--send-port" || a == "--web-port") {
+            int port = 0;
+            if (!value() || !parsePort(args[i + 1], port))
+                return fail(a + " needs a port number (0..65535)");
+            ++i;
+            (a == "--login-port"  ? c.service.loginPort
+             : a == "--send-port" ? c.service.sendPort
+                                  : c.service.webPort) = port;
+        } else if (a == "--add-account") {
+            if (!value(2))
+                return fail("--add-account needs an id and a password");
+            const qb::cp949::Conversion id = qb::cp949::fromUtf8(args[i + 1]);
+            const qb::cp949::Conversion password = qb::cp949::fromUtf8(args[i + 2]);
+            if (!id.ok() || !password.ok())
+                return fail("--add-account: text without a CP949 form");
+            c.accounts.push_back({id.text, password.text, 0, {}});
+            i += 2;
+        } else {
+            return fail("unknown argument: " + a);
+        }
+    }
+    return c;
+}
+
+} // namespace qbs

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Accounts.h"
+#include "Database.h"
+#include "LoginServer.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The stand-in service: one database and the servers around it, each on its own
+// threads. Tests run it in-process; main.cpp runs it until a signal.
+namespace qbs {
+
+struct ServiceOptions {
+    std::string host = "127.0.0.1";
+    // 0: any free port.
+    int loginPort = 0;
+    int sendPort = 0;
+    int webPort = 0;
+    std::string databasePath = ":memory:";
+    // One line per event, from any thread; nothing is logged when empty.
+    std::function<void(const std::string&)> log;
+};
+
+class Service {
+public:
+    explicit Service(ServiceOptions options);
+    ~Service();
+    Service(const Service&) = delete;
+    Service& operator=(const Service&) = delete;
+
+    // Opens the database and starts every server; throws std::runtime_error.
+    void start();
+    void stop();
+
+    Database& database() { return *m_db; }
+    Accounts& accounts() { return *m_accounts; }
+    LoginServer& loginServer() { return *m_login; }
+
+    // The ports taken, by role ("login-port", ...), in a fixed order.
+    std::vector<std::pair<std::string, int>> ports() const;
+
+private:
+    ServiceOptions m_options;
+    std::unique_ptr<Database> m_db;
+    std::unique_ptr<Accounts> m_accounts;
+    // The servers. A new one is a member here, a line in start(), stop() and ports().
+    std::unique_ptr<LoginServer> m_login;
+};
+
+} // namespace qbs

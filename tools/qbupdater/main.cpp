@@ -1,0 +1,55 @@
+// qbupdater: prepares the client's working folder and starts the client there
+// with "/u", the switch the client needs to run normally.
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+void usage() {
+    std::fprintf(stderr, "usage: qbupdater [--workdir DIR] [--client PROGRAM]\n"
+                         "  --workdir DIR     working folder (default ~/.local/share/Quillbank2)\n"
+                         "  --client PROGRAM  the client to start (default quillbank2 beside qbupdater)\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QString workdir = QDir::homePath() + "/.local/share/Quillbank2";
+    QString client = QCoreApplication::applicationDirPath() + "/quillbank2";
+
+    const QStringList args = app.arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if ((a == "--workdir" || a == "--client") && i + 1 < args.size()) {
+            (a == "--workdir" ? workdir : client) = args[++i];
+        } else if (a == "--help" || a == "-h") {
+            usage();
+            return 0;
+        } else {
+            usage();
+            return 2;
+        }
+    }
+
+    QDir dir;
+    for (const char* sub : {"", "/LOG", "/msg", "/imgtemp"}) {
+        if (!dir.mkpath(workdir + sub)) {
+            std::fprintf(stderr, "qbupdater: cannot create %s%s\n", qPrintable(workdir), sub);
+            return 1;
+        }
+    }
+    const QString absWorkdir = QFileInfo(workdir).absoluteFilePath();
+    qint64 pid = 0;
+    if (!QProcess::startDetached(client, {"/u"}, absWorkdir, &pid)) {
+        std::fprintf(stderr, "qbupdater: cannot start %s\n", qPrintable(client));
+        return 1;
+    }
+    return 0;
+}

@@ -135,19 +135,24 @@ void WebServer::pause(int ms) {
     m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_stopping; });
 }
 
-bool WebServer::start(int port) {
+bool WebServer::start(int port, const std::string& host) {
     if (m_thread.joinable())
         return false;
+    if (m_log) {
+        m_server->set_logger([log = m_log](const httplib::Request& req, const httplib::Response& res) {
+            log("web " + req.method + " " + req.target + " " + std::to_string(res.status));
+        });
+    }
     {
         const std::lock_guard guard(m_wakeLock);
         m_stopping = false;
     }
     if (port == 0) {
-        m_port = m_server->bind_to_any_port("127.0.0.1");
+        m_port = m_server->bind_to_any_port(host);
         if (m_port <= 0)
             return false;
     } else {
-        if (!m_server->bind_to_port("127.0.0.1", port))
+        if (!m_server->bind_to_port(host, port))
             return false;
         m_port = port;
     }

@@ -34,14 +34,17 @@ public:
     WebServer(const WebServer&) = delete;
     WebServer& operator=(const WebServer&) = delete;
 
-    // Binds 127.0.0.1:`port` (0: one the system picks) and serves until stop().
+    // Binds `host`:`port` (0: a port the system picks) and serves until stop().
     // False when the port cannot be bound.
-    bool start(int port = 0);
+    bool start(int port = 0, const std::string& host = "127.0.0.1");
     void stop();
     int port() const { return m_port; }
 
     WebStore& store() { return m_store; }
     WebFaults& faults() { return m_faults; }
+
+    // One line per request answered ("web GET /path 200"); set before start().
+    void setLog(std::function<void(const std::string&)> log) { m_log = std::move(log); }
 
     // The rows of the results page for a user, as HTML; the page frames them.
     using PageRows = std::function<std::string(const std::string& userId)>;
@@ -107,6 +110,7 @@ private:
     mutable std::mutex m_logLock;
     std::vector<std::string> m_requests;
     PageRows m_resultsRows;
+    std::function<void(const std::string&)> m_log;
 };
 
 } // namespace qbs

@@ -2,6 +2,8 @@
 #include "WebFixture.h"
 
 #include "common/Cp949.h"
+#include "support/ServiceHarness.h"
+#include "web/AddressBook.h"
 #include "web/HttpRequests.h"
 
 #include <gtest/gtest.h>
@@ -165,6 +167,41 @@ TEST_F(WebServerTest, FaultsAreSetFromTheCommandLine) {
     EXPECT_EQ(faults.lookup("getlmsmsg.jsp").fault, qbs::WebFault::InvalidJson);
     ASSERT_TRUE(faults.apply("none"));
     EXPECT_EQ(faults.lookup("getmmsmsg.jsp").fault, qbs::WebFault::None);
+}
+
+TEST(ServiceWeb, TheServiceRunsTheWebApplicationWhereTheClientLooks) {
+    ServiceHarness harness;
+    EXPECT_EQ(harness.config().webPort, harness.service().webServer().port());
+    harness.service().webServer().store().addGroup("demo", "friends");
+    LoginState login;
+    login.loggedIn = true;
+    login.userId = "demo";
+    RecordingNotifier notifier;
+    WebClient web(login, notifier, WebHost::from(harness.config()));
+    AddressBook book(web);
+    ASSERT_TRUE(book.LoadGroups());
+    ASSERT_EQ(book.groups().size(), 1u);
+    EXPECT_EQ(book.groups()[0].grpname, "friends");
+}
+
+TEST(ServiceWeb, FaultsFromTheServiceOptions) {
+    qbs::ServiceOptions options;
+    options.webFaults = {"status500@getaddrgroup.jsp"};
+    qbs::Service service(options);
+    service.start();
+    LoginState login;
+    login.loggedIn = true;
+    login.userId = "demo";
+    RecordingNotifier notifier;
+    WebClient web(login, notifier, WebHost{"127.0.0.1", service.webServer().port(), {}});
+    AddressBook book(web);
+    EXPECT_FALSE(book.LoadGroups());
+    EXPECT_TRUE(book.LoadEntries());
+    EXPECT_EQ(notifier.shown(), std::vector<Shown>{errorBox("서버와의 통신이 원활하지 않습니다.")});
+
+    options.webFaults = {"explode"};
+    qbs::Service broken(options);
+    EXPECT_THROW(broken.start(), std::runtime_error);
 }
 
 } // namespace

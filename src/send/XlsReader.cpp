@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <freexl.h>
+#include <iconv.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -165,8 +166,24 @@ void childMain(const std::string& path, int sheet, int fd) {
     _exit(0);
 }
 
+// The child must not load code (a lock another thread of the client held at the
+// fork could stay taken there), so the converters libfreexl asks for are loaded
+// here first and kept open.
+iconv_t g_keptConverters[4];
+
+void loadConvertersOnce() {
+    static const bool loaded = [] {
+        const char* const from[] = {"CP1252", "CP949", "UTF-16LE", "CP1250"};
+        for (std::size_t i = 0; i < 4; ++i)
+            g_keptConverters[i] = iconv_open("UTF-8", from[i]);
+        return true;
+    }();
+    (void)loaded;
+}
+
 // Runs childMain in a child process; the bytes it wrote, or false when it failed.
 bool runIsolated(const std::string& path, int sheet, std::string& result) {
+    loadConvertersOnce();
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return false;

@@ -37,6 +37,9 @@ struct SendFormState {
     std::array<Chooser, 4> mergeColumn;
     MergeSwitches mergeOn{};
     Chooser callbackList; // filled by the callback-number code
+    // The box is editable: a number typed there that names no item is kept here
+    // and is what a send uses while no item is selected.
+    std::string callbackTyped;
 
     MessageKind kind = MessageKind::Sms;
     std::string smsText; // CR LF line breaks
@@ -119,6 +122,14 @@ public:
     // The box's new text; the state then holds what the box must show.
     void onMessageEdited(std::string_view text);
     void onMessageFocused(); // refreshes the counter only
+
+    // Callback number box
+    // The service's numbers in reply order; nothing selected until the user picks.
+    void setCallbackChoices(std::vector<std::string> numbers);
+    void onCallbackChosen(int index);
+    void onCallbackEdited(std::string_view text);
+    // The number chosen or typed; empty when there is none.
+    std::string callbackNumber() const;
 
     // Reservation and split
     void onImmediateChosen();

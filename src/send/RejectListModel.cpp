@@ -62,6 +62,12 @@ bool RejectListModel::add(const std::string& fullPath, Notifier& notifier) {
         notifier.error(ko("화일이 존재하지 않습니다."));
         return false;
     }
+    // The ini value separates its fields with commas: a comma in the path would
+    // be read back as another path, and the list would silently stop applying.
+    if (fullPath.find(',') != std::string::npos) {
+        notifier.error(ko("화일경로에 쉼표(,)가 있는 화일은 등록할 수 없습니다."));
+        return false;
+    }
     for (const Row& r : m_rows)
         if (r.path == fullPath) {
             notifier.error(ko("중복화일이 존재합니다!"));

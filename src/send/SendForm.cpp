@@ -114,6 +114,11 @@ void SendForm::loadDirectEntry(std::string_view transferText) {
     m_state.rangeTo = std::to_string(rows);
 }
 
+void SendForm::takeDirectEntry(std::string& transferText) {
+    loadDirectEntry(transferText);
+    transferText.clear();
+}
+
 void SendForm::loadTransferredEntries(std::string_view transferText) {
     // Records are separated by 0x02, fields by 0x04; runs count as one separator.
     const std::vector<std::string_view> lines = bytes::splitRuns(transferText, "\x02");

@@ -98,6 +98,9 @@ public:
     // Recipient table
     void resetTable();
     void loadDirectEntry(std::string_view transferText);
+    // "입력" of the direct-entry dialog: loads the frame's transfer text and uses it
+    // up, so the address book's later hand-over never finds these numbers there.
+    void takeDirectEntry(std::string& transferText);
     void loadTransferredEntries(std::string_view transferText);
     void onNumberColumnChanged();
     void deleteSelectedRows(const CellRange& selection);

@@ -104,11 +104,13 @@ TEST(RejectListModel, AddAndDeleteRefuseWithTheirMessages) {
     EXPECT_FALSE(m.add("", n));
     EXPECT_FALSE(m.add("/x/", n));
     EXPECT_FALSE(m.add("/x/a.txt", n));
+    EXPECT_FALSE(m.add("/x,y/c.txt", n));
     EXPECT_FALSE(m.removeRows({}, n));
     EXPECT_FALSE(m.removeRows({7}, n));
     EXPECT_EQ(n.shown(),
               (std::vector<Shown>{errorBox("화일경로가 존재하지 않습니다."),
                                   errorBox("화일이 존재하지 않습니다."), errorBox("중복화일이 존재합니다!"),
+                                  errorBox("화일경로에 쉼표(,)가 있는 화일은 등록할 수 없습니다."),
                                   errorBox("삭제할 항목이 없습니다."), errorBox("삭제할 항목이 없습니다.")}));
     ASSERT_EQ(m.rows().size(), 2u);
     EXPECT_EQ(m.rows()[0].path, "/x/b.txt"); // added at the top

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "common/Cp949.h"
+#include "net/LoginState.h"
+#include "send/SendTypes.h"
+#include "send/ui/CQuillbank2View.h"
+#include "support/RecordingNotifier.h"
+#include "support/ServiceHarness.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qb::test {
+
+// The send form on its own, against qb-service on loopback, with a user logged
+// in as far as the web application is concerned and every message recorded.
+struct SendViewFixture {
+    ServiceHarness service;
+    RecordingNotifier notifier;
+    LoginState login;
+    SendSettings settings;
+    std::string transferText;
+    std::vector<long long> rejectTotals;
+    std::unique_ptr<CQuillbank2View> view;
+
+    explicit SendViewFixture(bool loggedIn = true);
+
+    qbs::WebStore& store() { return service.service().webServer().store(); }
+    SendFormState& state() { return view->form().state(); }
+    template <typename W = QWidget> W* find(const char* name) const { return view->findChild<W*>(name); }
+    void click(const char* button) const;
+    // Chooses item `index` of a combo box as the user would.
+    void choose(const char* combo, int index) const;
+    std::string cell(int row, int column) const; // UTF-8, table coordinates
+    std::vector<std::string> texts() const { return notifier.texts(); }
+};
+
+// Runs `act` on the next modal dialog of type D as soon as it is shown.
+template <typename D> void whenModal(std::function<void(D&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (auto* d = qobject_cast<D*>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(*d);
+        }
+    });
+    timer->start();
+}
+
+} // namespace qb::test

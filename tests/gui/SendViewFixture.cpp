@@ -6,8 +6,22 @@
 
 #include <QComboBox>
 #include <QPushButton>
+#include <QTest>
 
 namespace qb::test {
+
+void typeText(QWidget* widget, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            QTest::keyClick(widget, Qt::Key_Return);
+            continue;
+        }
+        QString key(text[i]);
+        if (text[i].isHighSurrogate() && i + 1 < text.size())
+            key += text[++i];
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, key, Qt::NoModifier);
+    }
+}
 
 SendViewFixture::SendViewFixture(bool loggedIn) {
     login.loggedIn = loggedIn;

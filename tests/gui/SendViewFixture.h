@@ -15,13 +15,35 @@
 #include <string>
 #include <vector>
 
+#include <ostream>
+
+// Readable failures for Qt strings.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
 namespace qb::test {
+
+// Records every box and, while it is shown, runs `onShow` (to look at the
+// window behind it).
+class ShowingRecorder : public RecordingNotifier {
+public:
+    std::function<void()> onShow;
+    void show(const std::string& text, MessageIcon icon, const std::string& caption) override {
+        if (onShow)
+            onShow();
+        RecordingNotifier::show(text, icon, caption);
+    }
+};
+
+// Types the text key by key as a user would, characters beyond ASCII included.
+void typeText(QWidget* widget, const QString& text);
 
 // The send form on its own, against qb-service on loopback, with a user logged
 // in as far as the web application is concerned and every message recorded.
 struct SendViewFixture {
     ServiceHarness service;
-    RecordingNotifier notifier;
+    ShowingRecorder notifier;
     LoginState login;
     SendSettings settings;
     std::string transferText;

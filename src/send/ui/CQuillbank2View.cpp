@@ -153,6 +153,10 @@ CQuillbank2View::CQuillbank2View(SendViewContext context, QWidget* parent)
 }
 
 CQuillbank2View::~CQuillbank2View() {
+    // The grid reads the form's table until it is gone; the table goes first
+    // otherwise, with the members, before QWidget takes the children down.
+    delete m_grid;
+    m_grid = nullptr;
     for (QComboBox* box : findChildren<QComboBox*>())
         shownItems().erase(box);
 }

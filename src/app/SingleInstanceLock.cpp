@@ -13,15 +13,17 @@ SingleInstanceLock::SingleInstanceLock(const std::string& workingFolder)
 
 SingleInstanceLock::~SingleInstanceLock() = default;
 
-bool SingleInstanceLock::tryLock() {
-    if (m_lock->isLocked())
-        return true;
-    if (m_lock->tryLock(0))
-        return true;
-    // tryLock removes a stale file only after the first failure reports it.
-    if (m_lock->error() == QLockFile::LockFailedError && m_lock->removeStaleLockFile())
-        return m_lock->tryLock(0);
-    return false;
+SingleInstanceLock::Result SingleInstanceLock::tryLock() {
+    if (m_lock->isLocked() || m_lock->tryLock(0))
+        return Result::Acquired;
+    if (m_lock->error() != QLockFile::LockFailedError)
+        return Result::Unavailable;
+    // tryLock already takes over a file whose process is gone. A file whose
+    // process id now belongs to another program of the same name is caught by
+    // the file lock: nobody holds that, so the file is stale too.
+    if (m_lock->removeStaleLockFile() && m_lock->tryLock(0))
+        return Result::Acquired;
+    return Result::HeldByAnother;
 }
 
 void SingleInstanceLock::unlock() {

@@ -16,8 +16,12 @@ public:
     SingleInstanceLock(const SingleInstanceLock&) = delete;
     SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
 
-    // False when another running client holds the lock.
-    bool tryLock();
+    enum class Result {
+        Acquired,
+        HeldByAnother, // a running client holds it
+        Unavailable,   // the lock file cannot be made (a read-only folder, say)
+    };
+    Result tryLock();
     void unlock();
     bool isLocked() const;
 

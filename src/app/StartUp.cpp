@@ -12,8 +12,8 @@ bool hasUpdaterSwitch(const std::vector<std::string>& arguments) {
     return line.find("/u") != std::string::npos;
 }
 
-StartAction decide(bool instanceLockTaken, bool updaterSwitch) {
-    if (!instanceLockTaken)
+StartAction decide(bool anotherInstanceRunning, bool updaterSwitch) {
+    if (anotherInstanceRunning)
         return StartAction::AlreadyRunning;
     return updaterSwitch ? StartAction::Run : StartAction::StartUpdater;
 }

@@ -17,7 +17,9 @@ enum class StartAction {
     Run,
 };
 
-StartAction decide(bool instanceLockTaken, bool updaterSwitch);
+// Without a way to tell (the lock file cannot be made) the client runs, as it
+// would if the single-instance marker could not be created.
+StartAction decide(bool anotherInstanceRunning, bool updaterSwitch);
 
 // qbupdater beside the client's executable.
 std::string updaterPath(const std::string& applicationFolder);

@@ -188,6 +188,14 @@ std::string MainFrameModel::memberInfoUrl() const {
     return m_config.webBase() + "/ClientUserinit.jsp?mode=init&cid=" + encodeQueryValue(m_state.userId);
 }
 
+std::string MainFrameModel::aboutCaption() const {
+    return ko("Quillbank2 정보");
+}
+
+std::string MainFrameModel::aboutText() const {
+    return title::base(m_config.host) + "\nVer - " + m_state.version;
+}
+
 void MainFrameModel::showWaitWindow() {
     m_view.showWaitWindow();
     syncLoginState();

@@ -69,6 +69,9 @@ public:
     std::string pageUrl(ViewId view) const;
     std::string noticeUrl() const;
     std::string memberInfoUrl() const;
+    // "도움말": the program and its version.
+    std::string aboutCaption() const;
+    std::string aboutText() const;
 
     LoginState& loginState() { return m_state; }
     const LoginState& loginState() const { return m_state; }

@@ -3,6 +3,8 @@
 #include "common/QtText.h"
 
 #include <QAbstractButton>
+#include <QKeySequence>
+#include <QRegularExpression>
 
 namespace qb {
 namespace {
@@ -48,6 +50,16 @@ QMessageBox::StandardButton MessageBoxNotifier::run(const std::string& text, Mes
     QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                     toQString(caption), toQString(text), buttons, m_owner);
     box.setDefaultButton(defaultButton);
+    // The Korean translation reads "예(&Y)": the buttons say "예" and "아니요",
+    // and Y and N still answer.
+    static const QRegularExpression mnemonic(R"(\(&(\w)\)$)");
+    for (QAbstractButton* b : box.buttons()) {
+        const QRegularExpressionMatch m = mnemonic.match(b->text());
+        if (!m.hasMatch())
+            continue;
+        b->setText(b->text().left(m.capturedStart()));
+        b->setShortcut(QKeySequence(m.captured(1)));
+    }
 
     Shown record{box.windowTitle(), box.text(), box.icon(), {}, m_owner, QMessageBox::NoButton};
     for (QAbstractButton* b : box.buttons())

@@ -200,10 +200,14 @@ void CMainFrame::moveEvent(QMoveEvent* event) {
 
 void CMainFrame::closeSideWindows() {
     closeWaitWindow();
-    if (m_notice)
-        m_notice->close();
-    if (m_memberInfo)
-        m_memberInfo->close();
+    if (CNoticeDlg* w = m_notice) {
+        m_notice = nullptr;
+        w->close();
+    }
+    if (CMemberInfoDlg* w = m_memberInfo) {
+        m_memberInfo = nullptr;
+        w->close();
+    }
 }
 
 void CMainFrame::setTitle(const std::string& title) {
@@ -214,8 +218,8 @@ void CMainFrame::showWaitWindow() {
     if (focusIfOpen(m_waitWindow))
         return;
     m_waitWindow = new WaitWindow(this);
-    m_waitWindow->centreOn(*this);
     m_waitWindow->show();
+    m_waitWindow->centreOn(*this);
 }
 
 void CMainFrame::closeWaitWindow() {

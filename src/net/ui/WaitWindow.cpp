@@ -17,6 +17,7 @@ WaitWindow::WaitWindow(QWidget* parent) : QDialog(parent) {
     layout->setContentsMargins(30, 22, 30, 22);
     layout->addWidget(text);
     setMinimumWidth(260);
+    ensurePolished();
     adjustSize();
     setFixedSize(size());
 }

@@ -11,7 +11,7 @@ packages=(
     libcpp-httplib-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libx11-dev
-    fonts-noto-cjk xvfb xauth imagemagick x11-apps
+    fonts-noto-cjk xvfb xauth imagemagick x11-apps openbox xdotool
 )
 
 missing=()

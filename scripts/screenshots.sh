@@ -56,7 +56,7 @@ xdotool key Return
 # The notice window opens after every login; the shot is of the main window.
 notice=$(xdotool search --sync --onlyvisible --name '^공지사항$' | head -n 1)
 sleep 1
-xdotool windowclose "$notice" || true
+xdotool windowactivate --sync "$notice" key Escape
 xdotool mousemove --window "$main" 400 400
 sleep 1
 shot "$main" main-logged-in

@@ -11,7 +11,7 @@ jobs=${JOBS:-$(nproc)}
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DQB_FUZZ=ON -DQB_BUILD_GUI=OFF -DQB_BUILD_BENCH=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 
-mapfile -t targets < <(grep -oP '^qb_add_fuzzer\(\K[A-Za-z0-9_]+' tests/fuzz/CMakeLists.txt)
+mapfile -t targets < <(grep -hoP '^qb_add_fuzzer\(\K[A-Za-z0-9_]+' tests/fuzz/CMakeLists.txt tests/fuzz/*/CMakeLists.txt)
 cmake --build build-fuzz -j"$jobs" --target "${targets[@]}"
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}

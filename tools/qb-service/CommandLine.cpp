@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include "WebFaults.h"
+
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 
@@ -25,6 +27,9 @@ const char* CommandLine::usage() {
            "  --db PATH               SQLite database (default :memory:)\n"
            "  --seed FILE             accounts, one per line: id password [user_number [user_tag]]\n"
            "  --add-account ID PASSWORD\n"
+           "  --web-fault SPEC        make the web application misbehave: KIND[:MS][@DOCUMENT],\n"
+           "                          KIND one of status500, badjson, nomember, slow, truncate, none\n"
+           "                          (slow waits MS milliseconds, default 3000; repeatable)\n"
            "  --quiet                 no event lines on stderr\n"
            "Prints one line per port taken (\"login-port 43121\") and runs until SIGINT or SIGTERM.\n"
            "Commands on stdin: send-result ID RESULT COUNT | deliver-ack ID VALUE | disconnect ID\n";
@@ -63,6 +68,14 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args) {
             (a == "--login-port"  ? c.service.loginPort
              : a == "--send-port" ? c.service.sendPort
                                   : c.service.webPort) = port;
+        } else if (a == "--web-fault") {
+            if (!value())
+                return fail("--web-fault needs a value");
+            std::string why;
+            WebFaults check;
+            if (!check.apply(args[i + 1], &why))
+                return fail("--web-fault " + args[i + 1] + ": " + why);
+            c.service.webFaults.push_back(args[++i]);
         } else if (a == "--add-account") {
             if (!value(2))
                 return fail("--add-account needs an id and a password");

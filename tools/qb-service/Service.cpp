@@ -1,5 +1,7 @@
 #include "Service.h"
 
+#include <stdexcept>
+
 namespace qbs {
 
 Service::Service(ServiceOptions options) : m_options(std::move(options)) {}
@@ -14,9 +16,23 @@ void Service::start() {
     m_accounts = std::make_unique<Accounts>(*m_db);
     m_login = std::make_unique<LoginServer>(*m_db, m_options.host, m_options.loginPort, m_options.log);
     m_login->start();
+
+    m_web = std::make_unique<WebServer>(*m_db);
+    for (const std::string& fault : m_options.webFaults) {
+        std::string why;
+        if (!m_web->faults().apply(fault, &why))
+            throw std::runtime_error("web fault " + fault + ": " + why);
+    }
+    if (m_options.log)
+        m_web->setLog(m_options.log);
+    if (!m_web->start(m_options.webPort, m_options.host))
+        throw std::runtime_error("the web application cannot listen on " + m_options.host + ":" +
+                                 std::to_string(m_options.webPort));
 }
 
 void Service::stop() {
+    if (m_web)
+        m_web->stop();
     if (m_login)
         m_login->stop();
 }
@@ -25,6 +41,8 @@ std::vector<std::pair<std::string, int>> Service::ports() const {
     std::vector<std::pair<std::string, int>> out;
     if (m_login)
         out.emplace_back("login-port", m_login->port());
+    if (m_web)
+        out.emplace_back("web-port", m_web->port());
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include "Accounts.h"
 #include "Database.h"
 #include "LoginServer.h"
+#include "WebServer.h"
 
 #include <functional>
 #include <memory>
@@ -21,6 +22,8 @@ struct ServiceOptions {
     int sendPort = 0;
     int webPort = 0;
     std::string databasePath = ":memory:";
+    // Misbehaviour of the web application, "KIND[:MS][@DOCUMENT]" each (WebFaults::apply).
+    std::vector<std::string> webFaults;
     // One line per event, from any thread; nothing is logged when empty.
     std::function<void(const std::string&)> log;
 };
@@ -39,6 +42,7 @@ public:
     Database& database() { return *m_db; }
     Accounts& accounts() { return *m_accounts; }
     LoginServer& loginServer() { return *m_login; }
+    WebServer& webServer() { return *m_web; }
 
     // The ports taken, by role ("login-port", ...), in a fixed order.
     std::vector<std::pair<std::string, int>> ports() const;
@@ -49,6 +53,7 @@ private:
     std::unique_ptr<Accounts> m_accounts;
     // The servers. A new one is a member here, a line in start(), stop() and ports().
     std::unique_ptr<LoginServer> m_login;
+    std::unique_ptr<WebServer> m_web;
 };
 
 } // namespace qbs

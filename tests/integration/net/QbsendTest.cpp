@@ -145,6 +145,10 @@ TEST(QbService, ExecutableServesLoginsUntilTerminated) {
     const std::string first = service.readLine().toStdString();
     ASSERT_EQ(first.rfind("login-port ", 0), 0u) << first;
     const QString port = QString::fromStdString(first.substr(11)).trimmed();
+    // Every port the service takes has its line; the web application's comes next.
+    ASSERT_TRUE(service.canReadLine() || service.waitForReadyRead(10000));
+    const std::string second = service.readLine().toStdString();
+    ASSERT_EQ(second.rfind("web-port ", 0), 0u) << second;
 
     for (const char* id : {"demo", "seeded"}) {
         const Outcome r =

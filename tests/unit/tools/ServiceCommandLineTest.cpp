@@ -22,6 +22,12 @@ TEST(ServiceCommandLine, Options) {
     ASSERT_EQ(c.accounts.size(), 1u);
     EXPECT_EQ(c.accounts[0].id, qb::ko("홍길동"));
     EXPECT_TRUE(c.quiet);
+    EXPECT_TRUE(c.service.webFaults.empty());
+
+    const CommandLine faults =
+        CommandLine::parse({"--web-fault", "slow:500@getsmsmsg.jsp", "--web-fault", "status500"});
+    ASSERT_EQ(faults.error, "");
+    EXPECT_EQ(faults.service.webFaults, (std::vector<std::string>{"slow:500@getsmsmsg.jsp", "status500"}));
 
     const std::pair<std::vector<std::string>, const char*> bad[] = {
         {{"--login-port", "65536"}, "--login-port needs a port number (0..65535)"},
@@ -29,6 +35,8 @@ TEST(ServiceCommandLine, Options) {
         {{"--add-account", "only-id"}, "--add-account needs an id and a password"},
         {{"--db", ""}, "--db needs a value"},
         {{"--nope"}, "unknown argument: --nope"},
+        {{"--web-fault"}, "--web-fault needs a value"},
+        {{"--web-fault", "slow:x"}, "--web-fault slow:x: the delay of slow is milliseconds, at most 600000"},
     };
     for (const auto& [args, error] : bad)
         EXPECT_EQ(CommandLine::parse(args).error, error);

@@ -1,0 +1,94 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qb {
+
+class WebClient;
+
+// Widths are the record capacities with their terminating NUL, so a value holds
+// at most width - 1 bytes; longer values are cut at a character boundary.
+struct AddressGroup {
+    static constexpr std::size_t kIdxWidth = 16;
+    static constexpr std::size_t kNameWidth = 32;
+
+    std::string idx; // the service's key; kept, not used
+    std::string grpname;
+};
+
+struct AddressEntry {
+    static constexpr std::size_t kIdxWidth = 16;
+    static constexpr std::size_t kGroupWidth = 32;
+    static constexpr std::size_t kDateWidth = 32;
+    static constexpr std::size_t kPhoneWidth = 32;
+    static constexpr std::size_t kNameWidth = 32;
+    static constexpr std::size_t kMemoWidth = 256;
+
+    std::string idx;
+    std::string groupname;
+    std::string credate;
+    std::string hpno;
+    std::string name;
+    std::string etc;
+};
+
+// A row typed or imported for registration.
+struct AddressRow {
+    std::string name;
+    std::string hpno;
+    std::string etc;
+};
+
+// An entry named for a delete or a move.
+struct AddressPair {
+    std::string name;
+    std::string hpno;
+};
+
+// The subscriber's address book as the service keeps it. Every change goes to
+// the service first; the copy here changes only once the service took it.
+class AddressBook {
+public:
+    explicit AddressBook(WebClient& web) : m_web(web) {}
+
+    const std::vector<AddressGroup>& groups() const { return m_groups; }
+    const std::vector<AddressEntry>& entries() const { return m_entries; }
+    bool hasGroup(std::string_view name) const;
+    std::size_t entryCount(std::string_view group) const;
+
+    bool LoadGroups();
+    bool LoadEntries();
+    // Empties both lists and loads them again.
+    bool reload();
+
+    bool AddGroup(std::string_view name);
+    // Rows without a phone are left out. The entries added here carry the local
+    // time of the call as their registration date.
+    bool RegisterEntries(std::string_view group, const std::vector<AddressRow>& rows);
+    bool ModifyEntry(std::string_view group, std::string_view oldName, std::string_view oldPhone,
+                     std::string_view newName, std::string_view newPhone, std::string_view newMemo);
+    // `isall` is "Y" when the pairs are as many as the group's entries. On success
+    // the book is reloaded and the user told "[%s] 그룹 %d 건 삭제완료.!".
+    bool DeleteEntries(std::string_view group, const std::vector<AddressPair>& pairs);
+    // As DeleteEntries; the message is "[%s] --> [%s] 로 %d 건 이동완료.!".
+    bool MoveEntries(std::string_view group, std::string_view newGroup,
+                     const std::vector<AddressPair>& pairs);
+
+    // "Y" or "N" for a delete or move of `pairs` entries of `group`.
+    std::string isAll(std::string_view group, std::size_t pairs) const;
+    // The `data` field of a delete or move.
+    std::string pairsJson(const std::vector<AddressPair>& pairs) const;
+
+private:
+    bool fetchGroups();
+    bool fetchEntries();
+
+    WebClient& m_web;
+    std::vector<AddressGroup> m_groups;
+    std::vector<AddressEntry> m_entries;
+};
+
+} // namespace qb

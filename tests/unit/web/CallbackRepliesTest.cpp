@@ -1,0 +1,54 @@
+#include "web/CallbackNumbers.h"
+
+#include <gtest/gtest.h>
+
+namespace qb {
+namespace {
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+Pairs pairsOf(const std::vector<CallbackRow>& rows) {
+    Pairs out;
+    for (const CallbackRow& r : rows) {
+        out.emplace_back(r.number, r.date);
+        EXPECT_FALSE(r.ticked);
+    }
+    return out;
+}
+
+TEST(CallbackReplies, DialogRowsAreThePairsReversed) {
+    const std::vector<std::pair<std::string, Pairs>> cases{
+        {"", {}},
+        {"|||", {}},
+        {"0212345678|2024-01-02", {{"0212345678", "2024-01-02"}}},
+        {"a|1|b|2", {{"b", "2"}, {"a", "1"}}},
+        {"a|1|b|2|c", {{"c", ""}, {"b", "2"}, {"a", "1"}}},
+        {"|a||1|||b|2|", {{"b", "2"}, {"a", "1"}}},
+    };
+    for (const auto& [reply, rows] : cases)
+        EXPECT_EQ(pairsOf(callbackRowsFromReply(reply)), rows) << reply;
+}
+
+TEST(CallbackReplies, BalanceLineTexts) {
+    struct Case {
+        std::string reply;
+        BalanceLine line;
+    };
+    const std::vector<Case> cases{
+        {"12000|20|50|200|3|4|5",
+         {"12000", "[SMS] 20 / [LMS] 50 / [MMS] 200 ", "[SMS] 3 / [LMS] 4 / [MMS] 5 "}},
+        {"12000|20", {"12000", "[SMS] 20 / [LMS]  / [MMS]  ", "[SMS]  / [LMS]  / [MMS]  "}},
+        {"", {"", "[SMS]  / [LMS]  / [MMS]  ", "[SMS]  / [LMS]  / [MMS]  "}},
+        {"1|2|3|4|5|6|7|8", {"1", "[SMS] 2 / [LMS] 3 / [MMS] 4 ", "[SMS] 5 / [LMS] 6 / [MMS] 7 "}},
+        {"|1||2|3|4|5|6|7|", {"1", "[SMS] 2 / [LMS] 3 / [MMS] 4 ", "[SMS] 5 / [LMS] 6 / [MMS] 7 "}},
+    };
+    for (const Case& c : cases) {
+        const BalanceLine got = balanceFromReply(c.reply);
+        EXPECT_EQ(got.balance, c.line.balance) << c.reply;
+        EXPECT_EQ(got.prices, c.line.prices) << c.reply;
+        EXPECT_EQ(got.counts, c.line.counts) << c.reply;
+    }
+}
+
+} // namespace
+} // namespace qb

@@ -4,6 +4,8 @@
 #include "frame/FrameView.h"
 #include "frame/SendFormPanel.h"
 #include "frame/WindowTitle.h"
+#include "web/WebHost.h"
+#include "web/WebPages.h"
 
 namespace qb {
 
@@ -142,38 +144,14 @@ bool MainFrameModel::confirmClose() {
     return true;
 }
 
-namespace {
-
-// Query values travel percent-encoded, so an id with `&`, `=` or a blank cannot
-// change the query; the server decodes them to the same CP949 bytes.
-std::string encodeQueryValue(std::string_view bytes) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string out;
-    for (const char ch : bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
-            c == '_' || c == '.' || c == '~') {
-            out += ch;
-        } else {
-            out += '%';
-            out += hex[c >> 4];
-            out += hex[c & 0x0F];
-        }
-    }
-    return out;
-}
-
-} // namespace
-
 std::string MainFrameModel::pageUrl(ViewId view) const {
-    const std::string id = encodeQueryValue(m_state.userId);
     switch (view) {
     case ViewId::Results:
-        return m_config.webBase() + "/ClientStatMgrd.jsp?mode=init&cid=" + id;
+        return webPageUrl(WebHost::from(m_config), WebPage::Results, m_state.userId);
     case ViewId::Reserved:
-        return m_config.webBase() + "/view_reservedata.jsp?mode=view_rsv_client&cid=" + id;
+        return webPageUrl(WebHost::from(m_config), WebPage::Reservations, m_state.userId);
     case ViewId::Charge:
-        return m_config.webBase() + "/ClientStatMgr.jsp?mode=view_acc_client&cid=" + id;
+        return webPageUrl(WebHost::from(m_config), WebPage::Charging, m_state.userId);
     case ViewId::SendForm:
         break;
     }
@@ -181,11 +159,11 @@ std::string MainFrameModel::pageUrl(ViewId view) const {
 }
 
 std::string MainFrameModel::noticeUrl() const {
-    return m_config.webBase() + "/ClientNoticeReader.jsp?mode=init&kind=smsadmin";
+    return webPageUrl(WebHost::from(m_config), WebPage::Notices, m_state.userId);
 }
 
 std::string MainFrameModel::memberInfoUrl() const {
-    return m_config.webBase() + "/ClientUserinit.jsp?mode=init&cid=" + encodeQueryValue(m_state.userId);
+    return webPageUrl(WebHost::from(m_config), WebPage::MemberData, m_state.userId);
 }
 
 std::string MainFrameModel::aboutCaption() const {

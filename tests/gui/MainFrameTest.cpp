@@ -22,6 +22,7 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QWebEngineView>
 #include <gtest/gtest.h>
 
 using namespace qb;

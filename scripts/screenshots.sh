@@ -37,14 +37,27 @@ client=$PWD/build/bin/quillbank2
 (cd "$work" && exec "$client" /u) >/dev/null 2>&1 &
 pids+=($!)
 
-main=$(xdotool search --sync --onlyvisible --name '퀼뱅크문자' | head -n 1)
+# A visible window whose name matches; the browser's windows come and go while
+# xdotool walks the tree, so a failed walk is simply tried again.
+find_window() {
+    local id=""
+    for _ in $(seq 200); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || { echo "screenshots: no window named $1" >&2; exit 1; }
+    echo "$id"
+}
+
+main=$(find_window '퀼뱅크문자')
 sleep 1
 shot() { import -window "$1" -frame "$out/$2.png"; echo "docs/screenshots/$2.png"; }
 shot "$main" main-logged-out
 
 # 로그인: the first toolbar button.
 xdotool mousemove --window "$main" 30 55 click 1
-dialog=$(xdotool search --sync --onlyvisible --name '^로그인$' | head -n 1)
+dialog=$(find_window '^로그인$')
 sleep 0.5
 xdotool type --delay 20 demo
 xdotool key Tab
@@ -54,9 +67,13 @@ shot "$dialog" login-dialog
 xdotool key Return
 
 # The notice window opens after every login; the shot is of the main window.
-notice=$(xdotool search --sync --onlyvisible --name '^공지사항$' | head -n 1)
-sleep 1
+# The page's browser may make the window anew as it starts; look it up again.
+find_window '^공지사항$' >/dev/null
+sleep 1.5
+notice=$(find_window '^공지사항$')
 xdotool windowactivate --sync "$notice" key Escape
-xdotool mousemove --window "$main" 400 400
 sleep 1
+main=$(find_window '퀼뱅크문자')
+xdotool mousemove --window "$main" 400 400
+sleep 0.5
 shot "$main" main-logged-in

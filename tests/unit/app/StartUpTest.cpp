@@ -30,14 +30,6 @@ TEST(StartUp, UpdaterSwitchIsAPlainSubstringOfTheArguments) {
     }
 }
 
-TEST(StartUp, Decision) {
-    EXPECT_EQ(startup::decide(true, true), StartAction::AlreadyRunning);
-    EXPECT_EQ(startup::decide(true, false), StartAction::AlreadyRunning);
-    EXPECT_EQ(startup::decide(false, false), StartAction::StartUpdater);
-    EXPECT_EQ(startup::decide(false, true), StartAction::Run);
-    EXPECT_EQ(startup::updaterPath("/opt/qb/bin"), "/opt/qb/bin/qbupdater");
-}
-
 TEST(SingleInstanceLock, OneHolderPerFolder) {
     test::TempDir dir;
     test::TempDir other;

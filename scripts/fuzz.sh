@@ -22,9 +22,15 @@ for t in "${targets[@]}"; do
     mkdir -p "$corpus"
     seeds=()
     [ -d "tests/fuzz/corpus/$t" ] && seeds=("tests/fuzz/corpus/$t")
+    # Whole seeds: a workbook cut at 4 KiB is no longer a workbook.
+    max_len=4096
+    if [ ${#seeds[@]} -gt 0 ]; then
+        largest=$(find "${seeds[@]}" -type f -printf '%s\n' | sort -n | tail -n 1)
+        [ -n "$largest" ] && [ "$largest" -gt "$max_len" ] && max_len=$largest
+    fi
     echo "== $t: ${seconds} s =="
     log=build-fuzz/$t.log
-    if ! "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -max_len=4096 -timeout=10 \
+    if ! "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
         -artifact_prefix="build-fuzz/crashes/$t-" -print_final_stats=1 "$corpus" "${seeds[@]}" >"$log" 2>&1; then
         tail -n 60 "$log"
         echo "fuzz.sh: $t failed; the input is in build-fuzz/crashes/" >&2

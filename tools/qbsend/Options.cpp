@@ -13,7 +13,28 @@ struct OptionDef {
     const char* help;
     // Returns an error text, empty when the value is good.
     std::function<std::string(Options&, const std::string&)> apply;
+    // Options of two values ("--range FROM TO") use this instead.
+    std::function<std::string(Options&, const std::string&, const std::string&)> apply2 = nullptr;
+    bool sendOption = false; // only with --dry-run for now
 };
+
+std::string positive(int& target, const std::string& value) {
+    long long v = 0;
+    if (!qb::bytes::parseDecimal(value, v) || v < 1 || v > 1000000)
+        return "a number from 1";
+    target = static_cast<int>(v);
+    return {};
+}
+
+std::string merge(Options& o, const std::string& value) {
+    const std::size_t eq = value.find('=');
+    long long k = 0, c = 0;
+    if (eq == std::string::npos || !qb::bytes::parseDecimal(value.substr(0, eq), k) || k < 1 || k > 4 ||
+        !qb::bytes::parseDecimal(value.substr(eq + 1), c) || c < 1 || c > 1000000)
+        return "K=C with K from 1 to 4 and a column C from 1";
+    o.merges.emplace_back(static_cast<int>(k), static_cast<int>(c));
+    return {};
+}
 
 std::string port(std::optional<int>& target, const std::string& value) {
     long long v = 0;
@@ -55,6 +76,106 @@ const std::vector<OptionDef>& optionTable() {
              o.help = true;
              return std::string();
          }},
+        {"--dry-run", nullptr, "load recipients, validate and print what would be sent; sends nothing",
+         [](Options& o, const std::string&) {
+             o.dryRun = true;
+             return std::string();
+         }},
+        {"--text", "FILE", "recipients from a text file (repeatable, read in order)",
+         [](Options& o, const std::string& v) {
+             std::string f;
+             std::string e = text(f, v);
+             o.textFiles.push_back(f);
+             return e;
+         },
+         nullptr, true},
+        {"--delimiter", "D",
+         "delimiter field: \",\", \":\", \";\", \"|\", \"Tab\" or any bytes (default: one column)",
+         [](Options& o, const std::string& v) {
+             std::string d;
+             std::string e = text(d, v);
+             o.delimiter = d;
+             return e;
+         },
+         nullptr, true},
+        {"--excel", "FILE", "recipients from a workbook (.xls, .xlsx)",
+         [](Options& o, const std::string& v) { return text(o.excelFile, v); }, nullptr, true},
+        {"--sheet", "N", "sheet of the workbook, from 1",
+         [](Options& o, const std::string& v) { return positive(o.sheet, v); }, nullptr, true},
+        {"--number-column", "K", "the column holding the numbers",
+         [](Options& o, const std::string& v) { return positive(o.numberColumn, v); }, nullptr, true},
+        {"--merge", "K=C", "merge field <@K@> from column C (repeatable)", merge, nullptr, true},
+        {"--kind", "sms|lms|mms", "message kind (default: sms)",
+         [](Options& o, const std::string& v) {
+             if (v != "sms" && v != "lms" && v != "mms")
+                 return std::string("sms, lms or mms");
+             o.kind = v;
+             return std::string();
+         },
+         nullptr, true},
+        {"--callback", "NUMBER", "callback number",
+         [](Options& o, const std::string& v) { return text(o.callback, v); }, nullptr, true},
+        {"--message", "TEXT", "message body (line breaks as typed)",
+         [](Options& o, const std::string& v) {
+             o.message = v;
+             return std::string();
+         },
+         nullptr, true},
+        {"--message-file", "FILE", "message body from a UTF-8 file (its last line end is not part of it)",
+         [](Options& o, const std::string& v) {
+             std::string f;
+             std::string e = text(f, v);
+             o.messageFile = f;
+             return e;
+         },
+         nullptr, true},
+        {"--title", "TEXT", "LMS/MMS title",
+         [](Options& o, const std::string& v) {
+             o.title = v;
+             return std::string();
+         },
+         nullptr, true},
+        {"--picture", "FILE", "MMS picture, JPEG (repeatable, slot order, at most 3)",
+         [](Options& o, const std::string& v) {
+             std::string f;
+             std::string e = text(f, v);
+             o.pictures.push_back(f);
+             return e;
+         },
+         nullptr, true},
+        {"--reserve", "\"YYYY-MM-DD HH:MM\"", "reserved sending (minutes in steps of 5)",
+         [](Options& o, const std::string& v) {
+             std::string r;
+             std::string e = text(r, v);
+             o.reserve = r;
+             return e;
+         },
+         nullptr, true},
+        {"--range", "FROM TO", "send range (default: 1 to the row count)", nullptr,
+         [](Options& o, const std::string& a, const std::string& b) {
+             o.range = std::pair(a, b);
+             return std::string();
+         },
+         true},
+        {"--split", "COUNT MINUTES", "split sending: COUNT per slice, MINUTES apart (1-9, 10, 20, ..., 60)",
+         nullptr,
+         [](Options& o, const std::string& a, const std::string& b) {
+             o.split = std::pair(a, b);
+             return std::string();
+         },
+         true},
+        {"--no-dedup", nullptr, "keep duplicate numbers",
+         [](Options& o, const std::string&) {
+             o.noDedup = true;
+             return std::string();
+         },
+         nullptr, true},
+        {"--no-reject", nullptr, "do not apply the reject lists of msg/RAZIDODU.ini",
+         [](Options& o, const std::string&) {
+             o.noReject = true;
+             return std::string();
+         },
+         nullptr, true},
     };
     return table;
 }
@@ -63,6 +184,7 @@ const std::vector<OptionDef>& optionTable() {
 
 ParsedOptions parseOptions(const std::vector<std::string>& args) {
     ParsedOptions r;
+    const char* sendOption = nullptr;
     for (std::size_t i = 0; i < args.size(); ++i) {
         std::string name = args[i];
         std::optional<std::string> value;
@@ -82,6 +204,20 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
             r.error = name + " takes no value";
             return r;
         }
+        if (def->sendOption && !sendOption)
+            sendOption = def->name;
+        if (def->apply2) {
+            if (value || i + 2 >= args.size()) {
+                r.error = name + " needs " + def->value;
+                return r;
+            }
+            if (std::string why = def->apply2(r.options, args[i + 1], args[i + 2]); !why.empty()) {
+                r.error = name + " needs " + why;
+                return r;
+            }
+            i += 2;
+            continue;
+        }
         if (def->value && !value) {
             if (i + 1 >= args.size()) {
                 r.error = name + " needs " + def->value;
@@ -96,6 +232,24 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     }
     if (r.options.help)
         return r;
+    const Options& o = r.options;
+    if (o.dryRun) {
+        if (o.textFiles.empty() == o.excelFile.empty())
+            r.error = "--dry-run needs recipients from --text or --excel (one of them)";
+        else if (!o.excelFile.empty() && o.sheet == 0)
+            r.error = "--excel needs --sheet";
+        else if (!o.excelFile.empty() && o.delimiter)
+            r.error = "--delimiter goes with --text";
+        else if (o.message && o.messageFile)
+            r.error = "--message and --message-file exclude each other";
+        else if (!o.pictures.empty() && o.kind != "mms")
+            r.error = "--picture needs --kind mms";
+        return r;
+    }
+    if (sendOption) {
+        r.error = std::string(sendOption) + " needs --dry-run";
+        return r;
+    }
     if (r.options.id.empty())
         r.error = "--id is required";
     else if (r.options.password.empty())
@@ -105,8 +259,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
 
 std::string usage() {
     std::string out = "usage: qbsend --id ID --password PASSWORD [options]\n"
-                      "Logs in to the message server as the client does, then logs out.\n"
-                      "Exit status: 0 logged in, 1 login failed, 2 bad arguments.\n\n";
+                      "       qbsend --dry-run (--text FILE... | --excel FILE --sheet N) [options]\n"
+                      "Logs in to the message server as the client does, then logs out; or, with\n"
+                      "--dry-run, prepares a send as the client's preview does and prints it.\n"
+                      "Exit status: 0 logged in / prepared, 1 login failed / refused, 2 bad arguments.\n\n";
     for (const OptionDef& s : optionTable()) {
         std::string left = std::string("  ") + s.name + (s.value ? std::string(" ") + s.value : "");
         left.resize(std::max<std::size_t>(left.size() + 2, 24), ' ');

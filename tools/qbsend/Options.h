@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // qbsend's command line. Values are kept as given (UTF-8); the runner turns
@@ -17,6 +18,26 @@ struct Options {
     std::string id;
     std::string password;
     bool help = false;
+
+    // --dry-run: load, validate and print what would be sent.
+    bool dryRun = false;
+    std::vector<std::string> textFiles;
+    std::optional<std::string> delimiter;
+    std::string excelFile;
+    int sheet = 0;
+    int numberColumn = 0;
+    std::vector<std::pair<int, int>> merges;
+    std::string kind = "sms";
+    std::string callback;
+    std::optional<std::string> message;
+    std::optional<std::string> messageFile;
+    std::optional<std::string> title;
+    std::vector<std::string> pictures;
+    std::optional<std::string> reserve;
+    std::optional<std::pair<std::string, std::string>> range;
+    std::optional<std::pair<std::string, std::string>> split;
+    bool noDedup = false;
+    bool noReject = false;
 };
 
 struct ParsedOptions {

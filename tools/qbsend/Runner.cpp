@@ -9,6 +9,7 @@
 #include "net/LoginHost.h"
 #include "net/LoginSession.h"
 #include "net/LoginState.h"
+#include "send/DryRun.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -55,6 +56,32 @@ bool toCp949(const std::string& utf8, std::string& out) {
     return c.ok();
 }
 
+int dryRun(const Options& options, const std::filesystem::path& workdir, std::ostream& out) {
+    qb::DryRunOptions d;
+    d.workingFolder = workdir.lexically_normal().string();
+    d.textFiles = options.textFiles;
+    d.delimiter = options.delimiter;
+    d.excelFile = options.excelFile;
+    d.sheet = options.sheet;
+    d.numberColumn = options.numberColumn;
+    d.merges = options.merges;
+    d.kind = options.kind == "lms"   ? qb::MessageKind::Lms
+             : options.kind == "mms" ? qb::MessageKind::Mms
+                                     : qb::MessageKind::Sms;
+    d.callback = options.callback;
+    d.message = options.message;
+    d.messageFile = options.messageFile;
+    d.title = options.title;
+    d.pictures = options.pictures;
+    d.reserve = options.reserve;
+    d.range = options.range;
+    d.split = options.split;
+    d.dedup = !options.noDedup;
+    d.reject = !options.noReject;
+    ConsoleNotifier notifier(out);
+    return qb::runDryRun(d, notifier, out) == 0 ? kSuccess : kFailed;
+}
+
 } // namespace
 
 int run(const Options& options, std::ostream& out, std::ostream& err) {
@@ -64,6 +91,8 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         err << "qbsend: --workdir: no such folder: " << options.workdir << "\n";
         return kBadArguments;
     }
+    if (options.dryRun)
+        return dryRun(options, workdir, out);
     const qb::AppPaths paths(workdir.lexically_normal().string());
 
     qb::ServiceConfig config = qb::ServiceConfig::load(paths.workingFolder());

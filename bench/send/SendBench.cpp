@@ -1,0 +1,185 @@
+// Send preparation at the sizes users reach: a million-line text import, and a
+// million-row validation against a million reject numbers, the latter next to
+// GNU sort -u and comm -23 doing the same deduplication and difference.
+#include "common/Cp949.h"
+#include "send/SendForm.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+using namespace qb;
+
+class QuietNotifier : public Notifier {
+public:
+    void show(const std::string&, MessageIcon, const std::string&) override {}
+    bool ask(const std::string&, MessageIcon, const std::string&) override { return false; }
+};
+
+class NoDialogs : public FormDialogs {
+public:
+    std::optional<std::vector<std::string>> chooseTextFiles(const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> chooseWorkbook(const std::string&) override { return std::nullopt; }
+    std::optional<int> chooseSheet(const std::vector<std::string>&) override { return std::nullopt; }
+};
+
+constexpr int kRows = 1000000;
+
+struct Data {
+    std::string dir;
+    std::string recipients; // number,name,memo
+    std::string numbers;    // the number column alone, for sort
+    std::string rejects;
+
+    Data() {
+        char templ[] = "/tmp/qbbench.XXXXXX";
+        dir = mkdtemp(templ);
+        recipients = dir + "/recipients.txt";
+        numbers = dir + "/numbers.txt";
+        rejects = dir + "/rejects.txt";
+        std::mt19937_64 rng(42);
+        std::ofstream r(recipients, std::ios::binary), n(numbers, std::ios::binary),
+            x(rejects, std::ios::binary);
+        const std::string customer = ko("고객");
+        std::vector<std::string> sample;
+        char buf[16];
+        for (int i = 0; i < kRows; ++i) {
+            std::snprintf(buf, sizeof buf, "010%08llu", static_cast<unsigned long long>(rng() % 100000000));
+            r << buf << ',' << customer << i << ",memo" << i % 1000 << '\n';
+            n << buf << '\n';
+            if (i % 10 < 3)
+                sample.push_back(buf);
+        }
+        // 30% of the rejects are on the list, the rest are not.
+        for (int i = 0; i < kRows; ++i) {
+            if (i < static_cast<int>(sample.size()))
+                x << sample[static_cast<std::size_t>(i)] << '\n';
+            else {
+                std::snprintf(buf, sizeof buf, "011%08llu",
+                              static_cast<unsigned long long>(rng() % 100000000));
+                x << buf << '\n';
+            }
+        }
+        std::filesystem::create_directories(dir + "/msg");
+        std::ofstream ini(dir + "/msg/RAZIDODU.ini", std::ios::binary);
+        ini << "[Reject]\r\nReject_001=TRUE,rejects.txt," << rejects << "\r\n";
+    }
+    ~Data() { std::filesystem::remove_all(dir); }
+};
+
+Data& data() {
+    static Data d;
+    return d;
+}
+
+struct Form {
+    QuietNotifier notifier;
+    NoProgress progress;
+    SendSettings settings;
+    LoginState login;
+    NoDialogs dialogs;
+    NoEditorWindows editors;
+    SendForm form{notifier, progress, settings, login, RejectTable::inWorkingFolder(data().dir),
+                  dialogs,  editors};
+};
+
+long long peakKiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atoll(line.c_str() + 6);
+    return -1;
+}
+
+void resetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+double seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+void BM_TextImport1M(benchmark::State& state) {
+    const std::string path = data().recipients;
+    for (auto _ : state) {
+        Form f;
+        f.form.state().delimiterField = ",";
+        f.form.importTextPaths({path});
+        if (f.form.state().table.dataRowCount() != kRows)
+            state.SkipWithError("wrong row count");
+        benchmark::DoNotOptimize(f.form.state().table.arenaBytes());
+    }
+    state.SetItemsProcessed(state.iterations() * kRows);
+}
+BENCHMARK(BM_TextImport1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_Validate1M(benchmark::State& state) {
+    double ours = 0, oursBest = 1e9;
+    long long peak = 0;
+    long long queued = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto f = std::make_unique<Form>();
+        SendFormState& s = f->form.state();
+        s.delimiterField = ",";
+        f->form.importTextPaths({data().recipients});
+        s.numberColumn.select(1);
+        s.mergeOn[0] = true;
+        s.mergeColumn[0].select(2);
+        s.callbackList.fill({"0212345678"});
+        f->form.onMessageEdited(ko("<@1@>님 안녕하세요. 이번 달 안내입니다."));
+        resetPeak();
+        state.ResumeTiming();
+
+        const auto start = std::chrono::steady_clock::now();
+        if (!f->form.validateAndPreview())
+            state.SkipWithError("validation refused");
+        const double took = seconds(start);
+        ours += took;
+        oursBest = std::min(oursBest, took);
+
+        state.PauseTiming();
+        peak = std::max(peak, peakKiB());
+        queued = f->form.lastCounts().queued;
+        f.reset();
+        state.ResumeTiming();
+    }
+    ours /= static_cast<double>(state.iterations());
+
+    // The same deduplication and difference by the standard tools, from files.
+    const Data& d = data();
+    const std::string cmd = "LC_ALL=C sort -u " + d.numbers + " > " + d.dir + "/a.s && LC_ALL=C sort -u " +
+                            d.rejects + " > " + d.dir + "/b.s && LC_ALL=C comm -23 " + d.dir + "/a.s " +
+                            d.dir + "/b.s > " + d.dir + "/c.txt";
+    double tools = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        if (std::system(cmd.c_str()) != 0)
+            state.SkipWithError("sort/comm failed");
+        tools = std::min(tools, seconds(start));
+    }
+    // Best runs against best runs: the machine is shared, and both sides lose to it.
+    state.counters["validate_ms"] = ours * 1000;
+    state.counters["validate_best_ms"] = oursBest * 1000;
+    state.counters["sort_comm_best_ms"] = tools * 1000;
+    state.counters["speedup"] = tools / oursBest;
+    state.counters["peak_MiB"] = static_cast<double>(peak) / 1024;
+    state.counters["queued"] = static_cast<double>(queued);
+}
+BENCHMARK(BM_Validate1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+} // namespace
+
+BENCHMARK_MAIN();

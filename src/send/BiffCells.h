@@ -1,0 +1,18 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// The cells of an .xls sheet that libfreexl leaves out: formula results (numbers,
+// dates, text, booleans, errors) and boolean or error constants. Reads the BIFF8
+// records of the compound file's "Workbook" stream directly.
+namespace qb {
+
+// Calls sink(row, column, UTF-8 text) from 0 for each such cell of sheet `index`
+// (from 0, in the order of the workbook's sheet list). False when the file is not a
+// BIFF8 workbook this can read; cells already given stay given.
+bool readBiffExtraCells(std::string_view file, int index,
+                        const std::function<void(int row, int column, std::string text)>& sink);
+
+} // namespace qb

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "common/Notifier.h"
+#include "send/SendTypes.h"
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+// qbsend --dry-run: loads recipients and settings as the send form would, runs the
+// same validation and prints what would be sent. Option texts are UTF-8; output is
+// UTF-8. Nothing is sent.
+namespace qb {
+
+struct DryRunOptions {
+    std::string workingFolder = "."; // its msg/RAZIDODU.ini holds the reject lists
+    std::vector<std::string> textFiles;
+    std::optional<std::string> delimiter; // the delimiter field; none: single column
+    std::string excelFile;
+    int sheet = 0; // from 1
+    int numberColumn = 0;
+    std::vector<std::pair<int, int>> merges; // <@K@> -> column
+    MessageKind kind = MessageKind::Sms;
+    std::string callback;
+    std::optional<std::string> message;
+    std::optional<std::string> messageFile;
+    std::optional<std::string> title;
+    std::vector<std::string> pictures;
+    std::optional<std::string> reserve; // "YYYY-MM-DD HH:MM"
+    std::optional<std::pair<std::string, std::string>> range;
+    std::optional<std::pair<std::string, std::string>> split; // count, minutes
+    bool dedup = true;
+    bool reject = true;
+};
+
+// 0 after printing the summary's five lines and one TAB-separated line per queued
+// record (row, number as previewed, callback, title for LMS/MMS, display body,
+// reservation); 1 when loading or validation refused (its message went to `notifier`).
+int runDryRun(const DryRunOptions& options, Notifier& notifier, std::ostream& out);
+
+// A message as the edit box holds it: UTF-8 to CP949, every line break as CR LF.
+std::string messageFromUtf8(std::string_view utf8);
+
+} // namespace qb

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Reads a workbook the way the import needs it: the sheet names, and the used range
+// of one sheet with every value as its display text. .xlsx files are read with
+// libzip and pugixml, .xls files with libfreexl; the kind is told by the file's
+// first bytes, not its name. All texts come out as CP949.
+namespace qb {
+
+struct UsedRange {
+    struct Cell {
+        int row = 0; // 1-based within the range
+        int column = 0;
+        std::string text;
+    };
+    int rows = 0;
+    int columns = 0;
+    std::vector<Cell> cells; // non-empty values, by row then column
+
+    // Cell [row, column] from 1; empty text for an empty cell.
+    std::string_view value(int row, int column) const;
+};
+
+class WorkbookReader;
+
+class ExcelAutomation {
+public:
+    ExcelAutomation();
+    ~ExcelAutomation();
+    ExcelAutomation(const ExcelAutomation&) = delete;
+    ExcelAutomation& operator=(const ExcelAutomation&) = delete;
+
+    // 0 when the workbook is open; negative when it is missing, corrupt, encrypted
+    // or of another kind.
+    int open(const std::string& path);
+    int sheetCount() const;
+    std::string sheetName(int index) const; // index from 1
+    // False when the sheet cannot be read; `range` is then empty.
+    bool usedRange(int index, UsedRange& range);
+    void quit();
+
+private:
+    std::unique_ptr<WorkbookReader> m_reader;
+    std::vector<std::string> m_names;
+};
+
+// The readers behind open(), for the fuzz targets and tests.
+bool readXlsxBytes(std::string_view bytes, std::vector<std::string>& sheetNames, int sheet, UsedRange* range);
+
+} // namespace qb

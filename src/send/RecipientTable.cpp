@@ -1,0 +1,233 @@
+#include "send/RecipientTable.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace qb {
+namespace {
+
+char* putVarint(char* p, std::size_t v) {
+    while (v >= 0x80) {
+        *p++ = static_cast<char>((v & 0x7F) | 0x80);
+        v >>= 7;
+    }
+    *p++ = static_cast<char>(v);
+    return p;
+}
+
+std::size_t getVarint(const char*& p) {
+    std::size_t v = 0;
+    int shift = 0;
+    while (true) {
+        const auto c = static_cast<unsigned char>(*p++);
+        v |= static_cast<std::size_t>(c & 0x7F) << shift;
+        if (!(c & 0x80))
+            return v;
+        shift += 7;
+    }
+}
+
+} // namespace
+
+void RecipientTable::clear() {
+    m_rowCount = 0;
+    m_header.clear();
+    m_headerBackground.clear();
+    m_dataBackground.clear();
+    m_width.clear();
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_arena.clear();
+    m_arena.shrink_to_fit();
+    m_garbage = 0;
+}
+
+void RecipientTable::setRowCount(int rows) {
+    rows = std::max(rows, 0);
+    const std::size_t data = rows > 0 ? static_cast<std::size_t>(rows - 1) : 0;
+    for (std::size_t i = data; i < m_rows.size(); ++i)
+        if (m_rows[i] != kEmptyRow)
+            m_garbage += blobSize(m_rows[i]);
+    m_rows.resize(data, kEmptyRow);
+    m_rowCount = rows;
+    compactIfWasteful();
+}
+
+void RecipientTable::setColumnCount(int columns) {
+    columns = std::max(columns, 0);
+    const auto n = static_cast<std::size_t>(columns);
+    if (n < m_header.size()) {
+        // Cells of removed columns must not come back if the grid grows again.
+        for (std::size_t i = 0; i < m_rows.size(); ++i) {
+            if (m_rows[i] == kEmptyRow || cellCountAt(m_rows[i]) <= n)
+                continue;
+            std::vector<std::string> kept;
+            for (std::size_t c = 0; c < n; ++c)
+                kept.emplace_back(text(static_cast<int>(i) + 1, static_cast<int>(c)));
+            std::vector<std::string_view> views(kept.begin(), kept.end());
+            writeRow(i, views);
+        }
+    }
+    m_header.resize(n);
+    m_headerBackground.resize(n);
+    m_dataBackground.resize(n);
+    m_width.resize(n, -1);
+    compactIfWasteful();
+}
+
+std::size_t RecipientTable::cellCountAt(std::uint64_t offset) const {
+    const char* p = m_arena.data() + offset;
+    return getVarint(p);
+}
+
+std::size_t RecipientTable::blobSize(std::uint64_t offset) const {
+    const char* start = m_arena.data() + offset;
+    const char* p = start;
+    std::size_t cells = getVarint(p);
+    while (cells-- > 0)
+        p += getVarint(p);
+    return static_cast<std::size_t>(p - start);
+}
+
+void RecipientTable::writeRow(std::size_t index, std::span<const std::string_view> cells) {
+    if (m_rows[index] != kEmptyRow)
+        m_garbage += blobSize(m_rows[index]);
+    std::size_t n = std::min(cells.size(), m_header.size());
+    while (n > 0 && cells[n - 1].empty())
+        --n;
+    if (n == 0) {
+        m_rows[index] = kEmptyRow;
+        return;
+    }
+    std::size_t size = 10;
+    for (std::size_t c = 0; c < n; ++c)
+        size += cells[c].size() + 10;
+    m_rows[index] = m_arena.size();
+    // Short rows (nearly all) are put together on the stack and appended in one go.
+    char small[512];
+    std::string big;
+    if (size > sizeof small)
+        big.resize(size);
+    char* const begin = size > sizeof small ? big.data() : small;
+    char* p = putVarint(begin, n);
+    for (std::size_t c = 0; c < n; ++c) {
+        p = putVarint(p, cells[c].size());
+        if (!cells[c].empty()) // an empty view may hold no pointer at all
+            std::memcpy(p, cells[c].data(), cells[c].size());
+        p += cells[c].size();
+    }
+    m_arena.append(begin, static_cast<std::size_t>(p - begin));
+}
+
+void RecipientTable::compactIfWasteful() {
+    if (m_garbage < (1u << 20) || m_garbage * 2 < m_arena.size())
+        return;
+    std::string fresh;
+    fresh.reserve(m_arena.size() - m_garbage);
+    for (std::uint64_t& offset : m_rows) {
+        if (offset == kEmptyRow)
+            continue;
+        const std::size_t size = blobSize(offset);
+        const std::uint64_t moved = fresh.size();
+        fresh.append(m_arena, offset, size);
+        offset = moved;
+    }
+    m_arena = std::move(fresh);
+    m_garbage = 0;
+}
+
+bool RecipientTable::setRow(int row, std::span<const std::string_view> cells) {
+    if (row < 1 || row >= m_rowCount)
+        return false;
+    writeRow(static_cast<std::size_t>(row - 1), cells);
+    compactIfWasteful();
+    return true;
+}
+
+bool RecipientTable::setCell(int row, int column, std::string_view text) {
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
+        return false;
+    if (row == 0) {
+        m_header[static_cast<std::size_t>(column)] = std::string(text);
+        return true;
+    }
+    const auto index = static_cast<std::size_t>(row - 1);
+    std::vector<std::string> cells;
+    const std::size_t stored = m_rows[index] == kEmptyRow ? 0 : cellCountAt(m_rows[index]);
+    const std::size_t n = std::max(stored, static_cast<std::size_t>(column) + 1);
+    for (std::size_t c = 0; c < n; ++c)
+        cells.emplace_back(static_cast<int>(c) == column ? text : this->text(row, static_cast<int>(c)));
+    std::vector<std::string_view> views(cells.begin(), cells.end());
+    writeRow(index, views);
+    compactIfWasteful();
+    return true;
+}
+
+std::string_view RecipientTable::text(int row, int column) const {
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
+        return {};
+    if (row == 0)
+        return m_header[static_cast<std::size_t>(column)];
+    const std::uint64_t offset = m_rows[static_cast<std::size_t>(row - 1)];
+    if (offset == kEmptyRow)
+        return {};
+    const char* p = m_arena.data() + offset;
+    const std::size_t cells = getVarint(p);
+    if (static_cast<std::size_t>(column) >= cells)
+        return {};
+    for (int c = 0; c < column; ++c)
+        p += getVarint(p);
+    const std::size_t len = getVarint(p);
+    return {p, len};
+}
+
+bool RecipientTable::setHeaderBackground(int column, Rgb colour) {
+    if (column < 0 || column >= columnCount() || m_rowCount < 1)
+        return false;
+    m_headerBackground[static_cast<std::size_t>(column)] = colour;
+    return true;
+}
+
+bool RecipientTable::setDataBackground(int column, Rgb colour) {
+    if (column < 0 || column >= columnCount())
+        return false;
+    m_dataBackground[static_cast<std::size_t>(column)] = colour;
+    return true;
+}
+
+std::optional<Rgb> RecipientTable::background(int row, int column) const {
+    if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
+        return std::nullopt;
+    const auto c = static_cast<std::size_t>(column);
+    return row == 0 ? m_headerBackground[c] : m_dataBackground[c];
+}
+
+bool RecipientTable::setColumnWidth(int column, int pixels) {
+    if (column < 0 || column >= columnCount() || pixels < 0)
+        return false;
+    m_width[static_cast<std::size_t>(column)] = pixels;
+    return true;
+}
+
+int RecipientTable::columnWidth(int column) const {
+    if (column < 0 || column >= columnCount())
+        return -1;
+    return m_width[static_cast<std::size_t>(column)];
+}
+
+bool RecipientTable::deleteRows(int row, int count) {
+    if (row < 1 || row >= m_rowCount || count <= 0)
+        return false;
+    const auto first = static_cast<std::size_t>(row - 1);
+    const std::size_t last = std::min(m_rows.size(), first + static_cast<std::size_t>(count));
+    for (std::size_t i = first; i < last; ++i)
+        if (m_rows[i] != kEmptyRow)
+            m_garbage += blobSize(m_rows[i]);
+    m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first),
+                 m_rows.begin() + static_cast<std::ptrdiff_t>(last));
+    m_rowCount -= static_cast<int>(last - first);
+    compactIfWasteful();
+    return true;
+}
+
+} // namespace qb

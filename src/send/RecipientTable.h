@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The send form's grid as data: text cells addressed by (row, column) from 0, row 0
+// being the header row. Millions of rows are common, so data rows live in one byte
+// arena (one length-prefixed blob per row) and colours are kept per column, which
+// is all the form ever sets.
+namespace qb {
+
+struct Rgb {
+    std::uint8_t r = 0, g = 0, b = 0;
+    bool operator==(const Rgb&) const = default;
+};
+
+namespace colours {
+inline constexpr Rgb header{236, 233, 216};
+inline constexpr Rgb white{255, 255, 255};
+inline constexpr Rgb numberColumn{234, 234, 243};
+inline constexpr Rgb callback{196, 255, 196};
+inline constexpr Rgb body{255, 223, 255};
+inline constexpr Rgb reservation{232, 232, 244};
+} // namespace colours
+
+// A rectangle of selected cells; all -1 when nothing is selected.
+struct CellRange {
+    int minRow = -1, minCol = -1, maxRow = -1, maxCol = -1;
+    bool valid() const { return minRow >= 0 && maxRow >= minRow; }
+};
+
+class RecipientTable {
+public:
+    int rowCount() const { return m_rowCount; }
+    int columnCount() const { return static_cast<int>(m_header.size()); }
+    int dataRowCount() const { return static_cast<int>(m_rows.size()); }
+
+    void setRowCount(int rows);
+    void setColumnCount(int columns);
+    void clear();
+
+    // Refused (false) outside the grid, as the form relies on for surplus fields.
+    bool setCell(int row, int column, std::string_view text);
+    // Replaces a data row's cells 0..n-1 at once; the fast path of every load.
+    bool setRow(int row, std::span<const std::string_view> cells);
+    std::string_view text(int row, int column) const;
+
+    bool setHeaderBackground(int column, Rgb colour);
+    bool setDataBackground(int column, Rgb colour);
+    // nullopt: the grid's default colour.
+    std::optional<Rgb> background(int row, int column) const;
+
+    bool setColumnWidth(int column, int pixels);
+    int columnWidth(int column) const; // -1: default width
+
+    // Removes `count` data rows starting at `row` (>= 1); later rows move up.
+    bool deleteRows(int row, int count);
+
+    // Room for `bytes` more bytes of cell text (a big load knows its size).
+    void reserveText(std::size_t bytes) { m_arena.reserve(m_arena.size() + bytes); }
+    // Bytes held for cell text (for the memory figures of the benchmarks).
+    std::size_t arenaBytes() const { return m_arena.size(); }
+
+private:
+    static constexpr std::uint64_t kEmptyRow = ~std::uint64_t{0};
+
+    std::size_t cellCountAt(std::uint64_t offset) const;
+    std::size_t blobSize(std::uint64_t offset) const;
+    void writeRow(std::size_t index, std::span<const std::string_view> cells);
+    void compactIfWasteful();
+
+    int m_rowCount = 0;
+    std::vector<std::string> m_header; // one per column
+    std::vector<std::optional<Rgb>> m_headerBackground;
+    std::vector<std::optional<Rgb>> m_dataBackground;
+    std::vector<int> m_width;
+    std::vector<std::uint64_t> m_rows; // data row i -> its blob in m_arena
+    std::string m_arena;
+    std::size_t m_garbage = 0;
+};
+
+} // namespace qb

@@ -1,0 +1,153 @@
+#include "send/RejectList.h"
+
+#include "common/Bytes.h"
+#include "common/Cp949.h"
+#include "common/ProfileFile.h"
+#include "send/FileBytes.h"
+
+#include <cstdio>
+
+namespace qb {
+namespace {
+
+const std::string kSection = "Reject";
+
+bool isSpace(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string_view baseName(std::string_view path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+std::string rejectKey(int entry) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%s%02d", "Reject_0", entry);
+    return buf;
+}
+
+RejectEntry parseRejectValue(std::string_view value) {
+    RejectEntry e;
+    const std::vector<std::string_view> fields = bytes::splitRuns(value, ",");
+    if (fields.size() < 3)
+        return e;
+    e.emptySlot = false;
+    e.flag = fields[0];
+    e.name = fields[1];
+    e.path = fields[2];
+    // A path (or a name) may itself hold commas. The dialog always writes the file's
+    // own name before its path, so prefer the split where the path ends in the name.
+    std::size_t p = value.find_first_not_of(',');
+    p = value.find_first_not_of(',', value.find(',', p));
+    const std::string_view rest = value.substr(p);
+    for (std::size_t i = rest.find(','); i != std::string_view::npos; i = rest.find(',', i + 1)) {
+        const std::size_t j = rest.find_first_not_of(',', i);
+        if (j == std::string_view::npos)
+            break;
+        const std::string_view name = rest.substr(0, i);
+        const std::string_view path = rest.substr(j);
+        if (baseName(path) == name) {
+            e.name = name;
+            e.path = path;
+            break;
+        }
+        i = j - 1;
+    }
+    e.active = value.find("NONE") == std::string_view::npos && value.find("FALSE") == std::string_view::npos;
+    return e;
+}
+
+RejectTable RejectTable::inWorkingFolder(const std::string& workingFolder) {
+    return RejectTable(workingFolder + "/msg/RAZIDODU.ini");
+}
+
+std::vector<std::string> RejectTable::values() const {
+    std::vector<std::string> result(kRejectEntryCount + 1);
+    const ProfileFile ini(m_path);
+    // One read of the file for all fifty keys; the first of duplicate keys wins, as
+    // for a single read.
+    std::vector<bool> seen(kRejectEntryCount + 1);
+    const auto section = ini.readSection(kSection);
+    for (int n = 1; n <= kRejectEntryCount; ++n) {
+        const std::string key = rejectKey(n);
+        for (const auto& [k, v] : section)
+            if (bytes::equalsIgnoreCase(k, key)) {
+                result[static_cast<std::size_t>(n)] = v;
+                break;
+            }
+    }
+    return result;
+}
+
+std::vector<RejectEntry> RejectTable::activeEntries() const {
+    std::vector<RejectEntry> result;
+    const std::vector<std::string> v = values();
+    for (int n = kRejectEntryCount; n >= 1; --n) {
+        RejectEntry e = parseRejectValue(v[static_cast<std::size_t>(n)]);
+        if (e.active)
+            result.push_back(std::move(e));
+    }
+    return result;
+}
+
+bool RejectTable::write(const std::vector<std::pair<std::string, std::string>>& keyValues) const {
+    return ProfileFile(m_path).write(kSection, keyValues);
+}
+
+namespace detail {
+
+bool forEachToken(const std::string& path, void (*fn)(void*, std::string_view), void* context) {
+    std::string content;
+    if (!readFileBytes(path, content))
+        return false;
+    const char* p = content.data();
+    const char* end = p + content.size();
+    while (p < end) {
+        while (p < end && isSpace(static_cast<unsigned char>(*p)))
+            ++p;
+        const char* start = p;
+        while (p < end && !isSpace(static_cast<unsigned char>(*p)))
+            ++p;
+        if (p > start)
+            fn(context, std::string_view(start, static_cast<std::size_t>(p - start)));
+    }
+    return true;
+}
+
+} // namespace detail
+
+std::optional<long long> countRejectNumbers(const std::string& path) {
+    long long n = 0;
+    if (!detail::forEachToken(
+            path, [](void* ctx, std::string_view) { ++*static_cast<long long*>(ctx); }, &n))
+        return std::nullopt;
+    return n;
+}
+
+std::vector<RecipientEntry> loadRejectNumbers(const RejectTable& table) {
+    std::vector<RecipientEntry> list;
+    forEachRejectNumber(table, [&](std::string_view token) {
+        RecipientEntry e;
+        e.seq = static_cast<long long>(list.size()) + 1;
+        e.number = token;
+        list.push_back(std::move(e));
+    });
+    return list;
+}
+
+long long countRejectNumbersForTitle(const RejectTable& table, Notifier& notifier) {
+    static const std::string missing = ko("수신거부 화일이 존재하지 않습니다. 확인바랍니다.");
+    long long total = 0;
+    for (const RejectEntry& e : table.activeEntries()) {
+        if (const auto n = countRejectNumbers(e.path))
+            total += *n;
+        else
+            notifier.error(e.path + "\n" + missing);
+    }
+    return total;
+}
+
+} // namespace qb

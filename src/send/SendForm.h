@@ -1,0 +1,153 @@
+#pragma once
+
+#include "common/Clock.h"
+#include "common/Notifier.h"
+#include "common/Progress.h"
+#include "net/LoginState.h"
+#include "send/Chooser.h"
+#include "send/FormHooks.h"
+#include "send/MessageBuild.h"
+#include "send/RecipientTable.h"
+#include "send/RejectList.h"
+#include "send/SendQueue.h"
+#include "send/SendTypes.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The main send form without its widgets: everything it shows and every handler
+// of its buttons and lists. Widgets show `state()` and call the handlers; text the
+// user types goes straight into the state's fields.
+namespace qb {
+
+class ExcelAutomation;
+
+struct SendFormState {
+    RecipientTable table;
+
+    Chooser delimiterList;
+    std::string delimiterField;
+    Chooser sheetChooser;
+    std::string sheetNameField;
+
+    Chooser numberColumn;
+    int previousNumberColumn = -1;
+    std::array<Chooser, 4> mergeColumn;
+    MergeSwitches mergeOn{};
+    Chooser callbackList; // filled by the callback-number code
+
+    MessageKind kind = MessageKind::Sms;
+    std::string smsText; // CR LF line breaks
+    std::string smsCounter;
+    bool smsBoxEnabled = true;
+
+    bool reserved = false;     // "예약"
+    LocalTime reservationDate; // the date picker; only the date is used
+    bool reservationDateEnabled = false;
+    Chooser reservationHour;
+    Chooser reservationMinute;
+
+    std::string rangeFrom, rangeTo;
+
+    bool splitOn = false;
+    std::string splitCount;
+    bool splitCountEnabled = false;
+    Chooser splitMinutes;
+
+    bool dedupOn = true;  // "중복제거"
+    bool rejectOn = true; // "자체수신거부"
+    bool mergeLock = false;
+    bool previewEnabled = true;
+    bool sendEnabled = true;
+
+    // Remembered between imports.
+    std::string textFileName;
+    std::string workbookPath;
+    std::string workbookFileName;
+    std::vector<std::string> sheetNames;
+
+    // The job: filled by validation, taken by the transmission.
+    SendQueue queue;
+    long long batchBytes = 0;
+    int pictureCount = 0;
+};
+
+// What one validation run counted (the summary's five numbers).
+struct ValidationCounts {
+    long long total = 0;
+    long long duplicates = 0;
+    long long rejected = 0;
+    long long formatErrors = 0;
+    long long queued = 0;
+};
+
+class SendForm {
+public:
+    SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
+             RejectTable rejects, FormDialogs& dialogs, EditorWindows& editors);
+
+    SendFormState& state() { return m_state; }
+    const SendFormState& state() const { return m_state; }
+    SendSettings& settings() { return m_settings; }
+
+    // Recipient table
+    void resetTable();
+    void loadDirectEntry(std::string_view transferText);
+    void loadTransferredEntries(std::string_view transferText);
+    void onNumberColumnChanged();
+    void deleteSelectedRows(const CellRange& selection);
+    void resetForm();
+    void showPreview();
+
+    // Text import
+    void onDelimiterChosen();
+    void importTextFiles();
+    void importTextPaths(const std::vector<std::string>& paths);
+
+    // Excel import
+    void importExcelFile();
+    void onSheetChosen();
+    // Loads sheet `index` (from 1) of a workbook without asking; false after a message.
+    bool loadWorkbookSheet(const std::string& path, int index);
+
+    // Message kind and box
+    void onKindChosen(MessageKind kind);
+    void returnToSms();
+    void onMergeSwitch(int k); // 1..4, after the switch changed in the state
+    // The box's new text; the state then holds what the box must show.
+    void onMessageEdited(std::string_view text);
+    void onMessageFocused(); // refreshes the counter only
+
+    // Reservation and split
+    void onImmediateChosen();
+    void onReservedChosen();
+    void onSplitSwitch();
+
+    // "발송데이터 미리보기": true when the queue was built and the summary shown.
+    bool validateAndPreview();
+    const ValidationCounts& lastCounts() const { return m_counts; }
+
+    // "010-1234-5678" for 11 bytes, "011-123-4567" for 10, anything else unchanged.
+    static std::string previewNumber(std::string_view number);
+
+private:
+    friend class SendValidator;
+
+    void fillColumnChoosers(int columns);
+    void finishLoad(int rows);
+    bool fillFromSheet(ExcelAutomation& excel, int index);
+
+    Notifier& m_notifier;
+    Progress& m_progress;
+    SendSettings& m_settings;
+    const LoginState& m_login;
+    RejectTable m_rejects;
+    FormDialogs& m_dialogs;
+    EditorWindows& m_editors;
+    SendFormState m_state;
+    ValidationCounts m_counts;
+};
+
+} // namespace qb

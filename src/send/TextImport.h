@@ -1,0 +1,55 @@
+#pragma once
+
+#include "common/Notifier.h"
+#include "common/Progress.h"
+#include "send/RecipientTable.h"
+
+#include <cstddef>
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Delimited text files into the recipient table.
+namespace qb {
+
+inline constexpr std::size_t kImportLineBytes = 1023;
+
+// "구분자없음", ",", ":", ";", "|", "Tab" (CP949).
+const std::vector<std::string>& delimiterItems();
+// The separator bytes for a delimiter field: one TAB for exactly "Tab", otherwise
+// every byte of the field. Empty means single-column import.
+std::string delimiterSet(std::string_view field);
+
+// The lines of the chosen files, in file order and line order, until the table is
+// filled (the ImportLine list). Each line is at most 1023 bytes; it points into the
+// buffer of its file, which the list owns.
+class ImportLines {
+public:
+    void clear();
+    bool empty() const { return m_lines.empty(); }
+    std::size_t size() const { return m_lines.size(); }
+    std::string_view operator[](std::size_t i) const { return m_lines[i]; }
+
+    // Takes a file's bytes as text: a UTF-8 file (BOM, or valid UTF-8 with multi-byte
+    // characters) is converted to CP949, CR LF reads as LF, and lines longer than 1023
+    // bytes are cut into pieces (never inside a two-byte character). Returns the number
+    // of characters that had no CP949 form and became '?'.
+    std::size_t appendFile(std::string content, Progress* progress = nullptr);
+
+private:
+    std::deque<std::string> m_buffers; // elements never move, so the views stay valid
+    std::vector<std::string_view> m_lines;
+};
+
+// Appends the lines of one file. False (after "화일경로가 존재하지 않습니다.") when it
+// cannot be opened; tells the user when characters were replaced.
+bool readLines(const std::string& path, ImportLines& lines, Notifier& notifier, Progress& progress);
+
+// Fills the table from the lines (the table must have been reset). Column mode when
+// `separators` is not empty. False (after its message) when a column-mode file has no
+// usable first line. On success `rows` is the number of data rows.
+bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_view separators,
+                        Notifier& notifier, int& rows);
+
+} // namespace qb

@@ -1,0 +1,43 @@
+// A text file as the import takes it: encoding guess, line pieces, then the table in
+// single-column or column mode, with the delimiter picked by the first byte.
+#include "common/Notifier.h"
+#include "send/RecipientTable.h"
+#include "send/TextImport.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+namespace {
+class Silent : public qb::Notifier {
+public:
+    void show(const std::string&, qb::MessageIcon, const std::string&) override {}
+    bool ask(const std::string&, qb::MessageIcon, const std::string&) override { return false; }
+};
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0)
+        return 0;
+    static const char* const fields[] = {"", ",", "Tab", ",;", "|", "a"};
+    const std::string field = fields[data[0] % 6];
+    qb::ImportLines lines;
+    lines.appendFile(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+    const std::size_t count = lines.size();
+    for (std::size_t i = 0; i < count; ++i)
+        if (lines[i].size() > qb::kImportLineBytes)
+            std::abort();
+    qb::RecipientTable table;
+    Silent notifier;
+    int rows = 0;
+    if (qb::fillTableFromLines(table, lines, qb::delimiterSet(field), notifier, rows)) {
+        if (table.rowCount() != rows + 1 || static_cast<std::size_t>(rows) != count)
+            std::abort();
+        for (int r = 0; r < table.rowCount(); ++r)
+            for (int c = 0; c <= table.columnCount(); ++c)
+                if (table.text(r, c).size() > qb::kImportLineBytes + 16)
+                    std::abort();
+    }
+    return 0;
+}

@@ -1,0 +1,69 @@
+#include "support/TempDir.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+};
+
+Outcome qbsend(const QStringList& args) {
+    QProcess p;
+    p.start(QBSEND_PATH, args);
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            p.readAllStandardOutput().toStdString()};
+}
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+} // namespace
+
+TEST(QbsendDryRun, PrintsWhatWouldBeSentWithTheClientsRules) {
+    qb::test::TempDir dir;
+    const std::string list =
+        dir.write("list.txt", "01011112222\t김철수\r\n01000000000\t거부\r\n0101234567\t이영희\r\n");
+    const std::string rejects = dir.write("rej.txt", "01000000000\n");
+    dir.write("msg/RAZIDODU.ini", "[Reject]\r\nReject_001=TRUE,rej.txt," + rejects + "\r\n");
+    const Outcome ok = qbsend({"--dry-run",
+                               "--workdir",
+                               q(dir.path()),
+                               "--text",
+                               q(list),
+                               "--delimiter",
+                               "Tab",
+                               "--number-column",
+                               "1",
+                               "--merge",
+                               "1=2",
+                               "--kind",
+                               "lms",
+                               "--title",
+                               "<@1@>님께",
+                               "--message",
+                               "안녕하세요\n<@1@>님",
+                               "--callback",
+                               "021234",
+                               "--reserve",
+                               "2024-03-05 14:30"});
+    EXPECT_EQ(ok.exitCode, 0);
+    EXPECT_EQ(
+        ok.out,
+        "총 데이터 [3] 건\n중복제거 [0] 건\n수신거부 [1] 건\n번호형식오류 [0] 건\n전송할 데이터 [2] 건\n"
+        "1\t010-1111-2222\t021234\t김철수님께\t안녕하세요  김철수님\t2024-03-05 14:30:00\n"
+        "2\t010-123-4567\t021234\t이영희님께\t안녕하세요  이영희님\t2024-03-05 14:30:00\n");
+
+    const Outcome refused = qbsend({"--dry-run", "--workdir", q(dir.path()), "--text", q(list), "--delimiter",
+                                    "Tab", "--number-column", "1", "--message", "hi"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.out, "[알림] 회신번호를 확인해주세요.\n");
+
+    EXPECT_EQ(qbsend({"--dry-run", "--text", q(list), "--range", "1"}).exitCode, 2);
+    EXPECT_EQ(qbsend({"--text", q(list), "--id", "a", "--password", "b"}).exitCode, 2);
+}

@@ -1,0 +1,260 @@
+#include "FormTestSupport.h"
+#include "send/CellText.h"
+#include "send/ExcelAutomation.h"
+
+#include <gtest/gtest.h>
+
+using namespace qb;
+using namespace qb::test;
+
+using Strings = std::vector<std::string>;
+using Rows = std::vector<Strings>;
+
+namespace {
+
+Rows rangeRows(const UsedRange& range) {
+    Rows rows;
+    for (int r = 1; r <= range.rows; ++r) {
+        Strings row;
+        for (int c = 1; c <= range.columns; ++c)
+            row.push_back(cp949::toUtf8(range.value(r, c)));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+const Strings kHeader{"이름", "전화번호", "숫자번호", "날짜", "일시", "동의", "금액", "오류"};
+
+} // namespace
+
+TEST(ExcelAutomation, ReadsTheUsedRangeOfEachSheetAsDisplayTexts) {
+    struct Case {
+        const char* file;
+        Rows rows; // sheet 1, used range from C5
+    } cases[] = {
+        {"excel/recipients.xlsx",
+         {kHeader,
+          {"홍길동", "01012345678", "1012345678", "2024-03-05", "2024-03-05 14:30:00", "TRUE", "3.5",
+           "#DIV/0!"},
+          {"김철수", "010-9876-5432", "", "1999-12-31", "2000-01-01 00:00:01", "FALSE", "-42",
+           "123456789012345"},
+          {"Lee & \"Park\"", "0.0001", "1E+20", "0.1", "", "", "", "끝"},
+          // formula results; a boolean formula is a number with a TRUE/FALSE format
+          {"2", "01055551234", "1", "0", "#N/A", "", "", ""}}},
+        // The writer kept 0 as the cached result of the text formula in .xls.
+        {"excel/recipients.xls",
+         {kHeader,
+          {"홍길동", "01012345678", "1012345678", "2024-03-05", "2024-03-05 14:30:00", "TRUE", "3.5",
+           "#DIV/0!"},
+          {"김철수", "010-9876-5432", "", "1999-12-31", "2000-01-01 00:00:01", "FALSE", "-42",
+           "123456789012345"},
+          {"Lee & \"Park\"", "0.0001", "1E+20", "0.1", "", "", "", "끝"},
+          {"2", "0", "1", "0", "#N/A", "", "", ""}}},
+    };
+    for (const Case& c : cases) {
+        ExcelAutomation excel;
+        ASSERT_EQ(excel.open(dataPath(c.file)), 0) << c.file;
+        ASSERT_EQ(excel.sheetCount(), 3);
+        EXPECT_EQ(cp949::toUtf8(excel.sheetName(1)), "수신자");
+        EXPECT_EQ(excel.sheetName(2), "Sheet2");
+        EXPECT_EQ(cp949::toUtf8(excel.sheetName(3)), "빈 시트");
+        EXPECT_EQ(excel.sheetName(4), "");
+
+        UsedRange range;
+        ASSERT_TRUE(excel.usedRange(1, range));
+        EXPECT_EQ(range.columns, 8) << c.file;
+        EXPECT_EQ(rangeRows(range), c.rows) << c.file;
+
+        ASSERT_TRUE(excel.usedRange(2, range));
+        EXPECT_EQ(rangeRows(range), Rows{{"only"}});
+        ASSERT_TRUE(excel.usedRange(3, range));
+        EXPECT_EQ(rangeRows(range), Rows{{""}});
+        EXPECT_FALSE(excel.usedRange(4, range));
+        excel.quit();
+        EXPECT_EQ(excel.sheetCount(), 0);
+    }
+}
+
+TEST(ExcelAutomation, KeepsEverySheetName) {
+    for (const char* file : {"excel/many-sheets.xlsx", "excel/many-sheets.xls"}) {
+        ExcelAutomation excel;
+        ASSERT_EQ(excel.open(dataPath(file)), 0);
+        ASSERT_EQ(excel.sheetCount(), 22);
+        EXPECT_EQ(cp949::toUtf8(excel.sheetName(22)), "시트22");
+        UsedRange range;
+        ASSERT_TRUE(excel.usedRange(21, range));
+        EXPECT_EQ(rangeRows(range), Rows{{"21"}});
+    }
+}
+
+TEST(ExcelAutomation, RefusesWhatIsNotAReadableWorkbook) {
+    TempDir dir;
+    const std::string files[] = {
+        dataPath("excel/truncated.xlsx"),
+        dataPath("excel/truncated.xls"),
+        // makes libfreexl 1.0.6 read past a buffer; found by fuzzing
+        dataPath("excel/freexl-overread.xls"),
+        dir.write("text.xlsx", "01012345678\n"),
+        dir.write("empty.xls", ""),
+        dir.write("zip.xlsx", std::string("PK\x03\x04", 4) + std::string(100, '\0')),
+        dir.file("missing.xlsx"),
+        dir.mkdir("folder.xlsx"),
+    };
+    for (const std::string& file : files) {
+        ExcelAutomation excel;
+        EXPECT_LT(excel.open(file), 0) << file;
+        EXPECT_EQ(excel.sheetCount(), 0);
+    }
+}
+
+TEST(ExcelImport, FillsTheTableFromTheChosenSheet) {
+    FormFixture f;
+    f.dialogs.workbooks.push_back(dataPath("excel/recipients.xlsx"));
+    f.dialogs.sheets.push_back(1);
+    f.form.importExcelFile();
+    EXPECT_TRUE(f.notifier.shown().empty());
+    const SendFormState& s = f.state();
+    EXPECT_EQ(f.headers(),
+              (Strings{" 번 호 ", "1 열", "2 열", "3 열", "4 열", "5 열", "6 열", "7 열", "8 열"}));
+    EXPECT_EQ(f.column(0), (Strings{"1", "2", "3", "4", "5"}));
+    // Column C of the sheet is "1 열", row 5 is table row 1.
+    EXPECT_EQ(f.cell(1, 1), "이름");
+    EXPECT_EQ(f.cell(2, 2), "01012345678");
+    EXPECT_EQ(f.cell(2, 3), "1012345678");
+    EXPECT_EQ(s.table.background(0, 1), colours::header);
+    EXPECT_EQ(s.rangeFrom, "1");
+    EXPECT_EQ(s.rangeTo, "5");
+    EXPECT_EQ(s.numberColumn.items.size(), 9u);
+    EXPECT_EQ(s.sheetChooser.items.size(), 4u);
+    EXPECT_EQ(s.sheetChooser.selected, 1);
+    EXPECT_EQ(cp949::toUtf8(s.sheetNameField), "수신자");
+    EXPECT_EQ(f.dialogs.sheetListShown.size(), 3u);
+    EXPECT_EQ(f.progress.ranges.back(), 5);
+    EXPECT_EQ(f.progress.value, 0);
+
+    // The chooser switches sheets, and back to "시트선택" empties the table.
+    f.state().sheetChooser.select(2);
+    f.form.onSheetChosen();
+    EXPECT_EQ(f.headers(), (Strings{" 번 호 ", "1 열"}));
+    EXPECT_EQ(f.column(1), Strings{"only"});
+    EXPECT_EQ(f.state().sheetNameField, "Sheet2");
+    EXPECT_EQ(f.state().rangeTo, "1");
+    f.state().sheetChooser.select(0);
+    f.form.onSheetChosen();
+    EXPECT_EQ(f.state().table.rowCount(), 2);
+    EXPECT_EQ(f.state().sheetNameField, "");
+    EXPECT_TRUE(f.notifier.shown().empty());
+
+    // The next dialog offers the remembered file name.
+    f.form.importExcelFile();
+    EXPECT_EQ(f.dialogs.initialNames.back(), "recipients.xlsx");
+}
+
+TEST(ExcelImport, FailuresShowOneMessageAndKeepTheTable) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> path;
+        std::optional<int> sheet;
+        std::vector<Shown> shown;
+        bool chooserFilled;
+    } cases[] = {
+        {"cancelled file dialog", std::nullopt, 1, {}, false},
+        {"empty path", std::string(), 1, {errorBox("화일경로가 존재하지 않습니다.")}, false},
+        {"corrupt", dataPath("excel/truncated.xlsx"), 1, {errorBox("엑셀화일을 열수 없습니다.")}, false},
+        {"sheet dialog closed",
+         dataPath("excel/recipients.xls"),
+         std::nullopt,
+         {plainBox("취소 되었습니다.")},
+         true},
+    };
+    for (const Case& c : cases) {
+        FormFixture f;
+        f.loadRows({{"01011112222"}});
+        f.dialogs.workbooks.push_back(c.path);
+        f.dialogs.sheets.push_back(c.sheet);
+        f.form.importExcelFile();
+        EXPECT_EQ(f.notifier.shown(), c.shown) << c.name;
+        EXPECT_EQ(f.column(1), Strings{"01011112222"}) << c.name;
+        EXPECT_EQ(f.state().sheetChooser.items.size(), c.chooserFilled ? 4u : 1u) << c.name;
+    }
+    FormFixture f;
+    f.state().sheetChooser.fill({"x", "y"});
+    f.state().sheetChooser.select(1);
+    f.form.onSheetChosen();
+    EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("화일경로가 존재하지 않습니다.")});
+}
+
+TEST(CellText, NumbersAsShortestDecimalText) {
+    const std::pair<double, const char*> cases[] = {
+        {0, "0"},
+        {-0.0, "0"},
+        {1012345678, "1012345678"},
+        {123456789012345, "123456789012345"},
+        {999999999999999, "999999999999999"},
+        {1e15, "1E+15"},
+        {1234567890123456, "1.234567890123456E+15"},
+        {3.5, "3.5"},
+        {-42, "-42"},
+        {0.1, "0.1"},
+        {0.1 + 0.2, "0.30000000000000004"},
+        {0.0001, "0.0001"},
+        {0.00001, "0.00001"},
+        {0.000001, "1E-06"},
+        {1.5e-7, "1.5E-07"},
+        {1e20, "1E+20"},
+        {123.456, "123.456"},
+        {1e100, "1E+100"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(celltext::number(value), text) << value;
+}
+
+TEST(CellText, DateFormatsAndSerials) {
+    using celltext::DateParts;
+    const std::pair<const char*, DateParts> formats[] = {
+        {"yyyy\\-mm\\-dd", DateParts::Date},
+        {"yyyy\\-mm\\-dd\\ hh:mm:ss", DateParts::DateTime},
+        {"h:mm AM/PM", DateParts::Time},
+        {"mm:ss", DateParts::Time},
+        {"[h]:mm", DateParts::Time},
+        {"mmm", DateParts::Date},
+        {"General", DateParts::None},
+        {"0.00E+00", DateParts::None},
+        {"\"TRUE\";\"TRUE\";\"FALSE\"", DateParts::None},
+        {"#,##0\"원\"", DateParts::None},
+        {"[$-412]yyyy\"년\" m\"월\" d\"일\"", DateParts::Date},
+        {"[Red]0.00", DateParts::None},
+    };
+    for (const auto& [code, parts] : formats)
+        EXPECT_EQ(celltext::datePartsOfFormat(code), parts) << code;
+    EXPECT_EQ(celltext::datePartsOfBuiltinFormat(14), DateParts::Date);
+    EXPECT_EQ(celltext::datePartsOfBuiltinFormat(22), DateParts::DateTime);
+    EXPECT_EQ(celltext::datePartsOfBuiltinFormat(20), DateParts::Time);
+    EXPECT_EQ(celltext::datePartsOfBuiltinFormat(0), DateParts::None);
+
+    struct Serial {
+        double value;
+        DateParts parts;
+        bool date1904;
+        const char* text;
+    } serials[] = {
+        {45356, DateParts::Date, false, "2024-03-05"},
+        {45356.6041666667, DateParts::DateTime, false, "2024-03-05 14:30:00"},
+        {45356.6041666667, DateParts::Date, false, "2024-03-05"},
+        {36526.0000115741, DateParts::DateTime, false, "2000-01-01 00:00:01"},
+        {0.999999999, DateParts::DateTime, false, "1900-01-01 00:00:00"},
+        {1, DateParts::Date, false, "1900-01-01"},
+        {59, DateParts::Date, false, "1900-02-28"},
+        {60, DateParts::Date, false, "1900-02-29"},
+        {61, DateParts::Date, false, "1900-03-01"},
+        {0.5, DateParts::Time, false, "12:00:00"},
+        {1.5, DateParts::Time, false, "1900-01-01 12:00:00"},
+        {0, DateParts::Date, true, "1904-01-01"},
+        {43890, DateParts::Date, true, "2024-03-01"},
+        {2958465, DateParts::Date, false, "9999-12-31"},
+        {-1, DateParts::Date, false, "-1"},
+        {3e6, DateParts::Date, false, "3000000"},
+    };
+    for (const Serial& s : serials)
+        EXPECT_EQ(celltext::serialDate(s.value, s.parts, s.date1904), s.text) << s.value;
+}

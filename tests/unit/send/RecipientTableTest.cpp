@@ -1,0 +1,94 @@
+#include "send/RecipientTable.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <string>
+
+using namespace qb;
+
+TEST(RecipientTable, CellsOutsideTheGridAreRefusedAndReadEmpty) {
+    RecipientTable t;
+    t.setRowCount(3);
+    t.setColumnCount(2);
+    EXPECT_TRUE(t.setCell(0, 1, "head"));
+    EXPECT_TRUE(t.setCell(2, 1, "x"));
+    EXPECT_FALSE(t.setCell(3, 0, "no"));
+    EXPECT_FALSE(t.setCell(1, 2, "no"));
+    EXPECT_FALSE(t.setCell(-1, 0, "no"));
+    EXPECT_EQ(t.text(0, 1), "head");
+    EXPECT_EQ(t.text(2, 1), "x");
+    EXPECT_EQ(t.text(1, 1), "");
+    EXPECT_EQ(t.text(3, 0), "");
+    EXPECT_FALSE(t.setColumnWidth(2, 10));
+    EXPECT_FALSE(t.setColumnWidth(1, -1));
+    EXPECT_FALSE(t.deleteRows(3, 1));
+    EXPECT_FALSE(t.deleteRows(0, 1));
+}
+
+TEST(RecipientTable, RewritingCellsKeepsTheOthers) {
+    RecipientTable t;
+    t.setRowCount(3);
+    t.setColumnCount(4);
+    const std::array<std::string_view, 3> row{"1", "alpha", "beta"};
+    ASSERT_TRUE(t.setRow(1, row));
+    t.setCell(1, 1, "ALPHA-LONGER");
+    t.setCell(1, 3, "gamma");
+    t.setCell(2, 2, "lonely");
+    EXPECT_EQ(t.text(1, 0), "1");
+    EXPECT_EQ(t.text(1, 1), "ALPHA-LONGER");
+    EXPECT_EQ(t.text(1, 2), "beta");
+    EXPECT_EQ(t.text(1, 3), "gamma");
+    EXPECT_EQ(t.text(2, 1), "");
+    EXPECT_EQ(t.text(2, 2), "lonely");
+}
+
+TEST(RecipientTable, RemovedColumnsDoNotComeBackWhenTheGridGrows) {
+    RecipientTable t;
+    t.setRowCount(2);
+    t.setColumnCount(3);
+    const std::array<std::string_view, 3> row{"1", "a", "b"};
+    t.setRow(1, row);
+    t.setCell(0, 2, "h2");
+    t.setColumnCount(2);
+    t.setColumnCount(3);
+    EXPECT_EQ(t.text(1, 1), "a");
+    EXPECT_EQ(t.text(1, 2), "");
+    EXPECT_EQ(t.text(0, 2), "");
+}
+
+TEST(RecipientTable, DeletingRowsMovesLaterRowsUpAndSurvivesCompaction) {
+    RecipientTable t;
+    const int rows = 5000;
+    t.setRowCount(rows + 1);
+    t.setColumnCount(2);
+    const std::string filler(1000, 'x');
+    for (int r = 1; r <= rows; ++r) {
+        const std::string label = std::to_string(r);
+        const std::array<std::string_view, 2> cells{label, filler};
+        t.setRow(r, cells);
+    }
+    ASSERT_TRUE(t.deleteRows(3, 3));
+    EXPECT_EQ(t.rowCount(), rows - 2);
+    EXPECT_EQ(t.text(2, 0), "2");
+    EXPECT_EQ(t.text(3, 0), "6");
+    // Rewriting most rows leaves mostly garbage, which is given back.
+    for (int r = 1; r < t.rowCount(); ++r)
+        t.setCell(r, 1, "y");
+    EXPECT_LT(t.arenaBytes(), std::size_t(rows) * filler.size() / 2);
+    EXPECT_EQ(t.text(t.rowCount() - 1, 0), std::to_string(rows));
+    EXPECT_EQ(t.text(t.rowCount() - 1, 1), "y");
+}
+
+TEST(RecipientTable, BackgroundsAreKeptPerColumnForHeaderAndData) {
+    RecipientTable t;
+    t.setRowCount(3);
+    t.setColumnCount(3);
+    t.setHeaderBackground(0, colours::header);
+    t.setDataBackground(2, colours::numberColumn);
+    EXPECT_EQ(t.background(0, 0), colours::header);
+    EXPECT_EQ(t.background(1, 0), std::nullopt);
+    EXPECT_EQ(t.background(0, 2), std::nullopt);
+    EXPECT_EQ(t.background(2, 2), colours::numberColumn);
+    EXPECT_EQ(t.background(3, 2), std::nullopt);
+}

@@ -1,0 +1,37 @@
+#include "send/SendQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using namespace qb;
+
+TEST(SendQueue, KeepsRecordsInOrderAcrossTakingFromTheFront) {
+    SendQueue q;
+    const int n = 10000;
+    for (int i = 0; i < n; ++i) {
+        SendRecord r;
+        r.number = "010" + std::to_string(10000000 + i);
+        r.body = std::string(static_cast<std::size_t>(i % 300), 'b') + "\n";
+        r.title = i % 2 ? "t" : "";
+        r.callbackNumber = "0212345678";
+        r.reservation = immediateReservation();
+        r.displayBody = i % 3 ? "d" + std::to_string(i) : r.body; // often the same text
+        q.push_back(r);
+    }
+    ASSERT_EQ(q.size(), std::size_t(n));
+    EXPECT_EQ(q.at(123).body, std::string(123, 'b') + "\n");
+    for (int i = 0; i < n; ++i) {
+        const SendRecord r = q.front();
+        ASSERT_EQ(r.number, "010" + std::to_string(10000000 + i)) << i;
+        ASSERT_EQ(r.displayBody, i % 3 ? "d" + std::to_string(i) : r.body);
+        ASSERT_EQ(r.title, i % 2 ? "t" : "");
+        q.pop_front();
+        if (i + 1 < n) {
+            ASSERT_EQ(q.at(0).number, "010" + std::to_string(10000001 + i));
+        }
+    }
+    EXPECT_TRUE(q.empty());
+    EXPECT_THROW(q.pop_front(), std::out_of_range);
+    EXPECT_THROW(q.at(0), std::out_of_range);
+}

@@ -1,0 +1,487 @@
+#include "FormTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace qb;
+using namespace qb::test;
+
+using Strings = std::vector<std::string>;
+
+namespace {
+
+const char* const kSummaryCaption = " 발송데이터 확인!";
+
+std::string summary(long long total, long long dup, long long rej, long long err, long long queued) {
+    return "총 데이터 [" + std::to_string(total) + "] 건\n중복제거 [" + std::to_string(dup) +
+           "] 건\n수신거부 [" + std::to_string(rej) + "] 건\n번호형식오류 [" + std::to_string(err) +
+           "] 건\n전송할 데이터 [" + std::to_string(queued) + "] 건";
+}
+
+// The queued numbers in order.
+Strings queuedNumbers(const FormFixture& f) {
+    Strings out;
+    for (std::size_t i = 0; i < f.form.state().queue.size(); ++i)
+        out.push_back(f.form.state().queue.at(i).number);
+    return out;
+}
+
+Strings reservations(const FormFixture& f) {
+    Strings out;
+    for (std::size_t i = 0; i < f.form.state().queue.size(); ++i)
+        out.push_back(cp949::toUtf8(f.form.state().queue.at(i).reservation));
+    return out;
+}
+
+std::vector<std::vector<std::string>> numberRows(const Strings& numbers) {
+    std::vector<std::vector<std::string>> rows;
+    for (const auto& n : numbers)
+        rows.push_back({n});
+    return rows;
+}
+
+std::string numbered(int i) {
+    return "010" + std::to_string(10000000 + i);
+}
+
+} // namespace
+
+TEST(Validation, ChecksRunInOrderWithTheirMessages) {
+    using Setup = std::function<void(FormFixture&)>;
+    struct Case {
+        const char* message;
+        Setup setup;
+    } cases[] = {
+        {"수신번호열 를 선택해주세요.", [](FormFixture& f) { f.state().numberColumn.select(0); }},
+        {"회신번호를 확인해주세요.", [](FormFixture& f) { f.state().callbackList.fill({}); }},
+        {"회신번호를 확인해주세요.", [](FormFixture& f) { f.state().callbackList.selected = -1; }},
+        {"메세지조합기능를 확인해주세요.", [](FormFixture& f) { f.state().mergeOn[2] = true; }},
+        {"분할전송을 확인해주세요.",
+         [](FormFixture& f) {
+             f.state().splitOn = true;
+             f.state().splitMinutes.select(0);
+         }},
+        {"분할전송을 확인해주세요.",
+         [](FormFixture& f) {
+             f.state().splitOn = true;
+             f.state().splitCount = "0";
+             f.state().splitMinutes.select(0);
+         }},
+        {"분할전송을 확인해주세요.",
+         [](FormFixture& f) {
+             f.state().splitOn = true;
+             f.state().splitCount = "1x";
+             f.state().splitMinutes.select(0);
+         }},
+        {"분할전송을 확인해주세요.",
+         [](FormFixture& f) {
+             f.state().splitOn = true;
+             f.state().splitCount = "10";
+         }},
+        {"전송범위지정을 확인해주세요.", [](FormFixture& f) { f.state().rangeTo.clear(); }},
+        {"전송범위지정을 확인해주세요.", [](FormFixture& f) { f.state().rangeFrom = "0"; }},
+        {"전송범위지정을 확인해주세요.", [](FormFixture& f) { f.state().rangeFrom = "-1"; }},
+        {"전송범위지정을 확인해주세요.", [](FormFixture& f) { f.state().rangeFrom = "a"; }},
+        {"전송범위지정을 확인해주세요.",
+         [](FormFixture& f) {
+             f.state().rangeFrom = "3";
+             f.state().rangeTo = "2";
+         }},
+        {"전송메세지를 입력해주세요.", [](FormFixture& f) { f.state().smsText.clear(); }},
+        {"LMS 문자 편집창을 실행해 주세요!", [](FormFixture& f) { f.state().kind = MessageKind::Lms; }},
+        {" [LMS] 전송메세지를 입력해주세요.",
+         [](FormFixture& f) {
+             f.state().kind = MessageKind::Lms;
+             f.editors.lms = EditorContent{"t", true, "body", false, {}};
+         }},
+        {" [LMS] 전송메세지를 입력해주세요.",
+         [](FormFixture& f) {
+             f.state().kind = MessageKind::Lms;
+             f.editors.lms = EditorContent{"t", true, "", true, {}};
+         }},
+        {"[MMS] 문자 편집창을 실행해 주세요!", [](FormFixture& f) { f.state().kind = MessageKind::Mms; }},
+        {" [MMS] 사진을 선택해주세요.",
+         [](FormFixture& f) {
+             f.state().kind = MessageKind::Mms;
+             f.editors.mms = EditorContent{"t", true, "body", true, {}};
+         }},
+        {" [MMS] 전송메세지를 입력해주세요.",
+         [](FormFixture& f) {
+             f.state().kind = MessageKind::Mms;
+             f.editors.mms = EditorContent{"t", true, "body", false, {PictureSlot{"/p.jpg", 10, 20}, {}, {}}};
+         }},
+    };
+    for (const Case& c : cases) {
+        FormFixture f;
+        f.loadRows({{"01011112222", "x"}});
+        f.prepareSms("hello");
+        // A previous queue is gone after any stop past the lock.
+        ASSERT_TRUE(f.form.validateAndPreview());
+        f.loadRows({{"01011112222", "x"}});
+        f.state().numberColumn.select(1);
+        f.notifier.clear();
+        c.setup(f);
+        EXPECT_FALSE(f.form.validateAndPreview()) << c.message;
+        EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox(c.message)}) << c.message;
+        EXPECT_TRUE(f.state().queue.empty()) << c.message;
+        EXPECT_EQ(f.state().table.columnCount(), 3) << c.message; // table untouched
+    }
+}
+
+TEST(Validation, CountsFormatErrorsDuplicatesAndRejects) {
+    struct Case {
+        const char* name;
+        Strings numbers;
+        bool dedup, reject;
+        std::string rejectFile;
+        long long total, dup, rej, err;
+        Strings queued;
+    } cases[] = {
+        {"lengths, no normalising",
+         {"01012345678", "0101234567", "010-1234-5678", "0101"},
+         true,
+         true,
+         "",
+         4,
+         0,
+         0,
+         1,
+         {"01012345678", "0101234567", "010-1234-5678"}},
+        {"8 and 15 pass, 7 and 16 fail",
+         {"12345678", "123456789012345", "1234567", "1234567890123456"},
+         true,
+         true,
+         "",
+         4,
+         0,
+         0,
+         2,
+         {"12345678", "123456789012345"}},
+        {"duplicate keeps the first",
+         {"01099998888", "01011112222", "01033334444", "01011112222"},
+         true,
+         true,
+         "",
+         4,
+         1,
+         0,
+         0,
+         {"01099998888", "01011112222", "01033334444"}},
+        {"dedup off, one reject removes one copy",
+         {"01011112222", "01033334444", "01011112222"},
+         false,
+         true,
+         "01011112222\n",
+         3,
+         0,
+         1,
+         0,
+         {"01033334444", "01011112222"}},
+        {"a reject listed twice removes one deduplicated copy",
+         {"01011112222", "01011112222", "01033334444"},
+         true,
+         true,
+         "01011112222 01011112222\n",
+         3,
+         1,
+         1,
+         0,
+         {"01033334444"}},
+        {"rejects compare bytes",
+         {"01011112222", "01033334444"},
+         true,
+         true,
+         "010-1111-2222\n0103333444\n",
+         2,
+         0,
+         0,
+         0,
+         {"01011112222", "01033334444"}},
+        {"reject off", {"01011112222"}, true, false, "01011112222\n", 1, 0, 0, 0, {"01011112222"}},
+        {"prefix is not equal",
+         {"010111122223", "01011112222"},
+         true,
+         true,
+         "01011112222\n",
+         2,
+         0,
+         1,
+         0,
+         {"010111122223"}},
+    };
+    for (const Case& c : cases) {
+        FormFixture f;
+        if (!c.rejectFile.empty()) {
+            const std::string path = f.dir.write("rej.txt", c.rejectFile);
+            f.writeRejectIni({"TRUE,rej.txt," + path});
+        }
+        f.loadRows(numberRows(c.numbers));
+        f.prepareSms("hi");
+        f.state().dedupOn = c.dedup;
+        f.state().rejectOn = c.reject;
+        ASSERT_TRUE(f.form.validateAndPreview()) << c.name;
+        EXPECT_EQ(queuedNumbers(f), c.queued) << c.name;
+        const long long queued = static_cast<long long>(c.queued.size());
+        ASSERT_EQ(f.notifier.shown().size(), 1u) << c.name;
+        const Shown& box = f.notifier.shown()[0];
+        EXPECT_EQ(box.utf8(), summary(c.total, c.dup, c.rej, c.err, queued)) << c.name;
+        EXPECT_EQ(cp949::toUtf8(box.caption), kSummaryCaption);
+        EXPECT_EQ(box.icon, MessageIcon::None);
+    }
+}
+
+TEST(Validation, RangeCountsFinalListPositionsAndClampsTheEnd) {
+    struct Case {
+        const char* from;
+        const char* to;
+        Strings queued;
+        const char* toAfter;
+    } cases[] = {
+        {"3", "10", {"01000000003", "01000000004", "01000000005", "01000000006"}, "6"},
+        {"1", "2", {"01000000001", "01000000002"}, "2"},
+        {" 2", "2 ", {"01000000002"}, "2 "},
+        {"8", "10", {}, "6"},
+        {"6", "6", {"01000000006"}, "6"},
+    };
+    for (const Case& c : cases) {
+        FormFixture f;
+        // Row 2 has a bad number, so positions skip it.
+        f.loadRows(numberRows({"01000000001", "bad", "01000000002", "01000000003", "01000000004",
+                               "01000000005", "01000000006"}));
+        f.prepareSms("hi");
+        f.state().rangeFrom = c.from;
+        f.state().rangeTo = c.to;
+        ASSERT_TRUE(f.form.validateAndPreview());
+        EXPECT_EQ(queuedNumbers(f), c.queued) << c.from << ".." << c.to;
+        EXPECT_EQ(f.state().rangeTo, c.toAfter);
+        EXPECT_EQ(f.notifier.shown()[0].utf8(), summary(7, 0, 0, 1, static_cast<long long>(c.queued.size())));
+        EXPECT_EQ(f.state().table.rowCount(), static_cast<int>(c.queued.size()) + 1);
+    }
+}
+
+TEST(Validation, SplitSlicesGetTimeStampsInLocalTime) {
+    struct Case {
+        const char* name;
+        int records;
+        const char* count;
+        int minutesItem; // index in the split minutes list
+        bool reserved;
+        LocalTime date; // reservation date, or the clock when immediate
+        int hour, minute;
+        std::vector<std::pair<int, const char*>> expect; // record index -> stamp
+    } cases[] = {
+        {"reserved 100 per 10 min",
+         250,
+         "100",
+         9,
+         true,
+         {2024, 1, 1, 0, 0, 0},
+         9,
+         0,
+         {{0, "2024-01-01 09:00:00"},
+          {99, "2024-01-01 09:00:00"},
+          {100, "2024-01-01 09:10:00"},
+          {199, "2024-01-01 09:10:00"},
+          {200, "2024-01-01 09:20:00"},
+          {249, "2024-01-01 09:20:00"}}},
+        {"immediate 30 per 5 min",
+         65,
+         "30",
+         4,
+         false,
+         {2024, 5, 6, 10, 0, 20},
+         0,
+         0,
+         {{0, "2024-05-06 10:00:20"},
+          {29, "2024-05-06 10:00:20"},
+          {30, "2024-05-06 10:05:20"},
+          {60, "2024-05-06 10:10:20"},
+          {64, "2024-05-06 10:10:20"}}},
+        {"year roll-over",
+         2,
+         "1",
+         9,
+         true,
+         {2024, 12, 31, 0, 0, 0},
+         23,
+         10,
+         {{0, "2024-12-31 23:50:00"}, {1, "2025-01-01 00:00:00"}}},
+        {"leap day roll-over",
+         3,
+         "1",
+         11,
+         true,
+         {2024, 2, 28, 0, 0, 0},
+         23,
+         0,
+         {{1, "2024-02-28 23:30:00"}, {2, "2024-02-29 00:00:00"}}},
+        {"month roll-over, 60 minutes",
+         2,
+         "1",
+         14,
+         false,
+         {2023, 4, 30, 23, 30, 0},
+         0,
+         0,
+         {{1, "2023-05-01 00:30:00"}}},
+    };
+    for (const Case& c : cases) {
+        ClockAt clock(c.date);
+        FormFixture f;
+        Strings numbers;
+        for (int i = 0; i < c.records; ++i)
+            numbers.push_back(numbered(i));
+        f.loadRows(numberRows(numbers));
+        f.prepareSms("hi");
+        f.state().splitOn = true;
+        f.form.onSplitSwitch();
+        f.state().splitCount = c.count;
+        f.state().splitMinutes.select(c.minutesItem);
+        if (c.reserved) {
+            f.form.onReservedChosen();
+            f.state().reservationHour.select(c.hour);
+            f.state().reservationMinute.select(c.minute);
+        }
+        ASSERT_TRUE(f.form.validateAndPreview()) << c.name;
+        const Strings stamps = reservations(f);
+        ASSERT_EQ(stamps.size(), static_cast<std::size_t>(c.records)) << c.name;
+        for (const auto& [index, stamp] : c.expect)
+            EXPECT_EQ(stamps[static_cast<std::size_t>(index)], stamp) << c.name << " record " << index;
+    }
+}
+
+TEST(Validation, ReservationWithoutSplitAndImmediate) {
+    ClockAt clock({2016, 9, 10, 8, 0, 0});
+    FormFixture f;
+    f.loadRows({{"01011112222"}});
+    f.prepareSms("hi");
+    ASSERT_TRUE(f.form.validateAndPreview());
+    EXPECT_EQ(reservations(f), Strings{"즉시전송"});
+
+    f.loadRows({{"01011112222"}});
+    f.state().numberColumn.select(1);
+    f.form.onReservedChosen();
+    f.state().reservationHour.select(9);
+    f.state().reservationMinute.select(6);
+    ASSERT_TRUE(f.form.validateAndPreview());
+    EXPECT_EQ(reservations(f), Strings{"2016-09-10 09:30:00"});
+    EXPECT_EQ(f.settings.reservationDate, "2016-09-10");
+    EXPECT_EQ(f.settings.reservationHour, "09");
+    EXPECT_EQ(f.settings.reservationMinute, "30");
+}
+
+TEST(Validation, MergeFieldsComposeAndLockTheButton) {
+    FormFixture f;
+    f.loadRows({{"01011112222", "Kim"}, {"01033334444", "Lee"}});
+    f.prepareSms("<@1@>\r\nhello <@2@>");
+    f.state().mergeOn[0] = true;
+    f.form.onMergeSwitch(1);
+    f.state().mergeColumn[0].select(2);
+    ASSERT_TRUE(f.form.validateAndPreview());
+    EXPECT_EQ(cp949::toUtf8(f.settings.mergeColumn[0]), "2 열");
+    ASSERT_EQ(f.state().queue.size(), 2u);
+    EXPECT_EQ(f.state().queue.at(1).body, "Lee\nhello <@2@>");
+    EXPECT_EQ(f.state().queue.at(1).displayBody, "Lee  hello <@2@>");
+    EXPECT_TRUE(f.state().mergeLock);
+
+    f.notifier.clear();
+    EXPECT_FALSE(f.form.validateAndPreview());
+    EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("전송메시지를 다시 세팅해 주세요.!")});
+    EXPECT_EQ(f.state().queue.size(), 2u); // the previous queue can still be sent
+    f.form.resetForm();
+    EXPECT_FALSE(f.state().mergeLock);
+    EXPECT_TRUE(f.state().queue.empty());
+}
+
+TEST(Validation, AMergeValueOverTheLimitStopsTheWholeRun) {
+    FormFixture f;
+    f.loadRows({{"01011112222", "short"}, {"01033334444", std::string(80, 'x')}});
+    f.prepareSms(std::string(20, 'a') + "<@1@>");
+    f.state().mergeOn[0] = true;
+    f.state().mergeColumn[0].select(2);
+    EXPECT_FALSE(f.form.validateAndPreview());
+    EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("[SMS] 내용이 90바이트 이상입니다.!")});
+    EXPECT_TRUE(f.state().queue.empty());
+    EXPECT_EQ(f.state().batchBytes, 0);
+    EXPECT_EQ(f.progress.value, 0);
+    EXPECT_TRUE(f.state().previewEnabled);
+    EXPECT_TRUE(f.state().sendEnabled);
+    EXPECT_FALSE(f.state().mergeLock);
+}
+
+TEST(Validation, PreviewLayoutBySmsAndLongKinds) {
+    FormFixture f;
+    f.loadRows({{"01011112222"}, {"0111234567"}, {"010123456789"}});
+    f.prepareSms("a\r\nb");
+    ASSERT_TRUE(f.form.validateAndPreview());
+    const RecipientTable& t = f.state().table;
+    EXPECT_EQ(f.headers(), (Strings{" 번 호 ", " 수신번호 ", " 회신번호 ", " 내 용 ", " 예약일자 "}));
+    EXPECT_EQ(f.column(1), (Strings{"010-1111-2222", "011-123-4567", "010123456789"}));
+    EXPECT_EQ(f.column(0), (Strings{"1", "2", "3"}));
+    EXPECT_EQ(f.cell(2, 2), "0212345678");
+    EXPECT_EQ(f.cell(2, 3), "a  b");
+    EXPECT_EQ(f.cell(2, 4), "즉시전송");
+    const std::vector<int> widths{50, 100, 100, 400, 200};
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(t.columnWidth(c), widths[static_cast<std::size_t>(c)]);
+        EXPECT_EQ(t.background(0, c), colours::header);
+    }
+    EXPECT_EQ(t.background(1, 1), colours::numberColumn);
+    EXPECT_EQ(t.background(1, 2), colours::callback);
+    EXPECT_EQ(t.background(1, 3), colours::body);
+    EXPECT_EQ(t.background(1, 4), colours::reservation);
+    EXPECT_EQ(f.progress.value, 0);
+
+    FormFixture l;
+    l.form.onKindChosen(MessageKind::Lms);
+    l.loadRows({{"01011112222"}});
+    l.prepareSms("");
+    l.editors.lms = EditorContent{ko("제목"), true, "body\r\n", true, {}};
+    ASSERT_TRUE(l.form.validateAndPreview());
+    EXPECT_EQ(l.headers(),
+              (Strings{" 번 호 ", " 수신번호 ", " 회신번호 ", " 제 목 ", " 내 용 ", " 예약일자 "}));
+    EXPECT_EQ(l.cell(1, 3), "제목");
+    EXPECT_EQ(l.cell(1, 4), "body  ");
+    EXPECT_EQ(l.state().table.columnWidth(3), 100);
+    EXPECT_EQ(l.state().table.background(1, 3), colours::body);
+    EXPECT_EQ(l.state().table.background(1, 5), colours::reservation);
+
+    // An untouched title is not used.
+    l.loadRows({{"01011112222"}});
+    l.state().numberColumn.select(1);
+    l.editors.lms->titleTouched = false;
+    ASSERT_TRUE(l.form.validateAndPreview());
+    EXPECT_EQ(l.state().queue.front().title, "");
+}
+
+TEST(Validation, ByteTotalAndPicturesFollowTheRecordEstimate) {
+    FormFixture f;
+    f.login.userId = "user01";
+    f.login.userNumber = "123";
+    f.login.userTag = "TAG";
+    f.form.onKindChosen(MessageKind::Mms);
+    f.loadRows({{"01011112222"}, {"0101234567"}});
+    f.prepareSms("");
+    f.editors.mms =
+        EditorContent{"Title",
+                      true,
+                      "Body",
+                      true,
+                      {PictureSlot{}, PictureSlot{"/a.jpg", 640, 480}, PictureSlot{"/b.jpg", 1024, 768}}};
+    ASSERT_TRUE(f.form.validateAndPreview());
+    EXPECT_EQ(f.state().pictureCount, 2);
+    EXPECT_EQ(f.settings.pictures[0].path, "/a.jpg");
+    EXPECT_EQ(f.settings.pictures[1].width, 1024);
+    EXPECT_TRUE(f.settings.pictures[2].empty());
+    // id 6 + number + callback 10 + body 4 + "0.0" 3 + 3 + 3 + 59, title 5 + 1,
+    // pictures 2 * (6 + 22) + 3, sizes "640480" and "1024768" 13, separators 6.
+    const long long fixed = 6 + 10 + 4 + 3 + 3 + 3 + 59 + 5 + 1 + 2 * 28 + 3 + 13 + 6;
+    EXPECT_EQ(f.state().batchBytes, (fixed + 11) + (fixed + 10));
+
+    // The next run starts its total afresh.
+    f.loadRows({{"01011112222"}});
+    f.state().numberColumn.select(1);
+    ASSERT_TRUE(f.form.validateAndPreview());
+    EXPECT_EQ(f.state().batchBytes, fixed + 11);
+}

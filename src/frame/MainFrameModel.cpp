@@ -4,6 +4,7 @@
 #include "frame/FrameView.h"
 #include "frame/SendFormPanel.h"
 #include "frame/WindowTitle.h"
+#include "send/RejectList.h"
 #include "web/WebHost.h"
 #include "web/WebPages.h"
 
@@ -195,7 +196,9 @@ void MainFrameModel::runAfterLoginSteps() {
     if (!m_sendForm)
         return;
     m_sendForm->refreshBalance();
-    m_state.rejectCount = m_rejectCounter ? m_rejectCounter(m_paths, *m_notifier) : 0;
+    // Unreadable files are reported one by one and count 0.
+    m_state.rejectCount =
+        countRejectNumbersForTitle(RejectTable::inWorkingFolder(m_paths.workingFolder()), *m_notifier);
     setTitle(title::afterLogin(m_config.host, m_state.userId, m_state.version, m_state.rejectCount));
     m_sendForm->reloadCallbackNumbers();
     openNoticeWindow();

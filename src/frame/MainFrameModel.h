@@ -13,7 +13,6 @@
 
 #include <QObject>
 
-#include <functional>
 #include <memory>
 #include <string>
 
@@ -31,10 +30,6 @@ class MainFrameModel : public QObject, private LoginHost {
     Q_OBJECT
 
 public:
-    // Counts the numbers of the active reject files for the title; a file that
-    // cannot be opened is reported through the notifier and counts 0.
-    using RejectCounter = std::function<long long(const AppPaths&, Notifier&)>;
-
     // The window's creation: the working folder's imgtemp is emptied and the
     // version read; the user is logged out.
     MainFrameModel(AppPaths paths, ServiceConfig config, FrameView& view, Notifier& notifier);
@@ -42,7 +37,6 @@ public:
 
     // Without a send form the after-login steps are skipped.
     void setSendForm(SendFormPanel* form) { m_sendForm = form; }
-    void setRejectCounter(RejectCounter counter) { m_rejectCounter = std::move(counter); }
 
     bool isEnabled(Command c) const { return qb::isEnabled(c, m_state.loggedIn); }
     // Runs the command if it is enabled; false when it is not.
@@ -108,7 +102,6 @@ private:
     SendSettings m_sendSettings;
     std::string m_transferText;
     SendFormPanel* m_sendForm = nullptr;
-    RejectCounter m_rejectCounter;
     ViewId m_activeView = ViewId::SendForm;
     std::string m_title;
     bool m_shownLoggedIn = false;

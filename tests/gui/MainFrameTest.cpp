@@ -52,9 +52,14 @@ protected:
     void SetUp() override {
         service.addAccount("user01", "pass01", 7, "TAG");
         service.dir().write("update.ini", "[PROGRAM]\r\nVERSION=2.1.5\r\n");
+        // 1,234 reject numbers in an active reject file.
+        std::string numbers;
+        for (int i = 0; i < 1234; ++i)
+            numbers += "0101234" + std::to_string(1000 + i) + "\r\n";
+        const std::string all = service.dir().write("reject.txt", numbers);
+        service.dir().write("msg/RAZIDODU.ini", "[Reject]\r\nReject_007=TRUE,reject.txt," + all + "\r\n");
         MessageBoxNotifier::clearShown();
         frame = std::make_unique<CMainFrame>(AppPaths(service.workdir()), service.config());
-        frame->model().setRejectCounter([](const AppPaths&, Notifier&) { return 1234LL; });
         frame->show();
     }
     void TearDown() override {

@@ -89,11 +89,6 @@ protected:
             std::make_unique<MainFrameModel>(AppPaths(service.workdir()), service.config(), frame, notifier);
         frame.model = model.get();
         model->setSendForm(&frame);
-        model->setRejectCounter([this](const AppPaths& paths, Notifier& n) {
-            counterFolder = paths.workingFolder();
-            n.error(ko("reject counter ran"));
-            return 1234LL;
-        });
     }
 
     void logIn() {
@@ -113,7 +108,6 @@ protected:
     FakeFrame frame{events};
     test::TimelineNotifier notifier{events};
     std::unique_ptr<MainFrameModel> model;
-    std::string counterFolder;
 };
 
 } // namespace
@@ -129,6 +123,21 @@ TEST_F(MainFrameModelTest, CreationEmptiesImgtempAndReadsTheVersion) {
 }
 
 TEST_F(MainFrameModelTest, LoginRunsTheAfterLoginStepsInOrder) {
+    // 1,000 + 234 numbers in the active files; a switched-off file and a missing one.
+    std::string thousand, some;
+    for (int i = 0; i < 1000; ++i)
+        thousand += "0101234" + std::to_string(1000 + i) + (i % 7 ? " " : "\r\n");
+    for (int i = 0; i < 234; ++i)
+        some += "0109876" + std::to_string(1000 + i) + "\t";
+    const std::string a = service.dir().write("a.txt", thousand);
+    const std::string off = service.dir().write("off.txt", "01011112222 01033334444");
+    const std::string b = service.dir().write("b.txt", some);
+    const std::string gone = service.dir().file("gone.txt");
+    service.dir().write("msg/RAZIDODU.ini", "[Reject]\r\nReject_001=TRUE,a.txt," + a +
+                                                "\r\nReject_002=FALSE,off.txt," + off +
+                                                "\r\nReject_003=TRUE,gone.txt," + gone +
+                                                "\r\nReject_050=TRUE,b.txt," + b + "\r\n");
+
     ASSERT_TRUE(model->execute(Command::Login));
     ASSERT_TRUE(test::runUntil([&] { return has("notice:" + noticeUrl()); }));
     EXPECT_EQ(events, (Events{
@@ -138,14 +147,13 @@ TEST_F(MainFrameModelTest, LoginRunsTheAfterLoginStepsInOrder) {
                           "commands:in",
                           std::string("title: ") + kBase + "  - 아이디 : [user01] Ver - 2.1.5 ",
                           "form:balance",
-                          "error:reject counter ran",
+                          "error:" + gone + "\n수신거부 화일이 존재하지 않습니다. 확인바랍니다.",
                           std::string("title: ") + kBase +
                               " - 아이디 : [user01] Ver - 2.1.5 ::수신거부 데이터 [1234] 개",
                           "form:callbacks",
                           "notice:" + noticeUrl(),
                       }));
     EXPECT_EQ(model->loginState().rejectCount, 1234);
-    EXPECT_EQ(counterFolder, service.workdir());
     EXPECT_TRUE(model->isEnabled(Command::Logout));
     EXPECT_FALSE(model->isEnabled(Command::Login));
 }

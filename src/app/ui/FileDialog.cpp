@@ -1,0 +1,50 @@
+#include "app/ui/FileDialog.h"
+
+#include <QFileDialog>
+
+#include <optional>
+
+namespace qb {
+namespace {
+
+std::optional<QStringList> s_next;
+
+} // namespace
+
+void FileDialog::setNextFileNames(const QStringList& names) {
+    s_next = names;
+}
+
+bool FileDialog::takeNext(QStringList& names) {
+    if (!s_next)
+        return false;
+    names = *s_next;
+    s_next.reset();
+    return true;
+}
+
+QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                    const QString& filter) {
+    QStringList next;
+    if (takeNext(next))
+        return next.value(0);
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QStringList FileDialog::getOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,
+                                         const QString& filter) {
+    QStringList next;
+    if (takeNext(next))
+        return next;
+    return QFileDialog::getOpenFileNames(parent, caption, dir, filter);
+}
+
+QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                    const QString& filter) {
+    QStringList next;
+    if (takeNext(next))
+        return next.value(0);
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+} // namespace qb

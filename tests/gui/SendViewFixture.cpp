@@ -10,7 +10,7 @@
 
 namespace qb::test {
 
-void typeText(QWidget* widget, const QString& text) {
+void typeInto(QWidget* widget, const QString& text) {
     for (qsizetype i = 0; i < text.size(); ++i) {
         if (text[i] == '\n') {
             QTest::keyClick(widget, Qt::Key_Return);

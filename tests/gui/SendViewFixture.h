@@ -7,6 +7,8 @@
 #include "support/RecordingNotifier.h"
 #include "support/ServiceHarness.h"
 
+#include "GuiTestSupport.h"
+
 #include <QApplication>
 #include <QTimer>
 
@@ -36,8 +38,9 @@ public:
     }
 };
 
-// Types the text key by key as a user would, characters beyond ASCII included.
-void typeText(QWidget* widget, const QString& text);
+// Types the text key by key as a user would, characters beyond ASCII included;
+// a line break is the Enter key.
+void typeInto(QWidget* widget, const QString& text);
 
 // The send form on its own, against qb-service on loopback, with a user logged
 // in as far as the web application is concerned and every message recorded.
@@ -61,19 +64,5 @@ struct SendViewFixture {
     std::string cell(int row, int column) const; // UTF-8, table coordinates
     std::vector<std::string> texts() const { return notifier.texts(); }
 };
-
-// Runs `act` on the next modal dialog of type D as soon as it is shown.
-template <typename D> void whenModal(std::function<void(D&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (auto* d = qobject_cast<D*>(QApplication::activeModalWidget())) {
-            timer->stop();
-            timer->deleteLater();
-            act(*d);
-        }
-    });
-    timer->start();
-}
 
 } // namespace qb::test

@@ -26,10 +26,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-QString u(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
 std::string summary(int total, int dup, int rej, int err, int queued) {
     return "총 데이터 [" + std::to_string(total) + "] 건\n중복제거 [" + std::to_string(dup) +
            "] 건\n수신거부 [" + std::to_string(rej) + "] 건\n번호형식오류 [" + std::to_string(err) +
@@ -84,8 +80,8 @@ TEST(SendView, TextFileToPreviewWithMergeAndRowDeletion) {
     f.find<QCheckBox>("merge1")->click();
     EXPECT_TRUE(f.find<QComboBox>("mergeColumn1")->isEnabled());
     f.choose("mergeColumn1", 2);
-    typeText(f.find<QComboBox>("callbackBox")->lineEdit(), "0212345678");
-    typeText(f.find<QPlainTextEdit>("smsBox"), u("<@1@>님\n안녕하세요"));
+    typeInto(f.find<QComboBox>("callbackBox")->lineEdit(), "0212345678");
+    typeInto(f.find<QPlainTextEdit>("smsBox"), u("<@1@>님\n안녕하세요"));
     EXPECT_EQ(f.state().smsText, ko("<@1@>") + ko("님\r\n안녕하세요"));
     EXPECT_EQ(f.find<QLabel>("smsCounter")->text(), "18 / 90 byte");
 
@@ -136,16 +132,16 @@ TEST(SendView, SmsBoxCountsCutsAtNinetyBytesAndPastesWithCtrlV) {
     auto* counter = f.find<QLabel>("smsCounter");
     EXPECT_EQ(counter->text(), "0 / 90 byte");
 
-    typeText(box, QString(45, QChar(0xAC00))); // 가 × 45: 90 bytes
+    typeInto(box, QString(45, QChar(0xAC00))); // 가 × 45: 90 bytes
     EXPECT_EQ(counter->text(), "90 / 90 byte");
-    typeText(box, "a");
+    typeInto(box, "a");
     EXPECT_EQ(box->toPlainText(), QString(45, QChar(0xAC00)));
     EXPECT_EQ(counter->text(), "90 / 90 byte");
     EXPECT_EQ(f.state().smsText.size(), 90u);
 
     box->clear();
     EXPECT_EQ(counter->text(), "0 / 90 byte");
-    typeText(box, "ab\ncd");
+    typeInto(box, "ab\ncd");
     EXPECT_EQ(f.state().smsText, "ab\r\ncd");
     EXPECT_EQ(counter->text(), "5 / 90 byte");
 
@@ -162,7 +158,7 @@ TEST(SendView, SmsBoxCountsCutsAtNinetyBytesAndPastesWithCtrlV) {
 
     // What cannot be sent as CP949 is shown as what will be sent.
     box->clear();
-    typeText(box, u("a😀"));
+    typeInto(box, u("a😀"));
     EXPECT_EQ(f.state().smsText, "a?");
     EXPECT_EQ(box->toPlainText(), "a?");
 }
@@ -171,7 +167,7 @@ TEST(SendView, KindSwitchOpensTheEditorPlaceInResetsAndComesBackToSms) {
     SendViewFixture f;
     f.view->show();
     f.view->loadTransferredEntries(ko("홍길동\x04") + "01011112222\x02");
-    typeText(f.find<QPlainTextEdit>("smsBox"), "hello");
+    typeInto(f.find<QPlainTextEdit>("smsBox"), "hello");
     ASSERT_EQ(f.view->grid()->model()->rowCount(), 1);
     EXPECT_EQ(f.cell(1, 1), "홍길동");
 
@@ -187,7 +183,7 @@ TEST(SendView, KindSwitchOpensTheEditorPlaceInResetsAndComesBackToSms) {
     // The LMS place holds no message yet: validation finds no editor.
     f.view->loadTransferredEntries("01011112222\x02");
     f.choose("numberColumn", 1);
-    typeText(f.find<QComboBox>("callbackBox")->lineEdit(), "0212345678");
+    typeInto(f.find<QComboBox>("callbackBox")->lineEdit(), "0212345678");
     f.click("preview");
     EXPECT_EQ(f.texts(), Strings{"LMS 문자 편집창을 실행해 주세요!"});
 
@@ -238,7 +234,7 @@ TEST(SendView, ReservationAndSplitControlsFollowTheirSwitches) {
     EXPECT_TRUE(count->isEnabled());
     EXPECT_TRUE(minutes->isEnabled());
     EXPECT_EQ(minutes->itemText(14), "60");
-    typeText(count, "100");
+    typeInto(count, "100");
     EXPECT_EQ(f.state().splitCount, "100");
 
     f.find<QAbstractButton>("immediate")->click();
@@ -302,7 +298,7 @@ TEST(SendView, WebButtonsStopAtTheLoginGate) {
 TEST(SendView, SavingTheSmsPostsItEscapedAndKeepsTheBox) {
     SendViewFixture f;
     f.click("saveMessage");
-    typeText(f.find<QPlainTextEdit>("smsBox"), u("a'b\n\\c"));
+    typeInto(f.find<QPlainTextEdit>("smsBox"), u("a'b\n\\c"));
     f.click("saveMessage");
     EXPECT_EQ(f.texts(), (Strings{"저장할 내용이 없습니다.", "메세지 저장완료!"}));
     const auto stored = f.store().messages("tester", qbs::MessageStore::Sms);

@@ -1,0 +1,82 @@
+#include "app/ui/MessageBoxNotifier.h"
+
+#include "common/QtText.h"
+
+#include <QAbstractButton>
+#include <QKeySequence>
+#include <QRegularExpression>
+
+namespace qb {
+namespace {
+
+bool s_testMode = false;
+QMessageBox::StandardButton s_nextAnswer = QMessageBox::NoButton;
+
+QList<MessageBoxNotifier::Shown>& shownList() {
+    static QList<MessageBoxNotifier::Shown> list;
+    return list;
+}
+
+} // namespace
+
+void MessageBoxNotifier::setTestMode(bool on) {
+    s_testMode = on;
+}
+
+void MessageBoxNotifier::setNextAnswer(QMessageBox::StandardButton answer) {
+    s_nextAnswer = answer;
+}
+
+const QList<MessageBoxNotifier::Shown>& MessageBoxNotifier::shown() {
+    return shownList();
+}
+
+void MessageBoxNotifier::clearShown() {
+    shownList().clear();
+}
+
+void MessageBoxNotifier::show(const std::string& text, MessageIcon icon, const std::string& caption) {
+    run(text, icon, caption, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool MessageBoxNotifier::ask(const std::string& text, MessageIcon icon, const std::string& caption) {
+    return run(text, icon, caption, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+QMessageBox::StandardButton MessageBoxNotifier::run(const std::string& text, MessageIcon icon,
+                                                    const std::string& caption,
+                                                    QMessageBox::StandardButtons buttons,
+                                                    QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    toQString(caption), toQString(text), buttons, m_owner);
+    box.setDefaultButton(defaultButton);
+    // The Korean translation reads "예(&Y)": the buttons say "예" and "아니요",
+    // and Y and N still answer.
+    static const QRegularExpression mnemonic(R"(\(&(\w)\)$)");
+    for (QAbstractButton* b : box.buttons()) {
+        const QRegularExpressionMatch m = mnemonic.match(b->text());
+        if (!m.hasMatch())
+            continue;
+        b->setText(b->text().left(m.capturedStart()));
+        b->setShortcut(QKeySequence(m.captured(1)));
+    }
+
+    Shown record{box.windowTitle(), box.text(), box.icon(), {}, m_owner, QMessageBox::NoButton};
+    for (QAbstractButton* b : box.buttons())
+        record.buttons << b->text();
+
+    QMessageBox::StandardButton answer;
+    if (s_nextAnswer != QMessageBox::NoButton) {
+        answer = s_nextAnswer;
+        s_nextAnswer = QMessageBox::NoButton;
+    } else if (s_testMode) {
+        answer = buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
+    } else {
+        answer = static_cast<QMessageBox::StandardButton>(box.exec());
+    }
+    record.answer = answer;
+    shownList().append(record);
+    return answer;
+}
+
+} // namespace qb

@@ -1,0 +1,226 @@
+#include "frame/MainFrameModel.h"
+
+#include "common/Cp949.h"
+#include "frame/FrameView.h"
+#include "frame/SendFormPanel.h"
+#include "frame/WindowTitle.h"
+#include "send/RejectList.h"
+#include "web/WebHost.h"
+#include "web/WebPages.h"
+
+namespace qb {
+
+// Forwards every message, after letting the window catch up with the logged-in
+// flag: the login connection clears the flag just before some of its messages,
+// and the commands must not look logged in behind such a box.
+class MainFrameModel::SyncingNotifier : public Notifier {
+public:
+    SyncingNotifier(MainFrameModel& frame, Notifier& target) : m_frame(frame), m_target(target) {}
+
+    void show(const std::string& text, MessageIcon icon, const std::string& caption) override {
+        m_frame.syncLoginState();
+        m_target.show(text, icon, caption);
+    }
+    bool ask(const std::string& text, MessageIcon icon, const std::string& caption) override {
+        m_frame.syncLoginState();
+        return m_target.ask(text, icon, caption);
+    }
+
+private:
+    MainFrameModel& m_frame;
+    Notifier& m_target;
+};
+
+MainFrameModel::MainFrameModel(AppPaths paths, ServiceConfig config, FrameView& view, Notifier& notifier)
+    : m_paths(std::move(paths)), m_config(std::move(config)), m_view(view),
+      m_notifier(std::make_unique<SyncingNotifier>(*this, notifier)), m_log(m_paths.workingFolder()),
+      m_title(title::created(m_config.host)) {
+    m_paths.clearImageTemp();
+    m_state.version = m_paths.readVersion();
+    LoginHost& host = *this;
+    m_session = std::make_unique<LoginSession>(m_state, host, *m_notifier, m_log, m_config);
+}
+
+MainFrameModel::~MainFrameModel() {
+    // The connection reports to this object; it goes first.
+    m_session.reset();
+}
+
+Notifier& MainFrameModel::notifier() {
+    return *m_notifier;
+}
+
+LoginDialogModel MainFrameModel::loginDialogModel() {
+    return LoginDialogModel(m_paths.envCfgPath(), m_state, *m_notifier);
+}
+
+bool MainFrameModel::execute(Command c) {
+    syncLoginState();
+    if (!isEnabled(c))
+        return false;
+    if (const std::optional<ViewId> view = viewOf(c)) {
+        showView(*view);
+        return true;
+    }
+    switch (c) {
+    case Command::Login:
+        login();
+        break;
+    case Command::Logout:
+        logout();
+        break;
+    case Command::AddressBook:
+        openAddressBook();
+        break;
+    case Command::Notice:
+        openNoticeWindow();
+        break;
+    case Command::MemberInfo:
+        openMemberInfoWindow();
+        break;
+    case Command::About:
+        m_view.showAbout();
+        break;
+    case Command::Exit:
+        m_view.closeWindow();
+        break;
+    default:
+        break;
+    }
+    return true;
+}
+
+void MainFrameModel::login() {
+    m_session->closeLoginConnection();
+    if (m_view.runLoginDialog())
+        m_session->login();
+    syncLoginState();
+}
+
+void MainFrameModel::logout() {
+    showView(ViewId::SendForm);
+    if (m_sendForm)
+        m_sendForm->clearBalanceAndCallbacks();
+    m_session->logout();
+    syncLoginState();
+}
+
+void MainFrameModel::showView(ViewId view) {
+    if (view == m_activeView)
+        return;
+    m_view.activateView(view);
+    m_activeView = view;
+    if (view != ViewId::SendForm)
+        m_view.navigate(view, pageUrl(view));
+}
+
+void MainFrameModel::openNoticeWindow() {
+    m_view.showNoticeWindow(noticeUrl());
+}
+
+void MainFrameModel::openMemberInfoWindow() {
+    m_view.showMemberInfoWindow(memberInfoUrl());
+}
+
+void MainFrameModel::openAddressBook() {
+    if (!m_view.runAddressBook() || m_transferText.empty())
+        return;
+    showView(ViewId::SendForm);
+    if (m_sendForm)
+        m_sendForm->loadTransferredEntries(m_transferText);
+}
+
+void MainFrameModel::rejectListsApplied(long long total) {
+    if (!m_state.loggedIn)
+        return;
+    m_state.rejectCount = total;
+    setTitle(title::afterLogin(m_config.host, m_state.userId, m_state.version, m_state.rejectCount));
+}
+
+void MainFrameModel::openHomePage() {
+    m_view.openInBrowser(m_config.homeUrl);
+}
+
+bool MainFrameModel::confirmClose() {
+    static const std::string question = ko("종료하시겠습니까?");
+    if (!m_notifier->askYesNo(question, MessageIcon::Error))
+        return false;
+    logout();
+    m_paths.clearImageTemp();
+    if (m_sendForm)
+        m_sendForm->closeEditorWindows();
+    return true;
+}
+
+std::string MainFrameModel::pageUrl(ViewId view) const {
+    switch (view) {
+    case ViewId::Results:
+        return webPageUrl(WebHost::from(m_config), WebPage::Results, m_state.userId);
+    case ViewId::Reserved:
+        return webPageUrl(WebHost::from(m_config), WebPage::Reservations, m_state.userId);
+    case ViewId::Charge:
+        return webPageUrl(WebHost::from(m_config), WebPage::Charging, m_state.userId);
+    case ViewId::SendForm:
+        break;
+    }
+    return {};
+}
+
+std::string MainFrameModel::noticeUrl() const {
+    return webPageUrl(WebHost::from(m_config), WebPage::Notices, m_state.userId);
+}
+
+std::string MainFrameModel::memberInfoUrl() const {
+    return webPageUrl(WebHost::from(m_config), WebPage::MemberData, m_state.userId);
+}
+
+std::string MainFrameModel::aboutCaption() const {
+    return ko("Quillbank2 정보");
+}
+
+std::string MainFrameModel::aboutText() const {
+    return title::base(m_config.host) + "\nVer - " + m_state.version;
+}
+
+void MainFrameModel::showWaitWindow() {
+    m_view.showWaitWindow();
+    syncLoginState();
+}
+
+void MainFrameModel::closeWaitWindow() {
+    m_view.closeWaitWindow();
+    syncLoginState();
+}
+
+void MainFrameModel::setTitle(const std::string& title) {
+    m_title = title;
+    m_view.setTitle(title);
+    syncLoginState();
+}
+
+void MainFrameModel::runAfterLoginSteps() {
+    syncLoginState();
+    if (!m_sendForm)
+        return;
+    m_sendForm->refreshBalance();
+    // Unreadable files are reported one by one and count 0.
+    m_state.rejectCount =
+        countRejectNumbersForTitle(RejectTable::inWorkingFolder(m_paths.workingFolder()), *m_notifier);
+    setTitle(title::afterLogin(m_config.host, m_state.userId, m_state.version, m_state.rejectCount));
+    m_sendForm->reloadCallbackNumbers();
+    openNoticeWindow();
+}
+
+void MainFrameModel::refreshBalance() {
+    if (m_sendForm)
+        m_sendForm->refreshBalance();
+}
+
+void MainFrameModel::syncLoginState() {
+    if (m_state.loggedIn == m_shownLoggedIn)
+        return;
+    m_shownLoggedIn = m_state.loggedIn;
+    m_view.loginStateChanged(m_shownLoggedIn);
+}
+
+} // namespace qb

@@ -1,0 +1,23 @@
+#include "frame/ui/BannerLabel.h"
+
+#include <QMouseEvent>
+
+namespace qb {
+
+BannerLabel::BannerLabel(QWidget* parent) : QLabel(parent) {
+    setObjectName("banner");
+    setPixmap(QPixmap(":/images/banner.png"));
+    setFixedSize(173, 55);
+    setCursor(Qt::PointingHandCursor);
+}
+
+void BannerLabel::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton || event->button() == Qt::RightButton) {
+        event->accept();
+        emit pressed();
+        return;
+    }
+    QLabel::mousePressEvent(event);
+}
+
+} // namespace qb

@@ -1,0 +1,97 @@
+#pragma once
+
+#include "app/AppPaths.h"
+#include "app/ServiceConfig.h"
+#include "app/ui/MessageBoxNotifier.h"
+#include "frame/FrameView.h"
+#include "frame/MainFrameModel.h"
+#include "frame/ui/SendFormSlot.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include <map>
+#include <memory>
+
+class QStackedWidget;
+class QToolBar;
+
+// The program's one top-level window: menu, toolbar with the banner, status bar,
+// and one of four content views. What it does is MainFrameModel's; this class
+// shows it.
+namespace qb {
+
+class BannerLabel;
+class CMemberInfoDlg;
+class CNoticeDlg;
+class CWebPageView;
+class WaitWindow;
+
+class CMainFrame : public QMainWindow, private FrameView {
+    Q_OBJECT
+
+public:
+    static constexpr int kWidth = 750;
+    static constexpr int kHeight = 850;
+
+    CMainFrame(AppPaths paths, ServiceConfig config, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    MainFrameModel& model() { return *m_model; }
+    MessageBoxNotifier& messageBoxes() { return m_messages; }
+
+    // The command's action, shared by its menu item and toolbar button.
+    QAction* action(Command c) const { return m_actions.at(c); }
+    QToolBar* toolBar() const { return m_toolBar; }
+    BannerLabel* banner() const { return m_banner; }
+
+    QWidget* currentView() const;
+    QWidget* sendFormWidget() const { return m_sendForm.widget; }
+    SendFormPanel* sendForm() const { return m_sendForm.panel; }
+    // Null until the view is first shown.
+    CWebPageView* pageView(ViewId view) const;
+
+    WaitWindow* waitWindow() const;
+    CNoticeDlg* noticeWindow() const;
+    CMemberInfoDlg* memberInfoWindow() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    // FrameView
+    void setTitle(const std::string& title) override;
+    void showWaitWindow() override;
+    void closeWaitWindow() override;
+    void loginStateChanged(bool loggedIn) override;
+    void activateView(ViewId view) override;
+    void navigate(ViewId view, const std::string& url) override;
+    void showNoticeWindow(const std::string& url) override;
+    void showMemberInfoWindow(const std::string& url) override;
+    bool runLoginDialog() override;
+    bool runAddressBook() override;
+    void showAbout() override;
+    void openInBrowser(const std::string& url) override;
+    void closeWindow() override;
+
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    void closeSideWindows();
+
+    MessageBoxNotifier m_messages;
+    std::unique_ptr<MainFrameModel> m_model;
+    std::map<Command, QAction*> m_actions;
+    QToolBar* m_toolBar = nullptr;
+    BannerLabel* m_banner = nullptr;
+    QStackedWidget* m_views = nullptr;
+    SendFormSlot m_sendForm;
+    std::map<ViewId, CWebPageView*> m_pageViews;
+    QPointer<WaitWindow> m_waitWindow;
+    QPointer<CNoticeDlg> m_notice;
+    QPointer<CMemberInfoDlg> m_memberInfo;
+};
+
+} // namespace qb

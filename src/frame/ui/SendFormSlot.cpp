@@ -1,0 +1,17 @@
+#include "frame/ui/SendFormSlot.h"
+
+#include "frame/MainFrameModel.h"
+#include "send/ui/CQuillbank2View.h"
+
+namespace qb {
+
+SendFormSlot createSendForm(MainFrameModel& frame, QWidget* parent) {
+    auto* form = new CQuillbank2View(
+        SendViewContext{frame.notifier(), frame.loginState(), frame.sendSettings(), frame.transferText(),
+                        frame.paths().workingFolder(), WebHost::from(frame.config()),
+                        [&frame](long long total) { frame.rejectListsApplied(total); }},
+        parent);
+    return {form, form};
+}
+
+} // namespace qb

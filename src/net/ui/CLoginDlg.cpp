@@ -1,0 +1,84 @@
+#include "net/ui/CLoginDlg.h"
+
+#include "app/ui/Cp949LengthValidator.h"
+#include "common/QtText.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace qb {
+
+CLoginDlg::CLoginDlg(LoginDialogModel model, QWidget* parent)
+    : QDialog(parent), m_model(std::move(model)), m_id(new QLineEdit(this)), m_password(new QLineEdit(this)),
+      m_saveId(new QCheckBox(QString::fromUtf8("아이디저장"), this)),
+      m_savePassword(new QCheckBox(QString::fromUtf8("비밀번호저장"), this)),
+      m_ok(new QPushButton(QString::fromUtf8("로그인"), this)),
+      m_cancel(new QPushButton(QString::fromUtf8("취소"), this)) {
+    setWindowTitle(QString::fromUtf8("로그인"));
+    setObjectName("loginDialog");
+    setStyleSheet("QDialog#loginDialog { background: white; }");
+
+    m_id->setObjectName("idEdit");
+    m_password->setObjectName("passwordEdit");
+    m_saveId->setObjectName("saveIdBox");
+    m_savePassword->setObjectName("savePasswordBox");
+    m_ok->setObjectName("okButton");
+    m_cancel->setObjectName("cancelButton");
+
+    m_password->setEchoMode(QLineEdit::Password);
+    m_id->setValidator(new Cp949LengthValidator(kFieldBytes, m_id));
+    m_password->setValidator(new Cp949LengthValidator(kFieldBytes, m_password));
+    m_ok->setDefault(true);
+    connect(m_ok, &QPushButton::clicked, this, &CLoginDlg::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &CLoginDlg::reject);
+
+    auto* fields = new QGridLayout;
+    fields->setHorizontalSpacing(8);
+    fields->addWidget(new QLabel(QString::fromUtf8("아이디 :"), this), 0, 0);
+    fields->addWidget(m_id, 0, 1);
+    fields->addWidget(new QLabel(QString::fromUtf8("비밀번호:"), this), 1, 0);
+    fields->addWidget(m_password, 1, 1);
+    fields->setColumnMinimumWidth(1, 170);
+
+    auto* checks = new QHBoxLayout;
+    checks->addStretch();
+    checks->addWidget(m_saveId);
+    checks->addSpacing(10);
+    checks->addWidget(m_savePassword);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_ok);
+    buttons->addWidget(m_cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(18, 16, 18, 14);
+    layout->setSpacing(10);
+    layout->addLayout(fields);
+    layout->addLayout(checks);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    const LoginDialogFields f = m_model.open();
+    m_id->setText(toQString(f.id));
+    m_password->setText(toQString(f.password));
+    m_saveId->setChecked(f.saveId);
+    m_savePassword->setChecked(f.savePassword);
+}
+
+void CLoginDlg::accept() {
+    LoginDialogFields f;
+    f.id = fromQString(m_id->text());
+    f.password = fromQString(m_password->text());
+    f.saveId = m_saveId->isChecked();
+    f.savePassword = m_savePassword->isChecked();
+    if (m_model.accept(f))
+        QDialog::accept();
+}
+
+} // namespace qb

@@ -1,0 +1,21 @@
+#include "views/ui/CWebPageView.h"
+
+#include <QVBoxLayout>
+#include <QWebEngineView>
+
+namespace qb {
+
+CWebPageView::CWebPageView(QWidget* parent) : QWidget(parent), m_browser(new QWebEngineView(this)) {
+    m_browser->setObjectName("browser");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_browser);
+}
+
+void CWebPageView::navigate(const QUrl& url) {
+    ++m_navigations;
+    m_lastUrl = url;
+    m_browser->load(url);
+}
+
+} // namespace qb

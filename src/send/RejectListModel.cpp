@@ -115,9 +115,10 @@ std::optional<long long> RejectListModel::apply(Notifier& notifier) {
         if (const auto c = countRejectNumbers(e.path))
             count = *c;
         else
-            notifier.error(e.path + "\n" + missing);
+            notifier.error(cp949::fromNativePath(e.path) + "\n" + missing);
         total += count;
-        summary += "[" + e.name + "] - [" + std::to_string(count) + "] " + ko("개") + "\n";
+        summary +=
+            "[" + cp949::fromNativePath(e.name) + "] - [" + std::to_string(count) + "] " + ko("개") + "\n";
     }
     summary += "\n--------------------\n[Total] - [" + std::to_string(total) + "] " + ko("개");
     notifier.show(summary, MessageIcon::None, ko("수신거부 등록"));

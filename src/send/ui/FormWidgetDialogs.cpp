@@ -1,23 +1,31 @@
 #include "send/ui/FormWidgetDialogs.h"
 
 #include "app/ui/FileDialog.h"
-#include "common/QtText.h"
 #include "send/ui/SheetChoiceDialog.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace qb {
 namespace {
 
 QString startPath(const QString& folder, const std::string& initialName) {
-    const QString name = toQString(initialName);
+    const QString name = QFile::decodeName(QByteArray::fromStdString(initialName));
     if (folder.isEmpty())
         return name;
     return name.isEmpty() ? folder : QDir(folder).filePath(name);
 }
 
 } // namespace
+
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString fromNativePath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
 
 QString fileFilter(const char* descriptionUtf8, const char* patterns) {
     QString p = QString::fromLatin1(patterns);
@@ -33,7 +41,7 @@ std::optional<std::vector<std::string>> FormWidgetDialogs::chooseTextFiles(const
         return std::nullopt;
     std::vector<std::string> out;
     for (const QString& p : paths)
-        out.push_back(fromQString(p));
+        out.push_back(nativePath(p));
     m_lastFolder = QFileInfo(paths.back()).absolutePath();
     return out;
 }
@@ -45,7 +53,7 @@ std::optional<std::string> FormWidgetDialogs::chooseWorkbook(const std::string& 
     if (path.isEmpty())
         return std::nullopt;
     m_lastFolder = QFileInfo(path).absolutePath();
-    return fromQString(path);
+    return nativePath(path);
 }
 
 std::optional<int> FormWidgetDialogs::chooseSheet(const std::vector<std::string>& sheetNames) {

@@ -92,7 +92,9 @@ void RejectListDialog::showRows() {
     m_list->setRowCount(static_cast<int>(rows.size()));
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         for (int c = 0; c < 3; ++c) {
-            auto* item = new QTableWidgetItem(toQString(m_model.cell(r, c)));
+            // The name and the path are the file system's, the tick's text is ours.
+            const std::string text = m_model.cell(r, c);
+            auto* item = new QTableWidgetItem(c == 0 ? toQString(text) : fromNativePath(text));
             item->setTextAlignment(Qt::AlignCenter);
             item->setToolTip(c == 2 ? item->text() : QString());
             Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
@@ -112,7 +114,7 @@ void RejectListDialog::add() {
                                                      QFileDialog::HideNameFilterDetails);
     if (path.isEmpty())
         return;
-    if (m_model.add(fromQString(path), m_notifier))
+    if (m_model.add(nativePath(path), m_notifier))
         showRows();
 }
 

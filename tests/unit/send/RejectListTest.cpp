@@ -151,6 +151,24 @@ TEST(RejectListModel, ApplyWritesEveryKeyAndShowsTheSummary) {
                                    "\n--------------------\n[Total] - [5] 개");
 }
 
+TEST(RejectListModel, FileNamesFromTheFileSystemReadRightInTheMessages) {
+    TempDir dir;
+    // The file system names files in UTF-8; messages are CP949.
+    const std::string named = dir.write("수신거부.txt", "01011112222 01033334444");
+    const std::string gone = dir.file("없음.txt");
+    RejectListModel m(RejectTable::inWorkingFolder(dir.path()));
+    RecordingNotifier n;
+    ASSERT_TRUE(m.add(gone, n));
+    ASSERT_TRUE(m.add(named, n));
+    ASSERT_EQ(m.apply(n), 2);
+    EXPECT_EQ(n.texts(),
+              (std::vector<std::string>{
+                  gone + "\n화일이 존재하지 않습니다.",
+                  "[없음.txt] - [0] 개\n[수신거부.txt] - [2] 개\n\n--------------------\n[Total] - [2] 개"}));
+    EXPECT_EQ(countRejectNumbersForTitle(RejectTable::inWorkingFolder(dir.path()), n), 2);
+    EXPECT_EQ(n.texts().back(), gone + "\n수신거부 화일이 존재하지 않습니다. 확인바랍니다.");
+}
+
 TEST(RejectListModel, ApplyPadsWithNoneAndWritesRowsPastFifty) {
     for (int rows : {0, 3, 50, 52}) {
         TempDir dir;

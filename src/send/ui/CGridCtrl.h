@@ -18,7 +18,7 @@ class CGridCtrl : public QTableView {
     Q_OBJECT
 
 public:
-    static constexpr int kDefaultColumnWidth = 80;
+    static constexpr int kDefaultColumnWidth = 96;
     static constexpr int kRowNumberWidth = 56;
 
     CGridCtrl(const RecipientTable& table, QWidget* parent = nullptr);

@@ -26,8 +26,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include <map>
-
 namespace qb {
 namespace {
 
@@ -53,26 +51,6 @@ void showText(QLineEdit* edit, const std::string& text) {
         const QSignalBlocker block(edit);
         edit->setText(q);
     }
-}
-
-// The items a combo box shows, so a refresh rebuilds only a list that changed.
-std::map<const QComboBox*, std::vector<std::string>>& shownItems() {
-    static std::map<const QComboBox*, std::vector<std::string>> items;
-    return items;
-}
-
-void showChooser(QComboBox* box, const Chooser& chooser) {
-    const QSignalBlocker block(box);
-    std::vector<std::string>& items = shownItems()[box];
-    if (items != chooser.items) {
-        box->clear();
-        for (const std::string& item : chooser.items)
-            box->addItem(toQString(item));
-        items = chooser.items;
-    }
-    if (box->currentIndex() != chooser.selected)
-        box->setCurrentIndex(chooser.selected);
-    box->setEnabled(chooser.enabled);
 }
 
 QPushButton* button(const char* textUtf8, const char* name, QWidget* parent) {
@@ -157,8 +135,25 @@ CQuillbank2View::~CQuillbank2View() {
     // otherwise, with the members, before QWidget takes the children down.
     delete m_grid;
     m_grid = nullptr;
-    for (QComboBox* box : findChildren<QComboBox*>())
-        shownItems().erase(box);
+}
+
+void CQuillbank2View::showChooser(QComboBox* box, const Chooser& chooser) {
+    const QSignalBlocker block(box);
+    showItems(box, chooser.items);
+    if (box->currentIndex() != chooser.selected)
+        box->setCurrentIndex(chooser.selected);
+    box->setEnabled(chooser.enabled);
+}
+
+void CQuillbank2View::showItems(QComboBox* box, const std::vector<std::string>& items) {
+    // Rebuilt only when the list changed: a refresh follows every key typed.
+    std::vector<std::string>& shown = m_shownItems[box];
+    if (shown == items)
+        return;
+    box->clear();
+    for (const std::string& item : items)
+        box->addItem(toQString(item));
+    shown = items;
 }
 
 // ---- Layout ----
@@ -473,13 +468,7 @@ void CQuillbank2View::refresh() {
 
     {
         const QSignalBlocker block(m_callbackBox);
-        std::vector<std::string>& items = shownItems()[m_callbackBox];
-        if (items != s.callbackList.items) {
-            m_callbackBox->clear();
-            for (const std::string& item : s.callbackList.items)
-                m_callbackBox->addItem(toQString(item));
-            items = s.callbackList.items;
-        }
+        showItems(m_callbackBox, s.callbackList.items);
         if (m_callbackBox->currentIndex() != s.callbackList.selected)
             m_callbackBox->setCurrentIndex(s.callbackList.selected);
         const QString text = toQString(m_form->callbackNumber());

@@ -13,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -90,6 +91,8 @@ private:
     void connectControls();
     // Runs a handler of the form and shows the result.
     void run(const std::function<void()>& handler);
+    void showChooser(QComboBox* box, const Chooser& chooser);
+    void showItems(QComboBox* box, const std::vector<std::string>& items);
 
     void onSmsTextChanged();
     void openDirectEntry();
@@ -111,6 +114,7 @@ private:
     BalanceLine m_balance;
     std::function<void()> m_startSend;
     bool m_refreshing = false;
+    std::map<const QComboBox*, std::vector<std::string>> m_shownItems;
 
     // Message
     QButtonGroup* m_kinds = nullptr;

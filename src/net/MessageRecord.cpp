@@ -16,6 +16,8 @@ void number(std::string& out, int value) {
     field(out, std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
 }
 
+constexpr const char* kPictureSuffix[] = {"_01.jpg", "_02.jpg", "_03.jpg"};
+
 std::size_t decimalLength(int value) {
     char buf[16];
     return static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, value).ptr - buf);
@@ -24,16 +26,15 @@ std::size_t decimalLength(int value) {
 } // namespace
 
 std::string pictureFileName(const std::string& userId, const std::string& pictureStamp, int slot) {
-    static const char* const suffix[] = {"_01.jpg", "_02.jpg", "_03.jpg"};
-    return userId + "_" + pictureStamp + suffix[slot - 1];
+    return userId + "_" + pictureStamp + kPictureSuffix[slot - 1];
 }
 
-void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& record,
+void appendMessageRecord(std::string& out, MessageKind kind, const RecordText& record,
                          const LoginState& login, const PictureSlots& pictures,
-                         const std::string& pictureStamp) {
+                         std::string_view pictureStamp) {
     const bool immediate = record.reservation == immediateReservation();
     const std::string_view flag = immediate ? "N" : "Y";
-    const std::string& when = immediate ? login.sendTime : record.reservation;
+    const std::string_view when = immediate ? std::string_view(login.sendTime) : record.reservation;
 
     field(out, login.userId);
     field(out, record.number);
@@ -59,8 +60,16 @@ void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& r
     // Three variants only: all three slots, slots 1 and 2 alone, otherwise slot 1's fields.
     const bool first = !pictures[0].empty(), second = !pictures[1].empty(), third = !pictures[2].empty();
     const int shown = first && second && third ? 3 : first && second ? 2 : 1;
-    for (int slot = 1; slot <= 3; ++slot)
-        field(out, slot <= shown ? pictureFileName(login.userId, pictureStamp, slot) : std::string());
+    // The names are written in place: this runs once per record of a job.
+    for (int slot = 0; slot < 3; ++slot) {
+        if (slot < shown) {
+            out.append(login.userId);
+            out.push_back('_');
+            out.append(pictureStamp);
+            out.append(kPictureSuffix[slot]);
+        }
+        out.push_back(kFieldSeparator);
+    }
     for (int slot = 0; slot < 3; ++slot) {
         if (slot < shown) {
             number(out, pictures[slot].width);
@@ -73,7 +82,7 @@ void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& r
     out.back() = kRecordEnd;
 }
 
-std::int64_t estimateRecordBytes(MessageKind kind, const SendRecord& record, const LoginState& login,
+std::int64_t estimateRecordBytes(MessageKind kind, const RecordText& record, const LoginState& login,
                                  const PictureSlots& pictures, int pictureCount) {
     std::int64_t n =
         static_cast<std::int64_t>(login.userId.size() + record.number.size() + record.callbackNumber.size() +

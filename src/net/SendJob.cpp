@@ -27,6 +27,7 @@ SendJob::SendJob(SendForm& form, LoginState& login, Notifier& notifier, Progress
     : m_form(form), m_login(login), m_notifier(notifier), m_progress(progress), m_host(host),
       m_config(config), m_webHost(WebHost::from(config)) {
     m_endTimer.setSingleShot(true);
+    m_endTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_endTimer, &QTimer::timeout, this, &SendJob::onEndTimer);
     m_record.reserve(4096);
 }

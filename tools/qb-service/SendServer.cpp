@@ -147,8 +147,6 @@ void SendServer::serve(int fd) {
     SendJobRow job;
     if (result == kGoAhead) {
         job.id = m_store.beginJob(context, check.messageCount, check.totalBytes);
-        // The job number, in the seven places the tag has.
-        context.sendTag = std::to_string(job.id % 10000000);
         job.sendTag = context.sendTag;
         job.userId = user;
         job.announcedCount = check.messageCount;

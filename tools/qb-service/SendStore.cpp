@@ -57,8 +57,7 @@ CREATE TABLE IF NOT EXISTS send_records(
 )");
 }
 
-std::int64_t SendStore::beginJob(const RecordContext& c, std::int64_t announcedCount,
-                                 std::int64_t announcedBytes) {
+std::int64_t SendStore::beginJob(RecordContext& c, std::int64_t announcedCount, std::int64_t announcedBytes) {
     const std::lock_guard guard(m_db.lock());
     m_db.prepare(
             "INSERT INTO send_jobs(user_id, kind, announced_count, announced_bytes, send_code, send_time, "
@@ -69,9 +68,12 @@ std::int64_t SendStore::beginJob(const RecordContext& c, std::int64_t announcedC
         .bind(4, announcedBytes)
         .bindBlob(5, c.sendCode)
         .bindBlob(6, c.sendTime)
-        .bindBlob(7, c.sendTag)
+        .bindNull(7)
         .run();
-    return m_db.lastInsertId();
+    const std::int64_t id = m_db.lastInsertId();
+    c.sendTag = std::to_string(id % 10000000);
+    m_db.prepare("UPDATE send_jobs SET send_tag = ?2 WHERE id = ?1").bind(1, id).bindBlob(2, c.sendTag).run();
+    return id;
 }
 
 void SendStore::addRecords(std::int64_t job, std::int64_t firstSeq,

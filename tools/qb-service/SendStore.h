@@ -41,8 +41,9 @@ class SendStore {
 public:
     explicit SendStore(Database& db);
 
-    std::int64_t beginJob(const RecordContext& context, std::int64_t announcedCount,
-                          std::int64_t announcedBytes);
+    // A new job; its number, in the seven places a send tag has, becomes the
+    // context's send tag.
+    std::int64_t beginJob(RecordContext& context, std::int64_t announcedCount, std::int64_t announcedBytes);
     // Appends records to a job in one transaction; `firstSeq` is the first one's number.
     void addRecords(std::int64_t job, std::int64_t firstSeq, const std::vector<ReceivedRecord>& records);
     void discardRecords(std::int64_t job);

@@ -11,8 +11,12 @@
 #include "support/RunUntil.h"
 #include "support/ServiceHarness.h"
 
+#include <QTimer>
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +52,56 @@ public:
     void setValue(std::int64_t v) override { values.push_back(v); }
 };
 
+// A socket that misbehaves on purpose: no socket at all, a check packet taken in
+// part, a failing read, a send that fails at its n-th call, or sends that take at
+// most `chop` bytes and report a full socket every other time (the write
+// notification follows from the event loop, as the real one's does).
+class FaultySocket : public AsyncSocket {
+public:
+    bool failCreate = false;
+    bool failReceive = false;
+    int shortSendAt = 0; // 1-based send call
+    int failSendAt = 0;
+    std::size_t chop = 0;
+    bool blockEveryOther = false;
+    int redirectPort = 0; // connect here instead
+    std::function<void()> onWouldBlock;
+    int sends = 0;
+
+    bool create() override {
+        if (!failCreate)
+            return AsyncSocket::create();
+        setLastError(EMFILE);
+        return false;
+    }
+    void connectToHost(const std::string& host, int port) override {
+        AsyncSocket::connectToHost(host, redirectPort ? redirectPort : port);
+    }
+    long send(const char* data, std::size_t size) override {
+        ++sends;
+        if (sends == shortSendAt)
+            return AsyncSocket::send(data, size / 2);
+        if (sends == failSendAt) {
+            setLastError(EPIPE);
+            return -1;
+        }
+        if (blockEveryOther && sends > 1 && sends % 2 == 0) {
+            setLastError(EAGAIN);
+            if (onWouldBlock)
+                onWouldBlock();
+            QTimer::singleShot(1, this, [this] { emit writable(); });
+            return -1;
+        }
+        return AsyncSocket::send(data, chop && sends > 1 ? std::min(size, chop) : size);
+    }
+    long receive(char* buffer, std::size_t size) override {
+        if (!failReceive)
+            return AsyncSocket::receive(buffer, size);
+        setLastError(EIO);
+        return -1;
+    }
+};
+
 class RecordingSendHost : public SendJobHost {
 public:
     explicit RecordingSendHost(std::vector<std::string>& events) : m_events(events) {}
@@ -67,16 +121,33 @@ inline std::string record(const std::vector<std::string>& fields) {
     return out;
 }
 
+// Members are public: failure tables set the fixture up from plain functions.
 class SendJobTest : public ::testing::Test {
-protected:
+public:
     static constexpr const char* kStamp = "20160910090507";
 
     void SetUp() override;
     void TearDown() override { Clock::setInstance(nullptr); }
 
     void login(const std::string& id = "user01", const std::string& password = "pass01");
-    // Numbers 0101000000i (i from 1) with the SMS text, validated as the preview does.
+    // Numbers 0101000000i (i from 1) loaded as direct entry, callback 0212345678,
+    // `setup` fills in the rest, then the preview's validation runs.
+    void prepare(MessageKind kind, int count, const std::function<void()>& setup);
     void prepareSms(int count, const std::string& utf8Message = "hello");
+    // An MMS with the first `pictures` of three fixture pictures.
+    void prepareMms(int count, int pictures);
+    // The same records straight into the queue, with `pictures` fixture pictures.
+    void fillQueueFor(MessageKind kind, int pictures = 0);
+    void clearQueue() { form.state().queue.clear(); }
+    void logout() { session.logout(); }
+    void useDeadSendPort();
+    // The client believes it is logged in as `id`; the server has no login for it.
+    void pretendLoggedInAs(const std::string& id) { state.userId = id; }
+    void setBalance(const std::string& amount);
+    void quirks(const std::function<void(qbs::SendQuirks&)>& set);
+    void webFault(const std::string& rule);
+    // A faulty socket for the next job only; it lives as long as that job's connection.
+    FaultySocket& faultySocket();
     // Records put straight into the queue, with the byte total validation would leave.
     void fillQueue(MessageKind kind, int count, const std::string& body = "hello");
     std::string number(int i) const;
@@ -85,6 +156,12 @@ protected:
     bool finish(bool result = true);
     // The records the service stored for the user's job `index` (from 0), as raw bytes.
     std::vector<std::string> storedRaw(std::size_t index);
+    std::vector<qbs::SendJobRow> serverJobs() {
+        return service.service().sendServer().store().jobs(state.userId);
+    }
+    qbs::SendServer& sendServer() { return service.service().sendServer(); }
+    // The paths and sizes of the fixture pictures.
+    static PictureSlot picture(int slot);
     // Messages and events from the last mark on.
     std::vector<std::string> since(std::size_t mark) const {
         return std::vector<std::string>(events.begin() + static_cast<std::ptrdiff_t>(mark), events.end());
@@ -102,10 +179,11 @@ protected:
     SendSettings settings;
     NoDialogs dialogs;
     OpenEditors editors;
-    SendForm form{notifier, progress, settings, state, RejectTable::inWorkingFolder(service.workdir()), dialogs,
-                  editors};
+    SendForm form{notifier, progress, settings, state, RejectTable::inWorkingFolder(service.workdir()),
+                  dialogs,  editors};
     RecordingSendHost host{events};
     SendJob job{form, state, notifier, progress, host, service.config()};
+    std::unique_ptr<FaultySocket> m_nextSocket;
 };
 
 } // namespace qb::test

@@ -44,10 +44,12 @@ long long number(const std::string& text) {
 } // namespace
 
 SendQuirks SendQuirks::slowReader() {
+    // About 3 MB/s. A buffer below the loopback segment size (64 KiB) would stall
+    // on every window update instead.
     SendQuirks q;
-    q.receiveBuffer = 4096;
-    q.readChunk = 4096;
-    q.readPause = std::chrono::milliseconds(1);
+    q.receiveBuffer = 256 * 1024;
+    q.readChunk = 16 * 1024;
+    q.readPause = std::chrono::milliseconds(5);
     return q;
 }
 
@@ -213,6 +215,11 @@ void SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordCo
             batch.push_back(std::move(*r->record));
             if (batch.size() >= kBatch)
                 flush();
+        }
+        if (quirks.closeAfterRecords > 0 && job.received >= static_cast<std::int64_t>(quirks.closeAfterRecords)) {
+            log(user + ": connection dropped after " + std::to_string(job.received) + " records, as asked");
+            // Unread bytes make the close a reset, as a crashed server's would.
+            break;
         }
         if (quirks.readPause.count() > 0 && !m_server.pause(quirks.readPause) && m_stopping) {
             log(user + ": job " + std::to_string(job.id) + " abandoned, the service stops");

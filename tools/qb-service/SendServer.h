@@ -37,6 +37,9 @@ struct SendQuirks {
     int receiveBuffer = 0;
     std::size_t readChunk = 64 * 1024;
     std::chrono::milliseconds readPause{0};
+    // > 0: the connection is dropped after this many records, as a server that
+    // goes away in the middle of a job.
+    std::size_t closeAfterRecords = 0;
 
     // The slow reader qb-service --send-slow sets up.
     static SendQuirks slowReader();

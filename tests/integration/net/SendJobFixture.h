@@ -48,8 +48,13 @@ class ProgressLog : public Progress {
 public:
     std::vector<std::int64_t> values;
     std::vector<std::int64_t> ranges; // maxima
+    std::function<void(std::int64_t)> onValue;
     void setRange(std::int64_t, std::int64_t maximum) override { ranges.push_back(maximum); }
-    void setValue(std::int64_t v) override { values.push_back(v); }
+    void setValue(std::int64_t v) override {
+        values.push_back(v);
+        if (onValue)
+            onValue(v);
+    }
 };
 
 // A socket that misbehaves on purpose: no socket at all, a check packet taken in
@@ -183,6 +188,7 @@ public:
                   dialogs,  editors};
     RecordingSendHost host{events};
     SendJob job{form, state, notifier, progress, host, service.config()};
+    FixedClock* clock = nullptr; // installed for the test
     std::unique_ptr<FaultySocket> m_nextSocket;
 };
 

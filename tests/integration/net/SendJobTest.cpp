@@ -334,3 +334,175 @@ INSTANTIATE_TEST_SUITE_P(
                    {"네트워크 에러! 다시 시도해 주시기 바랍니다."},
                    2}),
     [](const ::testing::TestParamInfo<FailureRow>& info) { return info.param.name; });
+
+// ---- Pressing again, full sockets, long jobs ----
+
+TEST_F(SendJobTest, PressingAgainAfterAWriteFailureSendsOnlyTheRecordsLeft) {
+    login();
+    prepareSms(5, "again");
+    const long long allBytes = form.state().batchBytes;
+    faultySocket().failSendAt = 4; // the check, records 1 and 2, then record 3 fails
+    job.startSend();
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(notifier.texts(), (std::vector<std::string>{"네트워크 에러! 다시 시도해 주시기 바랍니다.",
+                                                          "총 [2] 건 전송이 완료되었습니다."}));
+    ASSERT_EQ(form.state().queue.size(), 3u);
+    EXPECT_EQ(form.state().queue.front().number, number(3));
+    // The next check announces the three records left, not the whole first job.
+    EXPECT_LT(form.state().batchBytes, allBytes);
+    const long long leftBytes = form.state().batchBytes;
+
+    notifier.clear();
+    events.clear();
+    job.startSend();
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"총 [3] 건 전송이 완료되었습니다."});
+    const auto jobs = serverJobs();
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[1].announcedCount, 3);
+    EXPECT_EQ(jobs[1].announcedBytes, leftBytes);
+    EXPECT_EQ(jobs[0].stored + jobs[1].stored, 5);
+    std::vector<std::string> numbers;
+    for (std::size_t j = 0; j < 2; ++j)
+        for (const qbs::SendRecordRow& r : sendServer().store().records(jobs[j].id))
+            numbers.push_back(r.record.number);
+    EXPECT_EQ(numbers, (std::vector<std::string>{number(1), number(2), number(3), number(4), number(5)}));
+    EXPECT_EQ(progress.ranges, (std::vector<std::int64_t>{5, 3}));
+}
+
+TEST_F(SendJobTest, AFullSocketHoldsTheRecordAndTheResumeGoesOnFromItsFirstByteNotTaken) {
+    login();
+    prepareMms(40, 2);
+    test::FaultySocket& socket = faultySocket();
+    socket.chop = 7;
+    socket.blockEveryOther = true;
+    // Were a resume to take a new stamp (and upload again), the names would change.
+    socket.onWouldBlock = [this] { clock->advance(1); };
+    service.service().webServer().clearRequests();
+    job.startSend();
+    ASSERT_TRUE(finish());
+    EXPECT_GT(job.stats().wouldBlocks, 40);
+    EXPECT_GT(job.stats().partialSends, 40);
+    EXPECT_EQ(job.stats().recordsWritten, 40);
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"총 [40] 건 전송이 완료되었습니다."});
+
+    const auto jobs = serverJobs();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].malformed, 0);
+    EXPECT_EQ(jobs[0].duplicates, 0);
+    EXPECT_EQ(jobs[0].truncatedBytes, 0);
+    const std::string stamp = kStamp;
+    const auto stored = sendServer().store().records(jobs[0].id);
+    ASSERT_EQ(stored.size(), 40u);
+    for (int i = 1; i <= 40; ++i)
+        EXPECT_EQ(stored[static_cast<std::size_t>(i - 1)].record.raw,
+                  record(concat({"user01", number(i), "0212345678", ko("사진"), ko("그림 보냅니다")},
+                                concat(tail(state, "N", state.sendTime, "MMS"),
+                                       {"user01_" + stamp + "_01.jpg", "user01_" + stamp + "_02.jpg", "",
+                                        "64", "48", "300", "200", "", ""}))));
+    const auto requests = service.service().webServer().requests();
+    EXPECT_EQ(std::count(requests.begin(), requests.end(), "POST /uploadmmsimage.jsp"), 1);
+}
+
+TEST_F(SendJobTest, AHundredThousandRecordsReachASlowReaderWhole) {
+    constexpr int kCount = 100000;
+    login();
+    fillQueue(MessageKind::Sms, kCount, ko("느린 수신 확인"));
+    quirks([](qbs::SendQuirks& q) { q = qbs::SendQuirks::slowReader(); });
+    job.startSend();
+    ASSERT_TRUE(finish());
+    EXPECT_GT(job.stats().wouldBlocks, 0) << "the reader never held the client up";
+    EXPECT_EQ(job.stats().recordsWritten, kCount);
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"총 [100000] 건 전송이 완료되었습니다."});
+    ASSERT_EQ(progress.values.size(), static_cast<std::size_t>(kCount + 1));
+    for (int i = 0; i < kCount; ++i)
+        ASSERT_EQ(progress.values[static_cast<std::size_t>(i)], i + 1);
+    EXPECT_EQ(progress.values.back(), 0);
+
+    const auto jobs = serverJobs();
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].received, kCount);
+    EXPECT_EQ(jobs[0].stored, kCount);
+    EXPECT_EQ(jobs[0].malformed, 0);
+    EXPECT_EQ(jobs[0].duplicates, 0);
+    EXPECT_EQ(jobs[0].truncatedBytes, 0);
+    EXPECT_EQ(jobs[0].receivedBytes, job.stats().bytesWritten);
+    const auto stored = sendServer().store().records(jobs[0].id);
+    ASSERT_EQ(stored.size(), static_cast<std::size_t>(kCount));
+    const std::string expectedTail = "\x04" + ko("느린 수신 확인") + "\x04" + "0.0\x04N\x04" +
+                                     state.sendTime +
+                                     "\x04"
+                                     "123456789\x04SMS\x04" +
+                                     state.sendTag + "\x04TAG-01\x04" + state.sendTime + "\x02";
+    for (int i = 1; i <= kCount; ++i) {
+        const std::string& raw = stored[static_cast<std::size_t>(i - 1)].record.raw;
+        ASSERT_EQ(raw, "user01\x04" + number(i) +
+                           "\x04"
+                           "0212345678" +
+                           expectedTail)
+            << i;
+    }
+}
+
+TEST_F(SendJobTest, ALongJobLetsTheEventLoopRunBetweenRecords) {
+    login();
+    fillQueue(MessageKind::Sms, 20000);
+    job.setYieldInterval(0ms);
+    // A timer due at once, set when the first record goes out, runs while the
+    // job is still writing.
+    std::size_t leftWhenTimerRan = 0;
+    SendJob::Phase phaseWhenTimerRan = SendJob::Phase::Idle;
+    progress.onValue = [&](std::int64_t v) {
+        if (v == 1)
+            QTimer::singleShot(0, [&] {
+                leftWhenTimerRan = form.state().queue.size();
+                phaseWhenTimerRan = job.phase();
+            });
+    };
+    job.startSend();
+    ASSERT_TRUE(finish());
+    EXPECT_GT(job.stats().yields, 0);
+    EXPECT_GT(leftWhenTimerRan, 0u);
+    EXPECT_EQ(phaseWhenTimerRan, SendJob::Phase::Writing);
+    EXPECT_EQ(serverJobs().at(0).stored, 20000);
+    EXPECT_EQ(serverJobs().at(0).malformed, 0);
+}
+
+TEST_F(SendJobTest, AServerThatGoesAwayLeavesTheRecordsNotTakenInTheQueue) {
+    constexpr int kCount = 20000;
+    login();
+    fillQueue(MessageKind::Sms, kCount);
+    quirks([](qbs::SendQuirks& q) {
+        q = qbs::SendQuirks::slowReader();
+        q.closeAfterRecords = 100;
+    });
+    job.startSend();
+    ASSERT_TRUE(test::runUntil([&] { return !job.running(); }, 30s));
+    test::runFor(200ms);
+    Events errors;
+    for (const test::Shown& s : notifier.shown())
+        if (s.icon == MessageIcon::Error)
+            errors.push_back(s.utf8());
+    EXPECT_EQ(errors, Events{"네트워크 에러! 다시 시도해 주시기 바랍니다."});
+    // What the socket had taken is gone with the connection; the rest is still
+    // queued, in order, from the first record not taken in full.
+    const std::size_t left = form.state().queue.size();
+    ASSERT_GT(left, 0u);
+    EXPECT_EQ(static_cast<long long>(left), kCount - job.stats().recordsWritten);
+    EXPECT_EQ(form.state().queue.front().number, number(kCount - static_cast<int>(left) + 1));
+    EXPECT_EQ(form.state().queue.at(left - 1).number, number(kCount));
+    EXPECT_LE(serverJobs().at(0).stored, job.stats().recordsWritten);
+}
+
+TEST_F(SendJobTest, ASecondGoAheadDuringTheJobChangesNothing) {
+    login();
+    prepareSms(3, "once");
+    quirks([](qbs::SendQuirks& q) {
+        q.appendToReply = packet::encodeSendCheckAck(0, "XYZ", "2099-01-01 00:00:00", "OTHER");
+    });
+    job.startSend();
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(state.sendCode, "SMS");
+    EXPECT_EQ(notifier.texts(), std::vector<std::string>{"총 [3] 건 전송이 완료되었습니다."});
+    EXPECT_EQ(progress.ranges, std::vector<std::int64_t>{3});
+}

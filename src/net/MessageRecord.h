@@ -48,6 +48,25 @@ inline std::string buildMessageRecord(MessageKind kind, const SendRecord& record
     return out;
 }
 
+// Encodes the records of one job. What every record of the job repeats (the user
+// id, the login and check values, the picture fields) is put together once, so a
+// record costs a few copies. The bytes are appendMessageRecord's.
+class RecordEncoder {
+public:
+    RecordEncoder() = default;
+    RecordEncoder(MessageKind kind, const LoginState& login, const PictureSlots& pictures,
+                  std::string_view pictureStamp);
+
+    void append(std::string& out, const RecordText& record) const;
+
+private:
+    bool m_withTitle = false;
+    std::string m_head;          // ID 0x04
+    std::string m_immediateTail; // from the client field to the record's end, 0x02 included
+    std::string m_reservedHead;  // the client field and "Y", each with its 0x04
+    std::string m_reservedTail;  // 0x04, then from the user number to the record's end
+};
+
 // The job's byte total sent in the send check is the sum of these estimates.
 std::int64_t estimateRecordBytes(MessageKind kind, const RecordText& record, const LoginState& login,
                                  const PictureSlots& pictures, int pictureCount);

@@ -143,6 +143,7 @@ void SendJob::startTransmission(bool resume) {
         }
         if (!m_connection)
             return; // closed while the user was being told something
+        m_encoder = RecordEncoder(m_kind, m_login, m_form.settings().pictures, m_pictureStamp);
     }
     m_phase = Phase::Writing;
     writeRecords();
@@ -174,7 +175,6 @@ void SendJob::writeRecords() {
     if (!m_connection)
         return;
     SendFormState& s = m_form.state();
-    const PictureSlots& pictures = m_form.settings().pictures;
     AsyncSocket& socket = m_connection->socket();
     const auto yieldAt = std::chrono::steady_clock::now() + m_yieldInterval;
     for (unsigned turn = 1;; ++turn) {
@@ -187,9 +187,8 @@ void SendJob::writeRecords() {
             s.queue.takeFront(m_current);
             const SendQueue::View v = m_current.view();
             m_record.clear();
-            appendMessageRecord(m_record, m_kind,
-                                RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation},
-                                m_login, pictures, m_pictureStamp);
+            m_encoder.append(m_record,
+                             RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation});
             m_taken = 0;
             m_progress.setValue(m_messageCount - static_cast<std::int64_t>(s.queue.size()));
         }

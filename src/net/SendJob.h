@@ -2,6 +2,7 @@
 
 #include "app/ServiceConfig.h"
 #include "net/AsyncSocket.h"
+#include "net/MessageRecord.h"
 #include "net/Packets.h"
 #include "send/SendQueue.h"
 #include "send/SendTypes.h"
@@ -137,6 +138,7 @@ private:
 
     // The record being written: taken off the queue, encoded into m_record, of
     // which m_taken bytes are with the socket. Held while the socket is full.
+    RecordEncoder m_encoder;
     TakenRecord m_current;
     std::string m_record;
     std::size_t m_taken = 0;

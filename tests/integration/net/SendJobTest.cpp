@@ -2,6 +2,7 @@
 
 #include "net/MessageRecord.h"
 #include "net/SendConnection.h"
+#include "web/HttpRequests.h"
 
 using namespace qb;
 using namespace std::chrono_literals;
@@ -505,4 +506,24 @@ TEST_F(SendJobTest, ASecondGoAheadDuringTheJobChangesNothing) {
     EXPECT_EQ(state.sendCode, "SMS");
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{"총 [3] 건 전송이 완료되었습니다."});
     EXPECT_EQ(progress.ranges, std::vector<std::int64_t>{3});
+}
+
+TEST_F(SendJobTest, TheWebApplicationShowsWhatWasSentAndCharges) {
+    login();
+    qbs::Balance b;
+    b.balance = "1000";
+    service.service().webServer().store().setBalance("user01", b);
+    prepareSms(3, "결과 <확인>");
+    job.startSend();
+    ASSERT_TRUE(finish());
+    const qbs::Balance after = service.service().webServer().store().balance("user01");
+    EXPECT_EQ(after.balance, "940");
+    EXPECT_EQ(after.counts, (std::array<std::string, 3>{"3", "0", "0"}));
+
+    std::string page;
+    ASSERT_TRUE(HttpGetText(WebHost::from(service.config()), "ClientStatMgrd.jsp?mode=init&cid=user01", page));
+    for (int i = 1; i <= 3; ++i)
+        EXPECT_NE(page.find("<td>" + number(i) + "</td>"), std::string::npos) << i;
+    EXPECT_NE(page.find(ko("결과 &lt;확인&gt;")), std::string::npos);
+    EXPECT_NE(page.find(ko("완료")), std::string::npos);
 }

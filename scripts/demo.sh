@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The demo, for now: the stand-in service on loopback with a demo account, and a
-# login and logout by qbsend exactly as the client does it. Later the demo sends
-# messages and opens the desktop client.
+# The demo: the stand-in service on loopback with a demo account, and a send job
+# by qbsend exactly as the client makes it (login, preview, send, the server's
+# result); then the service's results page shows what it stored.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,7 +24,7 @@ cleanup() {
 trap cleanup EXIT
 
 for _ in $(seq 100); do
-    grep -q '^login-port ' "$ports" && break
+    grep -q '^send-port ' "$ports" && break
     kill -0 "$service" 2>/dev/null || break
     sleep 0.1
 done
@@ -34,17 +34,28 @@ if [ -z "$port" ]; then
     cat "$work/qb-service.log" >&2
     exit 1
 fi
-printf '[SERVICE]\r\nHOST=127.0.0.1\r\nLOGIN_PORT=%s\r\n' "$port" >"$work/service.ini"
+web=$(awk '/^web-port /{print $2}' "$ports")
+send=$(awk '/^send-port /{print $2}' "$ports")
+printf '[SERVICE]\r\nHOST=127.0.0.1\r\nLOGIN_PORT=%s\r\nSEND_PORT=%s\r\nWEB_PORT=%s\r\n' "$port" "$send" "$web" \
+    >"$work/service.ini"
+printf '01012345678\n01087654321\n01055556666\n' >"$work/recipients.txt"
 
-echo "qb-service is listening on 127.0.0.1:$port (login port), account demo / demo1234"
-echo "qbsend --workdir $work --id demo --password demo1234"
+echo "qb-service is listening on 127.0.0.1 (login $port, send $send, web $web), account demo / demo1234"
+send_job=(build/tools/qbsend/qbsend --workdir "$work" --id demo --password demo1234 --text "$work/recipients.txt"
+    --number-column 1 --callback 0212345678 --message "퀼뱅크 데모 문자입니다.")
+echo "${send_job[*]}"
 status=0
-build/tools/qbsend/qbsend --workdir "$work" --id demo --password demo1234 || status=$?
+"${send_job[@]}" || status=$?
 if [ $status -eq 0 ]; then
-    echo "Logged in and out (exit status 0)."
+    echo "Sent; the service took every message (exit status 0)."
 else
-    echo "The login failed (exit status $status)."
+    echo "The send failed (exit status $status)."
 fi
+
+results="http://127.0.0.1:$web/ClientStatMgrd.jsp?mode=init&cid=demo"
+echo
+echo "The service's results page ($results, while the service runs):"
+curl -s "$results" | iconv -f CP949 -t UTF-8 | sed -e 's/<\/t[dh]>/ | /g' -e 's/<[^>]*>//g' -e '/^ *$/d' | sed 's/^/  /'
 
 echo
 echo "What the service saw ($work/qb-service.log):"

@@ -216,7 +216,8 @@ void SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordCo
             if (batch.size() >= kBatch)
                 flush();
         }
-        if (quirks.closeAfterRecords > 0 && job.received >= static_cast<std::int64_t>(quirks.closeAfterRecords)) {
+        if (quirks.closeAfterRecords > 0 &&
+            job.received >= static_cast<std::int64_t>(quirks.closeAfterRecords)) {
             log(user + ": connection dropped after " + std::to_string(job.received) + " records, as asked");
             // Unread bytes make the close a reset, as a crashed server's would.
             break;

@@ -163,10 +163,28 @@ TEST(QbService, ExecutableServesLoginsUntilTerminated) {
     }
     // A job through every port the executable took.
     const std::string list = dir.write("list.txt", "01012345678\n01087654321\n");
-    const Outcome sent = qbsend({"--workdir", QString::fromStdString(dir.path()), "--host", "127.0.0.1",
-                                 "--login-port", port, "--send-port", sendPort, "--web-port", webPort, "--id",
-                                 "demo", "--password", "demo1234", "--text", QString::fromStdString(list),
-                                 "--number-column", "1", "--callback", "0212345678", "--message", "demo"});
+    const Outcome sent = qbsend({"--workdir",
+                                 QString::fromStdString(dir.path()),
+                                 "--host",
+                                 "127.0.0.1",
+                                 "--login-port",
+                                 port,
+                                 "--send-port",
+                                 sendPort,
+                                 "--web-port",
+                                 webPort,
+                                 "--id",
+                                 "demo",
+                                 "--password",
+                                 "demo1234",
+                                 "--text",
+                                 QString::fromStdString(list),
+                                 "--number-column",
+                                 "1",
+                                 "--callback",
+                                 "0212345678",
+                                 "--message",
+                                 "demo"});
     EXPECT_EQ(sent.exitCode, 0) << sent.out << sent.err;
     EXPECT_NE(sent.out.find("[알림] 총 [2] 건 전송이 완료되었습니다.\n"), std::string::npos) << sent.out;
 

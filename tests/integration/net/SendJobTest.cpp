@@ -196,6 +196,10 @@ struct FailureRow {
     bool started = true;
 };
 
+void PrintTo(const FailureRow& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class SendJobFailure : public SendJobTest, public ::testing::WithParamInterface<FailureRow> {};
 
 TEST_P(SendJobFailure, ShowsItsMessageAndKeepsTheUnsentRecords) {
@@ -521,7 +525,8 @@ TEST_F(SendJobTest, TheWebApplicationShowsWhatWasSentAndCharges) {
     EXPECT_EQ(after.counts, (std::array<std::string, 3>{"3", "0", "0"}));
 
     std::string page;
-    ASSERT_TRUE(HttpGetText(WebHost::from(service.config()), "ClientStatMgrd.jsp?mode=init&cid=user01", page));
+    ASSERT_TRUE(
+        HttpGetText(WebHost::from(service.config()), "ClientStatMgrd.jsp?mode=init&cid=user01", page));
     for (int i = 1; i <= 3; ++i)
         EXPECT_NE(page.find("<td>" + number(i) + "</td>"), std::string::npos) << i;
     EXPECT_NE(page.find(ko("결과 &lt;확인&gt;")), std::string::npos);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The demo: the stand-in service on loopback with a demo account, and the desktop
 # client against it, started through qbupdater as a user would start it. Without
-# a display the same job runs headless: qbsend logs in and out exactly as the
-# client does.
+# a display the same job runs headless: qbsend logs in, previews and sends a job
+# exactly as the client does, and the service's results page shows what it stored.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,32 +24,37 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# The send port is announced last.
 for _ in $(seq 100); do
-    grep -q '^login-port ' "$ports" && break
+    grep -q '^send-port ' "$ports" && break
     kill -0 "$service" 2>/dev/null || break
     sleep 0.1
 done
 port=$(awk '/^login-port /{print $2}' "$ports")
-if [ -z "$port" ]; then
+web=$(awk '/^web-port /{print $2}' "$ports")
+send=$(awk '/^send-port /{print $2}' "$ports")
+if [ -z "$port" ] || [ -z "$web" ] || [ -z "$send" ]; then
     echo "demo: qb-service did not start:" >&2
     cat "$work/qb-service.log" >&2
     exit 1
 fi
-sleep 0.2 # the other ports follow the login port
-# service.ini: HOST and every port the service took ("web-port 4321" -> WEB_PORT=4321).
-{
-    printf '[SERVICE]\r\nHOST=127.0.0.1\r\n'
-    awk '/^[a-z-]+-port [0-9]+$/ { key = toupper($1); gsub("-", "_", key); printf "%s=%s\r\n", key, $2 }' "$ports"
-    web=$(awk '/^web-port /{print $2}' "$ports")
-    [ -n "$web" ] && printf 'HOME_URL=http://127.0.0.1:%s/\r\n' "$web"
-} >"$work/service.ini"
-printf '[PROGRAM]\r\nVERSION=%s\r\n' "$(sed -n 's/^project(Quillbank2 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" >"$work/update.ini"
+printf '[SERVICE]\r\nHOST=127.0.0.1\r\nLOGIN_PORT=%s\r\nSEND_PORT=%s\r\nWEB_PORT=%s\r\nHOME_URL=http://127.0.0.1:%s/\r\n' \
+    "$port" "$send" "$web" "$web" >"$work/service.ini"
+printf '[PROGRAM]\r\nVERSION=%s\r\n' "$(sed -n 's/^project(Quillbank2 VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" \
+    >"$work/update.ini"
+printf '01012345678,김민수,서울\r\n01087654321,이영희,부산\r\n01055556666,박철수,대구\r\n' |
+    iconv -f UTF-8 -t CP949 >"$work/recipients.txt"
 
-echo "qb-service is listening on 127.0.0.1:$port (login port)."
+echo "qb-service is listening on 127.0.0.1 (login $port, send $send, web $web)."
 echo "Demo account: id demo, password demo1234"
-echo "Working folder: $work"
+echo "Working folder: $work (sample recipients: $work/recipients.txt, comma-separated, CP949)"
+results="http://127.0.0.1:$web/ClientStatMgrd.jsp?mode=init&cid=demo"
 
 show_logs() {
+    echo
+    echo "The service's results page ($results):"
+    curl -s "$results" | iconv -f CP949 -t UTF-8 | sed -e 's/<\/t[dh]>/ | /g' -e 's/<[^>]*>//g' -e '/^ *$/d' |
+        sed 's/^/  /'
     echo
     echo "What the service saw ($work/qb-service.log):"
     sed 's/^/  /' "$work/qb-service.log"
@@ -62,20 +67,25 @@ show_logs() {
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "No display (neither DISPLAY nor WAYLAND_DISPLAY is set): running the same job headless with qbsend."
-    echo "qbsend --workdir $work --id demo --password demo1234"
+    send_job=(build/tools/qbsend/qbsend --workdir "$work" --id demo --password demo1234
+        --text "$work/recipients.txt" --delimiter , --number-column 1 --merge 1=2
+        --callback 0212345678 --message "<@1@>님, 퀼뱅크 데모 문자입니다.")
+    echo "${send_job[*]}"
     status=0
-    build/tools/qbsend/qbsend --workdir "$work" --id demo --password demo1234 || status=$?
+    "${send_job[@]}" || status=$?
     if [ $status -eq 0 ]; then
-        echo "Logged in and out (exit status 0)."
+        echo "Sent; the service took every message (exit status 0)."
     else
-        echo "The login failed (exit status $status)."
+        echo "The send failed (exit status $status)."
     fi
     show_logs
     exit $status
 fi
 
 echo "Starting the client: qbupdater --workdir $work"
-echo "Log in with 로그인 (id demo, password demo1234); close the window to end the demo."
+echo "Log in with 로그인 (id demo, password demo1234), load $work/recipients.txt with the delimiter \",\","
+echo "choose 1 열 as the number column, type a message, pick the callback number, preview and send."
+echo "Close the window to end the demo."
 build/bin/qbupdater --workdir "$work"
 # qbupdater returns at once; the client's lock file names its process.
 lock=$work/Quillbank2.lock

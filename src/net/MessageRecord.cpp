@@ -1,6 +1,7 @@
 #include "net/MessageRecord.h"
 
 #include <charconv>
+#include <cstring>
 
 namespace qb {
 namespace {
@@ -16,6 +17,8 @@ void number(std::string& out, int value) {
     field(out, std::string_view(buf, static_cast<std::size_t>(r.ptr - buf)));
 }
 
+constexpr const char* kPictureSuffix[] = {"_01.jpg", "_02.jpg", "_03.jpg"};
+
 std::size_t decimalLength(int value) {
     char buf[16];
     return static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, value).ptr - buf);
@@ -24,43 +27,38 @@ std::size_t decimalLength(int value) {
 } // namespace
 
 std::string pictureFileName(const std::string& userId, const std::string& pictureStamp, int slot) {
-    static const char* const suffix[] = {"_01.jpg", "_02.jpg", "_03.jpg"};
-    return userId + "_" + pictureStamp + suffix[slot - 1];
+    return userId + "_" + pictureStamp + kPictureSuffix[slot - 1];
 }
 
-void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& record,
-                         const LoginState& login, const PictureSlots& pictures,
-                         const std::string& pictureStamp) {
-    const bool immediate = record.reservation == immediateReservation();
-    const std::string_view flag = immediate ? "N" : "Y";
-    const std::string& when = immediate ? login.sendTime : record.reservation;
+namespace {
 
-    field(out, login.userId);
-    field(out, record.number);
-    field(out, record.callbackNumber);
-    if (kind != MessageKind::Sms)
-        field(out, record.title);
-    field(out, record.body);
-    field(out, login.clientField);
-    field(out, flag);
-    field(out, when);
+// Everything after WHEN: the login and check values, the MMS picture fields and
+// the record's end. It is the same for every record of a job.
+void appendAfterWhen(std::string& out, MessageKind kind, const LoginState& login,
+                     const PictureSlots& pictures, std::string_view pictureStamp) {
+    out.push_back(kFieldSeparator);
     field(out, login.userNumber);
     field(out, login.sendCode);
     field(out, login.sendTag);
     field(out, login.userTag);
-
+    out.append(login.sendTime);
     if (kind != MessageKind::Mms) {
-        out.append(login.sendTime);
         out.push_back(kRecordEnd);
         return;
     }
-    field(out, login.sendTime);
-
+    out.push_back(kFieldSeparator);
     // Three variants only: all three slots, slots 1 and 2 alone, otherwise slot 1's fields.
     const bool first = !pictures[0].empty(), second = !pictures[1].empty(), third = !pictures[2].empty();
     const int shown = first && second && third ? 3 : first && second ? 2 : 1;
-    for (int slot = 1; slot <= 3; ++slot)
-        field(out, slot <= shown ? pictureFileName(login.userId, pictureStamp, slot) : std::string());
+    for (int slot = 0; slot < 3; ++slot) {
+        if (slot < shown) {
+            out.append(login.userId);
+            out.push_back('_');
+            out.append(pictureStamp);
+            out.append(kPictureSuffix[slot]);
+        }
+        out.push_back(kFieldSeparator);
+    }
     for (int slot = 0; slot < 3; ++slot) {
         if (slot < shown) {
             number(out, pictures[slot].width);
@@ -73,7 +71,73 @@ void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& r
     out.back() = kRecordEnd;
 }
 
-std::int64_t estimateRecordBytes(MessageKind kind, const SendRecord& record, const LoginState& login,
+} // namespace
+
+void appendMessageRecord(std::string& out, MessageKind kind, const RecordText& record,
+                         const LoginState& login, const PictureSlots& pictures,
+                         std::string_view pictureStamp) {
+    const bool immediate = record.reservation == immediateReservation();
+    field(out, login.userId);
+    field(out, record.number);
+    field(out, record.callbackNumber);
+    if (kind != MessageKind::Sms)
+        field(out, record.title);
+    field(out, record.body);
+    field(out, login.clientField);
+    field(out, immediate ? "N" : "Y");
+    out.append(immediate ? std::string_view(login.sendTime) : record.reservation);
+    appendAfterWhen(out, kind, login, pictures, pictureStamp);
+}
+
+RecordEncoder::RecordEncoder(MessageKind kind, const LoginState& login, const PictureSlots& pictures,
+                             std::string_view pictureStamp)
+    : m_withTitle(kind != MessageKind::Sms) {
+    field(m_head, login.userId);
+    field(m_reservedHead, login.clientField);
+    field(m_reservedHead, "Y");
+    appendAfterWhen(m_reservedTail, kind, login, pictures, pictureStamp);
+    field(m_immediateTail, login.clientField);
+    field(m_immediateTail, "N");
+    m_immediateTail += login.sendTime;
+    m_immediateTail += m_reservedTail;
+}
+
+void RecordEncoder::append(std::string& out, const RecordText& r) const {
+    const bool immediate = r.reservation == immediateReservation();
+    const std::size_t size =
+        m_head.size() + r.number.size() + r.callbackNumber.size() + r.body.size() + 3 +
+        (m_withTitle ? r.title.size() + 1 : 0) +
+        (immediate ? m_immediateTail.size()
+                   : m_reservedHead.size() + r.reservation.size() + m_reservedTail.size());
+    const std::size_t start = out.size();
+    out.resize(start + size);
+    char* p = out.data() + start;
+    const auto put = [&p](std::string_view s) {
+        if (!s.empty()) // an empty view may hold no pointer at all
+            std::memcpy(p, s.data(), s.size());
+        p += s.size();
+    };
+    put(m_head);
+    put(r.number);
+    *p++ = kFieldSeparator;
+    put(r.callbackNumber);
+    *p++ = kFieldSeparator;
+    if (m_withTitle) {
+        put(r.title);
+        *p++ = kFieldSeparator;
+    }
+    put(r.body);
+    *p++ = kFieldSeparator;
+    if (immediate) {
+        put(m_immediateTail);
+    } else {
+        put(m_reservedHead);
+        put(r.reservation);
+        put(m_reservedTail);
+    }
+}
+
+std::int64_t estimateRecordBytes(MessageKind kind, const RecordText& record, const LoginState& login,
                                  const PictureSlots& pictures, int pictureCount) {
     std::int64_t n =
         static_cast<std::int64_t>(login.userId.size() + record.number.size() + record.callbackNumber.size() +

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // One message on the send connection: text fields, each followed by 0x04 except
 // the last, which is followed by 0x02. No header, no length, no escaping.
@@ -18,11 +19,27 @@ inline constexpr std::size_t kMaxRecordBytes = 4095;
 // and the name the records of the job carry.
 std::string pictureFileName(const std::string& userId, const std::string& pictureStamp, int slot);
 
+// The texts of a record that go on the wire, without copying them out of the
+// send queue.
+struct RecordText {
+    std::string_view number, callbackNumber, title, body, reservation;
+};
+
+inline RecordText recordText(const SendRecord& r) {
+    return {r.number, r.callbackNumber, r.title, r.body, r.reservation};
+}
+
 // Appends the record's bytes to `out`. `pictures` are the job's slots, filled in
 // order; the MMS layout depends on how many hold a picture.
-void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& record,
+void appendMessageRecord(std::string& out, MessageKind kind, const RecordText& record,
                          const LoginState& login, const PictureSlots& pictures,
-                         const std::string& pictureStamp);
+                         std::string_view pictureStamp);
+
+inline void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& record,
+                                const LoginState& login, const PictureSlots& pictures,
+                                std::string_view pictureStamp) {
+    appendMessageRecord(out, kind, recordText(record), login, pictures, pictureStamp);
+}
 
 inline std::string buildMessageRecord(MessageKind kind, const SendRecord& record, const LoginState& login,
                                       const PictureSlots& pictures, const std::string& pictureStamp) {
@@ -31,8 +48,32 @@ inline std::string buildMessageRecord(MessageKind kind, const SendRecord& record
     return out;
 }
 
+// Encodes the records of one job. What every record of the job repeats (the user
+// id, the login and check values, the picture fields) is put together once, so a
+// record costs a few copies. The bytes are appendMessageRecord's.
+class RecordEncoder {
+public:
+    RecordEncoder() = default;
+    RecordEncoder(MessageKind kind, const LoginState& login, const PictureSlots& pictures,
+                  std::string_view pictureStamp);
+
+    void append(std::string& out, const RecordText& record) const;
+
+private:
+    bool m_withTitle = false;
+    std::string m_head;          // ID 0x04
+    std::string m_immediateTail; // from the client field to the record's end, 0x02 included
+    std::string m_reservedHead;  // the client field and "Y", each with its 0x04
+    std::string m_reservedTail;  // 0x04, then from the user number to the record's end
+};
+
 // The job's byte total sent in the send check is the sum of these estimates.
-std::int64_t estimateRecordBytes(MessageKind kind, const SendRecord& record, const LoginState& login,
+std::int64_t estimateRecordBytes(MessageKind kind, const RecordText& record, const LoginState& login,
                                  const PictureSlots& pictures, int pictureCount);
+
+inline std::int64_t estimateRecordBytes(MessageKind kind, const SendRecord& record, const LoginState& login,
+                                        const PictureSlots& pictures, int pictureCount) {
+    return estimateRecordBytes(kind, recordText(record), login, pictures, pictureCount);
+}
 
 } // namespace qb

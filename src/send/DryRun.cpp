@@ -2,14 +2,12 @@
 
 #include "common/Cp949.h"
 #include "net/LoginState.h"
-#include "send/FileBytes.h"
-#include "send/JpegSize.h"
-#include "send/SendForm.h"
+#include "send/OptionForm.h"
 
 namespace qb {
 namespace {
 
-// Remembers whether an error was shown and keeps the summary box for printing.
+// Keeps the summary box for printing instead of showing it.
 class DryRunNotifier : public Notifier {
 public:
     explicit DryRunNotifier(Notifier& next) : m_next(next) {}
@@ -20,72 +18,20 @@ public:
             summary = text;
             return;
         }
-        failed = failed || icon == MessageIcon::Error;
         m_next.show(text, icon, caption);
     }
     bool ask(const std::string& text, MessageIcon icon, const std::string& caption) override {
         return m_next.ask(text, icon, caption);
     }
 
-    bool failed = false;
     std::string summary;
 
 private:
     Notifier& m_next;
 };
 
-class NoDialogs : public FormDialogs {
-public:
-    std::optional<std::vector<std::string>> chooseTextFiles(const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseWorkbook(const std::string&) override { return std::nullopt; }
-    std::optional<int> chooseSheet(const std::vector<std::string>&) override { return std::nullopt; }
-};
-
-// The LMS editor or MMS window as the options fill it, open for the chosen kind.
-class OptionEditors : public EditorWindows {
-public:
-    MessageKind kind = MessageKind::Sms;
-    EditorContent content;
-    std::optional<EditorContent> lmsEditor() const override {
-        return kind == MessageKind::Lms ? std::optional(content) : std::nullopt;
-    }
-    std::optional<EditorContent> mmsWindow() const override {
-        return kind == MessageKind::Mms ? std::optional(content) : std::nullopt;
-    }
-    void showLmsEditor() override {}
-    void showMmsWindow() override {}
-    void closeLmsEditor() override {}
-    void closeMmsWindow() override {}
-};
-
 std::string utf8(std::string_view cp949Text) {
     return cp949::toUtf8(cp949Text);
-}
-
-bool parseReservation(const std::string& text, LocalTime& date, int& hour, int& minute) {
-    // YYYY-MM-DD HH:MM
-    if (text.size() != 16 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':')
-        return false;
-    auto number = [&](std::size_t pos, std::size_t len, int& v) {
-        v = 0;
-        for (std::size_t i = pos; i < pos + len; ++i) {
-            if (text[i] < '0' || text[i] > '9')
-                return false;
-            v = v * 10 + (text[i] - '0');
-        }
-        return true;
-    };
-    if (!number(0, 4, date.year) || !number(5, 2, date.month) || !number(8, 2, date.day) ||
-        !number(11, 2, hour) || !number(14, 2, minute))
-        return false;
-    // The form's lists offer whole hours and five-minute steps; the date must exist.
-    if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > 31 || hour > 23 || minute > 59 ||
-        minute % 5 != 0)
-        return false;
-    const LocalTime check = toLocal(fromLocal(LocalTime{date.year, date.month, date.day, 12, 0, 0}));
-    return check.year == date.year && check.month == date.month && check.day == date.day;
 }
 
 } // namespace
@@ -108,112 +54,13 @@ std::string messageFromUtf8(std::string_view text) {
 int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out) {
     DryRunNotifier shown(notifier);
     NoProgress progress;
-    SendSettings settings;
     LoginState login;
-    NoDialogs dialogs;
-    OptionEditors editors;
-    SendForm form(shown, progress, settings, login, RejectTable::inWorkingFolder(o.workingFolder), dialogs,
-                  editors);
-    SendFormState& s = form.state();
-
-    // The kind comes first: choosing it resets the form, as in the client.
-    editors.kind = o.kind;
-    form.onKindChosen(o.kind);
-
-    if (!o.excelFile.empty()) {
-        form.loadWorkbookSheet(o.excelFile, o.sheet);
-    } else {
-        s.delimiterField = o.delimiter ? cp949::fromUtf8(*o.delimiter).text : std::string();
-        form.importTextPaths(o.textFiles);
-    }
-    if (shown.failed)
-        return 1;
-
-    if (o.range) {
-        s.rangeFrom = o.range->first;
-        s.rangeTo = o.range->second;
-    }
-    s.numberColumn.select(o.numberColumn);
-    form.onNumberColumnChanged();
-    for (const auto& [k, column] : o.merges) {
-        if (k < 1 || k > 4)
-            continue;
-        s.mergeOn[static_cast<std::size_t>(k - 1)] = true;
-        form.onMergeSwitch(k);
-        s.mergeColumn[static_cast<std::size_t>(k - 1)].select(column);
-    }
-    if (!o.callback.empty())
-        s.callbackList.fill({cp949::fromUtf8(o.callback).text});
-
-    std::string message;
-    if (o.messageFile) {
-        std::string bytes;
-        if (!readFileBytes(*o.messageFile, bytes)) {
-            shown.error(*o.messageFile + "\n" + ko("화일이 존재하지 않습니다."));
-            return 1;
-        }
-        if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
-            bytes.erase(0, 3);
-        // The file's own last line end is not part of the message.
-        if (!bytes.empty() && bytes.back() == '\n')
-            bytes.pop_back();
-        if (!bytes.empty() && bytes.back() == '\r')
-            bytes.pop_back();
-        message = messageFromUtf8(bytes);
-    } else if (o.message) {
-        message = messageFromUtf8(*o.message);
-    }
-    // Set as typed, uncut: a message over the limit is refused by validation.
-    s.smsText = o.kind == MessageKind::Sms ? message : std::string();
-    editors.content.body = message;
-    editors.content.bodyTouched = !message.empty();
-    if (o.title) {
-        editors.content.title = cp949::fromUtf8(*o.title).text;
-        editors.content.titleTouched = true;
-    }
-    if (o.pictures.size() > 3) {
-        shown.error(ko("사진은 3장까지 선택할 수 있습니다."));
-        return 1;
-    }
-    for (std::size_t i = 0; i < o.pictures.size(); ++i) {
-        std::string bytes;
-        const auto size = readFileBytes(o.pictures[i], bytes) ? jpegSize(bytes) : std::nullopt;
-        if (!size) {
-            shown.error(o.pictures[i] + "\n" + ko("JPEG 사진을 읽을 수 없습니다."));
-            return 1;
-        }
-        editors.content.pictures[i] = PictureSlot{o.pictures[i], size->width, size->height};
-    }
-
-    if (o.reserve) {
-        LocalTime date;
-        int hour = 0, minute = 0;
-        if (!parseReservation(*o.reserve, date, hour, minute)) {
-            shown.error(ko("예약일시를 확인해주세요."));
-            return 1;
-        }
-        form.onReservedChosen();
-        s.reservationDate = date;
-        s.reservationHour.select(hour);
-        s.reservationMinute.select(minute / 5);
-    }
-    if (o.split) {
-        s.splitOn = true;
-        form.onSplitSwitch();
-        s.splitCount = o.split->first;
-        s.splitMinutes.selected = -1;
-        for (std::size_t i = 0; i < s.splitMinutes.items.size(); ++i)
-            if (s.splitMinutes.items[i] == o.split->second)
-                s.splitMinutes.select(static_cast<int>(i));
-    }
-    s.dedupOn = o.dedup;
-    s.rejectOn = o.reject;
-
-    if (!form.validateAndPreview())
+    OptionForm prepared(o, shown, progress, login);
+    if (!prepared.prepare())
         return 1;
 
     out << utf8(shown.summary) << '\n';
-    const RecipientTable& t = s.table;
+    const RecipientTable& t = prepared.form().state().table;
     for (int r = 1; r < t.rowCount(); ++r) {
         for (int c = 0; c < t.columnCount(); ++c) {
             if (c)

@@ -94,7 +94,10 @@ void SendQueue::reserve(std::size_t records, std::size_t bytesEach) {
 SendQueue::View SendQueue::view(std::size_t i) const {
     if (i >= size())
         throw std::out_of_range("SendQueue index out of range");
-    const char* p = m_arena.data() + m_offsets[m_head + i];
+    return decode(m_arena.data() + m_offsets[m_head + i]);
+}
+
+SendQueue::View SendQueue::decode(const char* p) {
     View v;
     v.body = getField(p, {});
     v.title = getField(p, {});
@@ -103,6 +106,34 @@ SendQueue::View SendQueue::view(std::size_t i) const {
     v.reservation = getField(p, {});
     v.displayBody = getField(p, v.body);
     return v;
+}
+
+void SendQueue::takeFront(TakenRecord& into) {
+    if (empty())
+        throw std::out_of_range("SendQueue::takeFront on an empty queue");
+    const std::uint64_t begin = m_offsets[m_head];
+    const std::uint64_t end = m_head + 1 < m_offsets.size() ? m_offsets[m_head + 1] : m_arena.size();
+    into.m_bytes.assign(m_arena, begin, end - begin);
+    pop_front();
+}
+
+void SendQueue::putBack(const TakenRecord& record) {
+    if (record.empty())
+        return;
+    const std::uint64_t taken = m_head < m_offsets.size() ? m_offsets[m_head] : m_arena.size();
+    const std::uint64_t size = record.m_bytes.size();
+    m_arena.replace(0, taken, record.m_bytes);
+    m_offsets.erase(m_offsets.begin(), m_offsets.begin() + static_cast<std::ptrdiff_t>(m_head));
+    for (std::uint64_t& o : m_offsets)
+        o = o - taken + size;
+    m_offsets.insert(m_offsets.begin(), 0);
+    m_head = 0;
+}
+
+SendQueue::View TakenRecord::view() const {
+    if (m_bytes.empty())
+        throw std::out_of_range("TakenRecord::view of no record");
+    return SendQueue::decode(m_bytes.data());
 }
 
 SendRecord SendQueue::at(std::size_t i) const {

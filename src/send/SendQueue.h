@@ -13,6 +13,8 @@
 // a SendRecord built on the spot.
 namespace qb {
 
+class TakenRecord;
+
 class SendQueue {
 public:
     std::size_t size() const { return m_offsets.size() - m_head; }
@@ -34,10 +36,33 @@ public:
     };
     View view(std::size_t i) const;
 
+    // pop_front that keeps the record, still packed, in `into` (whose buffer is
+    // reused from record to record).
+    void takeFront(TakenRecord& into);
+    // Puts a taken record back at the front, before every record left. Meant for
+    // a record that could not be sent; it copies the queue once.
+    void putBack(const TakenRecord& record);
+
 private:
+    friend class TakenRecord;
+    static View decode(const char* p);
+
     std::vector<std::uint64_t> m_offsets; // record i starts at m_arena[m_offsets[i]]
     std::string m_arena;
     std::size_t m_head = 0; // records before it were taken by pop_front
+};
+
+// A record taken off the front of a SendQueue.
+class TakenRecord {
+public:
+    bool empty() const { return m_bytes.empty(); }
+    void clear() { m_bytes.clear(); }
+    // Valid until the record is cleared or another one is taken into it.
+    SendQueue::View view() const;
+
+private:
+    friend class SendQueue;
+    std::string m_bytes;
 };
 
 } // namespace qb

@@ -30,6 +30,7 @@ const char* CommandLine::usage() {
            "  --web-fault SPEC        make the web application misbehave: KIND[:MS][@DOCUMENT],\n"
            "                          KIND one of status500, badjson, nomember, slow, truncate, none\n"
            "                          (slow waits MS milliseconds, default 3000; repeatable)\n"
+           "  --send-slow             the send port reads slowly (small receive buffer, pauses)\n"
            "  --quiet                 no event lines on stderr\n"
            "Prints one line per port taken (\"login-port 43121\") and runs until SIGINT or SIGTERM.\n"
            "Commands on stdin: send-result ID RESULT COUNT | deliver-ack ID VALUE | disconnect ID\n";
@@ -48,6 +49,8 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args) {
             c.help = true;
         } else if (a == "--quiet") {
             c.quiet = true;
+        } else if (a == "--send-slow") {
+            c.service.slowSendReader = true;
         } else if (a == "--host" || a == "--db" || a == "--seed") {
             if (!value())
                 return fail(a + " needs a value");

@@ -16,6 +16,10 @@ void Service::start() {
     m_accounts = std::make_unique<Accounts>(*m_db);
     m_login = std::make_unique<LoginServer>(*m_db, m_options.host, m_options.loginPort, m_options.log);
     m_login->start();
+    m_send = std::make_unique<SendServer>(*m_db, *m_login, m_options.host, m_options.sendPort, m_options.log);
+    if (m_options.slowSendReader)
+        m_send->setQuirks(SendQuirks::slowReader());
+    m_send->start();
 
     m_web = std::make_unique<WebServer>(*m_db);
     for (const std::string& fault : m_options.webFaults) {
@@ -25,6 +29,8 @@ void Service::start() {
     }
     if (m_options.log)
         m_web->setLog(m_options.log);
+    m_web->setResultsRows(
+        [send = m_send.get()](const std::string& user) { return send->store().resultRows(user); });
     if (!m_web->start(m_options.webPort, m_options.host))
         throw std::runtime_error("the web application cannot listen on " + m_options.host + ":" +
                                  std::to_string(m_options.webPort));
@@ -33,6 +39,8 @@ void Service::start() {
 void Service::stop() {
     if (m_web)
         m_web->stop();
+    if (m_send)
+        m_send->stop();
     if (m_login)
         m_login->stop();
 }
@@ -43,6 +51,8 @@ std::vector<std::pair<std::string, int>> Service::ports() const {
         out.emplace_back("login-port", m_login->port());
     if (m_web)
         out.emplace_back("web-port", m_web->port());
+    if (m_send)
+        out.emplace_back("send-port", m_send->port());
     return out;
 }
 

@@ -3,6 +3,7 @@
 #include "Accounts.h"
 #include "Database.h"
 #include "LoginServer.h"
+#include "SendServer.h"
 #include "WebServer.h"
 
 #include <functional>
@@ -24,6 +25,8 @@ struct ServiceOptions {
     std::string databasePath = ":memory:";
     // Misbehaviour of the web application, "KIND[:MS][@DOCUMENT]" each (WebFaults::apply).
     std::vector<std::string> webFaults;
+    // The send port reads slowly (SendQuirks::slowReader), so clients meet a full socket.
+    bool slowSendReader = false;
     // One line per event, from any thread; nothing is logged when empty.
     std::function<void(const std::string&)> log;
 };
@@ -42,6 +45,7 @@ public:
     Database& database() { return *m_db; }
     Accounts& accounts() { return *m_accounts; }
     LoginServer& loginServer() { return *m_login; }
+    SendServer& sendServer() { return *m_send; }
     WebServer& webServer() { return *m_web; }
 
     // The ports taken, by role ("login-port", ...), in a fixed order.
@@ -53,6 +57,7 @@ private:
     std::unique_ptr<Accounts> m_accounts;
     // The servers. A new one is a member here, a line in start(), stop() and ports().
     std::unique_ptr<LoginServer> m_login;
+    std::unique_ptr<SendServer> m_send;
     std::unique_ptr<WebServer> m_web;
 };
 

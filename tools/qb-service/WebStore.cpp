@@ -3,6 +3,8 @@
 #include "Database.h"
 
 #include <mutex>
+#include <stdexcept>
+#include <string>
 
 namespace qbs {
 namespace {
@@ -282,6 +284,33 @@ void WebStore::setBalance(std::string_view user, const Balance& b) {
         .bind(7, b.counts[1])
         .bind(8, b.counts[2])
         .run();
+}
+
+bool WebStore::hasBalance(std::string_view user) {
+    const std::lock_guard guard(m_db.lock());
+    auto st = m_db.prepare("SELECT 1 FROM web_balances WHERE user_id = ?1");
+    st.bind(1, user);
+    return st.step();
+}
+
+void WebStore::chargeSent(std::string_view user, int kind, std::int64_t count) {
+    if (kind < 0 || kind > 2)
+        return;
+    const std::lock_guard guard(m_db.lock());
+    if (!hasBalance(user))
+        return;
+    Balance b = balance(user);
+    const auto number = [](const std::string& text) {
+        try {
+            return std::stoll(text);
+        } catch (const std::exception&) {
+            return 0LL;
+        }
+    };
+    const auto k = static_cast<std::size_t>(kind);
+    b.balance = std::to_string(number(b.balance) - count * number(b.prices[k]));
+    b.counts[k] = std::to_string(number(b.counts[k]) + count);
+    setBalance(user, b);
 }
 
 void WebStore::addSendPicture(std::string_view user, std::string_view name, std::string_view data) {

@@ -87,6 +87,12 @@ public:
 
     Balance balance(std::string_view user);
     void setBalance(std::string_view user, const Balance& balance);
+    // Whether the user has a balance of their own; users without one are not charged.
+    bool hasBalance(std::string_view user);
+    // A job of `count` messages of `kind` (0 SMS, 1 LMS, 2 MMS) was taken: the
+    // balance goes down by their price and the kind's count up, when the user
+    // has a balance.
+    void chargeSent(std::string_view user, int kind, std::int64_t count);
 
     // Pictures uploaded before a send, kept per user in arrival order.
     void addSendPicture(std::string_view user, std::string_view name, std::string_view data);

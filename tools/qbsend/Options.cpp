@@ -15,7 +15,7 @@ struct OptionDef {
     std::function<std::string(Options&, const std::string&)> apply;
     // Options of two values ("--range FROM TO") use this instead.
     std::function<std::string(Options&, const std::string&, const std::string&)> apply2 = nullptr;
-    bool sendOption = false; // only with --dry-run for now
+    bool sendOption = false; // describes a job: needs recipients
 };
 
 std::string positive(int& target, const std::string& value) {
@@ -176,6 +176,15 @@ const std::vector<OptionDef>& optionTable() {
              return std::string();
          },
          nullptr, true},
+        {"--wait", "SECONDS", "how long to wait for the server's result after sending (default 60)",
+         [](Options& o, const std::string& v) {
+             long long s = 0;
+             if (!qb::bytes::parseDecimal(v, s) || s < 1 || s > 86400)
+                 return std::string("a number of seconds from 1 to 86400");
+             o.waitSeconds = static_cast<int>(s);
+             o.waitGiven = true;
+             return std::string();
+         }},
     };
     return table;
 }
@@ -233,36 +242,46 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
     if (r.options.help)
         return r;
     const Options& o = r.options;
-    if (o.dryRun) {
+    // A job needs its recipients; the rest of it is checked as the form would.
+    const auto checkJob = [&o](const std::string& what) -> std::string {
         if (o.textFiles.empty() == o.excelFile.empty())
-            r.error = "--dry-run needs recipients from --text or --excel (one of them)";
-        else if (!o.excelFile.empty() && o.sheet == 0)
-            r.error = "--excel needs --sheet";
-        else if (!o.excelFile.empty() && o.delimiter)
-            r.error = "--delimiter goes with --text";
-        else if (o.message && o.messageFile)
-            r.error = "--message and --message-file exclude each other";
-        else if (!o.pictures.empty() && o.kind != "mms")
-            r.error = "--picture needs --kind mms";
+            return what + " needs recipients from --text or --excel (one of them)";
+        if (!o.excelFile.empty() && o.sheet == 0)
+            return "--excel needs --sheet";
+        if (!o.excelFile.empty() && o.delimiter)
+            return "--delimiter goes with --text";
+        if (o.message && o.messageFile)
+            return "--message and --message-file exclude each other";
+        if (!o.pictures.empty() && o.kind != "mms")
+            return "--picture needs --kind mms";
+        return {};
+    };
+    if (o.dryRun) {
+        r.error = o.waitGiven ? "--wait goes with a send, not --dry-run" : checkJob("--dry-run");
         return r;
     }
-    if (sendOption) {
-        r.error = std::string(sendOption) + " needs --dry-run";
-        return r;
-    }
-    if (r.options.id.empty())
+    if (o.id.empty())
         r.error = "--id is required";
-    else if (r.options.password.empty())
+    else if (o.password.empty())
         r.error = "--password is required";
+    else if (sendOption)
+        r.error = checkJob("a send");
+    else if (o.waitGiven)
+        r.error = "--wait goes with a send (--text or --excel)";
     return r;
 }
 
 std::string usage() {
-    std::string out = "usage: qbsend --id ID --password PASSWORD [options]\n"
-                      "       qbsend --dry-run (--text FILE... | --excel FILE --sheet N) [options]\n"
-                      "Logs in to the message server as the client does, then logs out; or, with\n"
-                      "--dry-run, prepares a send as the client's preview does and prints it.\n"
-                      "Exit status: 0 logged in / prepared, 1 login failed / refused, 2 bad arguments.\n\n";
+    std::string out =
+        "usage: qbsend --id ID --password PASSWORD (--text FILE... | --excel FILE --sheet N) [options]\n"
+        "       qbsend --dry-run (--text FILE... | --excel FILE --sheet N) [options]\n"
+        "       qbsend --id ID --password PASSWORD\n"
+        "Sends a job as the client does: logs in, prepares it as the preview does, sends\n"
+        "it and waits for the server's result. --dry-run prepares it and prints it\n"
+        "without logging in. Without recipients it only logs in and out.\n"
+        "Messages the user would see are printed in UTF-8; progress goes to stderr.\n"
+        "Exit status: 0 sent and taken in full / prepared / logged in, 1 any failure\n"
+        "message or a result short of the job, 2 bad arguments.\n\n";
     for (const OptionDef& s : optionTable()) {
         std::string left = std::string("  ") + s.name + (s.value ? std::string(" ") + s.value : "");
         left.resize(std::max<std::size_t>(left.size() + 2, 24), ' ');

@@ -38,6 +38,13 @@ struct Options {
     std::optional<std::pair<std::string, std::string>> split;
     bool noDedup = false;
     bool noReject = false;
+
+    // How long a send waits for the server's result once the job is written.
+    int waitSeconds = 60;
+    bool waitGiven = false;
+
+    // Recipients were given: without --dry-run the job is sent.
+    bool hasJob() const { return !textFiles.empty() || !excelFile.empty(); }
 };
 
 struct ParsedOptions {

@@ -6,16 +6,21 @@
 #include "app/ServiceConfig.h"
 #include "app/SystemLog.h"
 #include "common/Cp949.h"
+#include "net/LoginConnection.h"
 #include "net/LoginHost.h"
 #include "net/LoginSession.h"
 #include "net/LoginState.h"
+#include "net/SendJob.h"
+#include "net/SendJobHost.h"
 #include "send/DryRun.h"
+#include "send/OptionForm.h"
 
 #include <QEventLoop>
 #include <QTimer>
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 
 namespace qbsend {
 namespace {
@@ -50,13 +55,82 @@ private:
     bool m_waiting = false;
 };
 
+class HeadlessSendHost : public qb::SendJobHost {
+public:
+    std::function<void(bool)> onRunning;
+    void sendRunningChanged(bool running) override {
+        if (onRunning)
+            onRunning(running);
+    }
+    void refreshBalance() override {}
+};
+
+// Prints every message and remembers whether one was a failure; `after` runs
+// once the message is out.
+class WatchingNotifier : public qb::Notifier {
+public:
+    explicit WatchingNotifier(qb::Notifier& next) : m_next(next) {}
+    void show(const std::string& text, qb::MessageIcon icon, const std::string& caption) override {
+        failed = failed || icon == qb::MessageIcon::Error;
+        m_next.show(text, icon, caption);
+        if (after)
+            after();
+    }
+    bool ask(const std::string& text, qb::MessageIcon icon, const std::string& caption) override {
+        return m_next.ask(text, icon, caption);
+    }
+    bool failed = false;
+    std::function<void()> after;
+
+private:
+    qb::Notifier& m_next;
+};
+
+// Progress of long work (ten thousand steps, or a second) on one stderr line,
+// five times a second and at its end.
+class StderrProgress : public qb::Progress {
+public:
+    StderrProgress(std::ostream& err, const char* what) : m_err(err), m_what(what) {}
+    ~StderrProgress() override { done(); }
+
+    void setRange(std::int64_t, std::int64_t maximum) override {
+        done();
+        m_maximum = maximum;
+        m_start = std::chrono::steady_clock::now();
+        m_last = {};
+    }
+    void setValue(std::int64_t value) override {
+        if (value == 0 || m_maximum <= 0 || ((value & 1023) != 0 && value != m_maximum))
+            return;
+        const auto now = std::chrono::steady_clock::now();
+        const bool longWork = m_maximum >= 10000 || now - m_start >= std::chrono::seconds(1);
+        if (!longWork || (value != m_maximum && now - m_last < std::chrono::milliseconds(200)))
+            return;
+        m_last = now;
+        m_err << "\rqbsend: " << m_what << " " << value << " / " << m_maximum << std::flush;
+        m_shown = true;
+    }
+    void done() {
+        if (m_shown)
+            m_err << "\n" << std::flush;
+        m_shown = false;
+    }
+
+private:
+    std::ostream& m_err;
+    const char* m_what;
+    std::int64_t m_maximum = 0;
+    std::chrono::steady_clock::time_point m_start, m_last;
+    bool m_shown = false;
+};
+
 bool toCp949(const std::string& utf8, std::string& out) {
     qb::cp949::Conversion c = qb::cp949::fromUtf8(utf8);
     out = std::move(c.text);
     return c.ok();
 }
 
-int dryRun(const Options& options, const std::filesystem::path& workdir, std::ostream& out) {
+qb::DryRunOptions jobOptions(const Options& options, const std::filesystem::path& workdir) {
     qb::DryRunOptions d;
     d.workingFolder = workdir.lexically_normal().string();
     d.textFiles = options.textFiles;
@@ -78,8 +152,12 @@ int dryRun(const Options& options, const std::filesystem::path& workdir, std::os
     d.split = options.split;
     d.dedup = !options.noDedup;
     d.reject = !options.noReject;
+    return d;
+}
+
+int dryRun(const Options& options, const std::filesystem::path& workdir, std::ostream& out) {
     ConsoleNotifier notifier(out);
-    return qb::runDryRun(d, notifier, out) == 0 ? kSuccess : kFailed;
+    return qb::runDryRun(jobOptions(options, workdir), notifier, out) == 0 ? kSuccess : kFailed;
 }
 
 } // namespace
@@ -113,31 +191,95 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
     }
 
     const qb::SystemLog log(paths.workingFolder());
-    ConsoleNotifier notifier(out);
+    ConsoleNotifier console(out);
+    WatchingNotifier notifier(console);
     HeadlessHost host;
     host.state = &state;
     qb::LoginSession session(state, host, notifier, log, config);
 
     QEventLoop loop;
     int result = kFailed;
-    host.onAttemptFailed = [&loop] { QTimer::singleShot(0, &loop, &QEventLoop::quit); };
-    host.onLoggedIn = [&] {
-        result = kSuccess;
-        // Out of the connection's handler before the connection goes.
+    bool finished = false;
+    // Out of any connection's handler before the connections go.
+    const auto finish = [&](int code) {
+        if (finished)
+            return;
+        finished = true;
+        result = code;
         QTimer::singleShot(0, &loop, [&] {
             session.logout();
             loop.quit();
         });
     };
+
+    // The send: prepared as the preview does, sent by the client's job, then the
+    // server's result on the login connection decides.
+    std::unique_ptr<qb::OptionForm> prepared;
+    std::unique_ptr<qb::SendJob> job;
+    StderrProgress preparing(err, "preparing"), sending(err, "sending");
+    HeadlessSendHost sendHost;
+    bool jobOver = false;
+    QTimer resultTimer;
+    resultTimer.setSingleShot(true);
+    const auto evaluate = [&] {
+        if (finished || !job)
+            return;
+        const qb::LoginConnection* c = session.connection();
+        if (c && c->lastSendResult() && jobOver) {
+            const qb::packet::SendResult& r = *c->lastSendResult();
+            finish(r.result == 1 && r.count == job->messageCount() && !notifier.failed ? kSuccess : kFailed);
+        } else if (!c || c->isClosed()) {
+            finish(kFailed); // no result can come any more
+        } else if (jobOver && notifier.failed && job->stats().recordsWritten == 0) {
+            finish(kFailed); // nothing reached the server
+        } else if (jobOver && !resultTimer.isActive()) {
+            resultTimer.start(std::chrono::seconds(options.waitSeconds));
+        }
+    };
+    notifier.after = [&] { QTimer::singleShot(0, &loop, evaluate); };
+    sendHost.onRunning = [&](bool running) {
+        if (running)
+            return;
+        jobOver = true;
+        sending.done();
+        QTimer::singleShot(0, &loop, evaluate);
+    };
+    QObject::connect(&resultTimer, &QTimer::timeout, &loop, [&] {
+        err << "qbsend: no send result within " << options.waitSeconds << " s\n";
+        finish(kFailed);
+    });
+    const auto startJob = [&] {
+        prepared = std::make_unique<qb::OptionForm>(jobOptions(options, workdir), notifier, preparing, state);
+        const bool ready = prepared->prepare();
+        preparing.done();
+        if (!ready) {
+            finish(kFailed);
+            return;
+        }
+        job = std::make_unique<qb::SendJob>(prepared->form(), state, notifier, sending, sendHost, config);
+        notifier.failed = false;
+        job->startSend();
+        if (!job->running())
+            finish(kFailed); // refused before it began
+    };
+
+    QTimer guard;
+    host.onAttemptFailed = [&] { finish(kFailed); };
+    host.onLoggedIn = [&] {
+        guard.stop();
+        if (options.hasJob())
+            QTimer::singleShot(0, &loop, startJob);
+        else
+            finish(kSuccess);
+    };
     if (!session.login())
         return kFailed;
 
-    QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, &loop, [&] {
         err << "qbsend: no login reply within " << kReplyTimeout.count() << " s\n";
         session.closeLoginConnection();
-        loop.quit();
+        finish(kFailed);
     });
     guard.start(kReplyTimeout);
     loop.exec();

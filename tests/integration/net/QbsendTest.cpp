@@ -149,6 +149,11 @@ TEST(QbService, ExecutableServesLoginsUntilTerminated) {
     ASSERT_TRUE(service.canReadLine() || service.waitForReadyRead(10000));
     const std::string second = service.readLine().toStdString();
     ASSERT_EQ(second.rfind("web-port ", 0), 0u) << second;
+    ASSERT_TRUE(service.canReadLine() || service.waitForReadyRead(10000));
+    const std::string third = service.readLine().toStdString();
+    ASSERT_EQ(third.rfind("send-port ", 0), 0u) << third;
+    const QString webPort = QString::fromStdString(second.substr(9)).trimmed();
+    const QString sendPort = QString::fromStdString(third.substr(10)).trimmed();
 
     for (const char* id : {"demo", "seeded"}) {
         const Outcome r =
@@ -156,6 +161,32 @@ TEST(QbService, ExecutableServesLoginsUntilTerminated) {
                     port, "--id", id, "--password", std::string(id) == "demo" ? "demo1234" : "pw1"});
         EXPECT_EQ(r.exitCode, 0) << id << r.out << r.err;
     }
+    // A job through every port the executable took.
+    const std::string list = dir.write("list.txt", "01012345678\n01087654321\n");
+    const Outcome sent = qbsend({"--workdir",
+                                 QString::fromStdString(dir.path()),
+                                 "--host",
+                                 "127.0.0.1",
+                                 "--login-port",
+                                 port,
+                                 "--send-port",
+                                 sendPort,
+                                 "--web-port",
+                                 webPort,
+                                 "--id",
+                                 "demo",
+                                 "--password",
+                                 "demo1234",
+                                 "--text",
+                                 QString::fromStdString(list),
+                                 "--number-column",
+                                 "1",
+                                 "--callback",
+                                 "0212345678",
+                                 "--message",
+                                 "demo"});
+    EXPECT_EQ(sent.exitCode, 0) << sent.out << sent.err;
+    EXPECT_NE(sent.out.find("[알림] 총 [2] 건 전송이 완료되었습니다.\n"), std::string::npos) << sent.out;
 
     service.write("send-result demo 1 3\n");
     ASSERT_TRUE(service.waitForReadyRead(10000));

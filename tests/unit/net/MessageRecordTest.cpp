@@ -145,3 +145,24 @@ TEST(MessageRecord, ByteEstimate) {
     r.body = ko("안녕하세");
     EXPECT_EQ(estimateRecordBytes(MessageKind::Sms, r, s, {}, 0), sms - 5 + 8);
 }
+
+TEST(MessageRecord, TheJobsEncoderWritesTheSameBytes) {
+    const LoginState s = login();
+    for (const MessageKind kind : {MessageKind::Sms, MessageKind::Lms, MessageKind::Mms})
+        for (int filled = 0; filled <= 3; ++filled)
+            for (const std::string& when : {immediateReservation(), std::string("2016-09-10 09:30:00")}) {
+                SendRecord r = record(when);
+                const PictureSlots p = slots(filled);
+                const RecordEncoder encoder(kind, s, p, "20160910090507");
+                std::string out = "kept";
+                encoder.append(out, recordText(r));
+                EXPECT_EQ(out, "kept" + buildMessageRecord(kind, r, s, p, "20160910090507"))
+                    << static_cast<int>(kind) << " " << filled << " " << when;
+                // Empty texts and a long body.
+                r.title.clear();
+                r.body = std::string(2000, 'x');
+                out.clear();
+                encoder.append(out, recordText(r));
+                EXPECT_EQ(out, buildMessageRecord(kind, r, s, p, "20160910090507"));
+            }
+}

@@ -53,6 +53,20 @@ TEST(QbsendDryRunOptions, EveryOptionLandsInItsField) {
     EXPECT_TRUE(o.id.empty()); // no login for a dry run
 }
 
+TEST(QbsendDryRunOptions, ASendTakesTheSameOptionsAndAWait) {
+    const auto r = parseOptions({"--id", "a", "--password", "b", "--text", "l.txt", "--kind", "mms",
+                                 "--picture", "p.jpg", "--callback", "021234", "--wait", "90"});
+    ASSERT_TRUE(r.ok()) << r.error;
+    EXPECT_FALSE(r.options.dryRun);
+    EXPECT_TRUE(r.options.hasJob());
+    EXPECT_EQ(r.options.waitSeconds, 90);
+    EXPECT_EQ(r.options.pictures, std::vector<std::string>{"p.jpg"});
+    const auto defaults = parseOptions({"--id", "a", "--password", "b", "--excel", "w.xlsx", "--sheet", "2"});
+    ASSERT_TRUE(defaults.ok()) << defaults.error;
+    EXPECT_EQ(defaults.options.waitSeconds, 60);
+    EXPECT_FALSE(parseOptions({"--id", "a", "--password", "b"}).options.hasJob());
+}
+
 TEST(QbsendDryRunOptions, BadCombinations) {
     const std::pair<std::vector<std::string>, const char*> rows[] = {
         {{"--dry-run"}, "--dry-run needs recipients from --text or --excel (one of them)"},
@@ -73,7 +87,18 @@ TEST(QbsendDryRunOptions, BadCombinations) {
         {{"--dry-run", "--text", "a", "--kind", "fax"}, "--kind needs sms, lms or mms"},
         {{"--dry-run", "--text", "a", "--sheet", "0"}, "--sheet needs a number from 1"},
         {{"--dry-run", "--text", "a", "--number-column", "x"}, "--number-column needs a number from 1"},
-        {{"--id", "a", "--password", "b", "--text", "a"}, "--text needs --dry-run"},
+        {{"--dry-run", "--text", "a", "--wait", "5"}, "--wait goes with a send, not --dry-run"},
+        // The same rules hold for a send, which also needs the account.
+        {{"--text", "a"}, "--id is required"},
+        {{"--id", "a", "--password", "b", "--kind", "lms"},
+         "a send needs recipients from --text or --excel (one of them)"},
+        {{"--id", "a", "--password", "b", "--excel", "b.xls"}, "--excel needs --sheet"},
+        {{"--id", "a", "--password", "b", "--text", "a", "--picture", "p.jpg"}, "--picture needs --kind mms"},
+        {{"--id", "a", "--password", "b", "--wait", "5"}, "--wait goes with a send (--text or --excel)"},
+        {{"--id", "a", "--password", "b", "--text", "a", "--wait", "0"},
+         "--wait needs a number of seconds from 1 to 86400"},
+        {{"--id", "a", "--password", "b", "--text", "a", "--wait", "86401"},
+         "--wait needs a number of seconds from 1 to 86400"},
     };
     for (const auto& [args, error] : rows)
         EXPECT_EQ(parseOptions(args).error, error);

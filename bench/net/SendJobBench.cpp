@@ -1,0 +1,286 @@
+// A million SMS records sent by the client's send job to a plain reader on
+// loopback that drains its socket (the stand-in service's SQLite would set the
+// pace otherwise), next to a plain loop that writes the same bytes, one send per
+// record, to the same kind of socket and reader in the same run.
+#include "app/ServiceConfig.h"
+#include "common/Notifier.h"
+#include "common/Progress.h"
+#include "net/LoginState.h"
+#include "net/MessageRecord.h"
+#include "net/Packets.h"
+#include "net/SendJob.h"
+#include "net/SendJobHost.h"
+#include "send/SendForm.h"
+
+#include <QCoreApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+using namespace qb;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kRecords = 1000000;
+const char* const kSendTime = "2016-09-10 09:05:07";
+
+class QuietNotifier : public Notifier {
+public:
+    int errors = 0;
+    void show(const std::string&, MessageIcon icon, const std::string&) override {
+        errors += icon == MessageIcon::Error;
+    }
+    bool ask(const std::string&, MessageIcon, const std::string&) override { return false; }
+};
+
+class NoDialogs : public FormDialogs {
+public:
+    std::optional<std::vector<std::string>> chooseTextFiles(const std::string&) override { return {}; }
+    std::optional<std::string> chooseWorkbook(const std::string&) override { return {}; }
+    std::optional<int> chooseSheet(const std::vector<std::string>&) override { return {}; }
+};
+
+class NoHost : public SendJobHost {
+public:
+    void sendRunningChanged(bool) override {}
+    void refreshBalance() override {}
+};
+
+// The last record handed over: the end of the job's own work.
+class FinishLine : public Progress {
+public:
+    std::int64_t maximum = 0;
+    Clock::time_point reached;
+    void setRange(std::int64_t, std::int64_t hi) override { maximum = hi; }
+    void setValue(std::int64_t v) override {
+        if (v == maximum && v > 0)
+            reached = Clock::now();
+    }
+};
+
+// Accepts connections one after the other: reads the send check, answers it,
+// then reads everything until the client closes.
+class DrainingReader {
+public:
+    DrainingReader() {
+        m_listen = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        if (::bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(m_listen, 4) != 0)
+            throw std::runtime_error("cannot listen");
+        socklen_t len = sizeof a;
+        ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len);
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this] { run(); });
+    }
+    ~DrainingReader() {
+        ::shutdown(m_listen, SHUT_RDWR);
+        ::close(m_listen);
+        m_thread.join();
+    }
+    int port() const { return m_port; }
+    long long bytes() const { return m_bytes.load(); }
+
+private:
+    void run() {
+        std::string buffer(1 << 18, '\0');
+        for (;;) {
+            const int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0)
+                return;
+            std::size_t got = 0;
+            while (got < packet::kSendCheckSize) {
+                const ssize_t n = ::recv(fd, buffer.data() + got, packet::kSendCheckSize - got, 0);
+                if (n <= 0)
+                    break;
+                got += static_cast<std::size_t>(n);
+            }
+            const std::string ack = packet::encodeSendCheckAck(0, "SMS", kSendTime, "1");
+            [[maybe_unused]] const ssize_t w = ::send(fd, ack.data(), ack.size(), MSG_NOSIGNAL);
+            long long total = 0;
+            for (ssize_t n; (n = ::recv(fd, buffer.data(), buffer.size(), 0)) > 0;)
+                total += n;
+            m_bytes = total;
+            ::close(fd);
+        }
+    }
+
+    int m_listen = -1;
+    int m_port = 0;
+    std::thread m_thread;
+    std::atomic<long long> m_bytes{0};
+};
+
+LoginState loginState() {
+    LoginState s;
+    s.loggedIn = true;
+    s.userId = "user01";
+    s.userNumber = "123456789";
+    s.userTag = "TAG-01";
+    return s;
+}
+
+void fill(SendQueue& queue, long long& batchBytes, const LoginState& login) {
+    queue.clear();
+    queue.reserve(kRecords, 80);
+    batchBytes = 0;
+    SendRecord r;
+    r.callbackNumber = "0212345678";
+    r.body = "Quillbank2 bench: an SMS of a usual length.";
+    r.displayBody = r.body;
+    r.reservation = immediateReservation();
+    for (int i = 0; i < kRecords; ++i) {
+        r.number = "010" + std::to_string(10000000 + i);
+        queue.push_back(r);
+        batchBytes += estimateRecordBytes(MessageKind::Sms, r, login, {}, 0);
+    }
+}
+
+// Peak resident memory since the last reset, in MiB.
+double peakMiB() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) / 1024.0;
+    return 0;
+}
+
+void resetPeak() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// One send per record over a non-blocking socket, waiting in poll when it is full.
+double plainLoop(int port, const std::string& bytes, const std::vector<std::size_t>& ends) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    pollfd p{fd, POLLOUT, 0};
+    ::poll(&p, 1, -1);
+    const std::string check = packet::encodeSendCheck(MessageKind::Sms, "user01", kRecords, 1);
+    [[maybe_unused]] ssize_t n = ::send(fd, check.data(), check.size(), MSG_NOSIGNAL);
+    char ack[packet::kSendCheckAckSize];
+    p = {fd, POLLIN, 0};
+    for (std::size_t got = 0; got < sizeof ack;) {
+        ::poll(&p, 1, -1);
+        const ssize_t r = ::recv(fd, ack + got, sizeof ack - got, 0);
+        if (r <= 0)
+            break;
+        got += static_cast<std::size_t>(r);
+    }
+    const auto start = Clock::now();
+    std::size_t begin = 0;
+    for (const std::size_t end : ends) {
+        while (begin < end) {
+            const ssize_t r = ::send(fd, bytes.data() + begin, end - begin, MSG_NOSIGNAL);
+            if (r > 0) {
+                begin += static_cast<std::size_t>(r);
+            } else if (errno == EAGAIN) {
+                p = {fd, POLLOUT, 0};
+                ::poll(&p, 1, -1);
+            } else {
+                throw std::runtime_error("plain loop: send failed");
+            }
+        }
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    ::close(fd);
+    return seconds;
+}
+
+void BM_MillionSmsRecords(benchmark::State& state) {
+    DrainingReader reader;
+    QuietNotifier notifier;
+    FinishLine progress;
+    SendSettings settings;
+    LoginState login = loginState();
+    NoDialogs dialogs;
+    NoEditorWindows editors;
+    SendForm form(notifier, progress, settings, login, RejectTable("/nonexistent/RAZIDODU.ini"), dialogs,
+                  editors);
+    NoHost host;
+    ServiceConfig config;
+    config.host = "127.0.0.1";
+    config.sendPort = reader.port();
+
+    double bestJob = 1e9, bestPlain = 1e9, peak = 0, growth = 0, queueMiB = 0;
+    for (auto _ : state) {
+        fill(form.state().queue, form.state().batchBytes, login);
+        queueMiB = static_cast<double>(form.state().queue.arenaBytes()) / (1 << 20);
+        resetPeak();
+        const double before = peakMiB();
+        SendJob job(form, login, notifier, progress, host, config);
+        const auto start = Clock::now();
+        job.startSend();
+        while (job.phase() != SendJob::Phase::Draining && job.running())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (notifier.errors || !job.running())
+            state.SkipWithError("the job failed");
+        const double jobSeconds = std::chrono::duration<double>(progress.reached - start).count();
+        while (job.running())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        peak = std::max(peak, peakMiB());
+        growth = std::max(growth, peakMiB() - before);
+        const long long sent = job.stats().bytesWritten;
+        state.counters["would_blocks"] = static_cast<double>(job.stats().wouldBlocks);
+        state.counters["yields"] = static_cast<double>(job.stats().yields);
+
+        // The same bytes, built before the clock starts.
+        login.sendCode = "SMS";
+        login.sendTime = kSendTime;
+        login.sendTag = "1";
+        fill(form.state().queue, form.state().batchBytes, login);
+        std::string bytes;
+        std::vector<std::size_t> ends;
+        ends.reserve(kRecords);
+        bytes.reserve(static_cast<std::size_t>(sent));
+        for (std::size_t i = 0; i < form.state().queue.size(); ++i) {
+            appendMessageRecord(bytes, MessageKind::Sms, form.state().queue.at(i), login, settings.pictures,
+                                "");
+            ends.push_back(bytes.size());
+        }
+        form.state().queue.clear();
+        if (static_cast<long long>(bytes.size()) != sent)
+            state.SkipWithError("the plain loop's bytes differ from the job's");
+        const double plainSeconds = plainLoop(reader.port(), bytes, ends);
+
+        state.SetIterationTime(jobSeconds);
+        bestJob = std::min(bestJob, jobSeconds);
+        bestPlain = std::min(bestPlain, plainSeconds);
+    }
+    state.counters["job_records_per_s"] = kRecords / bestJob;
+    state.counters["plain_records_per_s"] = kRecords / bestPlain;
+    state.counters["job_to_plain"] = bestPlain / bestJob;
+    // Resident peak while the job ran (the filled queue included), what the job
+    // added to it, and the queue's own size.
+    state.counters["job_peak_rss_MiB"] = peak;
+    state.counters["job_growth_MiB"] = growth;
+    state.counters["queue_MiB"] = queueMiB;
+}
+BENCHMARK(BM_MillionSmsRecords)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,156 @@
+#include "common/Cp949.h"
+#include "support/ServiceHarness.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using namespace qb;
+
+namespace {
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// Members are public: the failure table sets the fixture up from plain functions.
+class QbsendSend : public ::testing::Test {
+public:
+    void SetUp() override {
+        service.addAccount("user01", "pass01", 123456789, "TAG-01");
+        std::string numbers;
+        for (int i = 1; i <= 3; ++i)
+            numbers += "0101000000" + std::to_string(i) + "\r\n";
+        list = service.dir().write("list.txt", numbers);
+    }
+
+    Outcome qbsend(QStringList args) {
+        args =
+            QStringList{"--workdir", q(service.workdir()), "--id", "user01", "--password", "pass01"} + args;
+        QProcess p;
+        p.start(QBSEND_PATH, args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+    }
+    QStringList sms(const std::string& file) {
+        return {"--text",     q(file),      "--number-column", "1",
+                "--callback", "0212345678", "--message",       "안녕\n하세요"};
+    }
+    std::vector<qbs::SendJobRow> jobs() { return service.service().sendServer().store().jobs("user01"); }
+
+    test::ServiceHarness service;
+    std::string list;
+};
+
+const char* const kSummary3 =
+    "[ 발송데이터 확인!] 총 데이터 [3] 건\n중복제거 [0] 건\n수신거부 [0] 건\n번호형식오류 "
+    "[0] 건\n전송할 데이터 [3] 건\n";
+
+} // namespace
+
+TEST_F(QbsendSend, SendsAJobAsTheClientDoesAndExitsZeroOnTheFullCount) {
+    const Outcome r = qbsend(sms(list));
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, std::string(kSummary3) + "[알림] 총 [3] 건 전송이 완료되었습니다.\n");
+    EXPECT_EQ(r.err, "");
+    const auto j = jobs();
+    ASSERT_EQ(j.size(), 1u);
+    EXPECT_EQ(j[0].stored, 3);
+    // The byte total was estimated with the login's values, as the client's is.
+    EXPECT_EQ(j[0].announcedBytes, 3 * (6 + 11 + 10 + 11 + 3 + 9 + 6 + 59));
+    const auto records = service.service().sendServer().store().records(j[0].id);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[2].record.number, "01010000003");
+    EXPECT_EQ(records[2].record.body, ko("안녕\n하세요"));
+    EXPECT_TRUE(service.loginServer().waitForLogout("user01", std::chrono::seconds(5)));
+}
+
+TEST_F(QbsendSend, SendsAnMmsWithItsPicture) {
+    const std::string picture = test::dataPath("send/picture-64x48.jpg");
+    const Outcome r = qbsend({"--text", q(list), "--number-column", "1", "--callback", "0212345678", "--kind",
+                              "mms", "--title", "사진", "--message", "보세요", "--picture", q(picture)});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    const auto pictures = service.service().webServer().store().sendPictures("user01");
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].data, test::readFile(picture));
+    const auto records = service.service().sendServer().store().records(jobs().at(0).id);
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0].record.pictures[0], pictures[0].name);
+}
+
+TEST_F(QbsendSend, EveryFailureMessageExitsOne) {
+    struct Row {
+        const char* name;
+        std::function<void(QbsendSend&)> setup;
+        QStringList args;
+        std::string out;
+    };
+    const Row rows[] = {
+        {"limit",
+         [](QbsendSend& t) { t.service.service().webServer().store().setBalance("user01", qbs::Balance{}); },
+         {},
+         std::string(kSummary3) + "[알림] [확인] 잔여한도가 부족합니다!\n"},
+        {"refused preview", nullptr, {"--callback", ""}, ""},
+        {"no recipient file", nullptr, {"--text", "/no/such/file.txt"}, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        if (row.setup)
+            row.setup(*this);
+        QStringList args = sms(list);
+        for (int i = 0; i + 1 < row.args.size(); i += 2) {
+            const int at = static_cast<int>(args.indexOf(row.args[i]));
+            if (at >= 0 && !row.args[i + 1].isEmpty())
+                args[at + 1] = row.args[i + 1];
+            else if (at >= 0)
+                args.remove(at, 2);
+        }
+        const Outcome r = qbsend(args);
+        EXPECT_EQ(r.exitCode, 1) << r.out << r.err;
+        if (!row.out.empty()) {
+            EXPECT_EQ(r.out, row.out);
+        }
+        EXPECT_NE(r.out.find("[알림] "), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("전송이 완료되었습니다"), std::string::npos);
+    }
+    EXPECT_TRUE(jobs().empty() || jobs().front().stored == 0);
+}
+
+TEST_F(QbsendSend, ALongJobShowsProgressAndAShortCountIsAFailure) {
+    std::string numbers;
+    for (int i = 0; i < 40000; ++i)
+        numbers += "010" + std::to_string(10000000 + i) + "\n";
+    const std::string big = service.dir().write("big.txt", numbers);
+    service.service().sendServer().setQuirks(qbs::SendQuirks::slowReader());
+    const Outcome ok = qbsend(sms(big));
+    EXPECT_EQ(ok.exitCode, 0) << ok.err;
+    EXPECT_NE(ok.out.find("[알림] 총 [40000] 건 전송이 완료되었습니다.\n"), std::string::npos) << ok.out;
+    EXPECT_NE(ok.err.find("qbsend: sending "), std::string::npos) << ok.err;
+    EXPECT_NE(ok.err.find("qbsend: sending 40000 / 40000\n"), std::string::npos) << ok.err;
+
+    // The server drops the connection part way: whatever it took, the job failed.
+    qbs::SendQuirks dropping = qbs::SendQuirks::slowReader();
+    dropping.closeAfterRecords = 500;
+    service.service().sendServer().setQuirks(dropping);
+    const Outcome cut = qbsend(sms(big));
+    EXPECT_EQ(cut.exitCode, 1) << cut.err;
+    EXPECT_NE(cut.out.find("[알림] 네트워크 에러! 다시 시도해 주시기 바랍니다.\n"), std::string::npos)
+        << cut.out;
+}
+
+TEST_F(QbsendSend, GivesUpWhenTheResultDoesNotComeInTime) {
+    qbs::SendQuirks stalling;
+    stalling.readPause = std::chrono::milliseconds(3000);
+    service.service().sendServer().setQuirks(stalling);
+    const Outcome r = qbsend(sms(list) + QStringList{"--wait", "1"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, kSummary3);
+    EXPECT_EQ(r.err, "qbsend: no send result within 1 s\n");
+}

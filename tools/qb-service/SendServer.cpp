@@ -1,0 +1,267 @@
+#include "SendServer.h"
+
+#include "LoginServer.h"
+
+#include "common/Bytes.h"
+#include "net/Packets.h"
+
+#include <algorithm>
+#include <ctime>
+#include <sys/socket.h>
+
+namespace qbs {
+
+namespace packet = qb::packet;
+
+namespace {
+
+constexpr std::int32_t kGoAhead = 0, kNotLoggedIn = 1, kLimit = 2, kBadCheck = 3;
+constexpr std::size_t kBatch = 2048;
+
+std::string bigEndian(std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16 & 0xFF), static_cast<char>(v >> 8 & 0xFF),
+            static_cast<char>(v & 0xFF)};
+}
+
+std::string now() {
+    const std::time_t t = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    char buf[24];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d %H:%M:%S", &tm);
+    return buf;
+}
+
+long long number(const std::string& text) {
+    long long v = 0;
+    const bool negative = !text.empty() && text[0] == '-';
+    if (!qb::bytes::parseDecimal(negative ? std::string_view(text).substr(1) : std::string_view(text), v))
+        return 0;
+    return negative ? -v : v;
+}
+
+} // namespace
+
+SendQuirks SendQuirks::slowReader() {
+    // About 3 MB/s. A buffer below the loopback segment size (64 KiB) would stall
+    // on every window update instead.
+    SendQuirks q;
+    q.receiveBuffer = 256 * 1024;
+    q.readChunk = 16 * 1024;
+    q.readPause = std::chrono::milliseconds(5);
+    return q;
+}
+
+SendServer::SendServer(Database& db, LoginServer& login, std::string host, int port, Log log)
+    : m_accounts(db), m_web(db), m_store(db), m_login(login), m_log(std::move(log)),
+      m_server("send-server", std::move(host), port, [this](int fd) { serve(fd); }) {
+    Accounts::createSchema(db);
+}
+
+SendServer::~SendServer() {
+    stop();
+}
+
+void SendServer::start() {
+    m_server.start();
+}
+
+void SendServer::stop() {
+    m_stopping = true;
+    m_server.stop();
+}
+
+void SendServer::log(const std::string& line) const {
+    if (m_log)
+        m_log("send-server: " + line);
+}
+
+void SendServer::setQuirks(const SendQuirks& quirks) {
+    std::lock_guard lock(m_mutex);
+    m_quirks = quirks;
+}
+
+void SendServer::clearQuirks() {
+    setQuirks(SendQuirks{});
+}
+
+bool SendServer::waitForJobs(const std::string& userId, std::size_t count,
+                             std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_jobDone.wait_for(lock, timeout, [&] {
+        const auto it = m_finished.find(userId);
+        return it != m_finished.end() && it->second >= count;
+    });
+}
+
+std::int32_t SendServer::judge(const std::string& userId, std::int32_t kind, std::int32_t count,
+                               std::int32_t bytes, const std::optional<Account>& account) {
+    if (!account || kind < 0 || kind > 2 || count < 1 || bytes < 1)
+        return kBadCheck;
+    if (!m_login.isLoggedIn(userId))
+        return kNotLoggedIn;
+    // Accounts with a balance pay per message at the kind's unit price; the
+    // others have no limit.
+    if (m_web.hasBalance(userId)) {
+        const Balance b = m_web.balance(userId);
+        if (static_cast<long long>(count) * number(b.prices[static_cast<std::size_t>(kind)]) >
+            number(b.balance))
+            return kLimit;
+    }
+    return kGoAhead;
+}
+
+void SendServer::serve(int fd) {
+    SendQuirks quirks;
+    {
+        std::lock_guard lock(m_mutex);
+        quirks = m_quirks;
+    }
+    if (quirks.receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &quirks.receiveBuffer, sizeof quirks.receiveBuffer);
+
+    char request[packet::kSendCheckSize];
+    if (!m_server.readExact(fd, request, sizeof request)) {
+        log("closed before a send check");
+        return;
+    }
+    const packet::SendCheck check = *packet::decodeSendCheck(std::string_view(request, sizeof request));
+    if (check.header.type != packet::DATA_SENDCHECK ||
+        check.header.length != static_cast<std::int32_t>(packet::kSendCheckSize - packet::kHeaderSize)) {
+        log("not a send check (type " + std::to_string(check.header.type) + "), connection closed");
+        return;
+    }
+    const std::string& user = check.userId;
+    const std::optional<Account> account = m_accounts.find(user);
+    const std::int32_t result = quirks.checkResult.value_or(
+        judge(user, check.messageKind, check.messageCount, check.totalBytes, account));
+
+    RecordContext context;
+    context.kind = static_cast<qb::MessageKind>(std::clamp(check.messageKind, 0, 2));
+    context.userId = user;
+    context.userNumber = account ? std::to_string(account->userNumber) : std::string();
+    context.userTag = account ? account->userTag : std::string();
+    context.sendCode = context.kind == qb::MessageKind::Sms   ? "SMS"
+                       : context.kind == qb::MessageKind::Lms ? "LMS"
+                                                              : "MMS";
+    context.sendTime = now();
+    SendJobRow job;
+    if (result == kGoAhead) {
+        job.id = m_store.beginJob(context, check.messageCount, check.totalBytes);
+        job.sendTag = context.sendTag;
+        job.userId = user;
+        job.announcedCount = check.messageCount;
+    }
+    log(user + ": send check kind " + std::to_string(check.messageKind) + ", " +
+        std::to_string(check.messageCount) + " messages, " + std::to_string(check.totalBytes) +
+        " bytes: result " + std::to_string(result));
+    if (quirks.closeBeforeReply) {
+        log(user + ": closed before the reply, as asked");
+        return;
+    }
+    std::string reply =
+        packet::encodeSendCheckAck(result, context.sendCode, context.sendTime, context.sendTag);
+    if (quirks.replyType)
+        reply.replace(0, 4, bigEndian(*quirks.replyType));
+    reply += quirks.appendToReply;
+    if (!m_server.writeAll(fd, reply))
+        return;
+
+    if (result != kGoAhead) {
+        // The client closes after a refusal; anything it sends first is dropped.
+        char ignored[4096];
+        long long extra = 0;
+        for (long n; (n = m_server.readSome(fd, ignored, sizeof ignored)) > 0;)
+            extra += n;
+        if (extra > 0)
+            log(user + ": " + std::to_string(extra) + " bytes after a refused check, dropped");
+        return;
+    }
+    receiveRecords(fd, quirks, context, job);
+}
+
+void SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordContext& context,
+                                SendJobRow& job) {
+    const std::string& user = context.userId;
+    RecordParser parser(context);
+    std::vector<ReceivedRecord> batch;
+    std::vector<std::size_t> hashes;
+    std::string buffer(std::max<std::size_t>(quirks.readChunk, 1), '\0');
+    const auto flush = [&] {
+        m_store.addRecords(job.id, job.stored + 1, batch);
+        job.stored += static_cast<std::int64_t>(batch.size());
+        batch.clear();
+    };
+    for (;;) {
+        const long n = m_server.readSome(fd, buffer.data(), buffer.size());
+        if (n < 0 && m_stopping) {
+            log(user + ": job " + std::to_string(job.id) + " abandoned, the service stops");
+            return;
+        }
+        // A connection that breaks ends the job as a close does.
+        if (n <= 0)
+            break;
+        job.receivedBytes += n;
+        parser.append(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+        while (std::optional<RecordParser::Result> r = parser.next()) {
+            ++job.received;
+            if (!r->record) {
+                if (++job.malformed <= 5)
+                    log(user + ": record " + std::to_string(job.received) + " refused: " + r->error);
+                continue;
+            }
+            hashes.push_back(std::hash<std::string>{}(r->record->raw));
+            batch.push_back(std::move(*r->record));
+            if (batch.size() >= kBatch)
+                flush();
+        }
+        if (quirks.closeAfterRecords > 0 &&
+            job.received >= static_cast<std::int64_t>(quirks.closeAfterRecords)) {
+            log(user + ": connection dropped after " + std::to_string(job.received) + " records, as asked");
+            // Unread bytes make the close a reset, as a crashed server's would.
+            break;
+        }
+        if (quirks.readPause.count() > 0 && !m_server.pause(quirks.readPause) && m_stopping) {
+            log(user + ": job " + std::to_string(job.id) + " abandoned, the service stops");
+            return;
+        }
+    }
+    if (!batch.empty())
+        flush();
+    job.truncatedBytes = static_cast<std::int64_t>(parser.pendingBytes());
+    std::sort(hashes.begin(), hashes.end());
+    for (std::size_t i = 1; i < hashes.size(); ++i)
+        job.duplicates += hashes[i] == hashes[i - 1];
+
+    if (job.truncatedBytes > 0)
+        log(user + ": the stream ended inside a record (" + std::to_string(job.truncatedBytes) +
+            " bytes dropped)");
+    if (job.duplicates > 0)
+        log(user + ": " + std::to_string(job.duplicates) + " records repeat an earlier one");
+    if (job.received != job.announcedCount && job.received > 0)
+        log(user + ": " + std::to_string(job.received) + " records where the check announced " +
+            std::to_string(job.announcedCount));
+    const bool report = job.received > 0;
+    if (job.malformed > 0) {
+        m_store.discardRecords(job.id);
+        job.stored = 0;
+        job.result = 0;
+    } else {
+        job.result = 1;
+        if (job.stored > 0)
+            m_web.chargeSent(user, static_cast<int>(context.kind), job.stored);
+    }
+    m_store.finishJob(job);
+    log(user + ": job " + std::to_string(job.id) + ": " + std::to_string(job.stored) + " records stored, " +
+        std::to_string(job.malformed) + " refused");
+    if (report)
+        m_login.pushSendResult(user, job.result, static_cast<std::int32_t>(job.stored));
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_finished[user];
+    }
+    m_jobDone.notify_all();
+}
+
+} // namespace qbs

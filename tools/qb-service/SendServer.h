@@ -1,0 +1,87 @@
+#pragma once
+
+#include "Accounts.h"
+#include "SendStore.h"
+#include "TcpServer.h"
+#include "WebStore.h"
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+// The send port of the stand-in message server. Per connection it reads one
+// DATA_SENDCHECK and answers DATA_SENDCHECKACK: 0 go ahead, 1 the user has no
+// live login connection, 2 the balance does not cover the job, 3 a check that
+// makes no sense (unknown kind or account, no messages). After a 0 it reads
+// records until the client closes, checks and stores each, and reports
+// DATA_SENDRESULT on the user's login connection: 1 and the number stored, or 0
+// when any record was malformed (nothing of that job is kept then). A job
+// that brought no record reports nothing.
+namespace qbs {
+
+class LoginServer;
+
+struct SendQuirks {
+    std::optional<std::int32_t> checkResult; // instead of the real result
+    std::optional<std::int32_t> replyType;   // instead of DATA_SENDCHECKACK
+    bool closeBeforeReply = false;
+    std::string appendToReply; // more bytes in the same write
+    // A slow reader: SO_RCVBUF of the connection (0: the system's), the most
+    // taken per read, and a pause after each read.
+    int receiveBuffer = 0;
+    std::size_t readChunk = 64 * 1024;
+    std::chrono::milliseconds readPause{0};
+    // > 0: the connection is dropped after this many records, as a server that
+    // goes away in the middle of a job.
+    std::size_t closeAfterRecords = 0;
+
+    // The slow reader qb-service --send-slow sets up.
+    static SendQuirks slowReader();
+};
+
+class SendServer {
+public:
+    using Log = std::function<void(const std::string&)>;
+
+    SendServer(Database& db, LoginServer& login, std::string host, int port, Log log = {});
+    ~SendServer();
+
+    void start(); // throws std::runtime_error when it cannot listen
+    void stop();
+    int port() const { return m_server.port(); }
+
+    void setQuirks(const SendQuirks& quirks);
+    void clearQuirks();
+
+    SendStore& store() { return m_store; }
+    // True once `count` jobs of the user are over (stored and reported), false
+    // when `timeout` passes first.
+    bool waitForJobs(const std::string& userId, std::size_t count, std::chrono::milliseconds timeout) const;
+
+private:
+    void serve(int fd);
+    std::int32_t judge(const std::string& userId, std::int32_t kind, std::int32_t count, std::int32_t bytes,
+                       const std::optional<Account>& account);
+    void receiveRecords(int fd, const SendQuirks& quirks, const RecordContext& context, SendJobRow& job);
+    void log(const std::string& line) const;
+
+    Accounts m_accounts;
+    WebStore m_web;
+    SendStore m_store;
+    LoginServer& m_login;
+    Log m_log;
+    TcpServer m_server;
+    std::atomic<bool> m_stopping{false};
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_jobDone;
+    std::map<std::string, std::size_t> m_finished; // jobs over, per user
+    SendQuirks m_quirks;
+};
+
+} // namespace qbs

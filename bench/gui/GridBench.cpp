@@ -117,8 +117,8 @@ struct FormHost {
     std::unique_ptr<CQuillbank2View> view;
 
     FormHost() {
-        view = std::make_unique<CQuillbank2View>(SendViewContext{
-            notifier, login, settings, transfer, data().dir, WebHost{"127.0.0.1", 9, {}}, {}});
+        view = std::make_unique<CQuillbank2View>(
+            SendViewContext{notifier, login, settings, transfer, data().dir, ServiceConfig{}, {}});
         view->resize(750, 740);
         view->show();
         settle(*view);

@@ -19,8 +19,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <gtest/gtest.h>
+
+using namespace std::chrono_literals;
 
 namespace qb::test {
 namespace {
@@ -34,7 +37,7 @@ protected:
         store.addCallback("user01", "0212345678", "2024-01-01");
         store.addCallback("user01", "0315556666", "2024-02-02");
         qbs::Balance balance;
-        balance.balance = "15,000";
+        balance.balance = "15000";
         balance.counts = {"750", "300", "75"};
         store.setBalance("user01", balance);
         MessageBoxNotifier::clearShown();
@@ -84,7 +87,7 @@ TEST_F(SendPathTest, LoginFillsTheFormAndThePreviewIsSummedUpInItsOwnBox) {
 
     logIn();
     // The after-login steps: balance line, callback numbers.
-    EXPECT_EQ(find<QLabel>("balance")->text(), "15,000");
+    EXPECT_EQ(find<QLabel>("balance")->text(), "15000");
     EXPECT_EQ(find<QLabel>("counts")->text(), "[SMS] 750 / [LMS] 300 / [MMS] 75 ");
     auto* callbacks = find<QComboBox>("callbackBox");
     ASSERT_EQ(callbacks->count(), 2);
@@ -115,6 +118,38 @@ TEST_F(SendPathTest, LoginFillsTheFormAndThePreviewIsSummedUpInItsOwnBox) {
     EXPECT_EQ(cell(2, 2), "0315556666");
     EXPECT_EQ(view->form().state().queue.size(), 2u);
     EXPECT_TRUE(find<QPushButton>("send")->isEnabled());
+
+    // "전송하기": while the job runs nothing may rebuild the queue; at its end the
+    // balance is read again and the server's count arrives on the login connection.
+    MessageBoxNotifier::clearShown();
+    std::vector<std::string> whileSending;
+    std::vector<int> progress;
+    QObject::connect(find<QProgressBar>("progress"), &QProgressBar::valueChanged,
+                     [&](int v) { progress.push_back(v); });
+    find<QPushButton>("send")->click();
+    for (const char* name :
+         {"send", "preview", "resetForm", "textFile", "excelFile", "directEntry", "kindLms"})
+        if (find<QWidget>(name)->isEnabled())
+            whileSending.push_back(name);
+    EXPECT_EQ(whileSending, std::vector<std::string>{});
+    ASSERT_TRUE(runUntil([] { return !MessageBoxNotifier::shown().isEmpty(); }, 10s));
+    EXPECT_EQ(shownBoxes(),
+              std::vector<std::string>{"알림 | 총 [2] 건 전송이 완료되었습니다. | none | 확인"});
+    ASSERT_TRUE(runUntil([&] { return find<QLabel>("balance")->text() == "14960"; }, 5s));
+    ASSERT_TRUE(runUntil([&] { return !view->sendJob().running(); }, 5s));
+    EXPECT_EQ(find<QProgressBar>("progress")->value(), 0);
+    EXPECT_EQ(progress, (std::vector<int>{1, 2, 0}));
+    EXPECT_TRUE(view->form().state().queue.empty());
+    EXPECT_TRUE(find<QPushButton>("send")->isEnabled());
+    EXPECT_TRUE(find<QPushButton>("resetForm")->isEnabled());
+    auto& sends = service.service().sendServer().store();
+    const auto jobs = sends.jobs("user01");
+    ASSERT_EQ(jobs.size(), 1u);
+    const auto records = sends.records(jobs[0].id);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].record.number, "01011112222");
+    EXPECT_EQ(records[1].record.callback, "0315556666");
+    EXPECT_EQ(records[1].record.body, ko("이영희님 반갑습니다"));
 
     // Logging out empties the balance line and the callback numbers.
     frame->action(Command::Logout)->trigger();

@@ -1,8 +1,8 @@
 #include "SendViewFixture.h"
 
+#include "app/ServiceConfig.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/RecipientTableModel.h"
-#include "web/WebHost.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -26,9 +26,9 @@ void typeInto(QWidget* widget, const QString& text) {
 SendViewFixture::SendViewFixture(bool loggedIn) {
     login.loggedIn = loggedIn;
     login.userId = "tester";
-    view = std::make_unique<CQuillbank2View>(SendViewContext{
-        notifier, login, settings, transferText, service.workdir(), WebHost::from(service.config()),
-        [this](long long total) { rejectTotals.push_back(total); }});
+    view = std::make_unique<CQuillbank2View>(
+        SendViewContext{notifier, login, settings, transferText, service.workdir(), service.config(),
+                        [this](long long total) { rejectTotals.push_back(total); }});
     view->resize(750, 740);
 }
 

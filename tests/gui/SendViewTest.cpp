@@ -202,6 +202,18 @@ TEST(SendView, KindSwitchOpensTheEditorPlaceInResetsAndComesBackToSms) {
     f.find<QAbstractButton>("kindSms")->click();
     EXPECT_EQ(f.cell(1, 0), " 1");
 
+    // Closed while a job runs: the reset would empty the queue the job reads, so
+    // the form goes back to SMS when the job is over.
+    f.find<QAbstractButton>("kindLms")->click();
+    f.view->sendRunningChanged(true);
+    EXPECT_FALSE(f.find<QAbstractButton>("kindSms")->isEnabled());
+    EXPECT_FALSE(f.find<QPushButton>("resetForm")->isEnabled());
+    f.view->editorWindows().lmsWindow()->close();
+    EXPECT_EQ(f.state().kind, MessageKind::Lms);
+    f.view->sendRunningChanged(false);
+    EXPECT_EQ(f.state().kind, MessageKind::Sms);
+    EXPECT_TRUE(f.find<QAbstractButton>("kindSms")->isEnabled());
+
     f.find<QAbstractButton>("kindLms")->click();
     f.view->closeEditorWindows();
     EXPECT_FALSE(f.view->editorWindows().lmsWindow());
@@ -282,6 +294,14 @@ TEST(SendView, BalanceLineAndCallbackChoicesComeFromTheService) {
     EXPECT_EQ(f.find<QLabel>("counts")->text(), "");
     EXPECT_EQ(box->count(), 0);
     EXPECT_EQ(box->currentText(), "");
+}
+
+TEST(SendView, SendingWithoutAPreviewIsRefused) {
+    SendViewFixture f;
+    f.click("send");
+    EXPECT_EQ(f.texts(), Strings{"발송할 데이터가 없습니다. 발송데이터 확인을 눌러주세요!"});
+    EXPECT_EQ(f.notifier.shown()[0].icon, MessageIcon::Error);
+    EXPECT_FALSE(f.view->sendJob().running());
 }
 
 TEST(SendView, WebButtonsStopAtTheLoginGate) {

@@ -8,7 +8,7 @@ namespace qb {
 SendFormSlot createSendForm(MainFrameModel& frame, QWidget* parent) {
     auto* form = new CQuillbank2View(
         SendViewContext{frame.notifier(), frame.loginState(), frame.sendSettings(), frame.transferText(),
-                        frame.paths().workingFolder(), WebHost::from(frame.config()),
+                        frame.paths().workingFolder(), frame.config(),
                         [&frame](long long total) { frame.rejectListsApplied(total); }},
         parent);
     return {form, form};

@@ -12,7 +12,7 @@ constexpr qint64 kRepaintEveryMs = 60;
 
 } // namespace
 
-BarProgress::BarProgress(QProgressBar* bar) : m_bar(bar) {
+BarProgress::BarProgress(QProgressBar* bar, Repaint repaint) : m_bar(bar), m_repaint(repaint) {
     m_sinceRepaint.start();
 }
 
@@ -36,7 +36,7 @@ void BarProgress::setValue(std::int64_t value) {
 }
 
 void BarProgress::breathe() {
-    if (m_sinceRepaint.elapsed() < kRepaintEveryMs)
+    if (m_repaint == Repaint::Never || m_sinceRepaint.elapsed() < kRepaintEveryMs)
         return;
     m_sinceRepaint.restart();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

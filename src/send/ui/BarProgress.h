@@ -8,13 +8,16 @@ class QProgressBar;
 
 namespace qb {
 
-// Progress of the form's long work on its progress bar. The work runs on the
-// window's own thread, so now and then the bar lets the window repaint; user
-// input waits until the work is done, because a click could change the very
-// table being worked on.
+// Progress of the form's long work on its progress bar. Work that runs on the
+// window's own thread without a break (imports, validation) lets the window
+// repaint now and then; user input waits until the work is done, because a
+// click could change the very table being worked on. Work that returns to the
+// event loop by itself (a send job, whose socket must not be served from
+// inside its own loop) only moves the bar.
 class BarProgress : public Progress {
 public:
-    explicit BarProgress(QProgressBar* bar);
+    enum class Repaint { Now, Never };
+    BarProgress(QProgressBar* bar, Repaint repaint);
 
     void setRange(std::int64_t minimum, std::int64_t maximum) override;
     void setValue(std::int64_t value) override;
@@ -24,6 +27,7 @@ private:
     void breathe();
 
     QProgressBar* m_bar;
+    Repaint m_repaint;
     std::int64_t m_minimum = 0;
     std::int64_t m_divisor = 1;
     QElapsedTimer m_sinceRepaint;

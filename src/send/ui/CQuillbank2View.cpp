@@ -118,19 +118,23 @@ private:
 CQuillbank2View::CQuillbank2View(SendViewContext context, QWidget* parent)
     : QWidget(parent), m_context(std::move(context)),
       m_notifier(std::make_unique<FormNotifier>(*this, m_context.notifier)),
-      m_web(m_context.login, *m_notifier, m_context.web), m_dialogs(this),
-      m_editors(this, [this] { run([this] { m_form->returnToSms(); }); }),
-      m_progressBar(new QProgressBar(this)), m_progress(m_progressBar) {
+      m_web(m_context.login, *m_notifier, WebHost::from(m_context.service)), m_dialogs(this),
+      m_editors(this, [this] { returnToSms(); }), m_progressBar(new QProgressBar(this)),
+      m_progress(m_progressBar, BarProgress::Repaint::Now),
+      m_sendProgress(m_progressBar, BarProgress::Repaint::Never) {
     setObjectName("sendForm");
     m_form = std::make_unique<SendForm>(*m_notifier, m_progress, m_context.settings, m_context.login,
                                         RejectTable::inWorkingFolder(m_context.workingFolder), m_dialogs,
                                         m_editors);
+    m_job = std::make_unique<SendJob>(*m_form, m_context.login, *m_notifier, m_sendProgress, *this,
+                                      m_context.service);
     buildControls();
     connectControls();
     refresh();
 }
 
 CQuillbank2View::~CQuillbank2View() {
+    m_job.reset();
     // The grid reads the form's table until it is gone; the table goes first
     // otherwise, with the members, before QWidget takes the children down.
     delete m_grid;
@@ -441,7 +445,7 @@ void CQuillbank2View::connectControls() {
             [this] { run([&] { m_form->deleteSelectedRows(m_grid->selectedRange()); }); });
 
     connect(m_preview, &QPushButton::clicked, this, [this] { run([&] { m_form->validateAndPreview(); }); });
-    connect(m_send, &QPushButton::clicked, this, &CQuillbank2View::startSend);
+    connect(m_send, &QPushButton::clicked, this, [this] { run([&] { m_job->startSend(); }); });
     connect(m_resetForm, &QPushButton::clicked, this, [this] { run([&] { m_form->resetForm(); }); });
 }
 
@@ -507,6 +511,13 @@ void CQuillbank2View::refresh() {
 
     m_preview->setEnabled(s.previewEnabled);
     m_send->setEnabled(s.sendEnabled);
+    // While a job runs, everything that rebuilds the table or the queue waits.
+    for (QWidget* w : {static_cast<QWidget*>(m_kindButtons[0]), static_cast<QWidget*>(m_kindButtons[1]),
+                       static_cast<QWidget*>(m_kindButtons[2]), static_cast<QWidget*>(m_directEntry),
+                       static_cast<QWidget*>(m_textFile), static_cast<QWidget*>(m_excelFile),
+                       static_cast<QWidget*>(m_deleteRows), static_cast<QWidget*>(m_resetForm)})
+        w->setEnabled(!m_sending);
+    m_sheetChooser->setEnabled(s.sheetChooser.enabled && !m_sending);
     m_grid->sync();
     m_refreshing = false;
 }
@@ -571,10 +582,22 @@ void CQuillbank2View::saveMessage() {
     MessageSaver(m_web).saveSms(m_form->state().smsText);
 }
 
-void CQuillbank2View::startSend() {
-    if (m_startSend)
-        m_startSend();
+void CQuillbank2View::returnToSms() {
+    // The reset would empty the queue a running job is reading; it waits.
+    if (m_sending) {
+        m_returnToSmsAfterSend = true;
+        return;
+    }
+    run([this] { m_form->returnToSms(); });
+}
+
+void CQuillbank2View::sendRunningChanged(bool running) {
+    m_sending = running;
     refresh();
+    if (!running && m_returnToSmsAfterSend) {
+        m_returnToSmsAfterSend = false;
+        returnToSms();
+    }
 }
 
 // ---- SendFormPanel ----

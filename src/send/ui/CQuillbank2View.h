@@ -1,6 +1,9 @@
 #pragma once
 
+#include "app/ServiceConfig.h"
 #include "frame/SendFormPanel.h"
+#include "net/SendJob.h"
+#include "net/SendJobHost.h"
 #include "send/SendForm.h"
 #include "send/ui/BarProgress.h"
 #include "send/ui/FormWidgetDialogs.h"
@@ -8,7 +11,6 @@
 #include "web/CallbackNumbers.h"
 #include "web/SavedMessageBox.h"
 #include "web/WebClient.h"
-#include "web/WebHost.h"
 
 #include <QWidget>
 
@@ -41,7 +43,7 @@ struct SendViewContext {
     SendSettings& settings;    // filled by validation, read by the transmission
     std::string& transferText; // written by "직접입력" and the address book
     std::string workingFolder;
-    WebHost web;
+    ServiceConfig service; // the message server's send port, the web application
     // "적용" in the reject list dialog while logged in: the title's new count.
     std::function<void(long long)> rejectTotalApplied;
 };
@@ -50,7 +52,7 @@ struct SendViewContext {
 // reservation, range and split, the loading buttons, the recipient grid and the
 // send buttons. It shows SendForm's state and forwards every action to it; after
 // each action it shows the state again.
-class CQuillbank2View : public QWidget, public SendFormPanel, private SavedMessageTarget {
+class CQuillbank2View : public QWidget, public SendFormPanel, public SendJobHost, private SavedMessageTarget {
     Q_OBJECT
 
 public:
@@ -63,9 +65,7 @@ public:
     PlaceholderEditorWindows& editorWindows() { return m_editors; }
     const BalanceLine& balance() const { return m_balance; }
 
-    // "전송하기" hands the form's queue to the transmission set here.
-    void setSendStarter(std::function<void()> start) { m_startSend = std::move(start); }
-    Progress& progress() { return m_progress; }
+    SendJob& sendJob() { return *m_job; }
 
     // SendFormPanel
     void refreshBalance() override;
@@ -74,6 +74,9 @@ public:
     void loadTransferredEntries(const std::string& transferText) override;
     void closeEditorWindows() override;
     void followMainWindow(int right, int top) override;
+
+    // SendJobHost (refreshBalance above serves both)
+    void sendRunningChanged(bool running) override;
 
     // Shows the form's state in every control.
     void refresh();
@@ -100,7 +103,7 @@ private:
     void openCallbackManager();
     void openSavedMessages();
     void saveMessage();
-    void startSend();
+    void returnToSms();
 
     // SavedMessageTarget
     void takeSavedMessage(const SelectedMessage& message) override;
@@ -111,9 +114,11 @@ private:
     FormWidgetDialogs m_dialogs;
     PlaceholderEditorWindows m_editors;
     std::unique_ptr<SendForm> m_form;
+    std::unique_ptr<SendJob> m_job; // declared after the form: it goes first
     BalanceLine m_balance;
-    std::function<void()> m_startSend;
     bool m_refreshing = false;
+    bool m_sending = false;
+    bool m_returnToSmsAfterSend = false;
     std::map<const QComboBox*, std::vector<std::string>> m_shownItems;
 
     // Message
@@ -165,7 +170,8 @@ private:
     QPushButton* m_send = nullptr;
     QPushButton* m_resetForm = nullptr;
     QProgressBar* m_progressBar = nullptr;
-    BarProgress m_progress;
+    BarProgress m_progress;     // imports and validation: lets the window repaint
+    BarProgress m_sendProgress; // the job returns to the event loop by itself
     CGridCtrl* m_grid = nullptr;
 };
 

@@ -1,7 +1,8 @@
 // The send form with a million recipients, offscreen: the grid made and shown
 // over a loaded table, the whole "텍스트화일" load as the user starts it (file,
-// table, model, view), the preview of all of them, and a jump to the last row. The process's peak memory is
-// reported with each; the goals are under 2 s and under 1 GiB.
+// table, model, view), the preview of all of them, and a jump to the last row.
+// The process's peak memory is reported with each; the goals are under 2 s and
+// under 1 GiB.
 #include "app/ui/FileDialog.h"
 #include "common/Cp949.h"
 #include "net/LoginState.h"

@@ -29,18 +29,6 @@
 namespace qb {
 namespace {
 
-QString shown(std::string_view crlf) {
-    QString s = toQString(crlf);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return s;
-}
-
-std::string typed(const QString& text) {
-    QString s = text;
-    s.replace('\n', QStringLiteral("\r\n"));
-    return fromQString(s);
-}
-
 QString u(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
@@ -452,15 +440,15 @@ void CQuillbank2View::connectControls() {
 // ---- Showing the state ----
 
 void CQuillbank2View::refresh() {
-    if (m_refreshing)
+    if (m_refreshing || !m_grid) // !m_grid: the window is being taken down
         return;
     m_refreshing = true;
     const SendFormState& s = m_form->state();
 
     m_kindButtons[static_cast<int>(s.kind)]->setChecked(true);
-    if (m_smsBox->toPlainText() != shown(s.smsText)) {
+    if (m_smsBox->toPlainText() != toEditText(s.smsText)) {
         const QSignalBlocker block(m_smsBox);
-        m_smsBox->setPlainText(shown(s.smsText));
+        m_smsBox->setPlainText(toEditText(s.smsText));
         m_smsBox->moveCursor(QTextCursor::End);
     }
     m_smsBox->setEnabled(s.smsBoxEnabled);
@@ -525,7 +513,7 @@ void CQuillbank2View::refresh() {
 void CQuillbank2View::onSmsTextChanged() {
     if (m_refreshing)
         return;
-    m_form->onMessageEdited(typed(m_smsBox->toPlainText()));
+    m_form->onMessageEdited(fromEditText(m_smsBox->toPlainText()));
     refresh();
 }
 

@@ -55,9 +55,7 @@ DirectEntryDialog::DirectEntryDialog(QWidget* parent)
 }
 
 std::string DirectEntryDialog::text() const {
-    QString t = m_edit->toPlainText();
-    t.replace('\n', QStringLiteral("\r\n"));
-    return fromQString(t);
+    return fromEditText(m_edit->toPlainText());
 }
 
 void DirectEntryDialog::keyPressEvent(QKeyEvent* event) {

@@ -11,21 +11,6 @@
 #include <QVBoxLayout>
 
 namespace qb {
-namespace {
-
-QString shown(const std::string& crlf) {
-    QString s = toQString(crlf);
-    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return s;
-}
-
-std::string typed(const QString& text) {
-    QString s = text;
-    s.replace('\n', QStringLiteral("\r\n"));
-    return fromQString(s);
-}
-
-} // namespace
 
 SmsMessageBoxDialog::SmsMessageBoxDialog(WebClient& web, std::string pictureFolder,
                                          SavedMessageTarget& target, QWidget* parent)
@@ -106,7 +91,7 @@ void SmsMessageBoxDialog::showPage() {
     m_firstPage->stop();
     for (int k = 1; k <= kSlots; ++k) {
         const SavedSlot s = m_box.slot(k);
-        slotEdit(k)->setPlainText(s.filled ? shown(s.body) : QString());
+        slotEdit(k)->setPlainText(s.filled ? toEditText(s.body) : QString());
     }
     m_pageShown = true;
 }
@@ -116,7 +101,7 @@ void SmsMessageBoxDialog::retitle() {
 }
 
 void SmsMessageBoxDialog::select(int k) {
-    if (m_box.select(k, {}, typed(slotEdit(k)->toPlainText()), m_target))
+    if (m_box.select(k, {}, fromEditText(slotEdit(k)->toPlainText()), m_target))
         accept();
 }
 

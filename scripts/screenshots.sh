@@ -33,6 +33,25 @@ sleep 0.2
 } >"$work/service.ini"
 printf '[PROGRAM]\r\nVERSION=2.1.5\r\n' >"$work/update.ini"
 
+# The send form's shots: a recipients file, and a reject list that holds one of
+# its numbers (applied, so the title counts it after login).
+cat >"$work/recipients.txt" <<'LIST'
+01012345601,김민준,VIP
+01023456702,이서연,일반
+01034567803,박지호,일반
+01045678904,최수아,VIP
+01056789005,정도윤,일반
+01067890106,강하은,일반
+01078901207,조예준,VIP
+01089012308,윤지우,일반
+01012345601,김민준,중복
+0109012,번호오류,일반
+01090123409,장서윤,일반
+01001234510,임시우,VIP
+LIST
+printf '01078901207\n01099999999\n' >"$work/reject.txt"
+printf '[Reject]\r\nReject_001=TRUE,reject.txt,%s\r\n' "$work/reject.txt" >"$work/msg/RAZIDODU.ini"
+
 client=$PWD/build/bin/quillbank2
 (cd "$work" && exec "$client" /u) >/dev/null 2>&1 &
 pids+=($!)
@@ -77,3 +96,51 @@ main=$(find_window '퀼뱅크문자')
 xdotool mousemove --window "$main" 400 400
 sleep 0.5
 shot "$main" main-logged-in
+
+# The send form, driven as a user would: "," as the delimiter, the file through
+# the file dialog, column 1 as the number column, <@2@> bound to column 2, a
+# callback number and a message. Points are in the main window's client area.
+click_at() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.3; }
+pick_item() { # a combo box at (x, y): its n-th item below the current one
+    click_at "$1" "$2"
+    for _ in $(seq "$3"); do xdotool key Down; done
+    xdotool key Return
+    sleep 0.3
+}
+pick_item 514 413 1
+click_at 382 413
+find_window '열기|Open' >/dev/null
+sleep 0.5
+xdotool type --delay 10 "$work/recipients.txt"
+xdotool key Return
+sleep 1
+pick_item 65 490 1
+click_at 48 362
+pick_item 138 362 2
+click_at 360 128
+xdotool type --delay 20 0212345678
+click_at 121 207
+# Hangul goes in one character at a time, slowly enough for each to land.
+xdotool type --delay 150 '<@1@>님, 봄맞이 할인 쿠폰이 도착했습니다.'
+xdotool mousemove --window "$main" 600 700
+sleep 0.5
+shot "$main" send-form-loaded
+
+# The preview and its summary box, taken from the screen so both show.
+click_at 500 490
+summary=$(find_window '발송데이터 확인')
+sleep 0.5
+# The frame adds a 20-pixel title bar and a 1-pixel border around the client area.
+x=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ { print $4 }')
+y=$(xwininfo -id "$main" | awk '/Absolute upper-left Y/ { print $4 }')
+import -window root -crop "752x871+$((x - 1))+$((y - 20))" +repage "$out/send-form-preview.png"
+echo docs/screenshots/send-form-preview.png
+xdotool windowactivate --sync "$summary" key Return
+sleep 0.5
+
+# "수신거부등록": the reject list dialog.
+click_at 462 349
+rejects=$(find_window '^수신거부 목록$')
+sleep 0.5
+shot "$rejects" reject-list
+xdotool windowactivate --sync "$rejects" key Escape

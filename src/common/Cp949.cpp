@@ -88,7 +88,8 @@ std::size_t validUtf8At(std::string_view s) {
             return 0;
         cp = (cp << 6) | (t & 0x3F);
     }
-    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+        (cp >= 0xD800 && cp <= 0xDFFF))
         return 0;
     return n;
 }
@@ -116,6 +117,10 @@ std::string toUtf8(std::string_view cp949) {
         (void)rest;
         return std::pair<std::size_t, std::string_view>(1, "\xEF\xBF\xBD");
     });
+}
+
+std::string fromNativePath(std::string_view path) {
+    return isValidUtf8(path) ? fromUtf8(path).text : std::string(path);
 }
 
 bool isValidUtf8(std::string_view bytes) {

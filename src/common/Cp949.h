@@ -22,10 +22,16 @@ Conversion fromUtf8(std::string_view utf8);
 std::string toUtf8(std::string_view cp949);
 
 bool isValidUtf8(std::string_view bytes);
+
+// A file name or path as the file system gives it (UTF-8 on this platform) made
+// into text for a message; bytes that are not UTF-8 are kept as they are.
+std::string fromNativePath(std::string_view path);
 // True when the text holds at least one multi-byte UTF-8 sequence and is valid UTF-8.
 bool looksLikeUtf8(std::string_view bytes);
 
-inline bool isLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+inline bool isLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
 
 // The largest n <= limit such that s[0, n) does not end inside a two-byte character.
 std::size_t safeCutLength(std::string_view s, std::size_t limit);

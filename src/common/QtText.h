@@ -14,6 +14,20 @@ inline QString toQString(std::string_view cp949) {
 }
 
 // Characters without a CP949 form become '?'.
-inline std::string fromQString(const QString& text) { return cp949::fromUtf8(text.toStdString()).text; }
+inline std::string fromQString(const QString& text) {
+    return cp949::fromUtf8(text.toStdString()).text;
+}
+
+// Qt's edit boxes break lines with "\n"; the core's texts with CR LF.
+inline QString toEditText(std::string_view cp949CrLf) {
+    QString s = toQString(cp949CrLf);
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return s;
+}
+inline std::string fromEditText(const QString& text) {
+    QString s = text;
+    s.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    return fromQString(s);
+}
 
 } // namespace qb

@@ -130,6 +130,13 @@ void MainFrameModel::openAddressBook() {
         m_sendForm->loadTransferredEntries(m_transferText);
 }
 
+void MainFrameModel::rejectListsApplied(long long total) {
+    if (!m_state.loggedIn)
+        return;
+    m_state.rejectCount = total;
+    setTitle(title::afterLogin(m_config.host, m_state.userId, m_state.version, m_state.rejectCount));
+}
+
 void MainFrameModel::openHomePage() {
     m_view.openInBrowser(m_config.homeUrl);
 }

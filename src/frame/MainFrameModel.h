@@ -54,6 +54,9 @@ public:
     void openAddressBook();
     // The banner: the service's home page in the system's browser.
     void openHomePage();
+    // "적용" in the reject list dialog: while logged in, the title shows the
+    // applied files' new total.
+    void rejectListsApplied(long long total);
     // The window is about to close: asks "종료하시겠습니까?"; on Yes logs out,
     // empties imgtemp, closes the editor windows and returns true.
     bool confirmClose();

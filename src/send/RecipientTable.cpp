@@ -30,6 +30,7 @@ std::size_t getVarint(const char*& p) {
 } // namespace
 
 void RecipientTable::clear() {
+    ++m_revision;
     m_rowCount = 0;
     m_header.clear();
     m_headerBackground.clear();
@@ -43,6 +44,7 @@ void RecipientTable::clear() {
 }
 
 void RecipientTable::setRowCount(int rows) {
+    ++m_revision;
     rows = std::max(rows, 0);
     const std::size_t data = rows > 0 ? static_cast<std::size_t>(rows - 1) : 0;
     for (std::size_t i = data; i < m_rows.size(); ++i)
@@ -54,6 +56,7 @@ void RecipientTable::setRowCount(int rows) {
 }
 
 void RecipientTable::setColumnCount(int columns) {
+    ++m_revision;
     columns = std::max(columns, 0);
     const auto n = static_cast<std::size_t>(columns);
     if (n < m_header.size()) {
@@ -139,6 +142,7 @@ void RecipientTable::compactIfWasteful() {
 bool RecipientTable::setRow(int row, std::span<const std::string_view> cells) {
     if (row < 1 || row >= m_rowCount)
         return false;
+    ++m_revision;
     writeRow(static_cast<std::size_t>(row - 1), cells);
     compactIfWasteful();
     return true;
@@ -147,6 +151,7 @@ bool RecipientTable::setRow(int row, std::span<const std::string_view> cells) {
 bool RecipientTable::setCell(int row, int column, std::string_view text) {
     if (row < 0 || row >= m_rowCount || column < 0 || column >= columnCount())
         return false;
+    ++m_revision;
     if (row == 0) {
         m_header[static_cast<std::size_t>(column)] = std::string(text);
         return true;
@@ -184,6 +189,7 @@ std::string_view RecipientTable::text(int row, int column) const {
 bool RecipientTable::setHeaderBackground(int column, Rgb colour) {
     if (column < 0 || column >= columnCount() || m_rowCount < 1)
         return false;
+    ++m_revision;
     m_headerBackground[static_cast<std::size_t>(column)] = colour;
     return true;
 }
@@ -191,6 +197,7 @@ bool RecipientTable::setHeaderBackground(int column, Rgb colour) {
 bool RecipientTable::setDataBackground(int column, Rgb colour) {
     if (column < 0 || column >= columnCount())
         return false;
+    ++m_revision;
     m_dataBackground[static_cast<std::size_t>(column)] = colour;
     return true;
 }
@@ -205,6 +212,7 @@ std::optional<Rgb> RecipientTable::background(int row, int column) const {
 bool RecipientTable::setColumnWidth(int column, int pixels) {
     if (column < 0 || column >= columnCount() || pixels < 0)
         return false;
+    ++m_revision;
     m_width[static_cast<std::size_t>(column)] = pixels;
     return true;
 }
@@ -218,6 +226,7 @@ int RecipientTable::columnWidth(int column) const {
 bool RecipientTable::deleteRows(int row, int count) {
     if (row < 1 || row >= m_rowCount || count <= 0)
         return false;
+    ++m_revision;
     const auto first = static_cast<std::size_t>(row - 1);
     const std::size_t last = std::min(m_rows.size(), first + static_cast<std::size_t>(count));
     for (std::size_t i = first; i < last; ++i)

@@ -65,6 +65,10 @@ public:
     // Bytes held for cell text (for the memory figures of the benchmarks).
     std::size_t arenaBytes() const { return m_arena.size(); }
 
+    // Grows with every change of cells, counts, colours or widths, so a view can
+    // tell whether it must look again without comparing a million rows.
+    std::uint64_t revision() const { return m_revision; }
+
 private:
     static constexpr std::uint64_t kEmptyRow = ~std::uint64_t{0};
 
@@ -81,6 +85,7 @@ private:
     std::vector<std::uint64_t> m_rows; // data row i -> its blob in m_arena
     std::string m_arena;
     std::size_t m_garbage = 0;
+    std::uint64_t m_revision = 0;
 };
 
 } // namespace qb

@@ -145,7 +145,7 @@ long long countRejectNumbersForTitle(const RejectTable& table, Notifier& notifie
         if (const auto n = countRejectNumbers(e.path))
             total += *n;
         else
-            notifier.error(e.path + "\n" + missing);
+            notifier.error(cp949::fromNativePath(e.path) + "\n" + missing);
     }
     return total;
 }

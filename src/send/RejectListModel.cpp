@@ -62,6 +62,12 @@ bool RejectListModel::add(const std::string& fullPath, Notifier& notifier) {
         notifier.error(ko("화일이 존재하지 않습니다."));
         return false;
     }
+    // The ini value separates its fields with commas: a comma in the path would
+    // be read back as another path, and the list would silently stop applying.
+    if (fullPath.find(',') != std::string::npos) {
+        notifier.error(ko("화일경로에 쉼표(,)가 있는 화일은 등록할 수 없습니다."));
+        return false;
+    }
     for (const Row& r : m_rows)
         if (r.path == fullPath) {
             notifier.error(ko("중복화일이 존재합니다!"));
@@ -109,9 +115,10 @@ std::optional<long long> RejectListModel::apply(Notifier& notifier) {
         if (const auto c = countRejectNumbers(e.path))
             count = *c;
         else
-            notifier.error(e.path + "\n" + missing);
+            notifier.error(cp949::fromNativePath(e.path) + "\n" + missing);
         total += count;
-        summary += "[" + e.name + "] - [" + std::to_string(count) + "] " + ko("개") + "\n";
+        summary +=
+            "[" + cp949::fromNativePath(e.name) + "] - [" + std::to_string(count) + "] " + ko("개") + "\n";
     }
     summary += "\n--------------------\n[Total] - [" + std::to_string(total) + "] " + ko("개");
     notifier.show(summary, MessageIcon::None, ko("수신거부 등록"));

@@ -6,6 +6,7 @@
 #include "send/SendValidator.h"
 #include "send/TextImport.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -111,6 +112,11 @@ void SendForm::loadDirectEntry(std::string_view transferText) {
     fillColumnChoosers(1);
     m_state.rangeFrom = "1";
     m_state.rangeTo = std::to_string(rows);
+}
+
+void SendForm::takeDirectEntry(std::string& transferText) {
+    loadDirectEntry(transferText);
+    transferText.clear();
 }
 
 void SendForm::loadTransferredEntries(std::string_view transferText) {
@@ -483,6 +489,30 @@ void SendForm::onMessageEdited(std::string_view text) {
 
 void SendForm::onMessageFocused() {
     m_state.smsCounter = smsCounterText(countedLength(m_state.smsText));
+}
+
+// ---- Callback number box ----
+
+void SendForm::setCallbackChoices(std::vector<std::string> numbers) {
+    m_state.callbackList.items = std::move(numbers);
+    m_state.callbackList.selected = -1;
+    m_state.callbackTyped.clear();
+}
+
+void SendForm::onCallbackChosen(int index) {
+    if (m_state.callbackList.select(index))
+        m_state.callbackTyped.clear();
+}
+
+void SendForm::onCallbackEdited(std::string_view text) {
+    const auto& items = m_state.callbackList.items;
+    const auto it = std::find(items.begin(), items.end(), text);
+    m_state.callbackList.selected = it == items.end() ? -1 : static_cast<int>(it - items.begin());
+    m_state.callbackTyped = it == items.end() ? std::string(text) : std::string();
+}
+
+std::string SendForm::callbackNumber() const {
+    return m_state.callbackList.selected >= 0 ? m_state.callbackList.selectedText() : m_state.callbackTyped;
 }
 
 // ---- Reservation and split ----

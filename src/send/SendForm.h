@@ -37,6 +37,9 @@ struct SendFormState {
     std::array<Chooser, 4> mergeColumn;
     MergeSwitches mergeOn{};
     Chooser callbackList; // filled by the callback-number code
+    // The box is editable: a number typed there that names no item is kept here
+    // and is what a send uses while no item is selected.
+    std::string callbackTyped;
 
     MessageKind kind = MessageKind::Sms;
     std::string smsText; // CR LF line breaks
@@ -95,6 +98,9 @@ public:
     // Recipient table
     void resetTable();
     void loadDirectEntry(std::string_view transferText);
+    // "입력" of the direct-entry dialog: loads the frame's transfer text and uses it
+    // up, so the address book's later hand-over never finds these numbers there.
+    void takeDirectEntry(std::string& transferText);
     void loadTransferredEntries(std::string_view transferText);
     void onNumberColumnChanged();
     void deleteSelectedRows(const CellRange& selection);
@@ -119,6 +125,14 @@ public:
     // The box's new text; the state then holds what the box must show.
     void onMessageEdited(std::string_view text);
     void onMessageFocused(); // refreshes the counter only
+
+    // Callback number box
+    // The service's numbers in reply order; nothing selected until the user picks.
+    void setCallbackChoices(std::vector<std::string> numbers);
+    void onCallbackChosen(int index);
+    void onCallbackEdited(std::string_view text);
+    // The number chosen or typed; empty when there is none.
+    std::string callbackNumber() const;
 
     // Reservation and split
     void onImmediateChosen();

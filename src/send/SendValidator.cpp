@@ -65,7 +65,7 @@ bool SendValidator::checkSettings() {
 
     if (s.numberColumn.selected <= 0)
         return stop("수신번호열 를 선택해주세요.");
-    st.callbackNumber = s.callbackList.selectedText();
+    st.callbackNumber = m_form.callbackNumber();
     if (st.callbackNumber.empty())
         return stop("회신번호를 확인해주세요.");
     static const std::string noColumn = ko("열선택");

@@ -24,19 +24,19 @@ bool FileDialog::takeNext(QStringList& names) {
 }
 
 QString FileDialog::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                    const QString& filter) {
+                                    const QString& filter, QFileDialog::Options options) {
     QStringList next;
     if (takeNext(next))
         return next.value(0);
-    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter, nullptr, options);
 }
 
 QStringList FileDialog::getOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,
-                                         const QString& filter) {
+                                         const QString& filter, QFileDialog::Options options) {
     QStringList next;
     if (takeNext(next))
         return next;
-    return QFileDialog::getOpenFileNames(parent, caption, dir, filter);
+    return QFileDialog::getOpenFileNames(parent, caption, dir, filter, nullptr, options);
 }
 
 QString FileDialog::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,

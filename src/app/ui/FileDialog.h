@@ -1,9 +1,8 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QString>
 #include <QStringList>
-
-class QWidget;
 
 // File dialogs for every window of the client. Tests set the names the next
 // dialog returns: it is then not shown, and the names are used once.
@@ -13,9 +12,9 @@ class FileDialog {
 public:
     // Empty when cancelled.
     static QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                   const QString& filter);
+                                   const QString& filter, QFileDialog::Options options = {});
     static QStringList getOpenFileNames(QWidget* parent, const QString& caption, const QString& dir,
-                                        const QString& filter);
+                                        const QString& filter, QFileDialog::Options options = {});
     static QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                                    const QString& filter);
 

@@ -3,6 +3,7 @@
 #include "common/QtText.h"
 
 #include <QAbstractButton>
+#include <QGridLayout>
 #include <QKeySequence>
 #include <QRegularExpression>
 
@@ -50,6 +51,14 @@ QMessageBox::StandardButton MessageBoxNotifier::run(const std::string& text, Mes
     QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                     toQString(caption), toQString(text), buttons, m_owner);
     box.setDefaultButton(defaultButton);
+    // The window manager cuts a caption wider than the box (" 발송데이터 확인!" over
+    // five short lines): the box is made wide enough for its caption, its title
+    // bar's buttons and the bolder font title bars use.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int captionWidth = box.fontMetrics().horizontalAdvance(box.windowTitle()) * 5 / 4 + 120;
+        grid->addItem(new QSpacerItem(captionWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
     // The Korean translation reads "예(&Y)": the buttons say "예" and "아니요",
     // and Y and N still answer.
     static const QRegularExpression mnemonic(R"(\(&(\w)\)$)");

@@ -1,11 +1,16 @@
 #include "frame/ui/SendFormSlot.h"
 
-#include "frame/ui/PlaceholderSendForm.h"
+#include "frame/MainFrameModel.h"
+#include "send/ui/CQuillbank2View.h"
 
 namespace qb {
 
-SendFormSlot createSendForm(MainFrameModel&, QWidget* parent) {
-    auto* form = new PlaceholderSendForm(parent);
+SendFormSlot createSendForm(MainFrameModel& frame, QWidget* parent) {
+    auto* form = new CQuillbank2View(
+        SendViewContext{frame.notifier(), frame.loginState(), frame.sendSettings(), frame.transferText(),
+                        frame.paths().workingFolder(), frame.config(),
+                        [&frame](long long total) { frame.rejectListsApplied(total); }},
+        parent);
     return {form, form};
 }
 

@@ -225,6 +225,17 @@ TEST_F(MainFrameModelTest, LogoutBringsTheSendFormBackAndClosesTheConnection) {
     EXPECT_EQ(events, (Events{"form:clear", std::string("title: ") + kBase + " ", "commands:out"}));
 }
 
+TEST_F(MainFrameModelTest, AppliedRejectListsRetitleOnlyWhileLoggedIn) {
+    model->rejectListsApplied(12);
+    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(model->loginState().rejectCount, 0);
+    logIn();
+    model->rejectListsApplied(77);
+    EXPECT_EQ(events, (Events{std::string("title: ") + kBase +
+                              " - 아이디 : [user01] Ver - 2.1.5 ::수신거부 데이터 [77] 개"}));
+    EXPECT_EQ(model->loginState().rejectCount, 77);
+}
+
 TEST_F(MainFrameModelTest, ServerClosingTheConnectionLogsOutBeforeItsMessage) {
     logIn();
     ASSERT_TRUE(service.loginServer().disconnect("user01"));

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <string>
+#include <vector>
 
 using namespace qb;
 
@@ -91,4 +93,59 @@ TEST(RecipientTable, BackgroundsAreKeptPerColumnForHeaderAndData) {
     EXPECT_EQ(t.background(0, 2), std::nullopt);
     EXPECT_EQ(t.background(2, 2), colours::numberColumn);
     EXPECT_EQ(t.background(3, 2), std::nullopt);
+}
+
+TEST(RecipientTable, EveryAcceptedChangeMovesTheRevisionAndNothingElseDoes) {
+    RecipientTable t;
+    t.setRowCount(3);
+    t.setColumnCount(2);
+    const std::array<std::string_view, 2> row{"1", "a"};
+    struct Step {
+        const char* what;
+        std::function<bool()> act;
+        bool changes;
+    };
+    const std::vector<Step> steps{
+        {"setCell", [&] { return t.setCell(1, 1, "x"); }, true},
+        {"setCell outside", [&] { return t.setCell(9, 1, "x"); }, false},
+        {"setRow", [&] { return t.setRow(2, row); }, true},
+        {"setRow outside", [&] { return t.setRow(0, row); }, false},
+        {"header background", [&] { return t.setHeaderBackground(1, colours::header); }, true},
+        {"data background", [&] { return t.setDataBackground(1, colours::white); }, true},
+        {"data background outside", [&] { return t.setDataBackground(5, colours::white); }, false},
+        {"width", [&] { return t.setColumnWidth(1, 100); }, true},
+        {"width refused", [&] { return t.setColumnWidth(1, -3); }, false},
+        {"read", [&] { return !t.text(1, 1).empty() && t.background(1, 1).has_value(); }, false},
+        {"reserve",
+         [&] {
+             t.reserveText(1000);
+             return true;
+         },
+         false},
+        {"delete", [&] { return t.deleteRows(1, 1); }, true},
+        {"delete outside", [&] { return t.deleteRows(7, 1); }, false},
+        {"row count",
+         [&] {
+             t.setRowCount(5);
+             return true;
+         },
+         true},
+        {"column count",
+         [&] {
+             t.setColumnCount(4);
+             return true;
+         },
+         true},
+        {"clear",
+         [&] {
+             t.clear();
+             return true;
+         },
+         true},
+    };
+    for (const Step& s : steps) {
+        const std::uint64_t before = t.revision();
+        s.act();
+        EXPECT_EQ(t.revision() != before, s.changes) << s.what;
+    }
 }

@@ -104,11 +104,13 @@ TEST(RejectListModel, AddAndDeleteRefuseWithTheirMessages) {
     EXPECT_FALSE(m.add("", n));
     EXPECT_FALSE(m.add("/x/", n));
     EXPECT_FALSE(m.add("/x/a.txt", n));
+    EXPECT_FALSE(m.add("/x,y/c.txt", n));
     EXPECT_FALSE(m.removeRows({}, n));
     EXPECT_FALSE(m.removeRows({7}, n));
     EXPECT_EQ(n.shown(),
               (std::vector<Shown>{errorBox("화일경로가 존재하지 않습니다."),
                                   errorBox("화일이 존재하지 않습니다."), errorBox("중복화일이 존재합니다!"),
+                                  errorBox("화일경로에 쉼표(,)가 있는 화일은 등록할 수 없습니다."),
                                   errorBox("삭제할 항목이 없습니다."), errorBox("삭제할 항목이 없습니다.")}));
     ASSERT_EQ(m.rows().size(), 2u);
     EXPECT_EQ(m.rows()[0].path, "/x/b.txt"); // added at the top
@@ -147,6 +149,24 @@ TEST(RejectListModel, ApplyWritesEveryKeyAndShowsTheSummary) {
     EXPECT_EQ(cp949::toUtf8(n.shown()[1].caption), "수신거부 등록");
     EXPECT_EQ(n.shown()[1].utf8(), "[missing.txt] - [0] 개\n[b.txt] - [2] 개\n[a.txt] - [3] 개\n"
                                    "\n--------------------\n[Total] - [5] 개");
+}
+
+TEST(RejectListModel, FileNamesFromTheFileSystemReadRightInTheMessages) {
+    TempDir dir;
+    // The file system names files in UTF-8; messages are CP949.
+    const std::string named = dir.write("수신거부.txt", "01011112222 01033334444");
+    const std::string gone = dir.file("없음.txt");
+    RejectListModel m(RejectTable::inWorkingFolder(dir.path()));
+    RecordingNotifier n;
+    ASSERT_TRUE(m.add(gone, n));
+    ASSERT_TRUE(m.add(named, n));
+    ASSERT_EQ(m.apply(n), 2);
+    EXPECT_EQ(n.texts(),
+              (std::vector<std::string>{
+                  gone + "\n화일이 존재하지 않습니다.",
+                  "[없음.txt] - [0] 개\n[수신거부.txt] - [2] 개\n\n--------------------\n[Total] - [2] 개"}));
+    EXPECT_EQ(countRejectNumbersForTitle(RejectTable::inWorkingFolder(dir.path()), n), 2);
+    EXPECT_EQ(n.texts().back(), gone + "\n수신거부 화일이 존재하지 않습니다. 확인바랍니다.");
 }
 
 TEST(RejectListModel, ApplyPadsWithNoneAndWritesRowsPastFifty) {

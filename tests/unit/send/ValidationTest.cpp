@@ -485,3 +485,43 @@ TEST(Validation, ByteTotalAndPicturesFollowTheRecordEstimate) {
     ASSERT_TRUE(f.form.validateAndPreview());
     EXPECT_EQ(f.state().batchBytes, fixed + 11);
 }
+
+TEST(Validation, TheCallbackNumberIsTheItemChosenOrTheNumberTyped) {
+    FormFixture f;
+    f.loadRows({{"01011112222"}});
+    f.prepareSms("hello");
+    f.form.setCallbackChoices({"0212345678", "0311112222"});
+    // Filled, but nothing picked yet.
+    EXPECT_EQ(f.state().callbackList.selected, -1);
+    EXPECT_FALSE(f.form.validateAndPreview());
+    EXPECT_EQ(f.notifier.texts(), Strings{"회신번호를 확인해주세요."});
+
+    struct Step {
+        std::function<void()> act;
+        const char* used;
+        int selected;
+    } steps[] = {
+        {[&] { f.form.onCallbackChosen(1); }, "0311112222", 1},
+        {[&] { f.form.onCallbackEdited("0507778888"); }, "0507778888", -1},
+        {[&] { f.form.onCallbackEdited("0212345678"); }, "0212345678", 0},
+        {[&] { f.form.onCallbackEdited("050777"); }, "050777", -1},
+        {[&] { f.form.onCallbackChosen(7); }, "050777", -1}, // no such item: nothing changes
+        {[&] { f.form.onCallbackChosen(1); }, "0311112222", 1},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        EXPECT_EQ(f.form.callbackNumber(), s.used);
+        EXPECT_EQ(f.state().callbackList.selected, s.selected) << s.used;
+    }
+    f.form.onCallbackEdited("0507778888");
+    f.state().mergeLock = false;
+    ASSERT_TRUE(f.form.validateAndPreview());
+    EXPECT_EQ(f.state().queue.at(0).callbackNumber, "0507778888");
+    EXPECT_EQ(f.cell(1, 2), "0507778888");
+
+    // The reset keeps the box; the service's list replaces it.
+    f.form.resetForm();
+    EXPECT_EQ(f.form.callbackNumber(), "0507778888");
+    f.form.setCallbackChoices({});
+    EXPECT_EQ(f.form.callbackNumber(), "");
+}

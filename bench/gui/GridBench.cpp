@@ -1,0 +1,199 @@
+// The send form with a million recipients, offscreen: the grid made and shown
+// over a loaded table, the whole "텍스트화일" load as the user starts it (file,
+// table, model, view), the preview of all of them, and a jump to the last row.
+// The process's peak memory is reported with each; the goals are under 2 s and
+// under 1 GiB.
+#include "app/ui/FileDialog.h"
+#include "common/Cp949.h"
+#include "net/LoginState.h"
+#include "send/ui/CGridCtrl.h"
+#include "send/ui/CQuillbank2View.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QScrollBar>
+
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace qb;
+
+constexpr int kRows = 1000000;
+
+class QuietNotifier : public Notifier {
+public:
+    void show(const std::string&, MessageIcon, const std::string&) override {}
+    bool ask(const std::string&, MessageIcon, const std::string&) override { return false; }
+};
+
+double peakMiB() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_maxrss) / 1024.0;
+}
+
+struct Data {
+    std::string dir;
+    std::string recipients; // number,name,memo: what a user's export looks like
+
+    Data() {
+        char templ[] = "/tmp/qbguibench.XXXXXX";
+        dir = mkdtemp(templ);
+        recipients = dir + "/recipients.txt";
+        std::mt19937_64 rng(42);
+        std::ofstream r(recipients, std::ios::binary);
+        const std::string customer = ko("고객");
+        char buf[16];
+        for (int i = 0; i < kRows; ++i) {
+            std::snprintf(buf, sizeof buf, "010%08llu", static_cast<unsigned long long>(rng() % 100000000));
+            r << buf << ',' << customer << i << ",memo" << i % 1000 << '\n';
+        }
+    }
+    ~Data() { std::filesystem::remove_all(dir); }
+};
+
+Data& data() {
+    static Data d;
+    return d;
+}
+
+void settle(QWidget& w) {
+    for (int i = 0; i < 3; ++i)
+        QApplication::processEvents();
+    w.repaint();
+}
+
+void fillTable(RecipientTable& t) {
+    t.clear();
+    t.setRowCount(kRows + 1);
+    t.setColumnCount(11);
+    t.setCell(0, 0, ko(" 번 호 "));
+    for (int c = 1; c <= 10; ++c)
+        t.setCell(0, c, std::to_string(c) + ko(" 열"));
+    const std::string name = ko("고객");
+    t.reserveText(static_cast<std::size_t>(kRows) * 40);
+    for (int r = 1; r <= kRows; ++r) {
+        const std::string n = std::to_string(r), number = "010" + std::to_string(10000000 + r),
+                          who = name + n;
+        const std::array<std::string_view, 4> cells{n, number, who, "memo"};
+        t.setRow(r, cells);
+    }
+}
+
+void BM_GridCreateAndShow1M(benchmark::State& state) {
+    RecipientTable table;
+    fillTable(table);
+    for (auto _ : state) {
+        auto grid = std::make_unique<CGridCtrl>(table);
+        grid->resize(738, 300);
+        grid->show();
+        settle(*grid);
+        benchmark::DoNotOptimize(grid->model()->rowCount());
+        state.PauseTiming();
+        grid.reset();
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_GridCreateAndShow1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+struct FormHost {
+    QuietNotifier notifier;
+    LoginState login;
+    SendSettings settings;
+    std::string transfer;
+    std::unique_ptr<CQuillbank2View> view;
+
+    FormHost() {
+        view = std::make_unique<CQuillbank2View>(
+            SendViewContext{notifier, login, settings, transfer, data().dir, ServiceConfig{}, {}});
+        view->resize(750, 740);
+        view->show();
+        settle(*view);
+        // Column mode with a comma.
+        auto* delimiters = view->findChild<QComboBox*>("delimiterList");
+        delimiters->setCurrentIndex(1);
+        emit delimiters->activated(1);
+    }
+    void load() {
+        FileDialog::setNextFileName(QString::fromStdString(data().recipients));
+        view->findChild<QPushButton*>("textFile")->click();
+        settle(*view);
+    }
+};
+
+void BM_FormTextFileLoad1M(benchmark::State& state) {
+    data();
+    FormHost host;
+    for (auto _ : state) {
+        host.load();
+        benchmark::DoNotOptimize(host.view->grid()->model()->rowCount());
+        if (host.view->grid()->model()->rowCount() != kRows)
+            state.SkipWithError("the table did not load");
+    }
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_FormTextFileLoad1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_FormPreview1M(benchmark::State& state) {
+    data();
+    FormHost host;
+    for (auto _ : state) {
+        state.PauseTiming();
+        host.load();
+        SendForm& form = host.view->form();
+        form.state().numberColumn.select(1);
+        form.onNumberColumnChanged();
+        form.onCallbackEdited("0212345678");
+        form.onMessageEdited(ko("안녕하세요"));
+        host.view->refresh();
+        state.ResumeTiming();
+        host.view->findChild<QPushButton*>("preview")->click();
+        settle(*host.view);
+        if (form.state().queue.empty())
+            state.SkipWithError("nothing was queued");
+    }
+    state.counters["queued"] = static_cast<double>(host.view->form().state().queue.size());
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_FormPreview1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_GridJumpToLastRow1M(benchmark::State& state) {
+    data();
+    FormHost host;
+    host.load();
+    QScrollBar* bar = host.view->grid()->verticalScrollBar();
+    bool bottom = false;
+    for (auto _ : state) {
+        bottom = !bottom;
+        bar->setValue(bottom ? bar->maximum() : 0);
+        host.view->grid()->viewport()->repaint();
+    }
+    state.counters["peak_MiB"] = peakMiB();
+}
+BENCHMARK(BM_GridJumpToLastRow1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,29 @@
+#include "send/ui/SheetChoiceDialog.h"
+
+#include "common/QtText.h"
+
+#include <QListWidget>
+#include <QVBoxLayout>
+
+namespace qb {
+
+SheetChoiceDialog::SheetChoiceDialog(const std::vector<std::string>& sheetNames, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_list(new QListWidget(this)) {
+    setObjectName("sheetChoiceDialog");
+    setWindowTitle(QString::fromUtf8("사용하실 엑셀시트를 선택하세요"));
+    m_list->setObjectName("sheets");
+    for (const std::string& name : sheetNames)
+        m_list->addItem(toQString(name));
+    connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        m_chosen = m_list->row(item) + 1;
+        accept();
+    });
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(m_list);
+    // Wide enough for the caption to be read whole.
+    resize(360, 240);
+}
+
+} // namespace qb

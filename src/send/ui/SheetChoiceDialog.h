@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+class QListWidget;
+
+namespace qb {
+
+// "사용하실 엑셀시트를 선택하세요": the workbook's sheet names and nothing else. A
+// double-click chooses; closing the window chooses nothing.
+class SheetChoiceDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    SheetChoiceDialog(const std::vector<std::string>& sheetNames, QWidget* parent = nullptr);
+
+    QListWidget* list() const { return m_list; }
+    // The chosen sheet from 1; 0 before a choice.
+    int chosenSheet() const { return m_chosen; }
+
+private:
+    QListWidget* m_list;
+    int m_chosen = 0;
+};
+
+} // namespace qb

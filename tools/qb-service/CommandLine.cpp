@@ -27,7 +27,7 @@ const char* CommandLine::usage() {
            "  --db PATH               SQLite database (default :memory:)\n"
            "  --seed FILE             accounts, one per line: id password [user_number [user_tag]]\n"
            "  --add-account ID PASSWORD\n"
-           "  --web-fault SPEC        make the web application misbehave: KIND[:MS][@DOCUMENT],\n"
+           "  --web-fault FAULT       make the web application misbehave: KIND[:MS][@DOCUMENT],\n"
            "                          KIND one of status500, badjson, nomember, slow, truncate, none\n"
            "                          (slow waits MS milliseconds, default 3000; repeatable)\n"
            "  --send-slow             the send port reads slowly (small receive buffer, pauses)\n"

@@ -15,7 +15,7 @@ rm -rf "$work"
 mkdir -p "$work/LOG" "$work/msg" "$work/imgtemp"
 
 ports=$(mktemp)
-build/tools/qb-service/qb-service --add-account demo demo1234 >"$ports" 2>"$work/qb-service.log" &
+build/tools/qb-service/qb-service --add-account demo demo1234 --demo-data demo >"$ports" 2>"$work/qb-service.log" &
 service=$!
 cleanup() {
     kill "$service" 2>/dev/null || true

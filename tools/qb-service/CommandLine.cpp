@@ -27,6 +27,7 @@ const char* CommandLine::usage() {
            "  --db PATH               SQLite database (default :memory:)\n"
            "  --seed FILE             accounts, one per line: id password [user_number [user_tag]]\n"
            "  --add-account ID PASSWORD\n"
+           "  --demo-data ID          sample balance, callback numbers, saved messages and addresses\n"
            "  --web-fault FAULT       make the web application misbehave: KIND[:MS][@DOCUMENT],\n"
            "                          KIND one of status500, badjson, nomember, slow, truncate, none\n"
            "                          (slow waits MS milliseconds, default 3000; repeatable)\n"
@@ -71,6 +72,12 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args) {
             (a == "--login-port"  ? c.service.loginPort
              : a == "--send-port" ? c.service.sendPort
                                   : c.service.webPort) = port;
+        } else if (a == "--demo-data") {
+            const qb::cp949::Conversion id = qb::cp949::fromUtf8(value() ? args[i + 1] : std::string());
+            if (id.text.empty() || !id.ok())
+                return fail("--demo-data needs an id");
+            c.demoDataUsers.push_back(id.text);
+            ++i;
         } else if (a == "--web-fault") {
             if (!value())
                 return fail("--web-fault needs a value");

@@ -1,5 +1,6 @@
 // qb-service: the stand-in message server and web application on loopback.
 #include "CommandLine.h"
+#include "DemoData.h"
 #include "Service.h"
 
 #include "common/Bytes.h"
@@ -101,6 +102,8 @@ int main(int argc, char** argv) {
             service.accounts().loadSeedFile(seed);
         for (const qbs::Account& a : cl.accounts)
             service.accounts().add(a);
+        for (const std::string& user : cl.demoDataUsers)
+            qbs::seedDemoData(service.webServer().store(), user);
     } catch (const std::exception& e) {
         std::cerr << "qb-service: " << e.what() << "\n";
         return 1;

@@ -9,9 +9,9 @@
 using namespace qbs;
 
 TEST(ServiceCommandLine, Options) {
-    const CommandLine c = CommandLine::parse({"--host", "0.0.0.0", "--login-port", "40001", "--send-port",
-                                              "0", "--db", "/tmp/x.db", "--seed", "a.txt", "--seed", "b.txt",
-                                              "--add-account", "홍길동", "pw", "--quiet"});
+    const CommandLine c = CommandLine::parse(
+        {"--host", "0.0.0.0", "--login-port", "40001", "--send-port", "0", "--db", "/tmp/x.db", "--seed",
+         "a.txt", "--seed", "b.txt", "--add-account", "홍길동", "pw", "--quiet", "--demo-data", "demo"});
     ASSERT_EQ(c.error, "");
     EXPECT_EQ(c.service.host, "0.0.0.0");
     EXPECT_EQ(c.service.loginPort, 40001);
@@ -22,6 +22,7 @@ TEST(ServiceCommandLine, Options) {
     ASSERT_EQ(c.accounts.size(), 1u);
     EXPECT_EQ(c.accounts[0].id, qb::ko("홍길동"));
     EXPECT_TRUE(c.quiet);
+    EXPECT_EQ(c.demoDataUsers, std::vector<std::string>{"demo"});
     EXPECT_TRUE(c.service.webFaults.empty());
 
     const CommandLine faults =
@@ -35,6 +36,7 @@ TEST(ServiceCommandLine, Options) {
         {{"--add-account", "only-id"}, "--add-account needs an id and a password"},
         {{"--db", ""}, "--db needs a value"},
         {{"--nope"}, "unknown argument: --nope"},
+        {{"--demo-data"}, "--demo-data needs an id"},
         {{"--web-fault"}, "--web-fault needs a value"},
         {{"--web-fault", "slow:x"}, "--web-fault slow:x: the delay of slow is milliseconds, at most 600000"},
     };

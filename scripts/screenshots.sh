@@ -23,9 +23,9 @@ trap cleanup EXIT
 openbox >/dev/null 2>&1 &
 pids+=($!)
 mkdir -p "$work/LOG" "$work/msg" "$work/imgtemp"
-build/tools/qb-service/qb-service --quiet --add-account demo demo1234 >"$ports" &
+build/tools/qb-service/qb-service --quiet --add-account demo demo1234 --demo-data demo >"$ports" &
 pids+=($!)
-for _ in $(seq 100); do grep -q '^login-port ' "$ports" && break; sleep 0.1; done
+for _ in $(seq 100); do grep -q "^send-port " "$ports" && break; sleep 0.1; done
 sleep 0.2
 {
     printf '[SERVICE]\r\nHOST=127.0.0.1\r\n'

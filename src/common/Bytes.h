@@ -9,7 +9,7 @@
 // callers decide when that is what they want.
 namespace qb::bytes {
 
-std::string_view trim(std::string_view s); // spaces and tabs at both ends
+std::string_view trim(std::string_view s);                     // spaces and tabs at both ends
 bool equalsIgnoreCase(std::string_view a, std::string_view b); // ASCII letters only
 
 // Maximal runs of bytes not in `separators`: runs of separators count as one and

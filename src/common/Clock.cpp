@@ -9,9 +9,13 @@ std::unique_ptr<Clock> g_override;
 std::atomic<const Clock*> g_current{&g_systemClock};
 } // namespace
 
-std::time_t Clock::now() const { return std::time(nullptr); }
+std::time_t Clock::now() const {
+    return std::time(nullptr);
+}
 
-const Clock& Clock::instance() { return *g_current.load(); }
+const Clock& Clock::instance() {
+    return *g_current.load();
+}
 
 void Clock::setInstance(std::unique_ptr<Clock> clock) {
     g_current.store(clock ? clock.get() : &g_systemClock);
@@ -36,7 +40,9 @@ std::time_t fromLocal(const LocalTime& lt) {
     return std::mktime(&tm);
 }
 
-LocalTime localNow() { return toLocal(Clock::instance().now()); }
+LocalTime localNow() {
+    return toLocal(Clock::instance().now());
+}
 
 std::string formatLocal(std::time_t t, const char* format) {
     std::tm tm{};

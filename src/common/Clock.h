@@ -45,6 +45,8 @@ std::time_t fromLocal(const LocalTime& lt);
 LocalTime localNow();
 // strftime of a local time; the formats used are short.
 std::string formatLocal(std::time_t t, const char* format);
-inline std::string formatLocalNow(const char* format) { return formatLocal(Clock::instance().now(), format); }
+inline std::string formatLocalNow(const char* format) {
+    return formatLocal(Clock::instance().now(), format);
+}
 
 } // namespace qb

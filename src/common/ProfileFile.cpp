@@ -11,9 +11,9 @@ namespace qb {
 namespace {
 
 struct Line {
-    std::string text;          // without its line end
-    std::string section;       // set on a section line
-    std::string key;           // set on a key line
+    std::string text;    // without its line end
+    std::string section; // set on a section line
+    std::string key;     // set on a key line
     bool isSection = false;
     bool isKey = false;
 };
@@ -144,7 +144,8 @@ void setValue(Document& doc, const std::string& section, const std::string& key,
 
 ProfileFile::ProfileFile(std::string path, Access access) : m_path(std::move(path)), m_access(access) {}
 
-std::string ProfileFile::read(const std::string& section, const std::string& key, const std::string& fallback) const {
+std::string ProfileFile::read(const std::string& section, const std::string& key,
+                              const std::string& fallback) const {
     const auto content = readFile(m_path);
     if (!content)
         return fallback;
@@ -152,7 +153,8 @@ std::string ProfileFile::read(const std::string& section, const std::string& key
     const long s = findSection(doc, section);
     if (s < 0)
         return fallback;
-    for (std::size_t i = static_cast<std::size_t>(s) + 1; i < doc.lines.size() && !doc.lines[i].isSection; ++i)
+    for (std::size_t i = static_cast<std::size_t>(s) + 1; i < doc.lines.size() && !doc.lines[i].isSection;
+         ++i)
         if (doc.lines[i].isKey && bytes::equalsIgnoreCase(doc.lines[i].key, key))
             return valueOf(doc.lines[i]);
     return fallback;
@@ -167,7 +169,8 @@ std::vector<std::pair<std::string, std::string>> ProfileFile::readSection(const 
     const long s = findSection(doc, section);
     if (s < 0)
         return result;
-    for (std::size_t i = static_cast<std::size_t>(s) + 1; i < doc.lines.size() && !doc.lines[i].isSection; ++i)
+    for (std::size_t i = static_cast<std::size_t>(s) + 1; i < doc.lines.size() && !doc.lines[i].isSection;
+         ++i)
         if (doc.lines[i].isKey)
             result.emplace_back(doc.lines[i].key, valueOf(doc.lines[i]));
     return result;

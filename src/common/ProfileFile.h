@@ -19,13 +19,15 @@ public:
 
     const std::string& path() const { return m_path; }
 
-    std::string read(const std::string& section, const std::string& key, const std::string& fallback = {}) const;
+    std::string read(const std::string& section, const std::string& key,
+                     const std::string& fallback = {}) const;
     // All key/value pairs of a section in file order (empty when missing).
     std::vector<std::pair<std::string, std::string>> readSection(const std::string& section) const;
 
     bool write(const std::string& section, const std::string& key, const std::string& value) const;
     // Several keys of one section in a single rewrite.
-    bool write(const std::string& section, const std::vector<std::pair<std::string, std::string>>& values) const;
+    bool write(const std::string& section,
+               const std::vector<std::pair<std::string, std::string>>& values) const;
 
 private:
     std::string m_path;

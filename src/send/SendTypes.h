@@ -20,19 +20,19 @@ using PictureSlots = std::array<PictureSlot, 3>;
 
 // One valid row of the recipient table.
 struct RecipientEntry {
-    long long seq = 0;     // 1-based position among the valid rows, in table order
-    std::string number;    // the number cell, unchanged
+    long long seq = 0;                // 1-based position among the valid rows, in table order
+    std::string number;               // the number cell, unchanged
     std::array<std::string, 4> merge; // <@1@>..<@4@>; only switched-on fields are filled
 };
 
 // One composed message for one recipient.
 struct SendRecord {
-    std::string body;           // after merge substitution, CR LF -> LF
-    std::string title;          // LMS/MMS; empty for SMS
+    std::string body;  // after merge substitution, CR LF -> LF
+    std::string title; // LMS/MMS; empty for SMS
     std::string callbackNumber;
     std::string number;
-    std::string reservation;    // "즉시전송" (CP949) or "YYYY-MM-DD HH:MM:SS"
-    std::string displayBody;    // after substitution, CR LF -> two spaces
+    std::string reservation; // "즉시전송" (CP949) or "YYYY-MM-DD HH:MM:SS"
+    std::string displayBody; // after substitution, CR LF -> two spaces
 };
 
 // The job's settings, collected by validation and held by the main frame.

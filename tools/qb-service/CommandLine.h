@@ -12,7 +12,7 @@ namespace qbs {
 struct CommandLine {
     ServiceOptions service;
     std::vector<std::string> seedFiles;
-    std::vector<Account> accounts; // --add-account, UTF-8 converted to CP949
+    std::vector<Account> accounts;          // --add-account, UTF-8 converted to CP949
     std::vector<std::string> demoDataUsers; // --demo-data, CP949
     bool quiet = false;
     bool help = false;

@@ -3,7 +3,7 @@
 #include "app/LoginSettings.h"
 #include "common/Cp949.h"
 #include "common/Notifier.h"
-#include "net/LoginState.h"
+#include "common/LoginState.h"
 
 namespace qb {
 

@@ -2,7 +2,7 @@
 
 #include "app/ServiceConfig.h"
 #include "net/AsyncSocket.h"
-#include "net/LoginState.h"
+#include "common/LoginState.h"
 
 #include <QObject>
 
@@ -36,7 +36,7 @@ public:
     // in the login state. False when no connect was started (too long an id or
     // password, no socket); the user has been told.
     bool login();
-    // Closes the login connection, clears the logged-in flag, sets the title.
+    // Closes the login connection, clears the logged-in flag, tells the host.
     void logout();
     // Closes and discards the login connection, if there is one.
     void closeLoginConnection();

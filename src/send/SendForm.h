@@ -3,14 +3,14 @@
 #include "common/Clock.h"
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "net/LoginState.h"
+#include "common/LoginState.h"
 #include "send/Chooser.h"
 #include "send/FormHooks.h"
 #include "send/MessageBuild.h"
 #include "send/RecipientTable.h"
 #include "send/RejectList.h"
-#include "send/SendQueue.h"
-#include "send/SendTypes.h"
+#include "common/SendQueue.h"
+#include "common/SendTypes.h"
 
 #include <array>
 #include <string>

@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
 
-#include "app/ui/FileDialog.h"
-#include "app/ui/MessageBoxNotifier.h"
+#include "common/ui/FileDialog.h"
+#include "common/ui/MessageBoxNotifier.h"
 #include "common/Cp949.h"
 
 #include <QFileDialog>

@@ -1,6 +1,6 @@
 #include "SendViewFixture.h"
 
-#include "app/ui/FileDialog.h"
+#include "common/ui/FileDialog.h"
 #include "common/ProfileFile.h"
 #include "send/RejectList.h"
 #include "send/ui/CGridCtrl.h"

@@ -3,7 +3,7 @@
 #include "GuiTestSupport.h"
 #include "SendViewFixture.h"
 
-#include "app/ui/FileDialog.h"
+#include "common/ui/FileDialog.h"
 #include "common/Cp949.h"
 #include "frame/ui/CMainFrame.h"
 #include "net/ui/CLoginDlg.h"

@@ -1,6 +1,6 @@
 #include "SendViewFixture.h"
 
-#include "app/ui/FileDialog.h"
+#include "common/ui/FileDialog.h"
 #include "common/Clock.h"
 #include "common/QtText.h"
 #include "send/ui/CGridCtrl.h"

@@ -9,11 +9,11 @@
 #include "net/LoginConnection.h"
 #include "net/LoginHost.h"
 #include "net/LoginSession.h"
-#include "net/LoginState.h"
-#include "net/SendJob.h"
-#include "net/SendJobHost.h"
-#include "send/DryRun.h"
-#include "send/OptionForm.h"
+#include "common/LoginState.h"
+#include "send/SendJob.h"
+#include "send/SendJobHost.h"
+#include "DryRun.h"
+#include "OptionForm.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -44,7 +44,9 @@ public:
         if (!state->loggedIn && onAttemptFailed)
             onAttemptFailed();
     }
-    void setTitle(const std::string&) override {}
+    void loggedIn() override {}
+    void closedByServer() override {}
+    void loggedOut() override {}
     void runAfterLoginSteps() override {
         if (onLoggedIn)
             onLoggedIn();

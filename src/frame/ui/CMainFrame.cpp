@@ -1,7 +1,7 @@
 #include "frame/ui/CMainFrame.h"
 
 #include "common/QtText.h"
-#include "frame/SendFormPanel.h"
+#include "send/SendFormPanel.h"
 #include "frame/ui/BannerLabel.h"
 #include "frame/ui/LockKeyIndicators.h"
 #include "net/ui/CLoginDlg.h"

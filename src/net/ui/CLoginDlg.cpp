@@ -1,6 +1,6 @@
 #include "net/ui/CLoginDlg.h"
 
-#include "app/ui/Cp949LengthValidator.h"
+#include "common/ui/Cp949LengthValidator.h"
 #include "common/QtText.h"
 
 #include <QCheckBox>

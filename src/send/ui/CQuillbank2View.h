@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
-#include "frame/SendFormPanel.h"
-#include "net/SendJob.h"
-#include "net/SendJobHost.h"
+#include "send/SendFormPanel.h"
+#include "send/SendJob.h"
+#include "send/SendJobHost.h"
 #include "send/SendForm.h"
 #include "send/ui/BarProgress.h"
 #include "send/ui/FormWidgetDialogs.h"

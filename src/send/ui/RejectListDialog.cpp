@@ -1,6 +1,6 @@
 #include "send/ui/RejectListDialog.h"
 
-#include "app/ui/FileDialog.h"
+#include "common/ui/FileDialog.h"
 #include "common/QtText.h"
 #include "send/ui/FormWidgetDialogs.h"
 

@@ -2,7 +2,7 @@
 
 #include "common/Cp949.h"
 #include "frame/FrameView.h"
-#include "frame/SendFormPanel.h"
+#include "send/SendFormPanel.h"
 #include "net/LoginSession.h"
 #include "support/RecordingLoginHost.h"
 #include "support/RunUntil.h"

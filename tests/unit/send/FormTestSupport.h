@@ -2,7 +2,7 @@
 
 #include "common/Clock.h"
 #include "common/Cp949.h"
-#include "net/LoginState.h"
+#include "common/LoginState.h"
 #include "send/SendForm.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"

@@ -1,9 +1,9 @@
-#include "app/ui/CQuillbank2App.h"
+#include "client/CQuillbank2App.h"
 
 #include "app/AppPaths.h"
 #include "app/ServiceConfig.h"
 #include "app/StartUp.h"
-#include "app/ui/MessageBoxNotifier.h"
+#include "common/ui/MessageBoxNotifier.h"
 #include "common/Cp949.h"
 #include "frame/ui/CMainFrame.h"
 

@@ -1,8 +1,8 @@
-#include "send/DryRun.h"
+#include "DryRun.h"
 
 #include "common/Cp949.h"
-#include "net/LoginState.h"
-#include "send/OptionForm.h"
+#include "common/LoginState.h"
+#include "OptionForm.h"
 
 namespace qb {
 namespace {

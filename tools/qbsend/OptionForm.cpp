@@ -1,9 +1,9 @@
-#include "send/OptionForm.h"
+#include "OptionForm.h"
 
 #include "common/Clock.h"
 #include "common/Cp949.h"
 #include "send/FileBytes.h"
-#include "send/JpegSize.h"
+#include "JpegSize.h"
 
 namespace qb {
 namespace {
@@ -23,15 +23,6 @@ public:
 
 private:
     Notifier& m_next;
-};
-
-class NoDialogs : public FormDialogs {
-public:
-    std::optional<std::vector<std::string>> chooseTextFiles(const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseWorkbook(const std::string&) override { return std::nullopt; }
-    std::optional<int> chooseSheet(const std::vector<std::string>&) override { return std::nullopt; }
 };
 
 // The LMS editor or MMS window as the options fill it, open for the chosen kind.
@@ -86,7 +77,7 @@ struct OptionForm::Parts {
     DryRunOptions options;
     FailureWatch watch;
     SendSettings settings;
-    NoDialogs dialogs;
+    NoFormDialogs dialogs;
     OptionEditors editors;
     SendForm form;
 };

@@ -4,8 +4,8 @@
 #include "net/AsyncSocket.h"
 #include "net/MessageRecord.h"
 #include "net/Packets.h"
-#include "send/SendQueue.h"
-#include "send/SendTypes.h"
+#include "common/SendQueue.h"
+#include "common/SendTypes.h"
 #include "web/WebHost.h"
 
 #include <QObject>

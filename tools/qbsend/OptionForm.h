@@ -2,8 +2,8 @@
 
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "net/LoginState.h"
-#include "send/DryRun.h"
+#include "common/LoginState.h"
+#include "DryRun.h"
 #include "send/SendForm.h"
 
 #include <memory>

@@ -3,14 +3,14 @@
 // pace otherwise), next to a plain loop that writes the same bytes, one send per
 // record, to the same kind of socket and reader in the same run.
 #include "app/ServiceConfig.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "common/LoginState.h"
 #include "net/MessageRecord.h"
 #include "net/Packets.h"
+#include "send/SendForm.h"
 #include "send/SendJob.h"
 #include "send/SendJobHost.h"
-#include "send/SendForm.h"
 
 #include <QCoreApplication>
 

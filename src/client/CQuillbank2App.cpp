@@ -3,8 +3,8 @@
 #include "app/AppPaths.h"
 #include "app/ServiceConfig.h"
 #include "app/StartUp.h"
-#include "common/ui/MessageBoxNotifier.h"
 #include "common/Cp949.h"
+#include "common/ui/MessageBoxNotifier.h"
 #include "frame/ui/CMainFrame.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 
 #include "common/Cp949.h"
 #include "frame/FrameView.h"
-#include "send/SendFormPanel.h"
 #include "frame/WindowTitle.h"
 #include "send/RejectList.h"
+#include "send/SendFormPanel.h"
 #include "web/WebHost.h"
 #include "web/WebPages.h"
 

@@ -3,13 +3,13 @@
 #include "app/AppPaths.h"
 #include "app/ServiceConfig.h"
 #include "app/SystemLog.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
+#include "common/SendTypes.h"
 #include "frame/Commands.h"
 #include "net/LoginDialogModel.h"
 #include "net/LoginHost.h"
 #include "net/LoginSession.h"
-#include "common/LoginState.h"
-#include "common/SendTypes.h"
 
 #include <QObject>
 

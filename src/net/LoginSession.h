@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
-#include "net/AsyncSocket.h"
 #include "common/LoginState.h"
+#include "net/AsyncSocket.h"
 
 #include <QObject>
 

@@ -1,16 +1,16 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "common/LoginState.h"
+#include "common/SendQueue.h"
+#include "common/SendTypes.h"
 #include "send/Chooser.h"
 #include "send/FormHooks.h"
 #include "send/MessageBuild.h"
 #include "send/RecipientTable.h"
 #include "send/RejectList.h"
-#include "common/SendQueue.h"
-#include "common/SendTypes.h"
 
 #include <array>
 #include <string>

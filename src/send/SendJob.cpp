@@ -2,13 +2,13 @@
 
 #include "common/Clock.h"
 #include "common/Cp949.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "common/LoginState.h"
 #include "net/MessageRecord.h"
 #include "send/SendConnection.h"
-#include "send/SendJobHost.h"
 #include "send/SendForm.h"
+#include "send/SendJobHost.h"
 #include "web/HttpRequests.h"
 #include "web/WebMessages.h"
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
+#include "common/SendQueue.h"
+#include "common/SendTypes.h"
 #include "net/AsyncSocket.h"
 #include "net/MessageRecord.h"
 #include "net/Packets.h"
-#include "common/SendQueue.h"
-#include "common/SendTypes.h"
 #include "web/WebHost.h"
 
 #include <QObject>

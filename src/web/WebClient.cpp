@@ -1,7 +1,7 @@
 #include "web/WebClient.h"
 
-#include "common/Notifier.h"
 #include "common/LoginState.h"
+#include "common/Notifier.h"
 #include "web/WebMessages.h"
 
 namespace qb {

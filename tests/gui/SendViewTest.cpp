@@ -1,8 +1,8 @@
 #include "SendViewFixture.h"
 
-#include "common/ui/FileDialog.h"
 #include "common/Clock.h"
 #include "common/QtText.h"
+#include "common/ui/FileDialog.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/RecipientTableModel.h"
 #include "support/TempDir.h"

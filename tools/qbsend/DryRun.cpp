@@ -1,8 +1,8 @@
 #include "DryRun.h"
 
+#include "OptionForm.h"
 #include "common/Cp949.h"
 #include "common/LoginState.h"
-#include "OptionForm.h"
 
 namespace qb {
 namespace {

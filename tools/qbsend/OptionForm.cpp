@@ -1,9 +1,9 @@
 #include "OptionForm.h"
 
+#include "JpegSize.h"
 #include "common/Clock.h"
 #include "common/Cp949.h"
 #include "send/FileBytes.h"
-#include "JpegSize.h"
 
 namespace qb {
 namespace {

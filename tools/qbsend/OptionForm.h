@@ -1,9 +1,9 @@
 #pragma once
 
+#include "DryRun.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "common/LoginState.h"
-#include "DryRun.h"
 #include "send/SendForm.h"
 
 #include <memory>

@@ -2,18 +2,18 @@
 
 #include "ConsoleNotifier.h"
 
+#include "DryRun.h"
+#include "OptionForm.h"
 #include "app/AppPaths.h"
 #include "app/ServiceConfig.h"
 #include "app/SystemLog.h"
 #include "common/Cp949.h"
+#include "common/LoginState.h"
 #include "net/LoginConnection.h"
 #include "net/LoginHost.h"
 #include "net/LoginSession.h"
-#include "common/LoginState.h"
 #include "send/SendJob.h"
 #include "send/SendJobHost.h"
-#include "DryRun.h"
-#include "OptionForm.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,7 +1,7 @@
 #include "send/ui/CQuillbank2View.h"
 
-#include "common/QtText.h"
 #include "common/LoginState.h"
+#include "common/QtText.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/DirectEntryDialog.h"
 #include "send/ui/RejectListDialog.h"

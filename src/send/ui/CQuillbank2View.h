@@ -1,10 +1,10 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
+#include "send/SendForm.h"
 #include "send/SendFormPanel.h"
 #include "send/SendJob.h"
 #include "send/SendJobHost.h"
-#include "send/SendForm.h"
 #include "send/ui/BarProgress.h"
 #include "send/ui/FormWidgetDialogs.h"
 #include "send/ui/PlaceholderEditorWindows.h"

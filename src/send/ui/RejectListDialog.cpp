@@ -1,7 +1,7 @@
 #include "send/ui/RejectListDialog.h"
 
-#include "common/ui/FileDialog.h"
 #include "common/QtText.h"
+#include "common/ui/FileDialog.h"
 #include "send/ui/FormWidgetDialogs.h"
 
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 #include "DryRun.h"
+#include "JpegSize.h"
 #include "common/Clock.h"
 #include "common/Cp949.h"
 #include "send/FileBytes.h"
-#include "JpegSize.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 

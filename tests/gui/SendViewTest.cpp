@@ -205,12 +205,12 @@ TEST(SendView, KindSwitchOpensTheEditorPlaceInResetsAndComesBackToSms) {
     // Closed while a job runs: the reset would empty the queue the job reads, so
     // the form goes back to SMS when the job is over.
     f.find<QAbstractButton>("kindLms")->click();
-    f.view->sendRunningChanged(true);
+    f.view->session().jobHost().sendRunningChanged(true);
     EXPECT_FALSE(f.find<QAbstractButton>("kindSms")->isEnabled());
     EXPECT_FALSE(f.find<QPushButton>("resetForm")->isEnabled());
     f.view->editorWindows().lmsWindow()->close();
     EXPECT_EQ(f.state().kind, MessageKind::Lms);
-    f.view->sendRunningChanged(false);
+    f.view->session().jobHost().sendRunningChanged(false);
     EXPECT_EQ(f.state().kind, MessageKind::Sms);
     EXPECT_TRUE(f.find<QAbstractButton>("kindSms")->isEnabled());
 

@@ -55,7 +55,7 @@ int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out) {
     DryRunNotifier shown(notifier);
     NoProgress progress;
     LoginState login;
-    OptionForm prepared(o, shown, progress, login);
+    OptionForm prepared(o, shown, progress, login, progress, ServiceConfig{});
     if (!prepared.prepare())
         return 1;
 

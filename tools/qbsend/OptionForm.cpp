@@ -69,23 +69,34 @@ bool parseReservation(const std::string& text, LocalTime& date, int& hour, int& 
 } // namespace
 
 struct OptionForm::Parts {
-    Parts(DryRunOptions o, Notifier& notifier, Progress& progress, const LoginState& login)
+    Parts(DryRunOptions o, Notifier& notifier, Progress& progress, LoginState& login, Progress& sendProgress,
+          const ServiceConfig& service)
         : options(std::move(o)), watch(notifier),
-          form(watch, progress, settings, login, RejectTable::inWorkingFolder(options.workingFolder), dialogs,
-               editors) {}
+          session(SendSessionParts{watch, progress, sendProgress, login, settings,
+                                   RejectTable::inWorkingFolder(options.workingFolder), dialogs, editors,
+                                   service}),
+          form(session.form()) {
+        session.refreshBalanceAfterJob = false; // no balance line to show
+    }
 
     DryRunOptions options;
     FailureWatch watch;
     SendSettings settings;
     NoFormDialogs dialogs;
     OptionEditors editors;
-    SendForm form;
+    SendSession session;
+    SendForm& form;
 };
 
-OptionForm::OptionForm(DryRunOptions options, Notifier& notifier, Progress& progress, const LoginState& login)
-    : m(std::make_unique<Parts>(std::move(options), notifier, progress, login)) {}
+OptionForm::OptionForm(DryRunOptions options, Notifier& notifier, Progress& progress, LoginState& login,
+                       Progress& sendProgress, const ServiceConfig& service)
+    : m(std::make_unique<Parts>(std::move(options), notifier, progress, login, sendProgress, service)) {}
 
 OptionForm::~OptionForm() = default;
+
+SendSession& OptionForm::session() {
+    return m->session;
+}
 
 SendForm& OptionForm::form() {
     return m->form;

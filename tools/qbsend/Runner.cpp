@@ -13,7 +13,6 @@
 #include "net/LoginHost.h"
 #include "net/LoginSession.h"
 #include "send/SendJob.h"
-#include "send/SendJobHost.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -55,16 +54,6 @@ public:
 
 private:
     bool m_waiting = false;
-};
-
-class HeadlessSendHost : public qb::SendJobHost {
-public:
-    std::function<void(bool)> onRunning;
-    void sendRunningChanged(bool running) override {
-        if (onRunning)
-            onRunning(running);
-    }
-    void refreshBalance() override {}
 };
 
 // Prints every message and remembers whether one was a failure; `after` runs
@@ -217,9 +206,8 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
     // The send: prepared as the preview does, sent by the client's job, then the
     // server's result on the login connection decides.
     std::unique_ptr<qb::OptionForm> prepared;
-    std::unique_ptr<qb::SendJob> job;
+    qb::SendJob* job = nullptr;
     StderrProgress preparing(err, "preparing"), sending(err, "sending");
-    HeadlessSendHost sendHost;
     bool jobOver = false;
     QTimer resultTimer;
     resultTimer.setSingleShot(true);
@@ -239,7 +227,7 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         }
     };
     notifier.after = [&] { QTimer::singleShot(0, &loop, evaluate); };
-    sendHost.onRunning = [&](bool running) {
+    const auto onRunning = [&](bool running) {
         if (running)
             return;
         jobOver = true;
@@ -251,16 +239,19 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         finish(kFailed);
     });
     const auto startJob = [&] {
-        prepared = std::make_unique<qb::OptionForm>(jobOptions(options, workdir), notifier, preparing, state);
+        prepared = std::make_unique<qb::OptionForm>(jobOptions(options, workdir), notifier, preparing, state,
+                                                    sending, config);
         const bool ready = prepared->prepare();
         preparing.done();
         if (!ready) {
             finish(kFailed);
             return;
         }
-        job = std::make_unique<qb::SendJob>(prepared->form(), state, notifier, sending, sendHost, config);
+        qb::SendSession& send = prepared->session();
+        send.onRunningChanged = onRunning;
+        job = &send.job();
         notifier.failed = false;
-        job->startSend();
+        send.startSend();
         if (!job->running())
             finish(kFailed); // refused before it began
     };

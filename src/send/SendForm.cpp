@@ -540,7 +540,16 @@ void SendForm::onSplitSwitch() {
 }
 
 bool SendForm::validateAndPreview() {
-    return SendValidator(*this).run();
+    SendValidator validator(
+        {m_state, m_settings, m_login, m_rejects, m_editors, callbackNumber(), m_notifier, m_progress});
+    if (!validator.run())
+        return false;
+    showPreview();
+    m_counts = validator.counts();
+    static const std::string caption = ko(" 발송데이터 확인!");
+    m_notifier.show(SendValidator::summary(m_counts), MessageIcon::None, caption);
+    m_state.previewEnabled = m_state.sendEnabled = true;
+    return true;
 }
 
 } // namespace qb

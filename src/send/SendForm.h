@@ -147,8 +147,6 @@ public:
     static std::string previewNumber(std::string_view number);
 
 private:
-    friend class SendValidator;
-
     void fillColumnChoosers(int columns);
     void finishLoad(int rows);
     bool fillFromSheet(ExcelAutomation& excel, int index);

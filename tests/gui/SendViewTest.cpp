@@ -6,6 +6,7 @@
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/RecipientTableModel.h"
 #include "support/TempDir.h"
+#include "support/TestClock.h"
 
 #include <QBrush>
 #include <QCheckBox>
@@ -43,11 +44,6 @@ QColor cellColour(const SendViewFixture& f, int r, int c) {
     const auto* m = f.view->grid()->model();
     return m->data(m->index(r - 1, c), Qt::BackgroundRole).value<QBrush>().color();
 }
-
-struct ClockAt {
-    explicit ClockAt(const LocalTime& t) { Clock::setInstance(std::make_unique<FixedClock>(fromLocal(t))); }
-    ~ClockAt() { Clock::setInstance(nullptr); }
-};
 
 } // namespace
 

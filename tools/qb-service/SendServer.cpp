@@ -86,6 +86,11 @@ void SendServer::clearQuirks() {
     setQuirks(SendQuirks{});
 }
 
+void SendServer::setLengthField(const LengthField& length) {
+    std::lock_guard lock(m_mutex);
+    m_length = length;
+}
+
 bool SendServer::waitForJobs(const std::string& userId, std::size_t count,
                              std::chrono::milliseconds timeout) const {
     std::unique_lock lock(m_mutex);
@@ -114,9 +119,11 @@ std::int32_t SendServer::judge(const std::string& userId, std::int32_t kind, std
 
 void SendServer::serve(int fd) {
     SendQuirks quirks;
+    LengthField length;
     {
         std::lock_guard lock(m_mutex);
         quirks = m_quirks;
+        length = m_length;
     }
     if (quirks.receiveBuffer > 0)
         ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &quirks.receiveBuffer, sizeof quirks.receiveBuffer);
@@ -162,6 +169,7 @@ void SendServer::serve(int fd) {
     }
     std::string reply =
         packet::encodeSendCheckAck(result, context.sendCode, context.sendTime, context.sendTag);
+    length.apply(reply);
     if (quirks.replyType)
         reply.replace(0, 4, bigEndian(*quirks.replyType));
     reply += quirks.appendToReply;

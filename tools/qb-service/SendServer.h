@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Accounts.h"
+#include "LengthField.h"
 #include "SendStore.h"
 #include "TcpServer.h"
 #include "WebStore.h"
@@ -58,6 +59,8 @@ public:
 
     void setQuirks(const SendQuirks& quirks);
     void clearQuirks();
+    // How the length field of the check reply is filled.
+    void setLengthField(const LengthField& length);
 
     SendStore& store() { return m_store; }
     // True once `count` jobs of the user are over (stored and reported), false
@@ -82,6 +85,7 @@ private:
     mutable std::condition_variable m_jobDone;
     std::map<std::string, std::size_t> m_finished; // jobs over, per user
     SendQuirks m_quirks;
+    LengthField m_length;
 };
 
 } // namespace qbs

@@ -144,6 +144,11 @@ void SendJob::startTransmission(bool resume) {
         if (!m_connection)
             return; // closed while the user was being told something
         m_encoder = RecordEncoder(m_kind, m_login, m_form.settings().pictures, m_pictureStamp);
+        // The server's values and the user id go into every record.
+        if (!m_encoder.usable()) {
+            fail("패킷 에러! 다시 시도해 주세요.");
+            return;
+        }
     }
     m_phase = Phase::Writing;
     writeRecords();
@@ -187,8 +192,13 @@ void SendJob::writeRecords() {
             s.queue.takeFront(m_current);
             const SendQueue::View v = m_current.view();
             m_record.clear();
-            m_encoder.append(m_record,
-                             RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation});
+            if (!m_encoder.append(m_record,
+                                  RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation})) {
+                // Validation keeps such records out; whatever put this one in the
+                // queue, its bytes would make records nobody composed.
+                fail("사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다.");
+                return;
+            }
             m_taken = 0;
             m_progress.setValue(m_messageCount - static_cast<std::int64_t>(s.queue.size()));
         }

@@ -72,6 +72,36 @@ TEST_F(QbsendSend, SendsAJobAsTheClientDoesAndExitsZeroOnTheFullCount) {
     EXPECT_TRUE(service.loginServer().waitForLogout("user01", std::chrono::seconds(5)));
 }
 
+TEST_F(QbsendSend, SeparatorsInTheRecipientsFileNeverMakeRecordsOfTheirOwn) {
+    // Row 2's merge value carries a whole record to a number not on the list; row
+    // 3's number holds a NUL; row 4's value a field separator.
+    const std::string forged = "x\x02user01\x04"
+                               "01099999999\x04"
+                               "0212345678\x04"
+                               "forged\x04"
+                               "0.0\x04N";
+    const std::string file = service.dir().write(
+        "merge.txt", "01010000001,Kim\r\n01010000002," + forged + "\r\n0101000" + std::string(1, '\0') +
+                         "003,Lee\r\n01010000004,Pa\x04rk\r\n01010000005,Choi\r\n");
+    const Outcome r = qbsend({"--text", q(file), "--delimiter", ",", "--number-column", "1", "--merge", "1=2",
+                              "--callback", "0212345678", "--message", "<@1@>님 안녕하세요"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out,
+              "[ 발송데이터 확인!] 총 데이터 [5] 건\n중복제거 [0] 건\n수신거부 [0] 건\n번호형식오류 [3] "
+              "건\n전송할 데이터 [2] 건\n[알림] 총 [2] 건 전송이 완료되었습니다.\n");
+    // What the server stores is what the preview showed, and nothing else.
+    const auto j = jobs();
+    ASSERT_EQ(j.size(), 1u);
+    EXPECT_EQ(j[0].received, 2);
+    EXPECT_EQ(j[0].malformed, 0);
+    const auto records = service.service().sendServer().store().records(j[0].id);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].record.number, "01010000001");
+    EXPECT_EQ(records[0].record.body, ko("Kim님 안녕하세요"));
+    EXPECT_EQ(records[1].record.number, "01010000005");
+    EXPECT_EQ(records[1].record.body, ko("Choi님 안녕하세요"));
+}
+
 TEST_F(QbsendSend, SendsAnMmsWithItsPicture) {
     const std::string picture = test::dataPath("send/picture-64x48.jpg");
     const Outcome r = qbsend({"--text", q(list), "--number-column", "1", "--callback", "0212345678", "--kind",

@@ -13,6 +13,8 @@ LoginConnection::LoginConnection(LoginSession& session, std::unique_ptr<AsyncSoc
     : m_session(session), m_socket(std::move(socket)) {
     m_pauseTimer.setSingleShot(true);
     connect(&m_pauseTimer, &QTimer::timeout, this, &LoginConnection::finishLogin);
+    m_replyTimer.setSingleShot(true);
+    connect(&m_replyTimer, &QTimer::timeout, this, &LoginConnection::loginReplyTimedOut);
     connect(m_socket.get(), &AsyncSocket::connected, this, &LoginConnection::onConnect);
     connect(m_socket.get(), &AsyncSocket::readable, this, &LoginConnection::onReceive);
     connect(m_socket.get(), &AsyncSocket::closed, this, &LoginConnection::onClose);
@@ -32,6 +34,7 @@ bool LoginConnection::start() {
 void LoginConnection::close() {
     m_closed = true;
     m_pauseTimer.stop();
+    m_replyTimer.stop();
     m_socket->close();
 }
 
@@ -52,6 +55,7 @@ void LoginConnection::sendLoginRequest() {
     const std::string request = packet::encodeLogin(state.userId, state.password);
     if (m_socket->send(request.data(), request.size()) == static_cast<long>(request.size())) {
         m_session.log().write(ko("로그인 정보 전송..."));
+        m_replyTimer.start(m_session.timeouts().loginReply);
         return;
     }
     // The connection stays; the next login closes it first.
@@ -93,6 +97,7 @@ void LoginConnection::handle(const PacketReader::Packet& p) {
     }
     switch (p.type) {
     case packet::DATA_LOGINACK:
+        m_replyTimer.stop();
         m_loginAck = packet::decodeLoginAck(p.bytes);
         handleLoginAck(*m_loginAck);
         break;
@@ -168,6 +173,16 @@ void LoginConnection::receptionError() {
     m_session.host().closeWaitWindow();
     m_session.state().loggedIn = false;
     m_session.notifier().error(ko("데이터 수신에러. 프로그램을 다시 실행하세요!"));
+    m_session.closeLoginConnection();
+}
+
+void LoginConnection::loginReplyTimedOut() {
+    // A server that takes the request and never answers would keep the wait
+    // window up for good.
+    m_session.host().closeWaitWindow();
+    m_session.state().loggedIn = false;
+    m_session.log().write(ko("로그인 응답 없음...다시 시도바랍니다. "));
+    m_session.notifier().error(ko("서버 응답이 없습니다. 잠시 후 다시 시도하세요."));
     m_session.closeLoginConnection();
 }
 

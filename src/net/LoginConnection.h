@@ -50,11 +50,13 @@ private:
     void finishLogin();
     void handleSendResult(const packet::SendResult& r);
     void receptionError();
+    void loginReplyTimedOut();
 
     LoginSession& m_session;
     std::unique_ptr<AsyncSocket> m_socket;
     PacketReader m_reader = PacketReader::forLoginConnection();
     QTimer m_pauseTimer;
+    QTimer m_replyTimer; // from the login request to its reply
     bool m_paused = false;
     bool m_closed = false;
     std::optional<packet::LoginAck> m_loginAck;

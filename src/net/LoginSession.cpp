@@ -36,7 +36,7 @@ bool LoginSession::login() {
     m_host.showWaitWindow();
     std::unique_ptr<AsyncSocket> socket =
         m_socketFactory ? m_socketFactory() : std::make_unique<AsyncSocket>();
-    socket->setConnectTimeout(m_connectTimeout);
+    socket->setConnectTimeout(m_timeouts.connect);
     m_connection = std::make_unique<LoginConnection>(*this, std::move(socket));
     if (!m_connection->start()) {
         m_host.closeWaitWindow();

@@ -29,11 +29,14 @@ SendJob::SendJob(SendForm& form, LoginState& login, Notifier& notifier, Progress
     m_endTimer.setSingleShot(true);
     m_endTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_endTimer, &QTimer::timeout, this, &SendJob::onEndTimer);
+    m_waitTimer.setSingleShot(true);
+    connect(&m_waitTimer, &QTimer::timeout, this, &SendJob::onWaitTimer);
     m_record.reserve(4096);
 }
 
 SendJob::~SendJob() {
     m_endTimer.stop();
+    m_waitTimer.stop();
     if (m_connection)
         m_connection->close();
 }
@@ -41,6 +44,11 @@ SendJob::~SendJob() {
 const std::string& SendJob::busyMessage() {
     static const std::string text = ko("전송중입니다. 전송이 끝난 후 다시 시도해 주세요!");
     return text;
+}
+
+std::string SendJob::interruptedMessage(long long sent, long long left) {
+    return ko("전송이 중단되었습니다. [") + std::to_string(sent) + ko("]건 전송, [") + std::to_string(left) +
+           ko("]건 미전송.");
 }
 
 void SendJob::startSend() {
@@ -65,7 +73,7 @@ void SendJob::startSend() {
 
     std::unique_ptr<AsyncSocket> socket =
         m_socketFactory ? m_socketFactory() : std::make_unique<AsyncSocket>();
-    socket->setConnectTimeout(m_connectTimeout);
+    socket->setConnectTimeout(m_timeouts.connect);
     m_connection = std::make_unique<SendConnection>(*this, std::move(socket));
     if (!m_connection->create()) {
         m_connection.reset();
@@ -91,6 +99,7 @@ void SendJob::checkNotSent() {
 
 void SendJob::checkSent() {
     m_phase = Phase::Checking;
+    m_waitTimer.start(m_timeouts.checkReply);
 }
 
 void SendJob::readFailed() {
@@ -102,6 +111,8 @@ void SendJob::packetError() {
 }
 
 void SendJob::checkReply(const packet::SendCheckAck& ack) {
+    if (m_phase == Phase::Checking)
+        m_waitTimer.stop();
     switch (ack.result) {
     case 0:
         // Once the job is under way a second go-ahead changes nothing: the records
@@ -209,6 +220,7 @@ void SendJob::writeRecords() {
             if (n < 0 && socket.wouldBlock()) {
                 ++m_stats.wouldBlocks;
                 m_phase = Phase::Held;
+                m_waitTimer.start(m_timeouts.writeStall);
                 return;
             }
             if (n <= 0) {
@@ -247,8 +259,20 @@ void SendJob::continueAfterYield() {
 }
 
 void SendJob::writable() {
-    if (m_phase == Phase::Held)
-        startTransmission(true);
+    if (m_phase != Phase::Held)
+        return;
+    m_waitTimer.stop();
+    startTransmission(true);
+}
+
+void SendJob::onWaitTimer() {
+    // A server that never answers the check, or one that stopped reading (a
+    // stopped process keeps the connection open), ends the job as a broken
+    // connection does.
+    if (m_phase == Phase::Checking)
+        fail("네트워크 에러!! 다시 시도해 주세요!");
+    else if (m_phase == Phase::Held)
+        fail("네트워크 에러! 다시 시도해 주시기 바랍니다.");
 }
 
 void SendJob::connectionClosed() {
@@ -278,8 +302,12 @@ void SendJob::onEndTimer() {
 }
 
 void SendJob::fail(const char* utf8Message) {
+    const bool writing = m_phase == Phase::Writing || m_phase == Phase::Held;
     closeSendConnection(false);
     m_notifier.error(ko(utf8Message));
+    if (writing)
+        m_notifier.error(
+            interruptedMessage(m_stats.recordsWritten, static_cast<long long>(m_form.state().queue.size())));
 }
 
 void SendJob::closeSendConnection(bool resetPictures) {
@@ -289,6 +317,7 @@ void SendJob::closeSendConnection(bool resetPictures) {
         QTimer::singleShot(0, this, &SendJob::purgeRetired);
     }
     m_yieldPending = false;
+    m_waitTimer.stop();
     SendFormState& s = m_form.state();
     if (!m_current.empty()) {
         s.queue.putBack(m_current);

@@ -100,6 +100,11 @@ void LoginServer::serve(int fd) {
             const LoginQuirks quirks = quirksFor(userId);
             if (quirks.closeBeforeReply) {
                 log(userId + ": closed before the reply, as asked");
+            } else if (quirks.neverReply) {
+                log(userId + ": no reply, as asked");
+                char ignored[256];
+                while (m_server.readSome(fd, ignored, sizeof ignored) > 0) {
+                }
             } else {
                 Account account;
                 std::int32_t result = 2;

@@ -25,6 +25,8 @@ namespace qbs {
 // Ways to misbehave, for tests of the client's failure paths.
 struct LoginQuirks {
     bool closeBeforeReply = false;
+    // Takes the request and never answers; the connection stays until the client closes.
+    bool neverReply = false;
     // > 0: the reply goes out in two writes, the first `splitReplyAt` bytes, a
     // pause, then the rest.
     std::size_t splitReplyAt = 0;

@@ -74,6 +74,7 @@ public:
     void loadTransferredEntries(const std::string& transferText) override;
     void closeEditorWindows() override;
     void followMainWindow(int right, int top) override;
+    bool sendRunning() const override { return m_sending; }
 
     // SendJobHost (refreshBalance above serves both)
     void sendRunningChanged(bool running) override;

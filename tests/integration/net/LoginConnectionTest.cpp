@@ -253,6 +253,30 @@ TEST_F(LoginTest, CloseBeforeTheReplyEndsTheAttemptWithoutAMessage) {
     ASSERT_TRUE(test::runUntil([&] { return host.afterLoginRuns() == 1; }));
 }
 
+TEST_F(LoginTest, ALoginReplyThatNeverComesEndsTheAttempt) {
+    server.setQuirks("user01", quirks([](auto& q) { q.neverReply = true; }));
+    NetTimeouts timeouts;
+    timeouts.loginReply = 300ms;
+    session.setTimeouts(timeouts);
+    ASSERT_TRUE(start());
+    waitAttemptOver();
+    EXPECT_EQ(host.events,
+              (Events{"wait:show", "wait:close", "error:서버 응답이 없습니다. 잠시 후 다시 시도하세요."}));
+    EXPECT_EQ(notifier.shown(),
+              std::vector<test::Shown>{errorBox("서버 응답이 없습니다. 잠시 후 다시 시도하세요.")});
+    EXPECT_EQ(logged(), lines({kConnected, kRequestSent, "로그인 응답 없음...다시 시도바랍니다. "}));
+    EXPECT_EQ(session.connection(), nullptr);
+    EXPECT_FALSE(state.loggedIn);
+
+    // An answer in time stops the clock: nothing follows a login.
+    reset();
+    ASSERT_TRUE(start("user02", "pass02"));
+    ASSERT_TRUE(test::runUntil([&] { return host.afterLoginRuns() == 1; }));
+    test::runFor(400ms);
+    EXPECT_TRUE(notifier.shown().empty());
+    EXPECT_TRUE(state.loggedIn);
+}
+
 TEST_F(LoginTest, CloseWhileLoggedInTellsTheUser) {
     loginOk();
     ASSERT_TRUE(server.disconnect("user01"));

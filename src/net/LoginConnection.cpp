@@ -9,6 +9,20 @@
 
 namespace qb {
 
+class LoginConnection::HandlerScope {
+public:
+    explicit HandlerScope(LoginConnection& c) : m_c(c) { ++m_c.m_handlerDepth; }
+    ~HandlerScope() {
+        if (--m_c.m_handlerDepth == 0 && m_c.m_closed)
+            m_c.m_session.purgeLater();
+    }
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+
+private:
+    LoginConnection& m_c;
+};
+
 LoginConnection::LoginConnection(LoginSession& session, std::unique_ptr<AsyncSocket> socket)
     : m_session(session), m_socket(std::move(socket)) {
     m_pauseTimer.setSingleShot(true);
@@ -39,6 +53,7 @@ void LoginConnection::close() {
 }
 
 void LoginConnection::onConnect(int error) {
+    const HandlerScope scope(*this);
     if (error == 0) {
         m_session.log().write(ko("Socket 연결성공..."));
         sendLoginRequest();
@@ -65,6 +80,7 @@ void LoginConnection::sendLoginRequest() {
 }
 
 void LoginConnection::onReceive() {
+    const HandlerScope scope(*this);
     char buffer[AsyncSocket::kReceiveMax];
     const long n = m_socket->receive(buffer, sizeof buffer);
     if (n < 0) {
@@ -148,6 +164,7 @@ void LoginConnection::handleLoginAck(const packet::LoginAck& ack) {
 }
 
 void LoginConnection::finishLogin() {
+    const HandlerScope scope(*this);
     m_paused = false;
     const LoginState& state = m_session.state();
     m_session.host().closeWaitWindow();
@@ -160,13 +177,23 @@ void LoginConnection::finishLogin() {
 }
 
 void LoginConnection::handleSendResult(const packet::SendResult& r) {
-    if (r.result != 1) {
-        m_session.notifier().error(ko("데이터 전송에 실패하였습니다. 다시 시도하세요!"));
+    // A result's box runs the event loop while it is open, and more results are
+    // read meanwhile: a server pushing thousands would stack thousands of boxes.
+    // Repeats while one is open are only logged (no balance refresh either).
+    if (m_showingResult) {
+        m_session.log().write(ko("m_DATA_SENDRESULT 패킷수신 결과[") + std::to_string(r.result) +
+                              ko("] 건수[") + std::to_string(r.count) + "] ");
         return;
     }
-    m_session.host().refreshBalance();
-    m_session.notifier().info(ko("총 ") + "[" + std::to_string(r.count) + "] " +
-                              ko("건 전송이 완료되었습니다."));
+    m_showingResult = true;
+    if (r.result != 1) {
+        m_session.notifier().error(ko("데이터 전송에 실패하였습니다. 다시 시도하세요!"));
+    } else {
+        m_session.host().refreshBalance();
+        m_session.notifier().info(ko("총 ") + "[" + std::to_string(r.count) + "] " +
+                                  ko("건 전송이 완료되었습니다."));
+    }
+    m_showingResult = false;
 }
 
 void LoginConnection::receptionError() {
@@ -177,6 +204,7 @@ void LoginConnection::receptionError() {
 }
 
 void LoginConnection::loginReplyTimedOut() {
+    const HandlerScope scope(*this);
     // A server that takes the request and never answers would keep the wait
     // window up for good.
     m_session.host().closeWaitWindow();
@@ -187,6 +215,7 @@ void LoginConnection::loginReplyTimedOut() {
 }
 
 void LoginConnection::onClose(int) {
+    const HandlerScope scope(*this);
     const bool wasLoggedIn = m_session.state().loggedIn;
     // Unlike a login reply, a close before it used to leave the wait window open
     // for good; the attempt is over, so the window goes.

@@ -58,11 +58,16 @@ void LoginSession::closeLoginConnection() {
         return;
     m_connection->close();
     m_retired.push_back(std::move(m_connection));
+    purgeLater();
+}
+
+void LoginSession::purgeLater() {
     QTimer::singleShot(0, this, &LoginSession::purgeRetired);
 }
 
 void LoginSession::purgeRetired() {
-    m_retired.clear();
+    // One still in a handler (under a message box) asks again when it leaves.
+    std::erase_if(m_retired, [](const std::unique_ptr<LoginConnection>& c) { return !c->inHandler(); });
 }
 
 } // namespace qb

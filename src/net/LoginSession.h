@@ -41,6 +41,9 @@ public:
     void logout();
     // Closes and discards the login connection, if there is one.
     void closeLoginConnection();
+    // Deletes closed connections once control is back in the event loop and
+    // none of their handlers is running.
+    void purgeLater();
 
     LoginConnection* connection() const { return m_connection.get(); }
     LoginState& state() { return m_state; }

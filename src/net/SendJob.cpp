@@ -314,7 +314,7 @@ void SendJob::closeSendConnection(bool resetPictures) {
     if (m_connection) {
         m_connection->close();
         m_retired.push_back(std::move(m_connection));
-        QTimer::singleShot(0, this, &SendJob::purgeRetired);
+        purgeLater();
     }
     m_yieldPending = false;
     m_waitTimer.stop();
@@ -357,8 +357,13 @@ void SendJob::setRunning(bool running) {
     m_host.sendRunningChanged(running);
 }
 
+void SendJob::purgeLater() {
+    QTimer::singleShot(0, this, &SendJob::purgeRetired);
+}
+
 void SendJob::purgeRetired() {
-    m_retired.clear();
+    // One still in a handler (under a message box) asks again when it leaves.
+    std::erase_if(m_retired, [](const std::unique_ptr<SendConnection>& c) { return !c->inHandler(); });
 }
 
 } // namespace qb

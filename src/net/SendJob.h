@@ -115,6 +115,7 @@ private:
     void closeSendConnection(bool resetPictures);
     void fail(const char* utf8Message);
     void setRunning(bool running);
+    void purgeLater();
     void purgeRetired();
 
     SendForm& m_form;

@@ -11,12 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <functional>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace qb;
 using namespace std::chrono_literals;
@@ -390,6 +392,61 @@ TEST_F(LoginTest, PushedPacketsMergedSplitOrWithAnyLength) {
                                "m_DATA_DELIVERACK 패킷수신 "}));
     EXPECT_EQ(session.connection()->lastDeliverAck()->value, 9);
     EXPECT_TRUE(state.loggedIn);
+}
+
+// A message box that stays open for a while: show() runs the event loop, as a
+// modal box does, and `whileOpen` acts meanwhile (once).
+class ModalNotifier : public test::TimelineNotifier {
+public:
+    using test::TimelineNotifier::TimelineNotifier;
+    std::function<void()> whileOpen;
+    void show(const std::string& text, MessageIcon icon, const std::string& caption) override {
+        test::TimelineNotifier::show(text, icon, caption);
+        if (auto act = std::exchange(whileOpen, nullptr))
+            act();
+    }
+};
+
+TEST_F(LoginTest, AFloodOfResultsShowsOneBoxAtATimeAndLogsTheRepeats) {
+    ModalNotifier modal{host.events};
+    LoginSession s(state, host, modal, log, service.config());
+    state.userId = "user01";
+    state.password = "pass01";
+    ASSERT_TRUE(s.login());
+    ASSERT_TRUE(test::runUntil([&] { return host.afterLoginRuns() == 1; }));
+    host.events.clear();
+
+    std::string flood;
+    for (int i = 0; i < 2000; ++i)
+        flood += packet::encodeSendResult(1, i);
+    const auto logLines = [&] {
+        const std::string text = logged();
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    modal.whileOpen = [&] {
+        // While the first box is open, the rest arrive; then the server goes away.
+        ASSERT_TRUE(server.pushRaw("user01", flood));
+        ASSERT_TRUE(test::runUntil([&] { return logLines() == 2 + 2000; }, 20s));
+        ASSERT_TRUE(server.disconnect("user01"));
+        ASSERT_TRUE(test::runUntil([&] { return s.connection() == nullptr; }));
+        test::runFor(50ms); // a closed connection is deleted only once its handler is over
+    };
+    ASSERT_TRUE(server.pushSendResult("user01", 1, 7));
+    ASSERT_TRUE(test::runUntil([&] { return s.connection() == nullptr && !modal.whileOpen; }));
+    test::runFor(50ms);
+    EXPECT_EQ(host.events, (Events{"refresh-balance", "info:총 [7] 건 전송이 완료되었습니다.", kClosedTitle,
+                                   "error:서버연결이 종료되었습니다.!"}));
+    const std::string text = logged();
+    EXPECT_NE(text.find(ko("m_DATA_SENDRESULT 패킷수신 결과[1] 건수[0] \r\n")), std::string::npos);
+    EXPECT_NE(text.find(ko("m_DATA_SENDRESULT 패킷수신 결과[1] 건수[1999] \r\n")), std::string::npos);
+
+    // Once the box is closed, the next result shows again.
+    host.events.clear();
+    ASSERT_TRUE(s.login());
+    ASSERT_TRUE(test::runUntil([&] { return host.afterLoginRuns() == 2; }));
+    ASSERT_TRUE(server.pushSendResult("user01", 0, 0));
+    ASSERT_TRUE(test::runUntil([&] { return modal.shown().size() == 3; }));
+    EXPECT_EQ(host.events.back(), "error:데이터 전송에 실패하였습니다. 다시 시도하세요!");
 }
 
 TEST_F(LoginTest, UnknownTypeWhileLoggedInLogsOut) {

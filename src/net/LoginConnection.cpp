@@ -123,6 +123,7 @@ void LoginConnection::handle(const PacketReader::Packet& p) {
         break;
     case packet::DATA_SENDRESULT:
         m_sendResult = packet::decodeSendResult(p.bytes);
+        ++m_sendResultCount;
         handleSendResult(*m_sendResult);
         break;
     default:

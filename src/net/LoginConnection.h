@@ -41,6 +41,8 @@ public:
     const std::optional<packet::LoginAck>& lastLoginAck() const { return m_loginAck; }
     const std::optional<packet::DeliverAck>& lastDeliverAck() const { return m_deliverAck; }
     const std::optional<packet::SendResult>& lastSendResult() const { return m_sendResult; }
+    // DATA_SENDRESULT packets received so far, shown or not.
+    long long sendResultCount() const { return m_sendResultCount; }
 
 private:
     class HandlerScope;
@@ -70,6 +72,7 @@ private:
     std::optional<packet::LoginAck> m_loginAck;
     std::optional<packet::DeliverAck> m_deliverAck;
     std::optional<packet::SendResult> m_sendResult;
+    long long m_sendResultCount = 0;
 };
 
 } // namespace qb

@@ -1,4 +1,5 @@
 #include "common/Cp949.h"
+#include "net/Packets.h"
 #include "support/ServiceHarness.h"
 
 #include <QProcess>
@@ -183,4 +184,49 @@ TEST_F(QbsendSend, GivesUpWhenTheResultDoesNotComeInTime) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, kSummary3);
     EXPECT_EQ(r.err, "qbsend: no send result within 1 s\n");
+}
+
+TEST_F(QbsendSend, EveryWaitEndsAndSaysWhy) {
+    // A check that is never answered.
+    qbs::SendQuirks silent;
+    silent.neverReply = true;
+    service.service().sendServer().setQuirks(silent);
+    const Outcome unanswered = qbsend(sms(list) + QStringList{"--reply-timeout", "1"});
+    EXPECT_EQ(unanswered.exitCode, 1);
+    EXPECT_EQ(unanswered.out, std::string(kSummary3) + "[알림] 네트워크 에러!! 다시 시도해 주세요!\n");
+    EXPECT_EQ(unanswered.err, "");
+
+    // A server that stops reading in the middle: the stalled write ends the job,
+    // and --wait bounds the wait for a result that cannot come.
+    std::string numbers;
+    for (int i = 0; i < 60000; ++i)
+        numbers += "010" + std::to_string(10000000 + i) + "\n";
+    const std::string big = service.dir().write("big.txt", numbers);
+    qbs::SendQuirks stopping;
+    stopping.receiveBuffer = 16 * 1024;
+    stopping.stopReadingAfterRecords = 100;
+    service.service().sendServer().setQuirks(stopping);
+    const Outcome stalled = qbsend(sms(big) + QStringList{"--write-timeout", "1", "--wait", "1"});
+    EXPECT_EQ(stalled.exitCode, 1);
+    EXPECT_NE(stalled.out.find(
+                  "[알림] 네트워크 에러! 다시 시도해 주시기 바랍니다.\n[알림] 전송이 중단되었습니다. ["),
+              std::string::npos)
+        << stalled.out;
+    EXPECT_NE(stalled.out.find("]건 미전송.\n"), std::string::npos) << stalled.out;
+    EXPECT_NE(stalled.err.find("qbsend: no send result within 1 s\n"), std::string::npos) << stalled.err;
+    service.service().sendServer().resumeReading();
+}
+
+TEST_F(QbsendSend, AFloodOfPushedResultsDoesNotFloodTheTerminal) {
+    std::string flood;
+    for (int i = 0; i < 5000; ++i)
+        flood += packet::encodeSendResult(1, 12);
+    qbs::LoginQuirks pushing;
+    pushing.appendToReply = flood;
+    service.loginServer().setQuirks(pushing);
+    const Outcome r = qbsend(sms(list));
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("[알림] 총 [3] 건 전송이 완료되었습니다.\n"), std::string::npos) << r.out;
+    EXPECT_LT(r.out.size(), 1000u) << r.out;
+    EXPECT_NE(r.err.find(" more times\n"), std::string::npos) << r.err;
 }

@@ -75,8 +75,12 @@ std::optional<int> CQuillbank2App::initInstance() {
     }
 
     const AppPaths paths(m_workingFolder.toStdString());
-    m_frame = std::make_unique<CMainFrame>(paths, ServiceConfig::load(paths.workingFolder()));
+    const ServiceConfig config = ServiceConfig::load(paths.workingFolder());
+    m_frame = std::make_unique<CMainFrame>(paths, config);
     m_frame->show();
+    // Once, over the window: the defaults stand in for the values refused.
+    if (const std::string bad = config.badValuesMessage(); !bad.empty())
+        m_frame->messageBoxes().error(bad);
     return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 #include "common/Cp949.h"
 #include "frame/FrameView.h"
 #include "frame/WindowTitle.h"
+#include "send/SendJob.h"
 #include "send/RejectList.h"
 #include "send/SendFormPanel.h"
 #include "web/WebHost.h"
@@ -67,7 +68,7 @@ bool MainFrameModel::execute(Command c) {
         login();
         break;
     case Command::Logout:
-        logout();
+        requestLogout();
         break;
     case Command::AddressBook:
         openAddressBook();
@@ -95,6 +96,15 @@ void MainFrameModel::login() {
     if (m_view.runLoginDialog())
         m_session->login();
     syncLoginState();
+}
+
+void MainFrameModel::requestLogout() {
+    // Every wait of a job has an end, so the user can log out once it is over.
+    if (m_sendForm && m_sendForm->sendRunning()) {
+        m_notifier->error(SendJob::busyMessage());
+        return;
+    }
+    logout();
 }
 
 void MainFrameModel::logout() {

@@ -43,6 +43,9 @@ public:
     bool execute(Command c);
 
     void login();
+    // "로그아웃": refused while a send job runs (it would be cut off with records
+    // half sent); otherwise logout().
+    void requestLogout();
     // View 101, the send form's balance and callbacks emptied, the connection
     // closed, the flag cleared, the logout title.
     void logout();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/NetTimeouts.h"
+
 #include <QObject>
 #include <QTimer>
 
@@ -37,7 +39,7 @@ public:
     // connected() codes besides errno values.
     static constexpr int kHostNotFound = -1;
 
-    static constexpr std::chrono::milliseconds kDefaultConnectTimeout{15000};
+    static constexpr std::chrono::milliseconds kDefaultConnectTimeout = NetTimeouts{}.connect;
     static constexpr std::size_t kReceiveMax = 256;
 
     explicit AsyncSocket(QObject* parent = nullptr);

@@ -8,10 +8,26 @@
 
 namespace qb {
 
+class LoginConnection::HandlerScope {
+public:
+    explicit HandlerScope(LoginConnection& c) : m_c(c) { ++m_c.m_handlerDepth; }
+    ~HandlerScope() {
+        if (--m_c.m_handlerDepth == 0 && m_c.m_closed)
+            m_c.m_session.purgeLater();
+    }
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+
+private:
+    LoginConnection& m_c;
+};
+
 LoginConnection::LoginConnection(LoginSession& session, std::unique_ptr<AsyncSocket> socket)
     : m_session(session), m_socket(std::move(socket)) {
     m_pauseTimer.setSingleShot(true);
     connect(&m_pauseTimer, &QTimer::timeout, this, &LoginConnection::finishLogin);
+    m_replyTimer.setSingleShot(true);
+    connect(&m_replyTimer, &QTimer::timeout, this, &LoginConnection::loginReplyTimedOut);
     connect(m_socket.get(), &AsyncSocket::connected, this, &LoginConnection::onConnect);
     connect(m_socket.get(), &AsyncSocket::readable, this, &LoginConnection::onReceive);
     connect(m_socket.get(), &AsyncSocket::closed, this, &LoginConnection::onClose);
@@ -31,10 +47,12 @@ bool LoginConnection::start() {
 void LoginConnection::close() {
     m_closed = true;
     m_pauseTimer.stop();
+    m_replyTimer.stop();
     m_socket->close();
 }
 
 void LoginConnection::onConnect(int error) {
+    const HandlerScope scope(*this);
     if (error == 0) {
         m_session.log().write(ko("Socket 연결성공..."));
         sendLoginRequest();
@@ -51,6 +69,7 @@ void LoginConnection::sendLoginRequest() {
     const std::string request = packet::encodeLogin(state.userId, state.password);
     if (m_socket->send(request.data(), request.size()) == static_cast<long>(request.size())) {
         m_session.log().write(ko("로그인 정보 전송..."));
+        m_replyTimer.start(m_session.timeouts().loginReply);
         return;
     }
     // The connection stays; the next login closes it first.
@@ -60,6 +79,7 @@ void LoginConnection::sendLoginRequest() {
 }
 
 void LoginConnection::onReceive() {
+    const HandlerScope scope(*this);
     char buffer[AsyncSocket::kReceiveMax];
     const long n = m_socket->receive(buffer, sizeof buffer);
     if (n < 0) {
@@ -92,6 +112,7 @@ void LoginConnection::handle(const PacketReader::Packet& p) {
     }
     switch (p.type) {
     case packet::DATA_LOGINACK:
+        m_replyTimer.stop();
         m_loginAck = packet::decodeLoginAck(p.bytes);
         handleLoginAck(*m_loginAck);
         break;
@@ -101,6 +122,7 @@ void LoginConnection::handle(const PacketReader::Packet& p) {
         break;
     case packet::DATA_SENDRESULT:
         m_sendResult = packet::decodeSendResult(p.bytes);
+        ++m_sendResultCount;
         handleSendResult(*m_sendResult);
         break;
     default:
@@ -142,6 +164,7 @@ void LoginConnection::handleLoginAck(const packet::LoginAck& ack) {
 }
 
 void LoginConnection::finishLogin() {
+    const HandlerScope scope(*this);
     m_paused = false;
     m_session.host().closeWaitWindow();
     m_session.host().loggedIn();
@@ -153,13 +176,23 @@ void LoginConnection::finishLogin() {
 }
 
 void LoginConnection::handleSendResult(const packet::SendResult& r) {
-    if (r.result != 1) {
-        m_session.notifier().error(ko("데이터 전송에 실패하였습니다. 다시 시도하세요!"));
+    // A result's box runs the event loop while it is open, and more results are
+    // read meanwhile: a server pushing thousands would stack thousands of boxes.
+    // Repeats while one is open are only logged (no balance refresh either).
+    if (m_showingResult) {
+        m_session.log().write(ko("m_DATA_SENDRESULT 패킷수신 결과[") + std::to_string(r.result) +
+                              ko("] 건수[") + std::to_string(r.count) + "] ");
         return;
     }
-    m_session.host().refreshBalance();
-    m_session.notifier().info(ko("총 ") + "[" + std::to_string(r.count) + "] " +
-                              ko("건 전송이 완료되었습니다."));
+    m_showingResult = true;
+    if (r.result != 1) {
+        m_session.notifier().error(ko("데이터 전송에 실패하였습니다. 다시 시도하세요!"));
+    } else {
+        m_session.host().refreshBalance();
+        m_session.notifier().info(ko("총 ") + "[" + std::to_string(r.count) + "] " +
+                                  ko("건 전송이 완료되었습니다."));
+    }
+    m_showingResult = false;
 }
 
 void LoginConnection::receptionError() {
@@ -169,7 +202,19 @@ void LoginConnection::receptionError() {
     m_session.closeLoginConnection();
 }
 
+void LoginConnection::loginReplyTimedOut() {
+    const HandlerScope scope(*this);
+    // A server that takes the request and never answers would keep the wait
+    // window up for good.
+    m_session.host().closeWaitWindow();
+    m_session.state().loggedIn = false;
+    m_session.log().write(ko("로그인 응답 없음...다시 시도바랍니다. "));
+    m_session.notifier().error(ko("서버 응답이 없습니다. 잠시 후 다시 시도하세요."));
+    m_session.closeLoginConnection();
+}
+
 void LoginConnection::onClose(int) {
+    const HandlerScope scope(*this);
     const bool wasLoggedIn = m_session.state().loggedIn;
     // Unlike a login reply, a close before it used to leave the wait window open
     // for good; the attempt is over, so the window goes.

@@ -34,12 +34,19 @@ public:
     // Closes the socket; nothing is reported after this.
     void close();
     bool isClosed() const { return m_closed; }
+    // A message box runs the event loop, so handlers can run inside one another;
+    // the session deletes a closed connection only when none of them is running.
+    bool inHandler() const { return m_handlerDepth > 0; }
 
     const std::optional<packet::LoginAck>& lastLoginAck() const { return m_loginAck; }
     const std::optional<packet::DeliverAck>& lastDeliverAck() const { return m_deliverAck; }
     const std::optional<packet::SendResult>& lastSendResult() const { return m_sendResult; }
+    // DATA_SENDRESULT packets received so far, shown or not.
+    long long sendResultCount() const { return m_sendResultCount; }
 
 private:
+    class HandlerScope;
+
     void onConnect(int error);
     void onReceive();
     void onClose(int error);
@@ -50,16 +57,22 @@ private:
     void finishLogin();
     void handleSendResult(const packet::SendResult& r);
     void receptionError();
+    void loginReplyTimedOut();
 
     LoginSession& m_session;
     std::unique_ptr<AsyncSocket> m_socket;
     PacketReader m_reader = PacketReader::forLoginConnection();
     QTimer m_pauseTimer;
+    QTimer m_replyTimer; // from the login request to its reply
     bool m_paused = false;
     bool m_closed = false;
+    int m_handlerDepth = 0;
+    // A send-result message is being shown (its box is open).
+    bool m_showingResult = false;
     std::optional<packet::LoginAck> m_loginAck;
     std::optional<packet::DeliverAck> m_deliverAck;
     std::optional<packet::SendResult> m_sendResult;
+    long long m_sendResultCount = 0;
 };
 
 } // namespace qb

@@ -35,7 +35,7 @@ bool LoginSession::login() {
     m_host.showWaitWindow();
     std::unique_ptr<AsyncSocket> socket =
         m_socketFactory ? m_socketFactory() : std::make_unique<AsyncSocket>();
-    socket->setConnectTimeout(m_connectTimeout);
+    socket->setConnectTimeout(m_timeouts.connect);
     m_connection = std::make_unique<LoginConnection>(*this, std::move(socket));
     if (!m_connection->start()) {
         m_host.closeWaitWindow();
@@ -57,11 +57,16 @@ void LoginSession::closeLoginConnection() {
         return;
     m_connection->close();
     m_retired.push_back(std::move(m_connection));
+    purgeLater();
+}
+
+void LoginSession::purgeLater() {
     QTimer::singleShot(0, this, &LoginSession::purgeRetired);
 }
 
 void LoginSession::purgeRetired() {
-    m_retired.clear();
+    // One still in a handler (under a message box) asks again when it leaves.
+    std::erase_if(m_retired, [](const std::unique_ptr<LoginConnection>& c) { return !c->inHandler(); });
 }
 
 } // namespace qb

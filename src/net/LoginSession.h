@@ -3,6 +3,7 @@
 #include "app/ServiceConfig.h"
 #include "common/LoginState.h"
 #include "net/AsyncSocket.h"
+#include "net/NetTimeouts.h"
 
 #include <QObject>
 
@@ -40,6 +41,9 @@ public:
     void logout();
     // Closes and discards the login connection, if there is one.
     void closeLoginConnection();
+    // Deletes closed connections once control is back in the event loop and
+    // none of their handlers is running.
+    void purgeLater();
 
     LoginConnection* connection() const { return m_connection.get(); }
     LoginState& state() { return m_state; }
@@ -48,7 +52,8 @@ public:
     const SystemLog& log() const { return m_log; }
     const ServiceConfig& config() const { return m_config; }
 
-    void setConnectTimeout(std::chrono::milliseconds timeout) { m_connectTimeout = timeout; }
+    void setTimeouts(const NetTimeouts& timeouts) { m_timeouts = timeouts; }
+    const NetTimeouts& timeouts() const { return m_timeouts; }
     // The refusal of an id or password that does not fit the login packet.
     static const std::string& tooLongMessage();
     // Tests put in sockets that fail on purpose.
@@ -62,7 +67,7 @@ private:
     Notifier& m_notifier;
     const SystemLog& m_log;
     ServiceConfig m_config;
-    std::chrono::milliseconds m_connectTimeout = AsyncSocket::kDefaultConnectTimeout;
+    NetTimeouts m_timeouts;
     SocketFactory m_socketFactory;
     std::unique_ptr<LoginConnection> m_connection;
     // Closed connections live until control is back in the event loop, since a

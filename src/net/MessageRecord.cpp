@@ -24,6 +24,22 @@ std::size_t decimalLength(int value) {
     return static_cast<std::size_t>(std::to_chars(buf, buf + sizeof buf, value).ptr - buf);
 }
 
+// The texts every record of a job repeats.
+bool jobTextsFit(const LoginState& login, std::string_view pictureStamp) {
+    for (std::string_view t : {std::string_view(login.userId), std::string_view(login.clientField),
+                               std::string_view(login.userNumber), std::string_view(login.userTag),
+                               std::string_view(login.sendCode), std::string_view(login.sendTime),
+                               std::string_view(login.sendTag), pictureStamp})
+        if (!fitsInRecord(t))
+            return false;
+    return true;
+}
+
+bool recordTextsFit(const RecordText& r) {
+    return fitsInRecord(r.number) && fitsInRecord(r.callbackNumber) && fitsInRecord(r.title) &&
+           fitsInRecord(r.body) && fitsInRecord(r.reservation);
+}
+
 } // namespace
 
 std::string pictureFileName(const std::string& userId, const std::string& pictureStamp, int slot) {
@@ -73,9 +89,11 @@ void appendAfterWhen(std::string& out, MessageKind kind, const LoginState& login
 
 } // namespace
 
-void appendMessageRecord(std::string& out, MessageKind kind, const RecordText& record,
+bool appendMessageRecord(std::string& out, MessageKind kind, const RecordText& record,
                          const LoginState& login, const PictureSlots& pictures,
                          std::string_view pictureStamp) {
+    if (!jobTextsFit(login, pictureStamp) || !recordTextsFit(record))
+        return false;
     const bool immediate = record.reservation == immediateReservation();
     field(out, login.userId);
     field(out, record.number);
@@ -87,11 +105,12 @@ void appendMessageRecord(std::string& out, MessageKind kind, const RecordText& r
     field(out, immediate ? "N" : "Y");
     out.append(immediate ? std::string_view(login.sendTime) : record.reservation);
     appendAfterWhen(out, kind, login, pictures, pictureStamp);
+    return true;
 }
 
 RecordEncoder::RecordEncoder(MessageKind kind, const LoginState& login, const PictureSlots& pictures,
                              std::string_view pictureStamp)
-    : m_withTitle(kind != MessageKind::Sms) {
+    : m_usable(jobTextsFit(login, pictureStamp)), m_withTitle(kind != MessageKind::Sms) {
     field(m_head, login.userId);
     field(m_reservedHead, login.clientField);
     field(m_reservedHead, "Y");
@@ -102,7 +121,9 @@ RecordEncoder::RecordEncoder(MessageKind kind, const LoginState& login, const Pi
     m_immediateTail += m_reservedTail;
 }
 
-void RecordEncoder::append(std::string& out, const RecordText& r) const {
+bool RecordEncoder::append(std::string& out, const RecordText& r) const {
+    if (!m_usable || !recordTextsFit(r))
+        return false;
     const bool immediate = r.reservation == immediateReservation();
     const std::size_t size =
         m_head.size() + r.number.size() + r.callbackNumber.size() + r.body.size() + 3 +
@@ -135,6 +156,7 @@ void RecordEncoder::append(std::string& out, const RecordText& r) const {
         put(r.reservation);
         put(m_reservedTail);
     }
+    return true;
 }
 
 std::int64_t estimateRecordBytes(MessageKind kind, const RecordText& record, const LoginState& login,

@@ -8,12 +8,23 @@
 #include <string_view>
 
 // One message on the send connection: text fields, each followed by 0x04 except
-// the last, which is followed by 0x02. No header, no length, no escaping.
+// the last, which is followed by 0x02. No header, no length, and no escaping: a
+// text holding 0x02 or 0x04 would end its record or field early and make the
+// server read records nobody composed, and a NUL ends the text for the server.
+// The encoders refuse such texts; validation keeps them out of the queue first.
 namespace qb {
 
 inline constexpr char kFieldSeparator = 0x04;
 inline constexpr char kRecordEnd = 0x02;
 inline constexpr std::size_t kMaxRecordBytes = 4095;
+
+// False when the text holds a byte no field may carry: 0x00, 0x02 or 0x04.
+inline bool fitsInRecord(std::string_view text) {
+    for (const char c : text)
+        if (c == '\0' || c == kRecordEnd || c == kFieldSeparator)
+            return false;
+    return true;
+}
 
 // ID + "_" + stamp + "_01.jpg" (slot 1..3): the name a picture is uploaded under
 // and the name the records of the job carry.
@@ -30,17 +41,19 @@ inline RecordText recordText(const SendRecord& r) {
 }
 
 // Appends the record's bytes to `out`. `pictures` are the job's slots, filled in
-// order; the MMS layout depends on how many hold a picture.
-void appendMessageRecord(std::string& out, MessageKind kind, const RecordText& record,
+// order; the MMS layout depends on how many hold a picture. False, with nothing
+// appended, when any text of the record does not fit in a record (fitsInRecord).
+bool appendMessageRecord(std::string& out, MessageKind kind, const RecordText& record,
                          const LoginState& login, const PictureSlots& pictures,
                          std::string_view pictureStamp);
 
-inline void appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& record,
+inline bool appendMessageRecord(std::string& out, MessageKind kind, const SendRecord& record,
                                 const LoginState& login, const PictureSlots& pictures,
                                 std::string_view pictureStamp) {
-    appendMessageRecord(out, kind, recordText(record), login, pictures, pictureStamp);
+    return appendMessageRecord(out, kind, recordText(record), login, pictures, pictureStamp);
 }
 
+// The record's bytes; empty when it was refused.
 inline std::string buildMessageRecord(MessageKind kind, const SendRecord& record, const LoginState& login,
                                       const PictureSlots& pictures, const std::string& pictureStamp) {
     std::string out;
@@ -57,9 +70,15 @@ public:
     RecordEncoder(MessageKind kind, const LoginState& login, const PictureSlots& pictures,
                   std::string_view pictureStamp);
 
-    void append(std::string& out, const RecordText& record) const;
+    // False when a text every record repeats (the user id, the server's values)
+    // does not fit in a record: then no record of the job can be written.
+    bool usable() const { return m_usable; }
+    // False, with nothing appended, when the encoder is not usable or a text of
+    // this record does not fit.
+    bool append(std::string& out, const RecordText& record) const;
 
 private:
+    bool m_usable = false;
     bool m_withTitle = false;
     std::string m_head;          // ID 0x04
     std::string m_immediateTail; // from the client field to the record's end, 0x02 included

@@ -2,8 +2,6 @@
 
 #include "net/Packets.h"
 
-#include <algorithm>
-
 namespace qb {
 
 PacketReader::PacketReader(std::initializer_list<Accepted> accepted) : m_accepted(accepted) {}
@@ -41,18 +39,10 @@ std::optional<PacketReader::Packet> PacketReader::next() {
         m_buffer.clear();
         return Packet{type, {}, false};
     }
-    if (m_buffer.size() < packet::kHeaderSize)
-        return std::nullopt;
-
-    // The length is the server's word; a negative or huge one is read unsigned and capped.
-    const std::uint64_t announced =
-        packet::kHeaderSize + static_cast<std::uint32_t>(packet::readInt(m_buffer, 4));
-    const std::size_t span =
-        static_cast<std::size_t>(std::clamp<std::uint64_t>(announced, size, packet::kMaxPacketSize));
-    if (m_buffer.size() < span)
+    if (m_buffer.size() < size)
         return std::nullopt;
     Packet p{type, m_buffer.substr(0, size), true};
-    m_buffer.erase(0, span);
+    m_buffer.erase(0, size);
     return p;
 }
 

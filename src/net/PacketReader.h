@@ -11,10 +11,11 @@
 // made of it: a packet split over several reads waits for its rest, several
 // packets in one read come out one by one, in order.
 //
-// A packet occupies its type's size, or 8 + the header's length when the server
-// says it sent more (at most 256 bytes); the extra bytes are skipped. A type this
-// connection does not accept stops the reader: the connection is closed on it, so
-// nothing after it is looked at.
+// A packet occupies exactly its type's size from the packet table. The header's
+// length is never read: servers fill it in different ways (the bytes after the
+// header, the whole packet, zero), and trusting it would swallow the next packet
+// or wait for bytes that never come. A type this connection does not accept stops
+// the reader: the connection is closed on it, so nothing after it is looked at.
 namespace qb {
 
 class PacketReader {

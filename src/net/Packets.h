@@ -33,8 +33,6 @@ inline constexpr std::size_t kDeliverAckSize = 12;
 // Width of the id and password fields; longer texts do not fit the login packet.
 inline constexpr std::size_t kUserIdWidth = 16;
 inline constexpr std::size_t kPasswordWidth = 16;
-// The most a single server packet may occupy on the wire.
-inline constexpr std::size_t kMaxPacketSize = 256;
 
 // The size of a packet of this type, 0 for a type that is not in the table.
 std::size_t sizeOfType(std::int32_t type);

@@ -5,6 +5,20 @@
 
 namespace qb {
 
+class SendConnection::HandlerScope {
+public:
+    explicit HandlerScope(SendConnection& c) : m_c(c) { ++m_c.m_handlerDepth; }
+    ~HandlerScope() {
+        if (--m_c.m_handlerDepth == 0 && m_c.m_closed)
+            m_c.m_job.purgeLater();
+    }
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+
+private:
+    SendConnection& m_c;
+};
+
 SendConnection::SendConnection(SendJob& job, std::unique_ptr<AsyncSocket> socket)
     : m_job(job), m_socket(std::move(socket)) {
     connect(m_socket.get(), &AsyncSocket::connected, this, &SendConnection::onConnect);
@@ -31,6 +45,7 @@ void SendConnection::close() {
 }
 
 void SendConnection::onConnect(int error) {
+    const HandlerScope scope(*this);
     if (error != 0) {
         m_job.connectFailed();
         return;
@@ -45,6 +60,7 @@ void SendConnection::onConnect(int error) {
 }
 
 void SendConnection::onReceive() {
+    const HandlerScope scope(*this);
     char buffer[AsyncSocket::kReceiveMax];
     const long n = m_socket->receive(buffer, sizeof buffer);
     if (n < 0) {
@@ -70,11 +86,13 @@ void SendConnection::onReceive() {
 }
 
 void SendConnection::onSend() {
+    const HandlerScope scope(*this);
     if (!m_closed)
         m_job.writable();
 }
 
 void SendConnection::onClose(int) {
+    const HandlerScope scope(*this);
     if (!m_closed)
         m_job.connectionClosed();
 }

@@ -31,6 +31,9 @@ public:
     // Closes the socket; nothing is reported after this.
     void close();
     bool isClosed() const { return m_closed; }
+    // A message box runs the event loop, so a handler can still be running when
+    // the job closes the connection; it is deleted only after.
+    bool inHandler() const { return m_handlerDepth > 0; }
 
     AsyncSocket& socket() { return *m_socket; }
     // The DATA_SENDCHECK as it was handed to the socket, and the last reply read.
@@ -38,6 +41,8 @@ public:
     const std::optional<packet::SendCheckAck>& lastSendCheckAck() const { return m_sendCheckAck; }
 
 private:
+    class HandlerScope;
+
     void onConnect(int error);
     void onReceive();
     void onSend();
@@ -47,6 +52,7 @@ private:
     std::unique_ptr<AsyncSocket> m_socket;
     PacketReader m_reader = PacketReader::forSendConnection();
     bool m_closed = false;
+    int m_handlerDepth = 0;
     std::string m_sendCheck;
     std::optional<packet::SendCheckAck> m_sendCheckAck;
 };

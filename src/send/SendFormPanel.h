@@ -20,6 +20,8 @@ public:
     // The address book's hand-over: records separated by 0x02, name and number
     // by 0x04 (CP949).
     virtual void loadTransferredEntries(const std::string& transferText) = 0;
+    // A send job is running: logging out would cut it off, so the frame refuses.
+    virtual bool sendRunning() const = 0;
     // The program is closing: destroy the LMS and MMS editor windows if open.
     virtual void closeEditorWindows() = 0;
     // The main window moved: an open LMS editor (or, without one, an open MMS

@@ -28,11 +28,14 @@ SendJob::SendJob(SendForm& form, LoginState& login, Notifier& notifier, Progress
     m_endTimer.setSingleShot(true);
     m_endTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_endTimer, &QTimer::timeout, this, &SendJob::onEndTimer);
+    m_waitTimer.setSingleShot(true);
+    connect(&m_waitTimer, &QTimer::timeout, this, &SendJob::onWaitTimer);
     m_record.reserve(4096);
 }
 
 SendJob::~SendJob() {
     m_endTimer.stop();
+    m_waitTimer.stop();
     if (m_connection)
         m_connection->close();
 }
@@ -40,6 +43,11 @@ SendJob::~SendJob() {
 const std::string& SendJob::busyMessage() {
     static const std::string text = ko("전송중입니다. 전송이 끝난 후 다시 시도해 주세요!");
     return text;
+}
+
+std::string SendJob::interruptedMessage(long long sent, long long left) {
+    return ko("전송이 중단되었습니다. [") + std::to_string(sent) + ko("]건 전송, [") + std::to_string(left) +
+           ko("]건 미전송.");
 }
 
 void SendJob::startSend() {
@@ -64,7 +72,7 @@ void SendJob::startSend() {
 
     std::unique_ptr<AsyncSocket> socket =
         m_socketFactory ? m_socketFactory() : std::make_unique<AsyncSocket>();
-    socket->setConnectTimeout(m_connectTimeout);
+    socket->setConnectTimeout(m_timeouts.connect);
     m_connection = std::make_unique<SendConnection>(*this, std::move(socket));
     if (!m_connection->create()) {
         m_connection.reset();
@@ -90,6 +98,7 @@ void SendJob::checkNotSent() {
 
 void SendJob::checkSent() {
     m_phase = Phase::Checking;
+    m_waitTimer.start(m_timeouts.checkReply);
 }
 
 void SendJob::readFailed() {
@@ -101,6 +110,8 @@ void SendJob::packetError() {
 }
 
 void SendJob::checkReply(const packet::SendCheckAck& ack) {
+    if (m_phase == Phase::Checking)
+        m_waitTimer.stop();
     switch (ack.result) {
     case 0:
         // Once the job is under way a second go-ahead changes nothing: the records
@@ -143,6 +154,11 @@ void SendJob::startTransmission(bool resume) {
         if (!m_connection)
             return; // closed while the user was being told something
         m_encoder = RecordEncoder(m_kind, m_login, m_form.settings().pictures, m_pictureStamp);
+        // The server's values and the user id go into every record.
+        if (!m_encoder.usable()) {
+            fail("패킷 에러! 다시 시도해 주세요.");
+            return;
+        }
     }
     m_phase = Phase::Writing;
     writeRecords();
@@ -169,8 +185,13 @@ void SendJob::writeRecords() {
             s.queue.takeFront(m_current);
             const SendQueue::View v = m_current.view();
             m_record.clear();
-            m_encoder.append(m_record,
-                             RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation});
+            if (!m_encoder.append(m_record,
+                                  RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation})) {
+                // Validation keeps such records out; whatever put this one in the
+                // queue, its bytes would make records nobody composed.
+                fail("사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다.");
+                return;
+            }
             m_taken = 0;
             m_progress.setValue(m_messageCount - static_cast<std::int64_t>(s.queue.size()));
         }
@@ -181,6 +202,7 @@ void SendJob::writeRecords() {
             if (n < 0 && socket.wouldBlock()) {
                 ++m_stats.wouldBlocks;
                 m_phase = Phase::Held;
+                m_waitTimer.start(m_timeouts.writeStall);
                 return;
             }
             if (n <= 0) {
@@ -219,8 +241,20 @@ void SendJob::continueAfterYield() {
 }
 
 void SendJob::writable() {
-    if (m_phase == Phase::Held)
-        startTransmission(true);
+    if (m_phase != Phase::Held)
+        return;
+    m_waitTimer.stop();
+    startTransmission(true);
+}
+
+void SendJob::onWaitTimer() {
+    // A server that never answers the check, or one that stopped reading (a
+    // stopped process keeps the connection open), ends the job as a broken
+    // connection does.
+    if (m_phase == Phase::Checking)
+        fail("네트워크 에러!! 다시 시도해 주세요!");
+    else if (m_phase == Phase::Held)
+        fail("네트워크 에러! 다시 시도해 주시기 바랍니다.");
 }
 
 void SendJob::connectionClosed() {
@@ -250,17 +284,22 @@ void SendJob::onEndTimer() {
 }
 
 void SendJob::fail(const char* utf8Message) {
+    const bool writing = m_phase == Phase::Writing || m_phase == Phase::Held;
     closeSendConnection(false);
     m_notifier.error(ko(utf8Message));
+    if (writing)
+        m_notifier.error(
+            interruptedMessage(m_stats.recordsWritten, static_cast<long long>(m_form.state().queue.size())));
 }
 
 void SendJob::closeSendConnection(bool resetPictures) {
     if (m_connection) {
         m_connection->close();
         m_retired.push_back(std::move(m_connection));
-        QTimer::singleShot(0, this, &SendJob::purgeRetired);
+        purgeLater();
     }
     m_yieldPending = false;
+    m_waitTimer.stop();
     SendFormState& s = m_form.state();
     if (!m_current.empty()) {
         s.queue.putBack(m_current);
@@ -300,8 +339,13 @@ void SendJob::setRunning(bool running) {
     m_host.sendRunningChanged(running);
 }
 
+void SendJob::purgeLater() {
+    QTimer::singleShot(0, this, &SendJob::purgeRetired);
+}
+
 void SendJob::purgeRetired() {
-    m_retired.clear();
+    // One still in a handler (under a message box) asks again when it leaves.
+    std::erase_if(m_retired, [](const std::unique_ptr<SendConnection>& c) { return !c->inHandler(); });
 }
 
 } // namespace qb

@@ -5,6 +5,7 @@
 #include "common/SendTypes.h"
 #include "net/AsyncSocket.h"
 #include "net/MessageRecord.h"
+#include "net/NetTimeouts.h"
 #include "net/Packets.h"
 #include "web/WebHost.h"
 
@@ -24,8 +25,10 @@
 // the socket is full. Half a second after the last record the connection closes
 // and the balance is refreshed. The client's send form and qbsend both drive it.
 //
-// A job that ends early leaves every record it has not written in full in the
-// queue, so the next "전송하기" sends exactly those.
+// Every wait has an end: a check reply that does not come and a full socket that
+// takes nothing for too long end the job as a network failure does. A job that
+// ends early leaves every record it has not written in full in the queue, so the
+// next "전송하기" sends exactly those, and says how far it got.
 namespace qb {
 
 class Notifier;
@@ -75,12 +78,15 @@ public:
 
     // Tests put in sockets that fail on purpose.
     void setSocketFactory(SocketFactory factory) { m_socketFactory = std::move(factory); }
-    void setConnectTimeout(std::chrono::milliseconds timeout) { m_connectTimeout = timeout; }
+    void setTimeouts(const NetTimeouts& timeouts) { m_timeouts = timeouts; }
+    const NetTimeouts& timeouts() const { return m_timeouts; }
     void setYieldInterval(std::chrono::milliseconds interval) { m_yieldInterval = interval; }
     void setWebHost(WebHost host) { m_webHost = std::move(host); }
 
     // The refusal of a second "전송하기" while a job runs.
     static const std::string& busyMessage();
+    // What follows the failure message of a job that ended while writing.
+    static std::string interruptedMessage(long long sent, long long left);
 
 private:
     friend class SendConnection;
@@ -103,11 +109,13 @@ private:
     void writeRecords();
     void continueAfterYield();
     void onEndTimer();
+    void onWaitTimer();
     // Closes and discards the connection; a record taken but not written in full
     // goes back to the front of the queue.
     void closeSendConnection(bool resetPictures);
     void fail(const char* utf8Message);
     void setRunning(bool running);
+    void purgeLater();
     void purgeRetired();
 
     SendForm& m_form;
@@ -118,7 +126,7 @@ private:
     ServiceConfig m_config;
     WebHost m_webHost;
     SocketFactory m_socketFactory;
-    std::chrono::milliseconds m_connectTimeout = AsyncSocket::kDefaultConnectTimeout;
+    NetTimeouts m_timeouts;
     std::chrono::milliseconds m_yieldInterval = kDefaultYieldInterval;
 
     std::unique_ptr<SendConnection> m_connection;
@@ -126,6 +134,8 @@ private:
     // often closed from inside one of their own handlers.
     std::vector<std::unique_ptr<SendConnection>> m_retired;
     QTimer m_endTimer;
+    // The check reply (Checking) or room in a full socket (Held).
+    QTimer m_waitTimer;
 
     bool m_running = false;
     Phase m_phase = Phase::Idle;

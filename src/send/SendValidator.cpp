@@ -51,12 +51,27 @@ long long SendValidator::buildCandidates(std::vector<Candidate>& candidates,
     if (t.rowCount() < 2)
         return 0;
     const int column = s.numberColumn.selected;
+    std::array<int, 4> mergeColumns{};
+    int mergeCount = 0;
+    for (std::size_t k = 0; k < 4; ++k)
+        if (s.mergeOn[k])
+            mergeColumns[static_cast<std::size_t>(mergeCount++)] = s.mergeColumn[k].selected;
+    // A number or merge value with a byte no record field may carry would make
+    // records of its own on the wire; such a row is not a valid number.
+    const auto rowFits = [&](int r, std::string_view number) {
+        if (!fitsInRecord(number))
+            return false;
+        for (int k = 0; k < mergeCount; ++k)
+            if (!fitsInRecord(t.text(r, mergeColumns[static_cast<std::size_t>(k)])))
+                return false;
+        return true;
+    };
     long long errors = 0;
     candidates.reserve(static_cast<std::size_t>(t.dataRowCount()));
     rowOfSeq.reserve(static_cast<std::size_t>(t.dataRowCount()));
     for (int r = 1; r < t.rowCount(); ++r) {
         const std::string_view number = t.text(r, column);
-        if (number.size() < 8 || number.size() > 15) {
+        if (number.size() < 8 || number.size() > 15 || !rowFits(r, number)) {
             ++errors;
             continue;
         }
@@ -75,6 +90,8 @@ bool SendValidator::checkSettings() {
     st.callbackNumber = m_in.callbackNumber;
     if (st.callbackNumber.empty())
         return stop("회신번호를 확인해주세요.");
+    if (!fitsInRecord(st.callbackNumber))
+        return stop("회신번호에 사용할 수 없는 제어문자가 들어 있습니다.");
     static const std::string noColumn = ko("열선택");
     for (std::size_t k = 0; k < 4; ++k) {
         st.mergeColumn[k].clear();
@@ -134,6 +151,12 @@ bool SendValidator::checkSettings() {
         break;
     }
     }
+    // Bytes that end a record or a field on the wire (and a NUL) are refused here,
+    // so what the preview shows is what the server stores.
+    if (s.kind != MessageKind::Sms && !fitsInRecord(st.title))
+        return stop("제목에 사용할 수 없는 제어문자가 들어 있습니다.");
+    if (!fitsInRecord(s.kind == MessageKind::Sms ? st.smsBody : st.longBody))
+        return stop("전송메세지에 사용할 수 없는 제어문자가 들어 있습니다.");
     if (s.reserved) {
         char date[16];
         std::snprintf(date, sizeof date, "%04d-%02d-%02d", s.reservationDate.year, s.reservationDate.month,

@@ -12,7 +12,7 @@ WebHost WebHost::from(const ServiceConfig& config) {
 }
 
 std::string WebHost::base() const {
-    std::string b = "http://" + host;
+    std::string b = "http://" + urlHost(host);
     if (port != 80)
         b += ":" + std::to_string(port);
     return b;

@@ -21,7 +21,7 @@ struct WebHost {
 
     static WebHost from(const ServiceConfig& config);
 
-    // "http://host[:port]", the port left out when it is 80.
+    // "http://host[:port]", the port left out when it is 80; an IPv6 host in brackets.
     std::string base() const;
     // The base, one "/" and the path. Callers pass paths with or without the
     // leading slash; both name the same document.

@@ -51,7 +51,8 @@ void feed(qb::PacketReader reader, std::string_view cuts, std::string_view strea
         stream.remove_prefix(n);
         while (auto p = reader.next())
             decode(*p);
-        check(reader.pending() < 2 * qb::packet::kMaxPacketSize);
+        // What is left is part of one packet.
+        check(reader.pending() < qb::packet::kSendCheckAckSize);
     }
 }
 

@@ -70,9 +70,24 @@ TEST_F(StartUpTest, WithTheSwitchTheMainWindowOpens) {
     EXPECT_FALSE(test::fileExists(dir.file("imgtemp/left.jpg")));
     EXPECT_FALSE(test::fileExists(updater + ".started"));
 
+    EXPECT_TRUE(MessageBoxNotifier::shown().isEmpty());
+
     // While it runs, another start in the same folder is refused.
     CQuillbank2App second({"/u"}, folder(), QString::fromStdString(updater));
     EXPECT_EQ(second.initInstance(), 0);
     EXPECT_EQ(test::shownBoxes(),
               std::vector<std::string>{"알림 | 프로그램이 이미 실행중입니다. | none | 확인"});
+}
+
+TEST_F(StartUpTest, PortsOutOfRangeInServiceIniAreReportedOnce) {
+    dir.write("service.ini", "[SERVICE]\r\nHOST=127.0.0.1\r\nLOGIN_PORT=0\r\nSEND_PORT=-1\r\n");
+    CQuillbank2App app({"/u"}, folder(), QString::fromStdString(updater));
+    EXPECT_EQ(app.initInstance(), std::nullopt);
+    ASSERT_NE(app.mainFrame(), nullptr);
+    EXPECT_EQ(test::shownBoxes(),
+              std::vector<std::string>{
+                  "알림 | service.ini [SERVICE] LOGIN_PORT=0 : 포트 번호(1~65535)가 아닙니다. 기본값 40001을 "
+                  "사용합니다.\nservice.ini [SERVICE] SEND_PORT=-1 : 포트 번호(1~65535)가 아닙니다. 기본값 "
+                  "40000을 사용합니다. | error | 확인"});
+    EXPECT_EQ(MessageBoxNotifier::shown()[0].owner, app.mainFrame());
 }

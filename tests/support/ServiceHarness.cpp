@@ -4,12 +4,12 @@
 
 namespace qb::test {
 
-ServiceHarness::ServiceHarness() : m_service(qbs::ServiceOptions{}) {
+ServiceHarness::ServiceHarness(qbs::ServiceOptions options) : m_service(options) {
     m_service.start();
     m_dir.mkdir("LOG");
     m_dir.mkdir("msg");
     m_dir.mkdir("imgtemp");
-    std::string ini = "[SERVICE]\r\nHOST=127.0.0.1\r\n";
+    std::string ini = "[SERVICE]\r\nHOST=" + options.host + "\r\n";
     // "login-port" -> LOGIN_PORT, and so on for every server the service runs.
     for (const auto& [role, port] : m_service.ports()) {
         std::string key;

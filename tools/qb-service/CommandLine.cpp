@@ -32,6 +32,8 @@ const char* CommandLine::usage() {
            "                          KIND one of status500, badjson, nomember, slow, truncate, none\n"
            "                          (slow waits MS milliseconds, default 3000; repeatable)\n"
            "  --send-slow             the send port reads slowly (small receive buffer, pauses)\n"
+           "  --packet-length FORM    how the length field of the packets written is filled:\n"
+           "                          after-header (default), whole, zero, or a number\n"
            "  --quiet                 no event lines on stderr\n"
            "Prints one line per port taken (\"login-port 43121\") and runs until SIGINT or SIGTERM.\n"
            "Commands on stdin: send-result ID RESULT COUNT | deliver-ack ID VALUE | disconnect ID\n";
@@ -52,6 +54,13 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args) {
             c.quiet = true;
         } else if (a == "--send-slow") {
             c.service.slowSendReader = true;
+        } else if (a == "--packet-length") {
+            const std::optional<LengthField> length =
+                value() ? LengthField::parse(args[i + 1]) : std::optional<LengthField>();
+            if (!length)
+                return fail("--packet-length needs after-header, whole, zero or a number");
+            c.service.lengthField = *length;
+            ++i;
         } else if (a == "--host" || a == "--db" || a == "--seed") {
             if (!value())
                 return fail(a + " needs a value");

@@ -61,6 +61,17 @@ void LoginServer::clearQuirks() {
     m_accountQuirks.clear();
 }
 
+void LoginServer::setLengthField(const LengthField& length) {
+    std::lock_guard lock(m_mutex);
+    m_length = length;
+}
+
+std::string LoginServer::withLength(std::string packet) const {
+    std::lock_guard lock(m_mutex);
+    m_length.apply(packet);
+    return packet;
+}
+
 LoginQuirks LoginServer::quirksFor(const std::string& userId) const {
     std::lock_guard lock(m_mutex);
     if (const auto it = m_accountQuirks.find(userId); it != m_accountQuirks.end())
@@ -89,6 +100,11 @@ void LoginServer::serve(int fd) {
             const LoginQuirks quirks = quirksFor(userId);
             if (quirks.closeBeforeReply) {
                 log(userId + ": closed before the reply, as asked");
+            } else if (quirks.neverReply) {
+                log(userId + ": no reply, as asked");
+                char ignored[256];
+                while (m_server.readSome(fd, ignored, sizeof ignored) > 0) {
+                }
             } else {
                 Account account;
                 std::int32_t result = 2;
@@ -108,7 +124,8 @@ void LoginServer::serve(int fd) {
                     }
                 }
                 const std::int32_t sent = quirks.replyResult.value_or(result);
-                std::string reply = packet::encodeLoginAck(sent, account.userNumber, account.userTag);
+                std::string reply =
+                    withLength(packet::encodeLoginAck(sent, account.userNumber, account.userTag));
                 if (quirks.replyType)
                     reply.replace(0, 4, bigEndian(*quirks.replyType));
                 reply += quirks.appendToReply;
@@ -157,12 +174,12 @@ bool LoginServer::send(Connection& c, const std::string& bytes, std::size_t spli
 
 bool LoginServer::pushSendResult(const std::string& userId, std::int32_t result, std::int32_t count) {
     log(userId + ": DATA_SENDRESULT " + std::to_string(result) + " " + std::to_string(count));
-    return pushRaw(userId, packet::encodeSendResult(result, count));
+    return pushRaw(userId, withLength(packet::encodeSendResult(result, count)));
 }
 
 bool LoginServer::pushDeliverAck(const std::string& userId, std::int32_t value) {
     log(userId + ": DATA_DELIVERACK " + std::to_string(value));
-    return pushRaw(userId, packet::encodeDeliverAck(value));
+    return pushRaw(userId, withLength(packet::encodeDeliverAck(value)));
 }
 
 bool LoginServer::pushRaw(const std::string& userId, const std::string& bytes, std::size_t splitAt,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Accounts.h"
+#include "LengthField.h"
 #include "TcpServer.h"
 
 #include <chrono>
@@ -24,6 +25,8 @@ namespace qbs {
 // Ways to misbehave, for tests of the client's failure paths.
 struct LoginQuirks {
     bool closeBeforeReply = false;
+    // Takes the request and never answers; the connection stays until the client closes.
+    bool neverReply = false;
     // > 0: the reply goes out in two writes, the first `splitReplyAt` bytes, a
     // pause, then the rest.
     std::size_t splitReplyAt = 0;
@@ -48,11 +51,14 @@ public:
     void setQuirks(const LoginQuirks& quirks);
     void setQuirks(const std::string& userId, const LoginQuirks& quirks);
     void clearQuirks();
+    // How the length field of the login reply and the pushes is filled.
+    void setLengthField(const LengthField& length);
 
     // Pushes to the user's live login connection; false when there is none.
     bool pushSendResult(const std::string& userId, std::int32_t result, std::int32_t count);
     bool pushDeliverAck(const std::string& userId, std::int32_t value);
-    // Any bytes, optionally in two writes split at `splitAt` with a pause between.
+    // Any bytes, as they are (no length rewritten), optionally in two writes split at `splitAt` with a pause
+    // between.
     bool pushRaw(const std::string& userId, const std::string& bytes, std::size_t splitAt = 0,
                  std::chrono::milliseconds pause = std::chrono::milliseconds(0));
     // Closes the user's login connection from the server's side.
@@ -71,6 +77,7 @@ private:
     void serve(int fd);
     LoginQuirks quirksFor(const std::string& userId) const;
     std::shared_ptr<Connection> sessionOf(const std::string& userId) const;
+    std::string withLength(std::string packet) const;
     bool send(Connection& c, const std::string& bytes, std::size_t splitAt, std::chrono::milliseconds pause);
     void log(const std::string& line) const;
 
@@ -81,6 +88,7 @@ private:
     mutable std::condition_variable m_changed;
     std::optional<LoginQuirks> m_quirks;
     std::map<std::string, LoginQuirks> m_accountQuirks;
+    LengthField m_length;
     std::map<std::string, std::shared_ptr<Connection>> m_sessions;
     std::vector<std::string> m_requests;
 };

@@ -68,7 +68,11 @@ void SendServer::start() {
 }
 
 void SendServer::stop() {
-    m_stopping = true;
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_readingChanged.notify_all();
     m_server.stop();
 }
 
@@ -80,10 +84,29 @@ void SendServer::log(const std::string& line) const {
 void SendServer::setQuirks(const SendQuirks& quirks) {
     std::lock_guard lock(m_mutex);
     m_quirks = quirks;
+    m_readingStopped = m_readingResumed = false;
+}
+
+void SendServer::resumeReading() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_readingResumed = true;
+    }
+    m_readingChanged.notify_all();
+}
+
+bool SendServer::waitForStoppedReading(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_mutex);
+    return m_readingChanged.wait_for(lock, timeout, [&] { return m_readingStopped; });
 }
 
 void SendServer::clearQuirks() {
     setQuirks(SendQuirks{});
+}
+
+void SendServer::setLengthField(const LengthField& length) {
+    std::lock_guard lock(m_mutex);
+    m_length = length;
 }
 
 bool SendServer::waitForJobs(const std::string& userId, std::size_t count,
@@ -114,9 +137,11 @@ std::int32_t SendServer::judge(const std::string& userId, std::int32_t kind, std
 
 void SendServer::serve(int fd) {
     SendQuirks quirks;
+    LengthField length;
     {
         std::lock_guard lock(m_mutex);
         quirks = m_quirks;
+        length = m_length;
     }
     if (quirks.receiveBuffer > 0)
         ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &quirks.receiveBuffer, sizeof quirks.receiveBuffer);
@@ -160,8 +185,16 @@ void SendServer::serve(int fd) {
         log(user + ": closed before the reply, as asked");
         return;
     }
+    if (quirks.neverReply) {
+        log(user + ": no reply, as asked");
+        char ignored[4096];
+        while (m_server.readSome(fd, ignored, sizeof ignored) > 0) {
+        }
+        return;
+    }
     std::string reply =
         packet::encodeSendCheckAck(result, context.sendCode, context.sendTime, context.sendTag);
+    length.apply(reply);
     if (quirks.replyType)
         reply.replace(0, 4, bigEndian(*quirks.replyType));
     reply += quirks.appendToReply;
@@ -188,6 +221,7 @@ void SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordCo
     std::vector<ReceivedRecord> batch;
     std::vector<std::size_t> hashes;
     std::string buffer(std::max<std::size_t>(quirks.readChunk, 1), '\0');
+    bool stoppedOnce = false;
     const auto flush = [&] {
         m_store.addRecords(job.id, job.stored + 1, batch);
         job.stored += static_cast<std::int64_t>(batch.size());
@@ -221,6 +255,19 @@ void SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordCo
             log(user + ": connection dropped after " + std::to_string(job.received) + " records, as asked");
             // Unread bytes make the close a reset, as a crashed server's would.
             break;
+        }
+        if (quirks.stopReadingAfterRecords > 0 &&
+            job.received >= static_cast<std::int64_t>(quirks.stopReadingAfterRecords) && !stoppedOnce) {
+            stoppedOnce = true;
+            log(user + ": stopped reading after " + std::to_string(job.received) + " records, as asked");
+            std::unique_lock lock(m_mutex);
+            m_readingStopped = true;
+            m_readingChanged.notify_all();
+            m_readingChanged.wait(lock, [&] { return m_readingResumed || m_stopping; });
+            if (m_stopping) {
+                log(user + ": job " + std::to_string(job.id) + " abandoned, the service stops");
+                return;
+            }
         }
         if (quirks.readPause.count() > 0 && !m_server.pause(quirks.readPause) && m_stopping) {
             log(user + ": job " + std::to_string(job.id) + " abandoned, the service stops");

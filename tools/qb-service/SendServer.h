@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Accounts.h"
+#include "LengthField.h"
 #include "SendStore.h"
 #include "TcpServer.h"
 #include "WebStore.h"
@@ -31,6 +32,8 @@ struct SendQuirks {
     std::optional<std::int32_t> checkResult; // instead of the real result
     std::optional<std::int32_t> replyType;   // instead of DATA_SENDCHECKACK
     bool closeBeforeReply = false;
+    // Takes the check and never answers it; the connection stays until the client closes.
+    bool neverReply = false;
     std::string appendToReply; // more bytes in the same write
     // A slow reader: SO_RCVBUF of the connection (0: the system's), the most
     // taken per read, and a pause after each read.
@@ -40,6 +43,9 @@ struct SendQuirks {
     // > 0: the connection is dropped after this many records, as a server that
     // goes away in the middle of a job.
     std::size_t closeAfterRecords = 0;
+    // > 0: after this many records the server stops reading, as a stopped process
+    // does, until resumeReading(); then it reads on to the client's close.
+    std::size_t stopReadingAfterRecords = 0;
 
     // The slow reader qb-service --send-slow sets up.
     static SendQuirks slowReader();
@@ -56,8 +62,15 @@ public:
     void stop();
     int port() const { return m_server.port(); }
 
+    // Setting quirks also takes back a resumeReading().
     void setQuirks(const SendQuirks& quirks);
     void clearQuirks();
+    // Lets a server stopped by stopReadingAfterRecords read again.
+    void resumeReading();
+    // True once a job has stopped reading, false when `timeout` passes first.
+    bool waitForStoppedReading(std::chrono::milliseconds timeout) const;
+    // How the length field of the check reply is filled.
+    void setLengthField(const LengthField& length);
 
     SendStore& store() { return m_store; }
     // True once `count` jobs of the user are over (stored and reported), false
@@ -80,8 +93,12 @@ private:
     std::atomic<bool> m_stopping{false};
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_jobDone;
+    mutable std::condition_variable m_readingChanged;
+    bool m_readingStopped = false;
+    bool m_readingResumed = false;
     std::map<std::string, std::size_t> m_finished; // jobs over, per user
     SendQuirks m_quirks;
+    LengthField m_length;
 };
 
 } // namespace qbs

@@ -20,6 +20,7 @@ void Service::start() {
     if (m_options.slowSendReader)
         m_send->setQuirks(SendQuirks::slowReader());
     m_send->start();
+    setLengthField(m_options.lengthField);
 
     m_web = std::make_unique<WebServer>(*m_db);
     for (const std::string& fault : m_options.webFaults) {
@@ -34,6 +35,11 @@ void Service::start() {
     if (!m_web->start(m_options.webPort, m_options.host))
         throw std::runtime_error("the web application cannot listen on " + m_options.host + ":" +
                                  std::to_string(m_options.webPort));
+}
+
+void Service::setLengthField(const LengthField& length) {
+    m_login->setLengthField(length);
+    m_send->setLengthField(length);
 }
 
 void Service::stop() {

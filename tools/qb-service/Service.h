@@ -27,6 +27,8 @@ struct ServiceOptions {
     std::vector<std::string> webFaults;
     // The send port reads slowly (SendQuirks::slowReader), so clients meet a full socket.
     bool slowSendReader = false;
+    // How the length field of every packet the service writes is filled.
+    LengthField lengthField;
     // One line per event, from any thread; nothing is logged when empty.
     std::function<void(const std::string&)> log;
 };
@@ -47,6 +49,8 @@ public:
     LoginServer& loginServer() { return *m_login; }
     SendServer& sendServer() { return *m_send; }
     WebServer& webServer() { return *m_web; }
+    // For the login reply, the pushes and the check reply alike.
+    void setLengthField(const LengthField& length);
 
     // The ports taken, by role ("login-port", ...), in a fixed order.
     std::vector<std::pair<std::string, int>> ports() const;

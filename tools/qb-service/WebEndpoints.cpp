@@ -207,17 +207,18 @@ void WebServer::saveMms(WebCall& call) {
     m.title = call.field("title");
     m.msg = call.field("data");
     static const char* const kFields[] = {"img1", "img2", "img3"};
-    std::vector<std::pair<std::string, const std::string*>> pictures;
+    std::vector<std::pair<std::string, std::string_view>> pictures;
     for (int i = 0; i < 3; ++i) {
         if (!call.hasFile(kFields[i]))
             continue;
         const auto& part = call.file(kFields[i]);
         m.img[static_cast<std::size_t>(i)] = checkedPictureName(part);
-        pictures.emplace_back(part.filename, &part.content);
+        pictures.emplace_back(part.filename, part.content);
     }
-    for (const auto& [name, data] : pictures)
-        m_store.putPicture(name, user, *data);
-    m_store.addMessage(user, MessageStore::Mms, m);
+    // Names carry a time stamp to the second: two saves in one second would
+    // otherwise give the first message the second one's pictures.
+    if (!m_store.addMmsMessage(user, m, pictures))
+        throw BadRequest("a picture of that name is stored already");
     call.text("OK");
 }
 

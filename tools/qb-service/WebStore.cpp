@@ -211,6 +211,26 @@ bool WebStore::deleteMessage(std::string_view user, MessageStore store, std::int
     return changes(m_db) > 0;
 }
 
+std::optional<std::int64_t>
+WebStore::addMmsMessage(std::string_view user, const StoredMessage& message,
+                        const std::vector<std::pair<std::string, std::string_view>>& pictures) {
+    const std::lock_guard guard(m_db.lock());
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        if (picture(pictures[i].first))
+            return std::nullopt;
+        for (std::size_t j = 0; j < i; ++j)
+            if (pictures[j].first == pictures[i].first)
+                return std::nullopt;
+    }
+    for (const auto& [name, data] : pictures)
+        m_db.prepare("INSERT INTO web_pictures(name, user_id, data) VALUES(?1, ?2, ?3)")
+            .bind(1, name)
+            .bind(2, user)
+            .bindBlob(3, data)
+            .run();
+    return addMessage(user, MessageStore::Mms, message);
+}
+
 void WebStore::putPicture(std::string_view name, std::string_view user, std::string_view data) {
     const std::lock_guard guard(m_db.lock());
     m_db.prepare("INSERT OR REPLACE INTO web_pictures(name, user_id, data) VALUES(?1, ?2, ?3)")

@@ -77,7 +77,15 @@ public:
     std::int64_t addMessage(std::string_view user, MessageStore store, const StoredMessage& message);
     bool deleteMessage(std::string_view user, MessageStore store, std::int64_t idx);
 
-    // Pictures of saved MMS messages, served under fileSave/.
+    // A saved MMS with its pictures (name, data), all or nothing: nullopt, with
+    // nothing stored, when a picture name is taken already (by any user), so one
+    // message's picture never replaces another's.
+    std::optional<std::int64_t>
+    addMmsMessage(std::string_view user, const StoredMessage& message,
+                  const std::vector<std::pair<std::string, std::string_view>>& pictures);
+
+    // Pictures of saved MMS messages, served under fileSave/. Replaces a picture
+    // of the same name (for setting up tests).
     void putPicture(std::string_view name, std::string_view user, std::string_view data);
     std::optional<std::string> picture(std::string_view name);
 

@@ -2,7 +2,9 @@
 
 #include "common/Bytes.h"
 
+#include <fstream>
 #include <functional>
+#include <istream>
 
 namespace qbsend {
 namespace {
@@ -44,6 +46,14 @@ std::string port(std::optional<int>& target, const std::string& value) {
     return {};
 }
 
+std::string seconds(std::optional<int>& target, const std::string& value) {
+    long long v = 0;
+    if (!qb::bytes::parseDecimal(value, v) || v < 1 || v > 86400)
+        return "a number of seconds from 1 to 86400";
+    target = static_cast<int>(v);
+    return {};
+}
+
 std::string text(std::string& target, const std::string& value) {
     if (value.empty())
         return "a non-empty value";
@@ -69,8 +79,28 @@ const std::vector<OptionDef>& optionTable() {
         {"--web-port", "N", "web port (overrides service.ini)",
          [](Options& o, const std::string& v) { return port(o.webPort, v); }},
         {"--id", "ID", "user id", [](Options& o, const std::string& v) { return text(o.id, v); }},
-        {"--password", "PASSWORD", "password",
-         [](Options& o, const std::string& v) { return text(o.password, v); }},
+        {"--password", "PASSWORD",
+         "password; \"-\" reads it from standard input. Given here it shows in the\n"
+         "                        process list: prefer --password -, --password-file or QBSEND_PASSWORD",
+         [](Options& o, const std::string& v) {
+             if (v != "-")
+                 return text(o.password, v);
+             o.passwordFromStdin = true;
+             return std::string();
+         }},
+        {"--password-file", "FILE", "password from the first line of FILE",
+         [](Options& o, const std::string& v) {
+             std::string f;
+             std::string e = text(f, v);
+             o.passwordFile = f;
+             return e;
+         }},
+        {"--reply-timeout", "SECONDS",
+         "how long to wait for the login reply and the send check's (default 30)",
+         [](Options& o, const std::string& v) { return seconds(o.replyTimeout, v); }},
+        {"--write-timeout", "SECONDS",
+         "how long a send may stall, the server taking nothing, before it ends (default 60)",
+         [](Options& o, const std::string& v) { return seconds(o.writeTimeout, v); }},
         {"--help", nullptr, "this text",
          [](Options& o, const std::string&) {
              o.help = true;
@@ -176,7 +206,8 @@ const std::vector<OptionDef>& optionTable() {
              return std::string();
          },
          nullptr, true},
-        {"--wait", "SECONDS", "how long to wait for the server's result after sending (default 60)",
+        {"--wait", "SECONDS",
+         "how long to wait for the server's result once the records are written (default 60)",
          [](Options& o, const std::string& v) {
              long long s = 0;
              if (!qb::bytes::parseDecimal(v, s) || s < 1 || s > 86400)
@@ -191,7 +222,7 @@ const std::vector<OptionDef>& optionTable() {
 
 } // namespace
 
-ParsedOptions parseOptions(const std::vector<std::string>& args) {
+ParsedOptions parseOptions(const std::vector<std::string>& args, const char* environmentPassword) {
     ParsedOptions r;
     const char* sendOption = nullptr;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -260,9 +291,14 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
         r.error = o.waitGiven ? "--wait goes with a send, not --dry-run" : checkJob("--dry-run");
         return r;
     }
+    const int passwordWays = !o.password.empty() + o.passwordFile.has_value() + o.passwordFromStdin;
+    if (passwordWays == 0 && environmentPassword && *environmentPassword)
+        r.options.password = environmentPassword;
     if (o.id.empty())
         r.error = "--id is required";
-    else if (o.password.empty())
+    else if (passwordWays > 1)
+        r.error = "give the password one way: --password, --password-file or --password -";
+    else if (o.password.empty() && passwordWays == 0)
         r.error = "--password is required";
     else if (sendOption)
         r.error = checkJob("a send");
@@ -273,9 +309,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
 
 std::string usage() {
     std::string out =
-        "usage: qbsend --id ID --password PASSWORD (--text FILE... | --excel FILE --sheet N) [options]\n"
+        "usage: qbsend --id ID PASSWORD-OPTION (--text FILE... | --excel FILE --sheet N) [options]\n"
         "       qbsend --dry-run (--text FILE... | --excel FILE --sheet N) [options]\n"
-        "       qbsend --id ID --password PASSWORD\n"
+        "       qbsend --id ID PASSWORD-OPTION\n"
+        "PASSWORD-OPTION: --password PASSWORD, --password - (standard input) or --password-file FILE;\n"
+        "without one the password comes from the environment variable QBSEND_PASSWORD.\n"
         "Sends a job as the client does: logs in, prepares it as the preview does, sends\n"
         "it and waits for the server's result. --dry-run prepares it and prints it\n"
         "without logging in. Without recipients it only logs in and out.\n"
@@ -288,6 +326,34 @@ std::string usage() {
         out += left + s.help + "\n";
     }
     return out;
+}
+
+} // namespace qbsend
+
+namespace qbsend {
+
+std::string readPassword(Options& o, std::istream& in) {
+    // The first line, without its line end; the rest of a file is not looked at.
+    const auto firstLine = [](std::istream& s) {
+        std::string line;
+        std::getline(s, line);
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        return line;
+    };
+    if (o.passwordFile) {
+        std::ifstream file(*o.passwordFile, std::ios::binary);
+        if (!file)
+            return "--password-file: cannot read " + *o.passwordFile;
+        o.password = firstLine(file);
+        if (o.password.empty())
+            return "--password-file: no password on the first line of " + *o.passwordFile;
+    } else if (o.passwordFromStdin) {
+        o.password = firstLine(in);
+        if (o.password.empty())
+            return "--password -: no password on standard input";
+    }
+    return {};
 }
 
 } // namespace qbsend

@@ -17,6 +17,9 @@ struct Options {
     std::optional<int> webPort;
     std::string id;
     std::string password;
+    // Ways that keep the password out of the process list.
+    std::optional<std::string> passwordFile; // --password-file FILE
+    bool passwordFromStdin = false;          // --password -
     bool help = false;
 
     // --dry-run: load, validate and print what would be sent.
@@ -42,6 +45,10 @@ struct Options {
     // How long a send waits for the server's result once the job is written.
     int waitSeconds = 60;
     bool waitGiven = false;
+    // How long to wait for a reply of the message server, and for a full socket
+    // to take data again (seconds; the client's defaults when not given).
+    std::optional<int> replyTimeout;
+    std::optional<int> writeTimeout;
 
     // Recipients were given: without --dry-run the job is sent.
     bool hasJob() const { return !textFiles.empty() || !excelFile.empty(); }
@@ -53,8 +60,12 @@ struct ParsedOptions {
     bool ok() const { return error.empty(); }
 };
 
-// "--name value" and "--name=value" alike.
-ParsedOptions parseOptions(const std::vector<std::string>& args);
+// "--name value" and "--name=value" alike. Without a password option the
+// password is `environmentPassword` (QBSEND_PASSWORD) when that is not empty.
+ParsedOptions parseOptions(const std::vector<std::string>& args, const char* environmentPassword = nullptr);
+// Reads the password from --password-file or standard input into `password`;
+// returns an error text, empty when the password is there.
+std::string readPassword(Options& options, std::istream& in);
 std::string usage();
 
 } // namespace qbsend

@@ -24,9 +24,6 @@
 namespace qbsend {
 namespace {
 
-// Without a server reply the client would wait for good; qbsend gives up.
-constexpr std::chrono::seconds kReplyTimeout{60};
-
 // The main window's part, without a window: the attempt is over when the wait
 // window closes without a login, or when the after-login steps run.
 class HeadlessHost : public qb::LoginHost {
@@ -56,25 +53,64 @@ private:
     bool m_waiting = false;
 };
 
-// Prints every message and remembers whether one was a failure; `after` runs
-// once the message is out.
+// Prints the messages and remembers whether one was a failure; `after` runs
+// once the message is out. A server pushing thousands of packets must not fill
+// the terminal: a message repeating the one before is counted, not printed, and
+// after kMaxShown messages the rest are only counted.
 class WatchingNotifier : public qb::Notifier {
 public:
-    explicit WatchingNotifier(qb::Notifier& next) : m_next(next) {}
+    static constexpr int kMaxShown = 1000;
+
+    WatchingNotifier(qb::Notifier& next, std::ostream& err) : m_next(next), m_err(err) {}
+    ~WatchingNotifier() override { flush(); }
+
     void show(const std::string& text, qb::MessageIcon icon, const std::string& caption) override {
         failed = failed || icon == qb::MessageIcon::Error;
-        m_next.show(text, icon, caption);
+        anyError = anyError || icon == qb::MessageIcon::Error;
+        anyShown = true;
+        if (m_shown > 0 && text == m_lastText && caption == m_lastCaption) {
+            ++m_repeats;
+        } else if (m_shown < kMaxShown) {
+            flushRepeats();
+            m_next.show(text, icon, caption);
+            ++m_shown;
+            m_lastText = text;
+            m_lastCaption = caption;
+        } else {
+            ++m_dropped;
+        }
         if (after)
             after();
     }
     bool ask(const std::string& text, qb::MessageIcon icon, const std::string& caption) override {
+        flushRepeats();
         return m_next.ask(text, icon, caption);
     }
-    bool failed = false;
+    void flush() {
+        flushRepeats();
+        if (m_dropped > 0)
+            m_err << "qbsend: " << m_dropped << " more messages not shown\n";
+        m_dropped = 0;
+    }
+
+    bool failed = false;   // since the job began
+    bool anyError = false; // since qbsend began
+    bool anyShown = false;
     std::function<void()> after;
 
 private:
+    void flushRepeats() {
+        if (m_repeats > 0)
+            m_err << "qbsend: the message above came " << m_repeats << " more times\n";
+        m_repeats = 0;
+    }
+
     qb::Notifier& m_next;
+    std::ostream& m_err;
+    int m_shown = 0;
+    long long m_repeats = 0;
+    long long m_dropped = 0;
+    std::string m_lastText, m_lastCaption;
 };
 
 // Progress of long work (ten thousand steps, or a second) on one stderr line,
@@ -173,6 +209,22 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         config.sendPort = *options.sendPort;
     if (options.webPort)
         config.webPort = *options.webPort;
+    // A port the command line does not replace must be good.
+    for (const qb::ServiceConfig::BadValue& bad : config.badValues) {
+        const bool replaced = (bad.key == "LOGIN_PORT" && options.loginPort) ||
+                              (bad.key == "SEND_PORT" && options.sendPort) ||
+                              (bad.key == "WEB_PORT" && options.webPort);
+        if (!replaced) {
+            err << "qbsend: " << qb::ServiceConfig::kFileName << ": " << bad.key << "="
+                << qb::cp949::toUtf8(bad.value) << " is not a port number (1..65535)\n";
+            return kBadArguments;
+        }
+    }
+    qb::NetTimeouts timeouts;
+    if (options.replyTimeout)
+        timeouts.loginReply = timeouts.checkReply = std::chrono::seconds(*options.replyTimeout);
+    if (options.writeTimeout)
+        timeouts.writeStall = std::chrono::seconds(*options.writeTimeout);
 
     qb::LoginState state;
     state.version = paths.readVersion();
@@ -183,20 +235,27 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
 
     const qb::SystemLog log(paths.workingFolder());
     ConsoleNotifier console(out);
-    WatchingNotifier notifier(console);
+    WatchingNotifier notifier(console, err);
     HeadlessHost host;
     host.state = &state;
     qb::LoginSession session(state, host, notifier, log, config);
+    session.setTimeouts(timeouts);
 
     QEventLoop loop;
     int result = kFailed;
     bool finished = false;
+    // Printed at the end when no error message has said why qbsend failed (or,
+    // for a login that ended, no message at all).
+    std::string reason;
+    bool reasonOnlyIfSilent = false;
     // Out of any connection's handler before the connections go.
-    const auto finish = [&](int code) {
+    const auto finish = [&](int code, std::string why = {}, bool onlyIfSilent = false) {
         if (finished)
             return;
         finished = true;
         result = code;
+        reason = std::move(why);
+        reasonOnlyIfSilent = onlyIfSilent;
         QTimer::singleShot(0, &loop, [&] {
             session.logout();
             loop.quit();
@@ -209,19 +268,25 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
     qb::SendJob* job = nullptr;
     StderrProgress preparing(err, "preparing"), sending(err, "sending");
     bool jobOver = false;
+    // Results that came before the job was written are not its result.
+    long long resultsBeforeEnd = 0;
     QTimer resultTimer;
     resultTimer.setSingleShot(true);
     const auto evaluate = [&] {
         if (finished || !job)
             return;
         const qb::LoginConnection* c = session.connection();
-        if (c && c->lastSendResult() && jobOver) {
+        if (c && jobOver && c->sendResultCount() > resultsBeforeEnd) {
             const qb::packet::SendResult& r = *c->lastSendResult();
-            finish(r.result == 1 && r.count == job->messageCount() && !notifier.failed ? kSuccess : kFailed);
+            if (r.result == 1 && r.count == job->messageCount() && !notifier.failed)
+                finish(kSuccess);
+            else
+                finish(kFailed, "the server took " + std::to_string(r.count) + " of " +
+                                    std::to_string(job->messageCount()) + " messages");
         } else if (!c || c->isClosed()) {
-            finish(kFailed); // no result can come any more
+            finish(kFailed, "the login connection closed before the send result");
         } else if (jobOver && notifier.failed && job->stats().recordsWritten == 0) {
-            finish(kFailed); // nothing reached the server
+            finish(kFailed, "nothing was sent"); // nothing reached the server
         } else if (jobOver && !resultTimer.isActive()) {
             resultTimer.start(std::chrono::seconds(options.waitSeconds));
         }
@@ -231,6 +296,8 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         if (running)
             return;
         jobOver = true;
+        if (const qb::LoginConnection* c = session.connection())
+            resultsBeforeEnd = c->sendResultCount();
         sending.done();
         QTimer::singleShot(0, &loop, evaluate);
     };
@@ -244,22 +311,25 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         const bool ready = prepared->prepare();
         preparing.done();
         if (!ready) {
-            finish(kFailed);
+            finish(kFailed, "the job was not prepared");
             return;
         }
         qb::SendSession& send = prepared->session();
         send.onRunningChanged = onRunning;
         job = &send.job();
+        job->setTimeouts(timeouts);
         notifier.failed = false;
         send.startSend();
         if (!job->running())
-            finish(kFailed); // refused before it began
+            finish(kFailed, "the job did not start"); // refused before it began
     };
 
-    QTimer guard;
-    host.onAttemptFailed = [&] { finish(kFailed); };
+    // A login the server closes before its reply tells the client's user nothing;
+    // every other failed login has its message.
+    host.onAttemptFailed = [&] {
+        finish(kFailed, "the server closed the connection before the login reply", true);
+    };
     host.onLoggedIn = [&] {
-        guard.stop();
         if (options.hasJob())
             QTimer::singleShot(0, &loop, startJob);
         else
@@ -268,14 +338,12 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
     if (!session.login())
         return kFailed;
 
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, &loop, [&] {
-        err << "qbsend: no login reply within " << kReplyTimeout.count() << " s\n";
-        session.closeLoginConnection();
-        finish(kFailed);
-    });
-    guard.start(kReplyTimeout);
+    // Every wait of the login and the job has its time-out, and the result its --wait.
     loop.exec();
+    notifier.flush();
+    const bool told = reasonOnlyIfSilent ? notifier.anyShown : notifier.anyError;
+    if (result != kSuccess && !told && !reason.empty())
+        err << "qbsend: " << reason << "\n";
     return result;
 }
 

@@ -62,6 +62,7 @@ public:
     void loadTransferredEntries(const std::string& transferText) override;
     void closeEditorWindows() override;
     void followMainWindow(int right, int top) override;
+    bool sendRunning() const override { return m_session->sending(); }
 
     // Shows the form's state in every control.
     void refresh();

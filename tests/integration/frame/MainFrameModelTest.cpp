@@ -30,6 +30,7 @@ public:
     std::string handOver; // what the address book puts into the transfer text
     MainFrameModel* model = nullptr;
     bool waitOpen = false;
+    bool sending = false;
 
     // FrameView
     void setTitle(const std::string& title) override { add("title:" + cp949::toUtf8(title)); }
@@ -73,6 +74,7 @@ public:
     void loadTransferredEntries(const std::string& text) override { add("form:load " + text); }
     void closeEditorWindows() override { add("form:close-editors"); }
     void followMainWindow(int, int) override {}
+    bool sendRunning() const override { return sending; }
 
 private:
     void add(std::string e) { m_events.push_back(std::move(e)); }
@@ -222,6 +224,20 @@ TEST_F(MainFrameModelTest, LogoutBringsTheSendFormBackAndClosesTheConnection) {
     // From the send form itself, the view is not switched again.
     logIn();
     model->execute(Command::Logout);
+    EXPECT_EQ(events, (Events{"form:clear", std::string("title: ") + kBase + " ", "commands:out"}));
+}
+
+TEST_F(MainFrameModelTest, LogoutIsRefusedWhileASendJobRuns) {
+    logIn();
+    frame.sending = true;
+    ASSERT_TRUE(model->execute(Command::Logout));
+    EXPECT_EQ(events, Events{"error:전송중입니다. 전송이 끝난 후 다시 시도해 주세요!"});
+    EXPECT_TRUE(model->loginState().loggedIn);
+    EXPECT_NE(model->session().connection(), nullptr);
+
+    events.clear();
+    frame.sending = false;
+    ASSERT_TRUE(model->execute(Command::Logout));
     EXPECT_EQ(events, (Events{"form:clear", std::string("title: ") + kBase + " ", "commands:out"}));
 }
 

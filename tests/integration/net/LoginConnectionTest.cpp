@@ -11,12 +11,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <functional>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <utility>
 
 using namespace qb;
 using namespace std::chrono_literals;
@@ -253,6 +255,30 @@ TEST_F(LoginTest, CloseBeforeTheReplyEndsTheAttemptWithoutAMessage) {
     ASSERT_TRUE(test::runUntil([&] { return host.afterLoginRuns() == 1; }));
 }
 
+TEST_F(LoginTest, ALoginReplyThatNeverComesEndsTheAttempt) {
+    server.setQuirks("user01", quirks([](auto& q) { q.neverReply = true; }));
+    NetTimeouts timeouts;
+    timeouts.loginReply = 300ms;
+    session.setTimeouts(timeouts);
+    ASSERT_TRUE(start());
+    waitAttemptOver();
+    EXPECT_EQ(host.events,
+              (Events{"wait:show", "wait:close", "error:서버 응답이 없습니다. 잠시 후 다시 시도하세요."}));
+    EXPECT_EQ(notifier.shown(),
+              std::vector<test::Shown>{errorBox("서버 응답이 없습니다. 잠시 후 다시 시도하세요.")});
+    EXPECT_EQ(logged(), lines({kConnected, kRequestSent, "로그인 응답 없음...다시 시도바랍니다. "}));
+    EXPECT_EQ(session.connection(), nullptr);
+    EXPECT_FALSE(state.loggedIn);
+
+    // An answer in time stops the clock: nothing follows a login.
+    reset();
+    ASSERT_TRUE(start("user02", "pass02"));
+    ASSERT_TRUE(test::runUntil([&] { return host.afterLoginRuns() == 1; }));
+    test::runFor(400ms);
+    EXPECT_TRUE(notifier.shown().empty());
+    EXPECT_TRUE(state.loggedIn);
+}
+
 TEST_F(LoginTest, CloseWhileLoggedInTellsTheUser) {
     loginOk();
     ASSERT_TRUE(server.disconnect("user01"));
@@ -348,11 +374,12 @@ TEST_F(LoginTest, SendResults) {
     }
 }
 
-TEST_F(LoginTest, PushedPacketsMergedSplitOrLongerThanTheirTable) {
+TEST_F(LoginTest, PushedPacketsMergedSplitOrWithAnyLength) {
     loginOk();
+    // A length that claims more than the table: the next packet follows the
+    // table's 12 bytes all the same.
     std::string longDeliver = packet::encodeDeliverAck(9);
-    longDeliver.replace(4, 4, beInt(40)); // 36 bytes beyond the table's 12
-    longDeliver += std::string(36, '\x07');
+    longDeliver.replace(4, 4, beInt(40));
     ASSERT_TRUE(server.pushRaw("user01",
                                packet::encodeDeliverAck(1) + packet::encodeSendResult(0, 3) + longDeliver +
                                    packet::encodeSendResult(1, 4),
@@ -364,6 +391,62 @@ TEST_F(LoginTest, PushedPacketsMergedSplitOrLongerThanTheirTable) {
     EXPECT_EQ(logged(), lines({kConnected, kRequestSent, "m_DATA_DELIVERACK 패킷수신 ",
                                "m_DATA_DELIVERACK 패킷수신 "}));
     EXPECT_EQ(session.connection()->lastDeliverAck()->value, 9);
+    EXPECT_TRUE(state.loggedIn);
+}
+
+// A message box that stays open for a while: show() runs the event loop, as a
+// modal box does, and `whileOpen` acts meanwhile (once).
+class ModalNotifier : public test::TimelineNotifier {
+public:
+    using test::TimelineNotifier::TimelineNotifier;
+    std::function<void()> whileOpen;
+    void show(const std::string& text, MessageIcon icon, const std::string& caption) override {
+        test::TimelineNotifier::show(text, icon, caption);
+        if (auto act = std::exchange(whileOpen, nullptr))
+            act();
+    }
+};
+
+TEST_F(LoginTest, AFloodOfResultsShowsOneBoxAtATimeAndLogsTheRepeats) {
+    ModalNotifier modal{host.events};
+    LoginSession s(state, host, modal, log, service.config());
+    state.userId = "user01";
+    state.password = "pass01";
+    ASSERT_TRUE(s.login());
+    ASSERT_TRUE(test::runUntil([&] { return host.afterLoginRuns() == 1; }));
+    host.events.clear();
+
+    std::string flood;
+    for (int i = 0; i < 2000; ++i)
+        flood += packet::encodeSendResult(1, i);
+    const auto logLines = [&] {
+        const std::string text = logged();
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    modal.whileOpen = [&] {
+        // While the first box is open, the rest arrive; then the server goes away.
+        ASSERT_TRUE(server.pushRaw("user01", flood));
+        ASSERT_TRUE(test::runUntil([&] { return logLines() == 2 + 2000; }, 20s));
+        ASSERT_TRUE(server.disconnect("user01"));
+        ASSERT_TRUE(test::runUntil([&] { return s.connection() == nullptr; }));
+        test::runFor(50ms); // a closed connection is deleted only once its handler is over
+    };
+    ASSERT_TRUE(server.pushSendResult("user01", 1, 7));
+    ASSERT_TRUE(test::runUntil([&] { return s.connection() == nullptr && !modal.whileOpen; }));
+    test::runFor(50ms);
+    EXPECT_EQ(host.events, (Events{"refresh-balance", "info:총 [7] 건 전송이 완료되었습니다.", kClosedTitle,
+                                   "error:서버연결이 종료되었습니다.!"}));
+    const std::string text = logged();
+    EXPECT_NE(text.find(ko("m_DATA_SENDRESULT 패킷수신 결과[1] 건수[0] \r\n")), std::string::npos);
+    EXPECT_NE(text.find(ko("m_DATA_SENDRESULT 패킷수신 결과[1] 건수[1999] \r\n")), std::string::npos);
+
+    // Once the box is closed, the next result shows again.
+    host.events.clear();
+    ASSERT_TRUE(s.login());
+    ASSERT_TRUE(test::runUntil([&] { return host.afterLoginRuns() == 2; }));
+    ASSERT_TRUE(server.pushSendResult("user01", 0, 0));
+    ASSERT_TRUE(test::runUntil([&] { return modal.shown().size() == 3; }));
+    EXPECT_EQ(host.events.back(), "error:데이터 전송에 실패하였습니다. 다시 시도하세요!");
 }
 
 TEST_F(LoginTest, UnknownTypeWhileLoggedInLogsOut) {

@@ -1,4 +1,5 @@
 #include "common/Cp949.h"
+#include "net/Packets.h"
 #include "support/ServiceHarness.h"
 
 #include <QProcess>
@@ -70,6 +71,36 @@ TEST_F(QbsendSend, SendsAJobAsTheClientDoesAndExitsZeroOnTheFullCount) {
     EXPECT_EQ(records[2].record.number, "01010000003");
     EXPECT_EQ(records[2].record.body, ko("안녕\n하세요"));
     EXPECT_TRUE(service.loginServer().waitForLogout("user01", std::chrono::seconds(5)));
+}
+
+TEST_F(QbsendSend, SeparatorsInTheRecipientsFileNeverMakeRecordsOfTheirOwn) {
+    // Row 2's merge value carries a whole record to a number not on the list; row
+    // 3's number holds a NUL; row 4's value a field separator.
+    const std::string forged = "x\x02user01\x04"
+                               "01099999999\x04"
+                               "0212345678\x04"
+                               "forged\x04"
+                               "0.0\x04N";
+    const std::string file = service.dir().write(
+        "merge.txt", "01010000001,Kim\r\n01010000002," + forged + "\r\n0101000" + std::string(1, '\0') +
+                         "003,Lee\r\n01010000004,Pa\x04rk\r\n01010000005,Choi\r\n");
+    const Outcome r = qbsend({"--text", q(file), "--delimiter", ",", "--number-column", "1", "--merge", "1=2",
+                              "--callback", "0212345678", "--message", "<@1@>님 안녕하세요"});
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_EQ(r.out,
+              "[ 발송데이터 확인!] 총 데이터 [5] 건\n중복제거 [0] 건\n수신거부 [0] 건\n번호형식오류 [3] "
+              "건\n전송할 데이터 [2] 건\n[알림] 총 [2] 건 전송이 완료되었습니다.\n");
+    // What the server stores is what the preview showed, and nothing else.
+    const auto j = jobs();
+    ASSERT_EQ(j.size(), 1u);
+    EXPECT_EQ(j[0].received, 2);
+    EXPECT_EQ(j[0].malformed, 0);
+    const auto records = service.service().sendServer().store().records(j[0].id);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].record.number, "01010000001");
+    EXPECT_EQ(records[0].record.body, ko("Kim님 안녕하세요"));
+    EXPECT_EQ(records[1].record.number, "01010000005");
+    EXPECT_EQ(records[1].record.body, ko("Choi님 안녕하세요"));
 }
 
 TEST_F(QbsendSend, SendsAnMmsWithItsPicture) {
@@ -153,4 +184,49 @@ TEST_F(QbsendSend, GivesUpWhenTheResultDoesNotComeInTime) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, kSummary3);
     EXPECT_EQ(r.err, "qbsend: no send result within 1 s\n");
+}
+
+TEST_F(QbsendSend, EveryWaitEndsAndSaysWhy) {
+    // A check that is never answered.
+    qbs::SendQuirks silent;
+    silent.neverReply = true;
+    service.service().sendServer().setQuirks(silent);
+    const Outcome unanswered = qbsend(sms(list) + QStringList{"--reply-timeout", "1"});
+    EXPECT_EQ(unanswered.exitCode, 1);
+    EXPECT_EQ(unanswered.out, std::string(kSummary3) + "[알림] 네트워크 에러!! 다시 시도해 주세요!\n");
+    EXPECT_EQ(unanswered.err, "");
+
+    // A server that stops reading in the middle: the stalled write ends the job,
+    // and --wait bounds the wait for a result that cannot come.
+    std::string numbers;
+    for (int i = 0; i < 60000; ++i)
+        numbers += "010" + std::to_string(10000000 + i) + "\n";
+    const std::string big = service.dir().write("big.txt", numbers);
+    qbs::SendQuirks stopping;
+    stopping.receiveBuffer = 16 * 1024;
+    stopping.stopReadingAfterRecords = 100;
+    service.service().sendServer().setQuirks(stopping);
+    const Outcome stalled = qbsend(sms(big) + QStringList{"--write-timeout", "1", "--wait", "1"});
+    EXPECT_EQ(stalled.exitCode, 1);
+    EXPECT_NE(stalled.out.find(
+                  "[알림] 네트워크 에러! 다시 시도해 주시기 바랍니다.\n[알림] 전송이 중단되었습니다. ["),
+              std::string::npos)
+        << stalled.out;
+    EXPECT_NE(stalled.out.find("]건 미전송.\n"), std::string::npos) << stalled.out;
+    EXPECT_NE(stalled.err.find("qbsend: no send result within 1 s\n"), std::string::npos) << stalled.err;
+    service.service().sendServer().resumeReading();
+}
+
+TEST_F(QbsendSend, AFloodOfPushedResultsDoesNotFloodTheTerminal) {
+    std::string flood;
+    for (int i = 0; i < 5000; ++i)
+        flood += packet::encodeSendResult(1, 12);
+    qbs::LoginQuirks pushing;
+    pushing.appendToReply = flood;
+    service.loginServer().setQuirks(pushing);
+    const Outcome r = qbsend(sms(list));
+    EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
+    EXPECT_NE(r.out.find("[알림] 총 [3] 건 전송이 완료되었습니다.\n"), std::string::npos) << r.out;
+    EXPECT_LT(r.out.size(), 1000u) << r.out;
+    EXPECT_NE(r.err.find(" more times\n"), std::string::npos) << r.err;
 }

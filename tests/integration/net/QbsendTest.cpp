@@ -34,6 +34,22 @@ Outcome qbsend(const QStringList& args) {
     return run(QBSEND_PATH, args);
 }
 
+// With `environment` added and `input` on standard input.
+Outcome qbsendWith(const QStringList& args, const QStringList& environment, const QByteArray& input = {}) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("QBSEND_PASSWORD");
+    for (const QString& e : environment)
+        env.insert(e.section('=', 0, 0), e.section('=', 1));
+    p.setProcessEnvironment(env);
+    p.start(QBSEND_PATH, args);
+    p.write(input);
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(30000));
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
+}
+
 int deadPort() {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
@@ -122,6 +138,75 @@ TEST(Qbsend, FailuresPrintWhatTheUserWouldSee) {
     const Outcome noFolder = qbsend({"--workdir", workdir + "/missing", "--id", "a", "--password", "b"});
     EXPECT_EQ(noFolder.exitCode, 2);
     EXPECT_NE(noFolder.err.find("no such folder"), std::string::npos);
+}
+
+TEST(Qbsend, ThePasswordCanStayOutOfTheProcessList) {
+    test::ServiceHarness service;
+    service.addAccount("user01", "pass01");
+    const QString workdir = QString::fromStdString(service.workdir());
+    const QString file = QString::fromStdString(service.dir().write("pw.txt", "pass01\n"));
+    struct Row {
+        const char* name;
+        QStringList args;
+        QStringList environment;
+        QByteArray input;
+    };
+    const Row rows[] = {
+        {"file", {"--password-file", file}, {}, {}},
+        {"standard input", {"--password", "-"}, {}, "pass01\r\n"},
+        {"environment", {}, {"QBSEND_PASSWORD=pass01"}, {}},
+    };
+    for (const Row& row : rows) {
+        const Outcome r = qbsendWith(QStringList{"--workdir", workdir, "--id", "user01"} + row.args,
+                                     row.environment, row.input);
+        EXPECT_EQ(r.exitCode, 0) << row.name << ": " << r.out << r.err;
+        EXPECT_EQ(r.out, "") << row.name;
+    }
+    EXPECT_EQ(service.loginServer().receivedRequests().size(), 3u);
+    const Outcome none = qbsendWith({"--workdir", workdir, "--id", "user01", "--password", "-"}, {}, "");
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_EQ(none.err, "qbsend: --password -: no password on standard input\n");
+}
+
+TEST(Qbsend, AFailureWithoutAMessageStillSaysWhy) {
+    test::ServiceHarness service;
+    service.addAccount("user01", "pass01");
+    const QString workdir = QString::fromStdString(service.workdir());
+    qbs::LoginQuirks closing;
+    closing.closeBeforeReply = true;
+    service.loginServer().setQuirks(closing);
+    const Outcome closed = qbsend({"--workdir", workdir, "--id", "user01", "--password", "pass01"});
+    EXPECT_EQ(closed.exitCode, 1);
+    EXPECT_EQ(closed.out, "");
+    EXPECT_EQ(closed.err, "qbsend: the server closed the connection before the login reply\n");
+
+    // A login reply that never comes ends with the client's message.
+    qbs::LoginQuirks silent;
+    silent.neverReply = true;
+    service.loginServer().setQuirks(silent);
+    const Outcome timedOut =
+        qbsend({"--workdir", workdir, "--id", "user01", "--password", "pass01", "--reply-timeout", "1"});
+    EXPECT_EQ(timedOut.exitCode, 1);
+    EXPECT_EQ(timedOut.out, "[알림] 서버 응답이 없습니다. 잠시 후 다시 시도하세요.\n");
+    EXPECT_EQ(timedOut.err, "");
+}
+
+TEST(Qbsend, PortsOutOfRangeInServiceIniAreAnError) {
+    test::ServiceHarness service;
+    service.addAccount("user01", "pass01");
+    const std::string ini = test::readFile(service.dir().file("service.ini"));
+    const std::string port = std::to_string(service.config().loginPort);
+    service.dir().write("service.ini", ini.substr(0, ini.find("LOGIN_PORT=")) + "LOGIN_PORT=70000\r\n" +
+                                           ini.substr(ini.find("\r\n", ini.find("LOGIN_PORT=")) + 2));
+    const QString workdir = QString::fromStdString(service.workdir());
+    const Outcome bad = qbsend({"--workdir", workdir, "--id", "user01", "--password", "pass01"});
+    EXPECT_EQ(bad.exitCode, 2);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err, "qbsend: service.ini: LOGIN_PORT=70000 is not a port number (1..65535)\n");
+    // The command line replaces it.
+    const Outcome given = qbsend({"--workdir", workdir, "--id", "user01", "--password", "pass01",
+                                  "--login-port", QString::fromStdString(port)});
+    EXPECT_EQ(given.exitCode, 0) << given.out << given.err;
 }
 
 TEST(Qbsend, CommandLineOverridesServiceIni) {

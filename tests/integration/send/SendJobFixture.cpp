@@ -110,6 +110,13 @@ void SendJobTest::webFault(const std::string& rule) {
     ASSERT_TRUE(service.service().webServer().faults().apply(rule, &why)) << why;
 }
 
+void SendJobTest::shortTimeouts() {
+    NetTimeouts t;
+    t.checkReply = std::chrono::milliseconds(300);
+    t.writeStall = std::chrono::milliseconds(300);
+    job.setTimeouts(t);
+}
+
 FaultySocket& SendJobTest::faultySocket() {
     m_nextSocket = std::make_unique<FaultySocket>();
     FaultySocket& made = *m_nextSocket;

@@ -144,6 +144,8 @@ public:
     void setBalance(const std::string& amount);
     void quirks(const std::function<void(qbs::SendQuirks&)>& set);
     void webFault(const std::string& rule);
+    // Time-outs of a fraction of a second, for tests of a server that never answers.
+    void shortTimeouts();
     // A faulty socket for the next job only; it lives as long as that job's connection.
     FaultySocket& faultySocket();
     // Records put straight into the queue, with the byte total validation would leave.

@@ -194,6 +194,8 @@ struct FailureRow {
     Events messages;
     int recordsLeft; // of 3
     bool started = true;
+    // Ended while writing: the count of records sent and left follows the message.
+    bool interrupted = false;
 };
 
 void PrintTo(const FailureRow& row, std::ostream* os) {
@@ -221,9 +223,13 @@ TEST_P(SendJobFailure, ShowsItsMessageAndKeepsTheUnsentRecords) {
         } else if (e.rfind("info:", 0) == 0) { // only the server's word on what it took
             EXPECT_EQ(e, "info:총 [" + std::to_string(3 - row.recordsLeft) + "] 건 전송이 완료되었습니다.");
         }
-    EXPECT_EQ(errors, row.messages);
+    Events expected = row.messages;
+    if (row.interrupted)
+        expected.push_back("전송이 중단되었습니다. [" + std::to_string(3 - row.recordsLeft) + "]건 전송, [" +
+                           std::to_string(row.recordsLeft) + "]건 미전송.");
+    EXPECT_EQ(errors, expected);
     EXPECT_EQ(form.state().queue.size(), before == 0 ? 0u : static_cast<std::size_t>(row.recordsLeft));
-    // Refused at the start, the job never ran; otherwise it stops before the last message.
+    // Refused at the start, the job never ran; otherwise it stops before its last message.
     Events timeline;
     for (const std::string& m : row.messages)
         timeline.push_back("error:" + m);
@@ -231,6 +237,8 @@ TEST_P(SendJobFailure, ShowsItsMessageAndKeepsTheUnsentRecords) {
         timeline.insert(timeline.end() - 1, "stopped");
         timeline.insert(timeline.begin(), "running");
     }
+    if (row.interrupted)
+        timeline.push_back("error:" + expected.back());
     Events seen; // the logout is not the job's business
     for (const std::string& e : events)
         if (e != "logged-out" && e != "closed-by-server" && seen.size() < timeline.size())
@@ -302,6 +310,19 @@ INSTANTIATE_TEST_SUITE_P(
                    nullptr,
                    {"패킷 에러! 다시 시도해 주세요."},
                    3},
+        FailureRow{"CheckNeverAnswered",
+                   [](SendJobTest& t) {
+                       t.quirks([](qbs::SendQuirks& q) { q.neverReply = true; });
+                       t.shortTimeouts();
+                   },
+                   nullptr,
+                   {"네트워크 에러!! 다시 시도해 주세요!"},
+                   3},
+        FailureRow{"ServerValueThatWouldBreakTheRecords",
+                   [](SendJobTest& t) { t.state.userTag += '\x04'; },
+                   nullptr,
+                   {"패킷 에러! 다시 시도해 주세요."},
+                   3},
         FailureRow{"ClosedBeforeTheReply",
                    [](SendJobTest& t) { t.quirks([](qbs::SendQuirks& q) { q.closeBeforeReply = true; }); },
                    nullptr,
@@ -337,7 +358,9 @@ INSTANTIATE_TEST_SUITE_P(
                    [](SendJobTest& t) { t.faultySocket().failSendAt = 3; },
                    nullptr,
                    {"네트워크 에러! 다시 시도해 주시기 바랍니다."},
-                   2}),
+                   2,
+                   true,
+                   true}),
     [](const ::testing::TestParamInfo<FailureRow>& info) { return info.param.name; });
 
 // ---- Pressing again, full sockets, long jobs ----
@@ -350,6 +373,7 @@ TEST_F(SendJobTest, PressingAgainAfterAWriteFailureSendsOnlyTheRecordsLeft) {
     job.startSend();
     ASSERT_TRUE(finish());
     EXPECT_EQ(notifier.texts(), (std::vector<std::string>{"네트워크 에러! 다시 시도해 주시기 바랍니다.",
+                                                          "전송이 중단되었습니다. [2]건 전송, [3]건 미전송.",
                                                           "총 [2] 건 전송이 완료되었습니다."}));
     ASSERT_EQ(form.state().queue.size(), 3u);
     EXPECT_EQ(form.state().queue.front().number, number(3));
@@ -488,15 +512,89 @@ TEST_F(SendJobTest, AServerThatGoesAwayLeavesTheRecordsNotTakenInTheQueue) {
     for (const test::Shown& s : notifier.shown())
         if (s.icon == MessageIcon::Error)
             errors.push_back(s.utf8());
-    EXPECT_EQ(errors, Events{"네트워크 에러! 다시 시도해 주시기 바랍니다."});
     // What the socket had taken is gone with the connection; the rest is still
     // queued, in order, from the first record not taken in full.
     const std::size_t left = form.state().queue.size();
+    EXPECT_EQ(errors, (Events{"네트워크 에러! 다시 시도해 주시기 바랍니다.",
+                              "전송이 중단되었습니다. [" + std::to_string(job.stats().recordsWritten) +
+                                  "]건 전송, [" + std::to_string(left) + "]건 미전송."}));
     ASSERT_GT(left, 0u);
     EXPECT_EQ(static_cast<long long>(left), kCount - job.stats().recordsWritten);
     EXPECT_EQ(form.state().queue.front().number, number(kCount - static_cast<int>(left) + 1));
     EXPECT_EQ(form.state().queue.at(left - 1).number, number(kCount));
     EXPECT_LE(serverJobs().at(0).stored, job.stats().recordsWritten);
+}
+
+TEST_F(SendJobTest, AServerThatStopsReadingEndsTheJobAndTheNextPressSendsExactlyTheRest) {
+    // More than the socket buffers of both ends hold.
+    constexpr int kCount = 60000;
+    login();
+    fillQueue(MessageKind::Sms, kCount);
+    quirks([](qbs::SendQuirks& q) {
+        q.receiveBuffer = 16 * 1024;
+        q.stopReadingAfterRecords = 100;
+    });
+    shortTimeouts();
+    job.startSend();
+    ASSERT_TRUE(test::runUntil([&] { return !job.running(); }, 30s));
+    const long long sent = job.stats().recordsWritten;
+    const long long left = static_cast<long long>(form.state().queue.size());
+    ASSERT_GT(left, 0);
+    EXPECT_EQ(sent + left, kCount);
+    EXPECT_EQ(notifier.texts(),
+              (std::vector<std::string>{"네트워크 에러! 다시 시도해 주시기 바랍니다.",
+                                        "전송이 중단되었습니다. [" + std::to_string(sent) + "]건 전송, [" +
+                                            std::to_string(left) + "]건 미전송."}));
+    EXPECT_EQ(form.state().queue.front().number, number(static_cast<int>(sent) + 1));
+
+    // The server comes back and reads what the connection still held: every
+    // record the socket took, and the one it took in part cut short.
+    sendServer().resumeReading();
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(serverJobs().at(0).stored, sent);
+    EXPECT_EQ(serverJobs().at(0).malformed, 0);
+
+    notifier.clear();
+    events.clear();
+    sendServer().clearQuirks();
+    job.startSend();
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(notifier.texts(),
+              std::vector<std::string>{"총 [" + std::to_string(left) + "] 건 전송이 완료되었습니다."});
+    const auto jobs = serverJobs();
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[1].announcedCount, left);
+    // Every number once, in order: nothing lost, nothing sent twice.
+    int expected = 1;
+    for (std::size_t j = 0; j < 2; ++j)
+        for (const qbs::SendRecordRow& r : sendServer().store().records(jobs[j].id))
+            ASSERT_EQ(r.record.number, number(expected++));
+    EXPECT_EQ(expected, kCount + 1);
+}
+
+TEST_F(SendJobTest, ARecordThatWouldBreakTheStreamIsNeverWritten) {
+    login();
+    fillQueue(MessageKind::Sms, 3);
+    // Whatever put it in the queue, a record with a record end in its body stops the job.
+    SendQueue& queue = form.state().queue;
+    std::vector<SendRecord> records = {queue.at(0), queue.at(1), queue.at(2)};
+    records[1].body = "x\x02user01\x04"
+                      "01099999999\x04"
+                      "0212345678\x04"
+                      "forged";
+    queue.clear();
+    for (const SendRecord& r : records)
+        queue.push_back(r);
+    job.startSend();
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(notifier.texts(),
+              (std::vector<std::string>{
+                  "사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다.",
+                  "전송이 중단되었습니다. [1]건 전송, [2]건 미전송.", "총 [1] 건 전송이 완료되었습니다."}));
+    EXPECT_EQ(storedRaw(0).size(), 1u);
+    EXPECT_EQ(serverJobs().at(0).received, 1);
+    ASSERT_EQ(queue.size(), 2u);
+    EXPECT_EQ(queue.front().number, number(2));
 }
 
 TEST_F(SendJobTest, ASecondGoAheadDuringTheJobChangesNothing) {

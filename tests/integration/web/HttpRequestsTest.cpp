@@ -4,6 +4,7 @@
 #include "common/Cp949.h"
 #include "web/CFormUploader.h"
 #include "web/HttpRequests.h"
+#include "support/ServiceHarness.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>
@@ -11,6 +12,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace qb::test {
 namespace {
@@ -55,6 +60,38 @@ std::vector<std::string> filesIn(const std::string& folder) {
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+bool ipv6LoopbackWorks() {
+    const int fd = ::socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_in6 a{};
+    a.sin6_family = AF_INET6;
+    a.sin6_addr = in6addr_loopback;
+    const bool ok = ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    ::close(fd);
+    return ok;
+}
+
+TEST(HttpOverIpv6, WebCallsReachAnIpv6HostAsTheMessageServerDoes) {
+    if (!ipv6LoopbackWorks())
+        GTEST_SKIP() << "no IPv6 loopback here";
+    qbs::ServiceOptions options;
+    options.host = "::1";
+    ServiceHarness service(options);
+    service.addAccount("user01", "pass01");
+    const ServiceConfig config = service.config();
+    ASSERT_EQ(config.host, "::1");
+    EXPECT_EQ(config.webBase(), "http://[::1]:" + std::to_string(config.webPort));
+    const WebHost web = WebHost::from(config);
+    EXPECT_EQ(web.url("getaddrgroup.jsp?cid=user01"),
+              "http://[::1]:" + std::to_string(config.webPort) + "/getaddrgroup.jsp?cid=user01");
+
+    EXPECT_EQ(PostForm(web, "/setaddrgroup.jsp", {{"m_id", "user01"}, {"groupname", "v6"}}, {}), 0);
+    std::string reply;
+    ASSERT_TRUE(HttpGetText(web, "getaddrgroup.jsp?cid=user01", reply));
+    EXPECT_NE(reply.find("\"v6\""), std::string::npos) << reply;
 }
 
 TEST(HttpWire, GetCarriesItsAgentAndTheEncodedPathExactly) {

@@ -143,6 +143,23 @@ TEST_F(SavedMessagesTest, MmsSavePostsTheFilledSlotsInOrderUnderOneStamp) {
     EXPECT_EQ(store().picture("tester_20240305140709_2.jpg"), third);
 }
 
+TEST_F(SavedMessagesTest, TwoMmsSavesInOneSecondKeepTheFirstOnesPictures) {
+    // The clock stands still: both saves name their pictures with the same stamp.
+    MessageDraft first{"first", true, "body", true, {}};
+    first.pictures[0] = {dir.write("a.jpg", "first picture"), 10, 10};
+    ASSERT_TRUE(MessageSaver(*web).saveMms(first));
+    MessageDraft second{"second", true, "body", true, {}};
+    second.pictures[0] = {dir.write("b.jpg", "second picture"), 10, 10};
+    notifier.clear();
+    EXPECT_FALSE(MessageSaver(*web).saveMms(second));
+    EXPECT_EQ(notifier.shown(), Shown{errorBox("에러발생! 다시 시도해 주시기 바랍니다.")});
+    // Nothing of the second is kept; the first still has its own picture.
+    const auto stored = store().messages(user(), MessageStore::Mms);
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].title, "first");
+    EXPECT_EQ(store().picture("tester_20240305140709_1.jpg"), "first picture");
+}
+
 TEST_F(SavedMessagesTest, SevenSmsRecordsPageNewestFirst) {
     seedSms(7);
     auto b = box(SavedKind::Sms);

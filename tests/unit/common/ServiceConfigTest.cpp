@@ -1,4 +1,5 @@
 #include "app/ServiceConfig.h"
+#include "common/Cp949.h"
 
 #include "support/TempDir.h"
 
@@ -32,4 +33,50 @@ TEST(ServiceConfig, ValuesFromFileAndBadPortsFallBack) {
     const ServiceConfig d = ServiceConfig::load(dir.path());
     EXPECT_EQ(d.loginPort, 40001);
     EXPECT_EQ(d.host, "quillbank2.example");
+}
+
+TEST(ServiceConfig, PortsOutOfRangeAreReportedNotReplacedSilently) {
+    struct Row {
+        const char* value;
+        bool bad;
+    };
+    const Row rows[] = {{"0", true},       {"70000", true}, {"65536", true}, {"-1", true},
+                        {"abc", true},     {"40 01", true}, {"1", false},    {"65535", false},
+                        {" 5001 ", false}, {"", false}}; // an empty value is a missing one
+    for (const Row& row : rows) {
+        test::TempDir dir;
+        dir.write("service.ini", std::string("[SERVICE]\r\nSEND_PORT=") + row.value + "\r\n");
+        const ServiceConfig c = ServiceConfig::load(dir.path());
+        if (!row.bad) {
+            EXPECT_TRUE(c.badValues.empty()) << row.value;
+            EXPECT_EQ(c.badValuesMessage(), "") << row.value;
+            continue;
+        }
+        EXPECT_EQ(c.sendPort, 40000) << row.value;
+        ASSERT_EQ(c.badValues.size(), 1u) << row.value;
+        EXPECT_EQ(c.badValues[0].key, "SEND_PORT");
+        EXPECT_EQ(c.badValues[0].value, row.value);
+        EXPECT_EQ(c.badValues[0].fallback, 40000);
+    }
+    test::TempDir dir;
+    dir.write("service.ini", "[SERVICE]\r\nLOGIN_PORT=70000\r\nWEB_PORT=web\r\n");
+    EXPECT_EQ(
+        cp949::toUtf8(ServiceConfig::load(dir.path()).badValuesMessage()),
+        "service.ini [SERVICE] LOGIN_PORT=70000 : 포트 번호(1~65535)가 아닙니다. 기본값 40001을 사용합니다.\n"
+        "service.ini [SERVICE] WEB_PORT=web : 포트 번호(1~65535)가 아닙니다. 기본값 80을 사용합니다.");
+}
+
+TEST(ServiceConfig, AnIpv6HostIsWrittenInBracketsInAddresses) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"::1", "[::1]"},
+        {"[::1]", "[::1]"},
+        {"127.0.0.1", "127.0.0.1"},
+        {"quillbank2.example", "quillbank2.example"},
+    };
+    for (const auto& [host, written] : rows)
+        EXPECT_EQ(urlHost(host), written);
+    ServiceConfig c;
+    c.host = "::1";
+    c.webPort = 8080;
+    EXPECT_EQ(c.webBase(), "http://[::1]:8080");
 }

@@ -166,3 +166,46 @@ TEST(MessageRecord, TheJobsEncoderWritesTheSameBytes) {
                 EXPECT_EQ(out, buildMessageRecord(kind, r, s, p, "20160910090507"));
             }
 }
+
+TEST(MessageRecord, TextsThatWouldBreakTheRecordAreRefused) {
+    using Field = std::string SendRecord::*;
+    using JobField = std::string LoginState::*;
+    const std::pair<const char*, Field> recordFields[] = {{"number", &SendRecord::number},
+                                                          {"callback", &SendRecord::callbackNumber},
+                                                          {"title", &SendRecord::title},
+                                                          {"body", &SendRecord::body},
+                                                          {"reservation", &SendRecord::reservation}};
+    const std::pair<const char*, JobField> jobFields[] = {
+        {"user id", &LoginState::userId},     {"user tag", &LoginState::userTag},
+        {"send code", &LoginState::sendCode}, {"send time", &LoginState::sendTime},
+        {"send tag", &LoginState::sendTag},   {"user number", &LoginState::userNumber}};
+    for (const char bad : {'\0', '\x02', '\x04'}) {
+        for (const auto& [name, field] : recordFields) {
+            SendRecord r = record();
+            (r.*field).insert(1, 1, bad);
+            std::string out = "kept";
+            EXPECT_FALSE(appendMessageRecord(out, MessageKind::Lms, r, login(), {}, "x")) << name;
+            EXPECT_FALSE(RecordEncoder(MessageKind::Lms, login(), {}, "x").append(out, recordText(r)))
+                << name;
+            EXPECT_EQ(out, "kept") << name;
+        }
+        for (const auto& [name, field] : jobFields) {
+            LoginState s = login();
+            (s.*field) += bad;
+            std::string out;
+            EXPECT_FALSE(appendMessageRecord(out, MessageKind::Sms, record(), s, {}, "x")) << name;
+            const RecordEncoder encoder(MessageKind::Sms, s, {}, "x");
+            EXPECT_FALSE(encoder.usable()) << name;
+            EXPECT_FALSE(encoder.append(out, recordText(record()))) << name;
+            EXPECT_EQ(out, "") << name;
+        }
+        EXPECT_FALSE(fitsInRecord(std::string("01012345678") + bad));
+    }
+    // Every other byte is the text's own, CR, LF and 0x01, 0x03 included.
+    SendRecord r = record();
+    r.body = "a\r\nb\x01\x03\x05\x7F" + ko("가");
+    EXPECT_TRUE(RecordEncoder(MessageKind::Sms, login(), {}, "x").usable());
+    EXPECT_EQ(buildMessageRecord(MessageKind::Sms, r, login(), {}, "x"),
+              join({"user01", "01012345678", "0212345678", r.body, "0.0", "N", kSendTime, "123456789", "S01",
+                    "TG7", "TAG01", kSendTime}));
+}

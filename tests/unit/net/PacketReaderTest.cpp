@@ -55,34 +55,39 @@ TEST(PacketReader, SeveralPacketsInOneReadComeOutInOrder) {
     EXPECT_EQ(seen, (std::vector<std::string>{"100:12", "7:16"}));
 }
 
-TEST(PacketReader, ALengthThatSaysMoreSkipsTheExtraBytes) {
-    struct Row {
-        std::uint32_t length; // in the DELIVERACK's header
-        std::size_t occupies; // bytes taken from the stream
-    };
-    const Row rows[] = {
-        {4, 12},          // as the table says
-        {0, 12},          // less than the table: the table wins
-        {5, 13},          // one extra byte
-        {248, 256},       // the most a packet may take
-        {249, 256},       // capped
-        {0xFFFFFFFF, 256} // negative or huge: capped, no overflow
-    };
-    for (const Row& row : rows) {
-        std::string packet = encodeDeliverAck(77);
-        packet.replace(4, 4, beInt(row.length));
-        std::string stream = packet + std::string(row.occupies - 12, 'x') + encodeSendResult(1, 3);
+TEST(PacketReader, TheHeaderLengthIsNeverRead) {
+    // Whatever the server writes as the length, each packet is its table size and
+    // the next one follows right after it.
+    const std::uint32_t lengths[] = {4, 0, 12, 32, 16, 48, 40, 5, 248, 0x7FFFFFFF, 0xFFFFFFFF};
+    for (const std::uint32_t length : lengths) {
+        const std::string packets[] = {encodeLoginAck(0, 42, "TAG"), encodeDeliverAck(77),
+                                       encodeSendResult(1, 3)};
+        std::string stream;
+        for (std::string p : packets)
+            stream += p.replace(4, 4, beInt(length));
         PacketReader r = PacketReader::forLoginConnection();
-        r.append(stream.substr(0, row.occupies - 1));
-        EXPECT_FALSE(r.next()) << row.length; // waits for the announced bytes
-        r.append(stream.substr(row.occupies - 1));
+        r.append(stream.substr(0, 31));
+        EXPECT_FALSE(r.next()) << length;
+        r.append(stream.substr(31, 1));
         const auto first = r.next();
-        ASSERT_TRUE(first) << row.length;
-        EXPECT_EQ(first->bytes.size(), 12u);
-        EXPECT_EQ(decodeDeliverAck(first->bytes)->value, 77);
+        ASSERT_TRUE(first) << length;
+        EXPECT_EQ(decodeLoginAck(first->bytes)->userNumber, 42);
+        EXPECT_FALSE(r.next()) << length;
+        r.append(stream.substr(32));
         const auto second = r.next();
-        ASSERT_TRUE(second) << row.length;
-        EXPECT_EQ(second->type, DATA_SENDRESULT);
+        ASSERT_TRUE(second) << length;
+        EXPECT_EQ(decodeDeliverAck(second->bytes)->value, 77) << length;
+        const auto third = r.next();
+        ASSERT_TRUE(third) << length;
+        EXPECT_EQ(decodeSendResult(third->bytes)->count, 3) << length;
+        EXPECT_EQ(r.pending(), 0u);
+
+        std::string ack = encodeSendCheckAck(0, "SMS", "2016-09-10 09:05:07", "TAG");
+        PacketReader s = PacketReader::forSendConnection();
+        s.append(ack.replace(4, 4, beInt(length)));
+        const auto reply = s.next();
+        ASSERT_TRUE(reply) << length;
+        EXPECT_EQ(decodeSendCheckAck(reply->bytes)->sendTag, "TAG");
     }
 }
 

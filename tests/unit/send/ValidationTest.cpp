@@ -410,6 +410,59 @@ TEST(Validation, AMergeValueOverTheLimitStopsTheWholeRun) {
     EXPECT_FALSE(f.state().mergeLock);
 }
 
+TEST(Validation, BytesThatWouldBreakARecordNeverReachTheQueue) {
+    // 0x02 ends a record on the wire, 0x04 a field, and a NUL ends the server's text.
+    for (const std::string& bad : {std::string(1, '\0'), std::string("\x02"), std::string("\x04")}) {
+        SCOPED_TRACE(static_cast<int>(bad[0]));
+        struct Case {
+            const char* message;
+            std::function<void(FormFixture&)> setup;
+        } cases[] = {
+            {"회신번호에 사용할 수 없는 제어문자가 들어 있습니다.",
+             [&](FormFixture& f) { f.state().callbackList.fill({"0212" + bad + "345678"}); }},
+            {"전송메세지에 사용할 수 없는 제어문자가 들어 있습니다.",
+             [&](FormFixture& f) { f.form.onMessageEdited("hi" + bad + "there"); }},
+            {"제목에 사용할 수 없는 제어문자가 들어 있습니다.",
+             [&](FormFixture& f) {
+                 f.state().kind = MessageKind::Lms;
+                 f.editors.lms = EditorContent{"t" + bad, true, "body", true, {}};
+             }},
+            {"전송메세지에 사용할 수 없는 제어문자가 들어 있습니다.",
+             [&](FormFixture& f) {
+                 f.state().kind = MessageKind::Mms;
+                 f.editors.mms =
+                     EditorContent{"t", true, bad + "body", true, {PictureSlot{"/p.jpg", 10, 20}}};
+             }},
+        };
+        for (const Case& c : cases) {
+            FormFixture f;
+            f.loadRows({{"01011112222"}});
+            f.prepareSms("hello");
+            c.setup(f);
+            EXPECT_FALSE(f.form.validateAndPreview()) << c.message;
+            EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox(c.message)});
+            EXPECT_TRUE(f.state().queue.empty());
+        }
+
+        // A row whose number or bound merge value holds one is a number-format error.
+        FormFixture f;
+        f.loadRows({{"01011112222", "Kim", "x"},
+                    {"01033334444", "Lee", "y"},
+                    {"01055556666", "Park", "z"},
+                    {"01077778888", "Choi", "w"}});
+        f.state().table.setCell(2, 1, "0103333" + bad + "444");
+        f.state().table.setCell(3, 2, "Pa" + bad + "01099990000");
+        f.state().table.setCell(4, 3, "not bound" + bad); // no merge field reads column 3
+        f.prepareSms("<@1@> hello");
+        f.state().mergeOn[0] = true;
+        f.state().mergeColumn[0].select(2);
+        ASSERT_TRUE(f.form.validateAndPreview());
+        EXPECT_EQ(f.notifier.shown().back().utf8(), summary(4, 0, 0, 2, 2));
+        EXPECT_EQ(queuedNumbers(f), (Strings{"01011112222", "01077778888"}));
+        EXPECT_EQ(f.state().queue.at(1).body, "Choi hello");
+    }
+}
+
 TEST(Validation, PreviewLayoutBySmsAndLongKinds) {
     FormFixture f;
     f.loadRows({{"01011112222"}, {"0111234567"}, {"010123456789"}});

@@ -30,7 +30,21 @@ TEST(ServiceCommandLine, Options) {
     ASSERT_EQ(faults.error, "");
     EXPECT_EQ(faults.service.webFaults, (std::vector<std::string>{"slow:500@getsmsmsg.jsp", "status500"}));
 
+    for (const auto& [text, form, value] :
+         {std::tuple{"after-header", LengthField::Form::AfterHeader, 0},
+          std::tuple{"whole", LengthField::Form::Whole, 0}, std::tuple{"zero", LengthField::Form::Zero, 0},
+          std::tuple{"-1", LengthField::Form::Value, -1},
+          std::tuple{"4096", LengthField::Form::Value, 4096}}) {
+        const CommandLine l = CommandLine::parse({"--packet-length", text});
+        ASSERT_EQ(l.error, "") << text;
+        EXPECT_EQ(l.service.lengthField.form, form) << text;
+        EXPECT_EQ(l.service.lengthField.value, value) << text;
+    }
+
     const std::pair<std::vector<std::string>, const char*> bad[] = {
+        {{"--packet-length", "large"}, "--packet-length needs after-header, whole, zero or a number"},
+        {{"--packet-length", "4294967296"}, "--packet-length needs after-header, whole, zero or a number"},
+        {{"--packet-length"}, "--packet-length needs after-header, whole, zero or a number"},
         {{"--login-port", "65536"}, "--login-port needs a port number (0..65535)"},
         {{"--web-port"}, "--web-port needs a port number (0..65535)"},
         {{"--add-account", "only-id"}, "--add-account needs an id and a password"},

@@ -3,9 +3,9 @@
 #include "common/Cp949.h"
 #include "frame/FrameView.h"
 #include "frame/WindowTitle.h"
-#include "send/SendJob.h"
 #include "send/RejectList.h"
 #include "send/SendFormPanel.h"
+#include "send/SendJob.h"
 #include "web/WebHost.h"
 #include "web/WebPages.h"
 

@@ -135,16 +135,38 @@ bool isValidUtf8(std::string_view bytes) {
 }
 
 bool looksLikeUtf8(std::string_view bytes) {
-    bool multiByte = false;
+    bool multiByte = false, hangul = false;
     std::size_t i = 0;
     while (i < bytes.size()) {
+        // ASCII runs are most of any file.
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         const std::size_t n = validUtf8At(bytes.substr(i));
         if (n == 0)
             return false;
-        multiByte = multiByte || n > 1;
+        multiByte = true;
+        if (n == 3) {
+            // U+AC00..U+D7A3 is EA B0 80 .. ED 9E A3.
+            const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]),
+                       c = static_cast<unsigned char>(bytes[i + 2]);
+            const unsigned cp = (a & 0x0Fu) << 12 | (b & 0x3Fu) << 6 | (c & 0x3Fu);
+            hangul = hangul || (cp >= 0xAC00 && cp <= 0xD7A3);
+        }
         i += n;
     }
-    return multiByte;
+    return multiByte && (hangul || !isValidCp949(bytes));
+}
+
+bool isValidCp949(std::string_view bytes) {
+    thread_local Converter conv("UTF-8", "CP949");
+    bool valid = true;
+    conv.run(bytes, [&](std::string_view) {
+        valid = false;
+        return std::pair<std::size_t, std::string_view>(std::string_view::npos, "");
+    });
+    return valid;
 }
 
 std::size_t safeCutLength(std::string_view s, std::size_t limit) {

@@ -144,7 +144,7 @@ bool OptionForm::prepare() {
     if (o.messageFile) {
         std::string bytes;
         if (!readFileBytes(*o.messageFile, bytes)) {
-            watch.error(*o.messageFile + "\n" + ko("화일이 존재하지 않습니다."));
+            watch.error(cp949::fromNativePath(*o.messageFile) + "\n" + ko("화일이 존재하지 않습니다."));
             return false;
         }
         if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
@@ -174,7 +174,7 @@ bool OptionForm::prepare() {
         std::string bytes;
         const auto size = readFileBytes(o.pictures[i], bytes) ? jpegSize(bytes) : std::nullopt;
         if (!size) {
-            watch.error(o.pictures[i] + "\n" + ko("JPEG 사진을 읽을 수 없습니다."));
+            watch.error(cp949::fromNativePath(o.pictures[i]) + "\n" + ko("JPEG 사진을 읽을 수 없습니다."));
             return false;
         }
         editors.content.pictures[i] = PictureSlot{o.pictures[i], size->width, size->height};

@@ -303,7 +303,8 @@ void SendForm::importTextPaths(const std::vector<std::string>& paths) {
     ImportLines lines;
     for (const std::string& path : paths) {
         if (path.empty()) {
-            m_notifier.error(ko("화일경로") + " " + path + " " + ko(" 가 존재하지 않습니다."));
+            m_notifier.error(ko("화일경로") + " " + cp949::fromNativePath(path) + " " +
+                             ko(" 가 존재하지 않습니다."));
             return;
         }
         readLines(path, lines, m_notifier, m_progress);

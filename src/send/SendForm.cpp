@@ -342,6 +342,7 @@ bool SendForm::fillFromSheet(ExcelAutomation& excel, int index) {
         t.setCell(0, j, columnLabel(j));
     t.setHeaderBackground(0, colours::header);
     t.setHeaderBackground(1, colours::header);
+    t.reserveText(range.texts.size() + static_cast<std::size_t>(range.rows) * 24);
     m_progress.setRange(0, range.rows);
     RowLabel label;
     std::vector<std::string_view> cells;
@@ -354,7 +355,7 @@ bool SendForm::fillFromSheet(ExcelAutomation& excel, int index) {
         for (; next < range.cells.size() && range.cells[next].row == i; ++next) {
             const UsedRange::Cell& c = range.cells[next];
             cells.resize(static_cast<std::size_t>(c.column) + 1);
-            cells[static_cast<std::size_t>(c.column)] = c.text;
+            cells[static_cast<std::size_t>(c.column)] = range.text(c);
         }
         t.setRow(i, cells);
     }

@@ -1,3 +1,4 @@
+#include "common/Cp949.h"
 #include "send/BiffCells.h"
 #include "send/CellText.h"
 #include "send/FileBytes.h"
@@ -249,14 +250,14 @@ public:
             std::string name;
             if (!in.text(name))
                 return false;
-            m_names.push_back(std::move(name));
+            m_names.push_back(cp949::fromUtf8(name).text);
         }
         return in.u32(end) && end == kEndOfCells && !m_names.empty();
     }
 
     const std::vector<std::string>& sheetNames() const override { return m_names; }
 
-    bool readSheet(int index, const CellSink& sink) override {
+    bool readSheet(int index, CellSink& sink) override {
         if (index < 0 || index >= static_cast<int>(m_names.size()))
             return false;
         std::string data;
@@ -277,7 +278,7 @@ public:
             cells.push_back({{static_cast<int>(row), static_cast<int>(column)}, std::move(text)});
         }
         for (auto& [at, text] : cells)
-            sink(at.first, at.second, std::move(text));
+            sink.cell(at.first, at.second, cp949::fromUtf8(text).text);
         return true;
     }
 

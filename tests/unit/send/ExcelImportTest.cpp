@@ -1,6 +1,7 @@
 #include "FormTestSupport.h"
 #include "send/CellText.h"
 #include "send/ExcelAutomation.h"
+#include "support/XlsxBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,25 @@ TEST(ExcelAutomation, RefusesWhatIsNotAReadableWorkbook) {
         EXPECT_LT(excel.open(file), 0) << file;
         EXPECT_EQ(excel.sheetCount(), 0);
     }
+}
+
+TEST(ExcelAutomation, DropsRowsAndCellsPastTheSheetsEnd) {
+    TempDir dir;
+    const std::string path = test::writeXlsx(
+        dir.file("edge.xlsx"),
+        {{"Sheet1",
+          "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>01012345678</t></is></c>"
+          "<c r=\"B1\"><v>0.30000000000000004</v></c></row>"
+          "<row r=\"2\"><c t=\"s\"><v>0</v></c><c r=\"XFE2\"><v>9</v></c><c r=\"B1048577\"><v>8</v></c></row>"
+          "<row r=\"1048577\"><c r=\"A1048577\" t=\"inlineStr\"><is><t>past the end</t></is></c></row>"
+          "<row r=\"99999999999999999999\"><c t=\"inlineStr\"><is><t>far past</t></is></c></row>"
+          "<row><c t=\"inlineStr\"><is><t>after them</t></is></c></row>"}},
+        {"  "});
+    ExcelAutomation excel;
+    ASSERT_EQ(excel.open(path), 0);
+    UsedRange range;
+    ASSERT_TRUE(excel.usedRange(1, range));
+    EXPECT_EQ(rangeRows(range), (Rows{{"01012345678", "0.3"}, {"  ", ""}}));
 }
 
 TEST(ExcelImport, FillsTheTableFromTheChosenSheet) {

@@ -238,7 +238,7 @@ public:
         TextBlock::Reader r = m_block.reader();
         for (std::size_t i = 0; i < m_count; ++i)
             m_starts.push_back(static_cast<std::size_t>(r.next().data() - m_block.data()));
-        m_starts.push_back(m_block.size() + 1);
+        m_starts.push_back(m_block.size());
     }
     std::size_t size() const { return m_count; }
     std::string_view at(std::size_t i) const {

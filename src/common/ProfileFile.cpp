@@ -2,9 +2,8 @@
 
 #include "common/AtomicFile.h"
 #include "common/Bytes.h"
+#include "common/RegularFile.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace qb {
@@ -24,16 +23,12 @@ struct Document {
     bool endsWithEol = true;
 };
 
+// A folder, a FIFO or a device reads as a missing file.
 std::optional<std::string> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::string content;
+    if (!readRegularFile(path, content))
         return std::nullopt;
-    // A folder opens but throws on the first read; it reads as a missing file.
-    try {
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    return content;
 }
 
 Document parse(const std::string& content) {

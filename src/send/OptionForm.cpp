@@ -154,7 +154,14 @@ bool OptionForm::prepare() {
             bytes.pop_back();
         if (!bytes.empty() && bytes.back() == '\r')
             bytes.pop_back();
-        message = messageFromUtf8(bytes);
+        std::size_t unmappable = 0;
+        message = messageFromUtf8(bytes, &unmappable);
+        // Never sent with '?' in place of what the file says.
+        if (unmappable > 0) {
+            watch.error(cp949::fromNativePath(*o.messageFile) + "\n" + ko("CP949로 바꿀 수 없는 글자 ") +
+                        std::to_string(unmappable) + ko("개가 있습니다."));
+            return false;
+        }
     } else if (o.message) {
         message = messageFromUtf8(*o.message);
     }

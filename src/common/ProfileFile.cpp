@@ -177,6 +177,15 @@ bool ProfileFile::write(const std::string& section, const std::string& key, cons
 
 bool ProfileFile::write(const std::string& section,
                         const std::vector<std::pair<std::string, std::string>>& values) const {
+    // A line break in a name or value would make lines of its own, and a NUL would end
+    // the value when read back: such a write is refused and the file left as it is.
+    static constexpr std::string_view kBreaking("\r\n\0", 3);
+    if (section.find_first_of(kBreaking) != std::string::npos)
+        return false;
+    for (const auto& [key, value] : values)
+        if (key.find_first_of(kBreaking) != std::string::npos ||
+            value.find_first_of(kBreaking) != std::string::npos)
+            return false;
     Document doc = parse(readFile(m_path).value_or(std::string()));
     for (const auto& [key, value] : values)
         setValue(doc, section, key, value);

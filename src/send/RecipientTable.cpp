@@ -31,6 +31,7 @@ std::size_t getVarint(const char*& p) {
 
 void RecipientTable::clear() {
     ++m_revision;
+    ++m_generation;
     m_rowCount = 0;
     m_header.clear();
     m_headerBackground.clear();

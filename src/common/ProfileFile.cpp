@@ -18,6 +18,7 @@ struct Line {
 };
 
 struct Document {
+    bool bom = false; // a UTF-8 byte-order mark before the first line, kept on rewrite
     std::vector<Line> lines;
     bool crlf = true; // line ends of a new file, or of the file as found
     bool endsWithEol = true;
@@ -31,9 +32,21 @@ std::optional<std::string> readFile(const std::string& path) {
     return content;
 }
 
+// A NUL ends a name or a value, as it ends the strings the Windows functions copy
+// (a file with a zero-filled tail after a crash still reads as it was).
+std::string_view untilNul(std::string_view s) {
+    return s.substr(0, s.find('\0'));
+}
+
 Document parse(const std::string& content) {
     Document doc;
     std::size_t pos = 0;
+    // An editor's byte-order mark would otherwise hide the first section.
+    static constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (std::string_view(content).substr(0, 3) == kBom) {
+        doc.bom = true;
+        pos = 3;
+    }
     bool sawLf = false, sawCrLf = false;
     while (pos < content.size()) {
         std::size_t end = content.find('\n', pos);
@@ -60,13 +73,13 @@ Document parse(const std::string& content) {
             const std::size_t close = t.find(']');
             if (close != std::string_view::npos) {
                 line.isSection = true;
-                line.section = std::string(bytes::trim(t.substr(1, close - 1)));
+                line.section = std::string(bytes::trim(untilNul(t.substr(1, close - 1))));
             }
         } else {
             const std::size_t eq = t.find('=');
             if (eq != std::string_view::npos) {
                 line.isKey = true;
-                line.key = std::string(bytes::trim(t.substr(0, eq)));
+                line.key = std::string(bytes::trim(untilNul(t.substr(0, eq))));
             }
         }
         doc.lines.push_back(std::move(line));
@@ -82,7 +95,7 @@ std::string valueOf(const Line& line) {
     // A value wrapped in matching quotes is read without them.
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
-    return std::string(v);
+    return std::string(untilNul(v));
 }
 
 // Index of the section line, or -1.
@@ -94,7 +107,7 @@ long findSection(const Document& doc, const std::string& section) {
 }
 
 std::string serialise(const Document& doc) {
-    std::string out;
+    std::string out = doc.bom ? "\xEF\xBB\xBF" : "";
     for (std::size_t i = 0; i < doc.lines.size(); ++i) {
         out += doc.lines[i].text;
         if (i + 1 < doc.lines.size() || doc.endsWithEol)

@@ -1,8 +1,10 @@
-// Send preparation at the sizes users reach: a million-line text import, and a
-// million-row validation against a million reject numbers, the latter next to
-// GNU sort -u and comm -23 doing the same deduplication and difference.
+// Send preparation at the sizes users reach: a million-line text import, a
+// workbook sheet of a million rows, and a million-row validation against a million
+// reject numbers, the latter next to GNU sort -u and comm -23 doing the same
+// deduplication and difference.
 #include "common/Cp949.h"
 #include "send/SendForm.h"
+#include "support/XlsxBuilder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -115,6 +117,86 @@ void BM_TextImport1M(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kRows);
 }
 BENCHMARK(BM_TextImport1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// A full sheet (1,048,576 rows) of three columns: the number and a name as shared
+// strings, an amount as a number; and a small file of 26 million empty cells.
+struct Workbooks {
+    std::string full;
+    std::string empty;
+
+    Workbooks() {
+        full = data().dir + "/full.xlsx";
+        empty = data().dir + "/empty.xlsx";
+        constexpr int rows = 1048576;
+        std::vector<std::string> strings;
+        strings.reserve(2 * rows);
+        std::string cells;
+        cells.reserve(std::size_t{rows} * 90);
+        char buf[160];
+        for (int r = 1; r <= rows; ++r) {
+            std::snprintf(buf, sizeof buf, "010%08d", r);
+            strings.emplace_back(buf);
+            strings.push_back("고객" + std::to_string(r));
+            std::snprintf(buf, sizeof buf,
+                          "<row r=\"%d\"><c r=\"A%d\" t=\"s\"><v>%d</v></c><c r=\"B%d\" t=\"s\"><v>%d</v></c>"
+                          "<c r=\"C%d\"><v>%d.5</v></c></row>",
+                          r, r, 2 * (r - 1), r, 2 * r - 1, r, r % 100000);
+            cells += buf;
+        }
+        test::writeXlsx(full, {{"Sheet1", std::move(cells)}}, strings);
+
+        std::string blank;
+        blank.reserve(std::size_t{26} * 1000000 * 12);
+        for (int r = 1; r <= 1000000; ++r) {
+            blank += "<row>";
+            for (int c = 0; c < 26; ++c)
+                blank += "<c s=\"1\"/>";
+            blank += "</row>";
+        }
+        blank += "<row><c t=\"inlineStr\"><is><t>01012345678</t></is></c></row>";
+        test::writeXlsx(empty, {{"Sheet1", std::move(blank)}});
+    }
+};
+
+Workbooks& workbooks() {
+    static Workbooks w;
+    return w;
+}
+
+void loadSheet(benchmark::State& state, const std::string& path, int expectedRows) {
+    double best = 1e9;
+    long long peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto f = std::make_unique<Form>();
+        resetPeak();
+        state.ResumeTiming();
+        const auto start = std::chrono::steady_clock::now();
+        if (!f->form.loadWorkbookSheet(path, 1))
+            state.SkipWithError("workbook refused");
+        best = std::min(best, seconds(start));
+        state.PauseTiming();
+        peak = std::max(peak, peakKiB());
+        if (f->form.state().table.dataRowCount() != expectedRows)
+            state.SkipWithError("wrong row count");
+        f.reset();
+        state.ResumeTiming();
+    }
+    std::error_code ec;
+    state.counters["file_KiB"] = static_cast<double>(std::filesystem::file_size(path, ec)) / 1024;
+    state.counters["best_ms"] = best * 1000;
+    state.counters["peak_MiB"] = static_cast<double>(peak) / 1024;
+}
+
+void BM_XlsxSheet1M(benchmark::State& state) {
+    loadSheet(state, workbooks().full, 1048576);
+}
+BENCHMARK(BM_XlsxSheet1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_XlsxEmptyCells26M(benchmark::State& state) {
+    loadSheet(state, workbooks().empty, 1);
+}
+BENCHMARK(BM_XlsxEmptyCells26M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_Validate1M(benchmark::State& state) {
     double ours = 0, oursBest = 1e9;

@@ -38,6 +38,9 @@ void SystemLog::write(std::string_view text) const {
     const int fd = ::open(filePath(m_folder, t).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0)
         return;
+    // A line goes in whole or not at all: after a short write (a full disk) the file is
+    // cut back to where it ended, so the next line does not continue a broken one.
+    const off_t end = ::lseek(fd, 0, SEEK_END);
     std::size_t written = 0;
     while (written < line.size()) {
         const ssize_t w = ::write(fd, line.data() + written, line.size() - written);
@@ -46,6 +49,9 @@ void SystemLog::write(std::string_view text) const {
         if (w <= 0)
             break;
         written += static_cast<std::size_t>(w);
+    }
+    if (written < line.size() && written > 0 && end >= 0 && ::ftruncate(fd, end) != 0) {
+        // Nothing more to try; the caller never learns of log failures.
     }
     ::close(fd);
 }

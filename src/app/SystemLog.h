@@ -17,7 +17,7 @@ public:
     // Appends "YYYY-MM-DD HH:MM:SS text" and CR LF. The file is opened and closed
     // for every line, so each line is on disk when this returns. A missing LOG
     // folder (it is never created), a full disk or a locked file make it a silent
-    // no-op.
+    // no-op; a line is written whole or not at all.
     void write(std::string_view text) const;
 
     // The file a line written now would go to.

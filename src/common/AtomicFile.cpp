@@ -1,6 +1,7 @@
 #include "common/AtomicFile.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +9,35 @@
 
 namespace qb {
 
-bool writeFileAtomically(const std::string& path, std::string_view content, FilePermissions permissions) {
+namespace {
+
+// The file a chain of symbolic links ends at (which may not exist yet); the path
+// itself when it is no link.
+std::string linkTarget(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX), '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n <= 0)
+            return path;
+        target.resize(static_cast<std::size_t>(n));
+        if (target[0] != '/') {
+            const std::size_t slash = path.find_last_of('/');
+            target = (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
+        }
+        path = std::move(target);
+    }
+    return path;
+}
+
+} // namespace
+
+bool writeFileAtomically(const std::string& linkOrPath, std::string_view content,
+                         FilePermissions permissions) {
+    // A link is written through, so it stays a link to the updated file.
+    const std::string path = linkTarget(linkOrPath);
     std::string tmp = path + ".XXXXXX";
     const int fd = mkstemp(tmp.data());
     if (fd < 0)

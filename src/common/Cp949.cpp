@@ -1,5 +1,6 @@
 #include "common/Cp949.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -23,10 +24,11 @@ public:
 
     // Converts as much as possible; on an unconvertible or invalid sequence calls
     // onBad(input position) which returns how many input bytes to skip and what to write.
-    template <typename OnBad> std::string run(std::string_view in, OnBad onBad) {
+    // `growth`: output bytes per input byte to start with.
+    template <typename OnBad> std::string run(std::string_view in, OnBad onBad, std::size_t growth = 2) {
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
         std::string out;
-        out.resize(in.size() * 2 + 16);
+        out.resize(in.size() * growth + 16);
         char* src = const_cast<char*>(in.data());
         std::size_t srcLeft = in.size();
         std::size_t used = 0;
@@ -97,15 +99,23 @@ std::size_t validUtf8At(std::string_view s) {
 } // namespace
 
 Conversion fromUtf8(std::string_view utf8) {
-    thread_local Converter conv("CP949", "UTF-8");
     Conversion result;
-    result.text = conv.run(utf8, [&](std::string_view rest) {
-        ++result.unmappable;
-        std::size_t skip = validUtf8At(rest);
-        if (skip == 0)
-            skip = 1;
-        return std::pair<std::size_t, std::string_view>(skip, "?");
-    });
+    if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        result.text = utf8;
+        return result;
+    }
+    thread_local Converter conv("CP949", "UTF-8");
+    // CP949 never takes more bytes than UTF-8 for the same text.
+    result.text = conv.run(
+        utf8,
+        [&](std::string_view rest) {
+            ++result.unmappable;
+            std::size_t skip = validUtf8At(rest);
+            if (skip == 0)
+                skip = 1;
+            return std::pair<std::size_t, std::string_view>(skip, "?");
+        },
+        1);
     return result;
 }
 
@@ -135,16 +145,38 @@ bool isValidUtf8(std::string_view bytes) {
 }
 
 bool looksLikeUtf8(std::string_view bytes) {
-    bool multiByte = false;
+    bool multiByte = false, hangul = false;
     std::size_t i = 0;
     while (i < bytes.size()) {
+        // ASCII runs are most of any file.
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
         const std::size_t n = validUtf8At(bytes.substr(i));
         if (n == 0)
             return false;
-        multiByte = multiByte || n > 1;
+        multiByte = true;
+        if (n == 3) {
+            // U+AC00..U+D7A3 is EA B0 80 .. ED 9E A3.
+            const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]),
+                       c = static_cast<unsigned char>(bytes[i + 2]);
+            const unsigned cp = (a & 0x0Fu) << 12 | (b & 0x3Fu) << 6 | (c & 0x3Fu);
+            hangul = hangul || (cp >= 0xAC00 && cp <= 0xD7A3);
+        }
         i += n;
     }
-    return multiByte;
+    return multiByte && (hangul || !isValidCp949(bytes));
+}
+
+bool isValidCp949(std::string_view bytes) {
+    thread_local Converter conv("UTF-8", "CP949");
+    bool valid = true;
+    conv.run(bytes, [&](std::string_view) {
+        valid = false;
+        return std::pair<std::size_t, std::string_view>(std::string_view::npos, "");
+    });
+    return valid;
 }
 
 std::size_t safeCutLength(std::string_view s, std::size_t limit) {

@@ -26,8 +26,13 @@ bool isValidUtf8(std::string_view bytes);
 // A file name or path as the file system gives it (UTF-8 on this platform) made
 // into text for a message; bytes that are not UTF-8 are kept as they are.
 std::string fromNativePath(std::string_view path);
-// True when the text holds at least one multi-byte UTF-8 sequence and is valid UTF-8.
+// Whether bytes that may be either UTF-8 or CP949 are UTF-8: valid UTF-8 that holds a
+// Hangul syllable in its UTF-8 form (U+AC00..U+D7A3), or valid UTF-8 with multi-byte
+// sequences that CP949 cannot read. Validity alone is not enough: 345 Hangul syllables
+// have CP949 bytes that are valid UTF-8 too ("홍", "채", "첸", ...).
 bool looksLikeUtf8(std::string_view bytes);
+// Every byte sequence is a CP949 character (not necessarily an assigned one of glibc's table).
+bool isValidCp949(std::string_view bytes);
 
 inline bool isLeadByte(unsigned char c) {
     return c >= 0x81 && c <= 0xFE;

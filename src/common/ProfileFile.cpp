@@ -2,9 +2,8 @@
 
 #include "common/AtomicFile.h"
 #include "common/Bytes.h"
+#include "common/RegularFile.h"
 
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 namespace qb {
@@ -19,26 +18,35 @@ struct Line {
 };
 
 struct Document {
+    bool bom = false; // a UTF-8 byte-order mark before the first line, kept on rewrite
     std::vector<Line> lines;
     bool crlf = true; // line ends of a new file, or of the file as found
     bool endsWithEol = true;
 };
 
+// A folder, a FIFO or a device reads as a missing file.
 std::optional<std::string> readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    std::string content;
+    if (!readRegularFile(path, content))
         return std::nullopt;
-    // A folder opens but throws on the first read; it reads as a missing file.
-    try {
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    return content;
+}
+
+// A NUL ends a name or a value, as it ends the strings the Windows functions copy
+// (a file with a zero-filled tail after a crash still reads as it was).
+std::string_view untilNul(std::string_view s) {
+    return s.substr(0, s.find('\0'));
 }
 
 Document parse(const std::string& content) {
     Document doc;
     std::size_t pos = 0;
+    // An editor's byte-order mark would otherwise hide the first section.
+    static constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (std::string_view(content).substr(0, 3) == kBom) {
+        doc.bom = true;
+        pos = 3;
+    }
     bool sawLf = false, sawCrLf = false;
     while (pos < content.size()) {
         std::size_t end = content.find('\n', pos);
@@ -65,13 +73,13 @@ Document parse(const std::string& content) {
             const std::size_t close = t.find(']');
             if (close != std::string_view::npos) {
                 line.isSection = true;
-                line.section = std::string(bytes::trim(t.substr(1, close - 1)));
+                line.section = std::string(bytes::trim(untilNul(t.substr(1, close - 1))));
             }
         } else {
             const std::size_t eq = t.find('=');
             if (eq != std::string_view::npos) {
                 line.isKey = true;
-                line.key = std::string(bytes::trim(t.substr(0, eq)));
+                line.key = std::string(bytes::trim(untilNul(t.substr(0, eq))));
             }
         }
         doc.lines.push_back(std::move(line));
@@ -87,7 +95,7 @@ std::string valueOf(const Line& line) {
     // A value wrapped in matching quotes is read without them.
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
-    return std::string(v);
+    return std::string(untilNul(v));
 }
 
 // Index of the section line, or -1.
@@ -99,7 +107,7 @@ long findSection(const Document& doc, const std::string& section) {
 }
 
 std::string serialise(const Document& doc) {
-    std::string out;
+    std::string out = doc.bom ? "\xEF\xBB\xBF" : "";
     for (std::size_t i = 0; i < doc.lines.size(); ++i) {
         out += doc.lines[i].text;
         if (i + 1 < doc.lines.size() || doc.endsWithEol)
@@ -182,6 +190,15 @@ bool ProfileFile::write(const std::string& section, const std::string& key, cons
 
 bool ProfileFile::write(const std::string& section,
                         const std::vector<std::pair<std::string, std::string>>& values) const {
+    // A line break in a name or value would make lines of its own, and a NUL would end
+    // the value when read back: such a write is refused and the file left as it is.
+    static constexpr std::string_view kBreaking("\r\n\0", 3);
+    if (section.find_first_of(kBreaking) != std::string::npos)
+        return false;
+    for (const auto& [key, value] : values)
+        if (key.find_first_of(kBreaking) != std::string::npos ||
+            value.find_first_of(kBreaking) != std::string::npos)
+            return false;
     Document doc = parse(readFile(m_path).value_or(std::string()));
     for (const auto& [key, value] : values)
         setValue(doc, section, key, value);

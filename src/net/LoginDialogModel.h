@@ -23,7 +23,8 @@ public:
     // The fields as the dialog opens: a saved id or password is filled in only
     // when its check key is exactly "Y".
     LoginDialogFields open() const;
-    // OK: false (and a message) when the id or the password is empty; otherwise
+    // OK: false (and a message) when the id or the password is empty or holds a
+    // CR, LF or NUL; otherwise
     // remembers the choices in Env.cfg, copies id and password into the login
     // state and returns true. A failing Env.cfg write does not stop the login.
     bool accept(const LoginDialogFields& fields);

@@ -3,6 +3,7 @@
 #include "send/CellText.h"
 #include "send/WorkbookReader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -19,7 +20,12 @@ std::uint32_t u32(std::string_view b, std::size_t at) {
 }
 
 void appendUtf8(std::string& out, unsigned cp) {
-    if (cp < 0x80) {
+    if (cp >= 0x10000) {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
         out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
@@ -300,6 +306,313 @@ bool readBiffExtraCells(std::string_view file, int index,
         }
     }
     return true;
+}
+
+namespace {
+
+// UTF-16 code units to UTF-8: pairs joined, a lone surrogate (a name cut inside a
+// pair, say) becomes U+FFFD.
+class Utf16Text {
+public:
+    void unit(unsigned u) {
+        if (m_high) {
+            const unsigned high = m_high;
+            m_high = 0;
+            if (u >= 0xDC00 && u <= 0xDFFF) {
+                appendUtf8(m_out, 0x10000 + ((high - 0xD800) << 10) + (u - 0xDC00));
+                return;
+            }
+            appendUtf8(m_out, 0xFFFD);
+        }
+        if (u >= 0xD800 && u <= 0xDBFF)
+            m_high = u;
+        else
+            appendUtf8(m_out, (u >= 0xDC00 && u <= 0xDFFF) || u == 0 ? 0xFFFD : u);
+    }
+    std::string take() {
+        if (m_high)
+            appendUtf8(m_out, 0xFFFD);
+        m_high = 0;
+        return std::move(m_out);
+    }
+
+private:
+    std::string m_out;
+    unsigned m_high = 0;
+};
+
+// A record and its CONTINUE records read as one: fields may cross a record
+// boundary, and characters that do start the next record with a new flags byte.
+class ContinuedRecord {
+public:
+    void add(std::string_view data) { m_parts.push_back(data); }
+
+    bool bytes(std::size_t n, std::string* out = nullptr) {
+        while (n > 0) {
+            if (!ensure())
+                return false;
+            const std::size_t take = std::min(n, m_parts[m_part].size() - m_pos);
+            if (out)
+                out->append(m_parts[m_part].substr(m_pos, take));
+            m_pos += take;
+            n -= take;
+        }
+        return true;
+    }
+    bool u8(unsigned& v) {
+        std::string b;
+        if (!bytes(1, &b))
+            return false;
+        v = static_cast<unsigned char>(b[0]);
+        return true;
+    }
+    bool u16le(unsigned& v) {
+        std::string b;
+        if (!bytes(2, &b))
+            return false;
+        v = u16(b, 0);
+        return true;
+    }
+    bool u32le(std::uint32_t& v) {
+        std::string b;
+        if (!bytes(4, &b))
+            return false;
+        v = u32(b, 0);
+        return true;
+    }
+    // `count` characters, 8-bit or UTF-16LE as `wide` says, switching as each
+    // following record's flags byte says.
+    bool chars(std::size_t count, bool wide, std::string& out) {
+        Utf16Text text;
+        while (count > 0) {
+            if (m_pos == m_parts[m_part].size()) {
+                if (m_part + 1 >= m_parts.size())
+                    return false;
+                ++m_part;
+                m_pos = 0;
+                unsigned flags = 0;
+                if (!u8(flags))
+                    return false;
+                wide = flags & 1;
+            }
+            const std::string_view part = m_parts[m_part];
+            if (wide) {
+                if (m_pos + 2 > part.size())
+                    return false;
+                text.unit(u16(part, m_pos));
+                m_pos += 2;
+            } else {
+                text.unit(static_cast<unsigned char>(part[m_pos]));
+                ++m_pos;
+            }
+            --count;
+        }
+        out = text.take();
+        return true;
+    }
+    // An XLUnicodeRichExtendedString, as in the shared string table.
+    bool richString(std::string& out) {
+        unsigned count = 0, flags = 0, runs = 0;
+        std::uint32_t extension = 0;
+        if (!u16le(count) || !u8(flags))
+            return false;
+        if ((flags & 0x08) && !u16le(runs))
+            return false;
+        if ((flags & 0x04) && !u32le(extension))
+            return false;
+        return chars(count, flags & 1, out) && bytes(std::size_t{runs} * 4) && bytes(extension);
+    }
+
+private:
+    bool ensure() {
+        while (m_part < m_parts.size() && m_pos == m_parts[m_part].size()) {
+            ++m_part;
+            m_pos = 0;
+        }
+        return m_part < m_parts.size();
+    }
+
+    std::vector<std::string_view> m_parts;
+    std::size_t m_part = 0;
+    std::size_t m_pos = 0;
+};
+
+// A string of one record: a 8- or 16-bit count, the flags byte, the characters.
+std::string recordString(std::string_view data, std::size_t at, bool shortCount) {
+    ContinuedRecord r;
+    r.add(data);
+    unsigned count = 0, flags = 0;
+    std::string text;
+    if (!r.bytes(at) || !(shortCount ? r.u8(count) : r.u16le(count)) || !r.u8(flags))
+        return {};
+    std::size_t skip = 0;
+    if (flags & 0x08)
+        skip += 2;
+    if (flags & 0x04)
+        skip += 4;
+    if (!r.bytes(skip))
+        return {};
+    r.chars(count, flags & 1, text);
+    return text;
+}
+
+double rkValue(std::uint32_t rk) {
+    double v;
+    if (rk & 0x02) {
+        v = static_cast<double>(static_cast<std::int32_t>(rk) >> 2);
+    } else {
+        const std::uint64_t bits = static_cast<std::uint64_t>(rk & 0xFFFFFFFCu) << 32;
+        std::memcpy(&v, &bits, sizeof v);
+    }
+    return (rk & 0x01) ? v / 100 : v;
+}
+
+} // namespace
+
+bool readBiffWorkbook(std::string_view file, std::vector<std::string>& sheetNames, int index,
+                      const std::function<void(int row, int column, std::string text)>& sink) {
+    sheetNames.clear();
+    std::string book;
+    if (!CompoundFile(file).stream(u"Workbook", u"Book", book))
+        return false;
+    std::size_t pos = 0;
+    Record r;
+    if (!nextRecord(book, pos, r) || r.id != 0x0809 || r.data.size() < 4 || u16(r.data, 0) != 0x0600 ||
+        u16(r.data, 2) != 0x0005)
+        return false; // BIFF8 workbook globals only
+
+    std::vector<std::uint32_t> sheetOffsets;
+    std::vector<int> xfFormat;
+    std::vector<std::pair<int, celltext::DateParts>> formats;
+    std::vector<std::string> strings;
+    bool date1904 = false;
+    bool sawEnd = false;
+    while (nextRecord(book, pos, r)) {
+        if (r.id == 0x000A) {
+            sawEnd = true;
+            break;
+        }
+        switch (r.id) {
+        case 0x002F: // FILEPASS: encrypted
+            return false;
+        case 0x0085:
+            if (r.data.size() < 8)
+                return false;
+            sheetOffsets.push_back(u32(r.data, 0));
+            sheetNames.push_back(recordString(r.data, 6, true));
+            break;
+        case 0x00E0:
+            if (r.data.size() >= 4)
+                xfFormat.push_back(u16(r.data, 2));
+            break;
+        case 0x041E:
+            if (r.data.size() >= 5)
+                formats.emplace_back(u16(r.data, 0),
+                                     celltext::datePartsOfFormat(recordString(r.data, 2, false)));
+            break;
+        case 0x0022:
+            if (r.data.size() >= 2)
+                date1904 = u16(r.data, 0) == 1;
+            break;
+        case 0x00FC: {
+            ContinuedRecord sst;
+            sst.add(r.data);
+            std::size_t next = pos;
+            Record c;
+            while (nextRecord(book, next, c) && c.id == 0x003C) {
+                sst.add(c.data);
+                pos = next;
+            }
+            std::uint32_t total = 0, unique = 0;
+            if (!sst.u32le(total) || !sst.u32le(unique))
+                return false;
+            // The count is what the file claims; the strings are what it holds.
+            for (std::uint32_t i = 0; i < unique; ++i) {
+                std::string text;
+                if (!sst.richString(text))
+                    break;
+                strings.push_back(std::move(text));
+            }
+            break;
+        }
+        default:
+            break;
+        }
+    }
+    if (!sawEnd || sheetNames.empty())
+        return false;
+    if (index < 0)
+        return true;
+    if (index >= static_cast<int>(sheetOffsets.size()))
+        return false;
+
+    auto dateParts = [&](unsigned xf) {
+        if (xf >= xfFormat.size())
+            return celltext::DateParts::None;
+        const int id = xfFormat[xf];
+        for (const auto& [fmt, parts] : formats)
+            if (fmt == id)
+                return parts;
+        return celltext::datePartsOfBuiltinFormat(id);
+    };
+    auto number = [&](int row, int column, unsigned xf, double v) {
+        const celltext::DateParts parts = dateParts(xf);
+        sink(row, column,
+             parts == celltext::DateParts::None ? celltext::number(v)
+                                                : celltext::serialDate(v, parts, date1904));
+    };
+    auto inSheet = [](int row, int column) { return row < kMaxSheetRows && column < kMaxSheetColumns; };
+
+    // The cells first, then formula results and constants as the extra-cell reader gives them.
+    pos = sheetOffsets[static_cast<std::size_t>(index)];
+    if (!nextRecord(book, pos, r) || r.id != 0x0809)
+        return false;
+    int depth = 1;
+    while (depth > 0 && nextRecord(book, pos, r)) {
+        if (r.id == 0x0809) {
+            ++depth;
+            continue;
+        }
+        if (r.id == 0x000A) {
+            --depth;
+            continue;
+        }
+        if (depth != 1 || r.data.size() < 6)
+            continue;
+        const int row = u16(r.data, 0), column = u16(r.data, 2);
+        const unsigned xf = u16(r.data, 4);
+        switch (r.id) {
+        case 0x00FD: // LABELSST
+            if (r.data.size() >= 10 && inSheet(row, column) && u32(r.data, 6) < strings.size())
+                sink(row, column, strings[u32(r.data, 6)]);
+            break;
+        case 0x0204: // LABEL
+        case 0x00D6: // RSTRING
+            if (inSheet(row, column))
+                sink(row, column, recordString(r.data, 6, false));
+            break;
+        case 0x0203: // NUMBER
+            if (r.data.size() >= 14 && inSheet(row, column)) {
+                double v;
+                std::memcpy(&v, r.data.data() + 6, sizeof v);
+                number(row, column, xf, v);
+            }
+            break;
+        case 0x027E: // RK
+            if (r.data.size() >= 10 && inSheet(row, column))
+                number(row, column, xf, rkValue(u32(r.data, 6)));
+            break;
+        case 0x00BD: // MULRK: xf and value for each column, the last column at the end
+            for (std::size_t at = 4, c = static_cast<std::size_t>(column); at + 6 + 2 <= r.data.size();
+                 at += 6, ++c)
+                if (inSheet(row, static_cast<int>(c)))
+                    number(row, static_cast<int>(c), u16(r.data, at), rkValue(u32(r.data, at + 2)));
+            break;
+        default:
+            break;
+        }
+    }
+    return readBiffExtraCells(file, index, sink);
 }
 
 } // namespace qb

@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The cells of an .xls sheet that libfreexl leaves out: formula results (numbers,
 // dates, text, booleans, errors) and boolean or error constants. Reads the BIFF8
@@ -14,5 +15,13 @@ namespace qb {
 // BIFF8 workbook this can read; cells already given stay given.
 bool readBiffExtraCells(std::string_view file, int index,
                         const std::function<void(int row, int column, std::string text)>& sink);
+
+// A whole BIFF8 workbook read without libfreexl, for the files it refuses: the sheet
+// names (UTF-8, every sheet of the workbook's list) and, when `index` >= 0, the cells
+// of that sheet as sink(row, column, UTF-8 text): strings, numbers, dates, booleans,
+// errors and formula results. False when the file is not a readable BIFF8 workbook
+// (an encrypted one included).
+bool readBiffWorkbook(std::string_view file, std::vector<std::string>& sheetNames, int index,
+                      const std::function<void(int row, int column, std::string text)>& sink);
 
 } // namespace qb

@@ -3,7 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 namespace qb::celltext {
 namespace {
@@ -26,53 +25,16 @@ void civilFromDays(long long z, int& y, int& m, int& d) {
 std::string number(double value) {
     if (!std::isfinite(value))
         return value != value ? "#NUM!" : (value > 0 ? "#NUM!" : "-#NUM!");
-    if (value == 0)
+    // printf's %.15G without the locale: 15 significant digits, trailing zeros
+    // dropped, an exponent below -4 or from 15 on.
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::general, 15);
+    std::string s(buf, r.ptr);
+    if (const std::size_t e = s.find('e'); e != std::string::npos)
+        s[e] = 'E';
+    if (s == "-0")
         return "0";
-    if (std::fabs(value) < 1e15 && value == std::trunc(value)) {
-        char buf[32];
-        const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<long long>(value));
-        return std::string(buf, r.ptr);
-    }
-    // Shortest round-trip digits and exponent, laid out by our own rule.
-    char sci[64];
-    const auto r = std::to_chars(sci, sci + sizeof sci, value, std::chars_format::scientific);
-    std::string s(sci, r.ptr);
-    const bool negative = s[0] == '-';
-    if (negative)
-        s.erase(0, 1);
-    const std::size_t e = s.find('e');
-    const int exponent = std::atoi(s.c_str() + e + 1);
-    std::string digits;
-    for (std::size_t i = 0; i < e; ++i)
-        if (s[i] != '.')
-            digits.push_back(s[i]);
-    std::string out = negative ? "-" : "";
-    if (exponent >= -5 && exponent < 15) {
-        if (exponent < 0) {
-            out += "0.";
-            out.append(static_cast<std::size_t>(-exponent - 1), '0');
-            out += digits;
-        } else {
-            const auto intDigits = static_cast<std::size_t>(exponent) + 1;
-            if (digits.size() <= intDigits) {
-                out += digits;
-                out.append(intDigits - digits.size(), '0');
-            } else {
-                out += digits.substr(0, intDigits);
-                out += '.';
-                out += digits.substr(intDigits);
-            }
-        }
-        return out;
-    }
-    out += digits.substr(0, 1);
-    if (digits.size() > 1) {
-        out += '.';
-        out += digits.substr(1);
-    }
-    char exp[16];
-    std::snprintf(exp, sizeof exp, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-    return out + exp;
+    return s;
 }
 
 DateParts datePartsOfBuiltinFormat(int id) {

@@ -6,8 +6,9 @@
 // value-to-text conversion gives, in one fixed format for dates.
 namespace qb::celltext {
 
-// Integers below 10^15 as plain digits; otherwise the shortest text that reads back
-// as the same double, written out in full for exponents -5..14 and as "1.5E+20" beyond.
+// As the spreadsheet shows a number in a cell of the general format: 15 significant
+// digits without trailing zeros (0.1 + 0.2 is "0.3"), written out in full for
+// exponents -4..14 and as "1.5E+20" or "1E-05" beyond.
 std::string number(double value);
 
 enum class DateParts { None, Date, Time, DateTime };

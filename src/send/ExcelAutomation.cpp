@@ -19,45 +19,70 @@ const std::string_view kCompoundMagic("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
 
 // Collects a sheet's cells and frames them by the used range: the rows and columns
 // from the first to the last cell holding a value, wherever on the sheet that starts.
+class RangeSink final : public WorkbookReader::CellSink {
+public:
+    explicit RangeSink(UsedRange& range) : m_range(range) {}
+
+    void reserve(std::size_t cells, std::size_t textBytes) override {
+        m_range.cells.reserve(cells);
+        m_range.texts.reserve(textBytes);
+    }
+    void cell(int row, int column, std::string_view text) override {
+        // Readers give cells in sheet order unless the file says otherwise.
+        inOrder = inOrder && (row > m_lastRow || (row == m_lastRow && column > m_lastColumn));
+        m_lastRow = row;
+        m_lastColumn = column;
+        minRow = std::min(minRow, row);
+        maxRow = std::max(maxRow, row);
+        minColumn = std::min(minColumn, column);
+        maxColumn = std::max(maxColumn, column);
+        m_range.cells.push_back({row, column, static_cast<std::uint32_t>(text.size()), m_range.texts.size()});
+        m_range.texts.append(text);
+    }
+
+    int minRow = kMaxSheetRows, maxRow = -1, minColumn = kMaxSheetColumns, maxColumn = -1;
+    bool inOrder = true;
+
+private:
+    UsedRange& m_range;
+    int m_lastRow = -1, m_lastColumn = -1;
+};
+
 bool collectRange(WorkbookReader& reader, int index, UsedRange& range) {
     range = UsedRange{};
-    std::vector<UsedRange::Cell> cells;
-    const bool ok = reader.readSheet(index, [&](int row, int column, std::string&& text) {
-        cells.push_back({row, column, cp949::fromUtf8(text).text});
-    });
-    if (!ok)
+    RangeSink sink(range);
+    const bool ok = reader.readSheet(index, sink);
+    const int minRow = sink.minRow, maxRow = sink.maxRow, minCol = sink.minColumn, maxCol = sink.maxColumn;
+    const bool inOrder = sink.inOrder;
+    if (!ok) {
+        range = UsedRange{};
         return false;
-    if (cells.empty()) {
+    }
+    if (range.cells.empty()) {
         // An empty sheet's used range is its first cell.
         range.rows = range.columns = 1;
         return true;
     }
-    int minRow = cells[0].row, maxRow = minRow, minCol = cells[0].column, maxCol = minCol;
-    for (const auto& c : cells) {
-        minRow = std::min(minRow, c.row);
-        maxRow = std::max(maxRow, c.row);
-        minCol = std::min(minCol, c.column);
-        maxCol = std::max(maxCol, c.column);
-    }
-    for (auto& c : cells) {
+    for (auto& c : range.cells) {
         c.row -= minRow - 1;
         c.column -= minCol - 1;
     }
-    std::stable_sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) {
-        return a.row != b.row ? a.row < b.row : a.column < b.column;
-    });
-    // A cell written twice keeps its last value.
-    std::vector<UsedRange::Cell> unique;
-    unique.reserve(cells.size());
-    for (auto& c : cells) {
-        if (!unique.empty() && unique.back().row == c.row && unique.back().column == c.column)
-            unique.back() = std::move(c);
-        else
-            unique.push_back(std::move(c));
+    if (!inOrder) {
+        std::stable_sort(range.cells.begin(), range.cells.end(), [](const auto& a, const auto& b) {
+            return a.row != b.row ? a.row < b.row : a.column < b.column;
+        });
+        // A cell written twice keeps its last value.
+        std::size_t out = 0;
+        for (std::size_t i = 0; i < range.cells.size(); ++i) {
+            if (out > 0 && range.cells[out - 1].row == range.cells[i].row &&
+                range.cells[out - 1].column == range.cells[i].column)
+                --out;
+            range.cells[out++] = range.cells[i];
+        }
+        range.cells.resize(out);
     }
     range.rows = maxRow - minRow + 1;
     range.columns = maxCol - minCol + 1;
-    range.cells = std::move(unique);
     return true;
 }
 
@@ -70,7 +95,7 @@ std::string_view UsedRange::value(int row, int column) const {
         });
     if (it == cells.end() || it->row != row || it->column != column)
         return {};
-    return it->text;
+    return text(*it);
 }
 
 ExcelAutomation::ExcelAutomation() = default;
@@ -87,8 +112,7 @@ int ExcelAutomation::open(const std::string& path) {
         m_reader = openXls(path); // an encrypted .xlsx is such a container too, and fails here
     if (!m_reader)
         return -2;
-    for (const std::string& name : m_reader->sheetNames())
-        m_names.push_back(cp949::fromUtf8(name).text);
+    m_names = m_reader->sheetNames();
     return 0;
 }
 

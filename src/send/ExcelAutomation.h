@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -7,7 +8,7 @@
 
 // Reads a workbook the way the import needs it: the sheet names, and the used range
 // of one sheet with every value as its display text. .xlsx files are read with
-// libzip and pugixml, .xls files with libfreexl; the kind is told by the file's
+// libzip, pugixml and expat, .xls files with libfreexl; the kind is told by the file's
 // first bytes, not its name. All texts come out as CP949.
 namespace qb {
 
@@ -15,12 +16,17 @@ struct UsedRange {
     struct Cell {
         int row = 0; // 1-based within the range
         int column = 0;
-        std::string text;
+        std::uint32_t length = 0;
+        std::uint64_t offset = 0; // in `texts`
     };
     int rows = 0;
     int columns = 0;
     std::vector<Cell> cells; // non-empty values, by row then column
+    std::string texts;       // the cells' texts, one after the other
 
+    std::string_view text(const Cell& cell) const {
+        return std::string_view(texts).substr(static_cast<std::size_t>(cell.offset), cell.length);
+    }
     // Cell [row, column] from 1; empty text for an empty cell.
     std::string_view value(int row, int column) const;
 };

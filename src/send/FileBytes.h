@@ -4,7 +4,8 @@
 
 namespace qb {
 
-// The whole file as bytes; false when it cannot be opened or read (a folder, no rights).
+// The whole file as bytes; false when it cannot be opened or read, or is no regular
+// file (a folder, a FIFO, a device: see readRegularFile).
 bool readFileBytes(const std::string& path, std::string& out);
 
 } // namespace qb

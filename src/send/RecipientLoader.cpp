@@ -132,7 +132,8 @@ void RecipientLoader::importTextPaths(const std::vector<std::string>& paths) {
     ImportLines lines;
     for (const std::string& path : paths) {
         if (path.empty()) {
-            m_notifier.error(ko("화일경로") + " " + path + " " + ko(" 가 존재하지 않습니다."));
+            m_notifier.error(ko("화일경로") + " " + cp949::fromNativePath(path) + " " +
+                             ko(" 가 존재하지 않습니다."));
             return;
         }
         readLines(path, lines, m_notifier, m_progress);
@@ -170,6 +171,7 @@ bool RecipientLoader::fillFromSheet(ExcelAutomation& excel, int index) {
         t.setCell(0, j, columnLabel(j));
     t.setHeaderBackground(0, colours::header);
     t.setHeaderBackground(1, colours::header);
+    t.reserveText(range.texts.size() + static_cast<std::size_t>(range.rows) * 24);
     m_progress.setRange(0, range.rows);
     RowLabel label;
     std::vector<std::string_view> cells;
@@ -182,7 +184,7 @@ bool RecipientLoader::fillFromSheet(ExcelAutomation& excel, int index) {
         for (; next < range.cells.size() && range.cells[next].row == i; ++next) {
             const UsedRange::Cell& c = range.cells[next];
             cells.resize(static_cast<std::size_t>(c.column) + 1);
-            cells[static_cast<std::size_t>(c.column)] = c.text;
+            cells[static_cast<std::size_t>(c.column)] = range.text(c);
         }
         t.setRow(i, cells);
     }

@@ -9,6 +9,7 @@ namespace qb {
 
 void RecipientTable::clear() {
     ++m_revision;
+    ++m_generation;
     m_rowCount = 0;
     m_header.clear();
     m_headerBackground.clear();

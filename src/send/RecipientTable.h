@@ -69,6 +69,10 @@ public:
     // Grows with every change of cells, counts, colours or widths, so a view can
     // tell whether it must look again without comparing a million rows.
     std::uint64_t revision() const { return m_revision; }
+    // Grows with every clear(): each load, preview and reset starts a new table, so
+    // nothing a view kept about the old one (its selection above all) may outlive it,
+    // whatever the new table's shape.
+    std::uint64_t generation() const { return m_generation; }
 
 private:
     static constexpr std::uint64_t kEmptyRow = ~std::uint64_t{0};
@@ -87,6 +91,7 @@ private:
     std::string m_arena;
     std::size_t m_garbage = 0;
     std::uint64_t m_revision = 0;
+    std::uint64_t m_generation = 0;
 };
 
 // The text of the row number column, written without allocating: a million

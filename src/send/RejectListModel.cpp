@@ -103,7 +103,7 @@ std::optional<long long> RejectListModel::apply(Notifier& notifier) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(m_table.path()).parent_path(), ec);
     if (!m_table.write(values)) {
-        notifier.error(m_table.path() + "\n" + ko("화일을 저장할 수 없습니다."));
+        notifier.error(cp949::fromNativePath(m_table.path()) + "\n" + ko("화일을 저장할 수 없습니다."));
         return std::nullopt;
     }
 

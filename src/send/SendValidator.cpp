@@ -254,14 +254,21 @@ bool SendValidator::run() {
         to = static_cast<long long>(finalRows.size());
         s.rangeTo = st.rangeTo = std::to_string(to);
     }
-    progress.setRange(0, std::max(0LL, to - from + 1));
-    s.previewEnabled = s.sendEnabled = false;
-
     std::string reservation = immediateReservation();
     if (s.reserved)
         reservation = st.reservationDate + " " + st.reservationHour + ":" + st.reservationMinute + ":00";
     if (s.splitOn && s.reserved)
         base = reservationTime(reservation);
+    // The last slice's time stamp must still be a four-digit year.
+    if (s.splitOn && to >= from) {
+        static const std::time_t latest = fromLocal(LocalTime{9999, 12, 31, 23, 59, 59});
+        const long long lastSlice = (to - from) / splitCount;
+        if (static_cast<long long>(base) + lastSlice * splitMinutes * 60 > static_cast<long long>(latest))
+            return stop("분할전송을 확인해주세요.");
+    }
+
+    progress.setRange(0, std::max(0LL, to - from + 1));
+    s.previewEnabled = s.sendEnabled = false;
 
     MessageComposer composer(s.kind, s.kind == MessageKind::Sms ? st.smsBody : st.longBody, st.title,
                              s.mergeOn);

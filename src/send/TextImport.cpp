@@ -118,7 +118,7 @@ bool readLines(const std::string& path, ImportLines& lines, Notifier& notifier, 
     }
     const std::size_t replaced = lines.appendFile(std::move(content), &progress);
     if (replaced > 0)
-        notifier.info(path + "\n" + ko("UTF-8 화일에서 CP949로 바꿀 수 없는 글자 ") +
+        notifier.info(cp949::fromNativePath(path) + "\n" + ko("UTF-8 화일에서 CP949로 바꿀 수 없는 글자 ") +
                       std::to_string(replaced) + ko("개를 '?'로 바꾸었습니다."));
     return true;
 }

@@ -31,8 +31,8 @@ public:
     std::size_t size() const { return m_lines.size(); }
     std::string_view operator[](std::size_t i) const { return m_lines[i]; }
 
-    // Takes a file's bytes as text: a UTF-8 file (BOM, or valid UTF-8 with multi-byte
-    // characters) is converted to CP949, CR LF reads as LF, and lines longer than 1023
+    // Takes a file's bytes as text: a UTF-8 file (a BOM, or what cp949::looksLikeUtf8
+    // calls UTF-8) is converted to CP949, CR LF reads as LF, and lines longer than 1023
     // bytes are cut into pieces (never inside a two-byte character). Returns the number
     // of characters that had no CP949 form and became '?'.
     std::size_t appendFile(std::string content, Progress* progress = nullptr);

@@ -1,23 +1,29 @@
 #pragma once
 
-#include <functional>
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-// One workbook format. Names and cell texts are UTF-8; ExcelAutomation converts.
+// One workbook format. Names and cell texts come out as CP949.
 namespace qb {
 
 class WorkbookReader {
 public:
-    // row and column from 0 on the sheet; text never empty.
-    using CellSink = std::function<void(int row, int column, std::string&& text)>;
+    class CellSink {
+    public:
+        virtual ~CellSink() = default;
+        // How many cells and text bytes are coming, when the reader knows it first.
+        virtual void reserve(std::size_t /*cells*/, std::size_t /*textBytes*/) {}
+        // row and column from 0 on the sheet; text never empty, valid during the call.
+        virtual void cell(int row, int column, std::string_view text) = 0;
+    };
 
     virtual ~WorkbookReader() = default;
     virtual const std::vector<std::string>& sheetNames() const = 0;
     // False when the sheet's data cannot be read.
-    virtual bool readSheet(int index, const CellSink& sink) = 0;
+    virtual bool readSheet(int index, CellSink& sink) = 0;
 };
 
 // nullptr when the bytes are not a readable workbook of that kind.

@@ -1,3 +1,4 @@
+#include "common/Cp949.h"
 #include "send/BiffCells.h"
 #include "send/CellText.h"
 #include "send/FileBytes.h"
@@ -15,10 +16,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// libfreexl reads .xls files (with BiffCells adding what it leaves out), but a
-// malformed file can make it read past its own buffers (found by fuzzing 1.0.6). So every read runs in a
-// child process that hands the results back over a pipe: whatever such a file does, the client only sees a
-// workbook it cannot open.
+// libfreexl reads .xls files (with BiffCells adding what it leaves out, and reading
+// whole the BIFF8 workbooks libfreexl refuses), but a malformed file can make it read past its own buffers
+// (found by fuzzing 1.0.6). So every read runs in a child process that hands the results back over a pipe:
+// whatever such a file does, the client only sees a workbook it cannot open.
 namespace qb {
 namespace {
 
@@ -89,19 +90,48 @@ private:
     std::size_t m_pos = 0;
 };
 
+// Our own BIFF8 reader, for the workbooks libfreexl refuses: some it could read
+// (a sheet name it cannot convert makes it report success with no workbook at all).
+[[noreturn]] void fallbackMain(const std::string& path, int sheet, Writer& out) {
+    std::string file;
+    std::vector<std::string> names;
+    if (!readFileBytes(path, file))
+        _exit(2);
+    std::vector<std::pair<std::pair<int, int>, std::string>> cells;
+    if (!readBiffWorkbook(file, names, sheet, [&](int row, int column, std::string text) {
+            if (!text.empty())
+                cells.push_back({{row, column}, std::move(text)});
+        }))
+        _exit(2);
+    if (sheet < 0) {
+        out.u32(static_cast<std::uint32_t>(names.size()));
+        for (const std::string& name : names)
+            out.text(name);
+    } else {
+        for (const auto& [at, text] : cells) {
+            out.u32(static_cast<std::uint32_t>(at.first));
+            out.u32(static_cast<std::uint32_t>(at.second));
+            out.text(text);
+        }
+    }
+    out.u32(kEndOfCells);
+    out.flush();
+    _exit(0);
+}
+
 // The child's work: sheet names (sheet < 0) or one sheet's cells.
 void childMain(const std::string& path, int sheet, int fd) {
     const void* handle = nullptr;
     Writer out(fd);
-    if (freexl_open(path.c_str(), &handle) != FREEXL_OK)
-        _exit(2);
+    if (freexl_open(path.c_str(), &handle) != FREEXL_OK || !handle)
+        fallbackMain(path, sheet, out);
     unsigned int info = 0;
     // An obfuscated (password) workbook's cells are not readable.
     if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &info) != FREEXL_OK || info == FREEXL_BIFF_OBFUSCATED)
         _exit(2);
     unsigned int count = 0;
     if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK || count == 0 || count > 0xFFFF)
-        _exit(2);
+        fallbackMain(path, sheet, out);
     if (sheet < 0) {
         out.u32(count);
         for (unsigned int i = 0; i < count; ++i) {
@@ -249,14 +279,14 @@ public:
             std::string name;
             if (!in.text(name))
                 return false;
-            m_names.push_back(std::move(name));
+            m_names.push_back(cp949::fromUtf8(name).text);
         }
         return in.u32(end) && end == kEndOfCells && !m_names.empty();
     }
 
     const std::vector<std::string>& sheetNames() const override { return m_names; }
 
-    bool readSheet(int index, const CellSink& sink) override {
+    bool readSheet(int index, CellSink& sink) override {
         if (index < 0 || index >= static_cast<int>(m_names.size()))
             return false;
         std::string data;
@@ -277,7 +307,7 @@ public:
             cells.push_back({{static_cast<int>(row), static_cast<int>(column)}, std::move(text)});
         }
         for (auto& [at, text] : cells)
-            sink(at.first, at.second, std::move(text));
+            sink.cell(at.first, at.second, cp949::fromUtf8(text).text);
         return true;
     }
 

@@ -100,6 +100,10 @@ TEST(RecipientTableModel, PassesTheTesterThroughLoadsMarksAndDeletes) {
     EXPECT_TRUE(model.sync());
     EXPECT_EQ(model.columnCount(), 6);
     EXPECT_EQ(model.data(model.index(39, 5)).toString(), "");
+    // Another table of the same shape is still another table.
+    fill(table, 40, 6);
+    EXPECT_TRUE(model.sync());
+    EXPECT_EQ(resets.count(), 3);
 
     // Emptied to nothing and back.
     table.clear();

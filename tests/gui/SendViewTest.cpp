@@ -122,6 +122,40 @@ TEST(SendView, TextFileToPreviewWithMergeAndRowDeletion) {
     EXPECT_TRUE(f.state().queue.empty());
 }
 
+// A selection belongs to the rows it was made on: a reload of the same size or a
+// preview leaves nothing selected, so "행삭제" never takes rows the user did not pick.
+TEST(SendView, NoSelectionOutlivesItsRows) {
+    SendViewFixture f;
+    TempDir files;
+    const std::string list =
+        files.write("list.txt", "01011112222\n01033334444\n01055556666\n01077778888\n01099990000\n");
+    auto* grid = f.view->grid();
+    const auto selectRows2To3 = [&] {
+        grid->selectionModel()->select(QItemSelection(grid->model()->index(1, 0), grid->model()->index(2, 1)),
+                                       QItemSelectionModel::ClearAndSelect);
+        ASSERT_EQ(grid->selectedRange().minRow, 2);
+    };
+    f.choose("delimiterList", 0);
+    FileDialog::setNextFileNames({toQString(list)});
+    f.click("textFile");
+    selectRows2To3();
+    FileDialog::setNextFileNames({toQString(list)});
+    f.click("textFile");
+    EXPECT_FALSE(grid->selectedRange().valid());
+    f.click("deleteRows");
+    EXPECT_EQ(grid->model()->rowCount(), 5);
+
+    f.choose("numberColumn", 1);
+    typeInto(f.find<QComboBox>("callbackBox")->lineEdit(), "0212345678");
+    typeInto(f.find<QPlainTextEdit>("smsBox"), "hi");
+    selectRows2To3();
+    f.click("preview");
+    EXPECT_FALSE(grid->selectedRange().valid());
+    f.click("deleteRows");
+    EXPECT_EQ(grid->model()->rowCount(), 5);
+    EXPECT_EQ(f.state().queue.size(), 5u);
+}
+
 TEST(SendView, SmsBoxCountsCutsAtNinetyBytesAndPastesWithCtrlV) {
     SendViewFixture f;
     auto* box = f.find<QPlainTextEdit>("smsBox");

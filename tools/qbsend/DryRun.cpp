@@ -36,7 +36,7 @@ std::string utf8(std::string_view cp949Text) {
 
 } // namespace
 
-std::string messageFromUtf8(std::string_view text) {
+std::string messageFromUtf8(std::string_view text, std::size_t* unmappable) {
     std::string normalised;
     normalised.reserve(text.size() + 16);
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -48,7 +48,10 @@ std::string messageFromUtf8(std::string_view text) {
         }
         normalised += text[i];
     }
-    return cp949::fromUtf8(normalised).text;
+    cp949::Conversion c = cp949::fromUtf8(normalised);
+    if (unmappable)
+        *unmappable = c.unmappable;
+    return std::move(c.text);
 }
 
 int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out) {

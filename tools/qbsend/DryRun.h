@@ -3,6 +3,7 @@
 #include "common/Notifier.h"
 #include "common/SendTypes.h"
 
+#include <cstddef>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -41,6 +42,7 @@ struct DryRunOptions {
 int runDryRun(const DryRunOptions& options, Notifier& notifier, std::ostream& out);
 
 // A message as the edit box holds it: UTF-8 to CP949, every line break as CR LF.
-std::string messageFromUtf8(std::string_view utf8);
+// `unmappable`, when given, counts the characters CP949 cannot hold (written as '?').
+std::string messageFromUtf8(std::string_view utf8, std::size_t* unmappable = nullptr);
 
 } // namespace qb

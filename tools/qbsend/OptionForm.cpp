@@ -146,7 +146,7 @@ bool OptionForm::prepare() {
     if (o.messageFile) {
         std::string bytes;
         if (!readFileBytes(*o.messageFile, bytes)) {
-            watch.error(*o.messageFile + "\n" + ko("화일이 존재하지 않습니다."));
+            watch.error(cp949::fromNativePath(*o.messageFile) + "\n" + ko("화일이 존재하지 않습니다."));
             return false;
         }
         if (bytes.rfind("\xEF\xBB\xBF", 0) == 0)
@@ -156,7 +156,14 @@ bool OptionForm::prepare() {
             bytes.pop_back();
         if (!bytes.empty() && bytes.back() == '\r')
             bytes.pop_back();
-        message = messageFromUtf8(bytes);
+        std::size_t unmappable = 0;
+        message = messageFromUtf8(bytes, &unmappable);
+        // Never sent with '?' in place of what the file says.
+        if (unmappable > 0) {
+            watch.error(cp949::fromNativePath(*o.messageFile) + "\n" + ko("CP949로 바꿀 수 없는 글자 ") +
+                        std::to_string(unmappable) + ko("개가 있습니다."));
+            return false;
+        }
     } else if (o.message) {
         message = messageFromUtf8(*o.message);
     }
@@ -176,7 +183,7 @@ bool OptionForm::prepare() {
         std::string bytes;
         const auto size = readFileBytes(o.pictures[i], bytes) ? jpegSize(bytes) : std::nullopt;
         if (!size) {
-            watch.error(o.pictures[i] + "\n" + ko("JPEG 사진을 읽을 수 없습니다."));
+            watch.error(cp949::fromNativePath(o.pictures[i]) + "\n" + ko("JPEG 사진을 읽을 수 없습니다."));
             return false;
         }
         editors.content.pictures[i] = PictureSlot{o.pictures[i], size->width, size->height};

@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include "common/Bytes.h"
+#include "common/Cp949.h"
 
 #include <fstream>
 #include <functional>
@@ -59,6 +60,12 @@ std::string text(std::string& target, const std::string& value) {
         return "a non-empty value";
     target = value;
     return {};
+}
+
+// Texts that go into what is sent: a character CP949 cannot hold would go as '?'.
+constexpr const char* kNotCp949 = "text that CP949 can hold";
+bool holdsCp949(const std::string& value) {
+    return qb::cp949::fromUtf8(value).ok();
 }
 
 const std::vector<OptionDef>& optionTable() {
@@ -122,6 +129,8 @@ const std::vector<OptionDef>& optionTable() {
         {"--delimiter", "D",
          "delimiter field: \",\", \":\", \";\", \"|\", \"Tab\" or any bytes (default: one column)",
          [](Options& o, const std::string& v) {
+             if (!holdsCp949(v))
+                 return std::string(kNotCp949);
              std::string d;
              std::string e = text(d, v);
              o.delimiter = d;
@@ -144,9 +153,12 @@ const std::vector<OptionDef>& optionTable() {
          },
          nullptr, true},
         {"--callback", "NUMBER", "callback number",
-         [](Options& o, const std::string& v) { return text(o.callback, v); }, nullptr, true},
+         [](Options& o, const std::string& v) { return holdsCp949(v) ? text(o.callback, v) : kNotCp949; },
+         nullptr, true},
         {"--message", "TEXT", "message body (line breaks as typed)",
          [](Options& o, const std::string& v) {
+             if (!holdsCp949(v))
+                 return std::string(kNotCp949);
              o.message = v;
              return std::string();
          },
@@ -161,6 +173,8 @@ const std::vector<OptionDef>& optionTable() {
          nullptr, true},
         {"--title", "TEXT", "LMS/MMS title",
          [](Options& o, const std::string& v) {
+             if (!holdsCp949(v))
+                 return std::string(kNotCp949);
              o.title = v;
              return std::string();
          },

@@ -1,7 +1,11 @@
 // qbupdater: prepares the client's working folder and starts the client there
 // with "/u", the switch the client needs to run normally.
+#include "app/AppPaths.h"
+#include "common/ProfileFile.h"
+
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -46,6 +50,12 @@ int main(int argc, char** argv) {
         }
     }
     const QString absWorkdir = QFileInfo(workdir).absoluteFilePath();
+    // The client shows the installed version in its title; a folder that has none
+    // gets this program's. A version already there (another installation's) stays.
+    const qb::AppPaths paths(QFile::encodeName(absWorkdir).toStdString());
+    if (paths.readVersion().empty() &&
+        !qb::ProfileFile(paths.updateIniPath()).write("PROGRAM", "VERSION", QB_VERSION))
+        std::fprintf(stderr, "qbupdater: cannot write %s\n", paths.updateIniPath().c_str());
     qint64 pid = 0;
     if (!QProcess::startDetached(client, {"/u"}, absWorkdir, &pid)) {
         std::fprintf(stderr, "qbupdater: cannot start %s\n", qPrintable(client));

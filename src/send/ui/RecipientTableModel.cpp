@@ -24,6 +24,7 @@ RecipientTableModel::RecipientTableModel(const RecipientTable& table, QObject* p
     m_rows = std::max(0, table.rowCount() - 1);
     m_columns = table.columnCount();
     m_revision = table.revision();
+    m_generation = table.generation();
 }
 
 int RecipientTableModel::rowCount(const QModelIndex& parent) const {
@@ -73,11 +74,12 @@ QVariant RecipientTableModel::headerData(int section, Qt::Orientation orientatio
 bool RecipientTableModel::sync() {
     const int rows = std::max(0, m_table.rowCount() - 1);
     const int columns = m_table.columnCount();
-    if (rows != m_rows || columns != m_columns) {
+    if (rows != m_rows || columns != m_columns || m_generation != m_table.generation()) {
         beginResetModel();
         m_rows = rows;
         m_columns = columns;
         m_revision = m_table.revision();
+        m_generation = m_table.generation();
         endResetModel();
         return true;
     }

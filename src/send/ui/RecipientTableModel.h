@@ -26,8 +26,9 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
-    // A reset when the number of rows or columns changed, otherwise a repaint of
-    // everything when anything changed, otherwise nothing. True after a reset.
+    // A reset (which also clears the views' selection) when the table was replaced
+    // or the number of rows or columns changed, otherwise a repaint of everything when
+    // anything changed, otherwise nothing. True after a reset.
     bool sync();
 
     const RecipientTable& table() const { return m_table; }
@@ -37,6 +38,7 @@ private:
     int m_rows = 0;
     int m_columns = 0;
     std::uint64_t m_revision = 0;
+    std::uint64_t m_generation = 0;
 };
 
 } // namespace qb

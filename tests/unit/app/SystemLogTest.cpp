@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,6 +44,25 @@ TEST_F(SystemLogTest, TextIsWrittenUnchanged) {
     SystemLog(dir.path()).write("");
     EXPECT_EQ(test::readFile(dir.file("LOG/2016_09_10_SYS.log")),
               "2016-09-10 09:05:07 " + raw + "\r\n2016-09-10 09:05:07 \r\n");
+}
+
+TEST_F(SystemLogTest, ALineThatDoesNotFitLeavesNoTrace) {
+    dir.mkdir("LOG");
+    const SystemLog log(dir.path());
+    log.write("first");
+    const std::string first = "2016-09-10 09:05:07 first\r\n";
+    // A disk with room for ten more bytes: the file size limit makes the next write short.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = first.size() + 10;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    log.write("a line longer than the room that is left");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    log.write("third");
+    EXPECT_EQ(test::readFile(dir.file("LOG/2016_09_10_SYS.log")), first + "2016-09-10 09:05:07 third\r\n");
 }
 
 TEST_F(SystemLogTest, NewFileAfterMidnightAndSingleDigitFields) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace qb;
 using test::readFile;
@@ -89,4 +90,67 @@ TEST(ProfileFile, OwnerOnlyFileAndFailedWrite) {
     const ProfileFile nowhere(dir.file("no/such/folder/x.ini"));
     EXPECT_FALSE(nowhere.write("A", "B", "C"));
     EXPECT_FALSE(test::fileExists(nowhere.path()));
+}
+
+// Where files saved by other programs differ from what the profile functions read.
+TEST(ProfileFile, ByteOrderMarkAndNulsReadAsTheProfileFunctionsReadThem) {
+    test::TempDir dir;
+    const std::string bom = "\xEF\xBB\xBF";
+    struct Case {
+        const char* name;
+        std::string content;
+        const char* section;
+        const char* key;
+        std::string value;
+    } cases[] = {
+        {"bom before the first section", bom + "[SERVICE]\r\nHOST=example.org\r\n", "SERVICE", "HOST",
+         "example.org"},
+        {"bom, lf only", bom + "[PROGRAM]\nVERSION=2.1.5\n", "PROGRAM", "VERSION", "2.1.5"},
+        {"zero-filled tail", "[LOGIN]\r\nID=abc\r\nIDCHECK=Y" + std::string(512, '\0'), "LOGIN", "IDCHECK",
+         "Y"},
+        {"zero-filled lines after", "[LOGIN]\r\nIDCHECK=Y\r\n" + std::string(64, '\0'), "LOGIN", "IDCHECK",
+         "Y"},
+        {"nul inside a value", std::string("[A]\nk=ab\0cd\n", 12), "A", "k", "ab"},
+        {"nul inside a key", std::string("[A]\nkey\0junk=v\n", 15), "A", "key", "v"},
+    };
+    for (const Case& c : cases) {
+        const ProfileFile ini(dir.write("case.ini", c.content));
+        EXPECT_EQ(ini.read(c.section, c.key, "default"), c.value) << c.name;
+    }
+
+    // A rewrite keeps the mark and changes the section it hid, instead of adding a second one.
+    const ProfileFile ini(dir.write("service.ini", bom + "[SERVICE]\r\nHOST=a\r\n"));
+    ASSERT_TRUE(ini.write("SERVICE", "HOST", "b"));
+    EXPECT_EQ(readFile(ini.path()), bom + "[SERVICE]\r\nHOST=b\r\n");
+}
+
+TEST(ProfileFile, LineBreaksAndNulsAreNeverWritten) {
+    test::TempDir dir;
+    const ProfileFile ini(dir.write("Env.cfg", "[LOGIN]\r\nID=abc\r\n"));
+    EXPECT_FALSE(ini.write("LOGIN", "PASSWD", "pw\r\nID=evil"));
+    EXPECT_FALSE(ini.write("LOGIN", "ID\n", "x"));
+    EXPECT_FALSE(ini.write("LOG\rIN", "ID", "x"));
+    EXPECT_FALSE(ini.write("LOGIN", "ID", std::string("a\0b", 3)));
+    EXPECT_EQ(readFile(ini.path()), "[LOGIN]\r\nID=abc\r\n");
+}
+
+TEST(ProfileFile, ALinkIsUpdatedThroughTheLink) {
+    test::TempDir dir;
+    dir.mkdir("real");
+    const std::string target = dir.write("real/update.ini", "[PROGRAM]\r\nVERSION=1.0\r\n");
+    ASSERT_EQ(::chmod(target.c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("real/update.ini", dir.file("update.ini").c_str()), 0);
+    const ProfileFile ini(dir.file("update.ini"));
+    ASSERT_TRUE(ini.write("PROGRAM", "VERSION", "2.0"));
+    struct stat st {};
+    ASSERT_EQ(::lstat(dir.file("update.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(readFile(target), "[PROGRAM]\r\nVERSION=2.0\r\n");
+    ASSERT_EQ(::stat(target.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+
+    // A link to a file not there yet creates it where the link points.
+    ASSERT_EQ(::symlink("real/Env.cfg", dir.file("Env.cfg").c_str()), 0);
+    ASSERT_TRUE(ProfileFile(dir.file("Env.cfg")).write("LOGIN", "ID", "abc"));
+    EXPECT_EQ(readFile(dir.file("real/Env.cfg")), "[LOGIN]\r\nID=abc\r\n");
 }

@@ -54,6 +54,21 @@ TEST_F(DialogTest, EmptyIdOrPasswordIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(state.userId, "");
 }
 
+TEST_F(DialogTest, LineBreaksAndNulsAreRefusedAndNothingIsWritten) {
+    const std::string before = "[LOGIN]\r\nID=old\r\nIDCHECK=Y\r\n";
+    dir.write("Env.cfg", before);
+    const LoginDialogFields rows[] = {{"abc", "pw\r\nID=evil", true, true},
+                                      {"abc", "pw\nIDCHECK=N", false, true},
+                                      {"a\rb", "pw", true, false},
+                                      {"abc", std::string("pw\0x", 4), true, true}};
+    for (const LoginDialogFields& f : rows)
+        EXPECT_FALSE(model.accept(f)) << f.id << f.password;
+    EXPECT_EQ(notifier.shown(),
+              std::vector<test::Shown>(4, test::errorBox("아이디와 비번에 줄바꿈 문자를 넣을 수 없습니다.")));
+    EXPECT_EQ(test::readFile(dir.file("Env.cfg")), before);
+    EXPECT_EQ(state.password, "");
+}
+
 TEST_F(DialogTest, AcceptRemembersChoicesAndFillsTheLoginState) {
     dir.write("Env.cfg", "[LOGIN]\r\nID=abc\r\nIDCHECK=Y\r\nPASSWD=secret\r\nPASSCHECK=Y\r\n");
     ASSERT_TRUE(model.accept({"abc", ko("비번"), true, false}));

@@ -1,5 +1,9 @@
 #include "send/BiffCells.h"
 
+#include "common/Cp949.h"
+#include "send/ExcelAutomation.h"
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -118,7 +122,88 @@ std::string workbook() {
     return globalsHead + boundsheet(static_cast<std::uint32_t>(globalsSize)) + eof + sheet;
 }
 
+std::string le32(std::uint32_t v) {
+    std::string s(4, '\0');
+    put32(s, 0, v);
+    return s;
+}
+std::string cell(unsigned row, unsigned col, unsigned xf) {
+    return le16(row) + le16(col) + le16(xf);
+}
+
+// As a spreadsheet program writes it with the UTF-16 code page: sheet names with
+// characters past ASCII (one of them cut inside a surrogate pair, which libfreexl
+// refuses by reporting success with no workbook), shared strings split across a
+// CONTINUE record with the rest in the other width, numbers as NUMBER, RK and MULRK.
+std::string utf16CodePageWorkbook() {
+    const std::string bof = record(0x0809, le16(0x0600) + le16(0x0005) + std::string(12, '\0'));
+    const std::string bofSheet = record(0x0809, le16(0x0600) + le16(0x0010) + std::string(12, '\0'));
+    const std::string eof = record(0x000A, "");
+    std::string head = bof + record(0x0042, le16(1200));
+    for (unsigned f : {0u, 14u})
+        head += record(0x00E0, le16(0) + le16(f) + std::string(16, '\0'));
+    // "01012345678", then "홍길동" starting wide and finished in the CONTINUE record,
+    // "Müller" in 8 bits, a rich string with one formatting run.
+    const std::string sst =
+        record(0x00FC, le32(4) + le32(4) + le16(11) + std::string(1, '\0') + "01012345678" + le16(3) +
+                           std::string(1, '\x01') + std::string("\x4D\xD6", 2));
+    const std::string cont = record(0x003C, std::string(1, '\x01') + std::string("\x38\xAE\xD9\xB3", 4) +
+                                                le16(6) + std::string(1, '\0') + "M\xFCller" + le16(2) +
+                                                std::string(1, '\x08') + le16(1) + "ab" + le16(0) + le16(0));
+    auto boundsheet = [](std::uint32_t offset, const std::string& name) {
+        return record(0x0085, le32(offset) + le16(0) + name);
+    };
+    const std::string name1 = std::string(1, '\x06') + std::string(1, '\0') + "Bl\xE4tt1";
+    const std::string name2 =
+        std::string(1, '\x03') + std::string(1, '\x01') + std::string("\x54\xBA\xA8\xBA\x3D\xD8", 6);
+    const std::size_t globalsSize = head.size() + boundsheet(0, name1).size() + boundsheet(0, name2).size() +
+                                    sst.size() + cont.size() + eof.size();
+
+    std::string sheet1 = bofSheet;
+    sheet1 += record(0x00FD, cell(0, 0, 0) + le32(0)) + record(0x00FD, cell(0, 1, 0) + le32(1));
+    sheet1 += record(0x0203, cell(0, 2, 0) + number(0.1 + 0.2));
+    sheet1 += record(0x00FD, cell(1, 0, 0) + le32(2)) + record(0x00FD, cell(1, 1, 0) + le32(3));
+    sheet1 += record(0x027E, cell(1, 2, 0) + le32((42u << 2) | 2));    // integer 42
+    sheet1 += record(0x027E, cell(1, 3, 0) + le32((26749u << 2) | 3)); // 267.49
+    sheet1 += record(0x00BD, le16(2) + le16(0) + le16(1) + le32((45356u << 2) | 2) + le16(0) +
+                                 le32((7u << 2) | 2) + le16(1)); // a date, then 7
+    sheet1 +=
+        record(0x0204, cell(2, 2, 0) + le16(2) + std::string(1, '\x01') + std::string("\x00\xAC\x98\xB0", 4));
+    sheet1 += record(0x0205, cell(2, 3, 0) + std::string(1, '\x01') + std::string(1, '\0')) + eof;
+    const std::string sheet2 = bofSheet + record(0x00FD, cell(0, 0, 0) + le32(2)) + eof;
+    return head + boundsheet(static_cast<std::uint32_t>(globalsSize), name1) +
+           boundsheet(static_cast<std::uint32_t>(globalsSize + sheet1.size()), name2) + sst + cont + eof +
+           sheet1 + sheet2;
+}
+
 } // namespace
+
+TEST(BiffCells, WholeWorkbooksLibfreexlRefuses) {
+    test::TempDir dir;
+    const std::string path = dir.write("utf16.xls", compoundFile(utf16CodePageWorkbook()));
+    ExcelAutomation excel;
+    ASSERT_EQ(excel.open(path), 0);
+    ASSERT_EQ(excel.sheetCount(), 2);
+    EXPECT_EQ(excel.sheetName(1), "Bl?tt1"); // CP949 has no ä
+    EXPECT_EQ(cp949::toUtf8(excel.sheetName(2)), "메모?");
+    UsedRange range;
+    ASSERT_TRUE(excel.usedRange(1, range));
+    std::vector<std::vector<std::string>> rows;
+    for (int r = 1; r <= range.rows; ++r) {
+        rows.emplace_back();
+        for (int c = 1; c <= range.columns; ++c)
+            rows.back().push_back(cp949::toUtf8(range.value(r, c)));
+    }
+    EXPECT_EQ(rows, (std::vector<std::vector<std::string>>{{"01012345678", "홍길동", "0.3", ""},
+                                                           {"M?ller", "ab", "42", "267.49"},
+                                                           {"2024-03-05", "7", "가나", "TRUE"}}));
+    ASSERT_TRUE(excel.usedRange(2, range));
+    EXPECT_EQ(cp949::toUtf8(range.value(1, 1)), "M?ller");
+
+    // Cut short, it is refused as before.
+    const std::string cut = compoundFile(utf16CodePageWorkbook()).substr(0, 1100);
+    EXPECT_LT(ExcelAutomation().open(dir.write("cut.xls", cut)), 0);
+}
 
 TEST(BiffCells, FormulaResultsAndConstantsFreexlLeavesOut) {
     std::map<std::pair<int, int>, std::string> cells;

@@ -1,6 +1,7 @@
 #include "FormTestSupport.h"
 #include "send/CellText.h"
 #include "send/ExcelAutomation.h"
+#include "support/XlsxBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -107,6 +108,25 @@ TEST(ExcelAutomation, RefusesWhatIsNotAReadableWorkbook) {
     }
 }
 
+TEST(ExcelAutomation, DropsRowsAndCellsPastTheSheetsEnd) {
+    TempDir dir;
+    const std::string path = test::writeXlsx(
+        dir.file("edge.xlsx"),
+        {{"Sheet1",
+          "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>01012345678</t></is></c>"
+          "<c r=\"B1\"><v>0.30000000000000004</v></c></row>"
+          "<row r=\"2\"><c t=\"s\"><v>0</v></c><c r=\"XFE2\"><v>9</v></c><c r=\"B1048577\"><v>8</v></c></row>"
+          "<row r=\"1048577\"><c r=\"A1048577\" t=\"inlineStr\"><is><t>past the end</t></is></c></row>"
+          "<row r=\"99999999999999999999\"><c t=\"inlineStr\"><is><t>far past</t></is></c></row>"
+          "<row><c t=\"inlineStr\"><is><t>after them</t></is></c></row>"}},
+        {"  "});
+    ExcelAutomation excel;
+    ASSERT_EQ(excel.open(path), 0);
+    UsedRange range;
+    ASSERT_TRUE(excel.usedRange(1, range));
+    EXPECT_EQ(rangeRows(range), (Rows{{"01012345678", "0.3"}, {"  ", ""}}));
+}
+
 TEST(ExcelImport, FillsTheTableFromTheChosenSheet) {
     FormFixture f;
     f.dialogs.workbooks.push_back(dataPath("excel/recipients.xlsx"));
@@ -184,26 +204,35 @@ TEST(ExcelImport, FailuresShowOneMessageAndKeepTheTable) {
     EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("화일경로가 존재하지 않습니다.")});
 }
 
-TEST(CellText, NumbersAsShortestDecimalText) {
+TEST(CellText, NumbersWithFifteenSignificantDigits) {
     const std::pair<double, const char*> cases[] = {
         {0, "0"},
         {-0.0, "0"},
         {1012345678, "1012345678"},
         {123456789012345, "123456789012345"},
         {999999999999999, "999999999999999"},
+        {-999999999999999, "-999999999999999"},
         {1e15, "1E+15"},
-        {1234567890123456, "1.234567890123456E+15"},
+        {1234567890123456, "1.23456789012346E+15"},
+        {999999999999999.9, "1E+15"},
+        {1e20, "1E+20"},
+        {1e100, "1E+100"},
         {3.5, "3.5"},
         {-42, "-42"},
         {0.1, "0.1"},
-        {0.1 + 0.2, "0.30000000000000004"},
-        {0.0001, "0.0001"},
-        {0.00001, "0.00001"},
-        {0.000001, "1E-06"},
-        {1.5e-7, "1.5E-07"},
-        {1e20, "1E+20"},
+        {0.1 + 0.2, "0.3"},
+        {-(0.1 + 0.2), "-0.3"},
+        {1.1 + 2.2, "3.3"},
+        {267.49999999999997, "267.5"},
+        {0.1 + 0.7, "0.8"},
         {123.456, "123.456"},
-        {1e100, "1E+100"},
+        {1.0 / 3, "0.333333333333333"},
+        {-2.0 / 3, "-0.666666666666667"},
+        {0.0001, "0.0001"},
+        {0.00001, "1E-05"},
+        {-0.000012345, "-1.2345E-05"},
+        {1.5e-7, "1.5E-07"},
+        {5e-324, "4.94065645841247E-324"},
     };
     for (const auto& [value, text] : cases)
         EXPECT_EQ(celltext::number(value), text) << value;

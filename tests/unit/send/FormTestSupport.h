@@ -40,10 +40,11 @@ public:
 
 private:
     template <typename T> static T take(std::deque<T>& q) {
-        if (q.empty())
-            return T{};
-        T v = std::move(q.front());
-        q.pop_front();
+        T v{};
+        if (!q.empty()) {
+            v = std::move(q.front());
+            q.pop_front();
+        }
         return v;
     }
 };

@@ -208,6 +208,59 @@ TEST(TextImport, Utf8FilesAreConvertedAndCp949FilesTakenAsTheyAre) {
     }
 }
 
+// The CP949 syllables whose two bytes are also a valid UTF-8 sequence (lead C2..DF,
+// trail 80..BF): 345 of them, among them 홍, 채, 천, 첸.
+std::string syllablesThatLookLikeUtf8() {
+    std::string all;
+    for (char32_t cp = 0xAC00; cp <= 0xD7A3; ++cp) {
+        const char utf8[] = {static_cast<char>(0xE0 | (cp >> 12)),
+                             static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                             static_cast<char>(0x80 | (cp & 0x3F))};
+        const std::string b = ko(std::string_view(utf8, 3));
+        const auto lead = static_cast<unsigned char>(b[0]), trail = static_cast<unsigned char>(b[1]);
+        if (lead >= 0xC2 && lead <= 0xDF && trail >= 0x80 && trail <= 0xBF)
+            all += b;
+    }
+    return all;
+}
+
+TEST(TextImport, Cp949FilesThatAreAlsoValidUtf8StayCp949) {
+    const std::string syllables = syllablesThatLookLikeUtf8();
+    ASSERT_EQ(syllables.size(), 2u * 345);
+    ASSERT_TRUE(cp949::isValidUtf8(syllables));
+    struct Case {
+        const char* name;
+        std::string content;
+        std::string cell; // CP949
+    } cases[] = {
+        {"all 345", syllables + ",1\n", syllables},
+        {"홍채", ko("홍채,1\n"), ko("홍채")},
+        {"첸 among ASCII", ko("Mr 첸,1\n"), ko("Mr 첸")},
+        {"utf-8 korean", "홍채 첸,1\n", ko("홍채 첸")},
+        // Valid UTF-8 without Hangul that CP949 cannot read: an ellipsis.
+        {"utf-8 punctuation",
+         "a\xE2\x80\xA6"
+         "b,1\n",
+         ko("a…b")},
+    };
+    for (const Case& c : cases) {
+        FormFixture f;
+        importWith(f, ",", {c.content});
+        EXPECT_EQ(f.state().table.text(1, 1), c.cell) << c.name;
+        EXPECT_TRUE(f.notifier.shown().empty()) << c.name;
+    }
+}
+
+TEST(TextImport, MessagesNameTheFileReadably) {
+    FormFixture f;
+    f.state().delimiterField = ",";
+    const std::string path = f.dir.write("목록/명단.txt", "\xEF\xBB\xBF😀,1\n");
+    f.form.importTextPaths({path});
+    ASSERT_EQ(f.notifier.texts().size(), 1u);
+    EXPECT_EQ(f.notifier.texts()[0],
+              path + "\nUTF-8 화일에서 CP949로 바꿀 수 없는 글자 1개를 '?'로 바꾸었습니다.");
+}
+
 TEST(TextImport, ProgressCoversTheLinesAndReturnsToZero) {
     FormFixture f;
     importWith(f, ",", {"a\nb\nc\n", "d\n"});

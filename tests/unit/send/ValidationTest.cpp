@@ -351,6 +351,52 @@ TEST(Validation, SplitSlicesGetTimeStampsInLocalTime) {
     }
 }
 
+TEST(Validation, SplitSlicesNeverPassTheLastFourDigitYear) {
+    struct Case {
+        const char* name;
+        int records;
+        const char* count;
+        int minutesItem;
+        bool reserved;
+        LocalTime clock;
+        bool accepted;
+    } cases[] = {
+        {"reserved, second slice in year 10000", 2, "1", 9, true, {9999, 12, 31, 23, 55, 0}, false},
+        {"reserved, one slice", 2, "2", 9, true, {9999, 12, 31, 23, 55, 0}, true},
+        {"immediate, second slice a minute after the end",
+         2,
+         "1",
+         0,
+         false,
+         {9999, 12, 31, 23, 59, 30},
+         false},
+        {"immediate, last second", 1, "1", 0, false, {9999, 12, 31, 23, 59, 59}, true},
+    };
+    for (const Case& c : cases) {
+        ClockAt clock(c.clock);
+        FormFixture f;
+        Strings numbers;
+        for (int i = 0; i < c.records; ++i)
+            numbers.push_back(numbered(i));
+        f.loadRows(numberRows(numbers));
+        f.prepareSms("hi");
+        f.state().splitOn = true;
+        f.form.onSplitSwitch();
+        f.state().splitCount = c.count;
+        f.state().splitMinutes.select(c.minutesItem);
+        if (c.reserved)
+            f.form.onReservedChosen(); // the clock's hour and five-minute step: 23:55
+        EXPECT_EQ(f.form.validateAndPreview(), c.accepted) << c.name;
+        if (c.accepted) {
+            EXPECT_EQ(reservations(f).back().substr(0, 5), "9999-") << c.name;
+        } else {
+            EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("분할전송을 확인해주세요.")}) << c.name;
+            EXPECT_TRUE(f.state().queue.empty()) << c.name;
+            EXPECT_TRUE(f.state().previewEnabled) << c.name;
+        }
+    }
+}
+
 TEST(Validation, ReservationWithoutSplitAndImmediate) {
     ClockAt clock({2016, 9, 10, 8, 0, 0});
     FormFixture f;

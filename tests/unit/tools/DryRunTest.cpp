@@ -136,6 +136,12 @@ TEST(DryRun, RefusalsPrintNothingAndExitOne) {
              o.pictures = {numbers};
          },
          numbers + "\nJPEG 사진을 읽을 수 없습니다."},
+        {"message file CP949 cannot hold",
+         [&](DryRunOptions& o) {
+             o.message.reset();
+             o.messageFile = dir.write("emoji.txt", "hi 😀\n");
+         },
+         dir.file("emoji.txt") + "\nCP949로 바꿀 수 없는 글자 1개가 있습니다."},
         {"sheet out of range",
          [](DryRunOptions& o) {
              o.excelFile = dataPath("excel/recipients.xls");

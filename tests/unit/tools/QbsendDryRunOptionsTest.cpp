@@ -88,6 +88,11 @@ TEST(QbsendDryRunOptions, BadCombinations) {
         {{"--dry-run", "--text", "a", "--sheet", "0"}, "--sheet needs a number from 1"},
         {{"--dry-run", "--text", "a", "--number-column", "x"}, "--number-column needs a number from 1"},
         {{"--dry-run", "--text", "a", "--wait", "5"}, "--wait goes with a send, not --dry-run"},
+        // What is sent must be text CP949 can hold, never '?' in its place.
+        {{"--dry-run", "--text", "a", "--message", "hi 😀"}, "--message needs text that CP949 can hold"},
+        {{"--dry-run", "--text", "a", "--title=Blätt"}, "--title needs text that CP949 can hold"},
+        {{"--dry-run", "--text", "a", "--callback", "02ä"}, "--callback needs text that CP949 can hold"},
+        {{"--dry-run", "--text", "a", "--delimiter", "ä"}, "--delimiter needs text that CP949 can hold"},
         // The same rules hold for a send, which also needs the account.
         {{"--text", "a"}, "--id is required"},
         {{"--id", "a", "--password", "b", "--kind", "lms"},

@@ -1,0 +1,110 @@
+#include "compose/ui/EditorWindowSet.h"
+
+#include "compose/ui/CLMSEditDlg.h"
+#include "compose/ui/MmsStandIn.h"
+#include "compose/ui/ScreenPlacement.h"
+
+namespace qb {
+
+EditorWindowSet::EditorWindowSet(EditorWindowsContext context)
+    : m_context(std::move(context)), m_web(m_context.login, m_context.notifier, m_context.web) {}
+
+EditorWindowSet::~EditorWindowSet() {
+    m_closingFromForm = true;
+    delete m_lms;
+    delete m_mms;
+}
+
+CLMSEditDlg* EditorWindowSet::lmsWindow() const {
+    return m_lms;
+}
+
+QWidget* EditorWindowSet::mmsWindowWidget() const {
+    return m_mms;
+}
+
+std::optional<EditorContent> EditorWindowSet::lmsEditor() const {
+    if (!m_lms)
+        return std::nullopt;
+    return m_lms->model().text().content();
+}
+
+std::optional<EditorContent> EditorWindowSet::mmsWindow() const {
+    return std::nullopt; // the stand-in holds no message
+}
+
+void EditorWindowSet::showLmsEditor() {
+    if (!m_lms) {
+        m_lms = new CLMSEditDlg(m_web, m_context.pictureFolder, m_context.owner);
+        QObject::connect(m_lms, &CLMSEditDlg::closed, [this] {
+            m_lms = nullptr; // it deletes itself a moment later
+            closedByUser();
+        });
+        placeBesideMainWindow(m_lms);
+    }
+    raise(m_lms);
+}
+
+void EditorWindowSet::showMmsWindow() {
+    if (!m_mms) {
+        m_mms = createMmsStandIn(m_context.owner, [this] {
+            m_mms = nullptr;
+            closedByUser();
+        });
+        placeBesideMainWindow(m_mms);
+    }
+    raise(m_mms);
+}
+
+void EditorWindowSet::closeLmsEditor() {
+    close(m_lms.data());
+    m_lms = nullptr;
+}
+
+void EditorWindowSet::closeMmsWindow() {
+    close(m_mms.data());
+    m_mms = nullptr;
+}
+
+void EditorWindowSet::closedByUser() {
+    if (!m_closingFromForm && m_context.closedByUser)
+        m_context.closedByUser();
+}
+
+void EditorWindowSet::close(QWidget* window) {
+    if (!window)
+        return;
+    m_closingFromForm = true;
+    window->close(); // deletes itself once control is back in the event loop
+    m_closingFromForm = false;
+}
+
+void EditorWindowSet::raise(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void EditorWindowSet::placeBesideMainWindow(QWidget* window) {
+    if (!m_context.owner)
+        return;
+    const QWidget* main = m_context.owner->window();
+    const QRect frame = main->frameGeometry();
+    window->adjustSize();
+    // Placed before it is shown, so that the window manager puts its frame there.
+    const QSize size = frameSize(window, main);
+    const ScreenRect r =
+        besideMainWindow(frame.right() + 1, frame.top(), size.width(), size.height(), availableArea(main));
+    window->move(r.x, r.y);
+}
+
+void EditorWindowSet::follow(int right, int top) {
+    QWidget* w = m_lms ? static_cast<QWidget*>(m_lms.data()) : m_mms.data();
+    if (!w)
+        return;
+    const QSize size = frameSize(w, m_context.owner ? m_context.owner->window() : nullptr);
+    const ScreenRect r = besideMainWindow(right, top, size.width(), size.height(), availableArea(w));
+    w->move(r.x, r.y);
+}
+
+} // namespace qb

@@ -10,13 +10,13 @@ MmsEditor::MmsEditor(WebClient& web, PictureDecoder& decoder)
 
 EditorContent MmsEditor::content() const {
     EditorContent c = m_text.content();
-    c.pictures = m_pictures.slots();
+    c.pictures = m_pictures.all();
     return c;
 }
 
 bool MmsEditor::save() {
     MessageDraft draft = m_text.draft();
-    draft.pictures = m_pictures.slots();
+    draft.pictures = m_pictures.all();
     return MessageSaver(m_web).saveMms(draft);
 }
 

@@ -29,7 +29,7 @@ public:
 
     MmsPictures(Notifier& notifier, PictureDecoder& decoder);
 
-    const PictureSlots& slots() const { return m_slots; }
+    const PictureSlots& all() const { return m_slots; }
     const PictureSlot& slot(int k) const { return m_slots[index(k)]; }
     bool filled(int k) const { return !slot(k).empty(); }
 

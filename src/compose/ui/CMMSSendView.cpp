@@ -121,7 +121,7 @@ void CMMSSendView::showSlots() {
         const PictureSlot& s = m_pictures.slot(k);
         slotControl(k)->setImage(s.empty() ? QImage() : m_reader.image(s.path));
     }
-    m_reader.keepOnly(m_pictures.slots());
+    m_reader.keepOnly(m_pictures.all());
 }
 
 void CMMSSendView::fitBody() {

@@ -64,12 +64,12 @@ QImage PictureReader::image(const std::string& path) {
     return r.image;
 }
 
-void PictureReader::keepOnly(const PictureSlots& slots) {
+void PictureReader::keepOnly(const PictureSlots& wanted) {
     for (auto it = m_images.begin(); it != m_images.end();) {
-        bool wanted = false;
-        for (const PictureSlot& s : slots)
-            wanted = wanted || s.path == it->first;
-        it = wanted ? std::next(it) : m_images.erase(it);
+        bool keep = false;
+        for (const PictureSlot& s : wanted)
+            keep = keep || s.path == it->first;
+        it = keep ? std::next(it) : m_images.erase(it);
     }
 }
 

@@ -30,7 +30,7 @@ public:
     // What decode() gave for this path; decoded afresh when it was not kept.
     QImage image(const std::string& path);
     // Drops every kept picture but those in the slots.
-    void keepOnly(const PictureSlots& slots);
+    void keepOnly(const PictureSlots& wanted);
 
 private:
     std::map<std::string, QImage> m_images;

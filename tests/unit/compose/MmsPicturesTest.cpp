@@ -31,7 +31,7 @@ protected:
     std::string picture(const std::string& name) const { return dir.write(name, jpeg); }
     std::vector<std::string> paths() const {
         std::vector<std::string> out;
-        for (const PictureSlot& s : pictures.slots())
+        for (const PictureSlot& s : pictures.all())
             out.push_back(s.path);
         return out;
     }
@@ -66,7 +66,7 @@ TEST_F(MmsPicturesTest, TheDialogChecksTheFileItsExactExtensionThenTheOrder) {
     };
     for (const Case& c : cases) {
         notifier.clear();
-        const auto before = pictures.slots()[static_cast<std::size_t>(c.slot - 1)];
+        const auto before = pictures.all()[static_cast<std::size_t>(c.slot - 1)];
         EXPECT_EQ(pictures.chooseFile(c.slot, c.path), c.message == nullptr) << c.path;
         if (c.message) {
             EXPECT_EQ(notifier.shown(), std::vector{errorBox(c.message)}) << c.path;

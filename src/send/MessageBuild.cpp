@@ -57,33 +57,38 @@ std::string smsCounterText(std::size_t counted) {
     return std::to_string(counted) + " / 90 byte";
 }
 
-SmsBoxText smsBoxEdited(std::string_view text) {
-    SmsBoxText result;
-    std::size_t counted = countedLength(text);
-    if (counted <= kSmsBodyLimit) {
-        result.text = std::string(text);
-        result.counter = smsCounterText(counted);
-        return result;
+CountedCut cutToCounted(std::string_view text, std::size_t limit) {
+    CountedCut cut;
+    cut.counted = countedLength(text);
+    if (cut.counted <= limit) {
+        cut.bytes = text.size();
+        return cut;
     }
     // Walk characters until one more would pass the limit.
-    std::size_t i = 0;
-    counted = 0;
+    std::size_t i = 0, counted = 0;
     while (i < text.size()) {
-        std::size_t step = 1;
+        std::size_t step = 1, weight = 1;
         const auto c = static_cast<unsigned char>(text[i]);
         if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
             step = 2; // counts one
         else if (cp949::isLeadByte(c) && i + 1 < text.size())
-            step = 2;
-        const std::size_t weight = (step == 2 && c == '\r') ? 1 : step;
-        if (counted + weight > kSmsBodyLimit)
+            step = weight = 2;
+        if (counted + weight > limit)
             break;
         counted += weight;
         i += step;
     }
-    result.text = std::string(text.substr(0, i));
-    result.counter = smsCounterText(counted);
-    result.cut = true;
+    cut.bytes = i;
+    cut.counted = counted;
+    return cut;
+}
+
+SmsBoxText smsBoxEdited(std::string_view text) {
+    SmsBoxText result;
+    const CountedCut cut = cutToCounted(text, kSmsBodyLimit);
+    result.text = std::string(text.substr(0, cut.bytes));
+    result.counter = smsCounterText(cut.counted);
+    result.cut = cut.bytes < text.size();
     return result;
 }
 

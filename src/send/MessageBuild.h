@@ -19,6 +19,14 @@ using MergeSwitches = std::array<bool, 4>;
 // Byte length minus the number of CR LF pairs: a line break counts one byte.
 std::size_t countedLength(std::string_view text);
 
+// The longest start of `text` whose counted length is at most `limit`. It never
+// ends inside a two-byte character or between the CR and LF of a line break.
+struct CountedCut {
+    std::size_t bytes = 0;   // length of the start that stays
+    std::size_t counted = 0; // its counted length
+};
+CountedCut cutToCounted(std::string_view text, std::size_t limit);
+
 // The SMS box after an edit: the text it must hold (cut back when over 90 counted
 // bytes) and the counter line. The cut never leaves half a two-byte character or a
 // CR without its LF.

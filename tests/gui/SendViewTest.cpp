@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/QtText.h"
 #include "common/ui/FileDialog.h"
+#include "compose/ui/CLMSEditDlg.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/RecipientTableModel.h"
 #include "support/TempDir.h"
@@ -163,7 +164,7 @@ TEST(SendView, SmsBoxCountsCutsAtNinetyBytesAndPastesWithCtrlV) {
     EXPECT_EQ(box->toPlainText(), "a?");
 }
 
-TEST(SendView, KindSwitchOpensTheEditorPlaceInResetsAndComesBackToSms) {
+TEST(SendView, KindSwitchOpensTheEditorResetsAndComesBackToSms) {
     SendViewFixture f;
     f.view->show();
     f.view->loadTransferredEntries(ko("홍길동\x04") + "01011112222\x02");
@@ -180,12 +181,12 @@ TEST(SendView, KindSwitchOpensTheEditorPlaceInResetsAndComesBackToSms) {
     EXPECT_EQ(f.cell(1, 0), " 1"); // the table is reset
     EXPECT_EQ(f.state().kind, MessageKind::Lms);
 
-    // The LMS place holds no message yet: validation finds no editor.
+    // The editor's body still shows its placeholder: there is nothing to send.
     f.view->loadTransferredEntries("01011112222\x02");
     f.choose("numberColumn", 1);
     typeInto(f.find<QComboBox>("callbackBox")->lineEdit(), "0212345678");
     f.click("preview");
-    EXPECT_EQ(f.texts(), Strings{"LMS 문자 편집창을 실행해 주세요!"});
+    EXPECT_EQ(f.texts(), Strings{" [LMS] 전송메세지를 입력해주세요."});
 
     f.find<QAbstractButton>("kindMms")->click();
     EXPECT_FALSE(f.view->editorWindows().lmsWindow());

@@ -2,6 +2,8 @@
 
 #include "common/LoginState.h"
 #include "common/QtText.h"
+#include "compose/ui/CSpecialCharDlg.h"
+#include "compose/ui/EditSelection.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/DirectEntryDialog.h"
 #include "send/ui/RejectListDialog.h"
@@ -56,13 +58,15 @@ private:
 CQuillbank2View::CQuillbank2View(SendViewContext context, QWidget* parent)
     : QWidget(parent), m_context(std::move(context)),
       m_notifier(std::make_unique<FormNotifier>(*this, m_context.notifier)), m_dialogs(this),
-      m_editors(this, [this] { returnToSms(); }), m_progressBar(new QProgressBar(this)),
-      m_progress(m_progressBar, BarProgress::Repaint::Now),
+      m_editors(std::make_unique<EditorWindowSet>(
+          EditorWindowsContext{this, m_context.login, *m_notifier, WebHost::from(m_context.service),
+                               m_context.workingFolder + "/imgtemp", [this] { returnToSms(); }})),
+      m_progressBar(new QProgressBar(this)), m_progress(m_progressBar, BarProgress::Repaint::Now),
       m_sendProgress(m_progressBar, BarProgress::Repaint::Never) {
     setObjectName("sendForm");
     m_session = std::make_unique<SendSession>(SendSessionParts{
         *m_notifier, m_progress, m_sendProgress, m_context.login, m_context.settings,
-        RejectTable::inWorkingFolder(m_context.workingFolder), m_dialogs, m_editors, m_context.service});
+        RejectTable::inWorkingFolder(m_context.workingFolder), m_dialogs, *m_editors, m_context.service});
     m_session->onChanged = [this] { refresh(); };
     m_ui.progressBar = m_progressBar;
     m_ui.build(this, m_session->form().state().table);
@@ -77,6 +81,7 @@ CQuillbank2View::~CQuillbank2View() {
     delete m_ui.grid;
     m_ui.grid = nullptr;
     m_session.reset();
+    m_editors.reset();
 }
 
 void CQuillbank2View::showChooser(QComboBox* box, const Chooser& chooser) {
@@ -113,6 +118,7 @@ void CQuillbank2View::connectControls() {
     connect(m_ui.smsBox, &QPlainTextEdit::textChanged, this, &CQuillbank2View::onSmsTextChanged);
     connect(m_ui.saveMessage, &QPushButton::clicked, this, &CQuillbank2View::saveMessage);
     connect(m_ui.loadMessage, &QPushButton::clicked, this, &CQuillbank2View::openSavedMessages);
+    connect(m_ui.specialChars, &QPushButton::clicked, this, &CQuillbank2View::openPalette);
     for (int k = 0; k < 4; ++k) {
         connect(m_ui.mergeOn[k], &QCheckBox::clicked, this, [this, &s, k](bool on) {
             s.mergeOn[static_cast<std::size_t>(k)] = on;
@@ -200,6 +206,7 @@ void CQuillbank2View::refresh() {
         m_ui.smsBox->moveCursor(QTextCursor::End);
     }
     m_ui.smsBox->setEnabled(s.smsBoxEnabled);
+    m_ui.specialChars->setEnabled(s.smsBoxEnabled);
     m_ui.smsCounter->setText(toQString(s.smsCounter));
     for (std::size_t k = 0; k < 4; ++k) {
         m_ui.mergeOn[k]->setChecked(s.mergeOn[k]);
@@ -314,6 +321,21 @@ void CQuillbank2View::takeSavedMessage(const SelectedMessage& message) {
     run([&] { m_session->form().onMessageEdited(message.body); });
 }
 
+void CQuillbank2View::openPalette() {
+    const QRect anchor(m_ui.specialChars->mapToGlobal(QPoint(0, 0)), m_ui.specialChars->size());
+    CSpecialCharDlg::open(m_palette, *this, this, anchor, CSpecialCharDlg::Placement::AsOpened);
+}
+
+void CQuillbank2View::insertSymbol(std::string_view symbol) {
+    if (!m_ui.smsBox->isEnabled())
+        return; // an LMS or MMS is being written: the SMS box is not the message
+    const ByteRange sel = selectedBytes(m_ui.smsBox);
+    const Replaced r = replaceRange(m_session->form().state().smsText, sel.from, sel.to, symbol);
+    run([&] { m_session->form().onMessageEdited(r.text); });
+    const std::string& text = m_session->form().state().smsText;
+    placeCaret(m_ui.smsBox, text, std::min(r.caret, text.size()));
+}
+
 void CQuillbank2View::saveMessage() {
     m_session->saveSms();
 }
@@ -341,12 +363,12 @@ void CQuillbank2View::loadTransferredEntries(const std::string& transferText) {
 }
 
 void CQuillbank2View::closeEditorWindows() {
-    m_editors.closeLmsEditor();
-    m_editors.closeMmsWindow();
+    m_editors->closeLmsEditor();
+    m_editors->closeMmsWindow();
 }
 
 void CQuillbank2View::followMainWindow(int right, int top) {
-    m_editors.follow(right, top);
+    m_editors->follow(right, top);
 }
 
 } // namespace qb

@@ -1,14 +1,17 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
+#include "compose/SpecialChars.h"
+#include "compose/ui/CSpecialCharDlg.h"
+#include "compose/ui/EditorWindowSet.h"
 #include "send/SendFormPanel.h"
 #include "send/SendSession.h"
 #include "send/ui/BarProgress.h"
 #include "send/ui/FormWidgetDialogs.h"
-#include "send/ui/PlaceholderEditorWindows.h"
 #include "send/ui/SendFormControls.h"
 #include "web/SavedMessageBox.h"
 
+#include <QPointer>
 #include <QWidget>
 
 #include <functional>
@@ -40,7 +43,10 @@ struct SendViewContext {
 // reservation, range and split, the loading buttons, the recipient grid and the
 // send buttons. It shows SendForm's state and forwards every action to it; after
 // each action it shows the state again.
-class CQuillbank2View : public QWidget, public SendFormPanel, private SavedMessageTarget {
+class CQuillbank2View : public QWidget,
+                        public SendFormPanel,
+                        private SavedMessageTarget,
+                        private SymbolTarget {
     Q_OBJECT
 
 public:
@@ -51,7 +57,9 @@ public:
     SendForm& form() { return m_session->form(); }
     const SendForm& form() const { return m_session->form(); }
     CGridCtrl* grid() const { return m_ui.grid; }
-    PlaceholderEditorWindows& editorWindows() { return m_editors; }
+    EditorWindowSet& editorWindows() { return *m_editors; }
+    // The SMS box's special character palette, while open.
+    CSpecialCharDlg* palette() const { return m_palette; }
     const BalanceLine& balance() const { return m_session->balance(); }
     SendJob& sendJob() { return m_session->job(); }
 
@@ -85,6 +93,10 @@ private:
     void openSavedMessages();
     void saveMessage();
     void returnToSms();
+    void openPalette();
+
+    // SymbolTarget: over the SMS box's selection; the 90-byte cut follows.
+    void insertSymbol(std::string_view symbol) override;
 
     // SavedMessageTarget
     void takeSavedMessage(const SelectedMessage& message) override;
@@ -92,7 +104,8 @@ private:
     SendViewContext m_context;
     std::unique_ptr<FormNotifier> m_notifier;
     FormWidgetDialogs m_dialogs;
-    PlaceholderEditorWindows m_editors;
+    std::unique_ptr<EditorWindowSet> m_editors;
+    QPointer<CSpecialCharDlg> m_palette;
     std::unique_ptr<SendSession> m_session;
     bool m_refreshing = false;
     std::map<const QComboBox*, std::vector<std::string>> m_shownItems;

@@ -138,7 +138,11 @@ QWidget* SendFormControls::buildMessagePanel(QWidget* view) {
     layout->setSpacing(4);
     layout->addLayout(kindRow);
     layout->addWidget(smsBox);
-    layout->addWidget(smsCounter);
+    specialChars = button("특수문자", "specialChars", box);
+    auto* counterRow = new QHBoxLayout;
+    counterRow->addWidget(specialChars);
+    counterRow->addWidget(smsCounter, 1);
+    layout->addLayout(counterRow);
     auto* saveLoad = new QHBoxLayout;
     saveLoad->setSpacing(4);
     saveLoad->addWidget(saveMessage);

@@ -30,6 +30,7 @@ struct SendFormControls {
     QLabel* smsCounter = nullptr;
     QPushButton* saveMessage = nullptr;
     QPushButton* loadMessage = nullptr;
+    QPushButton* specialChars = nullptr;
     QCheckBox* mergeOn[4] = {};
     QComboBox* mergeColumn[4] = {};
 

@@ -1,0 +1,73 @@
+#include "compose/ui/CSpecialCharDlg.h"
+
+#include "common/QtText.h"
+#include "compose/SpecialChars.h"
+#include "compose/ui/CHoverButton.h"
+#include "compose/ui/ScreenPlacement.h"
+
+#include <QGridLayout>
+#include <QKeyEvent>
+
+namespace qb {
+
+CSpecialCharDlg::CSpecialCharDlg(SymbolTarget& target, QWidget* owner)
+    : QDialog(owner, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_target(target) {
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName("specialCharDlg");
+    setWindowTitle(QString::fromUtf8("특수문자 입력창"));
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(6, 6, 6, 6);
+    grid->setSpacing(1);
+    for (int k = 0; k < specialchars::kCount; ++k) {
+        auto* b = new CHoverButton(toQString(specialchars::symbol(k)), this);
+        b->setObjectName(QString("symbol%1").arg(k));
+        connect(b, &QAbstractButton::clicked, this, [this, k] { insert(k); });
+        m_buttons[static_cast<std::size_t>(k)] = b;
+        grid->addWidget(b, k / specialchars::kColumns, k % specialchars::kColumns);
+    }
+    grid->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+CSpecialCharDlg* CSpecialCharDlg::open(QPointer<CSpecialCharDlg>& slot, SymbolTarget& target, QWidget* owner,
+                                       const QRect& anchor, Placement placement) {
+    const bool created = !slot;
+    if (created) {
+        slot = new CSpecialCharDlg(target, owner);
+        slot->adjustSize();
+        const int h = slot->height();
+        ScreenRect r{anchor.x(), anchor.y() + anchor.height(), slot->width(), h};
+        const ScreenRect area = availableArea(owner);
+        if (placement == Placement::MovedDown) {
+            r.y -= h; // where it opens: over the anchor's bottom
+            r = movedDownByOwnHeight(r, area);
+        } else {
+            r = clampInto(r, area);
+        }
+        slot->move(r.x, r.y);
+    }
+    slot->show();
+    if (created)
+        keepOnScreen(slot);
+    slot->raise();
+    slot->activateWindow();
+    return slot;
+}
+
+void CSpecialCharDlg::insert(int k) {
+    m_target.insertSymbol(specialchars::symbol(k));
+}
+
+void CSpecialCharDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter and Escape do nothing here: only the close box closes the palette.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+} // namespace qb

@@ -1,0 +1,108 @@
+#include "compose/ui/EditorWindowSet.h"
+
+#include "compose/ui/CLMSEditDlg.h"
+#include "compose/ui/MmsStandIn.h"
+#include "compose/ui/ScreenPlacement.h"
+
+namespace qb {
+
+EditorWindowSet::EditorWindowSet(EditorWindowsContext context)
+    : m_context(std::move(context)), m_web(m_context.login, m_context.notifier, m_context.web) {}
+
+EditorWindowSet::~EditorWindowSet() {
+    m_closingFromForm = true;
+    delete m_lms;
+    delete m_mms;
+}
+
+CLMSEditDlg* EditorWindowSet::lmsWindow() const {
+    return m_lms;
+}
+
+QWidget* EditorWindowSet::mmsWindowWidget() const {
+    return m_mms;
+}
+
+std::optional<EditorContent> EditorWindowSet::lmsEditor() const {
+    if (!m_lms)
+        return std::nullopt;
+    return m_lms->model().text().content();
+}
+
+std::optional<EditorContent> EditorWindowSet::mmsWindow() const {
+    return std::nullopt; // the stand-in holds no message
+}
+
+void EditorWindowSet::showLmsEditor() {
+    if (!m_lms) {
+        m_lms = new CLMSEditDlg(m_web, m_context.pictureFolder, m_context.owner);
+        QObject::connect(m_lms, &CLMSEditDlg::closed, [this] {
+            m_lms = nullptr; // it deletes itself a moment later
+            closedByUser();
+        });
+        placeBesideMainWindow(m_lms);
+    }
+    raise(m_lms);
+}
+
+void EditorWindowSet::showMmsWindow() {
+    if (!m_mms) {
+        m_mms = createMmsStandIn(m_context.owner, [this] {
+            m_mms = nullptr;
+            closedByUser();
+        });
+        placeBesideMainWindow(m_mms);
+    }
+    raise(m_mms);
+}
+
+void EditorWindowSet::closeLmsEditor() {
+    close(m_lms.data());
+    m_lms = nullptr;
+}
+
+void EditorWindowSet::closeMmsWindow() {
+    close(m_mms.data());
+    m_mms = nullptr;
+}
+
+void EditorWindowSet::closedByUser() {
+    if (!m_closingFromForm && m_context.closedByUser)
+        m_context.closedByUser();
+}
+
+void EditorWindowSet::close(QWidget* window) {
+    if (!window)
+        return;
+    m_closingFromForm = true;
+    window->close(); // deletes itself once control is back in the event loop
+    m_closingFromForm = false;
+}
+
+void EditorWindowSet::raise(QWidget* window) {
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void EditorWindowSet::placeBesideMainWindow(QWidget* window) {
+    if (!m_context.owner)
+        return;
+    const QRect frame = m_context.owner->window()->frameGeometry();
+    window->adjustSize();
+    // Shown first, so that its frame (title bar included) is known.
+    window->move(frame.right() + 1, frame.top());
+    window->show();
+    follow(frame.right() + 1, frame.top());
+}
+
+void EditorWindowSet::follow(int right, int top) {
+    QWidget* w = m_lms ? static_cast<QWidget*>(m_lms.data()) : m_mms.data();
+    if (!w)
+        return;
+    const QRect frame = w->frameGeometry();
+    const ScreenRect r = besideMainWindow(right, top, frame.width(), frame.height(), availableArea(w));
+    w->move(r.x, r.y);
+}
+
+} // namespace qb

@@ -6,19 +6,22 @@
 #include "common/QtText.h"
 #include "common/ui/FileDialog.h"
 #include "compose/MmsPictures.h"
+#include "compose/ui/CHoverButton.h"
 #include "compose/ui/CMMSBodyEdit.h"
 #include "compose/ui/CMMSEditDlg.h"
 #include "compose/ui/CMMSImageViewDlg.h"
 #include "compose/ui/CMMSSendView.h"
 #include "compose/ui/CPictureCtrl.h"
+#include "compose/ui/CSpecialCharDlg.h"
 #include "compose/ui/CViewMMSRMsgScroll.h"
-#include "compose/ui/MmsMessageBoxDialog.h"
 #include "compose/ui/EditorWindowSet.h"
+#include "compose/ui/MmsMessageBoxDialog.h"
 #include "support/RunUntil.h"
 #include "support/TempDir.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -30,6 +33,7 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QUrl>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace qb::test {
@@ -56,15 +60,29 @@ std::string claimingSize(std::string jpeg, int w, int h) {
     return jpeg;
 }
 
-// Files dropped at a point of `target`, as the window system delivers them.
+// Files dragged over a point of `target` and dropped there, delivered to its
+// window as the window system delivers them: the window finds the widget that
+// takes drops under the point.
 void dropOn(QWidget* target, QPoint at, const std::vector<std::string>& paths) {
     QMimeData mime;
     QList<QUrl> urls;
     for (const std::string& p : paths)
         urls << QUrl::fromLocalFile(QString::fromStdString(p));
     mime.setUrls(urls);
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(target, &drop);
+    QWindow* window = target->window()->windowHandle();
+    ASSERT_TRUE(window);
+    const QPointF p = target->mapTo(target->window(), at);
+    QDragEnterEvent enter(p.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &enter);
+    QDropEvent drop(p, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window, &drop);
+}
+
+// The focus as a click gives it: the editor's window becomes active first.
+void focusOn(QWidget* w) {
+    w->activateWindow();
+    w->setFocus(Qt::MouseFocusReason);
+    ASSERT_TRUE(runUntil([&] { return w->hasFocus(); }));
 }
 
 Size drawn(const CMMSSendView* view, int k) {
@@ -125,8 +143,18 @@ TEST(MmsEditor, PicturesTakeTheirSlotsFromTheDialogAndFromDropsInOrder) {
         {[&] { f.open(1, oddCase); }, "지원하지 않는 그림파일 입니다."},
         {[&] { f.open(1, f.files.file("none.jpg")); }, "화일경로가 존재하지 않습니다."},
         {[&] { f.open(1, square); }, nullptr},
-        {[&] { dropOn(f.composition->slotControl(2), middle, {wide, tall}); }, "한개의 파일만 선택해 주세요.!"},
-        {[&] { dropOn(body, middle, {wide}); }, "Drag&drop 위치가 잘못되었습니다.!"},
+        {[&] {
+             dropOn(f.composition->slotControl(2), middle, {wide, tall});
+         },
+         "한개의 파일만 선택해 주세요.!"},
+        {[&] {
+             // The body lies below the slots: the view is scrolled to it and back.
+             QScrollBar* bar = f.composition->verticalScrollBar();
+             bar->setValue(bar->maximum());
+             dropOn(body, QPoint(80, body->height() - 100), {wide});
+             bar->setValue(0);
+         },
+         "Drag&drop 위치가 잘못되었습니다.!"},
         {[&] { dropOn(f.composition->slotControl(3), middle, {wide}); }, "그림화일을 순서대로 선택하세요.!"},
         {[&] { dropOn(f.composition->slotControl(2), middle, {oddCase}); }, "jpg 그림파일만 지원합니다.!"},
         {[&] { dropOn(f.composition->slotControl(2), middle, {f.files.file("gone.jpg")}); },
@@ -241,8 +269,7 @@ TEST(MmsEditor, TheBodyGrowsFollowsTheCaretAndKeepsItsLimit) {
     CMMSBodyEdit* body = f.editor->bodyEdit();
     EXPECT_EQ(body->toPlainText(), u(" 내용... "));
     EXPECT_EQ(f.editor->titleEdit()->text(), u(" 제목... "));
-    body->setFocus();
-    ASSERT_TRUE(runUntil([&] { return body->hasFocus(); }));
+    focusOn(body);
     EXPECT_EQ(body->toPlainText(), "");
     EXPECT_EQ(f.editor->counter()->text(), "0 / 2000 byte");
 
@@ -273,11 +300,14 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     MmsFixture f;
     const std::string first = writeJpeg(f.files, "first.jpg", 346, 296);
     const std::string second = writeJpeg(f.files, "second.jpg", 400, 200);
-    f.editor->titleEdit()->setFocus();
+    focusOn(f.editor->titleEdit());
     typeInto(f.editor->titleEdit(), u("봄 소식"));
-    f.editor->bodyEdit()->setFocus();
+    focusOn(f.editor->bodyEdit());
     typeInto(f.editor->bodyEdit(), u("안녕하세요\n'봄' 사진입니다"));
-    f.click("specialChars"); // not on the send form: nothing
+    // "특수문자": the palette writes into the body, which had the focus last.
+    f.editor->findChild<QPushButton*>("specialChars")->click();
+    ASSERT_TRUE(f.editor->palette());
+    f.editor->palette()->button(59)->click(); // ★
     f.open(1, first);
     f.open(2, second);
     f.editor->findChild<QPushButton*>("saveMessage")->click();
@@ -287,7 +317,7 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     const auto stored = f.store().messages("tester", qbs::MessageStore::Mms);
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].title, ko("봄 소식"));
-    EXPECT_EQ(stored[0].msg, ko("안녕하세요\n\\'봄\\' 사진입니다"));
+    EXPECT_EQ(stored[0].msg, ko("안녕하세요\n\\'봄\\' 사진입니다★"));
     const std::array<std::string, 3> names{"tester_20240305140709_1.jpg", "tester_20240305140709_2.jpg", ""};
     EXPECT_EQ(stored[0].img, names);
     EXPECT_EQ(f.store().picture(names[0]), readFile(first));
@@ -310,7 +340,7 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     });
     f.editor->findChild<QPushButton*>("loadMessage")->click();
     EXPECT_EQ(boxTitle, u("[MMS] 메세지 저장함 - 1 / 1"));
-    EXPECT_EQ(previewBody, u("안녕하세요\n\\'봄\\' 사진입니다"));
+    EXPECT_EQ(previewBody, u("안녕하세요\n\\'봄\\' 사진입니다★"));
     EXPECT_EQ(previewPicture, (Size{173, 86}));
 
     const std::string cache = f.service.workdir() + "/imgtemp/";

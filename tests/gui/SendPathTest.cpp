@@ -21,8 +21,8 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
-#include <QImage>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -182,7 +182,8 @@ TEST_F(SendPathTest, AnMmsFromItsWindowIsSentWithItsPictures) {
     find<QAbstractButton>("kindMms")->click();
     CMMSEditDlg* editor = view->editorWindows().mmsEditor();
     ASSERT_TRUE(editor);
-    view->loadTransferredEntries("01011112222\x02" "01033334444\x02");
+    view->loadTransferredEntries("01011112222\x02"
+                                 "01033334444\x02");
     choose("numberColumn", 1);
     choose("callbackBox", 0);
 
@@ -217,13 +218,25 @@ TEST_F(SendPathTest, AnMmsFromItsWindowIsSentWithItsPictures) {
     EXPECT_EQ(jobs[0].kind, 2);
     const auto records = sends.records(jobs[0].id);
     ASSERT_EQ(records.size(), 2u);
-    const std::string stamp = records[0].record.pictureStamp;
+    // A record's fields end with the picture names and then their sizes.
+    auto fields = [](std::string raw) {
+        raw.pop_back(); // the closing 0x02
+        std::vector<std::string> out(1);
+        for (char c : raw) {
+            if (c == '\x04')
+                out.emplace_back();
+            else
+                out.back().push_back(c);
+        }
+        return std::vector<std::string>(out.end() - 9, out.end());
+    };
+    const std::string stamp = records[0].record.pictures[0].substr(7, 14);
     const std::array<std::string, 3> names{"user01_" + stamp + "_01.jpg", "user01_" + stamp + "_02.jpg", ""};
     for (const auto& r : records) {
         EXPECT_EQ(r.record.title, ko("사진 두 장"));
         EXPECT_EQ(r.record.body, ko("봄 풍경입니다"));
-        EXPECT_EQ(r.record.pictures, names);
-        EXPECT_EQ(r.record.sizes, (std::array<std::string, 6>{"320", "240", "120", "90", "", ""}));
+        EXPECT_EQ(fields(r.record.raw),
+                  (std::vector<std::string>{names[0], names[1], "", "320", "240", "120", "90", "", ""}));
     }
     const auto uploaded = service.service().webServer().store().sendPictures("user01");
     ASSERT_EQ(uploaded.size(), 2u);

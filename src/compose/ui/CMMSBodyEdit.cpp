@@ -12,6 +12,7 @@ CMMSBodyEdit::CMMSBodyEdit(QWidget* parent) : QPlainTextEdit(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setTabChangesFocus(true);
     setAcceptDrops(false);
+    viewport()->setAcceptDrops(false);
 }
 
 } // namespace qb

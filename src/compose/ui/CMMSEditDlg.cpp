@@ -1,5 +1,6 @@
 #include "compose/ui/CMMSEditDlg.h"
 
+#include "common/Notifier.h"
 #include "common/QtText.h"
 #include "compose/ui/CMMSBodyEdit.h"
 #include "compose/ui/CMMSImageViewDlg.h"
@@ -7,6 +8,7 @@
 #include "compose/ui/CSpecialCharDlg.h"
 #include "compose/ui/EditSelection.h"
 #include "compose/ui/MmsMessageBoxDialog.h"
+#include "web/WebClient.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -133,6 +133,9 @@ void CMMSSendView::fitBody() {
         widget()->resize(widget()->width(), mmslayout::kBodyTop + height);
     }
     m_body->verticalScrollBar()->setValue(0); // the view scrolls, not the box
+    // The caret is followed while the user writes; otherwise the slots stay in sight.
+    if (!m_body->hasFocus())
+        return;
     const QRect caret = m_body->caretRect().translated(m_body->pos());
     ensureVisible(caret.center().x(), caret.center().y(), 0, 2 * lh);
 }

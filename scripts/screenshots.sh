@@ -144,3 +144,64 @@ rejects=$(find_window '^수신거부 목록$')
 sleep 0.5
 shot "$rejects" reject-list
 xdotool windowactivate --sync "$rejects" key Escape
+
+# LMS: the kind switch opens the LMS editor beside the main window. Choosing a
+# kind resets the form, so the recipients are loaded again.
+# The main window goes to the left of the screen first, so the editor beside it
+# has room.
+main=$(find_window '퀼뱅크문자')
+xdotool windowmove "$main" 1 20 # the client area: the frame goes to 0, 0
+sleep 0.5
+click_at 90 127
+editor=$(find_window 'LMS 문자 편집창')
+sleep 0.5
+pick_item 514 413 1
+click_at 382 413
+find_window '열기|Open' >/dev/null
+sleep 0.5
+xdotool type --delay 10 "$work/recipients.txt"
+xdotool key Return
+sleep 1
+pick_item 65 490 1
+# Points below are in the editor's client area.
+edit_at() { xdotool mousemove --window "$editor" "$1" "$2" click 1; sleep 0.3; }
+# The body is reached with Tab: keys stay in order, where a click may overtake them.
+edit_at 130 26
+xdotool type --delay 150 '봄맞이 할인 안내'
+xdotool key Tab
+sleep 0.3
+xdotool type --delay 150 '<@1@>님, 봄맞이 할인 쿠폰을 드립니다.'
+xdotool key Return
+xdotool type --delay 150 '기간: 3월 한 달 '
+# "특수문자": the palette opens below the editor; ★ goes in at the caret.
+edit_at 236 424
+palette=$(find_window '특수문자 입력창')
+sleep 0.5
+px=$(xwininfo -id "$palette" | awk '/Absolute upper-left X/ { print $4 }')
+py=$(xwininfo -id "$palette" | awk '/Absolute upper-left Y/ { print $4 }')
+# Buttons are 24 pixels with a pixel between them, 6 pixels in from the edge.
+symbol_at() { echo $((6 + ($1 % 10) * 25 + 12)) $((6 + ($1 / 10) * 25 + 12)); }
+read -r bx by < <(symbol_at 59)
+xdotool mousemove --window "$palette" "$bx" "$by" click 1
+sleep 0.3
+read -r bx by < <(symbol_at 70)
+xdotool mousemove --window "$palette" "$bx" "$by"
+sleep 0.5
+# The main window, the editor and the palette together, from the screen.
+box_of() { xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+    /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'; }
+read -r mx my mw mh < <(box_of "$main")
+read -r ex ey ew eh < <(box_of "$editor")
+read -r qx qy qw qh < <(box_of "$palette")
+left=$((mx - 1)); top=$((my - 20))
+right=$(( (ex + ew > qx + qw ? ex + ew : qx + qw) + 1 ))
+bottom=$(( my + mh > qy + qh ? my + mh : qy + qh )); bottom=$((bottom + 1))
+import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$out/lms-editor-palette.png"
+echo docs/screenshots/lms-editor-palette.png
+
+# "저장된 메시지 불러오기": the LMS message box, its page shown half a second later.
+edit_at 80 424
+lmsbox=$(find_window 'LMS\] 메세지 저장함')
+sleep 1.5
+shot "$lmsbox" lms-message-box
+xdotool windowactivate --sync "$lmsbox" key Escape

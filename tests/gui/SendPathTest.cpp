@@ -7,9 +7,11 @@
 #include "common/ui/FileDialog.h"
 #include "compose/EditorText.h"
 #include "compose/MmsPictures.h"
+#include "compose/ui/CLMSEditDlg.h"
 #include "compose/ui/CMMSEditDlg.h"
 #include "compose/ui/CMMSSendView.h"
 #include "compose/ui/EditorWindowSet.h"
+#include "compose/ui/ScreenPlacement.h"
 #include "frame/ui/CMainFrame.h"
 #include "net/ui/CLoginDlg.h"
 #include "send/ui/CGridCtrl.h"
@@ -163,6 +165,71 @@ TEST_F(SendPathTest, LoginFillsTheFormAndThePreviewIsSummedUpInItsOwnBox) {
     EXPECT_EQ(find<QLabel>("balance")->text(), "");
     EXPECT_EQ(find<QLabel>("prices")->text(), "");
     EXPECT_EQ(callbacks->count(), 0);
+}
+
+TEST_F(SendPathTest, AnLmsIsWrittenInItsEditorBesideTheWindowPreviewedAndSent) {
+    logIn();
+    find<QAbstractButton>("kindLms")->click();
+    CLMSEditDlg* editor = view->editorWindows().lmsWindow();
+    ASSERT_TRUE(editor);
+    // The editor keeps its top-left corner at the window's top-right corner, as
+    // far as the screen allows, and follows the window when it moves.
+    const ScreenRect area = availableArea(editor);
+    auto expectedCorner = [&] {
+        const QRect f = frame->frameGeometry();
+        return QPoint(
+            std::max(area.x, std::min(f.right() + 1, area.right() - editor->frameGeometry().width())),
+            std::max(area.y, std::min(f.top(), area.bottom() - editor->frameGeometry().height())));
+    };
+    EXPECT_EQ(editor->frameGeometry().topLeft(), expectedCorner());
+    frame->move(frame->x() - 40, frame->y() + 10);
+    EXPECT_EQ(editor->frameGeometry().topLeft(), expectedCorner());
+
+    editor->titleEdit()->setFocus();
+    editor->activateWindow();
+    QCoreApplication::processEvents();
+    editor->titleEdit()->clear();
+    typeText(editor->titleEdit(), u("봄 세일"));
+    editor->bodyEdit()->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(editor->bodyEdit()->toPlainText(), "");
+    typeInto(editor->bodyEdit(), u("<@1@>님, 봄맞이 세일\n안내드립니다"));
+
+    view->loadTransferredEntries(ko("김철수\x04") + "01011112222\x02" + ko("이영희\x04") + "01033334444\x02");
+    choose("numberColumn", 2);
+    find<QCheckBox>("merge1")->click();
+    choose("mergeColumn1", 1);
+    choose("callbackBox", 0);
+    MessageBoxNotifier::clearShown();
+    find<QPushButton>("preview")->click();
+    EXPECT_EQ(shownBoxes(),
+              std::vector<std::string>{" 발송데이터 확인! | 총 데이터 [2] 건\n중복제거 [0] 건\n"
+                                       "수신거부 [0] 건\n번호형식오류 [0] 건\n전송할 데이터 [2] "
+                                       "건 | none | 확인"});
+    ASSERT_EQ(view->form().state().queue.size(), 2u);
+
+    MessageBoxNotifier::clearShown();
+    find<QPushButton>("send")->click();
+    ASSERT_TRUE(runUntil([] { return !MessageBoxNotifier::shown().isEmpty(); }, 10s));
+    EXPECT_EQ(shownBoxes(),
+              std::vector<std::string>{"알림 | 총 [2] 건 전송이 완료되었습니다. | none | 확인"});
+    auto& sends = service.service().sendServer().store();
+    const auto jobs = sends.jobs("user01");
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].kind, 1);
+    const auto records = sends.records(jobs[0].id);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].record.number, "01011112222");
+    EXPECT_EQ(records[0].record.title, ko("봄 세일"));
+    EXPECT_EQ(records[0].record.body, ko("김철수님, 봄맞이 세일\n안내드립니다"));
+    EXPECT_EQ(records[1].record.body, ko("이영희님, 봄맞이 세일\n안내드립니다"));
+    EXPECT_EQ(records[1].record.callback, "0212345678");
+    ASSERT_TRUE(runUntil([&] { return !view->sendJob().running(); }, 5s));
+
+    // Closing the program's window takes the editor with it.
+    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
+    frame->close();
+    EXPECT_FALSE(view->editorWindows().lmsWindow());
 }
 
 // An MMS composed in its window: the preview reads the window's title, body and

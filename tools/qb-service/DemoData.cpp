@@ -18,9 +18,19 @@ void seedDemoData(WebStore& store, std::string_view user) {
     for (const char* text :
          {"[퀼뱅크] 오늘 오후 3시 회의가 있습니다.", "<@1@>님, 주문하신 상품이 발송되었습니다."})
         store.addMessage(user, MessageStore::Sms, StoredMessage{0, {}, ko(text), {}});
-    store.addMessage(
-        user, MessageStore::Lms,
-        StoredMessage{0, ko("12월 소식지"), ko("안녕하세요.\n12월 행사 안내드립니다.\n감사합니다."), {}});
+    // Four LMS messages: the LMS box has a second page.
+    const struct {
+        const char* title;
+        const char* body;
+    } lms[] = {
+        {"12월 소식지", "안녕하세요.\n12월 행사 안내드립니다.\n감사합니다."},
+        {"정기 점검 안내", "3월 9일(토) 02:00~06:00 서비스 점검이 있습니다.\n이용에 참고 바랍니다."},
+        {"[퀼뱅크] 봄맞이 할인",
+         "<@1@>님, 봄맞이 할인 쿠폰을 드립니다.\n★ 기간: 3월 한 달\n☎ 문의: 02-1234-5678"},
+        {"배송 안내", "<@1@>님, 주문하신 상품이 오늘 출발합니다.\n도착 예정일은 내일입니다."},
+    };
+    for (const auto& m : lms)
+        store.addMessage(user, MessageStore::Lms, StoredMessage{0, ko(m.title), ko(m.body), {}});
 
     const std::string group = ko("거래처");
     store.addGroup(user, group);

@@ -30,12 +30,13 @@ CSpecialCharDlg::CSpecialCharDlg(SymbolTarget& target, QWidget* owner)
 
 CSpecialCharDlg* CSpecialCharDlg::open(QPointer<CSpecialCharDlg>& slot, SymbolTarget& target, QWidget* owner,
                                        const QRect& anchor, Placement placement) {
-    const bool created = !slot;
-    if (created) {
+    if (!slot) {
         slot = new CSpecialCharDlg(target, owner);
         slot->adjustSize();
-        const int h = slot->height();
-        ScreenRect r{anchor.x(), anchor.y() + anchor.height(), slot->width(), h};
+        // Placed before it is shown: the window manager puts the frame there.
+        const QSize size = qb::frameSize(slot.data(), owner->window());
+        const int h = size.height();
+        ScreenRect r{anchor.x(), anchor.y() + anchor.height(), size.width(), h};
         const ScreenRect area = availableArea(owner);
         if (placement == Placement::MovedDown) {
             r.y -= h; // where it opens: over the anchor's bottom
@@ -46,8 +47,6 @@ CSpecialCharDlg* CSpecialCharDlg::open(QPointer<CSpecialCharDlg>& slot, SymbolTa
         slot->move(r.x, r.y);
     }
     slot->show();
-    if (created)
-        keepOnScreen(slot);
     slot->raise();
     slot->activateWindow();
     return slot;

@@ -91,20 +91,22 @@ void EditorWindowSet::raise(QWidget* window) {
 void EditorWindowSet::placeBesideMainWindow(QWidget* window) {
     if (!m_context.owner)
         return;
-    const QRect frame = m_context.owner->window()->frameGeometry();
+    const QWidget* main = m_context.owner->window();
+    const QRect frame = main->frameGeometry();
     window->adjustSize();
-    // Shown first, so that its frame (title bar included) is known.
-    window->move(frame.right() + 1, frame.top());
-    window->show();
-    follow(frame.right() + 1, frame.top());
+    // Placed before it is shown, so that the window manager puts its frame there.
+    const QSize size = frameSize(window, main);
+    const ScreenRect r =
+        besideMainWindow(frame.right() + 1, frame.top(), size.width(), size.height(), availableArea(main));
+    window->move(r.x, r.y);
 }
 
 void EditorWindowSet::follow(int right, int top) {
     QWidget* w = m_lms ? static_cast<QWidget*>(m_lms.data()) : static_cast<QWidget*>(m_mms.data());
     if (!w)
         return;
-    const QRect frame = w->frameGeometry();
-    const ScreenRect r = besideMainWindow(right, top, frame.width(), frame.height(), availableArea(w));
+    const QSize size = frameSize(w, m_context.owner ? m_context.owner->window() : nullptr);
+    const ScreenRect r = besideMainWindow(right, top, size.width(), size.height(), availableArea(w));
     w->move(r.x, r.y);
 }
 

@@ -23,12 +23,14 @@ inline ScreenRect availableArea(const QWidget* widget) {
     return screen ? toScreenRect(screen->availableGeometry()) : ScreenRect{0, 0, 1 << 20, 1 << 20};
 }
 
-// Moves a shown window so that its frame (title bar included) lies on the screen.
-inline void keepOnScreen(QWidget* window) {
-    const ScreenRect frame = toScreenRect(window->frameGeometry());
-    const ScreenRect kept = clampInto(frame, availableArea(window));
-    if (!(kept == frame))
-        window->move(kept.x, kept.y);
+// The size of `window` with its frame (title bar and borders). Until the window
+// manager has framed it, that is its own size plus the frame of `framed`, a
+// window it already framed alike.
+inline QSize frameSize(const QWidget* window, const QWidget* framed) {
+    const QSize own = window->frameGeometry().size();
+    if (own != window->size() || !framed)
+        return own;
+    return own + framed->frameGeometry().size() - framed->size();
 }
 
 } // namespace qb

@@ -39,7 +39,9 @@ QString dialogFilter(const std::string& filter) {
 CMMSSendView::CMMSSendView(MmsPictures& pictures, PictureReader& reader, QWidget* parent)
     : QScrollArea(parent), m_pictures(pictures), m_reader(reader), m_body(new CMMSBodyEdit) {
     setObjectName("composition");
-    setFixedSize(194, 411);
+    // Tall enough for the three slots and the body's first lines.
+    setFixedSize(194, mmslayout::kBodyTop + 96);
+    setFocusPolicy(Qt::NoFocus); // Tab goes from the title straight to the body
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setWidgetResizable(false);

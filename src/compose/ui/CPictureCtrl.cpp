@@ -36,6 +36,10 @@ QSize CPictureCtrl::sizeHint() const {
 void CPictureCtrl::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
+    if (m_fit == Fit::Thumbnail) { // the slot's border, under whatever picture it holds
+        p.setPen(QColor(200, 210, 224));
+        p.drawRect(rect().adjusted(0, 0, -1, -1));
+    }
     if (m_image.isNull()) {
         if (m_fit == Fit::Thumbnail)
             paintEmptySlot(p);

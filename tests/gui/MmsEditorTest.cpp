@@ -298,6 +298,9 @@ TEST(MmsEditor, TheBodyGrowsFollowsTheCaretAndKeepsItsLimit) {
 TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     ClockAt clock({2024, 3, 5, 14, 7, 9});
     MmsFixture f;
+    // Three older messages without pictures: with the new one, two pages.
+    for (const char* title : {"a", "b", "c"})
+        f.store().addMessage("tester", qbs::MessageStore::Mms, qbs::StoredMessage{0, title, "text", {}});
     const std::string first = writeJpeg(f.files, "first.jpg", 346, 296);
     const std::string second = writeJpeg(f.files, "second.jpg", 400, 200);
     focusOn(f.editor->titleEdit());
@@ -314,12 +317,13 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     EXPECT_EQ(f.texts(), Strings{"[MMS] 메세지 저장완료!"});
     EXPECT_EQ(f.notifier.shown().back().icon, MessageIcon::None);
 
-    const auto stored = f.store().messages("tester", qbs::MessageStore::Mms);
-    ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].title, ko("봄 소식"));
-    EXPECT_EQ(stored[0].msg, ko("안녕하세요\n\\'봄\\' 사진입니다★"));
+    const auto all = f.store().messages("tester", qbs::MessageStore::Mms);
+    ASSERT_EQ(all.size(), 4u);
+    const qbs::StoredMessage& stored = all.back();
+    EXPECT_EQ(stored.title, ko("봄 소식"));
+    EXPECT_EQ(stored.msg, ko("안녕하세요\n\\'봄\\' 사진입니다★"));
     const std::array<std::string, 3> names{"tester_20240305140709_1.jpg", "tester_20240305140709_2.jpg", ""};
-    EXPECT_EQ(stored[0].img, names);
+    EXPECT_EQ(stored.img, names);
     EXPECT_EQ(f.store().picture(names[0]), readFile(first));
     EXPECT_EQ(f.store().picture(names[1]), readFile(second));
 
@@ -327,11 +331,16 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     f.editor->findChild<QPushButton*>("reset")->click();
     EXPECT_EQ(f.paths(), (Strings{"", "", ""}));
     EXPECT_FALSE(f.editor->model().text().bodyTouched());
-    QString boxTitle, previewBody;
+    QString previewBody;
+    QStringList pages;
     Size previewPicture;
     whenModal<MmsMessageBoxDialog>([&](MmsMessageBoxDialog& d) {
         ASSERT_TRUE(runUntil([&] { return d.pageShown(); }));
-        boxTitle = d.windowTitle();
+        pages << d.windowTitle() + " " + d.titleEdit(1)->text() + d.titleEdit(2)->text();
+        d.findChild<QPushButton*>("next")->click();
+        pages << d.windowTitle() + " " + d.titleEdit(1)->text() + d.titleEdit(2)->text();
+        d.findChild<QPushButton*>("remove1")->click(); // "a": the page empties, the box goes back
+        pages << d.windowTitle() + " " + d.titleEdit(1)->text() + d.titleEdit(2)->text();
         previewBody = d.preview(1)->body()->toPlainText();
         previewPicture = d.preview(1)->picture(2)->drawnSize();
         EXPECT_FALSE(d.preview(1)->picture(3)->hasImage());
@@ -339,7 +348,10 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
         d.findChild<QPushButton*>("select1")->click();
     });
     f.editor->findChild<QPushButton*>("loadMessage")->click();
-    EXPECT_EQ(boxTitle, u("[MMS] 메세지 저장함 - 1 / 1"));
+    EXPECT_EQ(pages,
+              (QStringList{u("[MMS] 메세지 저장함 - 1 / 2 봄 소식c"), u("[MMS] 메세지 저장함 - 2 / 2 a"),
+                           u("[MMS] 메세지 저장함 - 1 / 1 봄 소식c")}));
+    EXPECT_EQ(f.store().messages("tester", qbs::MessageStore::Mms).size(), 3u);
     EXPECT_EQ(previewBody, u("안녕하세요\n\\'봄\\' 사진입니다★"));
     EXPECT_EQ(previewPicture, (Size{173, 86}));
 

@@ -28,6 +28,7 @@ public:
     // Ok when the picture was read; otherwise the window shows nothing and its
     // opener tells the user why.
     PictureStatus status() const { return m_status; }
+    const std::string& path() const { return m_path; }
     CPictureCtrl* picture() const { return m_picture; }
     QScrollArea* scrollArea() const { return m_scroll; }
 

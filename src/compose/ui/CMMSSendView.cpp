@@ -29,7 +29,7 @@ QString dialogFilter(const std::string& filter) {
         QString pattern = parts[i + 1].trimmed();
         if (pattern == "*.*")
             pattern = "*";
-        filters << parts[i] + " (" + pattern + ")";
+        filters << parts[i].trimmed() + " (" + pattern + ")";
     }
     return filters.join(";;");
 }

@@ -119,6 +119,12 @@ TEST(LmsEditor, OpensBesideTheFormAndKeepsBothLimitsWhileTypingAndPasting) {
     EXPECT_EQ(e->model().text().body(), kept + ko("끝") + std::string(7, 'b'));
     EXPECT_EQ(e->bodyEdit()->textCursor().position(), e->bodyEdit()->toPlainText().size());
 
+    // What cannot be sent as CP949 is shown as what will be sent.
+    e->bodyEdit()->clear();
+    typeInto(e->bodyEdit(), u("a😀"));
+    EXPECT_EQ(e->bodyEdit()->toPlainText(), "a?");
+    EXPECT_EQ(e->counter()->text(), "2 / 2000 byte");
+
     // "초기화" brings the placeholders back; "취소" returns the form to SMS.
     click(e, "reset");
     EXPECT_EQ(e->titleEdit()->text(), u(" 제목... "));

@@ -133,14 +133,17 @@ void CLMSEditDlg::showState() {
 }
 
 void CLMSEditDlg::onTitleEdited() {
-    if (m_model.text().edited(Box::Title, fromQString(m_title->text())))
+    // Shown again when cut, or when a character without a CP949 form became '?'.
+    const bool cut = m_model.text().edited(Box::Title, fromQString(m_title->text()));
+    if (cut || toQString(m_model.text().title()) != m_title->text())
         showState();
 }
 
 void CLMSEditDlg::onBodyChanged() {
     if (m_showing)
         return;
-    if (m_model.text().edited(Box::Body, fromEditText(m_body->toPlainText()))) {
+    const bool cut = m_model.text().edited(Box::Body, fromEditText(m_body->toPlainText()));
+    if (cut || toEditText(m_model.text().body()) != m_body->toPlainText()) {
         showState();
         m_body->setFocus();
     } else {

@@ -141,14 +141,17 @@ void CMMSEditDlg::showState() {
 }
 
 void CMMSEditDlg::onTitleEdited() {
-    if (m_model.text().edited(Box::Title, fromQString(m_title->text())))
+    // Shown again when cut, or when a character without a CP949 form became '?'.
+    const bool cut = m_model.text().edited(Box::Title, fromQString(m_title->text()));
+    if (cut || toQString(m_model.text().title()) != m_title->text())
         showState();
 }
 
 void CMMSEditDlg::onBodyChanged() {
     if (m_showing)
         return;
-    if (m_model.text().edited(Box::Body, fromEditText(bodyEdit()->toPlainText()))) {
+    const bool cut = m_model.text().edited(Box::Body, fromEditText(bodyEdit()->toPlainText()));
+    if (cut || toEditText(m_model.text().body()) != bodyEdit()->toPlainText()) {
         showState();
         bodyEdit()->setFocus();
     } else {

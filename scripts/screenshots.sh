@@ -205,3 +205,76 @@ lmsbox=$(find_window 'LMS\] 메세지 저장함')
 sleep 1.5
 shot "$lmsbox" lms-message-box
 xdotool windowactivate --sync "$lmsbox" key Escape
+
+# MMS: the kind switch closes the LMS editor and opens the MMS editor in its
+# place. Its pictures are made here.
+convert -size 480x360 gradient:'#7ec8f0'-'#e8f6ff' \( -size 480x140 gradient:'#6cbf4a'-'#2f7d32' \) \
+    -gravity south -composite -fill '#ffd94a' -draw 'circle 380,80 380,118' -quality 88 "$work/meadow.jpg"
+convert -size 400x400 radial-gradient:'#fff0f6'-'#e0457b' -fill '#ffe066' -draw 'circle 200,200 200,235' \
+    -quality 88 "$work/flower.jpg"
+convert -size 1200x560 gradient:'#9fd6f5'-'#1e6fb8' -fill '#f4e3b5' \
+    -draw 'polygon 0,560 0,450 400,400 1200,480 1200,560' -fill white -draw 'polygon 560,280 620,110 640,280' \
+    -draw 'ellipse 330,150 70,22 0,360' -draw 'ellipse 390,135 50,26 0,360' -fill '#ffd94a' \
+    -draw 'circle 140,110 140,150' -quality 88 "$work/sea.jpg"
+# Three messages in the MMS store, saved through the service's own form (the
+# editor's "메시지저장" posts the same fields); their pictures are fetched into
+# imgtemp when the message box opens.
+webport=$(awk '$1 == "web-port" { print $2 }' "$ports")
+save_mms() { # stamp, title, body, pictures...
+    local stamp=$1 title=$2 body=$3 k=0
+    shift 3
+    printf '%s' "$title" | iconv -f UTF-8 -t CP949 >"$work/title.txt"
+    printf '%s' "$body" | iconv -f UTF-8 -t CP949 >"$work/body.txt"
+    local args=(-F m_id=demo -F "title=<$work/title.txt" -F "data=<$work/body.txt")
+    for p in "$@"; do
+        k=$((k + 1))
+        args+=(-F "img$k=@$p;filename=demo_${stamp}_$k.jpg;type=image/jpeg")
+    done
+    curl -s -o /dev/null "${args[@]}" "http://127.0.0.1:$webport/setmmsmsg.jsp"
+}
+save_mms 20260301090000 '꽃 축제 안내' $'<@1@>님, 꽃 축제에 초대합니다.\n3월 20일부터 열흘간' "$work/flower.jpg"
+save_mms 20260302090000 '바다 풍경' $'여름 휴가 사진입니다.\n좋은 하루 되세요' "$work/sea.jpg" "$work/meadow.jpg"
+save_mms 20260303090000 '봄 여행 사진' $'<@1@>님, 봄 여행 사진을 보내드립니다.\n즐거운 하루 되세요!' \
+    "$work/meadow.jpg" "$work/flower.jpg" "$work/sea.jpg"
+
+click_at 140 127
+editor=$(find_window 'MMS 문자 편집창')
+sleep 0.5
+# Points in the editor's client area. "저장된 메시지 불러오기": the MMS message
+# box, newest first, its page shown half a second later.
+edit_at 95 623
+mmsbox=$(find_window 'MMS\] 메세지 저장함')
+sleep 1.5
+xdotool mousemove --window "$mmsbox" 300 520
+sleep 0.3
+shot "$mmsbox" mms-message-box
+# "선택" under the first column fills the editor: title, body, three pictures.
+xdotool mousemove --window "$mmsbox" 56 466 click 1
+sleep 1
+xdotool mousemove --window "$editor" 250 600
+sleep 0.5
+shot "$editor" mms-editor
+
+# "원사이즈보기", the second entry of slot 3's menu (a double-click): the
+# picture at its own size, the viewer twice its usual size, scroll bars for
+# the rest. A double-click the machine was too slow for is tried again.
+slot_at() { echo 129 $((42 + ($1 - 1) * 148 + 74)); }
+viewer=""
+for _ in 1 2 3; do
+    read -r sx sy < <(slot_at 3)
+    xdotool mousemove --window "$editor" "$sx" "$sy" click --repeat 2 --delay 80 1
+    sleep 1
+    # The menu opens at the pointer, its entries 25 pixels apart.
+    xdotool mousemove --window "$editor" $((sx + 40)) $((sy + 36)) click 1
+    for _ in $(seq 30); do
+        viewer=$(xdotool search --onlyvisible --name 'MMS 이미지보기' 2>/dev/null | head -n 1 || true)
+        [ -n "$viewer" ] && break
+        sleep 0.1
+    done
+    [ -n "$viewer" ] && break
+    xdotool key Escape
+done
+[ -n "$viewer" ] || { echo "screenshots: no picture viewer" >&2; exit 1; }
+sleep 0.5
+shot "$viewer" mms-picture-viewer
+xdotool windowactivate --sync "$viewer" key Escape

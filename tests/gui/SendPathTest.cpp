@@ -5,7 +5,12 @@
 
 #include "common/Cp949.h"
 #include "common/ui/FileDialog.h"
+#include "compose/EditorText.h"
+#include "compose/MmsPictures.h"
 #include "compose/ui/CLMSEditDlg.h"
+#include "compose/ui/CMMSEditDlg.h"
+#include "compose/ui/CMMSSendView.h"
+#include "compose/ui/EditorWindowSet.h"
 #include "compose/ui/ScreenPlacement.h"
 #include "frame/ui/CMainFrame.h"
 #include "net/ui/CLoginDlg.h"
@@ -19,6 +24,7 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -224,6 +230,87 @@ TEST_F(SendPathTest, AnLmsIsWrittenInItsEditorBesideTheWindowPreviewedAndSent) {
     MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
     frame->close();
     EXPECT_FALSE(view->editorWindows().lmsWindow());
+}
+
+// An MMS composed in its window: the preview reads the window's title, body and
+// slots; the job uploads the pictures once and every record carries their names
+// and sizes.
+TEST_F(SendPathTest, AnMmsFromItsWindowIsSentWithItsPictures) {
+    logIn();
+    TempDir files;
+    auto jpeg = [&](const char* name, int w, int h) {
+        QImage image(w, h, QImage::Format_RGB32);
+        image.fill(QColor(90, 160, 60));
+        const std::string path = files.file(name);
+        EXPECT_TRUE(image.save(QString::fromStdString(path), "JPG"));
+        return path;
+    };
+    const std::string first = jpeg("first.jpg", 320, 240), second = jpeg("second.jpg", 120, 90);
+    find<QAbstractButton>("kindMms")->click();
+    CMMSEditDlg* editor = view->editorWindows().mmsEditor();
+    ASSERT_TRUE(editor);
+    view->loadTransferredEntries("01011112222\x02"
+                                 "01033334444\x02");
+    choose("numberColumn", 1);
+    choose("callbackBox", 0);
+
+    // Nothing composed yet: the preview stops at the pictures.
+    find<QPushButton>("preview")->click();
+    EXPECT_EQ(shownBoxes().back(), "알림 |  [MMS] 사진을 선택해주세요. | error | 확인");
+
+    editor->model().text().focused(EditorText::Box::Title);
+    editor->model().text().edited(EditorText::Box::Title, ko("사진 두 장"));
+    editor->model().text().focused(EditorText::Box::Body);
+    editor->model().text().edited(EditorText::Box::Body, ko("봄 풍경입니다"));
+    for (const auto& [k, path] : {std::pair{1, first}, std::pair{2, second}}) {
+        FileDialog::setNextFileName(QString::fromStdString(path));
+        editor->view()->runSlotAction(k, MmsPictures::Action::Open);
+    }
+    MessageBoxNotifier::clearShown();
+    find<QPushButton>("preview")->click();
+    ASSERT_EQ(MessageBoxNotifier::shown().size(), 1u);
+    EXPECT_EQ(MessageBoxNotifier::shown()[0].caption, u(" 발송데이터 확인!"));
+    ASSERT_EQ(view->form().state().queue.size(), 2u);
+
+    MessageBoxNotifier::clearShown();
+    find<QPushButton>("send")->click();
+    ASSERT_TRUE(runUntil([] { return !MessageBoxNotifier::shown().isEmpty(); }, 10s));
+    EXPECT_EQ(shownBoxes(),
+              std::vector<std::string>{"알림 | 총 [2] 건 전송이 완료되었습니다. | none | 확인"});
+    ASSERT_TRUE(runUntil([&] { return !view->sendJob().running(); }, 5s));
+
+    auto& sends = service.service().sendServer().store();
+    const auto jobs = sends.jobs("user01");
+    ASSERT_EQ(jobs.size(), 1u);
+    EXPECT_EQ(jobs[0].kind, 2);
+    const auto records = sends.records(jobs[0].id);
+    ASSERT_EQ(records.size(), 2u);
+    // A record's fields end with the picture names and then their sizes.
+    auto fields = [](std::string raw) {
+        raw.pop_back(); // the closing 0x02
+        std::vector<std::string> out(1);
+        for (char c : raw) {
+            if (c == '\x04')
+                out.emplace_back();
+            else
+                out.back().push_back(c);
+        }
+        return std::vector<std::string>(out.end() - 9, out.end());
+    };
+    const std::string stamp = records[0].record.pictures[0].substr(7, 14);
+    const std::array<std::string, 3> names{"user01_" + stamp + "_01.jpg", "user01_" + stamp + "_02.jpg", ""};
+    for (const auto& r : records) {
+        EXPECT_EQ(r.record.title, ko("사진 두 장"));
+        EXPECT_EQ(r.record.body, ko("봄 풍경입니다"));
+        EXPECT_EQ(fields(r.record.raw),
+                  (std::vector<std::string>{names[0], names[1], "", "320", "240", "120", "90", "", ""}));
+    }
+    const auto uploaded = service.service().webServer().store().sendPictures("user01");
+    ASSERT_EQ(uploaded.size(), 2u);
+    EXPECT_EQ(uploaded[0].name, names[0]);
+    EXPECT_EQ(uploaded[0].data, readFile(first));
+    EXPECT_EQ(uploaded[1].name, names[1]);
+    EXPECT_EQ(uploaded[1].data, readFile(second));
 }
 
 TEST_F(SendPathTest, AppliedRejectListsRetitleTheWindow) {

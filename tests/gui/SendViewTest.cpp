@@ -4,6 +4,7 @@
 #include "common/QtText.h"
 #include "common/ui/FileDialog.h"
 #include "compose/ui/CLMSEditDlg.h"
+#include "compose/ui/CMMSEditDlg.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/RecipientTableModel.h"
 #include "support/TempDir.h"
@@ -220,10 +221,10 @@ TEST(SendView, KindSwitchOpensTheEditorResetsAndComesBackToSms) {
 
     f.find<QAbstractButton>("kindMms")->click();
     EXPECT_FALSE(f.view->editorWindows().lmsWindow());
-    ASSERT_TRUE(f.view->editorWindows().mmsWindowWidget());
+    ASSERT_TRUE(f.view->editorWindows().mmsEditor());
 
     // The user closes the window: back to SMS, box enabled.
-    f.view->editorWindows().mmsWindowWidget()->close();
+    f.view->editorWindows().mmsEditor()->close();
     EXPECT_EQ(f.state().kind, MessageKind::Sms);
     EXPECT_TRUE(f.find<QAbstractButton>("kindSms")->isChecked());
     EXPECT_TRUE(f.find<QPlainTextEdit>("smsBox")->isEnabled());

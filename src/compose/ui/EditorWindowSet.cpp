@@ -1,7 +1,7 @@
 #include "compose/ui/EditorWindowSet.h"
 
 #include "compose/ui/CLMSEditDlg.h"
-#include "compose/ui/MmsStandIn.h"
+#include "compose/ui/CMMSEditDlg.h"
 #include "compose/ui/ScreenPlacement.h"
 
 namespace qb {
@@ -19,7 +19,7 @@ CLMSEditDlg* EditorWindowSet::lmsWindow() const {
     return m_lms;
 }
 
-QWidget* EditorWindowSet::mmsWindowWidget() const {
+CMMSEditDlg* EditorWindowSet::mmsEditor() const {
     return m_mms;
 }
 
@@ -30,7 +30,9 @@ std::optional<EditorContent> EditorWindowSet::lmsEditor() const {
 }
 
 std::optional<EditorContent> EditorWindowSet::mmsWindow() const {
-    return std::nullopt; // the stand-in holds no message
+    if (!m_mms)
+        return std::nullopt;
+    return m_mms->model().content();
 }
 
 void EditorWindowSet::showLmsEditor() {
@@ -47,8 +49,9 @@ void EditorWindowSet::showLmsEditor() {
 
 void EditorWindowSet::showMmsWindow() {
     if (!m_mms) {
-        m_mms = createMmsStandIn(m_context.owner, [this] {
-            m_mms = nullptr;
+        m_mms = new CMMSEditDlg(m_web, m_context.pictureFolder, m_context.owner);
+        QObject::connect(m_mms, &CMMSEditDlg::closed, [this] {
+            m_mms = nullptr; // it deletes itself a moment later
             closedByUser();
         });
         placeBesideMainWindow(m_mms);
@@ -99,7 +102,7 @@ void EditorWindowSet::placeBesideMainWindow(QWidget* window) {
 }
 
 void EditorWindowSet::follow(int right, int top) {
-    QWidget* w = m_lms ? static_cast<QWidget*>(m_lms.data()) : m_mms.data();
+    QWidget* w = m_lms ? static_cast<QWidget*>(m_lms.data()) : static_cast<QWidget*>(m_mms.data());
     if (!w)
         return;
     const QSize size = frameSize(w, m_context.owner ? m_context.owner->window() : nullptr);

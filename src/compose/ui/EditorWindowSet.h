@@ -15,6 +15,7 @@
 namespace qb {
 
 class CLMSEditDlg;
+class CMMSEditDlg;
 
 struct EditorWindowsContext {
     QWidget* owner; // the send form's view: parent of the windows
@@ -43,7 +44,7 @@ public:
     void follow(int right, int top);
 
     CLMSEditDlg* lmsWindow() const;
-    QWidget* mmsWindowWidget() const;
+    CMMSEditDlg* mmsEditor() const;
 
 private:
     void placeBesideMainWindow(QWidget* window);
@@ -54,7 +55,7 @@ private:
     EditorWindowsContext m_context;
     WebClient m_web;
     QPointer<CLMSEditDlg> m_lms;
-    QPointer<QWidget> m_mms;
+    QPointer<CMMSEditDlg> m_mms;
     bool m_closingFromForm = false;
 };
 

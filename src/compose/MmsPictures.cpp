@@ -1,0 +1,141 @@
+#include "compose/MmsPictures.h"
+
+#include "common/Cp949.h"
+#include "common/Notifier.h"
+
+#include <filesystem>
+
+namespace qb {
+namespace {
+
+const std::string& missingFile() {
+    static const std::string text = ko("화일경로가 존재하지 않습니다.");
+    return text;
+}
+
+} // namespace
+
+MmsPictures::MmsPictures(Notifier& notifier, PictureDecoder& decoder)
+    : m_notifier(notifier), m_decoder(decoder) {}
+
+std::vector<MmsPictures::MenuEntry> MmsPictures::menu(int k) const {
+    static const std::string open = ko("파일열기");
+    static const std::string view = ko("원사이즈보기");
+    static const std::string deletePicture = ko("그림삭제");
+    static const std::string deleteFile = ko("파일삭제");
+    if (!filled(k))
+        return {{Action::Open, open}};
+    return {{Action::Open, open},
+            {Action::ViewOriginal, view},
+            {Action::Delete, k == 1 ? deletePicture : deleteFile}};
+}
+
+const std::string& MmsPictures::fileFilter() {
+    static const std::string filter = ko("JPG화일 (*.jpg) | *.jpg|All Files(*.*)|*.*||");
+    return filter;
+}
+
+std::string MmsPictures::dialogExtension(const std::string& path) {
+    const std::string name = std::filesystem::path(path).filename().string();
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+bool MmsPictures::inOrder(int k) const {
+    for (int before = 1; before < k; ++before)
+        if (!filled(before)) {
+            static const std::string text = ko("그림화일을 순서대로 선택하세요.!");
+            m_notifier.error(text);
+            return false;
+        }
+    return true;
+}
+
+bool MmsPictures::take(int k, const std::string& path) {
+    const PictureInfo info = loadPicture(path, m_decoder);
+    if (info.status != PictureStatus::Ok) {
+        m_notifier.error(pictureMessage(info.status));
+        return false;
+    }
+    m_slots[index(k)] = PictureSlot{path, info.width, info.height};
+    return true;
+}
+
+bool MmsPictures::chooseFile(int k, const std::string& path) {
+    if (!pictureFileReadable(path)) {
+        m_notifier.error(missingFile());
+        return false;
+    }
+    const std::string ext = dialogExtension(path);
+    if (ext != "jpg" && ext != "jpeg" && ext != "JPG" && ext != "JPEG") {
+        static const std::string text = ko("지원하지 않는 그림파일 입니다.");
+        m_notifier.error(text);
+        return false;
+    }
+    return inOrder(k) && take(k, path);
+}
+
+bool MmsPictures::drop(std::optional<int> k, const std::vector<std::string>& files) {
+    if (!k) {
+        static const std::string text = ko("Drag&drop 위치가 잘못되었습니다.!");
+        m_notifier.error(text);
+        return false;
+    }
+    if (files.size() > 1) {
+        static const std::string text = ko("한개의 파일만 선택해 주세요.!");
+        m_notifier.error(text);
+        return false;
+    }
+    if (files.empty())
+        return false;
+    const std::string& name = files.front();
+    if (name.empty()) {
+        static const std::string text = ko("파일명 오류입니다.!");
+        m_notifier.error(text);
+        return false;
+    }
+    // Anywhere in the name, in these four spellings only.
+    bool jpegName = false;
+    for (const char* form : {".jpg", ".jpeg", ".JPG", ".JPEG"})
+        jpegName = jpegName || name.find(form) != std::string::npos;
+    if (!jpegName) {
+        static const std::string text = ko("jpg 그림파일만 지원합니다.!");
+        m_notifier.error(text);
+        return false;
+    }
+    if (!inOrder(*k))
+        return false;
+    // A dropped name need not be a file at all; it is checked before it takes the slot.
+    if (!pictureFileReadable(name)) {
+        m_notifier.error(missingFile());
+        return false;
+    }
+    return take(*k, name);
+}
+
+void MmsPictures::remove(int k) {
+    m_slots[index(k)] = PictureSlot{};
+}
+
+void MmsPictures::clear() {
+    m_slots = PictureSlots{};
+}
+
+void MmsPictures::replaceAll(const std::array<std::string, 3>& paths) {
+    clear();
+    bool told = false;
+    for (int k = 1; k <= kSlots; ++k) {
+        const std::string& path = paths[index(k)];
+        if (path.empty())
+            continue;
+        const PictureInfo info = loadPicture(path, m_decoder);
+        if (info.status == PictureStatus::Ok)
+            m_slots[index(k)] = PictureSlot{path, info.width, info.height};
+        else if (!told) {
+            m_notifier.error(pictureMessage(info.status));
+            told = true;
+        }
+    }
+}
+
+} // namespace qb

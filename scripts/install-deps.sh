@@ -10,7 +10,7 @@ packages=(
     libjsoncpp-dev libcurl4-openssl-dev libfreexl-dev libzip-dev libpugixml-dev
     libcpp-httplib-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libx11-dev curl
+    libx11-dev curl ccache clang-format
     fonts-noto-cjk xvfb xauth imagemagick x11-apps openbox xdotool
 )
 

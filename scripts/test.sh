@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the normal build, the ASan+UBSan build, and a short
-# run of every fuzz target. `--quick` runs the normal build's tests only.
+# Builds and runs every test: the format check, the normal build, the build
+# without widgets, the ASan+UBSan build, and a short run of every fuzz target.
+# `--quick` runs the format check and the normal build's tests only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,10 +13,19 @@ quick=0
 jobs=${JOBS:-$(nproc)}
 export QT_QPA_PLATFORM=offscreen
 export QTWEBENGINE_DISABLE_SANDBOX=1
+# The build without widgets compiles what the normal build compiled: ccache
+# hands it back.
+export CCACHE_BASEDIR=$PWD
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+
+echo "== format =="
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run -Werror
+echo "format: clean"
 
 run_suite() {
     local dir=$1; shift
-    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake -S . -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
     cmake --build "$dir" -j"$jobs"
     ctest --test-dir "$dir" --output-on-failure -j"$jobs" --timeout 300
 }
@@ -24,6 +34,9 @@ echo "== build and test =="
 run_suite build
 
 [ $quick -eq 1 ] && exit 0
+
+echo "== without widgets: core, qbsend, qb-service and their tests =="
+run_suite build-nogui -DQB_BUILD_GUI=OFF -DQB_BUILD_BENCH=OFF
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

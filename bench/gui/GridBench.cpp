@@ -3,9 +3,9 @@
 // table, model, view), the preview of all of them, and a jump to the last row.
 // The process's peak memory is reported with each; the goals are under 2 s and
 // under 1 GiB.
-#include "app/ui/FileDialog.h"
 #include "common/Cp949.h"
-#include "net/LoginState.h"
+#include "common/LoginState.h"
+#include "common/ui/FileDialog.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/CQuillbank2View.h"
 

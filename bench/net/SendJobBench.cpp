@@ -3,14 +3,14 @@
 // pace otherwise), next to a plain loop that writes the same bytes, one send per
 // record, to the same kind of socket and reader in the same run.
 #include "app/ServiceConfig.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "net/LoginState.h"
 #include "net/MessageRecord.h"
 #include "net/Packets.h"
-#include "net/SendJob.h"
-#include "net/SendJobHost.h"
 #include "send/SendForm.h"
+#include "send/SendJob.h"
+#include "send/SendJobHost.h"
 
 #include <QCoreApplication>
 
@@ -43,13 +43,6 @@ public:
         errors += icon == MessageIcon::Error;
     }
     bool ask(const std::string&, MessageIcon, const std::string&) override { return false; }
-};
-
-class NoDialogs : public FormDialogs {
-public:
-    std::optional<std::vector<std::string>> chooseTextFiles(const std::string&) override { return {}; }
-    std::optional<std::string> chooseWorkbook(const std::string&) override { return {}; }
-    std::optional<int> chooseSheet(const std::vector<std::string>&) override { return {}; }
 };
 
 class NoHost : public SendJobHost {
@@ -210,7 +203,7 @@ void BM_MillionSmsRecords(benchmark::State& state) {
     FinishLine progress;
     SendSettings settings;
     LoginState login = loginState();
-    NoDialogs dialogs;
+    NoFormDialogs dialogs;
     NoEditorWindows editors;
     SendForm form(notifier, progress, settings, login, RejectTable("/nonexistent/RAZIDODU.ini"), dialogs,
                   editors);

@@ -25,15 +25,6 @@ public:
     bool ask(const std::string&, MessageIcon, const std::string&) override { return false; }
 };
 
-class NoDialogs : public FormDialogs {
-public:
-    std::optional<std::vector<std::string>> chooseTextFiles(const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseWorkbook(const std::string&) override { return std::nullopt; }
-    std::optional<int> chooseSheet(const std::vector<std::string>&) override { return std::nullopt; }
-};
-
 constexpr int kRows = 1000000;
 
 struct Data {
@@ -88,7 +79,7 @@ struct Form {
     NoProgress progress;
     SendSettings settings;
     LoginState login;
-    NoDialogs dialogs;
+    NoFormDialogs dialogs;
     NoEditorWindows editors;
     SendForm form{notifier, progress, settings, login, RejectTable::inWorkingFolder(data().dir),
                   dialogs,  editors};

@@ -29,20 +29,8 @@ bool equalsIgnoreCase(std::string_view a, std::string_view b) {
 }
 
 std::vector<std::string_view> splitRuns(std::string_view s, std::string_view separators) {
-    bool isSep[256] = {};
-    for (unsigned char c : separators)
-        isSep[c] = true;
     std::vector<std::string_view> out;
-    std::size_t i = 0;
-    while (i < s.size()) {
-        while (i < s.size() && isSep[static_cast<unsigned char>(s[i])])
-            ++i;
-        const std::size_t start = i;
-        while (i < s.size() && !isSep[static_cast<unsigned char>(s[i])])
-            ++i;
-        if (i > start)
-            out.push_back(s.substr(start, i - start));
-    }
+    RunSplitter(separators).forEach(s, [&](std::string_view field) { out.push_back(field); });
     return out;
 }
 

@@ -12,8 +12,37 @@ namespace qb::bytes {
 std::string_view trim(std::string_view s);                     // spaces and tabs at both ends
 bool equalsIgnoreCase(std::string_view a, std::string_view b); // ASCII letters only
 
-// Maximal runs of bytes not in `separators`: runs of separators count as one and
-// separators at either end are ignored, so no field is empty.
+// Fields as maximal runs of bytes not in a set of separators: runs of
+// separators count as one and separators at either end are ignored, so no field
+// is empty. Built once per set; the text import splits millions of lines with one.
+class RunSplitter {
+public:
+    explicit RunSplitter(std::string_view separators) {
+        for (unsigned char c : separators)
+            m_isSeparator[c] = true;
+    }
+    // Calls field(std::string_view) for each field in order; returns how many.
+    template <class Field> int forEach(std::string_view s, Field&& field) const {
+        int count = 0;
+        std::size_t i = 0;
+        while (i < s.size()) {
+            while (i < s.size() && m_isSeparator[static_cast<unsigned char>(s[i])])
+                ++i;
+            const std::size_t start = i;
+            while (i < s.size() && !m_isSeparator[static_cast<unsigned char>(s[i])])
+                ++i;
+            if (i > start) {
+                field(s.substr(start, i - start));
+                ++count;
+            }
+        }
+        return count;
+    }
+
+private:
+    bool m_isSeparator[256] = {};
+};
+
 std::vector<std::string_view> splitRuns(std::string_view s, std::string_view separators);
 
 // Every occurrence of `from` (left to right, non-overlapping) replaced by `to`.

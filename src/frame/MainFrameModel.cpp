@@ -2,10 +2,10 @@
 
 #include "common/Cp949.h"
 #include "frame/FrameView.h"
-#include "frame/SendFormPanel.h"
 #include "frame/WindowTitle.h"
-#include "net/SendJob.h"
 #include "send/RejectList.h"
+#include "send/SendFormPanel.h"
+#include "send/SendJob.h"
 #include "web/WebHost.h"
 #include "web/WebPages.h"
 
@@ -200,6 +200,18 @@ void MainFrameModel::showWaitWindow() {
 void MainFrameModel::closeWaitWindow() {
     m_view.closeWaitWindow();
     syncLoginState();
+}
+
+void MainFrameModel::loggedIn() {
+    setTitle(title::loggedIn(m_config.host, m_state.userId, m_state.version));
+}
+
+void MainFrameModel::closedByServer() {
+    setTitle(title::closedByServer(m_config.host));
+}
+
+void MainFrameModel::loggedOut() {
+    setTitle(title::loggedOut(m_config.host));
 }
 
 void MainFrameModel::setTitle(const std::string& title) {

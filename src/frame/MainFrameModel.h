@@ -3,13 +3,13 @@
 #include "app/AppPaths.h"
 #include "app/ServiceConfig.h"
 #include "app/SystemLog.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
+#include "common/SendTypes.h"
 #include "frame/Commands.h"
 #include "net/LoginDialogModel.h"
 #include "net/LoginHost.h"
 #include "net/LoginSession.h"
-#include "net/LoginState.h"
-#include "send/SendTypes.h"
 
 #include <QObject>
 
@@ -91,8 +91,12 @@ private:
     // LoginHost, for the login connection.
     void showWaitWindow() override;
     void closeWaitWindow() override;
-    void setTitle(const std::string& title) override;
+    void loggedIn() override;
+    void closedByServer() override;
+    void loggedOut() override;
     void runAfterLoginSteps() override;
+
+    void setTitle(const std::string& title);
     void refreshBalance() override;
 
     // Tells the window when the logged-in flag has changed since it last heard.

@@ -3,7 +3,6 @@
 #include "app/SystemLog.h"
 #include "common/Cp949.h"
 #include "common/Notifier.h"
-#include "frame/WindowTitle.h"
 #include "net/LoginHost.h"
 #include "net/LoginSession.h"
 
@@ -167,9 +166,8 @@ void LoginConnection::handleLoginAck(const packet::LoginAck& ack) {
 void LoginConnection::finishLogin() {
     const HandlerScope scope(*this);
     m_paused = false;
-    const LoginState& state = m_session.state();
     m_session.host().closeWaitWindow();
-    m_session.host().setTitle(title::loggedIn(m_session.config().host, state.userId, state.version));
+    m_session.host().loggedIn();
     m_session.host().runAfterLoginSteps();
     if (m_closed)
         return;
@@ -221,7 +219,7 @@ void LoginConnection::onClose(int) {
     // Unlike a login reply, a close before it used to leave the wait window open
     // for good; the attempt is over, so the window goes.
     m_session.host().closeWaitWindow();
-    m_session.host().setTitle(title::closedByServer(m_session.config().host));
+    m_session.host().closedByServer();
     m_session.state().loggedIn = false;
     m_session.closeLoginConnection();
     if (wasLoggedIn)

@@ -2,8 +2,8 @@
 
 #include "app/LoginSettings.h"
 #include "common/Cp949.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
-#include "net/LoginState.h"
 
 namespace qb {
 

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <string>
-
 // What the main window does for the login connection: the wait window, the
-// window title and the steps that follow a login. The client's main frame
+// steps that follow a login, and the window title, which the window builds from
+// the events below. The client's main frame
 // implements it; qbsend and the tests have their own.
 namespace qb {
 
@@ -16,7 +15,11 @@ public:
     virtual void showWaitWindow() = 0;
     // Closing a window that is not open does nothing.
     virtual void closeWaitWindow() = 0;
-    virtual void setTitle(const std::string& title) = 0;
+    // Login result 0, before the after-login steps.
+    virtual void loggedIn() = 0;
+    // The server or the network closed the login connection.
+    virtual void closedByServer() = 0;
+    virtual void loggedOut() = 0;
     // Balance line, reject count in the title, callback numbers, notice window.
     virtual void runAfterLoginSteps() = 0;
     // The send form's balance refresh, before a job's completion message.

@@ -2,7 +2,6 @@
 
 #include "common/Cp949.h"
 #include "common/Notifier.h"
-#include "frame/WindowTitle.h"
 #include "net/LoginConnection.h"
 #include "net/LoginHost.h"
 #include "net/Packets.h"
@@ -50,7 +49,7 @@ bool LoginSession::login() {
 void LoginSession::logout() {
     closeLoginConnection();
     m_state.loggedIn = false;
-    m_host.setTitle(title::loggedOut(m_config.host));
+    m_host.loggedOut();
 }
 
 void LoginSession::closeLoginConnection() {

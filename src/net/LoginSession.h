@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
+#include "common/LoginState.h"
 #include "net/AsyncSocket.h"
-#include "net/LoginState.h"
 #include "net/NetTimeouts.h"
 
 #include <QObject>
@@ -37,7 +37,7 @@ public:
     // in the login state. False when no connect was started (too long an id or
     // password, no socket); the user has been told.
     bool login();
-    // Closes the login connection, clears the logged-in flag, sets the title.
+    // Closes the login connection, clears the logged-in flag, tells the host.
     void logout();
     // Closes and discards the login connection, if there is one.
     void closeLoginConnection();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "net/LoginState.h"
-#include "send/SendTypes.h"
+#include "common/LoginState.h"
+#include "common/SendTypes.h"
 
 #include <cstdint>
 #include <string>

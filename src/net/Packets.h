@@ -1,6 +1,6 @@
 #pragma once
 
-#include "send/SendTypes.h"
+#include "common/SendTypes.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "send/SendTypes.h"
+#include "common/SendTypes.h"
 
 #include <optional>
 #include <string>
@@ -42,6 +42,14 @@ public:
     virtual void showMmsWindow() = 0;
     virtual void closeLmsEditor() = 0;
     virtual void closeMmsWindow() = 0;
+};
+
+// For a form that asks nobody (qbsend, benchmarks): every dialog is cancelled.
+class NoFormDialogs final : public FormDialogs {
+public:
+    std::optional<std::vector<std::string>> chooseTextFiles(const std::string&) override { return {}; }
+    std::optional<std::string> chooseWorkbook(const std::string&) override { return {}; }
+    std::optional<int> chooseSheet(const std::vector<std::string>&) override { return {}; }
 };
 
 // For a form used without editor windows (SMS only).

@@ -1,33 +1,11 @@
 #include "send/RecipientTable.h"
 
+#include "common/Varint.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace qb {
-namespace {
-
-char* putVarint(char* p, std::size_t v) {
-    while (v >= 0x80) {
-        *p++ = static_cast<char>((v & 0x7F) | 0x80);
-        v >>= 7;
-    }
-    *p++ = static_cast<char>(v);
-    return p;
-}
-
-std::size_t getVarint(const char*& p) {
-    std::size_t v = 0;
-    int shift = 0;
-    while (true) {
-        const auto c = static_cast<unsigned char>(*p++);
-        v |= static_cast<std::size_t>(c & 0x7F) << shift;
-        if (!(c & 0x80))
-            return v;
-        shift += 7;
-    }
-}
-
-} // namespace
 
 void RecipientTable::clear() {
     ++m_revision;
@@ -80,15 +58,15 @@ void RecipientTable::setColumnCount(int columns) {
 
 std::size_t RecipientTable::cellCountAt(std::uint64_t offset) const {
     const char* p = m_arena.data() + offset;
-    return getVarint(p);
+    return varint::get(p);
 }
 
 std::size_t RecipientTable::blobSize(std::uint64_t offset) const {
     const char* start = m_arena.data() + offset;
     const char* p = start;
-    std::size_t cells = getVarint(p);
+    std::size_t cells = varint::get(p);
     while (cells-- > 0)
-        p += getVarint(p);
+        p += varint::get(p);
     return static_cast<std::size_t>(p - start);
 }
 
@@ -104,7 +82,7 @@ void RecipientTable::writeRow(std::size_t index, std::span<const std::string_vie
     }
     std::size_t size = 10;
     for (std::size_t c = 0; c < n; ++c)
-        size += cells[c].size() + 10;
+        size += cells[c].size() + varint::kMaxBytes;
     m_rows[index] = m_arena.size();
     // Short rows (nearly all) are put together on the stack and appended in one go.
     char small[512];
@@ -112,9 +90,9 @@ void RecipientTable::writeRow(std::size_t index, std::span<const std::string_vie
     if (size > sizeof small)
         big.resize(size);
     char* const begin = size > sizeof small ? big.data() : small;
-    char* p = putVarint(begin, n);
+    char* p = varint::put(begin, n);
     for (std::size_t c = 0; c < n; ++c) {
-        p = putVarint(p, cells[c].size());
+        p = varint::put(p, cells[c].size());
         if (!cells[c].empty()) // an empty view may hold no pointer at all
             std::memcpy(p, cells[c].data(), cells[c].size());
         p += cells[c].size();
@@ -177,12 +155,12 @@ std::string_view RecipientTable::text(int row, int column) const {
     if (offset == kEmptyRow)
         return {};
     const char* p = m_arena.data() + offset;
-    const std::size_t cells = getVarint(p);
+    const std::size_t cells = varint::get(p);
     if (static_cast<std::size_t>(column) >= cells)
         return {};
     for (int c = 0; c < column; ++c)
-        p += getVarint(p);
-    const std::size_t len = getVarint(p);
+        p += varint::get(p);
+    const std::size_t len = varint::get(p);
     return {p, len};
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <charconv>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -86,6 +87,19 @@ private:
     std::string m_arena;
     std::size_t m_garbage = 0;
     std::uint64_t m_revision = 0;
+};
+
+// The text of the row number column, written without allocating: a million
+// rows are labelled on every load.
+class RowLabel {
+public:
+    std::string_view operator()(long long r) {
+        const auto res = std::to_chars(m_buf, m_buf + sizeof m_buf, r);
+        return {m_buf, static_cast<std::size_t>(res.ptr - m_buf)};
+    }
+
+private:
+    char m_buf[24];
 };
 
 } // namespace qb

@@ -2,7 +2,6 @@
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
-#include "send/ExcelAutomation.h"
 #include "send/SendValidator.h"
 #include "send/TextImport.h"
 
@@ -14,15 +13,6 @@
 namespace qb {
 namespace {
 
-std::string columnLabel(int k) {
-    return std::to_string(k) + ko(" 열");
-}
-
-std::string baseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 std::vector<std::string> twoDigitItems(int count, int step) {
     std::vector<std::string> items;
     for (int i = 0; i < count; ++i) {
@@ -33,23 +23,13 @@ std::vector<std::string> twoDigitItems(int count, int step) {
     return items;
 }
 
-class RowLabel {
-public:
-    std::string_view operator()(long long r) {
-        const auto res = std::to_chars(m_buf, m_buf + sizeof m_buf, r);
-        return {m_buf, static_cast<std::size_t>(res.ptr - m_buf)};
-    }
-
-private:
-    char m_buf[24];
-};
-
 } // namespace
 
 SendForm::SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
                    RejectTable rejects, FormDialogs& dialogs, EditorWindows& editors)
     : m_notifier(notifier), m_progress(progress), m_settings(settings), m_login(login),
-      m_rejects(std::move(rejects)), m_dialogs(dialogs), m_editors(editors) {
+      m_rejects(std::move(rejects)), m_dialogs(dialogs), m_editors(editors),
+      m_loader(m_state, notifier, progress, dialogs) {
     m_state.delimiterList.fill(delimiterItems());
     m_state.reservationHour.items = twoDigitItems(24, 1);
     m_state.reservationMinute.items = twoDigitItems(12, 5);
@@ -61,57 +41,11 @@ SendForm::SendForm(Notifier& notifier, Progress& progress, SendSettings& setting
 // ---- Recipient table ----
 
 void SendForm::resetTable() {
-    RecipientTable& t = m_state.table;
-    t.clear();
-    t.setRowCount(2);
-    t.setColumnCount(1);
-    t.setCell(0, 0, ko(" 번호 "));
-    t.setHeaderBackground(0, colours::header);
-    t.setCell(1, 0, " 1");
-}
-
-void SendForm::fillColumnChoosers(int columns) {
-    std::vector<std::string> numbers{ko("수신번호열 선택")};
-    std::vector<std::string> merges{ko("열선택")};
-    for (int k = 1; k <= columns; ++k) {
-        numbers.push_back(columnLabel(k));
-        merges.push_back(numbers.back());
-    }
-    m_state.numberColumn.fill(std::move(numbers));
-    for (Chooser& c : m_state.mergeColumn)
-        c.fill(merges);
-}
-
-void SendForm::finishLoad(int rows) {
-    m_state.rangeFrom = "1";
-    m_state.rangeTo = std::to_string(rows);
-    m_progress.setValue(0);
+    m_loader.resetTable();
 }
 
 void SendForm::loadDirectEntry(std::string_view transferText) {
-    if (transferText.empty()) {
-        m_notifier.error(ko("전화번호 데이터가 없습니다."));
-        return;
-    }
-    resetTable();
-    const std::vector<std::string_view> numbers = bytes::splitRuns(transferText, "\r\n");
-    RecipientTable& t = m_state.table;
-    const int rows = static_cast<int>(numbers.size());
-    t.setRowCount(rows + 1);
-    t.setColumnCount(2);
-    t.setColumnWidth(1, 100);
-    t.setCell(0, 0, ko(" 번 호 "));
-    t.setCell(0, 1, ko(" 전화번호 "));
-    t.setHeaderBackground(0, colours::header);
-    t.setHeaderBackground(1, colours::header);
-    RowLabel label;
-    for (int r = 1; r <= rows; ++r) {
-        const std::array<std::string_view, 2> cells{label(r), numbers[static_cast<std::size_t>(r - 1)]};
-        t.setRow(r, cells);
-    }
-    fillColumnChoosers(1);
-    m_state.rangeFrom = "1";
-    m_state.rangeTo = std::to_string(rows);
+    m_loader.loadDirectEntry(transferText);
 }
 
 void SendForm::takeDirectEntry(std::string& transferText) {
@@ -120,39 +54,15 @@ void SendForm::takeDirectEntry(std::string& transferText) {
 }
 
 void SendForm::loadTransferredEntries(std::string_view transferText) {
-    // Records are separated by 0x02, fields by 0x04; runs count as one separator.
-    const std::vector<std::string_view> lines = bytes::splitRuns(transferText, "\x02");
-    resetTable();
-    fillColumnChoosers(2);
-    RecipientTable& t = m_state.table;
-    const int rows = static_cast<int>(lines.size());
-    t.setRowCount(rows + 1);
-    t.setColumnCount(3);
-    t.setCell(0, 0, ko(" 번 호 "));
-    t.setCell(0, 1, columnLabel(1));
-    t.setCell(0, 2, columnLabel(2));
-    t.setHeaderBackground(0, colours::header);
-    t.setHeaderBackground(1, colours::header);
-    RowLabel label;
-    for (int r = 1; r <= rows; ++r) {
-        const std::vector<std::string_view> fields =
-            bytes::splitRuns(lines[static_cast<std::size_t>(r - 1)], "\x04");
-        std::array<std::string_view, 3> cells{label(r), {}, {}};
-        for (std::size_t k = 0; k < fields.size() && k < 2; ++k)
-            cells[k + 1] = fields[k];
-        t.setRow(r, cells);
-    }
-    m_state.rangeFrom = "1";
-    m_state.rangeTo = std::to_string(rows);
-    m_state.sheetNameField.clear();
-    m_state.delimiterField.clear();
+    m_loader.loadTransferredEntries(transferText);
 }
 
 void SendForm::onNumberColumnChanged() {
     RecipientTable& t = m_state.table;
     const int k = std::max(0, m_state.numberColumn.selected);
     if (m_state.previousNumberColumn > 0)
-        t.setCell(0, m_state.previousNumberColumn, columnLabel(m_state.previousNumberColumn));
+        t.setCell(0, m_state.previousNumberColumn,
+                  RecipientLoader::columnLabel(m_state.previousNumberColumn));
     for (int c = 1; c < t.columnCount(); ++c)
         t.setDataBackground(c, colours::white);
     if (k > 0) {
@@ -281,165 +191,30 @@ void SendForm::showPreview() {
     m_progress.setValue(0);
 }
 
-// ---- Text import ----
+// ---- Text and Excel import ----
 
 void SendForm::onDelimiterChosen() {
-    const int i = m_state.delimiterList.selected;
-    m_state.delimiterField = i <= 0 ? std::string() : m_state.delimiterList.selectedText();
+    m_loader.onDelimiterChosen();
 }
 
 void SendForm::importTextFiles() {
-    if (m_state.delimiterList.selected < 0) {
-        m_notifier.error(ko("구분자를 먼저 선택해주세요!"));
-        return;
-    }
-    const auto paths = m_dialogs.chooseTextFiles(m_state.textFileName);
-    if (!paths)
-        return;
-    importTextPaths(*paths);
+    m_loader.importTextFiles();
 }
 
 void SendForm::importTextPaths(const std::vector<std::string>& paths) {
-    ImportLines lines;
-    for (const std::string& path : paths) {
-        if (path.empty()) {
-            m_notifier.error(ko("화일경로") + " " + path + " " + ko(" 가 존재하지 않습니다."));
-            return;
-        }
-        readLines(path, lines, m_notifier, m_progress);
-        m_state.textFileName = baseName(path);
-    }
-    resetTable();
-    const std::string separators = delimiterSet(m_state.delimiterField);
-    int rows = 0;
-    if (!fillTableFromLines(m_state.table, lines, separators, m_notifier, rows)) {
-        m_progress.setValue(0);
-        return;
-    }
-    fillColumnChoosers(separators.empty() ? 1 : 10);
-    finishLoad(rows);
-}
-
-// ---- Excel import ----
-
-bool SendForm::fillFromSheet(ExcelAutomation& excel, int index) {
-    UsedRange range;
-    if (!excel.usedRange(index, range)) {
-        excel.quit();
-        m_notifier.error(ko("엑셀화일을 열수 없습니다."));
-        return false;
-    }
-    m_state.rangeFrom = "1";
-    m_state.rangeTo = std::to_string(range.rows);
-    fillColumnChoosers(range.columns);
-    resetTable();
-    RecipientTable& t = m_state.table;
-    t.setRowCount(range.rows + 1);
-    t.setColumnCount(range.columns + 1);
-    t.setCell(0, 0, ko(" 번 호 "));
-    for (int j = 1; j <= range.columns; ++j)
-        t.setCell(0, j, columnLabel(j));
-    t.setHeaderBackground(0, colours::header);
-    t.setHeaderBackground(1, colours::header);
-    m_progress.setRange(0, range.rows);
-    RowLabel label;
-    std::vector<std::string_view> cells;
-    std::size_t next = 0;
-    const std::int64_t step = std::max(1, range.rows / 1000);
-    for (int i = 1; i <= range.rows; ++i) {
-        if (i % step == 0 || i == range.rows)
-            m_progress.setValue(i);
-        cells.assign(1, label(i));
-        for (; next < range.cells.size() && range.cells[next].row == i; ++next) {
-            const UsedRange::Cell& c = range.cells[next];
-            cells.resize(static_cast<std::size_t>(c.column) + 1);
-            cells[static_cast<std::size_t>(c.column)] = c.text;
-        }
-        t.setRow(i, cells);
-    }
-    excel.quit();
-    m_progress.setValue(0);
-    return true;
+    m_loader.importTextPaths(paths);
 }
 
 void SendForm::importExcelFile() {
-    const auto path = m_dialogs.chooseWorkbook(m_state.workbookFileName);
-    if (!path)
-        return;
-    m_state.workbookPath = *path;
-    m_state.workbookFileName = baseName(*path);
-    if (path->empty()) {
-        m_notifier.error(ko("화일경로가 존재하지 않습니다."));
-        return;
-    }
-    ExcelAutomation excel;
-    if (excel.open(*path) < 0) {
-        excel.quit();
-        m_notifier.error(ko("엑셀화일을 열수 없습니다."));
-        return;
-    }
-    std::vector<std::string> items{ko("시트선택")};
-    m_state.sheetNames.clear();
-    for (int i = 1; i <= excel.sheetCount(); ++i) {
-        m_state.sheetNames.push_back(excel.sheetName(i));
-        items.push_back(m_state.sheetNames.back());
-    }
-    m_state.sheetChooser.fill(std::move(items));
-
-    const auto chosen = m_dialogs.chooseSheet(m_state.sheetNames);
-    if (!chosen || *chosen < 1 || *chosen > excel.sheetCount()) {
-        excel.quit();
-        m_notifier.info(ko("취소 되었습니다."));
-        return;
-    }
-    m_state.sheetNameField = m_state.sheetNames[static_cast<std::size_t>(*chosen - 1)];
-    m_state.sheetChooser.select(*chosen);
-    fillFromSheet(excel, *chosen);
+    m_loader.importExcelFile();
 }
 
 void SendForm::onSheetChosen() {
-    if (m_state.sheetChooser.selected <= 0) {
-        resetTable();
-        m_state.sheetNameField.clear();
-        return;
-    }
-    if (m_state.workbookPath.empty()) {
-        m_notifier.error(ko("화일경로가 존재하지 않습니다."));
-        return;
-    }
-    ExcelAutomation excel;
-    if (excel.open(m_state.workbookPath) < 0) {
-        excel.quit();
-        m_notifier.error(ko("엑셀화일을 열수 없습니다."));
-        return;
-    }
-    resetTable();
-    m_state.sheetNameField = m_state.sheetChooser.selectedText();
-    fillFromSheet(excel, m_state.sheetChooser.selected);
+    m_loader.onSheetChosen();
 }
 
 bool SendForm::loadWorkbookSheet(const std::string& path, int index) {
-    m_state.workbookPath = path;
-    m_state.workbookFileName = baseName(path);
-    ExcelAutomation excel;
-    if (path.empty() || excel.open(path) < 0) {
-        m_notifier.error(ko("엑셀화일을 열수 없습니다."));
-        return false;
-    }
-    std::vector<std::string> items{ko("시트선택")};
-    m_state.sheetNames.clear();
-    for (int i = 1; i <= excel.sheetCount(); ++i) {
-        m_state.sheetNames.push_back(excel.sheetName(i));
-        items.push_back(m_state.sheetNames.back());
-    }
-    m_state.sheetChooser.fill(std::move(items));
-    if (index < 1 || index > excel.sheetCount()) {
-        m_notifier.error(ko("엑셀시트 번호를 확인해주세요."));
-        return false;
-    }
-    m_state.sheetChooser.select(index);
-    m_state.sheetNameField = m_state.sheetNames[static_cast<std::size_t>(index - 1)];
-    return fillFromSheet(excel, index);
+    return m_loader.loadWorkbookSheet(path, index);
 }
 
 // ---- Message kind and box ----
@@ -540,7 +315,16 @@ void SendForm::onSplitSwitch() {
 }
 
 bool SendForm::validateAndPreview() {
-    return SendValidator(*this).run();
+    SendValidator validator(
+        {m_state, m_settings, m_login, m_rejects, m_editors, callbackNumber(), m_notifier, m_progress});
+    if (!validator.run())
+        return false;
+    showPreview();
+    m_counts = validator.counts();
+    static const std::string caption = ko(" 발송데이터 확인!");
+    m_notifier.show(SendValidator::summary(m_counts), MessageIcon::None, caption);
+    m_state.previewEnabled = m_state.sendEnabled = true;
+    return true;
 }
 
 } // namespace qb

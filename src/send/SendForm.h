@@ -1,16 +1,17 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "net/LoginState.h"
+#include "common/SendQueue.h"
+#include "common/SendTypes.h"
 #include "send/Chooser.h"
 #include "send/FormHooks.h"
 #include "send/MessageBuild.h"
+#include "send/RecipientLoader.h"
 #include "send/RecipientTable.h"
 #include "send/RejectList.h"
-#include "send/SendQueue.h"
-#include "send/SendTypes.h"
 
 #include <array>
 #include <string>
@@ -21,8 +22,6 @@
 // of its buttons and lists. Widgets show `state()` and call the handlers; text the
 // user types goes straight into the state's fields.
 namespace qb {
-
-class ExcelAutomation;
 
 struct SendFormState {
     RecipientTable table;
@@ -147,12 +146,6 @@ public:
     static std::string previewNumber(std::string_view number);
 
 private:
-    friend class SendValidator;
-
-    void fillColumnChoosers(int columns);
-    void finishLoad(int rows);
-    bool fillFromSheet(ExcelAutomation& excel, int index);
-
     Notifier& m_notifier;
     Progress& m_progress;
     SendSettings& m_settings;
@@ -161,6 +154,7 @@ private:
     FormDialogs& m_dialogs;
     EditorWindows& m_editors;
     SendFormState m_state;
+    RecipientLoader m_loader; // after the state it fills
     ValidationCounts m_counts;
 };
 

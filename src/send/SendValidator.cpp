@@ -30,8 +30,15 @@ std::time_t reservationTime(const std::string& text) {
 
 } // namespace
 
+std::string SendValidator::summary(const ValidationCounts& counts) {
+    return ko("총 데이터 [") + std::to_string(counts.total) + ko("] 건\n중복제거 [") +
+           std::to_string(counts.duplicates) + ko("] 건\n수신거부 [") + std::to_string(counts.rejected) +
+           ko("] 건\n번호형식오류 [") + std::to_string(counts.formatErrors) + ko("] 건\n전송할 데이터 [") +
+           std::to_string(counts.queued) + ko("] 건");
+}
+
 bool SendValidator::stop(const char* utf8Message) {
-    m_form.m_notifier.error(ko(utf8Message));
+    m_in.notifier.error(ko(utf8Message));
     return false;
 }
 
@@ -39,7 +46,7 @@ long long SendValidator::buildCandidates(std::vector<Candidate>& candidates,
                                          std::vector<std::uint32_t>& rowOfSeq) const {
     candidates.clear();
     rowOfSeq.clear();
-    const SendFormState& s = m_form.m_state;
+    const SendFormState& s = m_in.state;
     const RecipientTable& t = s.table;
     if (t.rowCount() < 2)
         return 0;
@@ -75,12 +82,12 @@ long long SendValidator::buildCandidates(std::vector<Candidate>& candidates,
 }
 
 bool SendValidator::checkSettings() {
-    SendFormState& s = m_form.m_state;
-    SendSettings& st = m_form.m_settings;
+    SendFormState& s = m_in.state;
+    SendSettings& st = m_in.settings;
 
     if (s.numberColumn.selected <= 0)
         return stop("수신번호열 를 선택해주세요.");
-    st.callbackNumber = m_form.callbackNumber();
+    st.callbackNumber = m_in.callbackNumber;
     if (st.callbackNumber.empty())
         return stop("회신번호를 확인해주세요.");
     if (!fitsInRecord(st.callbackNumber))
@@ -109,7 +116,7 @@ bool SendValidator::checkSettings() {
     if (!parseCount(st.rangeFrom, from) || !parseCount(st.rangeTo, to) || from < 1 || to < from)
         return stop("전송범위지정을 확인해주세요.");
 
-    EditorWindows& editors = m_form.m_editors;
+    const EditorWindows& editors = m_in.editors;
     switch (s.kind) {
     case MessageKind::Sms:
         st.smsBody = s.smsText;
@@ -162,16 +169,16 @@ bool SendValidator::checkSettings() {
 }
 
 bool SendValidator::run() {
-    SendFormState& s = m_form.m_state;
-    SendSettings& st = m_form.m_settings;
-    Progress& progress = m_form.m_progress;
+    SendFormState& s = m_in.state;
+    SendSettings& st = m_in.settings;
+    Progress& progress = m_in.progress;
 
     if (s.mergeLock)
         return stop("전송메시지를 다시 세팅해 주세요.!");
     s.queue.clear();
     s.batchBytes = 0;
     s.pictureCount = 0;
-    m_form.m_counts = ValidationCounts{};
+    m_counts = ValidationCounts{};
     if (!checkSettings())
         return false;
 
@@ -179,7 +186,7 @@ bool SendValidator::run() {
     // worked through; the two share nothing until the difference.
     std::future<std::vector<NumberKey>> rejectsReady;
     if (s.rejectOn)
-        rejectsReady = std::async(std::launch::async, [table = m_form.m_rejects] {
+        rejectsReady = std::async(std::launch::async, [table = m_in.rejects] {
             std::vector<NumberKey> rejects;
             forEachRejectNumber(table, [&](std::string_view token) {
                 // Only numbers a candidate can have (8..15 bytes) can match.
@@ -285,7 +292,7 @@ bool SendValidator::run() {
             s.batchBytes = 0;
             progress.setValue(0);
             s.previewEnabled = s.sendEnabled = true;
-            m_form.m_notifier.error(*failure);
+            m_in.notifier.error(*failure);
             return false;
         }
         record.number.assign(s.table.text(row, numberColumn));
@@ -294,23 +301,13 @@ bool SendValidator::run() {
                 formatLocal(base + static_cast<std::time_t>((queued / splitCount) * splitMinutes * 60),
                             "%Y-%m-%d %H:%M:%S");
         s.queue.push_back(record);
-        s.batchBytes += estimateRecordBytes(s.kind, record, m_form.m_login, st.pictures, s.pictureCount);
+        s.batchBytes += estimateRecordBytes(s.kind, record, m_in.login, st.pictures, s.pictureCount);
     }
     counts.queued = static_cast<long long>(s.queue.size());
 
     if (s.mergeOn[0] || s.mergeOn[1] || s.mergeOn[2] || s.mergeOn[3])
         s.mergeLock = true;
-    m_form.showPreview();
-    m_form.m_counts = counts;
-
-    static const std::string caption = ko(" 발송데이터 확인!");
-    m_form.m_notifier.show(ko("총 데이터 [") + std::to_string(counts.total) + ko("] 건\n중복제거 [") +
-                               std::to_string(counts.duplicates) + ko("] 건\n수신거부 [") +
-                               std::to_string(counts.rejected) + ko("] 건\n번호형식오류 [") +
-                               std::to_string(counts.formatErrors) + ko("] 건\n전송할 데이터 [") +
-                               std::to_string(counts.queued) + ko("] 건"),
-                           MessageIcon::None, caption);
-    s.previewEnabled = s.sendEnabled = true;
+    m_counts = counts;
     return true;
 }
 

@@ -1,15 +1,29 @@
 #pragma once
 
 #include "send/NumberKey.h"
+#include "send/SendForm.h"
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // "발송데이터 미리보기": the checks in their order, the candidates, deduplication,
-// reject filtering, the range, composition and the summary, for one SendForm.
+// reject filtering, the range and composition into the queue. The form shows the
+// preview and the summary afterwards.
 namespace qb {
 
-class SendForm;
+// What validation reads, and writes: the state's queue, byte total and lock,
+// the settings collected for the job.
+struct ValidationInput {
+    SendFormState& state;
+    SendSettings& settings;
+    const LoginState& login;
+    const RejectTable& rejects;
+    const EditorWindows& editors;
+    std::string callbackNumber; // chosen or typed
+    Notifier& notifier;
+    Progress& progress;
+};
 
 class SendValidator {
 public:
@@ -18,9 +32,13 @@ public:
         std::uint32_t seq; // 1-based among the valid rows, in table order
     };
 
-    explicit SendValidator(SendForm& form) : m_form(form) {}
+    explicit SendValidator(ValidationInput input) : m_in(std::move(input)) {}
 
+    // False once a refusal has been shown; the queue is then empty.
     bool run();
+    const ValidationCounts& counts() const { return m_counts; }
+    // The summary's text (" 발송데이터 확인!").
+    static std::string summary(const ValidationCounts& counts);
 
     // The candidate list from the table: rows whose number has 8..15 bytes and
     // whose number and merge values (of the merge fields switched on) fit in a
@@ -32,7 +50,8 @@ private:
     bool stop(const char* utf8Message);
     bool checkSettings();
 
-    SendForm& m_form;
+    ValidationInput m_in;
+    ValidationCounts m_counts;
 };
 
 } // namespace qb

@@ -1,5 +1,6 @@
 #include "send/TextImport.h"
 
+#include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "send/FileBytes.h"
 
@@ -155,26 +156,14 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
         return true;
     }
 
-    bool isSep[256] = {};
-    for (unsigned char c : separators)
-        isSep[c] = true;
-    // Fields are maximal runs of non-separator bytes: no empty fields exist.
+    const bytes::RunSplitter splitter(separators);
+    // Ten columns are kept; the count says how many the line had.
     auto split = [&](std::string_view line, std::array<std::string_view, 11>& cells) {
-        int count = 0;
-        std::size_t i = 0;
-        while (i < line.size()) {
-            while (i < line.size() && isSep[static_cast<unsigned char>(line[i])])
-                ++i;
-            const std::size_t start = i;
-            while (i < line.size() && !isSep[static_cast<unsigned char>(line[i])])
-                ++i;
-            if (i > start) {
-                if (count < 10)
-                    cells[static_cast<std::size_t>(count) + 1] = line.substr(start, i - start);
-                ++count;
-            }
-        }
-        return count;
+        std::size_t k = 1;
+        return splitter.forEach(line, [&](std::string_view field) {
+            if (k <= 10)
+                cells[k++] = field;
+        });
     };
 
     std::array<std::string_view, 11> cells;

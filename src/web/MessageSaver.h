@@ -1,6 +1,6 @@
 #pragma once
 
-#include "send/SendTypes.h"
+#include "common/SendTypes.h"
 
 #include <string>
 #include <string_view>

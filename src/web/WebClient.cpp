@@ -1,7 +1,7 @@
 #include "web/WebClient.h"
 
+#include "common/LoginState.h"
 #include "common/Notifier.h"
-#include "net/LoginState.h"
 #include "web/WebMessages.h"
 
 namespace qb {

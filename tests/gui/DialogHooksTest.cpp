@@ -1,8 +1,8 @@
 #include "GuiTestSupport.h"
 
-#include "app/ui/FileDialog.h"
-#include "app/ui/MessageBoxNotifier.h"
 #include "common/Cp949.h"
+#include "common/ui/FileDialog.h"
+#include "common/ui/MessageBoxNotifier.h"
 
 #include <QFileDialog>
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "SendViewFixture.h"
 
-#include "app/ui/FileDialog.h"
 #include "common/ProfileFile.h"
+#include "common/ui/FileDialog.h"
 #include "send/RejectList.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/DirectEntryDialog.h"

@@ -1,7 +1,7 @@
 // The widget tests' main: an offscreen QApplication set up as the client's, and
 // message boxes that never wait for a click.
-#include "app/ui/CQuillbank2App.h"
-#include "app/ui/MessageBoxNotifier.h"
+#include "client/CQuillbank2App.h"
+#include "common/ui/MessageBoxNotifier.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

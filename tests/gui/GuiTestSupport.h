@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui/MessageBoxNotifier.h"
+#include "common/ui/MessageBoxNotifier.h"
 #include "frame/Commands.h"
 
 #include <QApplication>

@@ -2,7 +2,7 @@
 
 #include "app/LoginSettings.h"
 #include "common/Cp949.h"
-#include "net/LoginState.h"
+#include "common/LoginState.h"
 #include "net/ui/CLoginDlg.h"
 #include "support/TempDir.h"
 

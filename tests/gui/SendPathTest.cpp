@@ -3,8 +3,8 @@
 #include "GuiTestSupport.h"
 #include "SendViewFixture.h"
 
-#include "app/ui/FileDialog.h"
 #include "common/Cp949.h"
+#include "common/ui/FileDialog.h"
 #include "frame/ui/CMainFrame.h"
 #include "net/ui/CLoginDlg.h"
 #include "send/ui/CGridCtrl.h"

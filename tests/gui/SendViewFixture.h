@@ -1,8 +1,8 @@
 #pragma once
 
 #include "common/Cp949.h"
-#include "net/LoginState.h"
-#include "send/SendTypes.h"
+#include "common/LoginState.h"
+#include "common/SendTypes.h"
 #include "send/ui/CQuillbank2View.h"
 #include "support/RecordingNotifier.h"
 #include "support/ServiceHarness.h"

@@ -1,11 +1,12 @@
 #include "SendViewFixture.h"
 
-#include "app/ui/FileDialog.h"
 #include "common/Clock.h"
 #include "common/QtText.h"
+#include "common/ui/FileDialog.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/RecipientTableModel.h"
 #include "support/TempDir.h"
+#include "support/TestClock.h"
 
 #include <QBrush>
 #include <QCheckBox>
@@ -43,11 +44,6 @@ QColor cellColour(const SendViewFixture& f, int r, int c) {
     const auto* m = f.view->grid()->model();
     return m->data(m->index(r - 1, c), Qt::BackgroundRole).value<QBrush>().color();
 }
-
-struct ClockAt {
-    explicit ClockAt(const LocalTime& t) { Clock::setInstance(std::make_unique<FixedClock>(fromLocal(t))); }
-    ~ClockAt() { Clock::setInstance(nullptr); }
-};
 
 } // namespace
 
@@ -205,12 +201,12 @@ TEST(SendView, KindSwitchOpensTheEditorPlaceInResetsAndComesBackToSms) {
     // Closed while a job runs: the reset would empty the queue the job reads, so
     // the form goes back to SMS when the job is over.
     f.find<QAbstractButton>("kindLms")->click();
-    f.view->sendRunningChanged(true);
+    f.view->session().jobHost().sendRunningChanged(true);
     EXPECT_FALSE(f.find<QAbstractButton>("kindSms")->isEnabled());
     EXPECT_FALSE(f.find<QPushButton>("resetForm")->isEnabled());
     f.view->editorWindows().lmsWindow()->close();
     EXPECT_EQ(f.state().kind, MessageKind::Lms);
-    f.view->sendRunningChanged(false);
+    f.view->session().jobHost().sendRunningChanged(false);
     EXPECT_EQ(f.state().kind, MessageKind::Sms);
     EXPECT_TRUE(f.find<QAbstractButton>("kindSms")->isEnabled());
 

@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include "app/SingleInstanceLock.h"
-#include "app/ui/CQuillbank2App.h"
+#include "client/CQuillbank2App.h"
 #include "frame/ui/CMainFrame.h"
 #include "support/RunUntil.h"
 #include "support/TempDir.h"

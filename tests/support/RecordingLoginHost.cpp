@@ -16,11 +16,6 @@ void RecordingLoginHost::closeWaitWindow() {
     events.push_back("wait:close");
 }
 
-void RecordingLoginHost::setTitle(const std::string& title) {
-    m_title = title;
-    events.push_back("title:" + cp949::toUtf8(title));
-}
-
 void RecordingLoginHost::runAfterLoginSteps() {
     ++m_afterLogin;
     events.push_back("after-login");

@@ -10,8 +10,8 @@
 namespace qb::test {
 
 // The main window's part of a login, recorded as readable events in order:
-// "wait:show", "wait:close" (only when a wait window was open), "title:<text>",
-// "after-login", "refresh-balance".
+// "wait:show", "wait:close" (only when a wait window was open), "logged-in",
+// "closed-by-server", "logged-out", "after-login", "refresh-balance".
 class RecordingLoginHost : public LoginHost {
 public:
     std::vector<std::string> events;
@@ -19,17 +19,17 @@ public:
 
     void showWaitWindow() override;
     void closeWaitWindow() override;
-    void setTitle(const std::string& title) override;
+    void loggedIn() override { events.push_back("logged-in"); }
+    void closedByServer() override { events.push_back("closed-by-server"); }
+    void loggedOut() override { events.push_back("logged-out"); }
     void runAfterLoginSteps() override;
     void refreshBalance() override;
 
     bool waitWindowOpen() const { return m_waiting; }
-    const std::string& title() const { return m_title; } // CP949
     int afterLoginRuns() const { return m_afterLogin; }
 
 private:
     bool m_waiting = false;
-    std::string m_title;
     int m_afterLogin = 0;
 };
 

@@ -2,18 +2,17 @@
 
 #include "ConsoleNotifier.h"
 
+#include "DryRun.h"
+#include "OptionForm.h"
 #include "app/AppPaths.h"
 #include "app/ServiceConfig.h"
 #include "app/SystemLog.h"
 #include "common/Cp949.h"
+#include "common/LoginState.h"
 #include "net/LoginConnection.h"
 #include "net/LoginHost.h"
 #include "net/LoginSession.h"
-#include "net/LoginState.h"
-#include "net/SendJob.h"
-#include "net/SendJobHost.h"
-#include "send/DryRun.h"
-#include "send/OptionForm.h"
+#include "send/SendJob.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -41,7 +40,9 @@ public:
         if (!state->loggedIn && onAttemptFailed)
             onAttemptFailed();
     }
-    void setTitle(const std::string&) override {}
+    void loggedIn() override {}
+    void closedByServer() override {}
+    void loggedOut() override {}
     void runAfterLoginSteps() override {
         if (onLoggedIn)
             onLoggedIn();
@@ -50,16 +51,6 @@ public:
 
 private:
     bool m_waiting = false;
-};
-
-class HeadlessSendHost : public qb::SendJobHost {
-public:
-    std::function<void(bool)> onRunning;
-    void sendRunningChanged(bool running) override {
-        if (onRunning)
-            onRunning(running);
-    }
-    void refreshBalance() override {}
 };
 
 // Prints the messages and remembers whether one was a failure; `after` runs
@@ -274,9 +265,8 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
     // The send: prepared as the preview does, sent by the client's job, then the
     // server's result on the login connection decides.
     std::unique_ptr<qb::OptionForm> prepared;
-    std::unique_ptr<qb::SendJob> job;
+    qb::SendJob* job = nullptr;
     StderrProgress preparing(err, "preparing"), sending(err, "sending");
-    HeadlessSendHost sendHost;
     bool jobOver = false;
     // Results that came before the job was written are not its result.
     long long resultsBeforeEnd = 0;
@@ -302,7 +292,7 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         }
     };
     notifier.after = [&] { QTimer::singleShot(0, &loop, evaluate); };
-    sendHost.onRunning = [&](bool running) {
+    const auto onRunning = [&](bool running) {
         if (running)
             return;
         jobOver = true;
@@ -316,17 +306,20 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         finish(kFailed);
     });
     const auto startJob = [&] {
-        prepared = std::make_unique<qb::OptionForm>(jobOptions(options, workdir), notifier, preparing, state);
+        prepared = std::make_unique<qb::OptionForm>(jobOptions(options, workdir), notifier, preparing, state,
+                                                    sending, config);
         const bool ready = prepared->prepare();
         preparing.done();
         if (!ready) {
             finish(kFailed, "the job was not prepared");
             return;
         }
-        job = std::make_unique<qb::SendJob>(prepared->form(), state, notifier, sending, sendHost, config);
+        qb::SendSession& send = prepared->session();
+        send.onRunningChanged = onRunning;
+        job = &send.job();
         job->setTimeouts(timeouts);
         notifier.failed = false;
-        job->startSend();
+        send.startSend();
         if (!job->running())
             finish(kFailed, "the job did not start"); // refused before it began
     };

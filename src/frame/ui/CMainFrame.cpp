@@ -1,11 +1,11 @@
 #include "frame/ui/CMainFrame.h"
 
 #include "common/QtText.h"
-#include "frame/SendFormPanel.h"
 #include "frame/ui/BannerLabel.h"
 #include "frame/ui/LockKeyIndicators.h"
 #include "net/ui/CLoginDlg.h"
 #include "net/ui/WaitWindow.h"
+#include "send/SendFormPanel.h"
 #include "views/ui/CChargeMoney.h"
 #include "views/ui/CMemberInfoDlg.h"
 #include "views/ui/CNoticeDlg.h"

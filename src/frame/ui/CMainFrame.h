@@ -2,7 +2,7 @@
 
 #include "app/AppPaths.h"
 #include "app/ServiceConfig.h"
-#include "app/ui/MessageBoxNotifier.h"
+#include "common/ui/MessageBoxNotifier.h"
 #include "frame/FrameView.h"
 #include "frame/MainFrameModel.h"
 #include "frame/ui/SendFormSlot.h"

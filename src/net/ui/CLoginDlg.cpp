@@ -1,7 +1,7 @@
 #include "net/ui/CLoginDlg.h"
 
-#include "app/ui/Cp949LengthValidator.h"
 #include "common/QtText.h"
+#include "common/ui/Cp949LengthValidator.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,16 +1,13 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
-#include "frame/SendFormPanel.h"
-#include "net/SendJob.h"
-#include "net/SendJobHost.h"
-#include "send/SendForm.h"
+#include "send/SendFormPanel.h"
+#include "send/SendSession.h"
 #include "send/ui/BarProgress.h"
 #include "send/ui/FormWidgetDialogs.h"
 #include "send/ui/PlaceholderEditorWindows.h"
-#include "web/CallbackNumbers.h"
+#include "send/ui/SendFormControls.h"
 #include "web/SavedMessageBox.h"
-#include "web/WebClient.h"
 
 #include <QWidget>
 
@@ -19,17 +16,8 @@
 #include <memory>
 #include <string>
 
-class QAbstractButton;
-class QButtonGroup;
-class QCheckBox;
 class QComboBox;
-class QDateEdit;
-class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QProgressBar;
-class QPushButton;
-class QRadioButton;
 
 namespace qb {
 
@@ -52,20 +40,20 @@ struct SendViewContext {
 // reservation, range and split, the loading buttons, the recipient grid and the
 // send buttons. It shows SendForm's state and forwards every action to it; after
 // each action it shows the state again.
-class CQuillbank2View : public QWidget, public SendFormPanel, public SendJobHost, private SavedMessageTarget {
+class CQuillbank2View : public QWidget, public SendFormPanel, private SavedMessageTarget {
     Q_OBJECT
 
 public:
     explicit CQuillbank2View(SendViewContext context, QWidget* parent = nullptr);
     ~CQuillbank2View() override;
 
-    SendForm& form() { return *m_form; }
-    const SendForm& form() const { return *m_form; }
-    CGridCtrl* grid() const { return m_grid; }
+    SendSession& session() { return *m_session; }
+    SendForm& form() { return m_session->form(); }
+    const SendForm& form() const { return m_session->form(); }
+    CGridCtrl* grid() const { return m_ui.grid; }
     PlaceholderEditorWindows& editorWindows() { return m_editors; }
-    const BalanceLine& balance() const { return m_balance; }
-
-    SendJob& sendJob() { return *m_job; }
+    const BalanceLine& balance() const { return m_session->balance(); }
+    SendJob& sendJob() { return m_session->job(); }
 
     // SendFormPanel
     void refreshBalance() override;
@@ -74,10 +62,7 @@ public:
     void loadTransferredEntries(const std::string& transferText) override;
     void closeEditorWindows() override;
     void followMainWindow(int right, int top) override;
-    bool sendRunning() const override { return m_sending; }
-
-    // SendJobHost (refreshBalance above serves both)
-    void sendRunningChanged(bool running) override;
+    bool sendRunning() const override { return m_session->sending(); }
 
     // Shows the form's state in every control.
     void refresh();
@@ -88,10 +73,6 @@ protected:
 private:
     class FormNotifier;
 
-    void buildControls();
-    QWidget* buildMessagePanel();
-    QWidget* buildSettingsPanel();
-    QWidget* buildActionRow();
     void connectControls();
     // Runs a handler of the form and shows the result.
     void run(const std::function<void()>& handler);
@@ -111,69 +92,16 @@ private:
 
     SendViewContext m_context;
     std::unique_ptr<FormNotifier> m_notifier;
-    WebClient m_web;
     FormWidgetDialogs m_dialogs;
     PlaceholderEditorWindows m_editors;
-    std::unique_ptr<SendForm> m_form;
-    std::unique_ptr<SendJob> m_job; // declared after the form: it goes first
-    BalanceLine m_balance;
+    std::unique_ptr<SendSession> m_session;
     bool m_refreshing = false;
-    bool m_sending = false;
-    bool m_returnToSmsAfterSend = false;
     std::map<const QComboBox*, std::vector<std::string>> m_shownItems;
 
-    // Message
-    QButtonGroup* m_kinds = nullptr;
-    QRadioButton* m_kindButtons[3] = {};
-    QPlainTextEdit* m_smsBox = nullptr;
-    QLabel* m_smsCounter = nullptr;
-    QPushButton* m_saveMessage = nullptr;
-    QPushButton* m_loadMessage = nullptr;
-    QCheckBox* m_mergeOn[4] = {};
-    QComboBox* m_mergeColumn[4] = {};
-
-    // Callback number and balance
-    QComboBox* m_callbackBox = nullptr;
-    QPushButton* m_manageCallbacks = nullptr;
-    QLabel* m_balanceValue = nullptr;
-    QLabel* m_prices = nullptr;
-    QLabel* m_counts = nullptr;
-    QPushButton* m_refreshBalance = nullptr;
-
-    // Reservation, range, split, filters
-    QRadioButton* m_immediate = nullptr;
-    QRadioButton* m_reserved = nullptr;
-    QDateEdit* m_reservationDate = nullptr;
-    QComboBox* m_reservationHour = nullptr;
-    QComboBox* m_reservationMinute = nullptr;
-    QLineEdit* m_rangeFrom = nullptr;
-    QLineEdit* m_rangeTo = nullptr;
-    QCheckBox* m_splitOn = nullptr;
-    QLineEdit* m_splitCount = nullptr;
-    QComboBox* m_splitMinutes = nullptr;
-    QCheckBox* m_dedup = nullptr;
-    QCheckBox* m_selfReject = nullptr;
-    QPushButton* m_rejectLists = nullptr;
-
-    // Loading
-    QPushButton* m_directEntry = nullptr;
-    QPushButton* m_textFile = nullptr;
-    QComboBox* m_delimiterList = nullptr;
-    QLineEdit* m_delimiterField = nullptr;
-    QPushButton* m_excelFile = nullptr;
-    QComboBox* m_sheetChooser = nullptr;
-    QLineEdit* m_sheetName = nullptr;
-    QComboBox* m_numberColumn = nullptr;
-    QPushButton* m_deleteRows = nullptr;
-
-    // Sending
-    QPushButton* m_preview = nullptr;
-    QPushButton* m_send = nullptr;
-    QPushButton* m_resetForm = nullptr;
+    SendFormControls m_ui;
     QProgressBar* m_progressBar = nullptr;
     BarProgress m_progress;     // imports and validation: lets the window repaint
     BarProgress m_sendProgress; // the job returns to the event loop by itself
-    CGridCtrl* m_grid = nullptr;
 };
 
 } // namespace qb

@@ -1,6 +1,6 @@
 #include "send/ui/FormWidgetDialogs.h"
 
-#include "app/ui/FileDialog.h"
+#include "common/ui/FileDialog.h"
 #include "send/ui/SheetChoiceDialog.h"
 
 #include <QDir>

@@ -34,7 +34,7 @@ private:
 
     RejectListModel m_model;
     Notifier& m_notifier;
-    QTableWidget* m_list;
+    QTableWidget* m_list = nullptr;
     std::optional<long long> m_appliedTotal;
 };
 

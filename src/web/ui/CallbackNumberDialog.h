@@ -26,7 +26,7 @@ private:
     void showRows();
 
     CallbackList m_callbacks;
-    QTableWidget* m_list;
+    QTableWidget* m_list = nullptr;
 };
 
 } // namespace qb

@@ -1,7 +1,7 @@
 // Bytes that come from files and the user: reject-table values (RAZIDODU.ini), the
 // SMS box, merge substitution, the preview's number grouping and a picture's JPEG
 // frame header.
-#include "send/JpegSize.h"
+#include "JpegSize.h"
 #include "send/MessageBuild.h"
 #include "send/RejectList.h"
 #include "send/SendForm.h"

@@ -2,8 +2,8 @@
 
 #include "common/Cp949.h"
 #include "frame/FrameView.h"
-#include "frame/SendFormPanel.h"
 #include "net/LoginSession.h"
+#include "send/SendFormPanel.h"
 #include "support/RecordingLoginHost.h"
 #include "support/RunUntil.h"
 #include "support/ServiceHarness.h"

@@ -1,5 +1,6 @@
 #include "net/AsyncSocket.h"
 
+#include "support/Ports.h"
 #include "support/RunUntil.h"
 
 #include <gtest/gtest.h>
@@ -49,12 +50,6 @@ private:
     int m_port = 0;
     int m_peer = -1;
 };
-
-// A port nobody listens on: bound, then closed.
-int deadPort() {
-    Listener l;
-    return l.port();
-}
 
 struct Events {
     std::vector<int> connects;
@@ -116,7 +111,7 @@ TEST(AsyncSocket, ConnectFailuresAreReportedNotSilent) {
         int error;
     };
     const Row rows[] = {
-        {"nobody listening", "127.0.0.1", deadPort(), ECONNREFUSED},
+        {"nobody listening", "127.0.0.1", test::deadPort(), ECONNREFUSED},
         {"unresolvable host", "no-such-host.invalid", 40001, AsyncSocket::kHostNotFound},
         {"empty host", "", 40001, AsyncSocket::kHostNotFound},
         {"port out of range", "127.0.0.1", 70000, AsyncSocket::kHostNotFound},
@@ -234,7 +229,7 @@ TEST(AsyncSocket, NothingIsReportedAfterClose) {
     Events ev;
     ev.watch(socket);
     ASSERT_TRUE(socket.create());
-    socket.connectToHost("127.0.0.1", deadPort());
+    socket.connectToHost("127.0.0.1", test::deadPort());
     socket.close(); // the queued refusal must not arrive
     test::runFor(100ms);
     EXPECT_TRUE(ev.connects.empty());

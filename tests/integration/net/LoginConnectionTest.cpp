@@ -28,8 +28,8 @@ using Events = std::vector<std::string>;
 
 namespace {
 
-const char* const kLoggedInTitle = "title: 퀼뱅크문자 [127.0.0.1]  - 아이디 : [user01] Ver - 2.1.5 ";
-const char* const kClosedTitle = "title: 퀼뱅크문자 [127.0.0.1]";
+const char* const kLoggedInTitle = "logged-in";
+const char* const kClosedTitle = "closed-by-server";
 const char* const kConnected = "Socket 연결성공...";
 const char* const kRequestSent = "로그인 정보 전송...";
 
@@ -164,7 +164,7 @@ TEST_F(LoginTest, ResultZeroLogsInAfterThePauseAndLogoutEndsIt) {
     session.logout();
     EXPECT_FALSE(state.loggedIn);
     EXPECT_EQ(session.connection(), nullptr);
-    EXPECT_EQ(host.events, Events{"title: 퀼뱅크문자 [127.0.0.1] "});
+    EXPECT_EQ(host.events, Events{"logged-out"});
     EXPECT_TRUE(server.waitForLogout("user01", 5s));
     // The server values stay for the next login to overwrite.
     EXPECT_EQ(state.userNumber, "123456789");
@@ -580,5 +580,5 @@ TEST_F(LoginTest, LogoutDuringThePauseStopsTheAfterLoginSteps) {
     session.logout();
     test::runFor(LoginConnection::kAfterLoginPause + 200ms);
     EXPECT_EQ(host.afterLoginRuns(), 0);
-    EXPECT_EQ(host.events, (Events{"wait:show", "title: 퀼뱅크문자 [127.0.0.1] "}));
+    EXPECT_EQ(host.events, (Events{"wait:show", "logged-out"}));
 }

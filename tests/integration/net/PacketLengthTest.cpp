@@ -1,4 +1,4 @@
-#include "integration/net/SendJobFixture.h"
+#include "integration/send/SendJobFixture.h"
 
 #include "LengthField.h"
 #include "net/LoginConnection.h"

@@ -2,9 +2,9 @@
 #include "WebFixture.h"
 
 #include "common/Cp949.h"
+#include "support/ServiceHarness.h"
 #include "web/CFormUploader.h"
 #include "web/HttpRequests.h"
-#include "support/ServiceHarness.h"
 
 #include <curl/curl.h>
 #include <gtest/gtest.h>

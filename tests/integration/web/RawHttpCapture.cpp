@@ -155,11 +155,4 @@ bool RawHttpCapture::Parsed::has(const std::string& name) const {
     return false;
 }
 
-int deadPort() {
-    int port = 0;
-    const int fd = listenLoopback(port);
-    ::close(fd); // nothing listens there any more
-    return port;
-}
-
 } // namespace qb::test

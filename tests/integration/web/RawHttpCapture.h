@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/Ports.h"
+
 #include <mutex>
 #include <string>
 #include <thread>
@@ -42,8 +44,5 @@ private:
     std::vector<std::string> m_requests;
     bool m_stop = false;
 };
-
-// A loopback port nothing listens on.
-int deadPort();
 
 } // namespace qb::test

@@ -4,7 +4,7 @@
 #include "WebServer.h"
 
 #include "common/Clock.h"
-#include "net/LoginState.h"
+#include "common/LoginState.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 #include "web/WebClient.h"

@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/Cp949.h"
 #include "support/TempDir.h"
+#include "support/TestClock.h"
 
 #include <gtest/gtest.h>
 
@@ -15,15 +16,9 @@ namespace {
 
 class SystemLogTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        auto clock = std::make_unique<FixedClock>(fromLocal({2016, 9, 10, 9, 5, 7}));
-        m_clock = clock.get();
-        Clock::setInstance(std::move(clock));
-    }
-    void TearDown() override { Clock::setInstance(nullptr); }
-
+    test::ClockAt m_at{LocalTime{2016, 9, 10, 9, 5, 7}};
     test::TempDir dir;
-    FixedClock* m_clock = nullptr;
+    FixedClock* m_clock = &m_at.clock();
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "net/LoginDialogModel.h"
 
 #include "common/Cp949.h"
-#include "net/LoginState.h"
+#include "common/LoginState.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 

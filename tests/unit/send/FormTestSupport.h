@@ -2,10 +2,11 @@
 
 #include "common/Clock.h"
 #include "common/Cp949.h"
-#include "net/LoginState.h"
+#include "common/LoginState.h"
 #include "send/SendForm.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
+#include "support/TestClock.h"
 
 #include <deque>
 #include <memory>
@@ -137,9 +138,4 @@ inline void FormFixture::writeRejectIni(const std::vector<std::string>& values) 
 }
 
 // Installs a fixed clock for one test.
-struct ClockAt {
-    explicit ClockAt(const LocalTime& t) { Clock::setInstance(std::make_unique<FixedClock>(fromLocal(t))); }
-    ~ClockAt() { Clock::setInstance(nullptr); }
-};
-
 } // namespace qb::test

@@ -1,4 +1,4 @@
-#include "app/ui/MessageBoxNotifier.h"
+#include "common/ui/MessageBoxNotifier.h"
 
 #include "common/QtText.h"
 

@@ -1,4 +1,4 @@
-#include "integration/net/SendJobFixture.h"
+#include "integration/send/SendJobFixture.h"
 
 #include "net/MessageRecord.h"
 

@@ -1,4 +1,4 @@
-#include "send/SendTypes.h"
+#include "common/SendTypes.h"
 
 #include "common/Cp949.h"
 

@@ -1,7 +1,7 @@
 // quillbank2: the desktop client. Runs normally only when started with "/u"
 // (qbupdater does that); otherwise it starts qbupdater and ends.
 #include "app/StartUp.h"
-#include "app/ui/CQuillbank2App.h"
+#include "client/CQuillbank2App.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "app/ui/Cp949LengthValidator.h"
+#include "common/ui/Cp949LengthValidator.h"
 
 #include "common/Cp949.h"
 

@@ -1,4 +1,4 @@
-#include "send/JpegSize.h"
+#include "JpegSize.h"
 
 namespace qb {
 

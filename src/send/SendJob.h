@@ -1,12 +1,12 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
+#include "common/SendQueue.h"
+#include "common/SendTypes.h"
 #include "net/AsyncSocket.h"
 #include "net/MessageRecord.h"
 #include "net/NetTimeouts.h"
 #include "net/Packets.h"
-#include "send/SendQueue.h"
-#include "send/SendTypes.h"
 #include "web/WebHost.h"
 
 #include <QObject>

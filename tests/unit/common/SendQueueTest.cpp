@@ -1,4 +1,4 @@
-#include "send/SendQueue.h"
+#include "common/SendQueue.h"
 
 #include <gtest/gtest.h>
 

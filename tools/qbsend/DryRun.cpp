@@ -1,8 +1,8 @@
-#include "send/DryRun.h"
+#include "DryRun.h"
 
+#include "OptionForm.h"
 #include "common/Cp949.h"
-#include "net/LoginState.h"
-#include "send/OptionForm.h"
+#include "common/LoginState.h"
 
 namespace qb {
 namespace {
@@ -55,7 +55,7 @@ int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out) {
     DryRunNotifier shown(notifier);
     NoProgress progress;
     LoginState login;
-    OptionForm prepared(o, shown, progress, login);
+    OptionForm prepared(o, shown, progress, login, progress, ServiceConfig{});
     if (!prepared.prepare())
         return 1;
 

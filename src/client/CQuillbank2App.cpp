@@ -1,10 +1,10 @@
-#include "app/ui/CQuillbank2App.h"
+#include "client/CQuillbank2App.h"
 
 #include "app/AppPaths.h"
 #include "app/ServiceConfig.h"
 #include "app/StartUp.h"
-#include "app/ui/MessageBoxNotifier.h"
 #include "common/Cp949.h"
+#include "common/ui/MessageBoxNotifier.h"
 #include "frame/ui/CMainFrame.h"
 
 #include <QApplication>

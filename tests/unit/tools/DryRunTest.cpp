@@ -1,8 +1,8 @@
-#include "send/DryRun.h"
+#include "DryRun.h"
+#include "JpegSize.h"
 #include "common/Clock.h"
 #include "common/Cp949.h"
 #include "send/FileBytes.h"
-#include "send/JpegSize.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 

@@ -1,4 +1,6 @@
-#include "send/SendQueue.h"
+#include "common/SendQueue.h"
+
+#include "common/Varint.h"
 
 #include <cstring>
 #include <stdexcept>
@@ -8,15 +10,7 @@ namespace {
 
 // A stored field: length plus one, then the bytes; 0 means "the same as the body".
 std::string_view getField(const char*& p, std::string_view body) {
-    std::size_t v = 0;
-    int shift = 0;
-    while (true) {
-        const auto c = static_cast<unsigned char>(*p++);
-        v |= static_cast<std::size_t>(c & 0x7F) << shift;
-        if (!(c & 0x80))
-            break;
-        shift += 7;
-    }
+    const std::size_t v = varint::get(p);
     if (v == 0)
         return body;
     const std::string_view field(p, v - 1);
@@ -43,7 +37,7 @@ void SendQueue::push_back(const SendRecord& r) {
                                        r.reservation,    sameDisplay ? std::string_view() : r.displayBody};
     std::size_t size = 0;
     for (std::string_view f : fields)
-        size += f.size() + 10;
+        size += f.size() + varint::kMaxBytes;
     m_offsets.push_back(m_arena.size());
     // Put together on the stack (nearly every record fits) and appended in one go.
     char small[1024];
@@ -54,12 +48,7 @@ void SendQueue::push_back(const SendRecord& r) {
     char* p = begin;
     for (std::size_t i = 0; i < 6; ++i) {
         const std::string_view f = fields[i];
-        std::size_t v = i == 5 && sameDisplay ? 0 : f.size() + 1;
-        while (v >= 0x80) {
-            *p++ = static_cast<char>((v & 0x7F) | 0x80);
-            v >>= 7;
-        }
-        *p++ = static_cast<char>(v);
+        p = varint::put(p, i == 5 && sameDisplay ? 0 : f.size() + 1);
         if (!f.empty()) // an empty view may hold no pointer at all
             std::memcpy(p, f.data(), f.size());
         p += f.size();

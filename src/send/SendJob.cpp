@@ -1,16 +1,15 @@
-#include "net/SendJob.h"
+#include "send/SendJob.h"
 
 #include "common/Clock.h"
 #include "common/Cp949.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "net/LoginState.h"
 #include "net/MessageRecord.h"
-#include "net/SendConnection.h"
-#include "net/SendJobHost.h"
+#include "send/SendConnection.h"
 #include "send/SendForm.h"
-#include "web/HttpRequests.h"
-#include "web/WebMessages.h"
+#include "send/SendJobHost.h"
+#include "web/PictureUpload.h"
 
 #include <algorithm>
 #include <limits>
@@ -166,25 +165,8 @@ void SendJob::startTransmission(bool resume) {
 }
 
 bool SendJob::uploadPictures() {
-    const PictureSlots& slotsOfJob = m_form.settings().pictures;
-    if (std::all_of(slotsOfJob.begin(), slotsOfJob.end(), [](const PictureSlot& s) { return s.empty(); })) {
-        m_notifier.error(ko("MMS 그림화일을 선택해 주시기 바랍니다."));
-        return false;
-    }
-    const std::vector<FormField> fields = {{"m_id", m_login.userId},
-                                           {"imgcount", std::to_string(m_form.state().pictureCount)}};
-    std::vector<FormFile> files;
-    for (int slot = 1; slot <= 3; ++slot) {
-        const PictureSlot& p = slotsOfJob[static_cast<std::size_t>(slot - 1)];
-        if (!p.empty())
-            files.push_back({"imgfile" + std::to_string(slot),
-                             pictureFileName(m_login.userId, m_pictureStamp, slot), p.path});
-    }
-    if (PostForm(m_webHost, "/uploadmmsimage.jsp", fields, files) != 0) {
-        m_notifier.error(webmsg::postFailed());
-        return false;
-    }
-    return true;
+    return uploadMmsPictures(m_webHost, m_login.userId, m_form.settings().pictures,
+                             m_form.state().pictureCount, m_pictureStamp, m_notifier);
 }
 
 void SendJob::writeRecords() {

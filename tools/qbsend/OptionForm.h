@@ -1,24 +1,26 @@
 #pragma once
 
+#include "DryRun.h"
+#include "app/ServiceConfig.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "net/LoginState.h"
-#include "send/DryRun.h"
-#include "send/SendForm.h"
+#include "send/SendSession.h"
 
 #include <memory>
 
 // The send form filled in from qbsend's options as a user fills it: recipients,
 // kind, number and merge columns, callback, message, pictures, reservation,
 // range, split and switches, then the preview's validation. qbsend --dry-run
-// prints what it left; qbsend sends it with the client's send job.
+// prints what it left; qbsend sends it with the session's send job.
 namespace qb {
 
 class OptionForm {
 public:
     // `login` is read by validation for the byte total: pass the logged-in state
-    // when the job is to be sent.
-    OptionForm(DryRunOptions options, Notifier& notifier, Progress& progress, const LoginState& login);
+    // when the job is to be sent. `sendProgress` and `service` serve the job.
+    OptionForm(DryRunOptions options, Notifier& notifier, Progress& progress, LoginState& login,
+               Progress& sendProgress, const ServiceConfig& service);
     ~OptionForm();
     OptionForm(const OptionForm&) = delete;
     OptionForm& operator=(const OptionForm&) = delete;
@@ -26,6 +28,7 @@ public:
     // Loads, fills in and validates; false once a refusal has been shown.
     bool prepare();
 
+    SendSession& session();
     SendForm& form();
     SendSettings& settings();
 

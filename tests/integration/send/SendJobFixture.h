@@ -4,9 +4,9 @@
 #include "common/Clock.h"
 #include "common/Cp949.h"
 #include "net/LoginSession.h"
-#include "net/SendJob.h"
-#include "net/SendJobHost.h"
 #include "send/SendForm.h"
+#include "send/SendJob.h"
+#include "send/SendJobHost.h"
 #include "support/RecordingLoginHost.h"
 #include "support/RunUntil.h"
 #include "support/ServiceHarness.h"
@@ -23,13 +23,6 @@
 // A logged-in client with a send form and its send job, against qb-service on
 // loopback. Everything the user would notice goes into one timeline.
 namespace qb::test {
-
-class NoDialogs : public FormDialogs {
-public:
-    std::optional<std::vector<std::string>> chooseTextFiles(const std::string&) override { return {}; }
-    std::optional<std::string> chooseWorkbook(const std::string&) override { return {}; }
-    std::optional<int> chooseSheet(const std::vector<std::string>&) override { return {}; }
-};
 
 // The LMS editor and MMS window, open with the content a test gives them.
 class OpenEditors : public EditorWindows {
@@ -184,7 +177,7 @@ public:
     LoginSession session{state, loginHost, notifier, log, service.config()};
     ProgressLog progress;
     SendSettings settings;
-    NoDialogs dialogs;
+    NoFormDialogs dialogs;
     OpenEditors editors;
     SendForm form{notifier, progress, settings, state, RejectTable::inWorkingFolder(service.workdir()),
                   dialogs,  editors};

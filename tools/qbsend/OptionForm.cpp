@@ -1,9 +1,9 @@
-#include "send/OptionForm.h"
+#include "OptionForm.h"
 
+#include "JpegSize.h"
 #include "common/Clock.h"
 #include "common/Cp949.h"
 #include "send/FileBytes.h"
-#include "send/JpegSize.h"
 
 namespace qb {
 namespace {
@@ -23,15 +23,6 @@ public:
 
 private:
     Notifier& m_next;
-};
-
-class NoDialogs : public FormDialogs {
-public:
-    std::optional<std::vector<std::string>> chooseTextFiles(const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> chooseWorkbook(const std::string&) override { return std::nullopt; }
-    std::optional<int> chooseSheet(const std::vector<std::string>&) override { return std::nullopt; }
 };
 
 // The LMS editor or MMS window as the options fill it, open for the chosen kind.
@@ -78,23 +69,34 @@ bool parseReservation(const std::string& text, LocalTime& date, int& hour, int& 
 } // namespace
 
 struct OptionForm::Parts {
-    Parts(DryRunOptions o, Notifier& notifier, Progress& progress, const LoginState& login)
+    Parts(DryRunOptions o, Notifier& notifier, Progress& progress, LoginState& login, Progress& sendProgress,
+          const ServiceConfig& service)
         : options(std::move(o)), watch(notifier),
-          form(watch, progress, settings, login, RejectTable::inWorkingFolder(options.workingFolder), dialogs,
-               editors) {}
+          session(SendSessionParts{watch, progress, sendProgress, login, settings,
+                                   RejectTable::inWorkingFolder(options.workingFolder), dialogs, editors,
+                                   service}),
+          form(session.form()) {
+        session.refreshBalanceAfterJob = false; // no balance line to show
+    }
 
     DryRunOptions options;
     FailureWatch watch;
     SendSettings settings;
-    NoDialogs dialogs;
+    NoFormDialogs dialogs;
     OptionEditors editors;
-    SendForm form;
+    SendSession session;
+    SendForm& form;
 };
 
-OptionForm::OptionForm(DryRunOptions options, Notifier& notifier, Progress& progress, const LoginState& login)
-    : m(std::make_unique<Parts>(std::move(options), notifier, progress, login)) {}
+OptionForm::OptionForm(DryRunOptions options, Notifier& notifier, Progress& progress, LoginState& login,
+                       Progress& sendProgress, const ServiceConfig& service)
+    : m(std::make_unique<Parts>(std::move(options), notifier, progress, login, sendProgress, service)) {}
 
 OptionForm::~OptionForm() = default;
+
+SendSession& OptionForm::session() {
+    return m->session;
+}
 
 SendForm& OptionForm::form() {
     return m->form;

@@ -1,7 +1,7 @@
-#include "net/SendConnection.h"
+#include "send/SendConnection.h"
 
-#include "net/LoginState.h"
-#include "net/SendJob.h"
+#include "common/LoginState.h"
+#include "send/SendJob.h"
 
 namespace qb {
 

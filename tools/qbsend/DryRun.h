@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Notifier.h"
-#include "send/SendTypes.h"
+#include "common/SendTypes.h"
 
 #include <optional>
 #include <ostream>

@@ -1,4 +1,4 @@
-#include "app/ui/FileDialog.h"
+#include "common/ui/FileDialog.h"
 
 #include <QFileDialog>
 

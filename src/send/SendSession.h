@@ -1,0 +1,85 @@
+#pragma once
+
+#include "app/ServiceConfig.h"
+#include "send/SendForm.h"
+#include "send/SendJob.h"
+#include "send/SendJobHost.h"
+#include "web/CallbackNumbers.h"
+#include "web/WebClient.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+// The send stack of one window: the send form, its send job and the web client
+// they share, wired together. The client's send form view shows it and forwards
+// the user's actions to it; qbsend fills it from its options and sends with it.
+// No widget in sight: everything it does is told through the notifier.
+namespace qb {
+
+struct SendSessionParts {
+    Notifier& notifier;
+    Progress& formProgress; // imports and validation
+    Progress& sendProgress; // the job's records
+    LoginState& login;      // read by everything, written by a send's check reply
+    SendSettings& settings; // filled by validation, read by the transmission
+    RejectTable rejects;
+    FormDialogs& dialogs;
+    EditorWindows& editors;
+    ServiceConfig service; // the message server's send port, the web application
+};
+
+class SendSession {
+public:
+    explicit SendSession(SendSessionParts parts);
+    ~SendSession();
+    SendSession(const SendSession&) = delete;
+    SendSession& operator=(const SendSession&) = delete;
+
+    SendForm& form() { return *m_form; }
+    const SendForm& form() const { return *m_form; }
+    SendJob& job() { return *m_job; }
+    WebClient& web() { return m_web; }
+    const BalanceLine& balance() const { return m_balance; }
+    // Where the job reports; a test stands in for a job through it.
+    SendJobHost& jobHost();
+    // A job runs: everything that rebuilds the table or the queue waits.
+    bool sending() const { return m_sending; }
+
+    // "전송하기".
+    void startSend() { m_job->startSend(); }
+    // "잔액새로고침", and the end of every job (unless switched off below).
+    void refreshBalance();
+    void reloadCallbackNumbers();
+    // Logout: the balance line and the callback numbers are the user's.
+    void clearBalanceAndCallbacks();
+    // An editor window was closed with "취소": the form goes back to SMS, after
+    // the running job if there is one (the reset would empty its queue).
+    void returnToSms();
+    // "메세지저장하기" of the SMS box.
+    void saveSms();
+
+    // Told after the session changed on its own (a job began or ended, the
+    // balance line arrived), so a window can show it.
+    std::function<void()> onChanged;
+    // A job began (true) or ended (false).
+    std::function<void(bool)> onRunningChanged;
+    // qbsend has no balance line to show.
+    bool refreshBalanceAfterJob = true;
+
+private:
+    class JobHost;
+    void sendRunningChanged(bool running);
+    void changed();
+
+    SendSessionParts m_parts;
+    std::unique_ptr<JobHost> m_jobHost;
+    WebClient m_web;
+    std::unique_ptr<SendForm> m_form;
+    std::unique_ptr<SendJob> m_job; // after the form: it goes first
+    BalanceLine m_balance;
+    bool m_sending = false;
+    bool m_returnToSmsAfterSend = false;
+};
+
+} // namespace qb

@@ -1,0 +1,83 @@
+#pragma once
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+// The send form's controls, laid out once by build() and then only filled in by
+// the view. Object names are what the widget tests look for.
+namespace qb {
+
+class CGridCtrl;
+class RecipientTable;
+
+struct SendFormControls {
+    // Lays out every control inside `view`; the grid reads `table`.
+    void build(QWidget* view, const RecipientTable& table);
+
+    // Message
+    QButtonGroup* kinds = nullptr;
+    QRadioButton* kindButtons[3] = {};
+    QPlainTextEdit* smsBox = nullptr;
+    QLabel* smsCounter = nullptr;
+    QPushButton* saveMessage = nullptr;
+    QPushButton* loadMessage = nullptr;
+    QCheckBox* mergeOn[4] = {};
+    QComboBox* mergeColumn[4] = {};
+
+    // Callback number and balance
+    QComboBox* callbackBox = nullptr;
+    QPushButton* manageCallbacks = nullptr;
+    QLabel* balanceValue = nullptr;
+    QLabel* prices = nullptr;
+    QLabel* counts = nullptr;
+    QPushButton* refreshBalance = nullptr;
+
+    // Reservation, range, split, filters
+    QRadioButton* immediate = nullptr;
+    QRadioButton* reserved = nullptr;
+    QDateEdit* reservationDate = nullptr;
+    QComboBox* reservationHour = nullptr;
+    QComboBox* reservationMinute = nullptr;
+    QLineEdit* rangeFrom = nullptr;
+    QLineEdit* rangeTo = nullptr;
+    QCheckBox* splitOn = nullptr;
+    QLineEdit* splitCount = nullptr;
+    QComboBox* splitMinutes = nullptr;
+    QCheckBox* dedup = nullptr;
+    QCheckBox* selfReject = nullptr;
+    QPushButton* rejectLists = nullptr;
+
+    // Loading
+    QPushButton* directEntry = nullptr;
+    QPushButton* textFile = nullptr;
+    QComboBox* delimiterList = nullptr;
+    QLineEdit* delimiterField = nullptr;
+    QPushButton* excelFile = nullptr;
+    QComboBox* sheetChooser = nullptr;
+    QLineEdit* sheetName = nullptr;
+    QComboBox* numberColumn = nullptr;
+    QPushButton* deleteRows = nullptr;
+
+    // Sending
+    QPushButton* preview = nullptr;
+    QPushButton* send = nullptr;
+    QPushButton* resetForm = nullptr;
+    QProgressBar* progressBar = nullptr;
+    CGridCtrl* grid = nullptr;
+
+private:
+    QWidget* buildMessagePanel(QWidget* view);
+    QWidget* buildSettingsPanel(QWidget* view);
+    QWidget* buildActionRow(QWidget* view);
+};
+
+} // namespace qb

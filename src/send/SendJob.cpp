@@ -286,10 +286,14 @@ void SendJob::onEndTimer() {
 void SendJob::fail(const char* utf8Message) {
     const bool writing = m_phase == Phase::Writing || m_phase == Phase::Held;
     closeSendConnection(false);
+    // Counted before the first box: it runs the event loop.
+    const std::string howFar =
+        writing
+            ? interruptedMessage(m_stats.recordsWritten, static_cast<long long>(m_form.state().queue.size()))
+            : std::string();
     m_notifier.error(ko(utf8Message));
     if (writing)
-        m_notifier.error(
-            interruptedMessage(m_stats.recordsWritten, static_cast<long long>(m_form.state().queue.size())));
+        m_notifier.error(howFar);
 }
 
 void SendJob::closeSendConnection(bool resetPictures) {

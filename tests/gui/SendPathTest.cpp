@@ -141,9 +141,13 @@ TEST_F(SendPathTest, LoginFillsTheFormAndThePreviewIsSummedUpInItsOwnBox) {
         if (find<QWidget>(name)->isEnabled())
             whileSending.push_back(name);
     EXPECT_EQ(whileSending, std::vector<std::string>{});
-    ASSERT_TRUE(runUntil([] { return !MessageBoxNotifier::shown().isEmpty(); }, 10s));
-    EXPECT_EQ(shownBoxes(),
-              std::vector<std::string>{"알림 | 총 [2] 건 전송이 완료되었습니다. | none | 확인"});
+    // Logging out would cut the job off: refused while it runs.
+    frame->action(Command::Logout)->trigger();
+    EXPECT_TRUE(frame->model().loginState().loggedIn);
+    ASSERT_TRUE(runUntil([] { return MessageBoxNotifier::shown().size() == 2; }, 10s));
+    EXPECT_EQ(shownBoxes(), (std::vector<std::string>{
+                                "알림 | 전송중입니다. 전송이 끝난 후 다시 시도해 주세요! | error | 확인",
+                                "알림 | 총 [2] 건 전송이 완료되었습니다. | none | 확인"}));
     ASSERT_TRUE(runUntil([&] { return find<QLabel>("balance")->text() == "14960"; }, 5s));
     ASSERT_TRUE(runUntil([&] { return !view->sendJob().running(); }, 5s));
     EXPECT_EQ(find<QProgressBar>("progress")->value(), 0);

@@ -2,6 +2,7 @@
 #include "common/Cp949.h"
 #include "support/ServiceHarness.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -223,8 +224,10 @@ TEST(QbService, ExecutableServesLoginsUntilTerminated) {
     test::TempDir dir;
     dir.write("seed.txt", "seeded pw1 4242 SEEDTAG\n");
     QProcess service;
+    // Every packet it writes says its whole size in its length field, which the
+    // client does not read. Its event lines (stderr) tell when it has seen a close.
     service.start(QB_SERVICE_PATH, {"--seed", QString::fromStdString(dir.file("seed.txt")), "--add-account",
-                                    "demo", "demo1234", "--quiet"});
+                                    "demo", "demo1234", "--packet-length", "whole"});
     ASSERT_TRUE(service.waitForStarted());
     ASSERT_TRUE(service.waitForReadyRead(10000));
     const std::string first = service.readLine().toStdString();
@@ -273,6 +276,24 @@ TEST(QbService, ExecutableServesLoginsUntilTerminated) {
     EXPECT_EQ(sent.exitCode, 0) << sent.out << sent.err;
     EXPECT_NE(sent.out.find("[알림] 총 [2] 건 전송이 완료되었습니다.\n"), std::string::npos) << sent.out;
 
+    // qbsend has closed its login connection; the service says so once it has
+    // seen the close, and only then has the id no login connection.
+    std::string events;
+    const auto loggedOut = [&] {
+        std::size_t n = 0;
+        for (std::size_t at = 0;
+             (at = events.find("login-server: demo: logged out", at)) != std::string::npos; ++at)
+            ++n;
+        return n;
+    };
+    QDeadlineTimer deadline(10000);
+    while (loggedOut() < 2 && !deadline.hasExpired()) {
+        service.setReadChannel(QProcess::StandardError);
+        service.waitForReadyRead(100);
+        events += service.readAllStandardError().toStdString();
+    }
+    service.setReadChannel(QProcess::StandardOutput);
+    ASSERT_EQ(loggedOut(), 2u) << events;
     service.write("send-result demo 1 3\n");
     ASSERT_TRUE(service.waitForReadyRead(10000));
     EXPECT_EQ(service.readLine().toStdString(), "no login connection for that id\n");

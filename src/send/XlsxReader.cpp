@@ -173,7 +173,8 @@ public:
     public:
         explicit Reader(const std::string& bytes) : m_at(bytes.data()), m_end(bytes.data() + bytes.size()) {}
         std::string_view next() {
-            const char* nul = static_cast<const char*>(std::memchr(m_at, '\0', static_cast<std::size_t>(m_end - m_at)));
+            const char* nul =
+                static_cast<const char*>(std::memchr(m_at, '\0', static_cast<std::size_t>(m_end - m_at)));
             if (!nul)
                 nul = m_end;
             const std::string_view text(m_at, static_cast<std::size_t>(nul - m_at));
@@ -417,9 +418,10 @@ private:
             if (parsed.ec != std::errc() || parsed.ptr != m_value.data() + m_value.size()) {
                 ownText(m_value);
             } else {
-                const celltext::DateParts parts = m_style >= 0 && m_style < static_cast<long long>(m_xfDate.size())
-                                                      ? m_xfDate[static_cast<std::size_t>(m_style)]
-                                                      : celltext::DateParts::None;
+                const celltext::DateParts parts =
+                    m_style >= 0 && m_style < static_cast<long long>(m_xfDate.size())
+                        ? m_xfDate[static_cast<std::size_t>(m_style)]
+                        : celltext::DateParts::None;
                 ownText(parts == celltext::DateParts::None ? celltext::number(value)
                                                            : celltext::serialDate(value, parts, m_date1904));
             }
@@ -471,7 +473,9 @@ public:
 
     bool isOpen() const { return m_zip != nullptr; }
 
-    bool has(const std::string& name) const { return zip_name_locate(m_zip, entry(name), ZIP_FL_NOCASE) >= 0; }
+    bool has(const std::string& name) const {
+        return zip_name_locate(m_zip, entry(name), ZIP_FL_NOCASE) >= 0;
+    }
 
     zip_file_t* open(const std::string& name, zip_uint64_t* size) const {
         const zip_int64_t index = zip_name_locate(m_zip, entry(name), ZIP_FL_NOCASE);
@@ -548,7 +552,9 @@ public:
 
 private:
     // Part names in relationships may start with the package root.
-    static const char* entry(const std::string& name) { return name.c_str() + (name.rfind('/', 0) == 0 ? 1 : 0); }
+    static const char* entry(const std::string& name) {
+        return name.c_str() + (name.rfind('/', 0) == 0 ? 1 : 0);
+    }
 
     zip_t* m_zip = nullptr;
 };

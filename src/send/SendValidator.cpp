@@ -2,6 +2,7 @@
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
+#include "common/HugePages.h"
 #include "net/MessageRecord.h"
 #include "send/SendForm.h"
 
@@ -47,6 +48,8 @@ long long SendValidator::buildCandidates(std::vector<Candidate>& candidates,
     long long errors = 0;
     candidates.reserve(static_cast<std::size_t>(t.dataRowCount()));
     rowOfSeq.reserve(static_cast<std::size_t>(t.dataRowCount()));
+    adviseHugePages(candidates);
+    adviseHugePages(rowOfSeq);
     for (int r = 1; r < t.rowCount(); ++r) {
         const std::string_view number = t.text(r, column);
         if (number.size() < 8 || number.size() > 15) {
@@ -284,7 +287,10 @@ bool SendValidator::run() {
 
     if (s.mergeOn[0] || s.mergeOn[1] || s.mergeOn[2] || s.mergeOn[3])
         s.mergeLock = true;
-    m_form.showPreview();
+    if (s.layoutPreview)
+        m_form.showPreview();
+    else
+        progress.setValue(0);
     m_form.m_counts = counts;
 
     static const std::string caption = ko(" 발송데이터 확인!");

@@ -1,5 +1,7 @@
 #include "common/Cp949.h"
 
+#include "common/HugePages.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -30,6 +32,8 @@ public:
     template <typename OnBad> std::string run(std::string_view in, OnBad onBad, std::size_t growth = 2) {
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
         std::string out;
+        out.reserve(in.size() * growth + 16);
+        adviseHugePages(out);
         out.resize(in.size() * growth + 16);
         char* src = const_cast<char*>(in.data());
         std::size_t srcLeft = in.size();
@@ -191,6 +195,11 @@ private:
 
 void toUtf8(std::string_view cp949, std::string& out) {
     static const TwoByteTable table;
+    if (out.capacity() < cp949.size() + cp949.size() / 2 + 16) {
+        out.clear();
+        out.reserve(cp949.size() + cp949.size() / 2 + 16);
+        adviseHugePages(out);
+    }
     out.resize(cp949.size() + cp949.size() / 2 + 16);
     char* o = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(cp949.data());

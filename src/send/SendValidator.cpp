@@ -161,6 +161,11 @@ bool SendValidator::run() {
     if (s.rejectOn)
         rejectsReady = std::async(std::launch::async, [table = m_form.m_rejects] {
             std::vector<NumberKey> rejects;
+            // A number and its separator take at least nine bytes of a file; past
+            // sixteen million numbers the list grows as it must.
+            rejects.reserve(
+                static_cast<std::size_t>(std::min<std::uint64_t>(rejectFileBytes(table) / 9, 1u << 24)));
+            adviseHugePages(rejects);
             forEachRejectNumber(table, [&](std::string_view token) {
                 // Only numbers a candidate can have (8..15 bytes) can match.
                 if (token.size() >= 8 && token.size() <= NumberKey::kMaxBytes)

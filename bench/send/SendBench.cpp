@@ -127,33 +127,37 @@ void BM_TextImport1M(benchmark::State& state) {
 }
 BENCHMARK(BM_TextImport1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-// A full sheet (1,048,576 rows) of three columns: the number and a name as shared
-// strings, an amount as a number; and a small file of 26 million empty cells.
+// A full sheet (1,048,576 rows) of three columns: the number as text, a name and an
+// amount as a number. Names repeat (a thousand of them, as real lists go) or are all
+// different, which doubles the shared strings. And a small file of 26 million empty
+// cells.
+std::string fullSheet(const std::string& path, int distinctNames) {
+    constexpr int rows = 1048576;
+    std::vector<std::string> strings;
+    strings.reserve(std::size_t{rows} + static_cast<std::size_t>(distinctNames));
+    for (int n = 0; n < distinctNames; ++n)
+        strings.push_back("고객" + std::to_string(n));
+    std::string cells;
+    cells.reserve(std::size_t{rows} * 100);
+    char buf[200];
+    for (int r = 1; r <= rows; ++r) {
+        std::snprintf(buf, sizeof buf, "010%08d", r);
+        strings.emplace_back(buf);
+        std::snprintf(buf, sizeof buf,
+                      "<row r=\"%d\"><c r=\"A%d\" t=\"s\"><v>%zu</v></c><c r=\"B%d\" t=\"s\"><v>%d</v></c>"
+                      "<c r=\"C%d\"><v>%d.5</v></c></row>",
+                      r, r, strings.size() - 1, r, (r - 1) % distinctNames, r, r % 100000);
+        cells += buf;
+    }
+    return test::writeXlsx(path, {{"Sheet1", std::move(cells)}}, strings);
+}
+
 struct Workbooks {
-    std::string full;
-    std::string empty;
+    std::string repeatedNames = fullSheet(data().dir + "/names-repeat.xlsx", 1000);
+    std::string uniqueNames = fullSheet(data().dir + "/names-unique.xlsx", 1048576);
+    std::string empty = data().dir + "/empty.xlsx";
 
     Workbooks() {
-        full = data().dir + "/full.xlsx";
-        empty = data().dir + "/empty.xlsx";
-        constexpr int rows = 1048576;
-        std::vector<std::string> strings;
-        strings.reserve(2 * rows);
-        std::string cells;
-        cells.reserve(std::size_t{rows} * 90);
-        char buf[160];
-        for (int r = 1; r <= rows; ++r) {
-            std::snprintf(buf, sizeof buf, "010%08d", r);
-            strings.emplace_back(buf);
-            strings.push_back("고객" + std::to_string(r));
-            std::snprintf(buf, sizeof buf,
-                          "<row r=\"%d\"><c r=\"A%d\" t=\"s\"><v>%d</v></c><c r=\"B%d\" t=\"s\"><v>%d</v></c>"
-                          "<c r=\"C%d\"><v>%d.5</v></c></row>",
-                          r, r, 2 * (r - 1), r, 2 * r - 1, r, r % 100000);
-            cells += buf;
-        }
-        test::writeXlsx(full, {{"Sheet1", std::move(cells)}}, strings);
-
         std::string blank;
         blank.reserve(std::size_t{26} * 1000000 * 12);
         for (int r = 1; r <= 1000000; ++r) {
@@ -198,9 +202,14 @@ void loadSheet(benchmark::State& state, const std::string& path, int expectedRow
 }
 
 void BM_XlsxSheet1M(benchmark::State& state) {
-    loadSheet(state, workbooks().full, 1048576);
+    loadSheet(state, workbooks().repeatedNames, 1048576);
 }
 BENCHMARK(BM_XlsxSheet1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+void BM_XlsxSheet1MUniqueNames(benchmark::State& state) {
+    loadSheet(state, workbooks().uniqueNames, 1048576);
+}
+BENCHMARK(BM_XlsxSheet1MUniqueNames)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 void BM_XlsxEmptyCells26M(benchmark::State& state) {
     loadSheet(state, workbooks().empty, 1);

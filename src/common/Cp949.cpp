@@ -1,10 +1,14 @@
 #include "common/Cp949.h"
 
+#include "common/HugePages.h"
+
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <iconv.h>
+#include <vector>
 
 namespace qb::cp949 {
 namespace {
@@ -28,6 +32,8 @@ public:
     template <typename OnBad> std::string run(std::string_view in, OnBad onBad, std::size_t growth = 2) {
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
         std::string out;
+        out.reserve(in.size() * growth + 16);
+        adviseHugePages(out);
         out.resize(in.size() * growth + 16);
         char* src = const_cast<char*>(in.data());
         std::size_t srcLeft = in.size();
@@ -119,7 +125,9 @@ Conversion fromUtf8(std::string_view utf8) {
     return result;
 }
 
-std::string toUtf8(std::string_view cp949) {
+namespace {
+
+std::string toUtf8ByIconv(std::string_view cp949) {
     thread_local Converter conv("UTF-8", "CP949");
     return conv.run(cp949, [](std::string_view rest) {
         // A lead byte followed by an invalid trail: drop only the lead byte,
@@ -127,6 +135,99 @@ std::string toUtf8(std::string_view cp949) {
         (void)rest;
         return std::pair<std::size_t, std::string_view>(1, "\xEF\xBF\xBD");
     });
+}
+
+// iconv's answer for every two-byte CP949 character, asked once: converting tens of
+// megabytes (a million preview rows) by table is several times faster than by
+// iconv, and gives the same bytes because the table is iconv's.
+class TwoByteTable {
+public:
+    static constexpr unsigned kFirstLead = 0x81, kFirstTrail = 0x41, kTrails = 0xFE - kFirstTrail + 1;
+
+    TwoByteTable() : m_utf8((0xFE - kFirstLead + 1) * kTrails) {
+        iconv_t cd = iconv_open("UTF-8", "CP949");
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            return;
+        bool ascii = true;
+        for (unsigned b = 0; b < 0x80; ++b)
+            ascii = ascii &&
+                    convert(cd, std::string(1, static_cast<char>(b))) == std::string(1, static_cast<char>(b));
+        for (unsigned lead = kFirstLead; lead <= 0xFE; ++lead)
+            for (unsigned trail = kFirstTrail; trail <= 0xFE; ++trail) {
+                const std::string utf8 =
+                    convert(cd, std::string{static_cast<char>(lead), static_cast<char>(trail)});
+                if (utf8.empty() || utf8.size() > 3)
+                    continue;
+                std::uint32_t e = static_cast<std::uint32_t>(utf8.size()) << 24;
+                for (std::size_t i = 0; i < utf8.size(); ++i)
+                    e |= static_cast<std::uint32_t>(static_cast<unsigned char>(utf8[i])) << (8 * i);
+                m_utf8[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)] = e;
+            }
+        iconv_close(cd);
+        m_usable = ascii;
+    }
+
+    bool usable() const { return m_usable; }
+    // Length in the top byte, the UTF-8 bytes from the lowest; 0: not a character.
+    std::uint32_t at(unsigned lead, unsigned trail) const {
+        if (lead < kFirstLead || lead > 0xFE || trail < kFirstTrail || trail > 0xFE)
+            return 0;
+        return m_utf8[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)];
+    }
+
+private:
+    static std::string convert(iconv_t cd, std::string in) {
+        char out[16];
+        char* src = in.data();
+        char* dst = out;
+        std::size_t srcLeft = in.size(), dstLeft = sizeof out;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1) || srcLeft != 0)
+            return {};
+        return std::string(out, sizeof out - dstLeft);
+    }
+
+    std::vector<std::uint32_t> m_utf8;
+    bool m_usable = false;
+};
+
+} // namespace
+
+void toUtf8(std::string_view cp949, std::string& out) {
+    static const TwoByteTable table;
+    if (out.capacity() < cp949.size() + cp949.size() / 2 + 16) {
+        out.clear();
+        out.reserve(cp949.size() + cp949.size() / 2 + 16);
+        adviseHugePages(out);
+    }
+    out.resize(cp949.size() + cp949.size() / 2 + 16);
+    char* o = out.data();
+    const auto* p = reinterpret_cast<const unsigned char*>(cp949.data());
+    const auto* const end = p + cp949.size();
+    while (table.usable() && p < end) {
+        if (*p < 0x80) {
+            *o++ = static_cast<char>(*p++);
+            continue;
+        }
+        const std::uint32_t e = p + 1 < end ? table.at(p[0], p[1]) : 0;
+        if (e == 0)
+            break; // not valid CP949: iconv decides what it becomes
+        const unsigned n = e >> 24;
+        for (unsigned i = 0; i < n; ++i)
+            *o++ = static_cast<char>((e >> (8 * i)) & 0xFF);
+        p += 2;
+    }
+    if (table.usable() && p == end) {
+        out.resize(static_cast<std::size_t>(o - out.data()));
+        return;
+    }
+    out = toUtf8ByIconv(cp949);
+}
+
+std::string toUtf8(std::string_view cp949) {
+    std::string out;
+    toUtf8(cp949, out);
+    return out;
 }
 
 std::string fromNativePath(std::string_view path) {

@@ -20,6 +20,8 @@ struct Conversion {
 Conversion fromUtf8(std::string_view utf8);
 // Bytes that are not valid CP949 become U+FFFD.
 std::string toUtf8(std::string_view cp949);
+// The same into `out`, whose buffer is reused (large texts converted a block at a time).
+void toUtf8(std::string_view cp949, std::string& out);
 
 bool isValidUtf8(std::string_view bytes);
 

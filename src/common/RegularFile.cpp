@@ -1,5 +1,7 @@
 #include "common/RegularFile.h"
 
+#include "common/HugePages.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,8 +18,10 @@ bool readRegularFile(const std::string& path, std::string& out) {
         return false;
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok && st.st_size > 0)
+    if (ok && st.st_size > 0) {
         out.reserve(static_cast<std::size_t>(st.st_size));
+        adviseHugePages(out);
+    }
     char buf[1 << 16];
     while (ok) {
         const ssize_t n = ::read(fd, buf, sizeof buf);

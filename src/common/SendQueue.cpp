@@ -2,6 +2,8 @@
 
 #include "common/Varint.h"
 
+#include "common/HugePages.h"
+
 #include <cstring>
 #include <stdexcept>
 
@@ -78,6 +80,8 @@ void SendQueue::pop_front() {
 void SendQueue::reserve(std::size_t records, std::size_t bytesEach) {
     m_offsets.reserve(m_offsets.size() + records);
     m_arena.reserve(m_arena.size() + records * bytesEach);
+    adviseHugePages(m_offsets);
+    adviseHugePages(m_arena);
 }
 
 SendQueue::View SendQueue::view(std::size_t i) const {

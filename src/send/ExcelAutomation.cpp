@@ -1,6 +1,7 @@
 #include "send/ExcelAutomation.h"
 
 #include "common/Cp949.h"
+#include "common/HugePages.h"
 #include "send/FileBytes.h"
 #include "send/WorkbookReader.h"
 
@@ -26,6 +27,8 @@ public:
     void reserve(std::size_t cells, std::size_t textBytes) override {
         m_range.cells.reserve(cells);
         m_range.texts.reserve(textBytes);
+        adviseHugePages(m_range.cells);
+        adviseHugePages(m_range.texts);
     }
     void cell(int row, int column, std::string_view text) override {
         // Readers give cells in sheet order unless the file says otherwise.

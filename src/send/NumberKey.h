@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/HugePages.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -60,6 +62,7 @@ template <typename T, typename KeyOf> void sortByNumber(std::vector<T>& items, K
     }
     static_assert(std::is_trivially_copyable_v<T>);
     std::unique_ptr<T[]> buffer(new T[n]);
+    adviseHugePages(buffer.get(), n * sizeof(T));
     T* from = items.data();
     T* to = buffer.get();
     for (int b = 15; b >= 0; --b) {

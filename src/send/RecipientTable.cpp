@@ -1,5 +1,6 @@
 #include "send/RecipientTable.h"
 
+#include "common/HugePages.h"
 #include "common/Varint.h"
 
 #include <algorithm>
@@ -29,6 +30,10 @@ void RecipientTable::setRowCount(int rows) {
     for (std::size_t i = data; i < m_rows.size(); ++i)
         if (m_rows[i] != kEmptyRow)
             m_garbage += blobSize(m_rows[i]);
+    if (data > m_rows.size()) {
+        m_rows.reserve(data);
+        adviseHugePages(m_rows);
+    }
     m_rows.resize(data, kEmptyRow);
     m_rowCount = rows;
     compactIfWasteful();
@@ -116,6 +121,11 @@ void RecipientTable::compactIfWasteful() {
     }
     m_arena = std::move(fresh);
     m_garbage = 0;
+}
+
+void RecipientTable::reserveText(std::size_t bytes) {
+    m_arena.reserve(m_arena.size() + bytes);
+    adviseHugePages(m_arena);
 }
 
 bool RecipientTable::setRow(int row, std::span<const std::string_view> cells) {

@@ -62,7 +62,7 @@ public:
     bool deleteRows(int row, int count);
 
     // Room for `bytes` more bytes of cell text (a big load knows its size).
-    void reserveText(std::size_t bytes) { m_arena.reserve(m_arena.size() + bytes); }
+    void reserveText(std::size_t bytes);
     // Bytes held for cell text (for the memory figures of the benchmarks).
     std::size_t arenaBytes() const { return m_arena.size(); }
 

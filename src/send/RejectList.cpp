@@ -6,6 +6,7 @@
 #include "send/FileBytes.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace qb {
 namespace {
@@ -125,6 +126,16 @@ std::optional<long long> countRejectNumbers(const std::string& path) {
             path, [](void* ctx, std::string_view) { ++*static_cast<long long*>(ctx); }, &n))
         return std::nullopt;
     return n;
+}
+
+std::uint64_t rejectFileBytes(const RejectTable& table) {
+    std::uint64_t total = 0;
+    for (const RejectEntry& e : table.activeEntries()) {
+        struct stat st {};
+        if (::stat(e.path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+            total += static_cast<std::uint64_t>(st.st_size);
+    }
+    return total;
 }
 
 std::vector<RecipientEntry> loadRejectNumbers(const RejectTable& table) {

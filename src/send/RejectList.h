@@ -4,6 +4,7 @@
 #include "common/SendTypes.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,6 +54,9 @@ std::optional<long long> countRejectNumbers(const std::string& path);
 // that cannot be opened are skipped silently. Tokens are kept whole whatever their
 // length: a candidate number has at most 15 bytes, so a longer token never matches.
 template <typename Sink> void forEachRejectNumber(const RejectTable& table, Sink&& sink);
+
+// The size of the active reject files together (those that cannot be read count 0).
+std::uint64_t rejectFileBytes(const RejectTable& table);
 
 // The reject number list: seq runs from 1 over all files, merge fields stay empty.
 std::vector<RecipientEntry> loadRejectNumbers(const RejectTable& table);

@@ -319,7 +319,10 @@ bool SendForm::validateAndPreview() {
         {m_state, m_settings, m_login, m_rejects, m_editors, callbackNumber(), m_notifier, m_progress});
     if (!validator.run())
         return false;
-    showPreview();
+    if (m_state.layoutPreview)
+        showPreview();
+    else
+        m_progress.setValue(0);
     m_counts = validator.counts();
     static const std::string caption = ko(" 발송데이터 확인!");
     m_notifier.show(SendValidator::summary(m_counts), MessageIcon::None, caption);

@@ -63,6 +63,9 @@ struct SendFormState {
     bool mergeLock = false;
     bool previewEnabled = true;
     bool sendEnabled = true;
+    // The preview is laid out in the table; qbsend, which shows no table, prints the
+    // queue itself and leaves the loaded table as it is.
+    bool layoutPreview = true;
 
     // Remembered between imports.
     std::string textFileName;

@@ -2,6 +2,7 @@
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
+#include "common/HugePages.h"
 #include "net/MessageRecord.h"
 #include "send/SendForm.h"
 
@@ -69,6 +70,8 @@ long long SendValidator::buildCandidates(std::vector<Candidate>& candidates,
     long long errors = 0;
     candidates.reserve(static_cast<std::size_t>(t.dataRowCount()));
     rowOfSeq.reserve(static_cast<std::size_t>(t.dataRowCount()));
+    adviseHugePages(candidates);
+    adviseHugePages(rowOfSeq);
     for (int r = 1; r < t.rowCount(); ++r) {
         const std::string_view number = t.text(r, column);
         if (number.size() < 8 || number.size() > 15 || !rowFits(r, number)) {
@@ -188,6 +191,11 @@ bool SendValidator::run() {
     if (s.rejectOn)
         rejectsReady = std::async(std::launch::async, [table = m_in.rejects] {
             std::vector<NumberKey> rejects;
+            // A number and its separator take at least nine bytes of a file; past
+            // sixteen million numbers the list grows as it must.
+            rejects.reserve(
+                static_cast<std::size_t>(std::min<std::uint64_t>(rejectFileBytes(table) / 9, 1u << 24)));
+            adviseHugePages(rejects);
             forEachRejectNumber(table, [&](std::string_view token) {
                 // Only numbers a candidate can have (8..15 bytes) can match.
                 if (token.size() >= 8 && token.size() <= NumberKey::kMaxBytes)

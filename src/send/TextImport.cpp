@@ -2,6 +2,7 @@
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
+#include "common/HugePages.h"
 #include "send/FileBytes.h"
 
 #include <algorithm>
@@ -102,6 +103,7 @@ std::size_t ImportLines::appendFile(std::string content, Progress* progress) {
     forEachPiece(text, [&](std::string_view) { ++count; });
     ThrottledProgress bar(progress, static_cast<std::int64_t>(count));
     m_lines.reserve(m_lines.size() + count);
+    adviseHugePages(m_lines);
     forEachPiece(text, [&](std::string_view piece) {
         m_lines.push_back(piece);
         bar.advance();

@@ -1,4 +1,5 @@
 #include "common/Cp949.h"
+#include "common/HugePages.h"
 #include "send/CellText.h"
 #include "send/WorkbookReader.h"
 
@@ -28,6 +29,9 @@ namespace {
 constexpr zip_uint64_t kMaxPartBytes = zip_uint64_t{1} << 28;
 
 std::string_view localName(const char* name) {
+    // Names of one or two letters ("c", "v", "r", "t", "is") are most of a sheet.
+    if (name[0] && name[0] != ':' && (!name[1] || (name[1] != ':' && !name[2])))
+        return std::string_view(name, name[1] ? 2 : 1);
     const char* colon = std::strrchr(name, ':');
     return colon ? std::string_view(colon + 1) : std::string_view(name);
 }
@@ -133,7 +137,8 @@ template <typename T> class Chunks {
 public:
     void push_back(const T& v) {
         if (m_used == kChunk || m_chunks.empty()) {
-            m_chunks.push_back(std::make_unique<T[]>(kChunk));
+            m_chunks.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
+            adviseHugePages(m_chunks.back().get(), kChunk * sizeof(T));
             m_used = 0;
         }
         m_chunks.back()[m_used++] = v;
@@ -146,7 +151,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kChunk = 1 << 16;
+    static constexpr std::size_t kChunk = (std::size_t{4} << 20) / sizeof(T);
     std::vector<std::unique_ptr<T[]>> m_chunks;
     std::size_t m_used = 0;
 };
@@ -156,6 +161,11 @@ private:
 class TextBlock {
 public:
     void append(std::string_view text) {
+        if (m_bytes.size() + text.size() + 1 > m_bytes.capacity()) {
+            m_bytes.reserve(
+                std::max<std::size_t>(2 * m_bytes.capacity(), m_bytes.size() + text.size() + (1 << 16)));
+            adviseHugePages(m_bytes);
+        }
         if (std::memchr(text.data(), '\0', text.size())) {
             for (char c : text)
                 if (c)
@@ -236,6 +246,7 @@ public:
     void finish() {
         m_block.toCp949();
         m_starts.reserve(m_count + 1);
+        adviseHugePages(m_starts);
         TextBlock::Reader r = m_block.reader();
         for (std::size_t i = 0; i < m_count; ++i)
             m_starts.push_back(static_cast<std::size_t>(r.next().data() - m_block.data()));

@@ -41,6 +41,12 @@ struct DryRunOptions {
 // reservation); 1 when loading or validation refused (its message went to `notifier`).
 int runDryRun(const DryRunOptions& options, Notifier& notifier, std::ostream& out);
 
+class SendForm;
+// Rows [first, last) of the form's queue as the preview shows them (row number,
+// number as previewed, callback, title for LMS/MMS, display body, reservation),
+// TAB-separated, each ending in a line break, as CP949 into `rows`.
+void previewRows(const SendForm& form, std::size_t first, std::size_t last, std::string& rows);
+
 // A message as the edit box holds it: UTF-8 to CP949, every line break as CR LF.
 // `unmappable`, when given, counts the characters CP949 cannot hold (written as '?').
 std::string messageFromUtf8(std::string_view utf8, std::size_t* unmappable = nullptr);

@@ -116,6 +116,7 @@ bool OptionForm::prepare() {
     // The kind comes first: choosing it resets the form, as in the client.
     editors.kind = o.kind;
     form.onKindChosen(o.kind);
+    s.layoutPreview = false;
 
     if (!o.excelFile.empty()) {
         form.loadWorkbookSheet(o.excelFile, o.sheet);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 using namespace qb;
 
 namespace {
@@ -87,4 +89,33 @@ TEST(Cp949, CutNeverLeavesHalfACharacter) {
     // A lone lead byte at the very end counts as one byte.
     EXPECT_EQ(cp949::safeCutLength("ab\xB0", 3), 3u);
     EXPECT_EQ(cp949::cutBytes(s, 4), ko("a가"));
+}
+
+// Every two-byte character, ASCII between them, converted as iconv converts it; and
+// a text with one bad byte anywhere still comes out as iconv's replacement says.
+TEST(Cp949, EveryCharacterConvertsAsIconvDoes) {
+    iconv_t cd = iconv_open("UTF-8", "CP949");
+    ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
+    std::string all, expected;
+    for (unsigned lead = 0x81; lead <= 0xFE; ++lead)
+        for (unsigned trail = 0x41; trail <= 0xFE; ++trail) {
+            char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+            char out[8];
+            char* src = in;
+            char* dst = out;
+            std::size_t srcLeft = 2, dstLeft = sizeof out;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<std::size_t>(-1))
+                continue;
+            all += std::string(in, 2) + "a";
+            expected += std::string(out, sizeof out - dstLeft) + "a";
+        }
+    iconv_close(cd);
+    ASSERT_GT(all.size(), 3u * 17000);
+    std::string reused = "left over";
+    cp949::toUtf8(all, reused);
+    EXPECT_TRUE(reused == expected);
+    EXPECT_TRUE(cp949::toUtf8(all) == expected);
+    EXPECT_EQ(cp949::toUtf8(all + "\x80"), expected + "\xEF\xBF\xBD");
+    EXPECT_EQ(cp949::toUtf8("\xB0\xA1z\xB0"), "가z\xEF\xBF\xBD");
 }

@@ -154,7 +154,6 @@ private:
     SendSettings& m_settings;
     const LoginState& m_login;
     RejectTable m_rejects;
-    FormDialogs& m_dialogs;
     EditorWindows& m_editors;
     SendFormState m_state;
     RecipientLoader m_loader; // after the state it fills

@@ -18,8 +18,7 @@ namespace qb {
 
 AddressRegisterDialog::AddressRegisterDialog(AddressBookModel& model, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint), m_model(model),
-      m_file(new QPushButton(QString::fromUtf8("파일등록(xls,txt)"), this)), m_bar(new QProgressBar(this)),
-      m_progress(m_bar, BarProgress::Repaint::Now) {
+      m_bar(new QProgressBar(this)), m_progress(m_bar, BarProgress::Repaint::Now) {
     setObjectName("addressRegisterDialog");
     setWindowTitle(QString::fromUtf8(":::: 주소록 등록 "));
 
@@ -49,8 +48,11 @@ AddressRegisterDialog::AddressRegisterDialog(AddressBookModel& model, QWidget* p
         }
     }
 
+    // Made after the edits: Tab goes through the rows first, and typing starts in the first name.
+    m_file = new QPushButton(QString::fromUtf8("파일등록(xls,txt)"), this);
     m_file->setObjectName("importFile");
     m_file->setAutoDefault(false);
+    m_file->setMinimumWidth(m_file->fontMetrics().horizontalAdvance(m_file->text()) + 32);
     connect(m_file, &QPushButton::clicked, this, &AddressRegisterDialog::importFile);
     m_bar->setObjectName("progress");
     m_bar->setTextVisible(false);
@@ -66,6 +68,7 @@ AddressRegisterDialog::AddressRegisterDialog(AddressBookModel& model, QWidget* p
     buttons->addWidget(m_file);
     layout->addLayout(buttons);
     m_input = addDialogButtons(this, buttons, "입력", "input");
+    m_edits[0][0]->setFocus();
 }
 
 void AddressRegisterDialog::accept() {

@@ -44,7 +44,7 @@ private:
 
     AddressBookModel& m_model;
     std::array<std::array<QLineEdit*, 3>, kRows> m_edits{};
-    QPushButton* m_file;
+    QPushButton* m_file = nullptr;
     QPushButton* m_input = nullptr;
     QProgressBar* m_bar;
     BarProgress m_progress;

@@ -44,6 +44,11 @@ bool readAddressText(const std::string& path, std::vector<AddressRow>& rows, Not
     ImportLines lines;
     if (!readLines(path, lines, notifier, progress))
         return false;
+    addressRowsFromLines(lines, rows, progress);
+    return true;
+}
+
+void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& rows, Progress& progress) {
     const auto total = static_cast<std::int64_t>(lines.size());
     progress.setRange(0, total);
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -52,7 +57,6 @@ bool readAddressText(const std::string& path, std::vector<AddressRow>& rows, Not
             rows.push_back({std::string(values[0]), std::string(values[1]), std::string(values[2])});
         step(progress, static_cast<std::int64_t>(i) + 1, total);
     }
-    return true;
 }
 
 bool readAddressWorkbook(const std::string& path, AddressImportDialogs& dialogs,

@@ -31,9 +31,14 @@ enum class AddressFileKind { Text, Workbook, Unsupported };
 // By the file name's extension, compared exactly: "txt", "xls" or "xlsx".
 AddressFileKind addressFileKind(std::string_view path);
 
-// A text file's rows: each line (at most 1023 bytes) is split at commas, runs of
-// commas counting as one; a line of exactly three values is a row (name, phone,
-// memo), other lines are skipped. False after "화일경로가 존재하지 않습니다."
+class ImportLines;
+
+// The rows of a text file's lines: each line (at most 1023 bytes) is split at
+// commas, runs of commas counting as one; a line of exactly three values is a
+// row (name, phone, memo), other lines are skipped.
+void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& rows, Progress& progress);
+
+// The rows of a text file, as above. False after "화일경로가 존재하지 않습니다."
 // when the file cannot be opened.
 bool readAddressText(const std::string& path, std::vector<AddressRow>& rows, Notifier& notifier,
                      Progress& progress);

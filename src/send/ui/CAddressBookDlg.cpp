@@ -89,7 +89,8 @@ CAddressBookDlg::CAddressBookDlg(const LoginState& login, Notifier& notifier, co
 }
 
 CAddressBookDlg::~CAddressBookDlg() {
-    // The list reads the model's table until it is gone.
+    // The model goes before the child widgets: nothing of theirs may reach it.
+    m_tree->blockSignals(true);
     m_list->setModel(nullptr);
 }
 

@@ -104,30 +104,6 @@ TEST_F(AddressBookTableTest, TickedRowsGoToTheSendFormInTableOrder) {
     EXPECT_EQ(notifier.shown(), Shown{errorBox("로그인이 되어 있지 않습니다.")});
 }
 
-TEST_F(AddressBookTableTest, CellsAreCutForDisplayWhileTheEntryGoesOnWhole) {
-    std::string longName;
-    for (int i = 0; i < 20; ++i)
-        longName += ko("가"); // 40 bytes
-    store().addEntry(user(), {0, "long", "01012345678", longName, std::string(300, 'm'), "2024-03-01"});
-    ASSERT_TRUE(book.reload());
-    table.selectGroup("long");
-    ASSERT_EQ(table.rowCount(), 1u);
-    EXPECT_EQ(table.text(0, AddressBookTable::Tick), "1");
-    EXPECT_EQ(table.text(0, AddressBookTable::Name), longName.substr(0, 30));
-    EXPECT_EQ(table.text(0, AddressBookTable::Memo), std::string(255, 'm'));
-    EXPECT_EQ(table.text(0, AddressBookTable::Date), "2024-03-01");
-    EXPECT_EQ(table.text(1, AddressBookTable::Name), "");
-    EXPECT_EQ(table.text(0, 5), "");
-
-    table.setTicked(0, true);
-    EXPECT_EQ(table.tickedPairs(), (std::vector<AddressPair>{{longName, "01012345678"}}));
-    std::string transfer;
-    long long total = 0;
-    ASSERT_TRUE(table.handOver(*web, transfer, total));
-    EXPECT_EQ(transfer, longName + "\x04"
-                                   "01012345678\x02");
-}
-
 TEST_F(AddressBookTableTest, EntriesHoldingTheTransferSeparatorsStayBehind) {
     for (const auto& [hpno, name] :
          std::vector<std::pair<std::string, std::string>>{{"01011112222", "a\x02"
@@ -155,22 +131,6 @@ TEST_F(AddressBookTableTest, EntriesHoldingTheTransferSeparatorsStayBehind) {
               (Shown{errorBox("이름이나 전화번호에 구분 문자가 있는 3 건은 제외했습니다."),
                      plainBox(" 1 건 데이터이동 완료!\n\n  총 [1] 건 "),
                      errorBox("이름이나 전화번호에 구분 문자가 있는 3 건은 제외했습니다.")}));
-}
-
-TEST(AddressColumns, TitlesAlignmentsAndWidthsFromTheirSpecification) {
-    const std::vector<std::pair<std::string, std::vector<AddressColumn>>> cases{
-        {" , 1,60;a b, 2,90", {{" ", 1, 60}, {"a b", 2, 90}}},
-        // An entry without three parts is skipped; what is not a number reads 0.
-        {"x,1;;y,left,5; z ,1,wide;", {{"y", 0, 5}, {" z ", 1, 0}}},
-        {"", {}},
-    };
-    for (const auto& [spec, columns] : cases)
-        EXPECT_EQ(parseColumns(spec), columns) << spec;
-    EXPECT_EQ(addressColumns(), (std::vector<AddressColumn>{{ko(" "), 1, 60},
-                                                            {ko("이 름"), 1, 90},
-                                                            {ko(" 전화번호"), 1, 120},
-                                                            {ko(" 메 모 "), 1, 240},
-                                                            {ko(" 등록일 "), 1, 170}}));
 }
 
 } // namespace

@@ -75,7 +75,9 @@ void WebCall::jsonList(const std::string& member, const std::vector<JsonObject>&
     std::string body;
     body.reserve(size);
     // A member under another name is what a reply without the user's list looks like.
-    body += "{" + qb::webjson::quote(m_missingMember ? member + "-elsewhere" : member) + ":[";
+    body += '{';
+    qb::webjson::appendQuoted(body, m_missingMember ? member + "-elsewhere" : member);
+    body += ":[";
     for (std::size_t i = 0; i < objects.size(); ++i) {
         body += i ? ",\n{" : "\n{";
         bool first = true;
@@ -83,9 +85,9 @@ void WebCall::jsonList(const std::string& member, const std::vector<JsonObject>&
             if (!first)
                 body += ',';
             first = false;
-            body += qb::webjson::quote(key);
+            qb::webjson::appendQuoted(body, key);
             body += ':';
-            body += qb::webjson::quote(value);
+            qb::webjson::appendQuoted(body, value);
         }
         body += '}';
     }

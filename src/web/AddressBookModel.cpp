@@ -64,6 +64,16 @@ void AddressBookModel::selectItem(int item) {
                                       : m_book.groups()[static_cast<std::size_t>(item - 1)].grpname);
 }
 
+void AddressBookModel::reloadKeepingSelection() {
+    const int selected = m_selected;
+    const std::string group = currentGroup();
+    m_book.reload();
+    if (selected == kRoot)
+        selectItem(kRoot);
+    else if (selected > kRoot)
+        selectGroupNamed(group);
+}
+
 void AddressBookModel::selectGroupNamed(const std::string& name) {
     const auto& groups = m_book.groups();
     const auto it =
@@ -119,7 +129,7 @@ bool AddressBookModel::addGroup(std::string_view name) {
     }
     if (!m_book.AddGroup(name))
         return false;
-    ++m_treeRevision;
+    reloadKeepingSelection();
     return true;
 }
 
@@ -132,7 +142,7 @@ bool AddressBookModel::registerRows(const std::vector<AddressRow>& rows) {
     }
     if (!m_book.RegisterEntries(currentGroup(), rows))
         return false;
-    m_table.rebuild();
+    reloadKeepingSelection();
     return true;
 }
 
@@ -141,7 +151,7 @@ bool AddressBookModel::registerImported(const std::vector<AddressRow>& rows) {
         return false;
     static const std::string templ = ko("%d 개의 데이터가 입력되었습니다.");
     m_web.notifier().info(webtext::fill(templ, {std::to_string(rows.size())}));
-    m_table.rebuild();
+    reloadKeepingSelection();
     return true;
 }
 

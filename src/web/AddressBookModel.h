@@ -96,6 +96,9 @@ private:
     bool windowGate();
     void bookReloaded();
     void selectGroupNamed(const std::string& name);
+    // After a new group or new entries: the window shows what the service
+    // stored (its keys and dates), the same item selected.
+    void reloadKeepingSelection();
 
     WebClient& m_web;
     std::string& m_transferText;

@@ -120,6 +120,19 @@ TEST_F(AddressBookModelTest, RefusedOrFailedDialogsStayOpenAndChangeNothing) {
     EXPECT_EQ(remote().size(), 4u);
 }
 
+TEST_F(AddressBookModelTest, NewGroupsAndEntriesAreShownAsTheServiceStoredThem) {
+    openAt(2);
+    ASSERT_TRUE(model.registerRows({{"y", "0108", ""}}));
+    ASSERT_TRUE(model.addGroup(ko("동호회")));
+    EXPECT_EQ(tree(), (Strings{"주소록", "친구", "가족", "동호회"}));
+    EXPECT_EQ(model.selectedItem(), 2);
+    EXPECT_EQ(rows(), (Strings{"1:z:0109", "2:y:0108"}));
+    // Loaded again: the service's keys, not blanks of a local copy.
+    EXPECT_EQ(model.book().entries().back().idx, "5");
+    EXPECT_EQ(model.book().groups().back().idx, "3");
+    EXPECT_TRUE(notifier.shown().empty());
+}
+
 TEST_F(AddressBookModelTest, SelectingTheSelectedItemAgainKeepsTheTicks) {
     openAt(1);
     model.table().setTicked(1, true);

@@ -278,3 +278,36 @@ done
 sleep 0.5
 shot "$viewer" mms-picture-viewer
 xdotool windowactivate --sync "$viewer" key Escape
+
+# "주소록": the address book window over the demo's groups, a few customers
+# ticked, then the register dialog from the group's pop-up menu. Points are in
+# the window's client area.
+click_at 343 55
+book=$(find_window '^:::: 주소록$')
+sleep 0.5
+book_at() { xdotool mousemove --window "$book" "$1" "$2" click "${3:-1}"; sleep 0.3; }
+book_at 60 41
+for y in 42 88 134 203; do book_at 281 "$y"; done
+xdotool mousemove --window "$book" 600 450
+sleep 0.3
+shot "$book" address-book
+
+# Right-click on the group: its first menu item is "신규 주소록 등록".
+book_at 60 41 3
+xdotool key Down Return
+register=$(find_window '^:::: 주소록 등록 $')
+sleep 0.5
+xdotool type --delay 150 '홍길동'
+xdotool key Tab
+xdotool type --delay 20 01024681357
+xdotool key Tab
+xdotool type --delay 150 '신규 거래처'
+xdotool key Tab
+xdotool type --delay 150 '김영수'
+xdotool key Tab
+xdotool type --delay 20 01013572468
+sleep 0.5
+shot "$register" address-register
+xdotool windowactivate --sync "$register" key Escape
+sleep 0.3
+xdotool windowactivate --sync "$book" key Escape

@@ -79,6 +79,8 @@ public:
     SendSettings& sendSettings() { return m_sendSettings; }
     // Written by direct entry and the address book, read by the send form.
     std::string& transferText() { return m_transferText; }
+    // Entries the address book handed over since the program started.
+    long long& handOverTotal() { return m_handOverTotal; }
     const AppPaths& paths() const { return m_paths; }
     const ServiceConfig& config() const { return m_config; }
     // Everything the frame and the login tell the user goes through here.
@@ -111,6 +113,7 @@ private:
     std::unique_ptr<LoginSession> m_session;
     SendSettings m_sendSettings;
     std::string m_transferText;
+    long long m_handOverTotal = 0;
     SendFormPanel* m_sendForm = nullptr;
     ViewId m_activeView = ViewId::SendForm;
     std::string m_title;

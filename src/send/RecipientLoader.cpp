@@ -97,11 +97,13 @@ void RecipientLoader::loadTransferredEntries(std::string_view transferText) {
     t.setHeaderBackground(1, colours::header);
     RowLabel label;
     for (int r = 1; r <= rows; ++r) {
-        const std::vector<std::string_view> fields =
-            bytes::splitRuns(lines[static_cast<std::size_t>(r - 1)], "\x04");
+        const std::string_view line = lines[static_cast<std::size_t>(r - 1)];
+        const std::vector<std::string_view> fields = bytes::splitRuns(line, "\x04");
         std::array<std::string_view, 3> cells{label(r), {}, {}};
-        for (std::size_t k = 0; k < fields.size() && k < 2; ++k)
-            cells[k + 1] = fields[k];
+        // A record that starts with 0x04 has no name: its number stays in column 2.
+        const std::size_t first = line.front() == '\x04' ? 2 : 1;
+        for (std::size_t k = 0; k < fields.size() && first + k < cells.size(); ++k)
+            cells[first + k] = fields[k];
         t.setRow(r, cells);
     }
     m_state.rangeFrom = "1";

@@ -16,7 +16,18 @@ std::string fit(std::string_view s, std::size_t width) {
     return cp949::cutBytes(s, width - 1);
 }
 
+// A value the entry already holds stays whole; anything else is cut.
+std::string keptOrFit(std::string_view now, const std::string* before, std::size_t width) {
+    if (before && *before == now)
+        return *before;
+    return fit(now, width);
+}
+
 } // namespace
+
+std::string displayText(std::string_view value, std::size_t width) {
+    return fit(value, width);
+}
 
 bool AddressBook::hasGroup(std::string_view name) const {
     return std::any_of(m_groups.begin(), m_groups.end(),
@@ -41,8 +52,8 @@ bool AddressBook::fetchGroups() {
     std::vector<webjson::Row> rows;
     if (!m_web.getList("getaddrgroup.jsp?cid=", kFields, rows))
         return false;
-    for (const webjson::Row& r : rows)
-        m_groups.push_back({fit(r[0], AddressGroup::kIdxWidth), fit(r[1], AddressGroup::kNameWidth)});
+    for (webjson::Row& r : rows)
+        m_groups.push_back({std::move(r[0]), std::move(r[1])});
     return true;
 }
 
@@ -52,14 +63,15 @@ bool AddressBook::fetchEntries() {
     std::vector<webjson::Row> rows;
     if (!m_web.getList("getaddrdata.jsp?cid=", kFields, rows))
         return false;
-    for (const webjson::Row& r : rows) {
+    m_entries.reserve(m_entries.size() + rows.size());
+    for (webjson::Row& r : rows) {
         AddressEntry e;
-        e.idx = fit(r[0], AddressEntry::kIdxWidth);
-        e.hpno = fit(r[1], AddressEntry::kPhoneWidth);
-        e.name = fit(r[2], AddressEntry::kNameWidth);
-        e.etc = fit(r[3], AddressEntry::kMemoWidth);
-        e.groupname = fit(r[4], AddressEntry::kGroupWidth);
-        e.credate = fit(r[5], AddressEntry::kDateWidth);
+        e.idx = std::move(r[0]);
+        e.hpno = std::move(r[1]);
+        e.name = std::move(r[2]);
+        e.etc = std::move(r[3]);
+        e.groupname = std::move(r[4]);
+        e.credate = std::move(r[5]);
         m_entries.push_back(std::move(e));
     }
     return true;
@@ -72,6 +84,8 @@ bool AddressBook::reload() {
         return false;
     const bool groups = fetchGroups();
     const bool entries = fetchEntries();
+    if (reloaded)
+        reloaded();
     return groups && entries;
 }
 
@@ -89,7 +103,8 @@ bool AddressBook::RegisterEntries(std::string_view groupIn, const std::vector<Ad
     if (!m_web.loginGate())
         return false;
     const std::string credate = formatLocalNow("%Y-%m-%d %H:%M:%S");
-    const std::string group = fit(groupIn, AddressEntry::kGroupWidth);
+    // The group is one the book holds, whole: a cut name would be another group.
+    const std::string group(groupIn);
     std::vector<AddressEntry> added;
     std::vector<webjson::Object> data;
     for (const AddressRow& r : rows) {
@@ -119,9 +134,16 @@ bool AddressBook::ModifyEntry(std::string_view groupIn, std::string_view oldName
         return false;
     // Copies: callers may pass views of the very entries changed below.
     const std::string group(groupIn), oldName(oldNameIn), oldPhone(oldPhoneIn);
-    const std::string newName = fit(newNameIn, AddressEntry::kNameWidth);
-    const std::string newPhone = fit(newPhoneIn, AddressEntry::kPhoneWidth);
-    const std::string newMemo = fit(newMemoIn, AddressEntry::kMemoWidth);
+    const auto first = std::find_if(m_entries.begin(), m_entries.end(), [&](const AddressEntry& e) {
+        return e.groupname == group && e.hpno == oldPhone && e.name == oldName;
+    });
+    const AddressEntry* before = first == m_entries.end() ? nullptr : &*first;
+    const std::string newName =
+        keptOrFit(newNameIn, before ? &before->name : nullptr, AddressEntry::kNameWidth);
+    const std::string newPhone =
+        keptOrFit(newPhoneIn, before ? &before->hpno : nullptr, AddressEntry::kPhoneWidth);
+    const std::string newMemo =
+        keptOrFit(newMemoIn, before ? &before->etc : nullptr, AddressEntry::kMemoWidth);
     const std::string json =
         webjson::writeStyledList(m_web.userId(), {{{"name", newName}, {"hpno", newPhone}, {"etc", newMemo}}});
     if (!m_web.post("modifyaddrdata.jsp", {{"m_id", m_web.userId()},

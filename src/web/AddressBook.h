@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,8 +10,10 @@ namespace qb {
 
 class WebClient;
 
-// Widths are the record capacities with their terminating NUL, so a value holds
-// at most width - 1 bytes; longer values are cut at a character boundary.
+// Widths are the record capacities with their terminating NUL: a value shows at
+// most width - 1 bytes (displayText). Values from the service are kept whole,
+// because they name the entry in later changes; what the user types or imports
+// is cut to the capacity before it is sent.
 struct AddressGroup {
     static constexpr std::size_t kIdxWidth = 16;
     static constexpr std::size_t kNameWidth = 32;
@@ -35,6 +38,10 @@ struct AddressEntry {
     std::string etc;
 };
 
+// `value` as a table or tree shows it: at most width - 1 bytes, never half a
+// two-byte character.
+std::string displayText(std::string_view value, std::size_t width);
+
 // A row typed or imported for registration.
 struct AddressRow {
     std::string name;
@@ -46,6 +53,7 @@ struct AddressRow {
 struct AddressPair {
     std::string name;
     std::string hpno;
+    bool operator==(const AddressPair&) const = default;
 };
 
 // The subscriber's address book as the service keeps it. Every change goes to
@@ -61,13 +69,17 @@ public:
 
     bool LoadGroups();
     bool LoadEntries();
-    // Empties both lists and loads them again.
+    // Empties both lists and loads them again; `reloaded` is called when the
+    // new lists are in, before anything is shown to the user.
     bool reload();
+    std::function<void()> reloaded;
 
     bool AddGroup(std::string_view name);
     // Rows without a phone are left out. The entries added here carry the local
     // time of the call as their registration date.
     bool RegisterEntries(std::string_view group, const std::vector<AddressRow>& rows);
+    // A new value equal to what the first matching entry holds goes back whole
+    // (a long name the user left alone stays long); a changed value is cut.
     bool ModifyEntry(std::string_view group, std::string_view oldName, std::string_view oldPhone,
                      std::string_view newName, std::string_view newPhone, std::string_view newMemo);
     // `isall` is "Y" when the pairs are as many as the group's entries. On success

@@ -76,9 +76,14 @@ bool readList(std::string_view text, std::string_view member, std::span<const st
 }
 
 std::string quote(std::string_view bytes) {
-    static constexpr char kHex[] = "0123456789abcdef";
     std::string out;
     out.reserve(bytes.size() + 2);
+    appendQuoted(out, bytes);
+    return out;
+}
+
+void appendQuoted(std::string& out, std::string_view bytes) {
+    static constexpr char kHex[] = "0123456789abcdef";
     out += '"';
     for (const char c : bytes) {
         switch (c) {
@@ -116,7 +121,6 @@ std::string quote(std::string_view bytes) {
         }
     }
     out += '"';
-    return out;
 }
 
 std::string writeStyledList(std::string_view member, const std::vector<Object>& elements) {

@@ -33,5 +33,7 @@ std::string writeStyledList(std::string_view member, const std::vector<Object>& 
 
 // A JSON string literal as the styled layout writes it.
 std::string quote(std::string_view bytes);
+// The same, appended to `out`.
+void appendQuoted(std::string& out, std::string_view bytes);
 
 } // namespace qb::webjson

@@ -58,13 +58,15 @@ void WebServer::getGroups(WebCall& call) {
 void WebServer::getEntries(WebCall& call) {
     const std::string user = call.user();
     std::vector<JsonObject> rows;
-    for (const StoredEntry& e : m_store.entries(user))
+    std::vector<StoredEntry> entries = m_store.entries(user);
+    rows.reserve(entries.size());
+    for (StoredEntry& e : entries)
         rows.push_back({{"idx", std::to_string(e.idx)},
-                        {"hpno", e.hpno},
-                        {"name", e.name},
-                        {"etc", e.etc},
-                        {"groupname", e.groupname},
-                        {"credate", e.credate}});
+                        {"hpno", std::move(e.hpno)},
+                        {"name", std::move(e.name)},
+                        {"etc", std::move(e.etc)},
+                        {"groupname", std::move(e.groupname)},
+                        {"credate", std::move(e.credate)}});
     call.jsonList(user, rows);
 }
 

@@ -6,6 +6,7 @@
 #include "net/ui/CLoginDlg.h"
 #include "net/ui/WaitWindow.h"
 #include "send/SendFormPanel.h"
+#include "send/ui/CAddressBookDlg.h"
 #include "views/ui/CChargeMoney.h"
 #include "views/ui/CMemberInfoDlg.h"
 #include "views/ui/CNoticeDlg.h"
@@ -287,8 +288,9 @@ bool CMainFrame::runLoginDialog() {
 }
 
 bool CMainFrame::runAddressBook() {
-    // The address book window is not part of the client yet; nothing is handed over.
-    return false;
+    CAddressBookDlg window(m_model->loginState(), m_model->notifier(), WebHost::from(m_model->config()),
+                           m_model->transferText(), m_model->handOverTotal(), this);
+    return window.run();
 }
 
 void CMainFrame::showAbout() {

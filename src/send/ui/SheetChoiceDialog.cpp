@@ -7,11 +7,12 @@
 
 namespace qb {
 
-SheetChoiceDialog::SheetChoiceDialog(const std::vector<std::string>& sheetNames, QWidget* parent)
+SheetChoiceDialog::SheetChoiceDialog(const std::vector<std::string>& sheetNames, QWidget* parent,
+                                     const QString& title)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_list(new QListWidget(this)) {
     setObjectName("sheetChoiceDialog");
-    setWindowTitle(QString::fromUtf8("사용하실 엑셀시트를 선택하세요"));
+    setWindowTitle(title);
     m_list->setObjectName("sheets");
     for (const std::string& name : sheetNames)
         m_list->addItem(toQString(name));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QString>
 
 #include <string>
 #include <vector>
@@ -9,13 +10,15 @@ class QListWidget;
 
 namespace qb {
 
-// "사용하실 엑셀시트를 선택하세요": the workbook's sheet names and nothing else. A
-// double-click chooses; closing the window chooses nothing.
+// "사용하실 엑셀시트를 선택하세요" (the address book's import calls it ":::: 엑셀시트선택"):
+// the workbook's sheet names and nothing else. A double-click chooses; closing
+// the window chooses nothing.
 class SheetChoiceDialog : public QDialog {
     Q_OBJECT
 
 public:
-    SheetChoiceDialog(const std::vector<std::string>& sheetNames, QWidget* parent = nullptr);
+    SheetChoiceDialog(const std::vector<std::string>& sheetNames, QWidget* parent = nullptr,
+                      const QString& title = QString::fromUtf8("사용하실 엑셀시트를 선택하세요"));
 
     QListWidget* list() const { return m_list; }
     // The chosen sheet from 1; 0 before a choice.

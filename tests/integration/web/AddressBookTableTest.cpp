@@ -27,8 +27,9 @@ protected:
     }
     std::vector<std::string> names() const {
         std::vector<std::string> out;
-        for (const AddressTableRow& r : table.rows())
-            out.push_back(r.ordinal + ":" + r.name);
+        for (std::size_t i = 0; i < table.rowCount(); ++i)
+            out.push_back(table.text(i, AddressBookTable::Tick) + ":" +
+                          table.text(i, AddressBookTable::Name));
         return out;
     }
 
@@ -101,6 +102,35 @@ TEST_F(AddressBookTableTest, TickedRowsGoToTheSendFormInTableOrder) {
     EXPECT_FALSE(table.handOver(*web, transfer, total));
     EXPECT_EQ(transfer, "");
     EXPECT_EQ(notifier.shown(), Shown{errorBox("로그인이 되어 있지 않습니다.")});
+}
+
+TEST_F(AddressBookTableTest, EntriesHoldingTheTransferSeparatorsStayBehind) {
+    for (const auto& [hpno, name] :
+         std::vector<std::pair<std::string, std::string>>{{"01011112222", "a\x02"
+                                                                          "b"},
+                                                          {"0102\x04"
+                                                           "3",
+                                                           "c"},
+                                                          {"01044445555", "ok"},
+                                                          {"01066667777", "d\x04"}})
+        store().addEntry(user(), {0, "sep", hpno, name, "", "2024-03-01"});
+    ASSERT_TRUE(book.reload());
+    table.selectGroup("sep");
+    table.toggleAll();
+    EXPECT_TRUE(table.allTicked());
+    std::string transfer;
+    long long total = 0;
+    ASSERT_TRUE(table.handOver(*web, transfer, total));
+    EXPECT_EQ(transfer, "ok\x04"
+                        "01044445555\x02");
+    EXPECT_EQ(total, 1);
+    table.setTicked(2, false);
+    EXPECT_FALSE(table.handOver(*web, transfer, total));
+    EXPECT_EQ(total, 1);
+    EXPECT_EQ(notifier.shown(),
+              (Shown{errorBox("이름이나 전화번호에 구분 문자가 있는 3 건은 제외했습니다."),
+                     plainBox(" 1 건 데이터이동 완료!\n\n  총 [1] 건 "),
+                     errorBox("이름이나 전화번호에 구분 문자가 있는 3 건은 제외했습니다.")}));
 }
 
 } // namespace

@@ -310,7 +310,7 @@ TEST_F(AddressBookTest, UserIdsWithQuerySyntaxOrHangulReachTheServiceIntact) {
     EXPECT_TRUE(store().groups("x").empty());
 }
 
-TEST_F(AddressBookTest, ValuesBeyondTheirCapacityAreCutAtACharacterBoundary) {
+TEST_F(AddressBookTest, TypedValuesBeyondTheirCapacityAreCutAtACharacterBoundary) {
     std::string longName;
     for (int i = 0; i < 20; ++i)
         longName += ko("가"); // 40 bytes
@@ -319,9 +319,74 @@ TEST_F(AddressBookTest, ValuesBeyondTheirCapacityAreCutAtACharacterBoundary) {
     EXPECT_EQ(groupNames(), std::vector<std::string>{cut});
     EXPECT_EQ(store().groups(user())[0].grpname, cut);
 
+    // What the service holds is kept whole; only the display is cut.
     seedEntry(cut, "010", "n", std::string(300, 'm'));
     ASSERT_TRUE(book.reload());
-    EXPECT_EQ(book.entries()[0].etc, std::string(255, 'm'));
+    EXPECT_EQ(book.entries()[0].etc, std::string(300, 'm'));
+    EXPECT_EQ(displayText(book.entries()[0].etc, AddressEntry::kMemoWidth), std::string(255, 'm'));
+    EXPECT_EQ(displayText(longName, AddressGroup::kNameWidth), cut);
+
+    ASSERT_TRUE(book.RegisterEntries(cut, {{longName, std::string(40, '1'), std::string(300, 'x')}}));
+    const qbs::StoredEntry added = store().entries(user()).back();
+    EXPECT_EQ(added.name, cut);
+    EXPECT_EQ(added.hpno, std::string(31, '1'));
+    EXPECT_EQ(added.etc, std::string(255, 'x'));
+
+    // A modification keeps a value the entry already holds and cuts a changed one.
+    ASSERT_TRUE(book.ModifyEntry(cut, "n", "010", longName, "010", std::string(300, 'm')));
+    EXPECT_EQ(store().entries(user())[0].name, cut);
+    EXPECT_EQ(store().entries(user())[0].etc, std::string(300, 'm'));
+}
+
+// Entries the service holds with values longer than the fields still name
+// themselves exactly in every change, so the change happens on the server and
+// the local copy stays equal to it.
+TEST_F(AddressBookTest, LongNamesFromTheServiceNameTheirEntriesWhole) {
+    std::string longName, longGroup;
+    for (int i = 0; i < 20; ++i)
+        longName += ko("가"); // 40 bytes
+    for (int i = 0; i < 18; ++i)
+        longGroup += ko("나"); // 36 bytes
+    const std::string memo(300, 'm');
+    store().addGroup(user(), longGroup);
+    store().addGroup(user(), "other");
+    seedEntry(longGroup, "01011112222", longName, memo);
+    seedEntry(longGroup, "01033334444", longName + "2", "second");
+    seedEntry(longGroup, "01055556666", longName + "3", "third");
+    ASSERT_TRUE(book.reload());
+    ASSERT_EQ(book.groups()[0].grpname, longGroup);
+    auto remote = [&] {
+        std::vector<std::string> out;
+        for (const auto& e : store().entries(user()))
+            out.push_back(e.groupname + "|" + e.hpno + "|" + e.name + "|" + e.etc);
+        return out;
+    };
+    auto local = [&] {
+        std::vector<std::string> out;
+        for (const AddressEntry& e : book.entries())
+            out.push_back(e.groupname + "|" + e.hpno + "|" + e.name + "|" + e.etc);
+        return out;
+    };
+
+    // The window names entries by what the book holds.
+    const std::vector<AddressEntry> held = book.entries();
+    const std::string group = book.groups()[0].grpname;
+    // Only the memo changes: the name the user left alone goes back whole.
+    ASSERT_TRUE(book.ModifyEntry(group, held[0].name, held[0].hpno, held[0].name, held[0].hpno, "new"));
+    EXPECT_EQ(remote()[0], longGroup + "|01011112222|" + longName + "|new");
+    EXPECT_EQ(local(), remote());
+
+    ASSERT_TRUE(book.MoveEntries(group, "other", {{held[1].name, held[1].hpno}}));
+    EXPECT_EQ(store().entries(user())[1].groupname, "other");
+    EXPECT_EQ(local(), remote());
+
+    ASSERT_TRUE(book.DeleteEntries(group, {{held[2].name, held[2].hpno}}));
+    EXPECT_EQ(remote().size(), 2u);
+    EXPECT_EQ(local(), remote());
+
+    // Entries go into the group by its whole name.
+    ASSERT_TRUE(book.RegisterEntries(group, {{"n", "0109", ""}}));
+    EXPECT_EQ(store().entries(user()).back().groupname, longGroup);
 }
 
 } // namespace

@@ -103,6 +103,16 @@ TEST(SendForm, TransferTakesTwoFieldsOfEachRecord) {
     EXPECT_EQ(f.state().sheetNameField, "");
 }
 
+TEST(SendForm, ATransferredEntryWithoutANameKeepsItsNumberInColumnTwo) {
+    FormFixture f;
+    f.form.loadTransferredEntries("\x04"
+                                  "01011112222\x02"
+                                  "Kim\x04"
+                                  "01033334444\x02");
+    EXPECT_EQ(f.column(1), (Strings{"", "Kim"}));
+    EXPECT_EQ(f.column(2), (Strings{"01011112222", "01033334444"}));
+}
+
 TEST(SendForm, DeletingRowsKeepsTheOldRowNumbers) {
     struct Case {
         CellRange selection;

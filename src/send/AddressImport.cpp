@@ -1,0 +1,126 @@
+#include "send/AddressImport.h"
+
+#include "common/Bytes.h"
+#include "common/Cp949.h"
+#include "send/ExcelAutomation.h"
+#include "send/TextImport.h"
+#include "web/AddressBookModel.h"
+#include "web/WebClient.h"
+
+#include <algorithm>
+
+namespace qb {
+namespace {
+
+const std::string& noFile() {
+    static const std::string s = ko("화일경로가 존재하지 않습니다.");
+    return s;
+}
+
+// At most a thousand steps, whatever the row count.
+void step(Progress& progress, std::int64_t done, std::int64_t total) {
+    if (done == total || done % std::max<std::int64_t>(1, total / 1000) == 0)
+        progress.setValue(done);
+}
+
+} // namespace
+
+AddressFileKind addressFileKind(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos)
+        return AddressFileKind::Unsupported;
+    const std::string_view ext = name.substr(dot + 1);
+    if (ext == "txt")
+        return AddressFileKind::Text;
+    if (ext == "xls" || ext == "xlsx")
+        return AddressFileKind::Workbook;
+    return AddressFileKind::Unsupported;
+}
+
+bool readAddressText(const std::string& path, std::vector<AddressRow>& rows, Notifier& notifier,
+                     Progress& progress) {
+    ImportLines lines;
+    if (!readLines(path, lines, notifier, progress))
+        return false;
+    addressRowsFromLines(lines, rows, progress);
+    return true;
+}
+
+void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& rows, Progress& progress) {
+    const auto total = static_cast<std::int64_t>(lines.size());
+    progress.setRange(0, total);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::vector<std::string_view> values = bytes::splitRuns(lines[i], ",");
+        if (values.size() == 3)
+            rows.push_back({std::string(values[0]), std::string(values[1]), std::string(values[2])});
+        step(progress, static_cast<std::int64_t>(i) + 1, total);
+    }
+}
+
+bool readAddressWorkbook(const std::string& path, AddressImportDialogs& dialogs,
+                         std::vector<AddressRow>& rows, Notifier& notifier, Progress& progress) {
+    ExcelAutomation excel;
+    if (excel.open(path) != 0) {
+        notifier.error(ko("엑셀화일을 열수 없습니다."));
+        return false;
+    }
+    std::vector<std::string> names;
+    for (int i = 1; i <= excel.sheetCount(); ++i)
+        names.push_back(excel.sheetName(i));
+    const std::optional<int> sheet = dialogs.chooseSheet(names);
+    if (!sheet) {
+        notifier.error(ko("취소 되었습니다."));
+        return false;
+    }
+    UsedRange range;
+    if (!excel.usedRange(*sheet, range)) {
+        notifier.error(ko("엑셀화일을 열수 없습니다."));
+        return false;
+    }
+    excel.quit();
+    if (range.columns < 3) {
+        notifier.error(ko("엑셀 시트열이 부족합니다.!"));
+        return false;
+    }
+    progress.setRange(0, range.rows);
+    for (int r = 1; r <= range.rows; ++r) {
+        const std::string_view phone = range.value(r, 2);
+        if (!phone.empty())
+            rows.push_back(
+                {std::string(range.value(r, 1)), std::string(phone), std::string(range.value(r, 3))});
+        step(progress, r, range.rows);
+    }
+    return true;
+}
+
+bool importAddressFile(AddressBookModel& model, AddressImportDialogs& dialogs, Progress& progress) {
+    if (!model.dialogGate())
+        return true;
+    Notifier& notifier = model.web().notifier();
+    const std::optional<std::string> path = dialogs.chooseFile();
+    if (!path)
+        return false;
+    if (path->empty()) {
+        notifier.error(noFile());
+        return false;
+    }
+    std::vector<AddressRow> rows;
+    bool read = false;
+    switch (addressFileKind(*path)) {
+    case AddressFileKind::Text:
+        read = readAddressText(*path, rows, notifier, progress);
+        break;
+    case AddressFileKind::Workbook:
+        read = readAddressWorkbook(*path, dialogs, rows, notifier, progress);
+        break;
+    case AddressFileKind::Unsupported:
+        notifier.error(ko("지원하지 않는 확장자입니다."));
+        break;
+    }
+    progress.setValue(0);
+    return read && model.registerImported(rows);
+}
+
+} // namespace qb

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "common/Notifier.h"
+#include "common/Progress.h"
+#include "web/AddressBook.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// "파일등록(xls,txt)" of the address book's register dialog: entries from a text
+// file or a workbook, registered into the current group. It lives beside the
+// send form's imports because it reads files with them; the window's rules
+// stay in AddressBookModel below.
+namespace qb {
+
+class AddressBookModel;
+
+// What the import asks of the user.
+class AddressImportDialogs {
+public:
+    virtual ~AddressImportDialogs() = default;
+    // "텍스트화일 (*.txt)" or "엑셀화일 (*.xls, *.xlsx)"; nullopt when cancelled.
+    virtual std::optional<std::string> chooseFile() = 0;
+    // ":::: 엑셀시트선택": the chosen sheet from 1; nullopt when closed without one.
+    virtual std::optional<int> chooseSheet(const std::vector<std::string>& sheetNames) = 0;
+};
+
+enum class AddressFileKind { Text, Workbook, Unsupported };
+// By the file name's extension, compared exactly: "txt", "xls" or "xlsx".
+AddressFileKind addressFileKind(std::string_view path);
+
+class ImportLines;
+
+// The rows of a text file's lines: each line (at most 1023 bytes) is split at
+// commas, runs of commas counting as one; a line of exactly three values is a
+// row (name, phone, memo), other lines are skipped.
+void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& rows, Progress& progress);
+
+// The rows of a text file, as above. False after "화일경로가 존재하지 않습니다."
+// when the file cannot be opened.
+bool readAddressText(const std::string& path, std::vector<AddressRow>& rows, Notifier& notifier,
+                     Progress& progress);
+
+// A workbook's rows: the chosen sheet's used range, columns 1 to 3 as name, phone
+// and memo (a wider sheet gives its first three columns), rows without a phone
+// skipped. False after its message when the workbook cannot be opened, no sheet
+// was chosen or the sheet has fewer than three columns.
+bool readAddressWorkbook(const std::string& path, AddressImportDialogs& dialogs,
+                         std::vector<AddressRow>& rows, Notifier& notifier, Progress& progress);
+
+// The whole button: login gate, file, rows, registration and its message. True
+// when the register dialog closes (the rows were registered, or nobody is
+// logged in).
+bool importAddressFile(AddressBookModel& model, AddressImportDialogs& dialogs, Progress& progress);
+
+} // namespace qb

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "web/AddressBookModel.h"
+#include "web/WebClient.h"
+
+#include <QDialog>
+
+#include <memory>
+#include <string>
+
+class QMenu;
+class QPushButton;
+class QTableView;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace qb {
+
+class AddressListModel;
+struct LoginState;
+
+// ":::: 주소록": the group tree, the current group's entries with tick boxes,
+// "입력" and "닫기". What each action does is AddressBookModel's; this window
+// shows its state after every action and before every message.
+class CAddressBookDlg : public QDialog {
+    Q_OBJECT
+
+public:
+    // The transfer text and the hand-over total are the main window's.
+    CAddressBookDlg(const LoginState& login, Notifier& notifier, const WebHost& host,
+                    std::string& transferText, long long& handOverTotal, QWidget* parent = nullptr);
+    ~CAddressBookDlg() override;
+
+    // Shows the window, loads the book and runs the window modally. False when it
+    // could not open because nobody is logged in.
+    bool run();
+
+    AddressBookModel& model() { return m_model; }
+    QTreeWidget* tree() const { return m_tree; }
+    QTableView* list() const { return m_list; }
+    AddressListModel* listModel() const { return m_listModel; }
+    QPushButton* inputButton() const { return m_input; }
+    QPushButton* closeButton() const { return m_close; }
+
+    // The pop-up menu of a tree item (the root is item 0), empty for none.
+    std::unique_ptr<QMenu> menuFor(int item);
+    // The tree item that shows `item` of the model.
+    QTreeWidgetItem* treeItem(int item) const;
+
+    // The menus' and buttons' actions.
+    void newGroup();
+    void registerEntries();
+    void moveTicked();
+    void deleteTicked();
+    void modifyRow(int row);
+    void handOver();
+    void headerClicked(int section);
+
+    // Shows the model's state in the tree and the list.
+    void refresh();
+
+private:
+    class WindowNotifier;
+
+    void buildList();
+    void showContextMenu(const QPoint& pos);
+    // After every action: the state shown, and the window closed when nobody is logged in.
+    void afterAction();
+
+    std::unique_ptr<WindowNotifier> m_notifier;
+    WebClient m_web;
+    AddressBookModel m_model;
+    QTreeWidget* m_tree;
+    QTableView* m_list;
+    AddressListModel* m_listModel;
+    QPushButton* m_input;
+    QPushButton* m_close;
+    std::uint64_t m_shownTree = ~std::uint64_t{0};
+};
+
+} // namespace qb

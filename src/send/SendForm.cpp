@@ -28,8 +28,7 @@ std::vector<std::string> twoDigitItems(int count, int step) {
 SendForm::SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
                    RejectTable rejects, FormDialogs& dialogs, EditorWindows& editors)
     : m_notifier(notifier), m_progress(progress), m_settings(settings), m_login(login),
-      m_rejects(std::move(rejects)), m_editors(editors),
-      m_loader(m_state, notifier, progress, dialogs) {
+      m_rejects(std::move(rejects)), m_editors(editors), m_loader(m_state, notifier, progress, dialogs) {
     m_state.delimiterList.fill(delimiterItems());
     m_state.reservationHour.items = twoDigitItems(24, 1);
     m_state.reservationMinute.items = twoDigitItems(12, 5);

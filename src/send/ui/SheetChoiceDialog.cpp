@@ -13,6 +13,7 @@ SheetChoiceDialog::SheetChoiceDialog(const std::vector<std::string>& sheetNames,
     setObjectName("sheetChoiceDialog");
     setWindowTitle(QString::fromUtf8("사용하실 엑셀시트를 선택하세요"));
     m_list->setObjectName("sheets");
+    m_list->setAccessibleName(QString::fromUtf8("엑셀시트"));
     for (const std::string& name : sheetNames)
         m_list->addItem(toQString(name));
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {

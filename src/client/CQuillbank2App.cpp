@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QTranslator>
 
@@ -25,6 +26,10 @@ namespace qb {
 
 void CQuillbank2App::prepareEnvironment() {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Qt WebEngine takes its language from the default locale when it starts:
+    // its own pages (a service that is down) and the pages' Accept-Language
+    // are then Korean, as the rest of the program, whatever the system's.
+    QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
     // Chromium refuses to start as root with its sandbox on, which would take
     // the whole client down at the first page view. A normal user keeps it.
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))

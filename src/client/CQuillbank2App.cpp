@@ -39,7 +39,10 @@ void CQuillbank2App::prepareEnvironment() {
 void CQuillbank2App::setUpApplication(QApplication& app) {
     initImages();
     app.setApplicationName("quillbank2");
-    app.setWindowIcon(QIcon(":/images/icon.png"));
+    // The desktop entry's name, so a desktop shows the window under its entry.
+    app.setDesktopFileName("example.quillbank2.Quillbank2");
+    // The installed icon in the desktop's theme; the same picture built in.
+    app.setWindowIcon(QIcon::fromTheme("quillbank2", QIcon(":/images/icon.png")));
     // The interface is Korean whatever the system's language.
     auto* translator = new QTranslator(&app);
     if (translator->load("qtbase_ko", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

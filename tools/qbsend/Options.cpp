@@ -273,9 +273,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args) {
 
 std::string usage() {
     std::string out =
-        "usage: qbsend --id ID --password PASSWORD (--text FILE... | --excel FILE --sheet N) [options]\n"
-        "       qbsend --dry-run (--text FILE... | --excel FILE --sheet N) [options]\n"
-        "       qbsend --id ID --password PASSWORD\n"
+        "Usage: qbsend --id ID --password PASSWORD (--text FILE... | --excel FILE --sheet N) [options]\n"
+        "  or:  qbsend --dry-run (--text FILE... | --excel FILE --sheet N) [options]\n"
+        "  or:  qbsend --id ID --password PASSWORD\n"
         "Sends a job as the client does: logs in, prepares it as the preview does, sends\n"
         "it and waits for the server's result. --dry-run prepares it and prints it\n"
         "without logging in. Without recipients it only logs in and out.\n"

@@ -19,6 +19,7 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 #include <QWindow>
 
 #include <algorithm>
@@ -145,6 +146,10 @@ void CMainFrame::createToolBar() {
             m_toolBar->addAction(action(item.command));
     }
     m_toolBar->addSeparator();
+    // The button Qt shows when the buttons do not fit (a larger font) has no
+    // words of its own.
+    if (auto* more = m_toolBar->findChild<QToolButton*>("qt_toolbar_ext_button"))
+        more->setAccessibleName(QString::fromUtf8("도구 모음 더 보기"));
     m_banner = new BannerLabel(m_toolBar);
     m_toolBar->addWidget(m_banner);
     connect(m_banner, &BannerLabel::pressed, this, [this] { m_model->openHomePage(); });

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs to build, test and run its demo.
+# Installs every Debian package the project needs to build, test, package and
+# run its demo.
 # Safe to run again: apt-get skips what is already there.
 set -euo pipefail
 
@@ -12,6 +13,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libx11-dev curl ccache clang-format
     fonts-noto-cjk xvfb xauth imagemagick x11-apps openbox xdotool
+    help2man librsvg2-bin gzip dpkg-dev file man-db bsdextrautils
+    desktop-file-utils appstream lintian
 )
 
 missing=()

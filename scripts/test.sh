@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the format check, the normal build, the build
-# without widgets, the ASan+UBSan build, and a short run of every fuzz target.
+# Builds and runs every test: the format check, the normal build, the Debian
+# package with lintian, the build without widgets, the ASan+UBSan build, and a
+# short run of every fuzz target.
 # `--quick` runs the format check and the normal build's tests only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,6 +35,9 @@ echo "== build and test =="
 run_suite build
 
 [ $quick -eq 1 ] && exit 0
+
+echo "== the Debian package =="
+./scripts/package.sh --no-deps
 
 echo "== without widgets: core, qbsend, qb-service and their tests =="
 run_suite build-nogui -DQB_BUILD_GUI=OFF -DQB_BUILD_BENCH=OFF

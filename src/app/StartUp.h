@@ -21,7 +21,10 @@ enum class StartAction {
 // would if the single-instance marker could not be created.
 StartAction decide(bool anotherInstanceRunning, bool updaterSwitch);
 
-// qbupdater beside the client's executable.
-std::string updaterPath(const std::string& applicationFolder);
+// The qbupdater to start: the one beside the client's executable (a build
+// folder, or bin/ of an installation), else the first on `searchPath` (PATH:
+// folders separated by ':'; empty entries, the current folder, are skipped).
+// Without either, the one beside the client, so a failure names that place.
+std::string updaterPath(const std::string& applicationFolder, const std::string& searchPath);
 
 } // namespace qb::startup

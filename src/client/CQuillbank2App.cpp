@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QTranslator>
 
@@ -25,6 +26,10 @@ namespace qb {
 
 void CQuillbank2App::prepareEnvironment() {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Qt WebEngine takes its language from the default locale when it starts:
+    // its own pages (a service that is down) and the pages' Accept-Language
+    // are then Korean, as the rest of the program, whatever the system's.
+    QLocale::setDefault(QLocale(QLocale::Korean, QLocale::SouthKorea));
     // Chromium refuses to start as root with its sandbox on, which would take
     // the whole client down at the first page view. A normal user keeps it.
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
@@ -34,7 +39,10 @@ void CQuillbank2App::prepareEnvironment() {
 void CQuillbank2App::setUpApplication(QApplication& app) {
     initImages();
     app.setApplicationName("quillbank2");
-    app.setWindowIcon(QIcon(":/images/icon.png"));
+    // The desktop entry's name, so a desktop shows the window under its entry.
+    app.setDesktopFileName("example.quillbank2.Quillbank2");
+    // The installed icon in the desktop's theme; the same picture built in.
+    app.setWindowIcon(QIcon::fromTheme("quillbank2", QIcon(":/images/icon.png")));
     // The interface is Korean whatever the system's language.
     auto* translator = new QTranslator(&app);
     if (translator->load("qtbase_ko", QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

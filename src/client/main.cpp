@@ -11,8 +11,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     qb::CQuillbank2App::setUpApplication(app);
 
-    const QString updater = QString::fromStdString(
-        qb::startup::updaterPath(QCoreApplication::applicationDirPath().toStdString()));
+    const QString updater = QString::fromStdString(qb::startup::updaterPath(
+        QCoreApplication::applicationDirPath().toStdString(), qgetenv("PATH").toStdString()));
     qb::CQuillbank2App quillbank(app.arguments().mid(1), QDir::currentPath(), updater);
     if (const std::optional<int> code = quillbank.initInstance())
         return *code;

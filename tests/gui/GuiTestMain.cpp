@@ -8,6 +8,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 #if defined(__SANITIZE_ADDRESS__)
 // Chromium inside Qt WebEngine frees some of its own objects with a mismatched
@@ -20,7 +21,11 @@ extern "C" const char* __asan_default_options() {
 int main(int argc, char** argv) {
     setenv("TZ", "Asia/Seoul", 1);
     tzset();
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // Two offscreen screens: a desktop on which the main window has its full
+    // height, and a 1366 x 768 laptop screen on which it does not.
+    const char* platform = getenv("QT_QPA_PLATFORM");
+    if (!platform || std::string(platform) == "offscreen")
+        setenv("QT_QPA_PLATFORM", "offscreen:configfile=" QB_TEST_DATA_DIR "/gui/screens.json", 1);
     setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 0);
     qb::CQuillbank2App::prepareEnvironment();
     QApplication app(argc, argv);

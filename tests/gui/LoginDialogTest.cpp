@@ -6,7 +6,9 @@
 #include "net/ui/CLoginDlg.h"
 #include "support/TempDir.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -56,6 +58,33 @@ TEST_F(LoginDialogTest, ControlsAndSavedValues) {
     EXPECT_TRUE(d->saveIdBox()->isChecked());
     EXPECT_EQ(d->passwordEdit()->text(), QString());
     EXPECT_FALSE(d->savePasswordBox()->isChecked());
+}
+
+TEST_F(LoginDialogTest, WhiteWithDarkWordsUnderADarkColourScheme) {
+    const QPalette saved = QApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Window, QColor(0x2b, 0x2b, 0x2b));
+    dark.setColor(QPalette::WindowText, QColor(0xee, 0xee, 0xee));
+    QApplication::setPalette(dark);
+    auto d = open();
+    const QImage whole = d->grab().toImage();
+    QApplication::setPalette(saved);
+
+    EXPECT_EQ(whole.pixelColor(2, 2), QColor(Qt::white));
+    // Each label and box text shows in dark pixels on the white.
+    std::vector<QWidget*> worded;
+    for (QLabel* l : d->findChildren<QLabel*>())
+        worded.push_back(l);
+    worded.push_back(d->saveIdBox());
+    worded.push_back(d->savePasswordBox());
+    for (QWidget* w : worded) {
+        const QImage image = whole.copy(w->geometry());
+        int darkest = 255;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                darkest = std::min(darkest, image.pixelColor(x, y).lightness());
+        EXPECT_LT(darkest, 100) << w->objectName().toStdString();
+    }
 }
 
 TEST_F(LoginDialogTest, FieldsHoldSixteenCp949Bytes) {

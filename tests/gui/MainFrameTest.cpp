@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTest>
@@ -142,6 +143,46 @@ TEST_F(MainFrameTest, LoggedOutWindow) {
     const QRect bar = frame->toolBar()->contentsRect();
     EXPECT_TRUE(bar.contains(frame->banner()->geometry())) << frame->banner()->geometry().right();
     EXPECT_TRUE(frame->banner()->isVisible());
+}
+
+TEST(MainFrameHeight, FitsTheScreensFreeHeight) {
+    struct Row {
+        int available, decoration, height;
+    };
+    const Row rows[] = {
+        {1024, 0, 850}, {880, 30, 850}, {879, 30, 849}, // room enough, then one pixel short
+        {768, 0, 768},  {728, 30, 698},                 // 1366 x 768 bare, and with a panel and a title bar
+        {670, 30, 640}, {600, 30, 640},                 // never below the least height
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(CMainFrame::fittedHeight(r.available, r.decoration), r.height) << r.available;
+}
+
+TEST_F(MainFrameTest, OnAShortScreenTheGridGivesUpTheDifference) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    ASSERT_EQ(screens.size(), 2);
+    auto* grid = frame->sendFormWidget()->findChild<QWidget*>("grid");
+    ASSERT_NE(grid, nullptr);
+    ASSERT_EQ(frame->screen(), screens[0]);
+    const int fullGrid = grid->height();
+
+    frame->move(screens[1]->geometry().topLeft() + QPoint(10, 0));
+    ASSERT_TRUE(test::runUntil([&] { return frame->height() != 850; }));
+    EXPECT_EQ(frame->screen(), screens[1]);
+    const int decoration = frame->frameGeometry().height() - frame->height();
+    EXPECT_EQ(frame->size(), QSize(750, 768 - decoration));
+    test::runFor(20ms); // the layout settles
+    EXPECT_EQ(grid->height(), fullGrid - (850 - frame->height()));
+    // The status bar and the grid's bottom are inside the window.
+    const QRect inside = frame->rect();
+    EXPECT_TRUE(inside.contains(frame->statusBar()->geometry())) << frame->statusBar()->geometry().bottom();
+    EXPECT_TRUE(frame->statusBar()->isVisible());
+    EXPECT_TRUE(inside.contains(QRect(grid->mapTo(frame.get(), QPoint(0, 0)), grid->size())));
+
+    frame->move(screens[0]->geometry().topLeft() + QPoint(10, 0));
+    ASSERT_TRUE(test::runUntil([&] { return frame->height() == 850; }));
+    test::runFor(20ms);
+    EXPECT_EQ(grid->height(), fullGrid);
 }
 
 TEST_F(MainFrameTest, EveryLoginStateSetsTitleAndCommands) {

@@ -19,7 +19,7 @@ bool parsePort(const std::string& text, int& port) {
 } // namespace
 
 const char* CommandLine::usage() {
-    return "usage: qb-service [options]\n"
+    return "Usage: qb-service [options]\n"
            "  --host HOST             address to listen on (default 127.0.0.1)\n"
            "  --login-port N          login port (default 0: any free port)\n"
            "  --send-port N           send port (default 0)\n"

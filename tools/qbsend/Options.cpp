@@ -323,9 +323,9 @@ ParsedOptions parseOptions(const std::vector<std::string>& args, const char* env
 
 std::string usage() {
     std::string out =
-        "usage: qbsend --id ID PASSWORD-OPTION (--text FILE... | --excel FILE --sheet N) [options]\n"
-        "       qbsend --dry-run (--text FILE... | --excel FILE --sheet N) [options]\n"
-        "       qbsend --id ID PASSWORD-OPTION\n"
+        "Usage: qbsend --id ID PASSWORD-OPTION (--text FILE... | --excel FILE --sheet N) [options]\n"
+        "  or:  qbsend --dry-run (--text FILE... | --excel FILE --sheet N) [options]\n"
+        "  or:  qbsend --id ID PASSWORD-OPTION\n"
         "PASSWORD-OPTION: --password PASSWORD, --password - (standard input) or --password-file FILE;\n"
         "without one the password comes from the environment variable QBSEND_PASSWORD.\n"
         "Sends a job as the client does: logs in, prepares it as the preview does, sends\n"

@@ -15,10 +15,15 @@
 
 namespace {
 
-void usage() {
-    std::fprintf(stderr, "usage: qbupdater [--workdir DIR] [--client PROGRAM]\n"
-                         "  --workdir DIR     working folder (default ~/.local/share/Quillbank2)\n"
-                         "  --client PROGRAM  the client to start (default quillbank2 beside qbupdater)\n");
+// On standard output when asked for, on standard error after a wrong argument.
+void usage(std::FILE* out) {
+    std::fprintf(out, "Usage: qbupdater [--workdir DIR] [--client PROGRAM]\n"
+                      "Prepares the client's working folder (LOG, msg and imgtemp in it) and starts\n"
+                      "the client there with \"/u\".\n"
+                      "\n"
+                      "  --workdir DIR     working folder (default ~/.local/share/Quillbank2)\n"
+                      "  --client PROGRAM  the client to start (default quillbank2 beside qbupdater)\n"
+                      "  --help            this text\n");
 }
 
 } // namespace
@@ -34,10 +39,10 @@ int main(int argc, char** argv) {
         if ((a == "--workdir" || a == "--client") && i + 1 < args.size()) {
             (a == "--workdir" ? workdir : client) = args[++i];
         } else if (a == "--help" || a == "-h") {
-            usage();
+            usage(stdout);
             return 0;
         } else {
-            usage();
+            usage(stderr);
             return 2;
         }
     }

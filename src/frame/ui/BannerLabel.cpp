@@ -9,6 +9,8 @@ BannerLabel::BannerLabel(QWidget* parent) : QLabel(parent) {
     setPixmap(QPixmap(":/images/banner.png"));
     setFixedSize(173, 55);
     setCursor(Qt::PointingHandCursor);
+    // The words drawn on the picture.
+    setAccessibleName(QString::fromUtf8("홈페이지 바로가기"));
 }
 
 void BannerLabel::mousePressEvent(QMouseEvent* event) {

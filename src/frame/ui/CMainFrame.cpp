@@ -16,9 +16,14 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace qb {
 namespace {
@@ -90,7 +95,7 @@ CMainFrame::CMainFrame(AppPaths paths, ServiceConfig config, QWidget* parent)
     m_views->addWidget(m_sendForm.widget);
     m_model->setSendForm(m_sendForm.panel);
 
-    setFixedSize(kWidth, kHeight);
+    fitToScreen();
     setWindowTitle(toQString(m_model->title()));
     loginStateChanged(m_model->loginState().loggedIn);
 }
@@ -142,6 +147,10 @@ void CMainFrame::createToolBar() {
             m_toolBar->addAction(action(item.command));
     }
     m_toolBar->addSeparator();
+    // The button Qt shows when the buttons do not fit (a larger font) has no
+    // words of its own.
+    if (auto* more = m_toolBar->findChild<QToolButton*>("qt_toolbar_ext_button"))
+        more->setAccessibleName(QString::fromUtf8("도구 모음 더 보기"));
     m_banner = new BannerLabel(m_toolBar);
     m_toolBar->addWidget(m_banner);
     connect(m_banner, &BannerLabel::pressed, this, [this] { m_model->openHomePage(); });
@@ -191,8 +200,36 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+int CMainFrame::fittedHeight(int available, int decoration) {
+    return std::clamp(available - decoration, kMinHeight, kHeight);
+}
+
+// The window keeps its fixed size where it fits. On a shorter screen (a 1366 x
+// 768 laptop) its bottom, the grid's last rows and the status bar, would be out
+// of reach, so it takes the screen's free height and the grid gives up the rest.
+void CMainFrame::fitToScreen() {
+    const QScreen* s = screen();
+    const int available = s ? s->availableGeometry().height() : kHeight;
+    // Known once the window manager has framed the window; until then, none.
+    const int decoration = frameGeometry().height() - geometry().height();
+    setFixedSize(kWidth, fittedHeight(available, decoration));
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (QWindow* w = windowHandle(); w && !m_followsScreen) {
+        m_followsScreen = true;
+        // Queued: a size set while the window system is still moving the
+        // window would be overwritten by the move.
+        connect(w, &QWindow::screenChanged, this, &CMainFrame::fitToScreen, Qt::QueuedConnection);
+    }
+    fitToScreen();
+}
+
 void CMainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
+    // The frame's size is known once the window manager has framed the window.
+    QMetaObject::invokeMethod(this, &CMainFrame::fitToScreen, Qt::QueuedConnection);
     if (m_sendForm.panel) {
         const QRect frame = frameGeometry();
         m_sendForm.panel->followMainWindow(frame.right() + 1, frame.top());

@@ -33,6 +33,13 @@ class CMainFrame : public QMainWindow, private FrameView {
 public:
     static constexpr int kWidth = 750;
     static constexpr int kHeight = 850;
+    // The least height the window takes on a short screen: the menu, toolbar,
+    // send form and status bar with a few rows of the grid.
+    static constexpr int kMinHeight = 640;
+
+    // The window's height on a screen whose free area is `available` pixels high
+    // with `decoration` pixels of title bar and frame: 850, or what fits.
+    static int fittedHeight(int available, int decoration);
 
     CMainFrame(AppPaths paths, ServiceConfig config, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -58,6 +65,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     // FrameView
@@ -80,6 +88,7 @@ private:
     void createToolBar();
     void createStatusBar();
     void closeSideWindows();
+    void fitToScreen();
 
     MessageBoxNotifier m_messages;
     std::unique_ptr<MainFrameModel> m_model;
@@ -92,6 +101,7 @@ private:
     QPointer<WaitWindow> m_waitWindow;
     QPointer<CNoticeDlg> m_notice;
     QPointer<CMemberInfoDlg> m_memberInfo;
+    bool m_followsScreen = false;
 };
 
 } // namespace qb

@@ -1,6 +1,7 @@
 #include "net/ui/CLoginDlg.h"
 
 #include "common/QtText.h"
+#include "common/ui/AccessibleNames.h"
 #include "common/ui/Cp949LengthValidator.h"
 
 #include <QCheckBox>
@@ -8,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -21,7 +23,13 @@ CLoginDlg::CLoginDlg(LoginDialogModel model, QWidget* parent)
       m_cancel(new QPushButton(QString::fromUtf8("취소"), this)) {
     setWindowTitle(QString::fromUtf8("로그인"));
     setObjectName("loginDialog");
-    setStyleSheet("QDialog#loginDialog { background: white; }");
+    // White whatever the desktop's colour scheme; the words on it are then dark
+    // too, or a dark scheme would write white on white.
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, Qt::white);
+    colours.setColor(QPalette::WindowText, Qt::black);
+    setPalette(colours);
+    setAutoFillBackground(true);
 
     m_id->setObjectName("idEdit");
     m_password->setObjectName("passwordEdit");
@@ -39,9 +47,13 @@ CLoginDlg::CLoginDlg(LoginDialogModel model, QWidget* parent)
 
     auto* fields = new QGridLayout;
     fields->setHorizontalSpacing(8);
-    fields->addWidget(new QLabel(QString::fromUtf8("아이디 :"), this), 0, 0);
+    auto* idLabel = new QLabel(QString::fromUtf8("아이디 :"), this);
+    auto* passwordLabel = new QLabel(QString::fromUtf8("비밀번호:"), this);
+    labelControl(idLabel, m_id);
+    labelControl(passwordLabel, m_password);
+    fields->addWidget(idLabel, 0, 0);
     fields->addWidget(m_id, 0, 1);
-    fields->addWidget(new QLabel(QString::fromUtf8("비밀번호:"), this), 1, 0);
+    fields->addWidget(passwordLabel, 1, 0);
     fields->addWidget(m_password, 1, 1);
     fields->setColumnMinimumWidth(1, 170);
 

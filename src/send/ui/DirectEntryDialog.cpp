@@ -24,6 +24,7 @@ DirectEntryDialog::DirectEntryDialog(QWidget* parent)
     hint1->setObjectName("hint1");
     hint2->setObjectName("hint2");
     m_edit->setObjectName("numbers");
+    m_edit->setAccessibleName(QString::fromUtf8("전화번호"));
     m_edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_edit->setTabChangesFocus(true);
     connect(m_edit, &QPlainTextEdit::textChanged, this, &DirectEntryDialog::enforceLimit);

@@ -26,6 +26,7 @@ RejectListDialog::RejectListDialog(RejectTable table, Notifier& notifier, QWidge
     m_list = newTickList(this, "rejectList", labels, std::vector<int>(widths.begin(), widths.end()),
                          QAbstractItemView::ExtendedSelection);
     m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
+    m_list->setAccessibleName(QString::fromUtf8("수신거부 목록"));
     onTickChanged(m_list, this, [this](int row, bool ticked) {
         const auto& rows = m_model.rows();
         if (row < static_cast<int>(rows.size()) && rows[static_cast<std::size_t>(row)].ticked != ticked) {

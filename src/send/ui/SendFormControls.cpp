@@ -1,5 +1,6 @@
 #include "send/ui/SendFormControls.h"
 
+#include "common/ui/AccessibleNames.h"
 #include "send/ui/CGridCtrl.h"
 
 #include <QButtonGroup>
@@ -39,6 +40,16 @@ QComboBox* combo(const char* name, int width, QWidget* parent) {
     return c;
 }
 
+// Where the only words near a control are its group's title, the control gets a
+// name of its own. On Linux Qt reports a combo box's current item as its name
+// once it has one, so a combo box also carries the name as its description,
+// which screen readers say after the item.
+void ownName(QWidget* w, const QString& accessibleName) {
+    w->setAccessibleName(accessibleName);
+    if (qobject_cast<QComboBox*>(w))
+        w->setAccessibleDescription(accessibleName);
+}
+
 QLineEdit* field(const char* name, int width, QWidget* parent) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
@@ -48,6 +59,22 @@ QLineEdit* field(const char* name, int width, QWidget* parent) {
 
 QLabel* label(const char* textUtf8, QWidget* parent) {
     return new QLabel(u(textUtf8), parent);
+}
+
+// The unit after a combo box: on Linux a combo box's name is its current item and
+// its label comes only through its buddy, so the unit becomes the buddy while the
+// box keeps its fuller name for the other platforms and while it is empty.
+QLabel* unitOf(const char* textUtf8, QWidget* combo, QWidget* parent) {
+    QLabel* l = label(textUtf8, parent);
+    l->setBuddy(combo);
+    return l;
+}
+
+// A label that names the control beside it.
+QLabel* labelFor(const char* textUtf8, QWidget* control, QWidget* parent) {
+    QLabel* l = label(textUtf8, parent);
+    labelControl(l, control);
+    return l;
 }
 
 QGroupBox* group(const char* titleUtf8, QWidget* parent) {
@@ -78,9 +105,11 @@ void SendFormControls::build(QWidget* view, const RecipientTable& table) {
     progressBar->setTextVisible(false);
     progressBar->setFixedHeight(14);
     progressBar->setRange(0, 100);
+    ownName(progressBar, u("진행 상황"));
     progressBar->setValue(0);
 
     grid = new CGridCtrl(table, view);
+    ownName(grid, u("수신번호 목록"));
 
     auto* layout = new QVBoxLayout(view);
     layout->setContentsMargins(6, 4, 6, 4);
@@ -113,6 +142,7 @@ QWidget* SendFormControls::buildMessagePanel(QWidget* view) {
     smsBox->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     smsBox->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     smsBox->installEventFilter(view);
+    ownName(smsBox, u("SMS 메세지"));
     smsCounter = new QLabel(box);
     smsCounter->setObjectName("smsCounter");
     smsCounter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -129,6 +159,7 @@ QWidget* SendFormControls::buildMessagePanel(QWidget* view) {
         mergeOn[k] = new QCheckBox(QString::fromStdString(token), box);
         mergeOn[k]->setObjectName(QString("merge%1").arg(k + 1));
         mergeColumn[k] = combo(QString("mergeColumn%1").arg(k + 1).toLatin1().constData(), 96, box);
+        ownName(mergeColumn[k], QString::fromStdString(token) + u(" 열"));
         merges->addWidget(mergeOn[k], k, 0);
         merges->addWidget(mergeColumn[k], k, 1);
     }
@@ -179,7 +210,7 @@ QWidget* SendFormControls::buildSettingsPanel(QWidget* view) {
     senderLayout->setContentsMargins(6, 4, 6, 4);
     senderLayout->setHorizontalSpacing(6);
     senderLayout->setVerticalSpacing(3);
-    senderLayout->addWidget(label("회신번호", sender), 0, 0);
+    senderLayout->addWidget(labelFor("회신번호", callbackBox, sender), 0, 0);
     senderLayout->addLayout(row({callbackBox, manageCallbacks}), 0, 1);
     senderLayout->addWidget(label("잔액 : ", sender), 1, 0);
     senderLayout->addLayout(row({balanceValue, refreshBalance}), 1, 1);
@@ -206,12 +237,19 @@ QWidget* SendFormControls::buildSettingsPanel(QWidget* view) {
     reservationDate->setFixedWidth(104);
     reservationHour = combo("reservationHour", 52, timing);
     reservationMinute = combo("reservationMinute", 52, timing);
+    ownName(reservationDate, u("예약 날짜"));
+    ownName(reservationHour, u("예약 시"));
+    ownName(reservationMinute, u("예약 분"));
     rangeFrom = field("rangeFrom", 64, timing);
     rangeTo = field("rangeTo", 64, timing);
     splitOn = new QCheckBox(u("분할전송"), timing);
     splitOn->setObjectName("splitOn");
     splitCount = field("splitCount", 56, timing);
     splitMinutes = combo("splitMinutes", 52, timing);
+    ownName(rangeFrom, u("전송범위 시작"));
+    ownName(rangeTo, u("전송범위 끝"));
+    ownName(splitCount, u("분할전송 개단위"));
+    ownName(splitMinutes, u("분할전송 분단위"));
     dedup = new QCheckBox(u("중복제거"), timing);
     dedup->setObjectName("dedup");
     selfReject = new QCheckBox(u("자체수신거부"), timing);
@@ -220,12 +258,13 @@ QWidget* SendFormControls::buildSettingsPanel(QWidget* view) {
     auto* timingLayout = new QVBoxLayout(timing);
     timingLayout->setContentsMargins(6, 4, 6, 4);
     timingLayout->setSpacing(3);
-    timingLayout->addLayout(row({immediate, reserved, reservationDate, reservationHour, label("시", timing),
-                                 reservationMinute, label("분", timing)}));
+    timingLayout->addLayout(
+        row({immediate, reserved, reservationDate, reservationHour, unitOf("시", reservationHour, timing),
+             reservationMinute, unitOf("분", reservationMinute, timing)}));
     timingLayout->addLayout(
         row({label("전송범위", timing), rangeFrom, label("부터", timing), rangeTo, label("까지", timing)}));
-    timingLayout->addLayout(
-        row({splitOn, splitCount, label("개단위", timing), splitMinutes, label("분단위", timing)}));
+    timingLayout->addLayout(row({splitOn, splitCount, label("개단위", timing), splitMinutes,
+                                 unitOf("분단위", splitMinutes, timing)}));
     timingLayout->addLayout(row({dedup, selfReject, rejectLists}));
     layout->addWidget(timing);
 
@@ -239,16 +278,18 @@ QWidget* SendFormControls::buildSettingsPanel(QWidget* view) {
     sheetChooser = combo("sheetChooser", 120, loading);
     sheetName = field("sheetName", 120, loading);
     sheetName->setReadOnly(true);
+    ownName(delimiterField, u("구분자 직접입력"));
+    ownName(sheetName, u("시트 이름"));
     for (QPushButton* b : {directEntry, textFile, excelFile})
         b->setFixedWidth(84);
     auto* loadingLayout = new QVBoxLayout(loading);
     loadingLayout->setContentsMargins(6, 4, 6, 4);
     loadingLayout->setSpacing(3);
-    loadingLayout->addLayout(
-        row({directEntry, textFile, label("구분자", loading), delimiterList, delimiterField}));
+    loadingLayout->addLayout(row(
+        {directEntry, textFile, labelFor("구분자", delimiterList, loading), delimiterList, delimiterField}));
     auto* excelRow = row({excelFile}, false);
     excelRow->addSpacing(84 + 4);
-    excelRow->addLayout(row({label("시트", loading), sheetChooser, sheetName}));
+    excelRow->addLayout(row({labelFor("시트", sheetChooser, loading), sheetChooser, sheetName}));
     loadingLayout->addLayout(excelRow);
     layout->addWidget(loading);
     layout->addStretch();
@@ -258,6 +299,7 @@ QWidget* SendFormControls::buildSettingsPanel(QWidget* view) {
 QWidget* SendFormControls::buildActionRow(QWidget* view) {
     auto* bar = new QWidget(view);
     numberColumn = combo("numberColumn", 120, bar);
+    ownName(numberColumn, u("수신번호열"));
     deleteRows = button("행삭제", "deleteRows", bar);
     preview = button("발송데이터 미리보기", "preview", bar);
     send = button("전송하기", "send", bar);

@@ -14,6 +14,7 @@ SheetChoiceDialog::SheetChoiceDialog(const std::vector<std::string>& sheetNames,
     setObjectName("sheetChoiceDialog");
     setWindowTitle(title);
     m_list->setObjectName("sheets");
+    m_list->setAccessibleName(QString::fromUtf8("엑셀시트"));
     for (const std::string& name : sheetNames)
         m_list->addItem(toQString(name));
     connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {

@@ -1,11 +1,13 @@
 #include "views/ui/CWebPageView.h"
 
+#include "views/ui/KoreanBrowser.h"
+
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
 namespace qb {
 
-CWebPageView::CWebPageView(QWidget* parent) : QWidget(parent), m_browser(new QWebEngineView(this)) {
+CWebPageView::CWebPageView(QWidget* parent) : QWidget(parent), m_browser(newKoreanBrowser(this)) {
     m_browser->setObjectName("browser");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

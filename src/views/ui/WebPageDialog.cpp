@@ -1,5 +1,7 @@
 #include "views/ui/WebPageDialog.h"
 
+#include "views/ui/KoreanBrowser.h"
+
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -8,7 +10,7 @@
 namespace qb {
 
 WebPageDialog::WebPageDialog(const QString& caption, QSize size, QWidget* parent)
-    : QDialog(parent), m_browser(new QWebEngineView(this)),
+    : QDialog(parent), m_browser(newKoreanBrowser(this)),
       m_close(new QPushButton(QString::fromUtf8("닫기"), this)) {
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);

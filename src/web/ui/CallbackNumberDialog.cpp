@@ -17,6 +17,7 @@ CallbackNumberDialog::CallbackNumberDialog(WebClient& web, QWidget* parent)
 
     m_list = newTickList(this, "callbackList", {QString::fromUtf8("회신번호"), QString::fromUtf8("등록일")},
                          {130, 150}, QAbstractItemView::SingleSelection);
+    m_list->setAccessibleName(QString::fromUtf8("회신번호 목록"));
     onTickChanged(m_list, this, [this](int row, bool ticked) {
         m_callbacks.setTicked(static_cast<std::size_t>(row), ticked);
     });

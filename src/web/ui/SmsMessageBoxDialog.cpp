@@ -34,6 +34,11 @@ SmsMessageBoxDialog::SmsMessageBoxDialog(WebClient& web, std::string pictureFold
         auto* remove = new QPushButton(QString::fromUtf8("삭제"), this);
         choose->setObjectName(QString("select%1").arg(k));
         remove->setObjectName(QString("remove%1").arg(k));
+        // Six boxes with the same two buttons: each is named after its box.
+        const QString slotName = QString::fromUtf8("메세지 %1").arg(k);
+        edit->setAccessibleName(slotName);
+        choose->setAccessibleName(slotName + QString::fromUtf8(" 선택"));
+        remove->setAccessibleName(slotName + QString::fromUtf8(" 삭제"));
         for (QPushButton* b : {choose, remove})
             b->setAutoDefault(false);
         connect(choose, &QPushButton::clicked, this, [this, k] { select(k); });

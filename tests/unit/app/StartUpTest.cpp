@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +30,33 @@ TEST(StartUp, UpdaterSwitchIsAPlainSubstringOfTheArguments) {
             shown += "[" + a + "]";
         EXPECT_EQ(startup::hasUpdaterSwitch(r.args), r.expected) << shown;
     }
+}
+
+TEST(StartUp, UpdaterBesideTheClientElseOnThePath) {
+    test::TempDir root;
+    const std::string bin = root.mkdir("bin"), local = root.mkdir("local"), tools = root.mkdir("tools"),
+                      empty = root.mkdir("empty");
+    auto program = [](const std::string& path, mode_t mode) {
+        ASSERT_EQ(::close(::open(path.c_str(), O_CREAT | O_WRONLY, mode)), 0);
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+    };
+    program(bin + "/qbupdater", 0755);
+    program(local + "/qbupdater", 0644); // not executable
+    program(tools + "/qbupdater", 0755);
+    ::mkdir((empty + "/qbupdater").c_str(), 0755); // a folder of that name
+
+    struct Row {
+        std::string folder, path, expected;
+    };
+    const Row rows[] = {
+        {bin, tools, bin + "/qbupdater"},                                       // beside the client first
+        {root.path(), local + ":" + empty + ":" + tools, tools + "/qbupdater"}, // skips what cannot run
+        {root.path(), "::" + tools + ":", tools + "/qbupdater"},
+        {root.path(), "", root.path() + "/qbupdater"}, // none: the place it should be
+        {root.path(), local, root.path() + "/qbupdater"},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(startup::updaterPath(r.folder, r.path), r.expected) << r.folder << " " << r.path;
 }
 
 TEST(SingleInstanceLock, OneHolderPerFolder) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Draws the toolbar images (55 x 55: normal, hot, disabled), the banner and the
-# program icon with ImageMagick. The PNGs are committed; run this again after
-# changing a picture.
+# Draws the toolbar images (55 x 55: normal, hot, disabled) and the banner with
+# ImageMagick, and the window icon from the program's icon (rsvg-convert). The
+# PNGs are committed; run this again after changing a picture.
 set -euo pipefail
 cd "$(dirname "$0")"
 mkdir -p toolbar
@@ -101,8 +101,7 @@ convert -size 173x55 gradient:'#fdfdfd'-'#e3edf8' \
     -fill none -stroke '#9db7d6' -draw "rectangle 0,0 172,54" \
     banner.png
 
-# Window icon: the banner's mark alone.
-convert -size 64x64 xc:none -fill '#1d4f8c' -draw "roundrectangle 2,2 61,61 12,12" \
-    -fill white -font "$symbols" -pointsize 40 -gravity center -annotate +0+0 "Q" icon.png
+# Window icon: the program's icon as the desktop shows it, drawn in dist/icons.
+rsvg-convert --width=64 --height=64 --output=icon.png ../../../../dist/icons/quillbank2.svg
 
 rm -f /tmp/qb-glyph-*.png /tmp/qb-caption-*.png

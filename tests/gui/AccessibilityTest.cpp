@@ -133,7 +133,7 @@ TEST(AccessibleNames, SendFormAndItsDialogs) {
     EXPECT_EQ(lines(audit.problems()), "");
     EXPECT_EQ(lines(audit.windowsSeen()),
               "\n직접입력\n사용하실 엑셀시트를 선택하세요\n수신거부 목록\n회신번호관리\n"
-              "메세지 저장함 - 1 / 0\nLMS\nMMS\n");
+              "메세지 저장함 - 1 / 0\n:::: LMS 문자 편집창\n:::: MMS 문자 편집창\n");
 }
 
 } // namespace qb::test

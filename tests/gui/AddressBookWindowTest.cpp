@@ -1,6 +1,7 @@
 // The address book window in the main window, against qb-service on loopback:
 // opened from its command, driven through its tree, list, menus and dialogs,
 // and handing its entries to the send form.
+#include "AccessibleNames.h"
 #include "GuiTestSupport.h"
 
 #include "common/Cp949.h"
@@ -54,6 +55,8 @@ protected:
         frame->show();
     }
     void TearDown() override {
+        // Every window a scenario opened has a name for each of its controls.
+        EXPECT_EQ(lines(audit.problems()), "");
         frame.reset();
         MessageBoxNotifier::clearShown();
     }
@@ -130,6 +133,7 @@ protected:
     }
 
     ServiceHarness service;
+    AccessibleNamesAudit audit;
     std::unique_ptr<CMainFrame> frame;
     TempDir files;
 };

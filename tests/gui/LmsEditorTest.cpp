@@ -1,5 +1,6 @@
 // The LMS editor, its message box and the special character palette, against
 // qb-service on loopback.
+#include "AccessibleNames.h"
 #include "SendViewFixture.h"
 
 #include "compose/ui/CHoverButton.h"
@@ -140,6 +141,7 @@ TEST(LmsEditor, OpensBesideTheFormAndKeepsBothLimitsWhileTypingAndPasting) {
 
 TEST(LmsEditor, SavesToTheStoreAndLoadsBackThroughTheBox) {
     SendViewFixture f;
+    AccessibleNamesAudit audit;
     CLMSEditDlg* e = openLmsEditor(f);
     ASSERT_TRUE(e);
     click(e, "saveMessage"); // the body still shows its placeholder
@@ -194,6 +196,7 @@ TEST(LmsEditor, SavesToTheStoreAndLoadsBackThroughTheBox) {
     EXPECT_EQ(e->focusWidget(), e->bodyEdit());
     EXPECT_EQ(f.texts(),
               (Strings{"[LMS] 메세지 저장완료!", "[LMS] 메세지 저장완료!", "[LMS] 메세지 저장완료!"}));
+    EXPECT_EQ(lines(audit.problems()), "");
 }
 
 TEST(LmsMessageBox, PagesThreeAtATimeAndDeletesTheRecordUnderTheSlot) {
@@ -325,6 +328,7 @@ TEST(SpecialCharPalette, InsertsIntoTheSmsBoxAtTheCaretAndTheBoxKeepsItsLimit) {
 
 TEST(SpecialCharPalette, InsertsIntoTheLmsTitleAndBodyAtTheCaret) {
     SendViewFixture f;
+    AccessibleNamesAudit audit;
     CLMSEditDlg* e = openLmsEditor(f);
     ASSERT_TRUE(e);
     click(e, "specialChars");
@@ -370,6 +374,7 @@ TEST(SpecialCharPalette, InsertsIntoTheLmsTitleAndBodyAtTheCaret) {
     click(e, "specialChars");
     EXPECT_EQ(e->palette(), p);
     EXPECT_EQ(f.texts(), Strings{});
+    EXPECT_EQ(lines(audit.problems()), "");
 }
 
 } // namespace qb::test

@@ -1,5 +1,6 @@
 // The MMS editor against qb-service on loopback: pictures into slots, the
 // picture viewer, the body, saving and loading back through the MMS message box.
+#include "AccessibleNames.h"
 #include "SendViewFixture.h"
 
 #include "common/Clock.h"
@@ -234,6 +235,7 @@ TEST(MmsEditor, BadPicturesAreRefusedWithAMessageAndTakeNoSlot) {
 
 TEST(MmsEditor, TheViewerShowsThePictureAtItsOwnSizeAndScrollsTheRest) {
     MmsFixture f;
+    AccessibleNamesAudit audit;
     const QSize client = CMMSImageViewDlg::kClientSize;
     struct Case {
         int w, h;
@@ -262,6 +264,7 @@ TEST(MmsEditor, TheViewerShowsThePictureAtItsOwnSizeAndScrollsTheRest) {
         EXPECT_GE(maximum.width(), c.w) << c.w;
     }
     EXPECT_EQ(f.texts(), Strings{});
+    EXPECT_EQ(lines(audit.problems()), "");
 }
 
 TEST(MmsEditor, TheBodyGrowsFollowsTheCaretAndKeepsItsLimit) {
@@ -298,6 +301,7 @@ TEST(MmsEditor, TheBodyGrowsFollowsTheCaretAndKeepsItsLimit) {
 TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     ClockAt clock({2024, 3, 5, 14, 7, 9});
     MmsFixture f;
+    AccessibleNamesAudit audit;
     // Three older messages without pictures: with the new one, two pages.
     for (const char* title : {"a", "b", "c"})
         f.store().addMessage("tester", qbs::MessageStore::Mms, qbs::StoredMessage{0, title, "text", {}});
@@ -365,6 +369,7 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     EXPECT_EQ(drawn(f.composition, 1), (Size{173, 148}));
     EXPECT_EQ(drawn(f.composition, 2), (Size{173, 86}));
     EXPECT_EQ(f.texts(), Strings{"[MMS] 메세지 저장완료!"});
+    EXPECT_EQ(lines(audit.problems()), "");
 }
 
 } // namespace qb::test

@@ -18,4 +18,13 @@ void labelControl(QLabel* label, QWidget* control);
 // A label's words without the colon and spaces it ends with.
 QString labelWords(const QString& labelText);
 
+// A name of its own for a control with no words beside it. A combo box carries
+// it as its description too: on Linux Qt reports a combo box's current item as
+// its name once it has one, and screen readers say the description after it.
+void ownName(QWidget* control, const QString& name);
+
+// The boxes of a message box repeat the same two buttons: each button is named
+// after its box ("메세지 2 선택", "메세지 2 삭제").
+void nameSlotButtons(const QString& slotName, QWidget* choose, QWidget* remove);
+
 } // namespace qb

@@ -59,6 +59,8 @@ void CLMSEditDlg::build() {
     m_title->setObjectName("title");
     m_body = new QPlainTextEdit(this);
     m_body->setObjectName("body");
+    m_title->setAccessibleName(QString::fromUtf8("LMS 제목"));
+    m_body->setAccessibleName(QString::fromUtf8("LMS 내용"));
     m_body->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_body->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_body->setTabChangesFocus(true);

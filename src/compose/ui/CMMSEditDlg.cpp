@@ -65,9 +65,11 @@ void CMMSEditDlg::build() {
 
     m_title = new QLineEdit(this);
     m_title->setObjectName("title");
+    m_title->setAccessibleName(QString::fromUtf8("MMS 제목"));
     m_title->setFont(font);
     m_title->installEventFilter(this);
     m_view = new CMMSSendView(m_model.pictures(), m_reader, this);
+    m_view->body()->setAccessibleName(QString::fromUtf8("MMS 내용"));
     bodyEdit()->installEventFilter(this);
 
     m_counter = new QLabel(this);

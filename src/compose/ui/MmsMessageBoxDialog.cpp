@@ -1,6 +1,7 @@
 #include "compose/ui/MmsMessageBoxDialog.h"
 
 #include "common/QtText.h"
+#include "common/ui/AccessibleNames.h"
 #include "compose/ui/CViewMMSRMsgScroll.h"
 #include "compose/ui/PictureReader.h"
 
@@ -56,6 +57,10 @@ MmsMessageBoxDialog::MmsMessageBoxDialog(WebClient& web, std::string pictureFold
 
         QPushButton* choose = button("선택", QString("select%1").arg(k), this);
         QPushButton* removeButton = button("삭제", QString("remove%1").arg(k), this);
+        const QString slotName = QString::fromUtf8("메세지 %1").arg(k);
+        title->setAccessibleName(slotName + QString::fromUtf8(" 제목"));
+        preview->body()->setAccessibleName(slotName + QString::fromUtf8(" 내용"));
+        nameSlotButtons(slotName, choose, removeButton);
         connect(choose, &QPushButton::clicked, this, [this, k] { select(k); });
         connect(removeButton, &QPushButton::clicked, this, [this, k] { remove(k); });
         auto* buttons = new QHBoxLayout;

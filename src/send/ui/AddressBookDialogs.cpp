@@ -1,6 +1,7 @@
 #include "send/ui/AddressBookDialogs.h"
 
 #include "common/QtText.h"
+#include "common/ui/AccessibleNames.h"
 #include "common/ui/Cp949LengthValidator.h"
 
 #include <algorithm>
@@ -54,6 +55,7 @@ AddressGroupDialog::AddressGroupDialog(AddressBookModel& model, QWidget* parent)
     setWindowTitle(QString::fromUtf8(":::: 추가할 그룹명을 입력하세요"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(14, 12, 14, 12);
+    m_name->setAccessibleName(QString::fromUtf8("그룹명"));
     layout->addWidget(m_name);
     m_add = addDialogButtons(this, layout, "추가", "add");
     // Wide enough for the caption to be read whole.
@@ -71,6 +73,7 @@ AddressMoveDialog::AddressMoveDialog(AddressBookModel& model, QWidget* parent)
     setObjectName("addressMoveDialog");
     setWindowTitle(QString::fromUtf8(":::: 주소록을 이동할 그룹명을 입력하세요"));
     m_groups->setObjectName("groups");
+    ownName(m_groups, QString::fromUtf8("이동할 그룹"));
     for (const std::string& name : m_names) {
         m_groups->addItem(toQString(displayText(name, AddressGroup::kNameWidth)));
         if (name == model.currentGroup())

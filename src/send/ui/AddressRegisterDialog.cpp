@@ -37,10 +37,13 @@ AddressRegisterDialog::AddressRegisterDialog(AddressBookModel& model, QWidget* p
     }
     grid->setColumnStretch(2, 1);
     const char* names[] = {"name%1", "phone%1", "memo%1"};
+    const char* spoken[] = {"이름", "전화번호", "메모"};
     for (int r = 0; r < kRows; ++r) {
         for (int c = 0; c < 3; ++c) {
             auto* edit = new QLineEdit(this);
             edit->setObjectName(QString::fromLatin1(names[c]).arg(r));
+            // Ten rows under one heading each: "전화번호 3" says which.
+            edit->setAccessibleName(QString::fromUtf8(spoken[c]) + QString(" %1").arg(r + 1));
             // A field holds width - 1 bytes; more would be cut when it is sent.
             edit->setValidator(new Cp949LengthValidator(widths[c] - 1, edit));
             grid->addWidget(edit, r + 1, c);
@@ -55,6 +58,7 @@ AddressRegisterDialog::AddressRegisterDialog(AddressBookModel& model, QWidget* p
     m_file->setMinimumWidth(m_file->fontMetrics().horizontalAdvance(m_file->text()) + 32);
     connect(m_file, &QPushButton::clicked, this, &AddressRegisterDialog::importFile);
     m_bar->setObjectName("progress");
+    m_bar->setAccessibleName(QString::fromUtf8("등록 진행 상황"));
     m_bar->setTextVisible(false);
     m_bar->setMaximumHeight(10);
     m_bar->setValue(0);

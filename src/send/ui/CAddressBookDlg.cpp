@@ -49,6 +49,7 @@ CAddressBookDlg::CAddressBookDlg(const LoginState& login, Notifier& notifier, co
     setWindowTitle(QString::fromUtf8(":::: 주소록"));
 
     m_tree->setObjectName("groupTree");
+    m_tree->setAccessibleName(QString::fromUtf8("주소록 그룹"));
     m_tree->setHeaderHidden(true);
     m_tree->setColumnCount(1);
     m_tree->setIconSize(QSize(16, 16));
@@ -96,6 +97,7 @@ CAddressBookDlg::~CAddressBookDlg() {
 
 void CAddressBookDlg::buildList() {
     m_list->setObjectName("entryList");
+    m_list->setAccessibleName(QString::fromUtf8("주소록 목록"));
     m_list->setHorizontalHeader(new TickAllHeader(m_list));
     m_list->setModel(m_listModel);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);

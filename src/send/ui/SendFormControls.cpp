@@ -40,16 +40,6 @@ QComboBox* combo(const char* name, int width, QWidget* parent) {
     return c;
 }
 
-// Where the only words near a control are its group's title, the control gets a
-// name of its own. On Linux Qt reports a combo box's current item as its name
-// once it has one, so a combo box also carries the name as its description,
-// which screen readers say after the item.
-void ownName(QWidget* w, const QString& accessibleName) {
-    w->setAccessibleName(accessibleName);
-    if (qobject_cast<QComboBox*>(w))
-        w->setAccessibleDescription(accessibleName);
-}
-
 QLineEdit* field(const char* name, int width, QWidget* parent) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);

@@ -1,6 +1,7 @@
 #include "web/ui/LmsMessageBoxDialog.h"
 
 #include "common/QtText.h"
+#include "common/ui/AccessibleNames.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -50,6 +51,10 @@ LmsMessageBoxDialog::LmsMessageBoxDialog(WebClient& web, std::string pictureFold
 
         QPushButton* choose = button(QString::fromUtf8("선택"), QString("select%1").arg(k), this);
         QPushButton* removeButton = button(QString::fromUtf8("삭제"), QString("remove%1").arg(k), this);
+        const QString slotName = QString::fromUtf8("메세지 %1").arg(k);
+        title->setAccessibleName(slotName + QString::fromUtf8(" 제목"));
+        body->setAccessibleName(slotName + QString::fromUtf8(" 내용"));
+        nameSlotButtons(slotName, choose, removeButton);
         connect(choose, &QPushButton::clicked, this, [this, k] { select(k); });
         connect(removeButton, &QPushButton::clicked, this, [this, k] { remove(k); });
         auto* buttons = new QHBoxLayout;

@@ -1,6 +1,7 @@
 #include "web/ui/SmsMessageBoxDialog.h"
 
 #include "common/QtText.h"
+#include "common/ui/AccessibleNames.h"
 
 #include <QEvent>
 #include <QGridLayout>
@@ -37,8 +38,7 @@ SmsMessageBoxDialog::SmsMessageBoxDialog(WebClient& web, std::string pictureFold
         // Six boxes with the same two buttons: each is named after its box.
         const QString slotName = QString::fromUtf8("메세지 %1").arg(k);
         edit->setAccessibleName(slotName);
-        choose->setAccessibleName(slotName + QString::fromUtf8(" 선택"));
-        remove->setAccessibleName(slotName + QString::fromUtf8(" 삭제"));
+        nameSlotButtons(slotName, choose, remove);
         for (QPushButton* b : {choose, remove})
             b->setAutoDefault(false);
         connect(choose, &QPushButton::clicked, this, [this, k] { select(k); });

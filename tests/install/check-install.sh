@@ -84,4 +84,7 @@ tr '\0' ' ' <"/proc/$client/cmdline" | grep -q ' /u ' || fail "the client was no
 for d in LOG msg imgtemp; do
     [ -d "$work/$d" ] || fail "the working folder has no $d"
 done
+# A new working folder gets the installed version, so the first start asks for no update.
+tr -d '\r' <"$work/update.ini" 2>/dev/null | grep -qx "VERSION=$version" ||
+    fail "the working folder's update.ini does not name version $version"
 echo "check-install: ${#expected[@]} files in place, validators pass, the client runs in $work"

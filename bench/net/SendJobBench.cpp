@@ -218,7 +218,7 @@ void BM_MillionSmsRecords(benchmark::State& state) {
         queueMiB = static_cast<double>(form.state().queue.arenaBytes()) / (1 << 20);
         resetPeak();
         const double before = peakMiB();
-        SendJob job(form, login, notifier, progress, host, config);
+        SendJob job(form.batch(), login, notifier, progress, host, config);
         const auto start = Clock::now();
         job.startSend();
         while (job.phase() != SendJob::Phase::Draining && job.running())

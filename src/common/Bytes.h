@@ -51,4 +51,7 @@ std::string replaceAll(std::string_view s, std::string_view from, std::string_vi
 // Non-negative decimal integer made only of digits; false for empty, signs, spaces or overflow.
 bool parseDecimal(std::string_view s, long long& value);
 
+// Appends the code point as UTF-8 (the workbook readers' cell text).
+void appendUtf8(std::string& out, char32_t cp);
+
 } // namespace qb::bytes

@@ -1,5 +1,6 @@
 #include "send/BiffCells.h"
 
+#include "common/Bytes.h"
 #include "send/CellText.h"
 #include "send/WorkbookReader.h"
 
@@ -19,23 +20,7 @@ std::uint32_t u32(std::string_view b, std::size_t at) {
     return static_cast<std::uint32_t>(u16(b, at)) | static_cast<std::uint32_t>(u16(b, at + 2)) << 16;
 }
 
-void appendUtf8(std::string& out, unsigned cp) {
-    if (cp >= 0x10000) {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
-}
+using bytes::appendUtf8;
 
 // A compound file's stream by name, following the sector chains with every bound
 // checked: a chain that loops or leaves the file ends the read.

@@ -12,6 +12,7 @@
 #include "send/RecipientLoader.h"
 #include "send/RecipientTable.h"
 #include "send/RejectList.h"
+#include "send/SendBatch.h"
 
 #include <array>
 #include <string>
@@ -96,6 +97,12 @@ public:
     SendFormState& state() { return m_state; }
     const SendFormState& state() const { return m_state; }
     SendSettings& settings() { return m_settings; }
+    // The job the preview prepared, for the transmission.
+    SendBatch batch() {
+        return {m_state.kind, m_state.queue, m_state.batchBytes, m_settings.pictures, m_state.pictureCount};
+    }
+    // While a job runs, "전송하기" and "발송데이터 확인" stay disabled.
+    void setSending(bool running) { m_state.sendEnabled = m_state.previewEnabled = !running; }
 
     // Recipient table
     void resetTable();

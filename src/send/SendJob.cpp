@@ -7,7 +7,6 @@
 #include "common/Progress.h"
 #include "net/MessageRecord.h"
 #include "send/SendConnection.h"
-#include "send/SendForm.h"
 #include "send/SendJobHost.h"
 #include "web/PictureUpload.h"
 
@@ -21,9 +20,9 @@ constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 
 } // namespace
 
-SendJob::SendJob(SendForm& form, LoginState& login, Notifier& notifier, Progress& progress, SendJobHost& host,
-                 const ServiceConfig& config)
-    : m_form(form), m_login(login), m_notifier(notifier), m_progress(progress), m_host(host),
+SendJob::SendJob(SendBatch batch, LoginState& login, Notifier& notifier, Progress& progress,
+                 SendJobHost& host, const ServiceConfig& config)
+    : m_batch(batch), m_login(login), m_notifier(notifier), m_progress(progress), m_host(host),
       m_config(config), m_webHost(WebHost::from(config)) {
     m_endTimer.setSingleShot(true);
     m_endTimer.setTimerType(Qt::PreciseTimer);
@@ -55,8 +54,7 @@ void SendJob::startSend() {
         m_notifier.error(busyMessage());
         return;
     }
-    SendFormState& s = m_form.state();
-    if (s.queue.empty()) {
+    if (m_batch.queue.empty()) {
         m_notifier.error(ko("발송할 데이터가 없습니다. 발송데이터 확인을 눌러주세요!"));
         return;
     }
@@ -64,8 +62,8 @@ void SendJob::startSend() {
         m_notifier.error(ko("[확인] 로그인이 되지 않았습니다. 로그인 후 시도해주세요!"));
         return;
     }
-    m_messageCount = static_cast<std::int32_t>(std::min<std::int64_t>(s.queue.size(), kInt32Max));
-    m_kind = s.kind;
+    m_messageCount = static_cast<std::int32_t>(std::min<std::int64_t>(m_batch.queue.size(), kInt32Max));
+    m_kind = m_batch.kind;
     m_checkAnswered = false;
     m_pictureStamp.clear();
     m_stats = Stats{};
@@ -85,7 +83,7 @@ void SendJob::startSend() {
 }
 
 std::int32_t SendJob::checkBytes() const {
-    return static_cast<std::int32_t>(std::clamp<long long>(m_form.state().batchBytes, 0, kInt32Max));
+    return static_cast<std::int32_t>(std::clamp<long long>(m_batch.bytes, 0, kInt32Max));
 }
 
 void SendJob::connectFailed() {
@@ -153,7 +151,7 @@ void SendJob::startTransmission(bool resume) {
         }
         if (!m_connection)
             return; // closed while the user was being told something
-        m_encoder = RecordEncoder(m_kind, m_login, m_form.settings().pictures, m_pictureStamp);
+        m_encoder = RecordEncoder(m_kind, m_login, m_batch.pictures, m_pictureStamp);
         // The server's values and the user id go into every record.
         if (!m_encoder.usable()) {
             fail("패킷 에러! 다시 시도해 주세요.");
@@ -165,24 +163,24 @@ void SendJob::startTransmission(bool resume) {
 }
 
 bool SendJob::uploadPictures() {
-    return uploadMmsPictures(m_webHost, m_login.userId, m_form.settings().pictures,
-                             m_form.state().pictureCount, m_pictureStamp, m_notifier);
+    return uploadMmsPictures(m_webHost, m_login.userId, m_batch.pictures, m_batch.pictureCount,
+                             m_pictureStamp, m_notifier);
 }
 
 void SendJob::writeRecords() {
     if (!m_connection)
         return;
-    SendFormState& s = m_form.state();
+    SendQueue& queue = m_batch.queue;
     AsyncSocket& socket = m_connection->socket();
     const auto yieldAt = std::chrono::steady_clock::now() + m_yieldInterval;
     for (unsigned turn = 1;; ++turn) {
         if (m_current.empty()) {
-            if (s.queue.empty()) {
+            if (queue.empty()) {
                 m_phase = Phase::Draining;
                 m_endTimer.start(kEndDelay);
                 return;
             }
-            s.queue.takeFront(m_current);
+            queue.takeFront(m_current);
             const SendQueue::View v = m_current.view();
             m_record.clear();
             if (!m_encoder.append(m_record,
@@ -193,7 +191,7 @@ void SendJob::writeRecords() {
                 return;
             }
             m_taken = 0;
-            m_progress.setValue(m_messageCount - static_cast<std::int64_t>(s.queue.size()));
+            m_progress.setValue(m_messageCount - static_cast<std::int64_t>(queue.size()));
         }
         // A record the socket took in part goes on from its first byte not taken.
         while (m_taken < m_record.size()) {
@@ -218,7 +216,7 @@ void SendJob::writeRecords() {
         ++m_stats.recordsWritten;
         // A long queue on a fast reader would otherwise keep the window from
         // repainting until the last record.
-        if (turn % 64 == 0 && std::chrono::steady_clock::now() >= yieldAt && !s.queue.empty()) {
+        if (turn % 64 == 0 && std::chrono::steady_clock::now() >= yieldAt && !queue.empty()) {
             ++m_stats.yields;
             m_yieldPending = true;
             QTimer::singleShot(0, this, &SendJob::continueAfterYield);
@@ -288,9 +286,8 @@ void SendJob::fail(const char* utf8Message) {
     closeSendConnection(false);
     // Counted before the first box: it runs the event loop.
     const std::string howFar =
-        writing
-            ? interruptedMessage(m_stats.recordsWritten, static_cast<long long>(m_form.state().queue.size()))
-            : std::string();
+        writing ? interruptedMessage(m_stats.recordsWritten, static_cast<long long>(m_batch.queue.size()))
+                : std::string();
     m_notifier.error(ko(utf8Message));
     if (writing)
         m_notifier.error(howFar);
@@ -304,26 +301,26 @@ void SendJob::closeSendConnection(bool resetPictures) {
     }
     m_yieldPending = false;
     m_waitTimer.stop();
-    SendFormState& s = m_form.state();
+    SendQueue& queue = m_batch.queue;
     if (!m_current.empty()) {
-        s.queue.putBack(m_current);
+        queue.putBack(m_current);
         m_current.clear();
     }
     // What the next check announces: the records left, not the whole first job.
     if (m_stats.recordsWritten > 0) {
         long long bytes = 0;
-        const PictureSlots& pictures = m_form.settings().pictures;
-        for (std::size_t i = 0; i < s.queue.size(); ++i) {
-            const SendQueue::View v = s.queue.view(i);
+        const PictureSlots& pictures = m_batch.pictures;
+        for (std::size_t i = 0; i < queue.size(); ++i) {
+            const SendQueue::View v = queue.view(i);
             bytes += estimateRecordBytes(
                 m_kind, RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation}, m_login,
-                pictures, s.pictureCount);
+                pictures, m_batch.pictureCount);
         }
-        s.batchBytes = bytes;
+        m_batch.bytes = bytes;
     }
     if (resetPictures) {
-        s.pictureCount = 0;
-        m_form.settings().resetPictures();
+        m_batch.pictureCount = 0;
+        m_batch.pictures = PictureSlots{};
     }
     if (m_endTimer.isActive()) {
         m_phase = Phase::Draining;
@@ -337,9 +334,6 @@ void SendJob::setRunning(bool running) {
     if (m_running == running)
         return;
     m_running = running;
-    SendFormState& s = m_form.state();
-    s.sendEnabled = !running;
-    s.previewEnabled = !running;
     m_host.sendRunningChanged(running);
 }
 

@@ -7,6 +7,7 @@
 #include "net/MessageRecord.h"
 #include "net/NetTimeouts.h"
 #include "net/Packets.h"
+#include "send/SendBatch.h"
 #include "web/WebHost.h"
 
 #include <QObject>
@@ -21,7 +22,7 @@
 
 // The transmission of a send job, the action of "전송하기": the start checks,
 // the send connection and its check, the MMS picture upload, and one record
-// after the other from the front of the send form's queue until it is empty or
+// after the other from the front of the batch's queue until it is empty or
 // the socket is full. Half a second after the last record the connection closes
 // and the balance is refreshed. The client's send form and qbsend both drive it.
 //
@@ -34,7 +35,6 @@ namespace qb {
 class Notifier;
 class Progress;
 class SendConnection;
-class SendForm;
 class SendJobHost;
 struct LoginState;
 
@@ -59,7 +59,7 @@ public:
         long long yields = 0;       // returns to the event loop in the middle of the queue
     };
 
-    SendJob(SendForm& form, LoginState& login, Notifier& notifier, Progress& progress, SendJobHost& host,
+    SendJob(SendBatch batch, LoginState& login, Notifier& notifier, Progress& progress, SendJobHost& host,
             const ServiceConfig& config);
     ~SendJob() override;
     SendJob(const SendJob&) = delete;
@@ -118,7 +118,7 @@ private:
     void purgeLater();
     void purgeRetired();
 
-    SendForm& m_form;
+    SendBatch m_batch;
     LoginState& m_login;
     Notifier& m_notifier;
     Progress& m_progress;

@@ -10,7 +10,7 @@ public:
 
     // A job began (true) or is over (false). While one runs, "전송하기" and
     // everything that changes the send queue (preview, imports, kind, reset)
-    // stay disabled; the form state's sendEnabled and previewEnabled say the same.
+    // stay disabled (`SendForm::setSending`).
     virtual void sendRunningChanged(bool running) = 0;
     // The send form's "잔액새로고침", once a job has run to its end.
     virtual void refreshBalance() = 0;

@@ -22,7 +22,7 @@ SendSession::SendSession(SendSessionParts parts)
       m_web(m_parts.login, m_parts.notifier, WebHost::from(m_parts.service)),
       m_form(std::make_unique<SendForm>(m_parts.notifier, m_parts.formProgress, m_parts.settings,
                                         m_parts.login, m_parts.rejects, m_parts.dialogs, m_parts.editors)),
-      m_job(std::make_unique<SendJob>(*m_form, m_parts.login, m_parts.notifier, m_parts.sendProgress,
+      m_job(std::make_unique<SendJob>(m_form->batch(), m_parts.login, m_parts.notifier, m_parts.sendProgress,
                                       *m_jobHost, m_parts.service)) {}
 
 SendSession::~SendSession() {
@@ -66,6 +66,7 @@ void SendSession::saveSms() {
 
 void SendSession::sendRunningChanged(bool running) {
     m_sending = running;
+    m_form->setSending(running);
     if (onRunningChanged)
         onRunningChanged(running);
     if (!running && m_returnToSmsAfterSend) {

@@ -1,3 +1,4 @@
+#include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "common/HugePages.h"
 #include "send/CellText.h"
@@ -67,18 +68,9 @@ std::string unescapeOoxml(std::string s) {
             unsigned v = 0;
             const auto r = std::from_chars(s.data() + i + 2, s.data() + i + 6, v, 16);
             if (r.ec == std::errc() && r.ptr == s.data() + i + 6) {
-                // encode v as UTF-8 (a BMP code point); a NUL has no place in a cell
-                if (v == 0) {
-                } else if (v < 0x80) {
-                    out.push_back(static_cast<char>(v));
-                } else if (v < 0x800) {
-                    out.push_back(static_cast<char>(0xC0 | (v >> 6)));
-                    out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
-                } else {
-                    out.push_back(static_cast<char>(0xE0 | (v >> 12)));
-                    out.push_back(static_cast<char>(0x80 | ((v >> 6) & 0x3F)));
-                    out.push_back(static_cast<char>(0x80 | (v & 0x3F)));
-                }
+                // A NUL has no place in a cell.
+                if (v != 0)
+                    bytes::appendUtf8(out, v);
                 i += 6;
                 continue;
             }

@@ -19,6 +19,7 @@
 #include "compose/ui/MmsMessageBoxDialog.h"
 #include "support/RunUntil.h"
 #include "support/TempDir.h"
+#include "support/TestClock.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -115,11 +116,6 @@ struct MmsFixture : SendViewFixture {
     TempDir files;
     CMMSEditDlg* editor = nullptr;
     CMMSSendView* composition = nullptr;
-};
-
-struct ClockAt {
-    explicit ClockAt(const LocalTime& t) { Clock::setInstance(std::make_unique<FixedClock>(fromLocal(t))); }
-    ~ClockAt() { Clock::setInstance(nullptr); }
 };
 
 } // namespace

@@ -5,19 +5,17 @@
 #include "common/Clock.h"
 #include "common/Cp949.h"
 #include "net/Packets.h"
+#include "support/Ports.h"
 #include "support/RecordingLoginHost.h"
 #include "support/RunUntil.h"
 #include "support/ServiceHarness.h"
+#include "support/TestClock.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cerrno>
 #include <functional>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <utility>
 
 using namespace qb;
@@ -32,18 +30,6 @@ const char* const kLoggedInTitle = "logged-in";
 const char* const kClosedTitle = "closed-by-server";
 const char* const kConnected = "Socket 연결성공...";
 const char* const kRequestSent = "로그인 정보 전송...";
-
-int deadPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
 
 qbs::LoginQuirks quirks(const std::function<void(qbs::LoginQuirks&)>& set) {
     qbs::LoginQuirks q;
@@ -91,12 +77,10 @@ private:
 class LoginTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Clock::setInstance(std::make_unique<FixedClock>(fromLocal({2016, 9, 10, 9, 5, 7})));
         service.addAccount("user01", "pass01", 123456789, "TAG-01");
         service.addAccount("user02", "pass02");
         state.version = "2.1.5";
     }
-    void TearDown() override { Clock::setInstance(nullptr); }
 
     bool start(const std::string& id = "user01", const std::string& password = "pass01") {
         state.userId = id;
@@ -128,6 +112,7 @@ protected:
         return out;
     }
 
+    test::ClockAt clock{LocalTime{2016, 9, 10, 9, 5, 7}};
     test::ServiceHarness service;
     qbs::LoginServer& server = service.loginServer();
     LoginState state;
@@ -469,7 +454,7 @@ TEST_F(LoginTest, UnreachableServiceAndUnresolvableHost) {
         std::string host;
         int port;
     };
-    const Row rows[] = {{"unreachable port", "127.0.0.1", deadPort()},
+    const Row rows[] = {{"unreachable port", "127.0.0.1", test::deadPort()},
                         {"unresolvable host", "no-such-host.invalid", 40001}};
     for (const Row& row : rows) {
         reset();

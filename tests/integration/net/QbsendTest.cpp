@@ -1,16 +1,12 @@
 #include "common/Clock.h"
 #include "common/Cp949.h"
+#include "support/Ports.h"
 #include "support/ServiceHarness.h"
 
 #include <QDeadlineTimer>
 #include <QProcess>
 
 #include <gtest/gtest.h>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace qb;
 using namespace std::chrono_literals;
@@ -49,18 +45,6 @@ Outcome qbsendWith(const QStringList& args, const QStringList& environment, cons
     EXPECT_TRUE(p.waitForFinished(30000));
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
             p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
-}
-
-int deadPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t len = sizeof a;
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
 }
 
 // Today's log lines without their time stamps, in UTF-8.
@@ -119,7 +103,7 @@ TEST(Qbsend, FailuresPrintWhatTheUserWouldSee) {
          1,
          "[알림] 아이디와 비번은 영문 16자, 한글 8자 이내로 입력해주세요!\n"},
         {"nobody listening",
-         {"--id", "user01", "--password", "pass01", "--login-port", QString::number(deadPort())},
+         {"--id", "user01", "--password", "pass01", "--login-port", QString::number(test::deadPort())},
          1,
          "[알림] 서버 접속실패 ::: 인터넷설정을 확인하세요.\n"},
         {"unresolvable host",

@@ -10,9 +10,6 @@
 namespace qb::test {
 
 void SendJobTest::SetUp() {
-    auto fixed = std::make_unique<FixedClock>(fromLocal({2016, 9, 10, 9, 5, 7}));
-    clock = fixed.get();
-    Clock::setInstance(std::move(fixed));
     service.addAccount("user01", "pass01", 123456789, "TAG-01");
     service.addAccount("user02", "pass02");
     state.version = "2.1.5";

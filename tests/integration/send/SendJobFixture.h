@@ -10,6 +10,7 @@
 #include "support/RecordingLoginHost.h"
 #include "support/RunUntil.h"
 #include "support/ServiceHarness.h"
+#include "support/TestClock.h"
 
 #include <QTimer>
 
@@ -100,14 +101,20 @@ public:
     }
 };
 
+// Records the job's events and, as the client's send session does, keeps the
+// form's buttons off while a job runs.
 class RecordingSendHost : public SendJobHost {
 public:
-    explicit RecordingSendHost(std::vector<std::string>& events) : m_events(events) {}
-    void sendRunningChanged(bool running) override { m_events.push_back(running ? "running" : "stopped"); }
+    RecordingSendHost(std::vector<std::string>& events, SendForm& form) : m_events(events), m_form(form) {}
+    void sendRunningChanged(bool running) override {
+        m_events.push_back(running ? "running" : "stopped");
+        m_form.setSending(running);
+    }
     void refreshBalance() override { m_events.push_back("form:refresh-balance"); }
 
 private:
     std::vector<std::string>& m_events;
+    SendForm& m_form;
 };
 
 // Fields joined by 0x04, closed by 0x02.
@@ -125,7 +132,6 @@ public:
     static constexpr const char* kStamp = "20160910090507";
 
     void SetUp() override;
-    void TearDown() override { Clock::setInstance(nullptr); }
 
     void login(const std::string& id = "user01", const std::string& password = "pass01");
     // Numbers 0101000000i (i from 1) loaded as direct entry, callback 0212345678,
@@ -167,6 +173,8 @@ public:
         return std::vector<std::string>(events.begin() + static_cast<std::ptrdiff_t>(mark), events.end());
     }
 
+    ClockAt fixedClock{LocalTime{2016, 9, 10, 9, 5, 7}};
+    FixedClock* clock = &fixedClock.clock();
     ServiceHarness service;
     LoginState state;
     RecordingLoginHost loginHost;
@@ -181,9 +189,8 @@ public:
     OpenEditors editors;
     SendForm form{notifier, progress, settings, state, RejectTable::inWorkingFolder(service.workdir()),
                   dialogs,  editors};
-    RecordingSendHost host{events};
-    SendJob job{form, state, notifier, progress, host, service.config()};
-    FixedClock* clock = nullptr; // installed for the test
+    RecordingSendHost host{events, form};
+    SendJob job{form.batch(), state, notifier, progress, host, service.config()};
     std::unique_ptr<FaultySocket> m_nextSocket;
 };
 

@@ -5,7 +5,6 @@
 namespace qb::test {
 
 WebFixture::WebFixture() {
-    Clock::setInstance(std::make_unique<FixedClock>(kNow));
     if (!server.start(0))
         throw std::runtime_error("the web application could not start");
     host = WebHost{"127.0.0.1", server.port(), HttpTimeouts{2000, 5000}};
@@ -16,7 +15,6 @@ WebFixture::WebFixture() {
 
 WebFixture::~WebFixture() {
     server.stop();
-    Clock::setInstance(nullptr);
 }
 
 void WebFixture::loginAs(const std::string& userId) {

@@ -7,6 +7,7 @@
 #include "common/LoginState.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
+#include "support/TestClock.h"
 #include "web/WebClient.h"
 
 #include <gtest/gtest.h>
@@ -32,6 +33,7 @@ protected:
 
     static constexpr std::time_t kNow = 1709615229; // 2024-03-05 14:07:09 KST
 
+    ClockAt clock{kNow};
     TempDir dir;
     qbs::Database db{":memory:"};
     qbs::WebServer server{db};

@@ -36,3 +36,24 @@ TEST(Bytes, CaseInsensitiveOnlyForAsciiLetters) {
     EXPECT_FALSE(bytes::equalsIgnoreCase("\xC1", "\xE1")); // not Latin-1 folding
     EXPECT_EQ(bytes::trim(" \tx y\t "), "x y");
 }
+
+TEST(Bytes, AppendUtf8AtEachLengthBoundary) {
+    struct Case {
+        char32_t cp;
+        const char* utf8;
+    } const cases[] = {
+        {U'\x7F', "\x7F"},
+        {U'\x80', "\xC2\x80"},
+        {U'\x7FF', "\xDF\xBF"},
+        {U'\x800', "\xE0\xA0\x80"},
+        {U'홍', "\xED\x99\x8D"},
+        {U'\xFFFF', "\xEF\xBF\xBF"},
+        {U'\x10000', "\xF0\x90\x80\x80"},
+        {U'\x10FFFF', "\xF4\x8F\xBF\xBF"},
+    };
+    for (const Case& c : cases) {
+        std::string out = "x";
+        bytes::appendUtf8(out, c.cp);
+        EXPECT_EQ(out, std::string("x") + c.utf8) << static_cast<unsigned>(c.cp);
+    }
+}

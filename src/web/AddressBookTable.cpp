@@ -23,14 +23,14 @@ bool holdsSeparator(std::string_view s) {
 
 } // namespace
 
-std::vector<AddressColumn> parseColumns(std::string_view spec) {
+std::vector<AddressColumn> parseColumns(std::string_view text) {
     std::vector<AddressColumn> out;
     std::size_t start = 0;
-    while (start <= spec.size()) {
-        std::size_t end = spec.find(';', start);
+    while (start <= text.size()) {
+        std::size_t end = text.find(';', start);
         if (end == std::string_view::npos)
-            end = spec.size();
-        const std::string_view item = spec.substr(start, end - start);
+            end = text.size();
+        const std::string_view item = text.substr(start, end - start);
         const std::size_t a = item.find(',');
         const std::size_t b = a == std::string_view::npos ? a : item.find(',', a + 1);
         if (b != std::string_view::npos)

@@ -30,10 +30,10 @@ struct AddressColumn {
     bool operator==(const AddressColumn&) const = default;
 };
 
-// The columns from their specification: entries separated by ';', each a title,
+// The columns from their description: entries separated by ';', each a title,
 // an alignment and a width separated by commas. Entries without three parts are
 // skipped; a width or alignment that is not a number reads as 0.
-std::vector<AddressColumn> parseColumns(std::string_view spec);
+std::vector<AddressColumn> parseColumns(std::string_view text);
 // The window's five columns: tick and ordinal, name, phone, memo, date.
 const std::vector<AddressColumn>& addressColumns();
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "compose/LmsEditor.h"
-#include "compose/SpecialChars.h"
+#include "compose/Symbols.h"
 #include "compose/ui/CSpecialCharDlg.h"
 
 #include <QDialog>

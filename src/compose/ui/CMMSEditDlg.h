@@ -1,7 +1,7 @@
 #pragma once
 
 #include "compose/MmsEditor.h"
-#include "compose/SpecialChars.h"
+#include "compose/Symbols.h"
 #include "compose/ui/PictureReader.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "compose/ui/CSpecialCharDlg.h"
 
 #include "common/QtText.h"
-#include "compose/SpecialChars.h"
+#include "compose/Symbols.h"
 #include "compose/ui/CHoverButton.h"
 #include "compose/ui/ScreenPlacement.h"
 

@@ -13,8 +13,8 @@ namespace {
 
 constexpr int kColumns = 5;
 
-int alignmentOf(int spec) {
-    switch (spec) {
+int alignmentOf(int code) {
+    switch (code) {
     case 1:
         return Qt::AlignCenter;
     case 2:

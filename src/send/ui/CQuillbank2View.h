@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
-#include "compose/SpecialChars.h"
+#include "compose/Symbols.h"
 #include "compose/ui/CSpecialCharDlg.h"
 #include "compose/ui/EditorWindowSet.h"
 #include "send/SendFormPanel.h"

@@ -1,7 +1,7 @@
 #include "compose/EditorText.h"
 
 #include "common/Cp949.h"
-#include "compose/SpecialChars.h"
+#include "compose/Symbols.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "compose/SpecialChars.h"
+#include "compose/Symbols.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "compose/SpecialChars.h"
+#include "compose/Symbols.h"
 
 #include "common/Cp949.h"
 
@@ -9,7 +9,7 @@
 namespace qb {
 namespace {
 
-TEST(SpecialChars, EightyTwoByteSymbolsInThePalettesOrder) {
+TEST(Symbols, EightyTwoByteSymbolsInThePalettesOrder) {
     // The palette's rows as the user sees them.
     const char* rows[specialchars::kRows] = {
         "＠＼《》「」『』【】", "⊙∑▤▥▦▧▨▲△▶",   "▷▼▽◀◁◆◇◈◎◐", "◑↑↗→☞↘↓↙←☜",
@@ -33,7 +33,7 @@ TEST(SpecialChars, EightyTwoByteSymbolsInThePalettesOrder) {
     EXPECT_EQ(specialchars::symbol(80), "");
 }
 
-TEST(SpecialChars, ReplacingARangeLeavesTheCaretAfterTheInsertion) {
+TEST(Symbols, ReplacingARangeLeavesTheCaretAfterTheInsertion) {
     const std::string star = std::string(specialchars::symbol(59));
     const struct {
         std::string text;

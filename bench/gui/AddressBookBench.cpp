@@ -4,6 +4,7 @@
 // and handing every entry over (the window's "입력" and the send form's table
 // filled from the transfer text). The goal is a second or two for each.
 // Each figure is the best of three runs.
+#include "BenchSupport.h"
 #include "Database.h"
 #include "WebServer.h"
 
@@ -26,25 +27,13 @@
 #include <filesystem>
 #include <memory>
 #include <random>
-#include <sys/resource.h>
 
 namespace {
 
 using namespace qb;
+using namespace qb::bench;
 
 constexpr int kEntries = 100000;
-
-class QuietNotifier : public Notifier {
-public:
-    void show(const std::string&, MessageIcon, const std::string&) override {}
-    bool ask(const std::string&, MessageIcon, const std::string&) override { return false; }
-};
-
-double peakMiB() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_maxrss) / 1024.0;
-}
 
 void settle(QWidget& w) {
     for (int i = 0; i < 3; ++i)

@@ -3,6 +3,7 @@
 // table, model, view), the preview of all of them, and a jump to the last row.
 // The process's peak memory is reported with each; the goals are under 2 s and
 // under 1 GiB.
+#include "BenchSupport.h"
 #include "common/Cp949.h"
 #include "common/LoginState.h"
 #include "common/ui/FileDialog.h"
@@ -23,26 +24,14 @@
 #include <fstream>
 #include <memory>
 #include <random>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
 
 using namespace qb;
+using namespace qb::bench;
 
 constexpr int kRows = 1000000;
-
-class QuietNotifier : public Notifier {
-public:
-    void show(const std::string&, MessageIcon, const std::string&) override {}
-    bool ask(const std::string&, MessageIcon, const std::string&) override { return false; }
-};
-
-double peakMiB() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_maxrss) / 1024.0;
-}
 
 struct Data {
     std::string dir;

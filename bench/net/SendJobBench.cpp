@@ -2,6 +2,7 @@
 // loopback that drains its socket (the stand-in service's SQLite would set the
 // pace otherwise), next to a plain loop that writes the same bytes, one send per
 // record, to the same kind of socket and reader in the same run.
+#include "BenchSupport.h"
 #include "app/ServiceConfig.h"
 #include "common/LoginState.h"
 #include "common/Notifier.h"
@@ -20,7 +21,6 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <fstream>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
@@ -31,19 +31,11 @@
 namespace {
 
 using namespace qb;
+using namespace qb::bench;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kRecords = 1000000;
 const char* const kSendTime = "2016-09-10 09:05:07";
-
-class QuietNotifier : public Notifier {
-public:
-    int errors = 0;
-    void show(const std::string&, MessageIcon icon, const std::string&) override {
-        errors += icon == MessageIcon::Error;
-    }
-    bool ask(const std::string&, MessageIcon, const std::string&) override { return false; }
-};
 
 class NoHost : public SendJobHost {
 public:
@@ -143,19 +135,6 @@ void fill(SendQueue& queue, long long& batchBytes, const LoginState& login) {
 }
 
 // Peak resident memory since the last reset, in MiB.
-double peakMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) / 1024.0;
-    return 0;
-}
-
-void resetPeak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
 // One send per record over a non-blocking socket, waiting in poll when it is full.
 double plainLoop(int port, const std::string& bytes, const std::vector<std::size_t>& ends) {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);

@@ -2,6 +2,7 @@
 // workbook sheet of a million rows, and a million-row validation against a million
 // reject numbers, the latter next to GNU sort -u and comm -23 doing the same
 // deduplication and difference.
+#include "BenchSupport.h"
 #include "common/Cp949.h"
 #include "send/SendForm.h"
 #include "support/XlsxBuilder.h"
@@ -20,12 +21,7 @@
 namespace {
 
 using namespace qb;
-
-class QuietNotifier : public Notifier {
-public:
-    void show(const std::string&, MessageIcon, const std::string&) override {}
-    bool ask(const std::string&, MessageIcon, const std::string&) override { return false; }
-};
+using namespace qb::bench;
 
 constexpr int kRows = 1000000;
 
@@ -86,19 +82,6 @@ struct Form {
     SendForm form{notifier, progress, settings, login, RejectTable::inWorkingFolder(data().dir),
                   dialogs,  editors};
 };
-
-long long peakKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atoll(line.c_str() + 6);
-    return -1;
-}
-
-void resetPeak() {
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 double seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();

@@ -7,7 +7,6 @@
 #include "common/Cp949.h"
 #include "common/ui/FileDialog.h"
 #include "frame/ui/CMainFrame.h"
-#include "net/ui/CLoginDlg.h"
 #include "send/ui/AddressBookDialogs.h"
 #include "send/ui/AddressListModel.h"
 #include "send/ui/AddressRegisterDialog.h"
@@ -63,14 +62,7 @@ protected:
 
     qbs::WebStore& store() { return service.service().webServer().store(); }
     void logIn() {
-        whenModal<CLoginDlg>([](CLoginDlg& d) {
-            d.idEdit()->clear();
-            typeText(d.idEdit(), "user01");
-            d.passwordEdit()->clear();
-            typeText(d.passwordEdit(), "pass01");
-            d.okButton()->click();
-        });
-        frame->action(Command::Login)->trigger();
+        startLogin(*frame);
         ASSERT_TRUE(runUntil([&] { return frame->windowTitle().contains(u("수신거부 데이터")); }));
         MessageBoxNotifier::clearShown();
     }

@@ -1,8 +1,11 @@
 #include "GuiTestSupport.h"
 
 #include "frame/ui/CMainFrame.h"
+#include "net/ui/CLoginDlg.h"
 
 #include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QToolBar>
 
@@ -15,6 +18,17 @@ void typeText(QWidget* widget, const QString& text) {
             key += text[++i];
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, key, Qt::NoModifier);
     }
+}
+
+void startLogin(CMainFrame& frame, const char* id, const char* password) {
+    whenModal<CLoginDlg>([id, password](CLoginDlg& d) {
+        d.idEdit()->clear();
+        typeText(d.idEdit(), u(id));
+        d.passwordEdit()->clear();
+        typeText(d.passwordEdit(), u(password));
+        d.okButton()->click();
+    });
+    frame.action(Command::Login)->trigger();
 }
 
 std::vector<int> enabledCommands(const CMainFrame& frame) {

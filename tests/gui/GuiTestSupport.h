@@ -39,6 +39,10 @@ template <typename D> void whenModal(std::function<void(D&)> act) {
     timer->start();
 }
 
+// Opens the login dialog with "로그인", fills it as a user would and presses
+// its "로그인"; the login runs on from there.
+void startLogin(CMainFrame& frame, const char* id = "user01", const char* password = "pass01");
+
 // The numbers of the commands whose actions are enabled, in menu order; every
 // toolbar button must agree with its action.
 std::vector<int> enabledCommands(const CMainFrame& frame);

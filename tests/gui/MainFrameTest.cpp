@@ -70,14 +70,7 @@ protected:
 
     // Fills the login dialog as a user would and presses "로그인".
     void startLogin(const char* id = "user01", const char* password = "pass01") {
-        test::whenModal<CLoginDlg>([id, password](CLoginDlg& d) {
-            d.idEdit()->clear();
-            test::typeText(d.idEdit(), u(id));
-            d.passwordEdit()->clear();
-            test::typeText(d.passwordEdit(), u(password));
-            d.okButton()->click();
-        });
-        frame->action(Command::Login)->trigger();
+        test::startLogin(*frame, id, password);
     }
     void logIn() {
         startLogin();

@@ -13,7 +13,6 @@
 #include "compose/ui/EditorWindowSet.h"
 #include "compose/ui/ScreenPlacement.h"
 #include "frame/ui/CMainFrame.h"
-#include "net/ui/CLoginDlg.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/CQuillbank2View.h"
 #include "send/ui/RejectListDialog.h"
@@ -60,14 +59,7 @@ protected:
     }
 
     void logIn() {
-        whenModal<CLoginDlg>([](CLoginDlg& d) {
-            d.idEdit()->clear();
-            typeText(d.idEdit(), "user01");
-            d.passwordEdit()->clear();
-            typeText(d.passwordEdit(), "pass01");
-            d.okButton()->click();
-        });
-        frame->action(Command::Login)->trigger();
+        startLogin(*frame);
         ASSERT_TRUE(runUntil([&] { return frame->windowTitle().contains(u("수신거부 데이터")); }));
     }
     template <typename W = QWidget> W* find(const char* name) const { return view->findChild<W*>(name); }

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "web/SavedMessageBox.h"
-
-#include <QDialog>
+#include "web/ui/SavedMessageDialog.h"
 
 #include <array>
 
 class QLineEdit;
-class QTimer;
 
 // "[MMS] 메세지 저장함": the MMS store, three messages a page, newest first, each
 // a title over a preview of its pictures and body. The pictures are fetched
@@ -17,7 +14,7 @@ namespace qb {
 
 class MmsPreviewView;
 
-class MmsMessageBoxDialog : public QDialog {
+class MmsMessageBoxDialog : public SavedMessageDialog {
     Q_OBJECT
 
 public:
@@ -25,33 +22,17 @@ public:
 
     MmsMessageBoxDialog(WebClient& web, std::string pictureFolder, SavedMessageTarget& target,
                         QWidget* parent = nullptr);
-    ~MmsMessageBoxDialog() override;
 
-    const SavedMessageBox& box() const { return m_box; }
     QLineEdit* titleEdit(int k) const { return m_titles[static_cast<std::size_t>(k - 1)]; }
     MmsPreviewView* preview(int k) const { return m_previews[static_cast<std::size_t>(k - 1)]; }
-    // False until the page is first shown (half a second after opening).
-    bool pageShown() const { return m_pageShown; }
-
-    void select(int k);
-    void remove(int k);
-    void previous();
-    void next();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void done(int result) override;
+    void showSlot(int k, const SavedSlot& slot) override;
+    std::pair<std::string, std::string> slotTexts(int k) const override;
 
 private:
-    void showPage();
-    void retitle();
-
-    SavedMessageBox m_box;
-    SavedMessageTarget& m_target;
     std::array<QLineEdit*, kSlots> m_titles{};
     std::array<MmsPreviewView*, kSlots> m_previews{};
-    QTimer* m_firstPage;
-    bool m_pageShown = false;
 };
 
 } // namespace qb

@@ -1,21 +1,18 @@
 #pragma once
 
-#include "web/SavedMessageBox.h"
-
-#include <QDialog>
+#include "web/ui/SavedMessageDialog.h"
 
 #include <array>
 
 class QLineEdit;
 class QPlainTextEdit;
-class QTimer;
 
 namespace qb {
 
 // "[LMS] 메세지 저장함": the LMS store, three messages a page (title over body),
 // newest first. "선택" (or a double-click on a title or body) hands the texts
 // as shown to the LMS editor.
-class LmsMessageBoxDialog : public QDialog {
+class LmsMessageBoxDialog : public SavedMessageDialog {
     Q_OBJECT
 
 public:
@@ -23,33 +20,17 @@ public:
 
     LmsMessageBoxDialog(WebClient& web, std::string pictureFolder, SavedMessageTarget& target,
                         QWidget* parent = nullptr);
-    ~LmsMessageBoxDialog() override;
 
-    const SavedMessageBox& box() const { return m_box; }
     QLineEdit* titleEdit(int k) const { return m_titles[static_cast<std::size_t>(k - 1)]; }
     QPlainTextEdit* bodyEdit(int k) const { return m_bodies[static_cast<std::size_t>(k - 1)]; }
-    // False until the page is first shown (half a second after opening).
-    bool pageShown() const { return m_pageShown; }
-
-    void select(int k);
-    void remove(int k);
-    void previous();
-    void next();
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void done(int result) override;
+    void showSlot(int k, const SavedSlot& slot) override;
+    std::pair<std::string, std::string> slotTexts(int k) const override;
 
 private:
-    void showPage();
-    void retitle();
-
-    SavedMessageBox m_box;
-    SavedMessageTarget& m_target;
     std::array<QLineEdit*, kSlots> m_titles{};
     std::array<QPlainTextEdit*, kSlots> m_bodies{};
-    QTimer* m_firstPage;
-    bool m_pageShown = false;
 };
 
 } // namespace qb

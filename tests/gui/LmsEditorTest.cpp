@@ -10,6 +10,7 @@
 #include "web/ui/LmsMessageBoxDialog.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QClipboard>
 #include <QEnterEvent>
 #include <QGuiApplication>
@@ -84,6 +85,10 @@ TEST(LmsEditor, OpensBesideTheFormAndKeepsBothLimitsWhileTypingAndPasting) {
     EXPECT_LE(frame.right() + 1, area.right());
 
     // Title: 32 syllables stay, a 33rd is cut away; Enter and Escape do nothing.
+    // Tab goes from the title to the body.
+    focus(e->titleEdit());
+    QTest::keyClick(e->titleEdit(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), e->bodyEdit());
     focus(e->titleEdit());
     EXPECT_EQ(e->titleEdit()->text(), "");
     EXPECT_EQ(textColour(e->titleEdit()), QColor(Qt::black));

@@ -268,6 +268,10 @@ TEST(MmsEditor, TheBodyGrowsFollowsTheCaretAndKeepsItsLimit) {
     CMMSBodyEdit* body = f.editor->bodyEdit();
     EXPECT_EQ(body->toPlainText(), u(" 내용... "));
     EXPECT_EQ(f.editor->titleEdit()->text(), u(" 제목... "));
+    // Tab goes from the title to the body, past the picture slots.
+    focusOn(f.editor->titleEdit());
+    QTest::keyClick(f.editor->titleEdit(), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), body);
     focusOn(body);
     EXPECT_EQ(body->toPlainText(), "");
     EXPECT_EQ(f.editor->counter()->text(), "0 / 2000 byte");

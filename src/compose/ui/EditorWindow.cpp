@@ -41,6 +41,9 @@ EditorWindow::EditorWindow(QWidget* owner, const char* objectName, const char* c
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(objectName);
     setWindowTitle(QString::fromUtf8(captionUtf8));
+    // Made before the window's body: Tab goes from the title to the body.
+    m_title = new QLineEdit(this);
+    m_title->setObjectName("title");
 }
 
 EditorWindow::~EditorWindow() = default;
@@ -52,16 +55,12 @@ void EditorWindow::build(QWidget* bodyArea, const char* kindUtf8) {
     font.setPointSize(12);
 
     const QString kind = QString::fromUtf8(kindUtf8);
-    m_title = new QLineEdit(this);
-    m_title->setObjectName("title");
     m_title->setAccessibleName(kind + QString::fromUtf8(" 제목"));
     m_title->setFont(font);
     m_title->installEventFilter(this);
     QPlainTextEdit* text = body();
     text->setAccessibleName(kind + QString::fromUtf8(" 내용"));
     text->installEventFilter(this);
-    // The body was made first; Tab still goes from the title to it.
-    setTabOrder(m_title, text);
 
     m_counter = new QLabel(this);
     m_counter->setObjectName("counter");

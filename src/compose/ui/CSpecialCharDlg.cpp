@@ -56,17 +56,22 @@ void CSpecialCharDlg::insert(int k) {
     m_target.insertSymbol(specialchars::symbol(k));
 }
 
-void CSpecialCharDlg::keyPressEvent(QKeyEvent* event) {
-    // Enter and Escape do nothing here: only the close box closes the palette.
+bool ignoreEnterAndEscape(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Escape:
         event->accept();
-        return;
+        return true;
     default:
-        QDialog::keyPressEvent(event);
+        return false;
     }
+}
+
+void CSpecialCharDlg::keyPressEvent(QKeyEvent* event) {
+    // Only the close box closes the palette.
+    if (!ignoreEnterAndEscape(event))
+        QDialog::keyPressEvent(event);
 }
 
 } // namespace qb

@@ -14,6 +14,10 @@ namespace qb {
 class CHoverButton;
 class SymbolTarget;
 
+// Enter and Escape, which would close a dialog, do nothing in the editors and
+// the palette: true (and the event taken) for those keys.
+bool ignoreEnterAndEscape(QKeyEvent* event);
+
 class CSpecialCharDlg : public QDialog {
     Q_OBJECT
 

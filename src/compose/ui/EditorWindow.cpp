@@ -183,15 +183,8 @@ void EditorWindow::openPalette() {
 void EditorWindow::keyPressEvent(QKeyEvent* event) {
     // Enter reaches the body itself (a line break); anywhere else it and Escape
     // do nothing.
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        event->accept();
-        return;
-    default:
+    if (!ignoreEnterAndEscape(event))
         QDialog::keyPressEvent(event);
-    }
 }
 
 void EditorWindow::closeEvent(QCloseEvent* event) {

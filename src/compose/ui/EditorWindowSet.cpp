@@ -35,28 +35,24 @@ std::optional<EditorContent> EditorWindowSet::mmsWindow() const {
     return m_mms->model().content();
 }
 
-void EditorWindowSet::showLmsEditor() {
-    if (!m_lms) {
-        m_lms = new CLMSEditDlg(m_web, m_context.pictureFolder, m_context.owner);
-        QObject::connect(m_lms, &CLMSEditDlg::closed, [this] {
-            m_lms = nullptr; // it deletes itself a moment later
+template <typename Window> void EditorWindowSet::showWindow(QPointer<Window>& window) {
+    if (!window) {
+        window = new Window(m_web, m_context.pictureFolder, m_context.owner);
+        QObject::connect(window, &EditorWindow::closed, [this, &window] {
+            window = nullptr; // it deletes itself a moment later
             closedByUser();
         });
-        placeBesideMainWindow(m_lms);
+        placeBesideMainWindow(window);
     }
-    raise(m_lms);
+    raise(window);
+}
+
+void EditorWindowSet::showLmsEditor() {
+    showWindow(m_lms);
 }
 
 void EditorWindowSet::showMmsWindow() {
-    if (!m_mms) {
-        m_mms = new CMMSEditDlg(m_web, m_context.pictureFolder, m_context.owner);
-        QObject::connect(m_mms, &CMMSEditDlg::closed, [this] {
-            m_mms = nullptr; // it deletes itself a moment later
-            closedByUser();
-        });
-        placeBesideMainWindow(m_mms);
-    }
-    raise(m_mms);
+    showWindow(m_mms);
 }
 
 void EditorWindowSet::closeLmsEditor() {

@@ -47,6 +47,8 @@ public:
     CMMSEditDlg* mmsEditor() const;
 
 private:
+    // Makes the window when it is not open, then brings it up.
+    template <typename Window> void showWindow(QPointer<Window>& window);
     void placeBesideMainWindow(QWidget* window);
     void raise(QWidget* window);
     void close(QWidget* window);

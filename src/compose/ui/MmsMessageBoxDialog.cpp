@@ -26,9 +26,7 @@ MmsMessageBoxDialog::MmsMessageBoxDialog(WebClient& web, std::string pictureFold
     : SavedMessageDialog(SavedKind::Mms, web, std::move(pictureFolder), target, parent) {
     setObjectName("mmsMessageBox");
 
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(4);
+    QGridLayout* grid = slotGrid();
     for (int k = 1; k <= kSlots; ++k) {
         auto* title = new QLineEdit(this);
         title->setObjectName(QString("title%1").arg(k));
@@ -40,13 +38,13 @@ MmsMessageBoxDialog::MmsMessageBoxDialog(WebClient& web, std::string pictureFold
         connect(preview, &MmsPreviewView::chosen, this, &MmsMessageBoxDialog::select);
         m_titles[static_cast<std::size_t>(k - 1)] = title;
         m_previews[static_cast<std::size_t>(k - 1)] = preview;
-        const QString slotName = QString::fromUtf8("메세지 %1").arg(k);
-        title->setAccessibleName(slotName + QString::fromUtf8(" 제목"));
-        preview->body()->setAccessibleName(slotName + QString::fromUtf8(" 내용"));
+        const QString name = slotName(k);
+        title->setAccessibleName(name + QString::fromUtf8(" 제목"));
+        preview->body()->setAccessibleName(name + QString::fromUtf8(" 내용"));
 
         grid->addWidget(title, 0, k - 1);
         grid->addWidget(preview, 1, k - 1);
-        addSlotButtons(k, slotName, grid, 2, k - 1);
+        addSlotButtons(k, name, grid, 2, k - 1);
     }
     // Opening fetches the pictures.
     finish(grid, "[MMS] 메세지 저장함");

@@ -13,9 +13,7 @@ LmsMessageBoxDialog::LmsMessageBoxDialog(WebClient& web, std::string pictureFold
     : SavedMessageDialog(SavedKind::Lms, web, std::move(pictureFolder), target, parent) {
     setObjectName("lmsMessageBox");
 
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(4);
+    QGridLayout* grid = slotGrid();
     for (int k = 1; k <= kSlots; ++k) {
         auto* title = new QLineEdit(this);
         title->setObjectName(QString("title%1").arg(k));
@@ -31,13 +29,13 @@ LmsMessageBoxDialog::LmsMessageBoxDialog(WebClient& web, std::string pictureFold
             w->setStyleSheet("background: white;");
         m_titles[static_cast<std::size_t>(k - 1)] = title;
         m_bodies[static_cast<std::size_t>(k - 1)] = body;
-        const QString slotName = QString::fromUtf8("메세지 %1").arg(k);
-        title->setAccessibleName(slotName + QString::fromUtf8(" 제목"));
-        body->setAccessibleName(slotName + QString::fromUtf8(" 내용"));
+        const QString name = slotName(k);
+        title->setAccessibleName(name + QString::fromUtf8(" 제목"));
+        body->setAccessibleName(name + QString::fromUtf8(" 내용"));
 
         grid->addWidget(title, 0, k - 1);
         grid->addWidget(body, 1, k - 1);
-        addSlotButtons(k, slotName, grid, 2, k - 1);
+        addSlotButtons(k, name, grid, 2, k - 1);
     }
     finish(grid, "[LMS] 메세지 저장함");
 }

@@ -29,6 +29,17 @@ SavedMessageDialog::SavedMessageDialog(SavedKind kind, WebClient& web, std::stri
 
 SavedMessageDialog::~SavedMessageDialog() = default;
 
+QGridLayout* SavedMessageDialog::slotGrid() {
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(4);
+    return grid;
+}
+
+QString SavedMessageDialog::slotName(int k) {
+    return QString::fromUtf8("메세지 %1").arg(k);
+}
+
 void SavedMessageDialog::addSlotButtons(int k, const QString& slotName, QGridLayout* grid, int row,
                                         int column) {
     QPushButton* choose = button("선택", QString("select%1").arg(k), this);

@@ -38,6 +38,9 @@ protected:
     SavedMessageDialog(SavedKind kind, WebClient& web, std::string pictureFolder, SavedMessageTarget& target,
                        QWidget* parent);
 
+    // The grid the slots go in, and a slot's name for screen readers ("메세지 2").
+    static QGridLayout* slotGrid();
+    static QString slotName(int k);
     // The slot's buttons under its box, named after it ("메세지 2 선택").
     void addSlotButtons(int k, const QString& slotName, QGridLayout* grid, int row, int column);
     // A double-click on `part` chooses slot k.

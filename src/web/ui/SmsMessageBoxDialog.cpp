@@ -12,9 +12,7 @@ SmsMessageBoxDialog::SmsMessageBoxDialog(WebClient& web, std::string pictureFold
     : SavedMessageDialog(SavedKind::Sms, web, std::move(pictureFolder), target, parent) {
     setObjectName("smsMessageBox");
 
-    auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(4);
+    QGridLayout* grid = slotGrid();
     for (int k = 1; k <= kSlots; ++k) {
         auto* edit = new QPlainTextEdit(this);
         edit->setObjectName(QString("slot%1").arg(k));
@@ -23,12 +21,12 @@ SmsMessageBoxDialog::SmsMessageBoxDialog(WebClient& web, std::string pictureFold
         edit->viewport()->setCursor(Qt::PointingHandCursor);
         chooseOnDoubleClick(edit->viewport(), k);
         m_slots[static_cast<std::size_t>(k - 1)] = edit;
-        const QString slotName = QString::fromUtf8("메세지 %1").arg(k);
-        edit->setAccessibleName(slotName);
+        const QString name = slotName(k);
+        edit->setAccessibleName(name);
 
         const int row = (k - 1) / 3 * 2, column = (k - 1) % 3;
         grid->addWidget(edit, row, column);
-        addSlotButtons(k, slotName, grid, row + 1, column);
+        addSlotButtons(k, name, grid, row + 1, column);
     }
     finish(grid, "메세지 저장함");
 }

@@ -4,42 +4,109 @@
 
 #include "common/HugePages.h"
 
+#include <atomic>
 #include <cstring>
 #include <stdexcept>
 
 namespace qb {
 namespace {
 
-// A stored field: length plus one, then the bytes; 0 means "the same as the body".
+// A field is stored behind a tag: 0 for "the same as the body" (the display copy),
+// else ((length << 1) | reference) + 1. A reference is followed by how far back the
+// bytes stand from the tag; kept under 2^14 so it takes two bytes at most.
+constexpr std::size_t kMaxDistance = std::size_t(1) << 14;
+
 std::string_view getField(const char*& p, std::string_view body) {
-    const std::size_t v = varint::get(p);
+    const char* const tagAt = p;
+    std::size_t v = varint::get(p);
     if (v == 0)
         return body;
-    const std::string_view field(p, v - 1);
-    p += v - 1;
+    --v;
+    const std::size_t size = v >> 1;
+    if (v & 1) {
+        const std::size_t distance = varint::get(p);
+        return {tagAt - distance, size};
+    }
+    const std::string_view field(p, size);
+    p += size;
     return field;
+}
+
+// getField for bytes from outside: false instead of reading past `end` or before `arena`.
+bool checkedVarint(const char*& p, const char* end, std::size_t& v) {
+    v = 0;
+    for (int shift = 0; shift < 63; shift += 7) {
+        if (p == end)
+            return false;
+        const auto c = static_cast<unsigned char>(*p++);
+        v |= static_cast<std::size_t>(c & 0x7F) << shift;
+        if (!(c & 0x80))
+            return true;
+    }
+    return false;
+}
+
+bool checkedField(const char* arena, const char*& p, const char* end, bool mayBeBody) {
+    const char* const tagAt = p;
+    std::size_t v = 0;
+    if (!checkedVarint(p, end, v))
+        return false;
+    if (v == 0)
+        return mayBeBody;
+    --v;
+    const std::size_t size = v >> 1;
+    if (v & 1) {
+        std::size_t distance = 0;
+        if (!checkedVarint(p, end, distance))
+            return false;
+        const auto before = static_cast<std::size_t>(tagAt - arena);
+        return distance > 0 && distance <= before && size <= distance;
+    }
+    if (size > static_cast<std::size_t>(end - p))
+        return false;
+    p += size;
+    return true;
 }
 
 } // namespace
 
 void SendQueue::clear() {
+    static std::atomic<std::uint64_t> generations{0};
+    m_generation = ++generations;
     m_offsets.clear();
     m_offsets.shrink_to_fit();
     m_arena.clear();
     m_arena.shrink_to_fit();
     m_head = 0;
+    for (Last& l : m_last)
+        l = Last{};
+}
+
+void SendQueue::appendField(std::size_t index, std::string_view field, char*& p, char* begin) {
+    const std::uint64_t tagAt = m_arena.size() + static_cast<std::uint64_t>(p - begin);
+    Last& last = m_last[index];
+    if (!field.empty() && last.set && last.size == field.size() && tagAt - last.at < kMaxDistance &&
+        std::memcmp(m_arena.data() + last.at, field.data(), field.size()) == 0) {
+        p = varint::put(p, ((field.size() << 1) | 1) + 1);
+        p = varint::put(p, tagAt - last.at);
+        return;
+    }
+    p = varint::put(p, (field.size() << 1) + 1);
+    if (!field.empty()) // an empty view may hold no pointer at all
+        std::memcpy(p, field.data(), field.size());
+    last = Last{m_arena.size() + static_cast<std::uint64_t>(p - begin), field.size(), true};
+    p += field.size();
 }
 
 void SendQueue::push_back(const SendRecord& r) {
-    // Without line breaks the display copy is the body: a zero length marks that,
-    // and every real length is stored plus one.
+    // Without line breaks the display copy is the body: a zero tag marks that.
     const bool sameDisplay = r.displayBody == r.body;
     const std::string_view fields[] = {r.body,           r.title,
                                        r.callbackNumber, r.number,
                                        r.reservation,    sameDisplay ? std::string_view() : r.displayBody};
     std::size_t size = 0;
     for (std::string_view f : fields)
-        size += f.size() + varint::kMaxBytes;
+        size += f.size() + 2 * varint::kMaxBytes;
     m_offsets.push_back(m_arena.size());
     // Put together on the stack (nearly every record fits) and appended in one go.
     char small[1024];
@@ -49,11 +116,10 @@ void SendQueue::push_back(const SendRecord& r) {
     char* const begin = size > sizeof small ? big.data() : small;
     char* p = begin;
     for (std::size_t i = 0; i < 6; ++i) {
-        const std::string_view f = fields[i];
-        p = varint::put(p, i == 5 && sameDisplay ? 0 : f.size() + 1);
-        if (!f.empty()) // an empty view may hold no pointer at all
-            std::memcpy(p, f.data(), f.size());
-        p += f.size();
+        if (i == 5 && sameDisplay)
+            p = varint::put(p, 0);
+        else
+            appendField(i, fields[i], p, begin);
     }
     m_arena.append(begin, static_cast<std::size_t>(p - begin));
 }
@@ -62,19 +128,18 @@ void SendQueue::pop_front() {
     if (empty())
         throw std::out_of_range("SendQueue::pop_front on an empty queue");
     ++m_head;
-    if (m_head == m_offsets.size()) {
-        clear();
-        return;
-    }
-    // Give back what the transmission has taken once it is most of the arena.
-    if (m_head >= 4096 && m_head * 2 >= m_offsets.size()) {
-        const std::uint64_t base = m_offsets[m_head];
-        m_arena.erase(0, base);
-        m_offsets.erase(m_offsets.begin(), m_offsets.begin() + static_cast<std::ptrdiff_t>(m_head));
-        for (std::uint64_t& o : m_offsets)
-            o -= base;
-        m_head = 0;
-    }
+}
+
+void SendQueue::rewind(std::size_t count) {
+    if (count > m_head)
+        throw std::out_of_range("SendQueue::rewind past the first record");
+    m_head -= count;
+}
+
+void SendQueue::seek(std::size_t index) {
+    if (index > m_offsets.size())
+        throw std::out_of_range("SendQueue::seek past the last record");
+    m_head = index;
 }
 
 void SendQueue::reserve(std::size_t records, std::size_t bytesEach) {
@@ -90,6 +155,12 @@ SendQueue::View SendQueue::view(std::size_t i) const {
     return decode(m_arena.data() + m_offsets[m_head + i]);
 }
 
+SendQueue::View SendQueue::record(std::size_t index) const {
+    if (index >= m_offsets.size())
+        throw std::out_of_range("SendQueue record index out of range");
+    return decode(m_arena.data() + m_offsets[index]);
+}
+
 SendQueue::View SendQueue::decode(const char* p) {
     View v;
     v.body = getField(p, {});
@@ -101,32 +172,21 @@ SendQueue::View SendQueue::decode(const char* p) {
     return v;
 }
 
-void SendQueue::takeFront(TakenRecord& into) {
-    if (empty())
-        throw std::out_of_range("SendQueue::takeFront on an empty queue");
-    const std::uint64_t begin = m_offsets[m_head];
-    const std::uint64_t end = m_head + 1 < m_offsets.size() ? m_offsets[m_head + 1] : m_arena.size();
-    into.m_bytes.assign(m_arena, begin, end - begin);
-    pop_front();
-}
-
-void SendQueue::putBack(const TakenRecord& record) {
-    if (record.empty())
-        return;
-    const std::uint64_t taken = m_head < m_offsets.size() ? m_offsets[m_head] : m_arena.size();
-    const std::uint64_t size = record.m_bytes.size();
-    m_arena.replace(0, taken, record.m_bytes);
-    m_offsets.erase(m_offsets.begin(), m_offsets.begin() + static_cast<std::ptrdiff_t>(m_head));
-    for (std::uint64_t& o : m_offsets)
-        o = o - taken + size;
-    m_offsets.insert(m_offsets.begin(), 0);
-    m_head = 0;
-}
-
-SendQueue::View TakenRecord::view() const {
-    if (m_bytes.empty())
-        throw std::out_of_range("TakenRecord::view of no record");
-    return SendQueue::decode(m_bytes.data());
+bool SendQueue::fromArena(std::string arena, SendQueue& into) {
+    std::vector<std::uint64_t> offsets;
+    const char* const base = arena.data();
+    const char* const end = base + arena.size();
+    for (const char* p = base; p != end;) {
+        offsets.push_back(static_cast<std::uint64_t>(p - base));
+        for (int i = 0; i < 6; ++i)
+            if (!checkedField(base, p, end, i == 5))
+                return false;
+    }
+    into.clear();
+    into.m_arena = std::move(arena);
+    into.m_offsets = std::move(offsets);
+    // New records pushed after these are stored in full until they repeat.
+    return true;
 }
 
 SendRecord SendQueue::at(std::size_t i) const {

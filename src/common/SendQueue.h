@@ -10,10 +10,14 @@
 // The ordered, owning list of a job's records: validation fills it, the preview
 // reads it, the transmission takes records from its front. A job can hold millions
 // of records, so they are kept packed in one byte arena; front() and at() hand out
-// a SendRecord built on the spot.
+// a SendRecord built on the spot. A field equal to the same field of a record
+// shortly before is stored as a short reference to it, so a job without merge
+// fields costs little more than its numbers.
+//
+// Records taken from the front stay in the arena until clear(): a job that learns
+// the service took fewer than it handed over gives the rest back with rewind(),
+// and the job journal writes the arena as it is (any prefix of it decodes alone).
 namespace qb {
-
-class TakenRecord;
 
 class SendQueue {
 public:
@@ -30,39 +34,45 @@ public:
     void pop_front();
     SendRecord at(std::size_t i) const;
 
+    // Changes whenever the queue is emptied: a job's journal belongs to one fill.
+    std::uint64_t generation() const { return m_generation; }
+    // Records taken from the front so far, and all records ever pushed.
+    std::size_t taken() const { return m_head; }
+    std::size_t total() const { return m_offsets.size(); }
+    // Gives the last `count` taken records back to the front.
+    void rewind(std::size_t count);
+    // Takes records up to (and keeps from) `index`, counted from the first record ever pushed.
+    void seek(std::size_t index);
+
     // The fields without copying, valid until the queue changes.
     struct View {
         std::string_view body, title, callbackNumber, number, reservation, displayBody;
     };
     View view(std::size_t i) const;
+    // Any record ever pushed, taken or not, by its index from the first.
+    View record(std::size_t index) const;
 
-    // pop_front that keeps the record, still packed, in `into` (whose buffer is
-    // reused from record to record).
-    void takeFront(TakenRecord& into);
-    // Puts a taken record back at the front, before every record left. Meant for
-    // a record that could not be sent; it copies the queue once.
-    void putBack(const TakenRecord& record);
+    // The packed bytes, for the job journal; a queue made again from them with
+    // fromArena() holds the same records.
+    const std::string& arena() const { return m_arena; }
+    // False when `arena` is not a whole run of records this class wrote.
+    static bool fromArena(std::string arena, SendQueue& into);
 
 private:
-    friend class TakenRecord;
     static View decode(const char* p);
+    void appendField(std::size_t index, std::string_view field, char*& p, char* begin);
 
     std::vector<std::uint64_t> m_offsets; // record i starts at m_arena[m_offsets[i]]
     std::string m_arena;
     std::size_t m_head = 0; // records before it were taken by pop_front
-};
-
-// A record taken off the front of a SendQueue.
-class TakenRecord {
-public:
-    bool empty() const { return m_bytes.empty(); }
-    void clear() { m_bytes.clear(); }
-    // Valid until the record is cleared or another one is taken into it.
-    SendQueue::View view() const;
-
-private:
-    friend class SendQueue;
-    std::string m_bytes;
+    std::uint64_t m_generation = 0;
+    // Where the last copy of each field kept in full starts in the arena.
+    struct Last {
+        std::uint64_t at = 0;
+        std::size_t size = 0;
+        bool set = false;
+    };
+    Last m_last[6];
 };
 
 } // namespace qb

@@ -231,6 +231,12 @@ void MainFrameModel::runAfterLoginSteps() {
     setTitle(title::afterLogin(m_config.host, m_state.userId, m_state.version, m_state.rejectCount));
     m_sendForm->reloadCallbackNumbers();
     openNoticeWindow();
+    m_sendForm->offerInterruptedJobs();
+}
+
+void MainFrameModel::sendResultArrived(int result, int count) {
+    if (m_sendForm)
+        m_sendForm->sendResultArrived(result, count);
 }
 
 void MainFrameModel::refreshBalance() {

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <linux/tcp.h>
 #include <netdb.h>
 #include <unistd.h>
 
@@ -274,6 +275,18 @@ void AsyncSocket::close() {
     m_connectTimer.stop();
     dropSocket();
     m_state = State::Closed;
+}
+
+long long AsyncSocket::bytesAcked() const {
+    if (m_fd < 0)
+        return -1;
+    tcp_info info{};
+    socklen_t size = sizeof info;
+    // A reset connection keeps its counters until the descriptor is closed.
+    if (::getsockopt(m_fd, IPPROTO_TCP, TCP_INFO, &info, &size) != 0 ||
+        size < offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked)
+        return -1;
+    return static_cast<long long>(info.tcpi_bytes_acked);
 }
 
 } // namespace qb

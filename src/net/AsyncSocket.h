@@ -56,6 +56,9 @@ public:
     virtual long receive(char* buffer, std::size_t size);
     // The events reported from now on (a combination of Event). Connect outcomes
     // are always reported.
+    // Bytes the peer's TCP acknowledged on this connection: it received them,
+    // though the program behind it may not have read them. -1 when unknown.
+    virtual long long bytesAcked() const;
     void setEvents(int events);
     int events() const { return m_events; }
     // Closes at once; no signal follows. Safe to call twice.

@@ -176,6 +176,7 @@ void LoginConnection::finishLogin() {
 }
 
 void LoginConnection::handleSendResult(const packet::SendResult& r) {
+    m_session.host().sendResultArrived(r.result, r.count);
     // A result's box runs the event loop while it is open, and more results are
     // read meanwhile: a server pushing thousands would stack thousands of boxes.
     // Repeats while one is open are only logged (no balance refresh either).

@@ -24,6 +24,11 @@ public:
     virtual void runAfterLoginSteps() = 0;
     // The send form's balance refresh, before a job's completion message.
     virtual void refreshBalance() = 0;
+    // Every DATA_SENDRESULT, before it is shown: the send job settles its records.
+    virtual void sendResultArrived(int result, int count) {
+        (void)result;
+        (void)count;
+    }
 };
 
 } // namespace qb

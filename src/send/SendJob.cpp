@@ -9,6 +9,7 @@
 #include "send/SendConnection.h"
 #include "send/SendJobHost.h"
 #include "web/PictureUpload.h"
+#include "web/SendStatus.h"
 
 #include <algorithm>
 #include <limits>
@@ -17,6 +18,15 @@ namespace qb {
 namespace {
 
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
+// Write-ahead marks start small, so a crash early in a job leaves little in doubt,
+// and grow so that a long job syncs its journal a few times a second at most.
+constexpr long long kFirstAllowance = 4096;
+constexpr long long kLargestAllowance = 262144;
+// How long the service may keep reading what a broken connection still held.
+constexpr long kStatusWaitMs = 3000;
+
+const char* const kJournalFailed =
+    "전송 기록을 저장할 수 없어 전송을 중단합니다. 디스크 공간을 확인해 주세요.";
 
 } // namespace
 
@@ -49,6 +59,93 @@ std::string SendJob::interruptedMessage(long long sent, long long left) {
            ko("]건 미전송.");
 }
 
+std::string SendJob::uncertainMessage(long long sent, long long uncertain, long long left) {
+    return ko("전송이 중단되었습니다. [") + std::to_string(sent) + ko("]건 전송 확인, [") +
+           std::to_string(uncertain) + ko("]건 확인 불가, [") + std::to_string(left) + ko("]건 미전송.");
+}
+
+std::string SendJob::resendUncertainQuestion(long long uncertain) {
+    return ko("서버가 받았는지 확인할 수 없는 [") + std::to_string(uncertain) +
+           ko("]건을 다시 전송하시겠습니까?\n예: 받은 번호에는 두 번 갈 수 있습니다.\n아니요: 받지 못한 "
+              "번호에는 "
+              "가지 않습니다.");
+}
+
+long long SendJob::journalIndex() const {
+    return static_cast<long long>(m_batch.queue.taken() - m_journalBase);
+}
+
+bool SendJob::openJournal() {
+    if (m_journalFolder.empty())
+        return true;
+    const SendQueue& queue = m_batch.queue;
+    // A journal of an earlier fill of the queue is over: the user made a new job.
+    if (m_journal.isOpen() && m_journalGeneration == queue.generation())
+        return true;
+    m_journal.finish();
+    m_segments.clear();
+    m_segmentStarts.clear();
+    m_resultsDue.clear();
+    m_takenBefore = 0;
+    std::string error;
+    if (!m_journal.create(m_journalFolder, m_login.userId, m_batch.kind, m_batch.pictures,
+                          m_batch.pictureCount, queue, error))
+        return false;
+    m_journalGeneration = queue.generation();
+    m_journalBase = queue.taken();
+    return true;
+}
+
+bool SendJob::adoptJournal(const JournalContents& contents, long long lastTaken, std::string& error) {
+    if (m_running) {
+        error = busyMessage();
+        return false;
+    }
+    if (!m_journal.adopt(contents.path, error))
+        return false;
+    const SendQueue& queue = m_batch.queue;
+    m_journalGeneration = queue.generation();
+    m_journalBase = 0;
+    m_segments = contents.segments;
+    m_segmentStarts.clear();
+    for (const JournalSegment& s : m_segments)
+        m_segmentStarts.push_back(static_cast<std::size_t>(s.first));
+    m_resultsDue.clear();
+    m_takenBefore = static_cast<long long>(queue.taken());
+    if (!m_segments.empty()) {
+        m_segments.back().taken = lastTaken;
+        m_journal.recordTaken(m_segments.size() - 1, lastTaken);
+    }
+    return true;
+}
+
+bool SendJob::openSegment() {
+    m_segmentStart = m_batch.queue.taken();
+    m_segmentOpen = true;
+    m_uncertain = 0;
+    JournalSegment s;
+    s.first = journalIndex();
+    s.count = m_messageCount;
+    s.sendCode = m_login.sendCode;
+    s.sendTime = m_login.sendTime;
+    s.sendTag = m_login.sendTag;
+    s.pictureStamp = m_pictureStamp;
+    if (m_journal.isOpen() && !m_journal.beginSegment(s))
+        return false;
+    m_segments.push_back(s);
+    m_segmentStarts.push_back(m_segmentStart);
+    m_allowed = s.first;
+    m_allowStep = kFirstAllowance;
+    return true;
+}
+
+bool SendJob::extendAllowance() {
+    const long long total = static_cast<long long>(m_batch.queue.total() - m_journalBase);
+    m_allowed = std::min(total, journalIndex() + m_allowStep);
+    m_allowStep = std::min(m_allowStep * 2, kLargestAllowance);
+    return m_journal.allow(m_allowed);
+}
+
 void SendJob::startSend() {
     if (m_running) {
         m_notifier.error(busyMessage());
@@ -60,6 +157,10 @@ void SendJob::startSend() {
     }
     if (!m_login.loggedIn) {
         m_notifier.error(ko("[확인] 로그인이 되지 않았습니다. 로그인 후 시도해주세요!"));
+        return;
+    }
+    if (!openJournal()) {
+        m_notifier.error(ko(kJournalFailed));
         return;
     }
     m_messageCount = static_cast<std::int32_t>(std::min<std::int64_t>(m_batch.queue.size(), kInt32Max));
@@ -157,6 +258,10 @@ void SendJob::startTransmission(bool resume) {
             fail("패킷 에러! 다시 시도해 주세요.");
             return;
         }
+        if (!openSegment()) {
+            fail(kJournalFailed);
+            return;
+        }
     }
     m_phase = Phase::Writing;
     writeRecords();
@@ -174,14 +279,19 @@ void SendJob::writeRecords() {
     AsyncSocket& socket = m_connection->socket();
     const auto yieldAt = std::chrono::steady_clock::now() + m_yieldInterval;
     for (unsigned turn = 1;; ++turn) {
-        if (m_current.empty()) {
+        if (!m_haveCurrent) {
             if (queue.empty()) {
                 m_phase = Phase::Draining;
                 m_endTimer.start(kEndDelay);
                 return;
             }
-            queue.takeFront(m_current);
-            const SendQueue::View v = m_current.view();
+            if (m_journal.isOpen() && journalIndex() >= m_allowed && !extendAllowance()) {
+                fail(kJournalFailed);
+                return;
+            }
+            const SendQueue::View v = queue.view(0);
+            queue.pop_front();
+            m_haveCurrent = true;
             m_record.clear();
             if (!m_encoder.append(m_record,
                                   RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation})) {
@@ -212,7 +322,7 @@ void SendJob::writeRecords() {
             m_taken += static_cast<std::size_t>(n);
             m_stats.bytesWritten += n;
         }
-        m_current.clear();
+        m_haveCurrent = false;
         ++m_stats.recordsWritten;
         // A long queue on a fast reader would otherwise keep the window from
         // repainting until the last record.
@@ -276,21 +386,85 @@ void SendJob::connectionClosed() {
 
 void SendJob::onEndTimer() {
     m_endTimer.stop();
+    if (m_segmentOpen) {
+        m_segmentOpen = false;
+        m_takenBefore += static_cast<long long>(m_batch.queue.taken() - m_segmentStart);
+        m_resultsDue.push_back(m_segments.size() - 1);
+    }
     closeSendConnection(true);
     m_progress.setValue(0);
     m_host.refreshBalance();
 }
 
 void SendJob::fail(const char* utf8Message) {
-    const bool writing = m_phase == Phase::Writing || m_phase == Phase::Held;
+    const bool writing = (m_phase == Phase::Writing || m_phase == Phase::Held) && m_segmentOpen;
+    const long long acked = writing && m_connection ? m_connection->socket().bytesAcked() : -1;
     closeSendConnection(false);
-    // Counted before the first box: it runs the event loop.
-    const std::string howFar =
-        writing ? interruptedMessage(m_stats.recordsWritten, static_cast<long long>(m_batch.queue.size()))
-                : std::string();
     m_notifier.error(ko(utf8Message));
-    if (writing)
-        m_notifier.error(howFar);
+    if (!writing)
+        return;
+    // Settled before the first box: it runs the event loop, and the queue must be
+    // right by then.
+    const std::string howFar = settleInterrupted(acked);
+    m_notifier.error(howFar);
+    if (m_uncertain == 0 || !m_askAboutUncertain)
+        return;
+    const long long uncertain = m_uncertain;
+    if (m_notifier.askYesNo(resendUncertainQuestion(uncertain), MessageIcon::Error)) {
+        m_batch.queue.rewind(static_cast<std::size_t>(uncertain));
+        m_takenBefore -= uncertain;
+        recomputeBytes();
+    }
+    m_uncertain = 0;
+    m_journal.recordTaken(m_segments.size() - 1,
+                          static_cast<long long>(m_batch.queue.taken() - m_segmentStart));
+}
+
+long long SendJob::acknowledgedRecords(long long bytesAcked) {
+    const long long handed = static_cast<long long>(m_batch.queue.taken() - m_segmentStart);
+    if (bytesAcked < 0)
+        return handed;
+    // The check went first on the same connection.
+    long long unacked = static_cast<long long>(packet::kSendCheckSize) + m_stats.bytesWritten - bytesAcked;
+    long long notAcked = 0;
+    std::string record;
+    for (long long i = handed - 1; i >= 0 && unacked > 0; --i, ++notAcked) {
+        const SendQueue::View v = m_batch.queue.record(m_segmentStart + static_cast<std::size_t>(i));
+        record.clear();
+        m_encoder.append(record, RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation});
+        unacked -= static_cast<long long>(record.size());
+    }
+    return handed - notAcked;
+}
+
+std::string SendJob::settleInterrupted(long long bytesAcked) {
+    SendQueue& queue = m_batch.queue;
+    m_segmentOpen = false;
+    const long long handed = static_cast<long long>(queue.taken() - m_segmentStart);
+    const long long before = m_takenBefore;
+    ServiceJobStatus status;
+    if (handed > 0)
+        status = querySendStatus(m_webHost, m_login.userId, m_login.sendTag, kStatusWaitMs);
+    long long taken = 0;
+    if (handed == 0 || status.final() || status.state == ServiceJobStatus::State::NoSuchJob) {
+        taken = std::clamp(status.stored, 0LL, handed);
+        m_uncertain = 0;
+    } else {
+        // The service cannot say: what its TCP acknowledged may or may not have
+        // been stored; nothing after that reached it.
+        m_uncertain = acknowledgedRecords(bytesAcked);
+        taken = m_uncertain;
+    }
+    queue.seek(m_segmentStart + static_cast<std::size_t>(taken));
+    m_takenBefore = before + taken;
+    // An uncertain span is the user's to decide; the journal says what was chosen.
+    if (m_uncertain == 0)
+        m_journal.recordTaken(m_segments.size() - 1, taken);
+    const long long left = static_cast<long long>(queue.size());
+    recomputeBytes();
+    if (m_uncertain > 0)
+        return uncertainMessage(m_takenBefore - m_uncertain, m_uncertain, left);
+    return interruptedMessage(m_takenBefore, left);
 }
 
 void SendJob::closeSendConnection(bool resetPictures) {
@@ -301,23 +475,12 @@ void SendJob::closeSendConnection(bool resetPictures) {
     }
     m_yieldPending = false;
     m_waitTimer.stop();
-    SendQueue& queue = m_batch.queue;
-    if (!m_current.empty()) {
-        queue.putBack(m_current);
-        m_current.clear();
+    if (m_haveCurrent) {
+        m_batch.queue.rewind(1);
+        m_haveCurrent = false;
     }
-    // What the next check announces: the records left, not the whole first job.
-    if (m_stats.recordsWritten > 0) {
-        long long bytes = 0;
-        const PictureSlots& pictures = m_batch.pictures;
-        for (std::size_t i = 0; i < queue.size(); ++i) {
-            const SendQueue::View v = queue.view(i);
-            bytes += estimateRecordBytes(
-                m_kind, RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation}, m_login,
-                pictures, m_batch.pictureCount);
-        }
-        m_batch.bytes = bytes;
-    }
+    if (m_stats.recordsWritten > 0)
+        recomputeBytes();
     if (resetPictures) {
         m_batch.pictureCount = 0;
         m_batch.pictures = PictureSlots{};
@@ -326,6 +489,57 @@ void SendJob::closeSendConnection(bool resetPictures) {
         m_phase = Phase::Draining;
         return;
     }
+    m_phase = Phase::Idle;
+    setRunning(false);
+}
+
+void SendJob::recomputeBytes() {
+    // What the next check announces: the records left, not the whole first job.
+    const SendQueue& queue = m_batch.queue;
+    long long bytes = 0;
+    for (std::size_t i = 0; i < queue.size(); ++i) {
+        const SendQueue::View v = queue.view(i);
+        bytes += estimateRecordBytes(m_kind,
+                                     RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation},
+                                     m_login, m_batch.pictures, m_batch.pictureCount);
+    }
+    m_batch.bytes = bytes;
+}
+
+void SendJob::sendResult(std::int32_t result, std::int32_t count) {
+    if (m_resultsDue.empty())
+        return;
+    const std::size_t segment = m_resultsDue.front();
+    m_resultsDue.erase(m_resultsDue.begin());
+    const long long announced = m_segments[segment].count;
+    const long long taken = result == 1 ? std::clamp<long long>(count, 0, announced) : 0;
+    m_segments[segment].taken = taken;
+    m_journal.recordTaken(segment, taken);
+    SendQueue& queue = m_batch.queue;
+    const bool sameJob = !m_running && queue.generation() == m_journalGeneration;
+    if (taken >= announced) {
+        if (sameJob && queue.empty() && m_resultsDue.empty())
+            m_journal.finish();
+        return;
+    }
+    // The service ended the job short: what it did not take is still to send.
+    if (!sameJob || segment + 1 != m_segments.size())
+        return;
+    queue.seek(m_segmentStarts[segment] + static_cast<std::size_t>(taken));
+    m_takenBefore -= announced - taken;
+    recomputeBytes();
+    m_notifier.error(ko("서버가 [") + std::to_string(taken) + ko("]건만 받았습니다. 나머지 [") +
+                     std::to_string(queue.size()) + ko("]건은 전송하기를 누르면 전송됩니다."));
+}
+
+void SendJob::abandon() {
+    if (!m_running)
+        return;
+    m_endTimer.stop();
+    closeSendConnection(false);
+    m_segmentOpen = false;
+    // The service's count decides at the next start; the journal keeps the rest.
+    m_journal.close();
     m_phase = Phase::Idle;
     setRunning(false);
 }

@@ -7,6 +7,7 @@
 #include "net/MessageRecord.h"
 #include "net/NetTimeouts.h"
 #include "net/Packets.h"
+#include "send/JobJournal.h"
 #include "send/SendBatch.h"
 #include "web/WebHost.h"
 
@@ -27,9 +28,18 @@
 // and the balance is refreshed. The client's send form and qbsend both drive it.
 //
 // Every wait has an end: a check reply that does not come and a full socket that
-// takes nothing for too long end the job as a network failure does. A job that
-// ends early leaves every record it has not written in full in the queue, so the
-// next "전송하기" sends exactly those, and says how far it got.
+// takes nothing for too long end the job as a network failure does.
+//
+// A job never claims more than it knows. Records handed to the socket are not
+// records the service took: after a fault the job asks the service how many of
+// this connection's records it holds (they are always the first ones, in order)
+// and gives the rest back to the queue. Where the service cannot say, the records
+// the peer's TCP acknowledged are uncertain, the ones after them were never
+// received, and the user chooses whether to send the uncertain ones again.
+//
+// With a journal folder set, the job is on disk before its first record goes and
+// every step that hands records over is allowed there first (`JobJournal`), so a
+// crash loses nothing: the next start resumes from the journal.
 namespace qb {
 
 class Notifier;
@@ -76,6 +86,28 @@ public:
     const Stats& stats() const { return m_stats; }
     SendConnection* connection() const { return m_connection.get(); }
 
+    // Where jobs are journaled (`JobJournal::folderOf`); empty: nowhere.
+    void setJournalFolder(std::string folder) { m_journalFolder = std::move(folder); }
+    const std::string& journalFolder() const { return m_journalFolder; }
+    // Goes on with a journaled job whose records the batch's queue now holds, from
+    // the first one still to send; the journal file is taken over.
+    // `lastTaken`: what the service holds of the journal's last segment.
+    bool adoptJournal(const JournalContents& contents, long long lastTaken, std::string& error);
+    bool journaled() const { return m_journal.isOpen(); }
+    const std::string& journalPath() const { return m_journal.path(); }
+    // The service's DATA_SENDRESULT, in the order the jobs ended.
+    void sendResult(std::int32_t result, std::int32_t count);
+    // Ends a running job at once and without a word (the window closes): the
+    // journal keeps what is left.
+    void abandon();
+    // After a fault the user is asked whether records the service may hold go
+    // again; qbsend leaves that to --resume.
+    void setAskAboutUncertain(bool ask) { m_askAboutUncertain = ask; }
+    // Records of the whole job the service is known to hold.
+    long long takenForSure() const { return m_takenBefore; }
+    // Records handed over whose fate the last fault left open (the user chose).
+    long long uncertainRecords() const { return m_uncertain; }
+
     // Tests put in sockets that fail on purpose.
     void setSocketFactory(SocketFactory factory) { m_socketFactory = std::move(factory); }
     void setTimeouts(const NetTimeouts& timeouts) { m_timeouts = timeouts; }
@@ -83,10 +115,16 @@ public:
     void setYieldInterval(std::chrono::milliseconds interval) { m_yieldInterval = interval; }
     void setWebHost(WebHost host) { m_webHost = std::move(host); }
 
+    // The byte total the next check announces, for the records left.
+    void recomputeBytes();
+
     // The refusal of a second "전송하기" while a job runs.
     static const std::string& busyMessage();
     // What follows the failure message of a job that ended while writing.
     static std::string interruptedMessage(long long sent, long long left);
+    // The same where the service could not say what it took.
+    static std::string uncertainMessage(long long sent, long long uncertain, long long left);
+    static std::string resendUncertainQuestion(long long uncertain);
 
 private:
     friend class SendConnection;
@@ -114,6 +152,14 @@ private:
     // goes back to the front of the queue.
     void closeSendConnection(bool resetPictures);
     void fail(const char* utf8Message);
+    // After a fault while writing: what the service took of this connection's
+    // records decides where the queue goes on. Returns the how-far message.
+    std::string settleInterrupted(long long bytesAcked);
+    long long acknowledgedRecords(long long bytesAcked);
+    bool openJournal();
+    bool openSegment();
+    bool extendAllowance();
+    long long journalIndex() const;
     void setRunning(bool running);
     void purgeLater();
     void purgeRetired();
@@ -149,9 +195,26 @@ private:
     // The record being written: taken off the queue, encoded into m_record, of
     // which m_taken bytes are with the socket. Held while the socket is full.
     RecordEncoder m_encoder;
-    TakenRecord m_current;
+    bool m_haveCurrent = false;
     std::string m_record;
     std::size_t m_taken = 0;
+
+    // This connection's records start at this queue index.
+    std::size_t m_segmentStart = 0;
+    bool m_segmentOpen = false;
+    long long m_takenBefore = 0; // of the whole job, known held by the service
+    long long m_uncertain = 0;
+    bool m_askAboutUncertain = true;
+
+    std::string m_journalFolder;
+    JobJournal m_journal;
+    std::uint64_t m_journalGeneration = 0; // the queue fill the journal holds
+    std::size_t m_journalBase = 0;         // queue index of the journal's first record
+    std::vector<JournalSegment> m_segments;
+    std::vector<std::size_t> m_segmentStarts; // queue index of each segment's first record
+    std::vector<std::size_t> m_resultsDue;    // segments whose DATA_SENDRESULT is still to come
+    long long m_allowed = 0;
+    long long m_allowStep = 0;
 };
 
 } // namespace qb

@@ -1,6 +1,9 @@
 #include "send/SendSession.h"
 
+#include "common/Cp949.h"
+#include "common/Notifier.h"
 #include "web/MessageSaver.h"
+#include "web/SendStatus.h"
 
 namespace qb {
 
@@ -79,6 +82,81 @@ void SendSession::sendRunningChanged(bool running) {
 void SendSession::changed() {
     if (onChanged)
         onChanged();
+}
+
+} // namespace qb
+
+namespace qb {
+
+void SendSession::setWorkingFolder(const std::string& folder) {
+    m_job->setJournalFolder(JobJournal::folderOf(folder));
+}
+
+ServiceJobStatus SendSession::lastSegmentStatus(const JournalContents& journal) const {
+    if (journal.segments.empty() || journal.segments.back().sendTag.empty())
+        return {};
+    return querySendStatus(m_web.host(), journal.userId, journal.segments.back().sendTag, 3000);
+}
+
+bool SendSession::loadJournal(JournalContents& journal, const ResumePlan& plan, bool resendUncertain,
+                              std::string& error) {
+    SendFormState& state = m_form->state();
+    state.kind = journal.kind;
+    state.queue = std::move(journal.queue);
+    state.queue.seek(static_cast<std::size_t>(plan.from(resendUncertain)));
+    state.pictureCount = journal.pictureCount;
+    m_parts.settings.pictures = journal.pictures;
+    const long long lastTaken = plan.lastTaken + (resendUncertain ? 0 : plan.uncertain);
+    if (!m_job->adoptJournal(journal, lastTaken, error)) {
+        state.queue.clear();
+        return false;
+    }
+    m_job->recomputeBytes();
+    changed();
+    return true;
+}
+
+void SendSession::offerInterruptedJobs() {
+    const std::string& folder = m_job->journalFolder();
+    if (folder.empty() || m_sending || m_job->journaled())
+        return;
+    Notifier& notifier = m_parts.notifier;
+    for (const std::string& path : JobJournal::pending(folder, m_parts.login.userId)) {
+        JournalContents journal = JobJournal::read(path);
+        if (!journal.problem.empty()) {
+            // Never sent blindly: the user learns of it and decides what happens to it.
+            notifier.error(ko("중단된 전송 기록이 손상되어 이어서 보낼 수 없습니다.\n") + journal.problem);
+            if (notifier.askYesNo(ko("손상된 전송 기록을 지우시겠습니까?"), MessageIcon::Error))
+                JobJournal::remove(path);
+            continue;
+        }
+        const ResumePlan plan = planResume(journal, lastSegmentStatus(journal));
+        if (plan.complete()) {
+            JobJournal::remove(path);
+            continue;
+        }
+        const std::string counts = ko("이전에 중단된 전송이 있습니다. 전체 [") + std::to_string(plan.total) +
+                                   ko("]건 중 [") + std::to_string(plan.sure) + ko("]건 전송 확인, [") +
+                                   std::to_string(plan.uncertain) + ko("]건 확인 불가, [") +
+                                   std::to_string(plan.left) + ko("]건 미전송.");
+        if (!notifier.askYesNo(counts + ko("\n남은 건을 지금 전송하시겠습니까?"), MessageIcon::None)) {
+            if (notifier.askYesNo(
+                    ko("중단된 전송 기록을 지우시겠습니까?\n아니요: 다음 로그인 때 다시 묻습니다."),
+                    MessageIcon::None))
+                JobJournal::remove(path);
+            continue;
+        }
+        const bool resend =
+            plan.uncertain > 0 &&
+            notifier.askYesNo(SendJob::resendUncertainQuestion(plan.uncertain), MessageIcon::Error);
+        std::string error;
+        if (!loadJournal(journal, plan, resend, error)) {
+            notifier.error(error);
+            continue;
+        }
+        startSend();
+        return; // one job at a time; the next is offered at the next login
+    }
 }
 
 } // namespace qb

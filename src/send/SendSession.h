@@ -59,6 +59,20 @@ public:
     // "메세지저장하기" of the SMS box.
     void saveSms();
 
+    // Jobs are journaled in the working folder, so a crash loses nothing.
+    void setWorkingFolder(const std::string& folder);
+    // After a login: a job of this user that a crash or a fault cut short is
+    // offered with its counts, and sent on when the user wants.
+    void offerInterruptedJobs();
+    // Puts a journaled job into the form, at `plan`'s next record; false with
+    // `error` when the journal is taken by another program.
+    bool loadJournal(JournalContents& journal, const ResumePlan& plan, bool resendUncertain,
+                     std::string& error);
+    // What the service says of the journal's last segment.
+    ServiceJobStatus lastSegmentStatus(const JournalContents& journal) const;
+    // The service's DATA_SENDRESULT.
+    void sendResultArrived(int result, int count) { m_job->sendResult(result, count); }
+
     // Told after the session changed on its own (a job began or ended, the
     // balance line arrived), so a window can show it.
     std::function<void()> onChanged;

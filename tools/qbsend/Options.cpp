@@ -220,6 +220,24 @@ const std::vector<OptionDef>& optionTable() {
              return std::string();
          },
          nullptr, true},
+        {"--resume", nullptr,
+         "send the rest of this user's job that a crash or a fault cut short (from the working folder)",
+         [](Options& o, const std::string&) {
+             o.resume = true;
+             return std::string();
+         }},
+        {"--resend-uncertain", nullptr,
+         "with --resume and after a fault: send again records the service may already have",
+         [](Options& o, const std::string&) {
+             o.resendUncertain = true;
+             return std::string();
+         }},
+        {"--skip-uncertain", nullptr,
+         "with --resume and after a fault: take records the service may have as sent",
+         [](Options& o, const std::string&) {
+             o.resendUncertain = false;
+             return std::string();
+         }},
         {"--wait", "SECONDS",
          "how long to wait for the server's result once the records are written (default 60)",
          [](Options& o, const std::string& v) {
@@ -314,9 +332,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args, const char* env
         r.error = "give the password one way: --password, --password-file or --password -";
     else if (o.password.empty() && passwordWays == 0)
         r.error = "--password is required";
+    else if (o.resume && sendOption)
+        r.error = "--resume sends the journaled job: no recipients or message options";
     else if (sendOption)
         r.error = checkJob("a send");
-    else if (o.waitGiven)
+    else if (o.waitGiven && !o.resume)
         r.error = "--wait goes with a send (--text or --excel)";
     return r;
 }
@@ -325,6 +345,7 @@ std::string usage() {
     std::string out =
         "Usage: qbsend --id ID PASSWORD-OPTION (--text FILE... | --excel FILE --sheet N) [options]\n"
         "  or:  qbsend --dry-run (--text FILE... | --excel FILE --sheet N) [options]\n"
+        "  or:  qbsend --id ID PASSWORD-OPTION --resume [--resend-uncertain | --skip-uncertain]\n"
         "  or:  qbsend --id ID PASSWORD-OPTION\n"
         "PASSWORD-OPTION: --password PASSWORD, --password - (standard input) or --password-file FILE;\n"
         "without one the password comes from the environment variable QBSEND_PASSWORD.\n"
@@ -332,8 +353,14 @@ std::string usage() {
         "it and waits for the server's result. --dry-run prepares it and prints it\n"
         "without logging in. Without recipients it only logs in and out.\n"
         "Messages the user would see are printed in UTF-8; progress goes to stderr.\n"
-        "Exit status: 0 sent and taken in full / prepared / logged in, 1 any failure\n"
-        "message or a result short of the job, 2 bad arguments.\n\n";
+        "Every job is journaled in WORKDIR/sendjob before its first record goes;\n"
+        "after a crash or a fault --resume sends exactly what the service did not take.\n"
+        "Where the service cannot say what it took, --resume names the uncertain\n"
+        "records and needs --resend-uncertain or --skip-uncertain.\n"
+        "Exit status: 0 sent and taken in full / prepared / logged in / nothing to\n"
+        "resume, 1 any failure message or a result short of the job (the journal keeps\n"
+        "the rest for --resume), 2 bad arguments, 3 --resume needs a choice about\n"
+        "uncertain records.\n\n";
     for (const OptionDef& s : optionTable()) {
         std::string left = std::string("  ") + s.name + (s.value ? std::string(" ") + s.value : "");
         left.resize(std::max<std::size_t>(left.size() + 2, 24), ' ');

@@ -50,6 +50,11 @@ struct Options {
     std::optional<int> replyTimeout;
     std::optional<int> writeTimeout;
 
+    // --resume: the rest of this user's interrupted job in the working folder.
+    bool resume = false;
+    // What to do with records the service may or may not have taken.
+    std::optional<bool> resendUncertain; // --resend-uncertain / --skip-uncertain
+
     // Recipients were given: without --dry-run the job is sent.
     bool hasJob() const { return !textFiles.empty() || !excelFile.empty(); }
 };

@@ -12,6 +12,7 @@
 #include "net/LoginConnection.h"
 #include "net/LoginHost.h"
 #include "net/LoginSession.h"
+#include "send/JobJournal.h"
 #include "send/SendJob.h"
 
 #include <QEventLoop>
@@ -30,6 +31,7 @@ class HeadlessHost : public qb::LoginHost {
 public:
     std::function<void()> onAttemptFailed;
     std::function<void()> onLoggedIn;
+    std::function<void(int, int)> onSendResult;
     const qb::LoginState* state = nullptr;
 
     void showWaitWindow() override { m_waiting = true; }
@@ -48,6 +50,10 @@ public:
             onLoggedIn();
     }
     void refreshBalance() override {}
+    void sendResultArrived(int result, int count) override {
+        if (onSendResult)
+            onSendResult(result, count);
+    }
 
 private:
     bool m_waiting = false;
@@ -305,23 +311,78 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         err << "qbsend: no send result within " << options.waitSeconds << " s\n";
         finish(kFailed);
     });
-    const auto startJob = [&] {
+    const auto send = [&] {
+        qb::SendSession& session = prepared->session();
+        session.onRunningChanged = onRunning;
+        job = &session.job();
+        job->setTimeouts(timeouts);
+        job->setAskAboutUncertain(false);
+        notifier.failed = false;
+        session.startSend();
+        if (!job->running())
+            finish(kFailed, "the job did not start"); // refused before it began
+    };
+    const auto makeForm = [&] {
         prepared = std::make_unique<qb::OptionForm>(jobOptions(options, workdir), notifier, preparing, state,
                                                     sending, config);
+        prepared->session().setWorkingFolder(paths.workingFolder());
+    };
+    const auto startJob = [&] {
+        makeForm();
         const bool ready = prepared->prepare();
         preparing.done();
         if (!ready) {
             finish(kFailed, "the job was not prepared");
             return;
         }
-        qb::SendSession& send = prepared->session();
-        send.onRunningChanged = onRunning;
-        job = &send.job();
-        job->setTimeouts(timeouts);
-        notifier.failed = false;
-        send.startSend();
-        if (!job->running())
-            finish(kFailed, "the job did not start"); // refused before it began
+        send();
+    };
+    const auto resumeJob = [&] {
+        const std::string folder = qb::JobJournal::folderOf(paths.workingFolder());
+        const std::vector<std::string> pending = qb::JobJournal::pending(folder, state.userId);
+        if (pending.empty()) {
+            out << "qbsend: nothing to resume" << std::endl;
+            finish(kSuccess);
+            return;
+        }
+        qb::JournalContents journal = qb::JobJournal::read(pending.front());
+        if (!journal.problem.empty()) {
+            finish(kFailed, journal.problem + ": the journal cannot be trusted; nothing was sent");
+            return;
+        }
+        makeForm();
+        qb::SendSession& session = prepared->session();
+        const qb::ResumePlan plan = qb::planResume(journal, session.lastSegmentStatus(journal));
+        out << "qbsend: interrupted job of " << plan.total << " records: " << plan.sure << " taken, "
+            << plan.uncertain << " uncertain, " << plan.left << " not sent" << std::endl;
+        if (plan.complete()) {
+            qb::JobJournal::remove(journal.path);
+            out << "qbsend: nothing to resume: the service has the whole job" << std::endl;
+            finish(kSuccess);
+            return;
+        }
+        if (plan.uncertain > 0 && !options.resendUncertain) {
+            finish(kNeedsChoice, "the service cannot say whether it has " + std::to_string(plan.uncertain) +
+                                     " records: resume with --resend-uncertain or --skip-uncertain");
+            return;
+        }
+        std::string error;
+        const std::string path = journal.path;
+        if (!session.loadJournal(journal, plan, options.resendUncertain.value_or(false), error)) {
+            finish(kFailed, qb::cp949::toUtf8(error));
+            return;
+        }
+        if (prepared->form().state().queue.empty()) {
+            qb::JobJournal::remove(path);
+            out << "qbsend: nothing left to send" << std::endl;
+            finish(kSuccess);
+            return;
+        }
+        send();
+    };
+    host.onSendResult = [&](int r, int count) {
+        if (prepared)
+            prepared->session().sendResultArrived(r, count);
     };
 
     // A login the server closes before its reply tells the client's user nothing;
@@ -330,7 +391,9 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         finish(kFailed, "the server closed the connection before the login reply", true);
     };
     host.onLoggedIn = [&] {
-        if (options.hasJob())
+        if (options.resume)
+            QTimer::singleShot(0, &loop, resumeJob);
+        else if (options.hasJob())
             QTimer::singleShot(0, &loop, startJob);
         else
             finish(kSuccess);

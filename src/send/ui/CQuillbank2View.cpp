@@ -68,6 +68,7 @@ CQuillbank2View::CQuillbank2View(SendViewContext context, QWidget* parent)
         *m_notifier, m_progress, m_sendProgress, m_context.login, m_context.settings,
         RejectTable::inWorkingFolder(m_context.workingFolder), m_dialogs, *m_editors, m_context.service});
     m_session->onChanged = [this] { refresh(); };
+    m_session->setWorkingFolder(m_context.workingFolder);
     m_ui.progressBar = m_progressBar;
     m_ui.build(this, m_session->form().state().table);
     connectControls();
@@ -369,6 +370,10 @@ void CQuillbank2View::closeEditorWindows() {
 
 void CQuillbank2View::followMainWindow(int right, int top) {
     m_editors->follow(right, top);
+}
+
+void CQuillbank2View::offerInterruptedJobs() {
+    run([&] { m_session->offerInterruptedJobs(); });
 }
 
 } // namespace qb

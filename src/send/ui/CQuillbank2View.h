@@ -71,6 +71,8 @@ public:
     void closeEditorWindows() override;
     void followMainWindow(int right, int top) override;
     bool sendRunning() const override { return m_session->sending(); }
+    void sendResultArrived(int result, int count) override { m_session->sendResultArrived(result, count); }
+    void offerInterruptedJobs() override;
 
     // Shows the form's state in every control.
     void refresh();

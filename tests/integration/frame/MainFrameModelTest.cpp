@@ -74,6 +74,8 @@ public:
     void loadTransferredEntries(const std::string& text) override { add("form:load " + text); }
     void closeEditorWindows() override { add("form:close-editors"); }
     void followMainWindow(int, int) override {}
+    void sendResultArrived(int, int) override {}
+    void offerInterruptedJobs() override {}
     bool sendRunning() const override { return sending; }
 
 private:

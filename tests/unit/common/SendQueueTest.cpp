@@ -36,46 +36,68 @@ TEST(SendQueue, KeepsRecordsInOrderAcrossTakingFromTheFront) {
     EXPECT_THROW(q.at(0), std::out_of_range);
 }
 
-TEST(SendQueue, ARecordTakenCanBePutBackInFrontOfTheRest) {
-    const auto make = [](int i) {
-        SendRecord r;
-        r.number = "010" + std::to_string(10000000 + i);
-        r.body = "body " + std::to_string(i);
-        r.title = i % 2 ? "t" : "";
-        r.callbackNumber = "0212345678";
-        r.reservation = immediateReservation();
-        r.displayBody = r.body;
-        return r;
-    };
-    // Taken before the arena is given back, right after it, and as the very last record.
-    for (const int taken : {1, 4096, 5000, 6000}) {
-        SCOPED_TRACE(taken);
-        SendQueue q;
-        for (int i = 0; i < 6000; ++i)
-            q.push_back(make(i));
-        TakenRecord t;
-        for (int i = 0; i < taken; ++i)
-            q.takeFront(t);
-        EXPECT_EQ(t.view().number, make(taken - 1).number);
-        EXPECT_EQ(q.size(), static_cast<std::size_t>(6000 - taken));
-        q.putBack(t);
-        ASSERT_EQ(q.size(), static_cast<std::size_t>(6000 - taken + 1));
-        for (int i = taken - 1; i < 6000; ++i) {
-            const SendRecord r = q.front();
-            ASSERT_EQ(r.number, make(i).number) << i;
-            ASSERT_EQ(r.body, make(i).body);
-            ASSERT_EQ(r.title, make(i).title);
-            ASSERT_EQ(r.displayBody, r.body);
-            q.pop_front();
-        }
-        EXPECT_TRUE(q.empty());
-    }
+SendRecord numbered(int i) {
+    SendRecord r;
+    r.number = "010" + std::to_string(10000000 + i);
+    r.body = i % 1000 == 999 ? "merged " + std::to_string(i) : "the same body";
+    r.title = i % 2 ? "t" : "";
+    r.callbackNumber = "0212345678";
+    r.reservation = immediateReservation();
+    r.displayBody = i % 7 ? r.body : "shown " + std::to_string(i);
+    return r;
+}
+
+void expectRecord(const SendRecord& r, int i) {
+    const SendRecord want = numbered(i);
+    ASSERT_EQ(r.number, want.number) << i;
+    ASSERT_EQ(r.body, want.body) << i;
+    ASSERT_EQ(r.title, want.title) << i;
+    ASSERT_EQ(r.callbackNumber, want.callbackNumber) << i;
+    ASSERT_EQ(r.reservation, want.reservation) << i;
+    ASSERT_EQ(r.displayBody, want.displayBody) << i;
+}
+
+TEST(SendQueue, TakenRecordsCanBeGivenBackAndRepeatedFieldsCostLittle) {
+    const int n = 50000; // references reach back across many records
     SendQueue q;
-    q.push_back(make(1));
-    q.putBack(TakenRecord{}); // nothing taken, nothing put back
-    EXPECT_EQ(q.size(), 1u);
-    TakenRecord t;
-    EXPECT_THROW(t.view(), std::out_of_range);
-    q.takeFront(t);
-    EXPECT_THROW(q.takeFront(t), std::out_of_range);
+    for (int i = 0; i < n; ++i)
+        q.push_back(numbered(i));
+    // Stored in full, a record is about 50 bytes; repeated fields are references.
+    EXPECT_LT(q.arenaBytes(), std::size_t(n) * 30);
+    for (int i = 0; i < n; ++i)
+        q.pop_front();
+    EXPECT_TRUE(q.empty());
+    EXPECT_EQ(q.taken(), std::size_t(n));
+    q.rewind(3);
+    ASSERT_EQ(q.size(), 3u);
+    expectRecord(q.front(), n - 3);
+    q.seek(12345);
+    EXPECT_EQ(q.size(), std::size_t(n - 12345));
+    for (int i = 12345; i < n; ++i) {
+        expectRecord(q.front(), i);
+        q.pop_front();
+    }
+    EXPECT_THROW(q.rewind(n + 1), std::out_of_range);
+    EXPECT_THROW(q.seek(n + 1), std::out_of_range);
+}
+
+TEST(SendQueue, AnArenaReadBackHoldsTheSameRecordsAndABrokenOneIsRefused) {
+    SendQueue q;
+    for (int i = 0; i < 3000; ++i)
+        q.push_back(numbered(i));
+    SendQueue back;
+    ASSERT_TRUE(SendQueue::fromArena(q.arena(), back));
+    ASSERT_EQ(back.size(), q.size());
+    for (int i = 0; i < 3000; ++i)
+        expectRecord(back.at(static_cast<std::size_t>(i)), i);
+    // Every cut inside the last record, a reference before the start, a length past the end.
+    const std::string& a = q.arena();
+    SendQueue refused;
+    for (std::size_t cut = 1; cut < 20; ++cut)
+        EXPECT_FALSE(SendQueue::fromArena(a.substr(0, a.size() - cut), refused)) << cut;
+    EXPECT_FALSE(SendQueue::fromArena(std::string("\x04\x05", 2) + std::string(10, '\x01'), refused));
+    EXPECT_FALSE(SendQueue::fromArena(std::string("\x7f", 1), refused));
+    EXPECT_FALSE(SendQueue::fromArena(std::string("\xff\xff\xff\xff\xff\xff\xff\xff\xff\xff", 10), refused));
+    ASSERT_TRUE(SendQueue::fromArena(std::string(), refused));
+    EXPECT_TRUE(refused.empty());
 }

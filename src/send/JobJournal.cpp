@@ -1,0 +1,447 @@
+#include "send/JobJournal.h"
+
+#include "common/Clock.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace qb {
+namespace {
+
+const std::string kMagic = "QBJOURNAL1\n";
+const std::string kSuffix = ".qbj";
+constexpr std::size_t kRecordChunk = 8u << 20;
+constexpr std::uint32_t kMaxEntry = 64u << 20;
+
+enum EntryType : unsigned char { Head = 1, Records = 2, Segment = 3, Allow = 4, Taken = 5 };
+
+void putU32(std::string& out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out += static_cast<char>(v >> (8 * i) & 0xFF);
+}
+
+void putI64(std::string& out, long long value) {
+    const auto v = static_cast<std::uint64_t>(value);
+    for (int i = 0; i < 8; ++i)
+        out += static_cast<char>(v >> (8 * i) & 0xFF);
+}
+
+void putText(std::string& out, const std::string& text) {
+    putU32(out, static_cast<std::uint32_t>(text.size()));
+    out += text;
+}
+
+// Reads the fields of one entry's payload; any read past its end fails them all.
+class Fields {
+public:
+    explicit Fields(std::string_view bytes) : m_bytes(bytes) {}
+    bool ok() const { return m_ok && m_at == m_bytes.size(); }
+
+    std::uint64_t u(int width) {
+        if (m_bytes.size() - m_at < static_cast<std::size_t>(width)) {
+            m_ok = false;
+            return 0;
+        }
+        std::uint64_t v = 0;
+        for (int i = 0; i < width; ++i)
+            v |= static_cast<std::uint64_t>(static_cast<unsigned char>(m_bytes[m_at + i])) << (8 * i);
+        m_at += static_cast<std::size_t>(width);
+        return v;
+    }
+    long long i64() { return static_cast<long long>(u(8)); }
+    std::string text() {
+        const std::size_t n = u(4);
+        if (m_bytes.size() - m_at < n) {
+            m_ok = false;
+            return {};
+        }
+        std::string t(m_bytes.substr(m_at, n));
+        m_at += n;
+        return t;
+    }
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_at = 0;
+    bool m_ok = true;
+};
+
+std::uint32_t crcOf(std::string_view bytes) {
+    uLong crc = crc32(0L, Z_NULL, 0);
+    // zlib takes at most 4 GiB a call.
+    while (!bytes.empty()) {
+        const std::size_t n = std::min<std::size_t>(bytes.size(), 1u << 30);
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(n));
+        bytes.remove_prefix(n);
+    }
+    return static_cast<std::uint32_t>(crc);
+}
+
+std::string entry(int type, std::string_view payload) {
+    std::string e;
+    e.reserve(payload.size() + 9);
+    e += static_cast<char>(type);
+    putU32(e, static_cast<std::uint32_t>(payload.size()));
+    e.append(payload);
+    putU32(e, crcOf(e));
+    return e;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+bool syncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+std::string folderOfPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+} // namespace
+
+JobJournal::~JobJournal() {
+    close();
+}
+
+std::string JobJournal::folderOf(const std::string& workingFolder) {
+    return workingFolder + "/sendjob";
+}
+
+bool JobJournal::create(const std::string& folder, const std::string& userId, MessageKind kind,
+                        const PictureSlots& pictures, int pictureCount, const SendQueue& queue,
+                        std::string& error) {
+    close();
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        error = folder + ": " + std::strerror(errno);
+        return false;
+    }
+    // Only what is left of the queue goes in: the records before it were an
+    // earlier job's, and the ones left may refer back into them, so they are
+    // packed anew.
+    SendQueue rest;
+    std::string_view records(queue.arena());
+    if (queue.taken() > 0) {
+        for (std::size_t i = 0; i < queue.size(); ++i)
+            rest.push_back(queue.at(i));
+        records = rest.arena();
+    }
+    const std::string name = formatLocalNow("%Y%m%d%H%M%S") + "-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(reinterpret_cast<std::uintptr_t>(this) % 100000);
+    const std::string path = folder + "/" + name + kSuffix;
+    const std::string part = path + ".part";
+    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = part + ": " + std::strerror(errno);
+        return false;
+    }
+    std::string head;
+    putText(head, userId);
+    putI64(head, static_cast<int>(kind));
+    putI64(head, pictureCount);
+    for (const PictureSlot& slot : pictures) {
+        putText(head, slot.path);
+        putI64(head, slot.width);
+        putI64(head, slot.height);
+    }
+    putI64(head, static_cast<long long>(queue.size()));
+    putI64(head, static_cast<long long>(records.size()));
+    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && writeAll(fd, kMagic) && writeAll(fd, entry(Head, head));
+    for (std::size_t at = 0; ok && at < records.size(); at += kRecordChunk)
+        ok = writeAll(fd, entry(Records, records.substr(at, kRecordChunk)));
+    ok = ok && ::fdatasync(fd) == 0 && ::rename(part.c_str(), path.c_str()) == 0 && syncFolder(folder);
+    if (!ok) {
+        error = path + ": " + std::strerror(errno);
+        ::close(fd);
+        ::unlink(part.c_str());
+        return false;
+    }
+    m_fd = fd;
+    m_path = path;
+    return true;
+}
+
+bool JobJournal::adopt(const std::string& path, std::string& error) {
+    close();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = path + ": " + (fd < 0 ? std::strerror(errno) : "in use by another program");
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    m_path = path;
+    return true;
+}
+
+bool JobJournal::append(int type, const std::string& payload) {
+    if (m_fd < 0)
+        return false;
+    ::lseek(m_fd, 0, SEEK_END);
+    return writeAll(m_fd, entry(type, payload)) && ::fdatasync(m_fd) == 0;
+}
+
+bool JobJournal::beginSegment(const JournalSegment& s) {
+    std::string p;
+    putI64(p, s.first);
+    putI64(p, s.count);
+    putText(p, s.sendCode);
+    putText(p, s.sendTime);
+    putText(p, s.sendTag);
+    putText(p, s.pictureStamp);
+    return append(Segment, p);
+}
+
+bool JobJournal::allow(long long upTo) {
+    std::string p;
+    putI64(p, upTo);
+    return append(Allow, p);
+}
+
+bool JobJournal::recordTaken(std::size_t segment, long long count) {
+    std::string p;
+    putI64(p, static_cast<long long>(segment));
+    putI64(p, count);
+    return append(Taken, p);
+}
+
+void JobJournal::finish() {
+    if (m_fd < 0)
+        return;
+    ::unlink(m_path.c_str());
+    syncFolder(folderOfPath(m_path));
+    close();
+}
+
+void JobJournal::close() {
+    if (m_fd >= 0)
+        ::close(m_fd); // lets go of the lock too
+    m_fd = -1;
+    m_path.clear();
+}
+
+bool JobJournal::remove(const std::string& path) {
+    const bool ok = ::unlink(path.c_str()) == 0;
+    syncFolder(folderOfPath(path));
+    return ok;
+}
+
+std::vector<std::string> JobJournal::pending(const std::string& folder, const std::string& userId) {
+    std::vector<std::string> paths;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return paths;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() > kSuffix.size() && name.ends_with(kSuffix))
+            paths.push_back(folder + "/" + name);
+    }
+    ::closedir(dir);
+    std::sort(paths.begin(), paths.end()); // the names start with the time they were made
+    std::erase_if(paths, [&](const std::string& path) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            return true;
+        struct stat st {};
+        bool skip = ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+        if (!skip) {
+            // Only the head is needed to know whose it is.
+            char buf[256];
+            const ssize_t n = ::pread(fd, buf, sizeof buf, 0);
+            const std::string_view start(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+            const std::size_t at = kMagic.size() + 5;
+            if (!start.starts_with(kMagic) || start.size() < at + 4) {
+                skip = false; // unreadable journals are shown to their user as broken
+            } else {
+                Fields f(start.substr(at));
+                skip = f.text() != userId;
+            }
+        }
+        ::close(fd);
+        return skip;
+    });
+    return paths;
+}
+
+JournalContents JobJournal::read(const std::string& path) {
+    std::string bytes;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        JournalContents c;
+        c.path = path;
+        c.problem = path + ": " + std::strerror(errno ? errno : EINVAL);
+        if (fd >= 0)
+            ::close(fd);
+        return c;
+    }
+    bytes.resize(static_cast<std::size_t>(st.st_size));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        got += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    bytes.resize(got);
+    JournalContents c = parse(bytes);
+    c.path = path;
+    if (!c.problem.empty())
+        c.problem = path + ": " + c.problem;
+    return c;
+}
+
+JournalContents JobJournal::parse(const std::string& bytes) {
+    JournalContents c;
+    const auto broken = [&](const char* why) {
+        c.problem = why;
+        c.segments.clear();
+        c.queue.clear();
+        return std::move(c);
+    };
+    if (!std::string_view(bytes).starts_with(kMagic))
+        return broken("not a send job journal");
+    std::size_t at = kMagic.size();
+    bool haveHead = false;
+    long long recordCount = 0, arenaSize = 0;
+    std::string arena;
+    while (at < bytes.size()) {
+        // A last entry cut short was never synced: what it would allow never happened.
+        if (bytes.size() - at < 9)
+            break;
+        const auto type = static_cast<unsigned char>(bytes[at]);
+        const std::uint32_t size =
+            static_cast<std::uint32_t>(Fields(std::string_view(bytes).substr(at + 1, 4)).u(4));
+        if (size > kMaxEntry)
+            return broken("an entry of impossible size");
+        if (bytes.size() - at - 5 < static_cast<std::size_t>(size) + 4)
+            break;
+        const std::string_view whole(bytes.data() + at, 5 + size);
+        const auto crc =
+            static_cast<std::uint32_t>(Fields(std::string_view(bytes).substr(at + 5 + size, 4)).u(4));
+        at += 9 + static_cast<std::size_t>(size);
+        if (crcOf(whole) != crc) {
+            if (at == bytes.size())
+                break; // a torn last entry
+            return broken("a damaged entry (checksum)");
+        }
+        Fields f(whole.substr(5));
+        switch (type) {
+        case Head: {
+            if (haveHead)
+                return broken("two heads");
+            haveHead = true;
+            c.userId = f.text();
+            const long long kind = f.i64();
+            c.pictureCount = static_cast<int>(f.i64());
+            for (PictureSlot& slot : c.pictures) {
+                slot.path = f.text();
+                slot.width = static_cast<int>(f.i64());
+                slot.height = static_cast<int>(f.i64());
+            }
+            recordCount = f.i64();
+            arenaSize = f.i64();
+            if (!f.ok() || kind < 0 || kind > 2 || c.pictureCount < 0 || c.pictureCount > 3 ||
+                recordCount < 0 || arenaSize < 0)
+                return broken("a damaged head");
+            c.kind = static_cast<MessageKind>(kind);
+            break;
+        }
+        case Records:
+            if (!haveHead || !c.segments.empty())
+                return broken("records out of place");
+            arena.append(whole.substr(5));
+            break;
+        case Segment: {
+            JournalSegment s;
+            s.first = f.i64();
+            s.count = f.i64();
+            s.sendCode = f.text();
+            s.sendTime = f.text();
+            s.sendTag = f.text();
+            s.pictureStamp = f.text();
+            if (!f.ok() || !haveHead || s.first < 0 || s.count < 0 || s.first + s.count > recordCount)
+                return broken("a damaged segment");
+            c.segments.push_back(std::move(s));
+            break;
+        }
+        case Allow: {
+            const long long upTo = f.i64();
+            if (!f.ok() || upTo < c.allowed || upTo > recordCount)
+                return broken("a damaged mark");
+            c.allowed = upTo;
+            break;
+        }
+        case Taken: {
+            const long long segment = f.i64();
+            const long long count = f.i64();
+            if (!f.ok() || segment < 0 || segment >= static_cast<long long>(c.segments.size()) || count < 0 ||
+                count > c.segments[static_cast<std::size_t>(segment)].count)
+                return broken("a damaged count");
+            c.segments[static_cast<std::size_t>(segment)].taken = count;
+            break;
+        }
+        default:
+            return broken("an entry of unknown type");
+        }
+    }
+    if (!haveHead)
+        return broken("no head");
+    if (static_cast<long long>(arena.size()) != arenaSize)
+        return broken("records missing");
+    if (!SendQueue::fromArena(std::move(arena), c.queue) ||
+        static_cast<long long>(c.queue.size()) != recordCount)
+        return broken("damaged records");
+    return c;
+}
+
+ResumePlan planResume(const JournalContents& journal, const ServiceJobStatus& last) {
+    ResumePlan plan;
+    plan.total = static_cast<long long>(journal.queue.total());
+    if (!journal.segments.empty()) {
+        const JournalSegment& s = journal.segments.back();
+        // Records at or past the last write-ahead mark never reached a socket.
+        const long long handed = std::clamp(journal.allowed - s.first, 0LL, s.count);
+        long long taken = 0;
+        if (last.final() || last.state == ServiceJobStatus::State::NoSuchJob)
+            taken = std::clamp(last.stored, 0LL, handed);
+        else if (s.taken)
+            taken = std::min(*s.taken, handed);
+        else
+            plan.uncertain = handed;
+        plan.lastTaken = taken;
+        plan.sure = s.first + taken;
+    }
+    plan.left = plan.total - plan.sure - plan.uncertain;
+    return plan;
+}
+
+} // namespace qb

@@ -1,0 +1,108 @@
+#pragma once
+
+#include "common/SendQueue.h"
+#include "common/SendTypes.h"
+#include "web/SendStatus.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// A send job kept in the working folder from before its first record goes until
+// the service has taken all of it, so that a crash of the client, of qbsend or of
+// the machine neither loses nor repeats a record.
+//
+// One append-only file per job under "<working folder>/sendjob": a head (user,
+// kind, pictures), the queue's packed records in wire order, then one entry per
+// event: a segment (one send connection: where it starts in the job, the check
+// reply that names it), a write-ahead mark (records at or past it were never
+// handed to a socket), and what the service said it took. Every entry carries a
+// CRC-32 and is on disk (fdatasync) before the step it allows is taken; the file
+// is written whole under a temporary name first and renamed. A process that
+// works on a journal holds an flock on it, so a second process leaves it alone.
+//
+// Reading takes a torn last entry as never written (it was not synced, so what
+// it would allow never happened); anything else that does not check out makes
+// the whole journal untrustworthy: `problem` says why and nothing is sent from it.
+namespace qb {
+
+struct JournalSegment {
+    long long first = 0; // index in the job of the segment's first record
+    long long count = 0; // records its check announced
+    std::string sendCode, sendTime, sendTag, pictureStamp;
+    std::optional<long long> taken; // records of the segment the service took, once known
+};
+
+struct JournalContents {
+    std::string path;
+    std::string userId;
+    MessageKind kind = MessageKind::Sms;
+    PictureSlots pictures;
+    int pictureCount = 0;
+    SendQueue queue; // every record of the job, none taken
+    std::vector<JournalSegment> segments;
+    // Records of the job at or past this index were never handed over.
+    long long allowed = 0;
+    std::string problem; // empty when the journal can be trusted
+};
+
+// Where a journaled job goes on, from what the journal and the service say.
+struct ResumePlan {
+    long long total = 0;     // records of the job
+    long long sure = 0;      // known held by the service: the job's first records
+    long long uncertain = 0; // after those, handed over but not known held
+    long long left = 0;      // after those, never handed over
+    long long lastTaken = 0; // of the last segment, what `sure` counts of it
+    bool complete() const { return uncertain == 0 && left == 0; }
+    // The queue index to go on from.
+    long long from(bool resendUncertain) const { return resendUncertain ? sure : sure + uncertain; }
+};
+
+// `last` is what the service says of the journal's last segment (Unknown when it
+// cannot say or there is none).
+ResumePlan planResume(const JournalContents& journal, const ServiceJobStatus& last);
+
+class JobJournal {
+public:
+    JobJournal() = default;
+    ~JobJournal();
+    JobJournal(const JobJournal&) = delete;
+    JobJournal& operator=(const JobJournal&) = delete;
+
+    static std::string folderOf(const std::string& workingFolder);
+
+    // Writes a new journal holding every record left in `queue` (from its front),
+    // on disk before it returns. False with `error` set when it cannot.
+    bool create(const std::string& folder, const std::string& userId, MessageKind kind,
+                const PictureSlots& pictures, int pictureCount, const SendQueue& queue, std::string& error);
+    // Takes over a journal read back (it must still be locked by nobody).
+    bool adopt(const std::string& path, std::string& error);
+
+    bool isOpen() const { return m_fd >= 0; }
+    const std::string& path() const { return m_path; }
+
+    // Each is on disk when it returns true.
+    bool beginSegment(const JournalSegment& segment);
+    bool allow(long long upTo);
+    bool recordTaken(std::size_t segment, long long count);
+
+    // The whole job is with the service: the journal goes.
+    void finish();
+    // The process lets go of the journal and keeps it for a later resume.
+    void close();
+
+    // The journals in `folder` of `userId` that no other process holds, oldest first.
+    static std::vector<std::string> pending(const std::string& folder, const std::string& userId);
+    static JournalContents read(const std::string& path);
+    // The same from bytes (for the fuzz target and the tests).
+    static JournalContents parse(const std::string& bytes);
+    static bool remove(const std::string& path);
+
+private:
+    bool append(int type, const std::string& payload);
+
+    int m_fd = -1;
+    std::string m_path;
+};
+
+} // namespace qb

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "web/WebHost.h"
+
+#include <string>
+#include <string_view>
+
+// What the service says it took of one send job, asked after a fault: the
+// document "sendstatus.jsp?cid=<user>&sendtag=<tag of the check reply>" answers
+// "<state>|<stored>", where state is running, done or interrupted, and stored
+// counts the job's records the service holds: always its first records, in the
+// order they were written. A service without the document (404), an answer that
+// does not parse and no answer at all are Unknown: the client then knows only
+// what the socket says.
+namespace qb {
+
+struct ServiceJobStatus {
+    enum class State { Unknown, NoSuchJob, Running, Done, Interrupted };
+    State state = State::Unknown;
+    long long stored = 0;
+
+    // Done or Interrupted: the count will not change any more.
+    bool final() const { return state == State::Done || state == State::Interrupted; }
+};
+
+ServiceJobStatus parseSendStatus(std::string_view reply);
+
+// One request with a short time-out; a job still Running is asked again until
+// it is final or `waitMs` has passed.
+ServiceJobStatus querySendStatus(WebHost host, const std::string& userId, const std::string& sendTag,
+                                 long waitMs);
+
+} // namespace qb

@@ -512,7 +512,15 @@ void SendJob::sendResult(std::int32_t result, std::int32_t count) {
     const std::size_t segment = m_resultsDue.front();
     m_resultsDue.erase(m_resultsDue.begin());
     const long long announced = m_segments[segment].count;
-    const long long taken = result == 1 ? std::clamp<long long>(count, 0, announced) : 0;
+    long long taken = result == 1 ? std::clamp<long long>(count, 0, announced) : 0;
+    if (taken < announced) {
+        // The packet names no job: a late result of an earlier, interrupted job
+        // must not send this one's records twice. The service's word per job wins.
+        const ServiceJobStatus status =
+            querySendStatus(m_webHost, m_login.userId, m_segments[segment].sendTag, kStatusWaitMs);
+        if (status.final())
+            taken = std::clamp(status.stored, 0LL, announced);
+    }
     m_segments[segment].taken = taken;
     m_journal.recordTaken(segment, taken);
     SendQueue& queue = m_batch.queue;

@@ -24,7 +24,8 @@ const char* CommandLine::usage() {
            "  --login-port N          login port (default 0: any free port)\n"
            "  --send-port N           send port (default 0)\n"
            "  --web-port N            web port (default 0)\n"
-           "  --db PATH               SQLite database (default :memory:)\n"
+           "  --db PATH               SQLite database (default :memory:); a restart on the same\n"
+           "                          file keeps accounts, balances, jobs and records\n"
            "  --seed FILE             accounts, one per line: id password [user_number [user_tag]]\n"
            "  --add-account ID PASSWORD\n"
            "  --demo-data ID          sample balance, callback numbers, saved messages and addresses\n"
@@ -35,7 +36,12 @@ const char* CommandLine::usage() {
            "  --packet-length FORM    how the length field of the packets written is filled:\n"
            "                          after-header (default), whole, zero, or a number\n"
            "  --quiet                 no event lines on stderr\n"
-           "Prints one line per port taken (\"login-port 43121\") and runs until SIGINT or SIGTERM.\n"
+           "Prints one line per port taken (\"login-port 43121\") and runs until SIGINT or SIGTERM;\n"
+           "then it stops taking connections, stores the records it has read, marks running send jobs\n"
+           "interrupted, reports each job's stored count on its user's login connection and exits 0.\n"
+           "Jobs a killed service left running are marked interrupted at the next start.\n"
+           "GET /sendstatus.jsp?cid=ID&sendtag=TAG on the web port answers STATE|STORED, STATE one\n"
+           "of running, done, interrupted, unknown.\n"
            "Commands on stdin: send-result ID RESULT COUNT | deliver-ack ID VALUE | disconnect ID\n";
 }
 

@@ -102,4 +102,23 @@ std::int64_t Database::lastInsertId() const {
     return sqlite3_last_insert_rowid(m_db);
 }
 
+Transaction::Transaction(Database& db) : m_db(db), m_guard(db.lock()) {
+    m_db.exec("SAVEPOINT tx");
+}
+
+Transaction::~Transaction() {
+    if (m_done)
+        return;
+    try {
+        m_db.exec("ROLLBACK TO tx; RELEASE tx");
+    } catch (const std::exception&) {
+        // Nothing better to do in a destructor.
+    }
+}
+
+void Transaction::commit() {
+    m_db.exec("RELEASE tx");
+    m_done = true;
+}
+
 } // namespace qbs

@@ -59,4 +59,22 @@ private:
     std::recursive_mutex m_lock;
 };
 
+// One transaction, holding the database lock throughout; rolled back unless
+// commit() was called. Transactions nest (savepoints), so a method that keeps its
+// writes together can be part of a caller's larger one.
+class Transaction {
+public:
+    explicit Transaction(Database& db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit();
+
+private:
+    Database& m_db;
+    std::lock_guard<std::recursive_mutex> m_guard;
+    bool m_done = false;
+};
+
 } // namespace qbs

@@ -1,5 +1,6 @@
 #include "SendServer.h"
 
+#include "Database.h"
 #include "LoginServer.h"
 
 #include "common/Bytes.h"
@@ -17,6 +18,7 @@ namespace {
 
 constexpr std::int32_t kGoAhead = 0, kNotLoggedIn = 1, kLimit = 2, kBadCheck = 3;
 constexpr std::size_t kBatch = 2048;
+constexpr std::chrono::milliseconds kCommitWithin{100};
 
 std::string bigEndian(std::int32_t value) {
     const auto v = static_cast<std::uint32_t>(value);
@@ -54,9 +56,12 @@ SendQuirks SendQuirks::slowReader() {
 }
 
 SendServer::SendServer(Database& db, LoginServer& login, std::string host, int port, Log log)
-    : m_accounts(db), m_web(db), m_store(db), m_login(login), m_log(std::move(log)),
+    : m_db(db), m_accounts(db), m_web(db), m_store(db), m_login(login), m_log(std::move(log)),
       m_server("send-server", std::move(host), port, [this](int fd) { serve(fd); }) {
     Accounts::createSchema(db);
+    for (const SendJobRow& j : m_store.interruptLeftRunning())
+        log(j.userId + ": job " + std::to_string(j.id) + " was left running by a service that was killed: " +
+            "interrupted, " + std::to_string(j.stored) + " records stored");
 }
 
 SendServer::~SendServer() {
@@ -176,62 +181,110 @@ void SendServer::serve(int fd) {
         job.id = m_store.beginJob(context, check.messageCount, check.totalBytes);
         job.sendTag = context.sendTag;
         job.userId = user;
+        job.kind = static_cast<int>(context.kind);
         job.announcedCount = check.messageCount;
+        job.announcedBytes = check.totalBytes;
     }
     log(user + ": send check kind " + std::to_string(check.messageKind) + ", " +
         std::to_string(check.messageCount) + " messages, " + std::to_string(check.totalBytes) +
         " bytes: result " + std::to_string(result));
+    // From here a job that was begun is ended on every path, so none stays running.
+    bool replied = false, stopped = false;
+    char ignored[4096];
     if (quirks.closeBeforeReply) {
         log(user + ": closed before the reply, as asked");
-        return;
-    }
-    if (quirks.neverReply) {
+    } else if (quirks.neverReply) {
         log(user + ": no reply, as asked");
-        char ignored[4096];
-        while (m_server.readSome(fd, ignored, sizeof ignored) > 0) {
+        long n;
+        while ((n = m_server.readSome(fd, ignored, sizeof ignored)) > 0) {
         }
-        return;
+        stopped = n < 0 && m_stopping;
+    } else {
+        std::string reply =
+            packet::encodeSendCheckAck(result, context.sendCode, context.sendTime, context.sendTag);
+        length.apply(reply);
+        if (quirks.replyType)
+            reply.replace(0, 4, bigEndian(*quirks.replyType));
+        reply += quirks.appendToReply;
+        replied = m_server.writeAll(fd, reply);
     }
-    std::string reply =
-        packet::encodeSendCheckAck(result, context.sendCode, context.sendTime, context.sendTag);
-    length.apply(reply);
-    if (quirks.replyType)
-        reply.replace(0, 4, bigEndian(*quirks.replyType));
-    reply += quirks.appendToReply;
-    if (!m_server.writeAll(fd, reply))
-        return;
-
-    if (result != kGoAhead) {
+    if (replied && result != kGoAhead) {
         // The client closes after a refusal; anything it sends first is dropped.
-        char ignored[4096];
         long long extra = 0;
         for (long n; (n = m_server.readSome(fd, ignored, sizeof ignored)) > 0;)
             extra += n;
         if (extra > 0)
             log(user + ": " + std::to_string(extra) + " bytes after a refused check, dropped");
-        return;
     }
-    receiveRecords(fd, quirks, context, job);
+    if (result != kGoAhead)
+        return;
+    try {
+        if (replied)
+            stopped = receiveRecords(fd, quirks, context, job);
+        endJob(job, replied, stopped);
+    } catch (const std::exception& e) {
+        // The database failed (a full disk, say): the job keeps what was committed.
+        log(user + ": job " + std::to_string(job.id) + " broken off: " + e.what());
+        try {
+            job.state = JobState::Interrupted;
+            m_store.finishJob(job);
+        } catch (const std::exception&) {
+            // Left running; the next start of the service marks it interrupted.
+        }
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_finished[user];
+    }
+    m_jobDone.notify_all();
 }
 
-void SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordContext& context,
+void SendServer::commitBatch(SendJobRow& job, std::vector<ReceivedRecord>& batch) {
+    if (batch.empty())
+        return;
+    Transaction t(m_db);
+    m_store.addRecords(job, batch);
+    m_web.chargeSent(job.userId, job.kind, static_cast<std::int64_t>(batch.size()));
+    t.commit();
+    job.stored += static_cast<std::int64_t>(batch.size());
+    batch.clear();
+}
+
+void SendServer::refuseJob(SendJobRow& job, std::vector<ReceivedRecord>& batch) {
+    batch.clear();
+    Transaction t(m_db);
+    m_store.discardRecords(job);
+    m_web.chargeSent(job.userId, job.kind, -job.stored);
+    t.commit();
+    job.stored = 0;
+}
+
+bool SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordContext& context,
                                 SendJobRow& job) {
+    using Clock = std::chrono::steady_clock;
     const std::string& user = context.userId;
     RecordParser parser(context);
     std::vector<ReceivedRecord> batch;
+    Clock::time_point commitBy; // of the batch's first record
     std::vector<std::size_t> hashes;
     std::string buffer(std::max<std::size_t>(quirks.readChunk, 1), '\0');
     bool stoppedOnce = false;
-    const auto flush = [&] {
-        m_store.addRecords(job.id, job.stored + 1, batch);
-        job.stored += static_cast<std::int64_t>(batch.size());
-        batch.clear();
-    };
+    bool stopped = false;
     for (;;) {
-        const long n = m_server.readSome(fd, buffer.data(), buffer.size());
+        long n = TcpServer::kTimedOut;
+        if (batch.empty()) {
+            n = m_server.readSome(fd, buffer.data(), buffer.size());
+        } else if (const auto left = std::chrono::ceil<std::chrono::milliseconds>(commitBy - Clock::now());
+                   left.count() > 0) {
+            n = m_server.readSome(fd, buffer.data(), buffer.size(), left);
+        }
+        if (n == TcpServer::kTimedOut) {
+            commitBatch(job, batch);
+            continue;
+        }
         if (n < 0 && m_stopping) {
-            log(user + ": job " + std::to_string(job.id) + " abandoned, the service stops");
-            return;
+            stopped = true;
+            break;
         }
         // A connection that breaks ends the job as a close does.
         if (n <= 0)
@@ -243,13 +296,22 @@ void SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordCo
             if (!r->record) {
                 if (++job.malformed <= 5)
                     log(user + ": record " + std::to_string(job.received) + " refused: " + r->error);
+                // Nothing of the job is kept from here on, and what was is dropped at once.
+                if (job.malformed == 1)
+                    refuseJob(job, batch);
                 continue;
             }
+            if (job.malformed > 0)
+                continue;
             hashes.push_back(std::hash<std::string>{}(r->record->raw));
+            if (batch.empty())
+                commitBy = Clock::now() + kCommitWithin;
             batch.push_back(std::move(*r->record));
             if (batch.size() >= kBatch)
-                flush();
+                commitBatch(job, batch);
         }
+        if (!batch.empty() && Clock::now() >= commitBy)
+            commitBatch(job, batch);
         if (quirks.closeAfterRecords > 0 &&
             job.received >= static_cast<std::int64_t>(quirks.closeAfterRecords)) {
             log(user + ": connection dropped after " + std::to_string(job.received) + " records, as asked");
@@ -259,28 +321,32 @@ void SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordCo
         if (quirks.stopReadingAfterRecords > 0 &&
             job.received >= static_cast<std::int64_t>(quirks.stopReadingAfterRecords) && !stoppedOnce) {
             stoppedOnce = true;
+            commitBatch(job, batch);
             log(user + ": stopped reading after " + std::to_string(job.received) + " records, as asked");
             std::unique_lock lock(m_mutex);
             m_readingStopped = true;
             m_readingChanged.notify_all();
             m_readingChanged.wait(lock, [&] { return m_readingResumed || m_stopping; });
             if (m_stopping) {
-                log(user + ": job " + std::to_string(job.id) + " abandoned, the service stops");
-                return;
+                stopped = true;
+                break;
             }
         }
         if (quirks.readPause.count() > 0 && !m_server.pause(quirks.readPause) && m_stopping) {
-            log(user + ": job " + std::to_string(job.id) + " abandoned, the service stops");
-            return;
+            stopped = true;
+            break;
         }
     }
-    if (!batch.empty())
-        flush();
+    commitBatch(job, batch);
     job.truncatedBytes = static_cast<std::int64_t>(parser.pendingBytes());
     std::sort(hashes.begin(), hashes.end());
     for (std::size_t i = 1; i < hashes.size(); ++i)
         job.duplicates += hashes[i] == hashes[i - 1];
+    return stopped;
+}
 
+void SendServer::endJob(SendJobRow& job, bool replied, bool serviceStopped) {
+    const std::string& user = job.userId;
     if (job.truncatedBytes > 0)
         log(user + ": the stream ended inside a record (" + std::to_string(job.truncatedBytes) +
             " bytes dropped)");
@@ -289,26 +355,21 @@ void SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordCo
     if (job.received != job.announcedCount && job.received > 0)
         log(user + ": " + std::to_string(job.received) + " records where the check announced " +
             std::to_string(job.announcedCount));
-    const bool report = job.received > 0;
     if (job.malformed > 0) {
-        m_store.discardRecords(job.id);
-        job.stored = 0;
         job.result = 0;
+        job.state = JobState::Refused;
     } else {
         job.result = 1;
-        if (job.stored > 0)
-            m_web.chargeSent(user, static_cast<int>(context.kind), job.stored);
+        job.state = job.stored >= job.announcedCount ? JobState::Done : JobState::Interrupted;
     }
     m_store.finishJob(job);
-    log(user + ": job " + std::to_string(job.id) + ": " + std::to_string(job.stored) + " records stored, " +
-        std::to_string(job.malformed) + " refused");
-    if (report)
+    log(user + ": job " + std::to_string(job.id) + " " + jobStateName(job.state) +
+        (serviceStopped ? " (the service stops)" : "") + ": " + std::to_string(job.stored) +
+        " records stored, " + std::to_string(job.malformed) + " refused");
+    // A client that ended a job before its first record learns nothing from a
+    // report; one whose job the service cut short learns where it stands.
+    if (replied && (job.received > 0 || serviceStopped))
         m_login.pushSendResult(user, job.result, static_cast<std::int32_t>(job.stored));
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_finished[user];
-    }
-    m_jobDone.notify_all();
 }
 
 } // namespace qbs

@@ -15,6 +15,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 // The send port of the stand-in message server. Per connection it reads one
 // DATA_SENDCHECK and answers DATA_SENDCHECKACK: 0 go ahead, 1 the user has no
@@ -22,8 +23,16 @@
 // makes no sense (unknown kind or account, no messages). After a 0 it reads
 // records until the client closes, checks and stores each, and reports
 // DATA_SENDRESULT on the user's login connection: 1 and the number stored, or 0
-// when any record was malformed (nothing of that job is kept then). A job
-// that brought no record reports nothing.
+// when any record was malformed (nothing of that job is kept then). A job the
+// client ended without a record reports nothing; one the service ends by
+// stopping reports its count, 0 included.
+//
+// Records are committed in batches (2,048 records, or what arrived within
+// 100 ms) together with the job's stored count, so a count reported anywhere is
+// what the database holds, and the stored records are always the first ones of
+// the job's stream, in order. stop() stores what was parsed, marks the running
+// jobs interrupted and reports them; jobs a killed service left running are
+// marked interrupted when the next one starts on the same database.
 namespace qbs {
 
 class LoginServer;
@@ -81,9 +90,14 @@ private:
     void serve(int fd);
     std::int32_t judge(const std::string& userId, std::int32_t kind, std::int32_t count, std::int32_t bytes,
                        const std::optional<Account>& account);
-    void receiveRecords(int fd, const SendQuirks& quirks, const RecordContext& context, SendJobRow& job);
+    // Reads records to the end of the job; true when the service's stop ended it.
+    bool receiveRecords(int fd, const SendQuirks& quirks, const RecordContext& context, SendJobRow& job);
+    void commitBatch(SendJobRow& job, std::vector<ReceivedRecord>& batch);
+    void refuseJob(SendJobRow& job, std::vector<ReceivedRecord>& batch);
+    void endJob(SendJobRow& job, bool replied, bool serviceStopped);
     void log(const std::string& line) const;
 
+    Database& m_db;
     Accounts m_accounts;
     WebStore m_web;
     SendStore m_store;

@@ -32,6 +32,9 @@ void Service::start() {
         m_web->setLog(m_options.log);
     m_web->setResultsRows(
         [send = m_send.get()](const std::string& user) { return send->store().resultRows(user); });
+    m_web->setJobStatus([send = m_send.get()](const std::string& user, const std::string& tag) {
+        return send->store().statusLine(user, tag);
+    });
     if (!m_web->start(m_options.webPort, m_options.host))
         throw std::runtime_error("the web application cannot listen on " + m_options.host + ":" +
                                  std::to_string(m_options.webPort));

@@ -1,5 +1,6 @@
 #include "TcpServer.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <netdb.h>
@@ -68,6 +69,9 @@ void TcpServer::stop() {
     [[maybe_unused]] const ssize_t w = ::write(m_stopFd, &one, sizeof one);
     if (m_acceptThread.joinable())
         m_acceptThread.join();
+    // Closed before the handlers finish, so a new connection is refused rather
+    // than left waiting in the backlog.
+    ::close(m_listenFd);
     std::list<Worker> workers;
     {
         std::lock_guard lock(m_workersMutex);
@@ -75,13 +79,12 @@ void TcpServer::stop() {
     }
     for (Worker& w : workers)
         w.thread.join();
-    ::close(m_listenFd);
     ::close(m_stopFd);
     m_listenFd = m_stopFd = -1;
 }
 
 void TcpServer::acceptLoop() {
-    while (waitReadable(m_listenFd)) {
+    while (waitReadable(m_listenFd) == Wait::Readable) {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0)
             continue;
@@ -109,22 +112,37 @@ void TcpServer::reapFinished() {
     }
 }
 
-bool TcpServer::waitReadable(int fd) const {
+TcpServer::Wait TcpServer::waitReadable(int fd, std::chrono::milliseconds timeout) const {
+    using Clock = std::chrono::steady_clock;
+    const auto until = Clock::now() + timeout;
     pollfd fds[2] = {{fd, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
     for (;;) {
-        const int rc = ::poll(fds, 2, -1);
+        int ms = -1;
+        if (timeout.count() >= 0) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+            ms = static_cast<int>(std::max<long long>(left.count(), 0));
+        }
+        const int rc = ::poll(fds, 2, ms);
         if (rc < 0 && errno == EINTR)
             continue;
         if (rc < 0 || (fds[1].revents & POLLIN))
-            return false;
+            return Wait::Stopped;
         if (fds[0].revents)
-            return true;
+            return Wait::Readable;
+        if (rc == 0)
+            return Wait::TimedOut;
     }
 }
 
-long TcpServer::readSome(int fd, char* buffer, std::size_t size) const {
-    if (!waitReadable(fd))
+long TcpServer::readSome(int fd, char* buffer, std::size_t size, std::chrono::milliseconds timeout) const {
+    switch (waitReadable(fd, timeout)) {
+    case Wait::Stopped:
         return -1;
+    case Wait::TimedOut:
+        return kTimedOut;
+    case Wait::Readable:
+        break;
+    }
     ssize_t n;
     do {
         n = ::recv(fd, buffer, size, 0);

@@ -26,7 +26,7 @@ public:
 
     // Binds and starts accepting; throws std::runtime_error when it cannot bind.
     void start();
-    // Wakes every thread and waits for them; safe to call twice.
+    // Stops accepting, wakes every thread and waits for them; safe to call twice.
     void stop();
     int port() const { return m_port; }
     const std::string& name() const { return m_name; }
@@ -34,8 +34,11 @@ public:
     // For handlers. Each returns false once stop() was called.
     // Reads exactly `size` bytes; false on end of stream or error too.
     bool readExact(int fd, char* buffer, std::size_t size) const;
-    // Reads what is there (at most `size`); 0 at end of stream, -1 on error or stop.
-    long readSome(int fd, char* buffer, std::size_t size) const;
+    // Reads what is there (at most `size`); 0 at end of stream, -1 on error or
+    // stop, kTimedOut when nothing came within `timeout` (negative: no limit).
+    static constexpr long kTimedOut = -2;
+    long readSome(int fd, char* buffer, std::size_t size,
+                  std::chrono::milliseconds timeout = std::chrono::milliseconds(-1)) const;
     bool writeAll(int fd, std::string_view bytes) const;
     // Sleeps, unless stop() comes first.
     bool pause(std::chrono::milliseconds duration) const;
@@ -48,8 +51,8 @@ private:
 
     void acceptLoop();
     void reapFinished();
-    // Waits until fd is readable; false on stop.
-    bool waitReadable(int fd) const;
+    enum class Wait { Readable, Stopped, TimedOut };
+    Wait waitReadable(int fd, std::chrono::milliseconds timeout = std::chrono::milliseconds(-1)) const;
 
     std::string m_name;
     std::string m_host;

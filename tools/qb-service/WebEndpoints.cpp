@@ -325,4 +325,13 @@ void WebServer::memberPage(WebCall& call) {
     call.html(qb::ko("회원정보수정"), "<p>" + htmlEscape(call.user()) + "</p>");
 }
 
+// Status of a send job
+
+void WebServer::sendStatus(WebCall& call) {
+    if (!m_jobStatus)
+        return call.notFound();
+    const std::string user = call.user();
+    call.text(m_jobStatus(user, call.param("sendtag")), "text/plain");
+}
+
 } // namespace qbs

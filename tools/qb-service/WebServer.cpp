@@ -39,6 +39,12 @@ void truncate(httplib::Response& res) {
 WebServer::WebServer(Database& db) : m_store(db), m_server(std::make_unique<httplib::Server>()) {
     m_server->set_payload_max_length(64u << 20);
     m_server->set_keep_alive_max_count(1);
+    // SO_REUSEADDR alone, as the service's other ports: a restart can take the
+    // port again at once, but a second service cannot share it unnoticed.
+    m_server->set_socket_options([](socket_t sock) {
+        const int one = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    });
 
     route("GET", "getaddrgroup.jsp", &WebServer::getGroups);
     route("GET", "getaddrdata.jsp", &WebServer::getEntries);
@@ -70,6 +76,8 @@ WebServer::WebServer(Database& db) : m_store(db), m_server(std::make_unique<http
     route("GET", "ClientStatMgr.jsp", &WebServer::chargingPage);
     route("GET", "ClientNoticeReader.jsp", &WebServer::noticesPage);
     route("GET", "ClientUserinit.jsp", &WebServer::memberPage);
+
+    route("GET", "sendstatus.jsp", &WebServer::sendStatus);
 }
 
 WebServer::~WebServer() {
@@ -182,6 +190,10 @@ void WebServer::stop() {
 
 void WebServer::setResultsRows(PageRows rows) {
     m_resultsRows = std::move(rows);
+}
+
+void WebServer::setJobStatus(JobStatus status) {
+    m_jobStatus = std::move(status);
 }
 
 std::vector<std::string> WebServer::requests() const {

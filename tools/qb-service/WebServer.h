@@ -49,6 +49,10 @@ public:
     // The rows of the results page for a user, as HTML; the page frames them.
     using PageRows = std::function<std::string(const std::string& userId)>;
     void setResultsRows(PageRows rows);
+    // The body of sendstatus.jsp for a user's send tag ("done|120"); without
+    // it the document is not there (404).
+    using JobStatus = std::function<std::string(const std::string& userId, const std::string& sendTag)>;
+    void setJobStatus(JobStatus status);
 
     // "METHOD target" of every request so far, in arrival order.
     std::vector<std::string> requests() const;
@@ -92,6 +96,8 @@ private:
     void chargingPage(WebCall& call);
     void noticesPage(WebCall& call);
     void memberPage(WebCall& call);
+    // What the send port did with a job, asked after a fault.
+    void sendStatus(WebCall& call);
 
     void getMessages(WebCall& call, MessageStore store);
     void deleteMessage(WebCall& call, MessageStore store);
@@ -110,6 +116,7 @@ private:
     mutable std::mutex m_logLock;
     std::vector<std::string> m_requests;
     PageRows m_resultsRows;
+    JobStatus m_jobStatus;
     std::function<void(const std::string&)> m_log;
 };
 

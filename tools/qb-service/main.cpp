@@ -118,10 +118,16 @@ int main(int argc, char** argv) {
 
     int received = 0;
     sigwait(&signals, &received);
+    if (options.log)
+        options.log(std::string("stopping on ") + (received == SIGINT ? "SIGINT" : "SIGTERM"));
     {
         std::lock_guard lock(shared().serviceMutex);
         shared().service = nullptr;
     }
+    // The send port goes first: its running jobs are stored and reported on
+    // the login connections, which close after them.
     service.stop();
+    if (options.log)
+        options.log("stopped");
     return 0;
 }

@@ -1,64 +1,20 @@
+#include "common/Cp949.h"
 #include "net/Packets.h"
+#include "support/RawClient.h"
 #include "support/ServiceHarness.h"
+#include "web/HttpRequests.h"
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
+#include <algorithm>
+#include <thread>
 
 using namespace qb;
 using namespace std::chrono_literals;
 
 namespace {
 
-// A blocking client socket with a read time-out, for exact bytes both ways.
-class RawClient {
-public:
-    explicit RawClient(int port) {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(static_cast<std::uint16_t>(port));
-        EXPECT_EQ(::connect(m_fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-    }
-    ~RawClient() { close(); }
-    void close() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = -1;
-    }
-    void write(const std::string& bytes) {
-        ASSERT_EQ(::send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
-    }
-    // Exactly `size` bytes, or what came before the peer closed or the time passed.
-    std::string read(std::size_t size, int timeoutMs = 5000) {
-        std::string out;
-        char buf[256];
-        while (out.size() < size) {
-            pollfd p{m_fd, POLLIN, 0};
-            if (::poll(&p, 1, timeoutMs) <= 0)
-                break;
-            const ssize_t n = ::recv(m_fd, buf, std::min(sizeof buf, size - out.size()), 0);
-            if (n <= 0)
-                break;
-            out.append(buf, static_cast<std::size_t>(n));
-        }
-        return out;
-    }
-    // Closed (or reset, when bytes were left unread) without a reply.
-    bool closedByPeer() {
-        char c;
-        pollfd p{m_fd, POLLIN, 0};
-        return ::poll(&p, 1, 5000) == 1 && ::recv(m_fd, &c, 1, 0) <= 0;
-    }
-
-private:
-    int m_fd = -1;
-};
+using test::RawClient;
 
 std::string record(const std::vector<std::string>& fields) {
     std::string out;
@@ -86,6 +42,25 @@ protected:
                        ack.sendCode, ack.sendTag, "TAG-01", ack.sendTime});
     }
     std::vector<qbs::SendJobRow> jobs() { return service.service().sendServer().store().jobs("user01"); }
+    // What sendstatus.jsp answers: its body, or "HTTP <status>" for a refusal.
+    std::string status(const std::string& query) {
+        std::string body;
+        HttpOutcome outcome;
+        if (!HttpGetText(WebHost::from(service.config()), "sendstatus.jsp?" + query, body, &outcome))
+            return "HTTP " + std::to_string(outcome.status);
+        return body;
+    }
+    std::string status(const packet::SendCheckAck& ack) {
+        return status("cid=user01&sendtag=" + ack.sendTag);
+    }
+    // Asks until the answer is `want`; the last answer otherwise.
+    std::string statusBecomes(const packet::SendCheckAck& ack, const std::string& want) {
+        std::string now;
+        for (const auto until = std::chrono::steady_clock::now() + 10s;
+             (now = status(ack)) != want && std::chrono::steady_clock::now() < until;)
+            std::this_thread::sleep_for(10ms);
+        return now;
+    }
 
     test::ServiceHarness service;
     RawClient login{service.config().loginPort};
@@ -160,6 +135,7 @@ TEST_F(SendServerTest, RecordsAreCountedStoredAndReportedOnTheLoginConnection) {
     EXPECT_EQ(j.duplicates, 1);
     EXPECT_EQ(j.truncatedBytes, 30);
     EXPECT_EQ(j.result, 1);
+    EXPECT_EQ(j.state, qbs::JobState::Interrupted); // 3 of the 4 announced
 }
 
 TEST_F(SendServerTest, OneMalformedRecordFailsTheWholeJob) {
@@ -174,6 +150,7 @@ TEST_F(SendServerTest, OneMalformedRecordFailsTheWholeJob) {
     const auto j = jobs().at(0);
     EXPECT_EQ(j.malformed, 1);
     EXPECT_EQ(j.stored, 0);
+    EXPECT_EQ(j.state, qbs::JobState::Refused);
     EXPECT_TRUE(service.service().sendServer().store().records(j.id).empty());
 }
 
@@ -183,4 +160,103 @@ TEST_F(SendServerTest, AJobWithoutRecordsReportsNothing) {
     c.close();
     ASSERT_TRUE(service.service().sendServer().waitForJobs("user01", 1, 5s));
     EXPECT_EQ(login.read(packet::kSendResultSize, 300), "");
+}
+
+TEST_F(SendServerTest, TheStatusDocumentSaysHowEachJobStandsAndHowManyRecordsAreStored) {
+    service.addAccount("user02", "pass02");
+    // Two records of three while the connection stays open: committed within a
+    // moment, not at the close.
+    RawClient running(sendPort);
+    const auto a = *packet::decodeSendCheckAck(check(running, MessageKind::Sms, 3));
+    running.write(sms(a, "01000000001") + sms(a, "01000000002"));
+    EXPECT_EQ(statusBecomes(a, "running|2"), "running|2");
+
+    RawClient shortJob(sendPort);
+    const auto b = *packet::decodeSendCheckAck(check(shortJob, MessageKind::Sms, 3));
+    shortJob.write(sms(b, "01000000001") + sms(b, "01000000002"));
+    shortJob.close();
+    // A short job reports what it stored.
+    EXPECT_EQ(login.read(packet::kSendResultSize), packet::encodeSendResult(1, 2));
+
+    // Records after a malformed one are not stored either: the stored records
+    // are always the first of the job's stream.
+    RawClient refused(sendPort);
+    const auto c = *packet::decodeSendCheckAck(check(refused, MessageKind::Sms, 3));
+    std::string bad = sms(c, "01000000002");
+    bad.replace(bad.find("0.0"), 3, "9.9");
+    refused.write(sms(c, "01000000001") + bad + sms(c, "01000000003"));
+    refused.close();
+    EXPECT_EQ(login.read(packet::kSendResultSize), packet::encodeSendResult(0, 0));
+
+    running.write(sms(a, "01000000003"));
+    running.close();
+    EXPECT_EQ(login.read(packet::kSendResultSize), packet::encodeSendResult(1, 3));
+    ASSERT_TRUE(service.service().sendServer().waitForJobs("user01", 3, 5s));
+
+    struct Row {
+        std::string query, reply;
+    };
+    const Row rows[] = {
+        {"cid=user01&sendtag=" + a.sendTag, "done|3"},
+        {"cid=user01&sendtag=" + b.sendTag, "interrupted|2"},
+        {"cid=user01&sendtag=" + c.sendTag, "interrupted|0"},
+        {"cid=%75ser%30%31&sendtag=%3" + a.sendTag.substr(0, 1) + a.sendTag.substr(1), "done|3"},
+        {"cid=user02&sendtag=" + a.sendTag, "unknown|0"},
+        {"cid=user01&sendtag=9999999", "unknown|0"},
+        {"cid=user01&sendtag=0" + a.sendTag, "unknown|0"},
+        {"cid=user01&sendtag=", "unknown|0"},
+        {"cid=user01", "HTTP 400"},
+        {"sendtag=" + a.sendTag, "HTTP 400"},
+    };
+    for (const Row& row : rows)
+        EXPECT_EQ(status(row.query), row.reply) << row.query;
+
+    const std::vector<qbs::SendJobRow> j = jobs();
+    ASSERT_EQ(j.size(), 3u);
+    EXPECT_EQ(j[0].state, qbs::JobState::Done);
+    EXPECT_EQ(j[1].state, qbs::JobState::Interrupted);
+    EXPECT_EQ(j[2].state, qbs::JobState::Refused);
+    EXPECT_EQ(j[2].received, 3);
+}
+
+TEST_F(SendServerTest, AStoppingServiceStoresWhatItParsedAndReportsEveryJobInterrupted) {
+    RawClient busy(sendPort);
+    const auto a = *packet::decodeSendCheckAck(check(busy, MessageKind::Sms, 10));
+    std::string records;
+    for (int i = 1; i <= 5; ++i)
+        records += sms(a, "0100000000" + std::to_string(i));
+    busy.write(records + sms(a, "01000000006").substr(0, 20));
+    ASSERT_EQ(statusBecomes(a, "running|5"), "running|5");
+    // A job that has its go-ahead but no record yet learns its count too.
+    RawClient idle(sendPort);
+    const auto b = *packet::decodeSendCheckAck(check(idle, MessageKind::Sms, 2));
+    ASSERT_EQ(statusBecomes(b, "running|0"), "running|0");
+
+    service.service().stop();
+
+    std::vector<std::string> pushed = {login.read(packet::kSendResultSize),
+                                       login.read(packet::kSendResultSize)};
+    std::sort(pushed.begin(), pushed.end());
+    EXPECT_EQ(pushed,
+              (std::vector<std::string>{packet::encodeSendResult(1, 0), packet::encodeSendResult(1, 5)}));
+    EXPECT_TRUE(busy.closedByPeer());
+    EXPECT_TRUE(login.closedByPeer());
+
+    const std::vector<qbs::SendJobRow> j = jobs();
+    ASSERT_EQ(j.size(), 2u);
+    EXPECT_EQ(j[0].state, qbs::JobState::Interrupted);
+    EXPECT_EQ(j[0].stored, 5);
+    EXPECT_EQ(j[0].truncatedBytes, 20);
+    EXPECT_EQ(j[1].state, qbs::JobState::Interrupted);
+    EXPECT_EQ(j[1].stored, 0);
+    auto& store = service.service().sendServer().store();
+    const auto stored = store.records(j[0].id);
+    ASSERT_EQ(stored.size(), 5u);
+    for (std::size_t i = 0; i < stored.size(); ++i) {
+        EXPECT_EQ(stored[i].seq, static_cast<std::int64_t>(i + 1));
+        EXPECT_EQ(stored[i].record.number, "0100000000" + std::to_string(i + 1));
+    }
+    const std::string page = store.resultRows("user01");
+    EXPECT_NE(page.find("<td>5</td><td>" + ko("중단") + "</td>"), std::string::npos) << page;
+    EXPECT_NE(page.find("<td>0</td><td>" + ko("중단") + "</td>"), std::string::npos) << page;
 }

@@ -399,13 +399,14 @@ void SendJob::onEndTimer() {
 void SendJob::fail(const char* utf8Message) {
     const bool writing = (m_phase == Phase::Writing || m_phase == Phase::Held) && m_segmentOpen;
     const long long acked = writing && m_connection ? m_connection->socket().bytesAcked() : -1;
+    dropConnection();
+    // Settled before the job ends (its end runs the host's handlers, which may
+    // reset the form) and before the first box (it runs the event loop).
+    const std::string howFar = writing ? settleInterrupted(acked) : std::string();
     closeSendConnection(false);
     m_notifier.error(ko(utf8Message));
     if (!writing)
         return;
-    // Settled before the first box: it runs the event loop, and the queue must be
-    // right by then.
-    const std::string howFar = settleInterrupted(acked);
     m_notifier.error(howFar);
     if (m_uncertain == 0 || !m_askAboutUncertain)
         return;
@@ -467,7 +468,7 @@ std::string SendJob::settleInterrupted(long long bytesAcked) {
     return interruptedMessage(m_takenBefore, left);
 }
 
-void SendJob::closeSendConnection(bool resetPictures) {
+void SendJob::dropConnection() {
     if (m_connection) {
         m_connection->close();
         m_retired.push_back(std::move(m_connection));
@@ -479,6 +480,10 @@ void SendJob::closeSendConnection(bool resetPictures) {
         m_batch.queue.rewind(1);
         m_haveCurrent = false;
     }
+}
+
+void SendJob::closeSendConnection(bool resetPictures) {
+    dropConnection();
     if (m_stats.recordsWritten > 0)
         recomputeBytes();
     if (resetPictures) {

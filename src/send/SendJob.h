@@ -151,6 +151,8 @@ private:
     // Closes and discards the connection; a record taken but not written in full
     // goes back to the front of the queue.
     void closeSendConnection(bool resetPictures);
+    // The first half of it: the connection goes, the record in hand goes back.
+    void dropConnection();
     void fail(const char* utf8Message);
     // After a fault while writing: what the service took of this connection's
     // records decides where the queue goes on. Returns the how-far message.

@@ -33,6 +33,7 @@ const char* CommandLine::usage() {
            "                          KIND one of status500, badjson, nomember, slow, truncate, none\n"
            "                          (slow waits MS milliseconds, default 3000; repeatable)\n"
            "  --send-slow             the send port reads slowly (small receive buffer, pauses)\n"
+           "  --send-drop-after N     the first send job to bring N records loses its connection\n"
            "  --packet-length FORM    how the length field of the packets written is filled:\n"
            "                          after-header (default), whole, zero, or a number\n"
            "  --quiet                 no event lines on stderr\n"
@@ -60,6 +61,12 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args) {
             c.quiet = true;
         } else if (a == "--send-slow") {
             c.service.slowSendReader = true;
+        } else if (a == "--send-drop-after") {
+            long long n = 0;
+            if (!value() || !qb::bytes::parseDecimal(args[i + 1], n) || n < 1)
+                return fail("--send-drop-after needs a number of records");
+            c.service.dropSendAfter = static_cast<std::size_t>(n);
+            ++i;
         } else if (a == "--packet-length") {
             const std::optional<LengthField> length =
                 value() ? LengthField::parse(args[i + 1]) : std::optional<LengthField>();

@@ -314,6 +314,10 @@ bool SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordCo
             commitBatch(job, batch);
         if (quirks.closeAfterRecords > 0 &&
             job.received >= static_cast<std::int64_t>(quirks.closeAfterRecords)) {
+            if (quirks.closeOnce) {
+                std::lock_guard lock(m_mutex);
+                m_quirks.closeAfterRecords = 0;
+            }
             log(user + ": connection dropped after " + std::to_string(job.received) + " records, as asked");
             // Unread bytes make the close a reset, as a crashed server's would.
             break;

@@ -52,6 +52,8 @@ struct SendQuirks {
     // > 0: the connection is dropped after this many records, as a server that
     // goes away in the middle of a job.
     std::size_t closeAfterRecords = 0;
+    // The drop above happens to one job only.
+    bool closeOnce = false;
     // > 0: after this many records the server stops reading, as a stopped process
     // does, until resumeReading(); then it reads on to the client's close.
     std::size_t stopReadingAfterRecords = 0;

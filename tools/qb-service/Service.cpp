@@ -17,8 +17,10 @@ void Service::start() {
     m_login = std::make_unique<LoginServer>(*m_db, m_options.host, m_options.loginPort, m_options.log);
     m_login->start();
     m_send = std::make_unique<SendServer>(*m_db, *m_login, m_options.host, m_options.sendPort, m_options.log);
-    if (m_options.slowSendReader)
-        m_send->setQuirks(SendQuirks::slowReader());
+    SendQuirks quirks = m_options.slowSendReader ? SendQuirks::slowReader() : SendQuirks{};
+    quirks.closeAfterRecords = m_options.dropSendAfter;
+    quirks.closeOnce = true;
+    m_send->setQuirks(quirks);
     m_send->start();
     setLengthField(m_options.lengthField);
 

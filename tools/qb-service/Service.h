@@ -27,6 +27,8 @@ struct ServiceOptions {
     std::vector<std::string> webFaults;
     // The send port reads slowly (SendQuirks::slowReader), so clients meet a full socket.
     bool slowSendReader = false;
+    // > 0: the first send job that brings this many records loses its connection.
+    std::size_t dropSendAfter = 0;
     // How the length field of every packet the service writes is filled.
     LengthField lengthField;
     // One line per event, from any thread; nothing is logged when empty.

@@ -81,7 +81,19 @@ void SendForm::deleteSelectedRows(const CellRange& selection) {
         m_state.table.deleteRows(first, count);
 }
 
+void SendForm::setSending(bool running) {
+    m_sending = running;
+    m_state.sendEnabled = m_state.previewEnabled = !running;
+    if (!running && m_smsWhenQueueDone && m_state.queue.empty())
+        returnToSms();
+}
+
 void SendForm::resetForm() {
+    // The user gave up the records left: the return the closed editor asked for is due.
+    if (m_smsWhenQueueDone && !m_sending) {
+        returnToSms();
+        return;
+    }
     SendFormState& s = m_state;
     s.queue.clear();
     s.batchBytes = 0;
@@ -219,6 +231,7 @@ bool SendForm::loadWorkbookSheet(const std::string& path, int index) {
 // ---- Message kind and box ----
 
 void SendForm::onKindChosen(MessageKind kind) {
+    m_smsWhenQueueDone = false;
     switch (kind) {
     case MessageKind::Sms:
         m_state.kind = MessageKind::Sms;
@@ -246,6 +259,10 @@ void SendForm::onKindChosen(MessageKind kind) {
 }
 
 void SendForm::returnToSms() {
+    if (m_sending) {
+        m_smsWhenQueueDone = true;
+        return;
+    }
     onKindChosen(MessageKind::Sms);
 }
 

@@ -102,7 +102,7 @@ public:
         return {m_state.kind, m_state.queue, m_state.batchBytes, m_settings.pictures, m_state.pictureCount};
     }
     // While a job runs, "전송하기" and "발송데이터 확인" stay disabled.
-    void setSending(bool running) { m_state.sendEnabled = m_state.previewEnabled = !running; }
+    void setSending(bool running);
 
     // Recipient table
     void resetTable();
@@ -129,6 +129,9 @@ public:
 
     // Message kind and box
     void onKindChosen(MessageKind kind);
+    // The LMS editor or MMS window was closed. A job's queue is never emptied
+    // under it: the return waits for the end of the job, and past it while the
+    // job left records behind (they stay for the next "전송하기").
     void returnToSms();
     void onMergeSwitch(int k); // 1..4, after the switch changed in the state
     // The box's new text; the state then holds what the box must show.
@@ -165,6 +168,8 @@ private:
     SendFormState m_state;
     RecipientLoader m_loader; // after the state it fills
     ValidationCounts m_counts;
+    bool m_sending = false;
+    bool m_smsWhenQueueDone = false; // a return to SMS waits for the queue
 };
 
 } // namespace qb

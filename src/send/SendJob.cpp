@@ -82,6 +82,13 @@ void SendJob::startSend() {
     m_connection->connectToHost(m_config.host, m_config.sendPort);
 }
 
+void SendJob::abandon() {
+    if (!m_running)
+        return;
+    m_endTimer.stop();
+    closeSendConnection(false);
+}
+
 std::int32_t SendJob::checkBytes() const {
     return static_cast<std::int32_t>(std::clamp<long long>(m_batch.bytes, 0, kInt32Max));
 }
@@ -283,11 +290,12 @@ void SendJob::onEndTimer() {
 
 void SendJob::fail(const char* utf8Message) {
     const bool writing = m_phase == Phase::Writing || m_phase == Phase::Held;
+    // Counted before the connection closes (the end of the job runs the host's
+    // handlers) and before the first box (it runs the event loop). A record
+    // taken but not written in full is still to send.
+    const long long left = static_cast<long long>(m_batch.queue.size()) + (m_current.empty() ? 0 : 1);
+    const std::string howFar = writing ? interruptedMessage(m_stats.recordsWritten, left) : std::string();
     closeSendConnection(false);
-    // Counted before the first box: it runs the event loop.
-    const std::string howFar =
-        writing ? interruptedMessage(m_stats.recordsWritten, static_cast<long long>(m_batch.queue.size()))
-                : std::string();
     m_notifier.error(ko(utf8Message));
     if (writing)
         m_notifier.error(howFar);

@@ -67,6 +67,10 @@ public:
 
     // "전송하기". Refused with a message while a job runs.
     void startSend();
+    // The program closes under the job: the connection closes at once, nothing
+    // more is written, the user is not told and the balance not refreshed. Every
+    // record not written in full stays in the queue.
+    void abandon();
 
     bool running() const { return m_running; }
     Phase phase() const { return m_phase; }

@@ -71,6 +71,7 @@ public:
     void closeEditorWindows() override;
     void followMainWindow(int right, int top) override;
     bool sendRunning() const override { return m_session->sending(); }
+    void abandonSend() override { m_session->job().abandon(); }
 
     // Shows the form's state in every control.
     void refresh();

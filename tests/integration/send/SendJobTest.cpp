@@ -569,8 +569,7 @@ TEST_F(SendJobTest, AnEditorClosedUnderAFailingJobLeavesTheRestForTheNextPress) 
     send.startSend();
     ASSERT_TRUE(test::runUntil([&] { return !send.job().running(); }, 30s));
     ASSERT_TRUE(finish());
-    EXPECT_EQ(notifier.texts(),
-              Events{"총 [" + std::to_string(left) + "] 건 전송이 완료되었습니다."});
+    EXPECT_EQ(notifier.texts(), Events{"총 [" + std::to_string(left) + "] 건 전송이 완료되었습니다."});
     const auto jobs = serverJobs();
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[1].announcedCount, static_cast<long long>(left));
@@ -667,29 +666,51 @@ TEST_F(SendJobTest, AServerThatStopsReadingEndsTheJobAndTheNextPressSendsExactly
     EXPECT_EQ(expected, kCount + 1);
 }
 
-TEST_F(SendJobTest, ARecordThatWouldBreakTheStreamIsNeverWritten) {
-    login();
-    fillQueue(MessageKind::Sms, 3);
-    // Whatever put it in the queue, a record with a record end in its body stops the job.
-    SendQueue& queue = form.state().queue;
-    std::vector<SendRecord> records = {queue.at(0), queue.at(1), queue.at(2)};
-    records[1].body = "x\x02user01\x04"
+TEST_F(SendJobTest, ARecordThatWouldBreakTheStreamOrPassTheLongestIsNeverWritten) {
+    struct Row {
+        const char* name;
+        std::function<void(SendRecord&)> spoil;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"a record end in the body",
+         [](SendRecord& r) {
+             r.body = "x\x02user01\x04"
                       "01099999999\x04"
                       "0212345678\x04"
                       "forged";
-    queue.clear();
-    for (const SendRecord& r : records)
-        queue.push_back(r);
-    job.startSend();
-    ASSERT_TRUE(finish());
-    EXPECT_EQ(notifier.texts(),
-              (std::vector<std::string>{
-                  "사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다.",
-                  "전송이 중단되었습니다. [1]건 전송, [2]건 미전송.", "총 [1] 건 전송이 완료되었습니다."}));
-    EXPECT_EQ(storedRaw(0).size(), 1u);
-    EXPECT_EQ(serverJobs().at(0).received, 1);
-    ASSERT_EQ(queue.size(), 2u);
-    EXPECT_EQ(queue.front().number, number(2));
+         },
+         "사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다."},
+        // The server would refuse it while the job counted it as sent.
+        {"4,096 bytes", [](SendRecord& r) { r.callbackNumber.resize(4096, '7'); },
+         "4095바이트를 넘는 데이터가 있어 전송을 중단합니다."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        login();
+        notifier.clear();
+        fillQueue(MessageKind::Sms, 3);
+        // Whatever put it in the queue, such a record stops the job.
+        SendQueue& queue = form.state().queue;
+        std::vector<SendRecord> records = {queue.at(0), queue.at(1), queue.at(2)};
+        row.spoil(records[1]);
+        queue.clear();
+        for (const SendRecord& r : records)
+            queue.push_back(r);
+        const std::size_t jobsBefore = serverJobs().size();
+        job.startSend();
+        ASSERT_TRUE(finish());
+        EXPECT_EQ(notifier.texts(),
+                  (std::vector<std::string>{row.message, "전송이 중단되었습니다. [1]건 전송, [2]건 미전송.",
+                                            "총 [1] 건 전송이 완료되었습니다."}));
+        ASSERT_EQ(serverJobs().size(), jobsBefore + 1);
+        EXPECT_EQ(storedRaw(jobsBefore).size(), 1u);
+        EXPECT_EQ(serverJobs().at(jobsBefore).received, 1);
+        ASSERT_EQ(queue.size(), 2u);
+        EXPECT_EQ(queue.front().number, number(2));
+        session.logout();
+        ASSERT_TRUE(service.loginServer().waitForLogout("user01", 5s));
+    }
 }
 
 TEST_F(SendJobTest, ASecondGoAheadDuringTheJobChangesNothing) {

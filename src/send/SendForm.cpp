@@ -295,11 +295,12 @@ void SendForm::onCallbackChosen(int index) {
         m_state.callbackTyped.clear();
 }
 
-void SendForm::onCallbackEdited(std::string_view text) {
+void SendForm::onCallbackEdited(std::string_view typed) {
+    const std::string text = cp949::cutBytes(typed, kMaxCallbackBytes);
     const auto& items = m_state.callbackList.items;
     const auto it = std::find(items.begin(), items.end(), text);
     m_state.callbackList.selected = it == items.end() ? -1 : static_cast<int>(it - items.begin());
-    m_state.callbackTyped = it == items.end() ? std::string(text) : std::string();
+    m_state.callbackTyped = it == items.end() ? text : std::string();
 }
 
 std::string SendForm::callbackNumber() const {

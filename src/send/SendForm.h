@@ -91,6 +91,12 @@ struct ValidationCounts {
 
 class SendForm {
 public:
+    // A typed callback number is cut here: the longest number the recipient rule
+    // takes, and the most digits any telephone number has (E.164); a domestic
+    // number with its hyphens ("010-1234-5678") has 13. Items the service lists
+    // are taken whole.
+    static constexpr std::size_t kMaxCallbackBytes = 15;
+
     SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
              RejectTable rejects, FormDialogs& dialogs, EditorWindows& editors);
 

@@ -638,6 +638,9 @@ TEST(Validation, TheCallbackNumberIsTheItemChosenOrTheNumberTyped) {
         {[&] { f.form.onCallbackEdited("050777"); }, "050777", -1},
         {[&] { f.form.onCallbackChosen(7); }, "050777", -1}, // no such item: nothing changes
         {[&] { f.form.onCallbackChosen(1); }, "0311112222", 1},
+        // Typing stops at 15 bytes, never inside a two-byte character.
+        {[&] { f.form.onCallbackEdited("0123456789012345"); }, "012345678901234", -1},
+        {[&] { f.form.onCallbackEdited("01234567890123" + ko("가")); }, "01234567890123", -1},
     };
     for (const Step& s : steps) {
         s.act();

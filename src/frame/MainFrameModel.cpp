@@ -153,8 +153,16 @@ void MainFrameModel::openHomePage() {
 
 bool MainFrameModel::confirmClose() {
     static const std::string question = ko("종료하시겠습니까?");
-    if (!m_notifier->askYesNo(question, MessageIcon::Error))
+    // Closing would cut a job off as logout would; the user decides knowingly.
+    static const std::string whileSending =
+        ko("전송중입니다. 종료하면 전송이 중단되며, 남은 데이터는 다음 실행 후 전송할 수 있습니다. "
+           "종료하시겠습니까?");
+    const bool sending = m_sendForm && m_sendForm->sendRunning();
+    if (!m_notifier->askYesNo(sending ? whileSending : question, MessageIcon::Error))
         return false;
+    // The question ran the event loop: the job may have ended meanwhile.
+    if (m_sendForm && m_sendForm->sendRunning())
+        m_sendForm->abandonSend();
     logout();
     m_paths.clearImageTemp();
     if (m_sendForm)

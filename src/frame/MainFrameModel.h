@@ -60,8 +60,9 @@ public:
     // "적용" in the reject list dialog: while logged in, the title shows the
     // applied files' new total.
     void rejectListsApplied(long long total);
-    // The window is about to close: asks "종료하시겠습니까?"; on Yes logs out,
-    // empties imgtemp, closes the editor windows and returns true.
+    // The window is about to close: asks "종료하시겠습니까?" (while a send job
+    // runs, whether to stop it); on Yes ends the job, logs out, empties imgtemp,
+    // closes the editor windows and returns true.
     bool confirmClose();
 
     ViewId activeView() const { return m_activeView; }

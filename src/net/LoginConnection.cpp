@@ -178,19 +178,27 @@ void LoginConnection::finishLogin() {
 void LoginConnection::handleSendResult(const packet::SendResult& r) {
     m_session.host().sendResultArrived(r.result, r.count);
     // A result's box runs the event loop while it is open, and more results are
-    // read meanwhile: a server pushing thousands would stack thousands of boxes.
-    // Repeats while one is open are only logged (no balance refresh either).
+    // read meanwhile: showing each at once would stack boxes inside one another,
+    // so they wait (logged as they come) and follow one after the other. Every
+    // count reaches the user, also when the connection closed meanwhile.
+    m_resultsWaiting.push_back(r);
     if (m_showingResult) {
         m_session.log().write(ko("m_DATA_SENDRESULT 패킷수신 결과[") + std::to_string(r.result) +
                               ko("] 건수[") + std::to_string(r.count) + "] ");
         return;
     }
     m_showingResult = true;
-    if (r.result != 1) {
-        m_session.notifier().error(ko("데이터 전송에 실패하였습니다. 다시 시도하세요!"));
-    } else {
-        m_session.host().refreshBalance();
-        m_session.notifier().info(ko("총 ") + "[" + std::to_string(r.count) + "] " +
+    while (!m_resultsWaiting.empty()) {
+        const packet::SendResult next = m_resultsWaiting.front();
+        m_resultsWaiting.pop_front();
+        if (next.result != 1) {
+            m_session.notifier().error(ko("데이터 전송에 실패하였습니다. 다시 시도하세요!"));
+            continue;
+        }
+        // A closed connection's user is logged out: there is no balance to fetch.
+        if (!m_closed)
+            m_session.host().refreshBalance();
+        m_session.notifier().info(ko("총 ") + "[" + std::to_string(next.count) + "] " +
                                   ko("건 전송이 완료되었습니다."));
     }
     m_showingResult = false;

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <deque>
 #include <memory>
 #include <optional>
 
@@ -67,8 +68,10 @@ private:
     bool m_paused = false;
     bool m_closed = false;
     int m_handlerDepth = 0;
-    // A send-result message is being shown (its box is open).
+    // A send-result message is being shown (its box is open); results that
+    // arrive meanwhile wait here and are shown after it, in turn.
     bool m_showingResult = false;
+    std::deque<packet::SendResult> m_resultsWaiting;
     std::optional<packet::LoginAck> m_loginAck;
     std::optional<packet::DeliverAck> m_deliverAck;
     std::optional<packet::SendResult> m_sendResult;

@@ -1,5 +1,7 @@
 #include "net/MessageRecord.h"
 
+#include "net/Packets.h"
+
 #include <charconv>
 #include <cstring>
 
@@ -94,6 +96,7 @@ bool appendMessageRecord(std::string& out, MessageKind kind, const RecordText& r
                          std::string_view pictureStamp) {
     if (!jobTextsFit(login, pictureStamp) || !recordTextsFit(record))
         return false;
+    const std::size_t start = out.size();
     const bool immediate = record.reservation == immediateReservation();
     field(out, login.userId);
     field(out, record.number);
@@ -105,6 +108,10 @@ bool appendMessageRecord(std::string& out, MessageKind kind, const RecordText& r
     field(out, immediate ? "N" : "Y");
     out.append(immediate ? std::string_view(login.sendTime) : record.reservation);
     appendAfterWhen(out, kind, login, pictures, pictureStamp);
+    if (out.size() - start > kMaxRecordBytes) {
+        out.resize(start);
+        return false;
+    }
     return true;
 }
 
@@ -121,15 +128,30 @@ RecordEncoder::RecordEncoder(MessageKind kind, const LoginState& login, const Pi
     m_immediateTail += m_reservedTail;
 }
 
+RecordEncoder RecordEncoder::withLongestReply(MessageKind kind, const LoginState& login,
+                                              const PictureSlots& pictures) {
+    LoginState longest = login;
+    longest.sendCode.assign(packet::kSendCodeWidth, '0');
+    longest.sendTime.assign(packet::kSendTimeWidth, '0');
+    longest.sendTag.assign(packet::kSendTagWidth, '0');
+    return RecordEncoder(kind, longest, pictures, "YYYYMMDDhhmmss");
+}
+
+std::size_t RecordEncoder::size(const RecordText& r) const {
+    const bool immediate = r.reservation == immediateReservation();
+    return m_head.size() + r.number.size() + r.callbackNumber.size() + r.body.size() + 3 +
+           (m_withTitle ? r.title.size() + 1 : 0) +
+           (immediate ? m_immediateTail.size()
+                      : m_reservedHead.size() + r.reservation.size() + m_reservedTail.size());
+}
+
 bool RecordEncoder::append(std::string& out, const RecordText& r) const {
     if (!m_usable || !recordTextsFit(r))
         return false;
     const bool immediate = r.reservation == immediateReservation();
-    const std::size_t size =
-        m_head.size() + r.number.size() + r.callbackNumber.size() + r.body.size() + 3 +
-        (m_withTitle ? r.title.size() + 1 : 0) +
-        (immediate ? m_immediateTail.size()
-                   : m_reservedHead.size() + r.reservation.size() + m_reservedTail.size());
+    const std::size_t size = this->size(r);
+    if (size > kMaxRecordBytes)
+        return false;
     const std::size_t start = out.size();
     out.resize(start + size);
     char* p = out.data() + start;

@@ -16,6 +16,7 @@ namespace qb {
 
 inline constexpr char kFieldSeparator = 0x04;
 inline constexpr char kRecordEnd = 0x02;
+// A record's longest length, its end included; the server refuses a longer one.
 inline constexpr std::size_t kMaxRecordBytes = 4095;
 
 // False when the text holds a byte no field may carry: 0x00, 0x02 or 0x04.
@@ -42,7 +43,8 @@ inline RecordText recordText(const SendRecord& r) {
 
 // Appends the record's bytes to `out`. `pictures` are the job's slots, filled in
 // order; the MMS layout depends on how many hold a picture. False, with nothing
-// appended, when any text of the record does not fit in a record (fitsInRecord).
+// appended, when any text of the record does not fit in a record (fitsInRecord)
+// or the record would be longer than kMaxRecordBytes.
 bool appendMessageRecord(std::string& out, MessageKind kind, const RecordText& record,
                          const LoginState& login, const PictureSlots& pictures,
                          std::string_view pictureStamp);
@@ -69,13 +71,20 @@ public:
     RecordEncoder() = default;
     RecordEncoder(MessageKind kind, const LoginState& login, const PictureSlots& pictures,
                   std::string_view pictureStamp);
+    // The check reply's texts as long as their packet fields allow: a record
+    // this encoder finds short enough is short enough whatever the reply says.
+    // Validation measures with it before the reply is known.
+    static RecordEncoder withLongestReply(MessageKind kind, const LoginState& login,
+                                          const PictureSlots& pictures);
 
     // False when a text every record repeats (the user id, the server's values)
     // does not fit in a record: then no record of the job can be written.
     bool usable() const { return m_usable; }
-    // False, with nothing appended, when the encoder is not usable or a text of
-    // this record does not fit.
+    // False, with nothing appended, when the encoder is not usable, a text of
+    // this record does not fit or the record would pass kMaxRecordBytes.
     bool append(std::string& out, const RecordText& record) const;
+    // The record's length in bytes, its end included.
+    std::size_t size(const RecordText& record) const;
 
 private:
     bool m_usable = false;

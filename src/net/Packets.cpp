@@ -93,8 +93,8 @@ std::optional<LoginAck> decodeLoginAck(std::string_view bytes) {
 std::optional<SendCheckAck> decodeSendCheckAck(std::string_view bytes) {
     if (bytes.size() < kSendCheckAckSize)
         return std::nullopt;
-    return SendCheckAck{header(bytes), readInt(bytes, 8), readText(bytes, 12, 4), readText(bytes, 16, 24),
-                        readText(bytes, 40, 8)};
+    return SendCheckAck{header(bytes), readInt(bytes, 8), readText(bytes, 12, kSendCodeWidth),
+                        readText(bytes, 16, kSendTimeWidth), readText(bytes, 40, kSendTagWidth)};
 }
 
 std::optional<SendResult> decodeSendResult(std::string_view bytes) {

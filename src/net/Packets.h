@@ -33,6 +33,10 @@ inline constexpr std::size_t kDeliverAckSize = 12;
 // Width of the id and password fields; longer texts do not fit the login packet.
 inline constexpr std::size_t kUserIdWidth = 16;
 inline constexpr std::size_t kPasswordWidth = 16;
+// Widths of the send check reply's texts.
+inline constexpr std::size_t kSendCodeWidth = 4;
+inline constexpr std::size_t kSendTimeWidth = 24;
+inline constexpr std::size_t kSendTagWidth = 8;
 
 // The size of a packet of this type, 0 for a type that is not in the table.
 std::size_t sizeOfType(std::int32_t type);

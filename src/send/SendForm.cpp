@@ -81,7 +81,19 @@ void SendForm::deleteSelectedRows(const CellRange& selection) {
         m_state.table.deleteRows(first, count);
 }
 
+void SendForm::setSending(bool running) {
+    m_sending = running;
+    m_state.sendEnabled = m_state.previewEnabled = !running;
+    if (!running && m_smsWhenQueueDone && m_state.queue.empty())
+        returnToSms();
+}
+
 void SendForm::resetForm() {
+    // The user gave up the records left: the return the closed editor asked for is due.
+    if (m_smsWhenQueueDone && !m_sending) {
+        returnToSms();
+        return;
+    }
     SendFormState& s = m_state;
     s.queue.clear();
     s.batchBytes = 0;
@@ -219,6 +231,7 @@ bool SendForm::loadWorkbookSheet(const std::string& path, int index) {
 // ---- Message kind and box ----
 
 void SendForm::onKindChosen(MessageKind kind) {
+    m_smsWhenQueueDone = false;
     switch (kind) {
     case MessageKind::Sms:
         m_state.kind = MessageKind::Sms;
@@ -246,6 +259,10 @@ void SendForm::onKindChosen(MessageKind kind) {
 }
 
 void SendForm::returnToSms() {
+    if (m_sending) {
+        m_smsWhenQueueDone = true;
+        return;
+    }
     onKindChosen(MessageKind::Sms);
 }
 
@@ -278,11 +295,12 @@ void SendForm::onCallbackChosen(int index) {
         m_state.callbackTyped.clear();
 }
 
-void SendForm::onCallbackEdited(std::string_view text) {
+void SendForm::onCallbackEdited(std::string_view typed) {
+    const std::string text = cp949::cutBytes(typed, kMaxCallbackBytes);
     const auto& items = m_state.callbackList.items;
     const auto it = std::find(items.begin(), items.end(), text);
     m_state.callbackList.selected = it == items.end() ? -1 : static_cast<int>(it - items.begin());
-    m_state.callbackTyped = it == items.end() ? std::string(text) : std::string();
+    m_state.callbackTyped = it == items.end() ? text : std::string();
 }
 
 std::string SendForm::callbackNumber() const {

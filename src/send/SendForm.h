@@ -91,6 +91,12 @@ struct ValidationCounts {
 
 class SendForm {
 public:
+    // A typed callback number is cut here: the longest number the recipient rule
+    // takes, and the most digits any telephone number has (E.164); a domestic
+    // number with its hyphens ("010-1234-5678") has 13. Items the service lists
+    // are taken whole.
+    static constexpr std::size_t kMaxCallbackBytes = 15;
+
     SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
              RejectTable rejects, FormDialogs& dialogs, EditorWindows& editors);
 
@@ -102,7 +108,7 @@ public:
         return {m_state.kind, m_state.queue, m_state.batchBytes, m_settings.pictures, m_state.pictureCount};
     }
     // While a job runs, "전송하기" and "발송데이터 확인" stay disabled.
-    void setSending(bool running) { m_state.sendEnabled = m_state.previewEnabled = !running; }
+    void setSending(bool running);
 
     // Recipient table
     void resetTable();
@@ -129,6 +135,9 @@ public:
 
     // Message kind and box
     void onKindChosen(MessageKind kind);
+    // The LMS editor or MMS window was closed. A job's queue is never emptied
+    // under it: the return waits for the end of the job, and past it while the
+    // job left records behind (they stay for the next "전송하기").
     void returnToSms();
     void onMergeSwitch(int k); // 1..4, after the switch changed in the state
     // The box's new text; the state then holds what the box must show.
@@ -165,6 +174,8 @@ private:
     SendFormState m_state;
     RecipientLoader m_loader; // after the state it fills
     ValidationCounts m_counts;
+    bool m_sending = false;
+    bool m_smsWhenQueueDone = false; // a return to SMS waits for the queue
 };
 
 } // namespace qb

@@ -22,6 +22,9 @@ public:
     virtual void loadTransferredEntries(const std::string& transferText) = 0;
     // A send job is running: logging out would cut it off, so the frame refuses.
     virtual bool sendRunning() const = 0;
+    // The program closes while a job runs: the job ends without a word, its
+    // unsent records left in the queue.
+    virtual void abandonSend() = 0;
     // The program is closing: destroy the LMS and MMS editor windows if open.
     virtual void closeEditorWindows() = 0;
     // The main window moved: an open LMS editor (or, without one, an open MMS

@@ -292,12 +292,15 @@ void SendJob::writeRecords() {
             const SendQueue::View v = queue.view(0);
             queue.pop_front();
             m_haveCurrent = true;
+            const RecordText text{v.number, v.callbackNumber, v.title, v.body, v.reservation};
             m_record.clear();
-            if (!m_encoder.append(m_record,
-                                  RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation})) {
+            if (!m_encoder.append(m_record, text)) {
                 // Validation keeps such records out; whatever put this one in the
-                // queue, its bytes would make records nobody composed.
-                fail("사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다.");
+                // queue, its bytes would make records nobody composed, or one the
+                // server refuses while the job counts it as sent.
+                fail(m_encoder.size(text) > kMaxRecordBytes
+                         ? "4095바이트를 넘는 데이터가 있어 전송을 중단합니다."
+                         : "사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다.");
                 return;
             }
             m_taken = 0;

@@ -77,7 +77,6 @@ public:
 
     // "전송하기". Refused with a message while a job runs.
     void startSend();
-
     bool running() const { return m_running; }
     Phase phase() const { return m_phase; }
     // Of the current or last job.
@@ -97,8 +96,9 @@ public:
     const std::string& journalPath() const { return m_journal.path(); }
     // The service's DATA_SENDRESULT, in the order the jobs ended.
     void sendResult(std::int32_t result, std::int32_t count);
-    // Ends a running job at once and without a word (the window closes): the
-    // journal keeps what is left.
+    // The program closes under the job: the connection closes at once, nothing
+    // more is written, the user is not told and the balance not refreshed. The
+    // journal keeps what is left for the next start.
     void abandon();
     // After a fault the user is asked whether records the service may hold go
     // again; qbsend leaves that to --resume.

@@ -56,10 +56,6 @@ void SendSession::clearBalanceAndCallbacks() {
 }
 
 void SendSession::returnToSms() {
-    if (m_sending) {
-        m_returnToSmsAfterSend = true;
-        return;
-    }
     m_form->returnToSms();
 }
 
@@ -72,10 +68,6 @@ void SendSession::sendRunningChanged(bool running) {
     m_form->setSending(running);
     if (onRunningChanged)
         onRunningChanged(running);
-    if (!running && m_returnToSmsAfterSend) {
-        m_returnToSmsAfterSend = false;
-        m_form->returnToSms();
-    }
     changed();
 }
 

@@ -53,8 +53,8 @@ public:
     void reloadCallbackNumbers();
     // Logout: the balance line and the callback numbers are the user's.
     void clearBalanceAndCallbacks();
-    // An editor window was closed with "취소": the form goes back to SMS, after
-    // the running job if there is one (the reset would empty its queue).
+    // An editor window was closed with "취소": the form goes back to SMS, but
+    // never under a job's queue (`SendForm::returnToSms`).
     void returnToSms();
     // "메세지저장하기" of the SMS box.
     void saveSms();
@@ -93,7 +93,6 @@ private:
     std::unique_ptr<SendJob> m_job; // after the form: it goes first
     BalanceLine m_balance;
     bool m_sending = false;
-    bool m_returnToSmsAfterSend = false;
 };
 
 } // namespace qb

@@ -290,6 +290,16 @@ bool SendValidator::run() {
         s.queue.reserve(static_cast<std::size_t>(to - from + 1),
                         2 * body.size() + st.title.size() + st.callbackNumber.size() + 48);
     }
+    const auto refuse = [&](const std::string& message) {
+        s.queue.clear();
+        s.batchBytes = 0;
+        progress.setValue(0);
+        s.previewEnabled = s.sendEnabled = true;
+        m_in.notifier.error(message);
+        return false;
+    };
+    // The server refuses a longer record, and the job would count it as sent.
+    const RecordEncoder longest = RecordEncoder::withLongestReply(s.kind, m_in.login, st.pictures);
     SendRecord record;
     record.callbackNumber = st.callbackNumber;
     record.reservation = reservation;
@@ -302,19 +312,16 @@ bool SendValidator::run() {
         const int row = static_cast<int>(finalRows[static_cast<std::size_t>(i - 1)]);
         for (std::size_t k = 0; k < 4; ++k)
             values[k] = mergeColumns[k] >= 0 ? s.table.text(row, mergeColumns[k]) : std::string_view();
-        if (const std::string* failure = composer.compose(values, record)) {
-            s.queue.clear();
-            s.batchBytes = 0;
-            progress.setValue(0);
-            s.previewEnabled = s.sendEnabled = true;
-            m_in.notifier.error(*failure);
-            return false;
-        }
+        if (const std::string* failure = composer.compose(values, record))
+            return refuse(*failure);
         record.number.assign(s.table.text(row, numberColumn));
         if (s.splitOn && queued % splitCount == 0)
             record.reservation =
                 formatLocal(base + static_cast<std::time_t>((queued / splitCount) * splitMinutes * 60),
                             "%Y-%m-%d %H:%M:%S");
+        if (longest.size(recordText(record)) > kMaxRecordBytes)
+            return refuse(
+                ko("전송데이터 한 건이 4095바이트를 넘습니다. 회신번호와 전송메세지를 확인해주세요."));
         s.queue.push_back(record);
         s.batchBytes += estimateRecordBytes(s.kind, record, m_in.login, st.pictures, s.pictureCount);
     }

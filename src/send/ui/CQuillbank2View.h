@@ -73,6 +73,7 @@ public:
     bool sendRunning() const override { return m_session->sending(); }
     void sendResultArrived(int result, int count) override { m_session->sendResultArrived(result, count); }
     void offerInterruptedJobs() override;
+    void abandonSend() override { m_session->job().abandon(); }
 
     // Shows the form's state in every control.
     void refresh();

@@ -1,6 +1,8 @@
 #include "send/ui/SendFormControls.h"
 
 #include "common/ui/AccessibleNames.h"
+#include "common/ui/Cp949LengthValidator.h"
+#include "send/SendForm.h"
 #include "send/ui/CGridCtrl.h"
 
 #include <QButtonGroup>
@@ -187,6 +189,7 @@ QWidget* SendFormControls::buildSettingsPanel(QWidget* view) {
     callbackBox = combo("callbackBox", 150, sender);
     callbackBox->setEditable(true);
     callbackBox->setInsertPolicy(QComboBox::NoInsert);
+    callbackBox->setValidator(new Cp949LengthValidator(SendForm::kMaxCallbackBytes, callbackBox));
     manageCallbacks = button("회신번호관리", "manageCallbacks", sender);
     balanceValue = new QLabel(sender);
     balanceValue->setObjectName("balance");

@@ -77,6 +77,10 @@ public:
     void sendResultArrived(int, int) override {}
     void offerInterruptedJobs() override {}
     bool sendRunning() const override { return sending; }
+    void abandonSend() override {
+        add("form:abandon-send");
+        sending = false;
+    }
 
 private:
     void add(std::string e) { m_events.push_back(std::move(e)); }
@@ -285,6 +289,29 @@ TEST_F(MainFrameModelTest, CloseQuestion) {
     EXPECT_FALSE(model->loginState().loggedIn);
     EXPECT_EQ(model->session().connection(), nullptr);
     EXPECT_FALSE(test::fileExists(service.dir().file("imgtemp/pic.jpg")));
+}
+
+TEST_F(MainFrameModelTest, ClosingWhileASendJobRunsAsksWhetherToStopIt) {
+    logIn();
+    frame.sending = true;
+    const test::Shown question{ko("전송중입니다. 종료하면 전송이 중단되며, 남은 데이터는 다음 실행 후 전송할 수 "
+                                  "있습니다. 종료하시겠습니까?"),
+                               MessageIcon::Error, defaultCaption(), true};
+    notifier.answerNext(false);
+    EXPECT_FALSE(model->confirmClose());
+    EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{question});
+    EXPECT_EQ(events, Events{});
+    EXPECT_TRUE(frame.sending);
+    EXPECT_TRUE(model->loginState().loggedIn);
+
+    notifier.clear();
+    notifier.answerNext(true);
+    EXPECT_TRUE(model->confirmClose());
+    EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{question});
+    // The job ends before the logout closes the connection its result would come on.
+    EXPECT_EQ(events, (Events{"form:abandon-send", "form:clear", std::string("title: ") + kBase + " ",
+                              "commands:out", "form:close-editors"}));
+    EXPECT_FALSE(model->loginState().loggedIn);
 }
 
 TEST_F(MainFrameModelTest, AddressBookHandOver) {

@@ -4,6 +4,8 @@
 
 #include <QProcess>
 
+#include <chrono>
+
 #include <gtest/gtest.h>
 
 using namespace qb;
@@ -31,12 +33,14 @@ public:
         list = service.dir().write("list.txt", numbers);
     }
 
-    Outcome qbsend(QStringList args) {
+    // `bound` must stay well above the sum of the waits qbsend may make on its
+    // way (connect, replies, a stalled write, the result), or the two race.
+    Outcome qbsend(QStringList args, std::chrono::seconds bound = std::chrono::seconds(60)) {
         args =
             QStringList{"--workdir", q(service.workdir()), "--id", "user01", "--password", "pass01"} + args;
         QProcess p;
         p.start(QBSEND_PATH, args);
-        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_TRUE(p.waitForFinished(static_cast<int>(std::chrono::milliseconds(bound).count())));
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
                 p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
     }
@@ -159,8 +163,12 @@ TEST_F(QbsendSend, ALongJobShowsProgressAndAShortCountIsAFailure) {
     for (int i = 0; i < 40000; ++i)
         numbers += "010" + std::to_string(10000000 + i) + "\n";
     const std::string big = service.dir().write("big.txt", numbers);
+    // qbsend's waits add up to 15 + 10 + 10 + 10 + 20 s at most; the test waits
+    // for its end far longer, so no two time-outs meet.
+    const QStringList waits{"--reply-timeout", "10", "--write-timeout", "10", "--wait", "20"};
+    const auto bound = std::chrono::seconds(120);
     service.service().sendServer().setQuirks(qbs::SendQuirks::slowReader());
-    const Outcome ok = qbsend(sms(big));
+    const Outcome ok = qbsend(sms(big) + waits, bound);
     EXPECT_EQ(ok.exitCode, 0) << ok.err;
     EXPECT_NE(ok.out.find("[알림] 총 [40000] 건 전송이 완료되었습니다.\n"), std::string::npos) << ok.out;
     EXPECT_NE(ok.err.find("qbsend: sending "), std::string::npos) << ok.err;
@@ -170,7 +178,7 @@ TEST_F(QbsendSend, ALongJobShowsProgressAndAShortCountIsAFailure) {
     qbs::SendQuirks dropping = qbs::SendQuirks::slowReader();
     dropping.closeAfterRecords = 500;
     service.service().sendServer().setQuirks(dropping);
-    const Outcome cut = qbsend(sms(big));
+    const Outcome cut = qbsend(sms(big) + waits, bound);
     EXPECT_EQ(cut.exitCode, 1) << cut.err;
     EXPECT_NE(cut.out.find("[알림] 네트워크 에러! 다시 시도해 주시기 바랍니다.\n"), std::string::npos)
         << cut.out;

@@ -125,8 +125,8 @@ FaultySocket& SendJobTest::faultySocket() {
     return made;
 }
 
-void SendJobTest::fillQueue(MessageKind kind, int count, const std::string& body) {
-    SendFormState& s = form.state();
+void SendJobTest::fillQueue(SendForm& into, MessageKind kind, int count, const std::string& body) {
+    SendFormState& s = into.state();
     s.kind = kind;
     s.queue.clear();
     s.batchBytes = 0;

@@ -155,7 +155,10 @@ public:
     // A faulty socket for the next job only; it lives as long as that job's connection.
     FaultySocket& faultySocket();
     // Records put straight into the queue, with the byte total validation would leave.
-    void fillQueue(MessageKind kind, int count, const std::string& body = "hello");
+    void fillQueue(MessageKind kind, int count, const std::string& body = "hello") {
+        fillQueue(form, kind, count, body);
+    }
+    void fillQueue(SendForm& into, MessageKind kind, int count, const std::string& body = "hello");
     std::string number(int i) const;
     // Runs the event loop until the job is over and, when `result` is set, the
     // server's result has been shown.

@@ -2,6 +2,7 @@
 
 #include "net/MessageRecord.h"
 #include "send/SendConnection.h"
+#include "send/SendSession.h"
 #include "web/HttpRequests.h"
 
 using namespace qb;
@@ -525,6 +526,99 @@ TEST_F(SendJobTest, AServerThatGoesAwayLeavesTheRecordsNotTakenInTheQueue) {
     EXPECT_LE(serverJobs().at(0).stored, job.stats().recordsWritten);
 }
 
+TEST_F(SendJobTest, AnEditorClosedUnderAFailingJobLeavesTheRestForTheNextPress) {
+    constexpr int kCount = 20000;
+    login();
+    SendSession send({notifier, progress, progress, state, settings,
+                      RejectTable::inWorkingFolder(service.workdir()), dialogs, editors, service.config()});
+    send.refreshBalanceAfterJob = false;
+    SendForm& lms = send.form();
+    lms.onKindChosen(MessageKind::Lms);
+    fillQueue(lms, MessageKind::Lms, kCount);
+    quirks([](qbs::SendQuirks& q) {
+        q = qbs::SendQuirks::slowReader();
+        q.closeAfterRecords = 100;
+    });
+    // The user closes the LMS editor as the first record goes out.
+    progress.onValue = [&](std::int64_t v) {
+        if (v == 1)
+            send.returnToSms();
+    };
+    send.startSend();
+    ASSERT_TRUE(test::runUntil([&] { return !send.job().running(); }, 30s));
+    ASSERT_TRUE(finish()); // the service's count of the first job
+    progress.onValue = nullptr;
+    const long long sent = send.job().stats().recordsWritten;
+    const std::size_t left = lms.state().queue.size();
+    ASSERT_GT(left, 0u);
+    EXPECT_EQ(sent + static_cast<long long>(left), kCount);
+    Events errors;
+    for (const test::Shown& shown : notifier.shown())
+        if (shown.icon == MessageIcon::Error)
+            errors.push_back(shown.utf8());
+    EXPECT_EQ(errors, (Events{"네트워크 에러! 다시 시도해 주시기 바랍니다.",
+                              "전송이 중단되었습니다. [" + std::to_string(sent) + "]건 전송, [" +
+                                  std::to_string(left) + "]건 미전송."}));
+    // Still the LMS job, so the next press sends what it left.
+    EXPECT_EQ(lms.state().kind, MessageKind::Lms);
+    EXPECT_EQ(lms.state().queue.front().number, number(static_cast<int>(sent) + 1));
+
+    sendServer().clearQuirks();
+    notifier.clear();
+    events.clear();
+    send.startSend();
+    ASSERT_TRUE(test::runUntil([&] { return !send.job().running(); }, 30s));
+    ASSERT_TRUE(finish());
+    EXPECT_EQ(notifier.texts(), Events{"총 [" + std::to_string(left) + "] 건 전송이 완료되었습니다."});
+    const auto jobs = serverJobs();
+    ASSERT_EQ(jobs.size(), 2u);
+    EXPECT_EQ(jobs[1].announcedCount, static_cast<long long>(left));
+    const auto rest = sendServer().store().records(jobs[1].id);
+    ASSERT_EQ(rest.size(), left);
+    EXPECT_EQ(rest.front().record.number, number(static_cast<int>(sent) + 1));
+    EXPECT_EQ(rest.back().record.number, number(kCount));
+    // With the queue through, the closed editor's return to SMS is done.
+    EXPECT_EQ(lms.state().kind, MessageKind::Sms);
+    EXPECT_TRUE(lms.state().smsBoxEnabled);
+}
+
+TEST_F(SendJobTest, AnAbandonedJobEndsCleanlyAndTheNextPressSendsExactlyTheRest) {
+    constexpr int kCount = 20000;
+    login();
+    fillQueue(MessageKind::Sms, kCount);
+    quirks([](qbs::SendQuirks& q) { q = qbs::SendQuirks::slowReader(); });
+    // The program closes part way, from the event loop as a window does.
+    progress.onValue = [&](std::int64_t v) {
+        if (v == 500)
+            QTimer::singleShot(0, &job, [&] { job.abandon(); });
+    };
+    job.startSend();
+    ASSERT_TRUE(finish());
+    progress.onValue = nullptr;
+    const long long sent = job.stats().recordsWritten;
+    const long long left = static_cast<long long>(form.state().queue.size());
+    ASSERT_GT(left, 0);
+    EXPECT_EQ(sent + left, kCount);
+    EXPECT_EQ(job.connection(), nullptr);
+    // The job says nothing and refreshes nothing; the service took every whole
+    // record written and no byte more.
+    EXPECT_EQ(events, (Events{"running", "stopped",
+                              "info:총 [" + std::to_string(sent) + "] 건 전송이 완료되었습니다."}));
+    EXPECT_EQ(serverJobs().at(0).receivedBytes, job.stats().bytesWritten);
+    EXPECT_EQ(form.state().queue.front().number, number(static_cast<int>(sent) + 1));
+
+    events.clear();
+    job.startSend();
+    ASSERT_TRUE(finish());
+    const auto jobs = serverJobs();
+    ASSERT_EQ(jobs.size(), 2u);
+    int expected = 1;
+    for (std::size_t j = 0; j < 2; ++j)
+        for (const qbs::SendRecordRow& r : sendServer().store().records(jobs[j].id))
+            ASSERT_EQ(r.record.number, number(expected++));
+    EXPECT_EQ(expected, kCount + 1);
+}
+
 TEST_F(SendJobTest, AServerThatStopsReadingEndsTheJobAndTheNextPressSendsExactlyTheRest) {
     // More than the socket buffers of both ends hold.
     constexpr int kCount = 60000;
@@ -572,29 +666,51 @@ TEST_F(SendJobTest, AServerThatStopsReadingEndsTheJobAndTheNextPressSendsExactly
     EXPECT_EQ(expected, kCount + 1);
 }
 
-TEST_F(SendJobTest, ARecordThatWouldBreakTheStreamIsNeverWritten) {
-    login();
-    fillQueue(MessageKind::Sms, 3);
-    // Whatever put it in the queue, a record with a record end in its body stops the job.
-    SendQueue& queue = form.state().queue;
-    std::vector<SendRecord> records = {queue.at(0), queue.at(1), queue.at(2)};
-    records[1].body = "x\x02user01\x04"
+TEST_F(SendJobTest, ARecordThatWouldBreakTheStreamOrPassTheLongestIsNeverWritten) {
+    struct Row {
+        const char* name;
+        std::function<void(SendRecord&)> spoil;
+        const char* message;
+    };
+    const Row rows[] = {
+        {"a record end in the body",
+         [](SendRecord& r) {
+             r.body = "x\x02user01\x04"
                       "01099999999\x04"
                       "0212345678\x04"
                       "forged";
-    queue.clear();
-    for (const SendRecord& r : records)
-        queue.push_back(r);
-    job.startSend();
-    ASSERT_TRUE(finish());
-    EXPECT_EQ(notifier.texts(),
-              (std::vector<std::string>{
-                  "사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다.",
-                  "전송이 중단되었습니다. [1]건 전송, [2]건 미전송.", "총 [1] 건 전송이 완료되었습니다."}));
-    EXPECT_EQ(storedRaw(0).size(), 1u);
-    EXPECT_EQ(serverJobs().at(0).received, 1);
-    ASSERT_EQ(queue.size(), 2u);
-    EXPECT_EQ(queue.front().number, number(2));
+         },
+         "사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다."},
+        // The server would refuse it while the job counted it as sent.
+        {"4,096 bytes", [](SendRecord& r) { r.callbackNumber.resize(4096, '7'); },
+         "4095바이트를 넘는 데이터가 있어 전송을 중단합니다."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        login();
+        notifier.clear();
+        fillQueue(MessageKind::Sms, 3);
+        // Whatever put it in the queue, such a record stops the job.
+        SendQueue& queue = form.state().queue;
+        std::vector<SendRecord> records = {queue.at(0), queue.at(1), queue.at(2)};
+        row.spoil(records[1]);
+        queue.clear();
+        for (const SendRecord& r : records)
+            queue.push_back(r);
+        const std::size_t jobsBefore = serverJobs().size();
+        job.startSend();
+        ASSERT_TRUE(finish());
+        EXPECT_EQ(notifier.texts(),
+                  (std::vector<std::string>{row.message, "전송이 중단되었습니다. [1]건 전송, [2]건 미전송.",
+                                            "총 [1] 건 전송이 완료되었습니다."}));
+        ASSERT_EQ(serverJobs().size(), jobsBefore + 1);
+        EXPECT_EQ(storedRaw(jobsBefore).size(), 1u);
+        EXPECT_EQ(serverJobs().at(jobsBefore).received, 1);
+        ASSERT_EQ(queue.size(), 2u);
+        EXPECT_EQ(queue.front().number, number(2));
+        session.logout();
+        ASSERT_TRUE(service.loginServer().waitForLogout("user01", 5s));
+    }
 }
 
 TEST_F(SendJobTest, ASecondGoAheadDuringTheJobChangesNothing) {

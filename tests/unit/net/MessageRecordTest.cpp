@@ -209,3 +209,42 @@ TEST(MessageRecord, TextsThatWouldBreakTheRecordAreRefused) {
               join({"user01", "01012345678", "0212345678", r.body, "0.0", "N", kSendTime, "123456789", "S01",
                     "TG7", "TAG01", kSendTime}));
 }
+
+TEST(MessageRecord, ARecordPastTheLongestTheServerTakesIsNeverMade) {
+    // The record with an empty body; each byte of body adds one.
+    SendRecord r = record();
+    r.body.clear();
+    const std::size_t bare = buildMessageRecord(MessageKind::Lms, r, login(), {}, "x").size();
+    ASSERT_EQ(bare,
+              join({"user01", "01012345678", "0212345678", "title", ""}).size() + join(kCommonTail).size());
+    struct Case {
+        std::size_t length;
+        bool made;
+    };
+    for (const Case c :
+         {Case{kMaxRecordBytes - 1, true}, Case{kMaxRecordBytes, true}, Case{kMaxRecordBytes + 1, false}}) {
+        r.body.assign(c.length - bare, 'b');
+        const RecordEncoder encoder(MessageKind::Lms, login(), {}, "x");
+        EXPECT_EQ(encoder.size(recordText(r)), c.length);
+        std::string viaEncoder = "kept", direct = "kept";
+        EXPECT_EQ(encoder.append(viaEncoder, recordText(r)), c.made) << c.length;
+        EXPECT_EQ(appendMessageRecord(direct, MessageKind::Lms, r, login(), {}, "x"), c.made) << c.length;
+        EXPECT_EQ(viaEncoder.size(), c.made ? 4 + c.length : 4) << c.length;
+        EXPECT_EQ(direct, viaEncoder) << c.length;
+    }
+
+    // Before the check reply is known, its texts count at their packet widths
+    // (4, 24 and 8 bytes), for both times of an immediate record and for the
+    // picture names' stamp (14 bytes).
+    r.body = "hello";
+    for (const MessageKind kind : {MessageKind::Sms, MessageKind::Lms, MessageKind::Mms}) {
+        LoginState widest = login();
+        widest.sendCode = "CODE";
+        widest.sendTime = std::string(24, 't');
+        widest.sendTag = "TAG45678";
+        const PictureSlots p = slots(kind == MessageKind::Mms ? 3 : 0);
+        EXPECT_EQ(RecordEncoder::withLongestReply(kind, login(), p).size(recordText(r)),
+                  buildMessageRecord(kind, r, widest, p, "20160910090507").size())
+            << static_cast<int>(kind);
+    }
+}

@@ -1,5 +1,7 @@
 #include "FormTestSupport.h"
 
+#include "net/MessageRecord.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -509,6 +511,36 @@ TEST(Validation, BytesThatWouldBreakARecordNeverReachTheQueue) {
     }
 }
 
+TEST(Validation, ARecordLongerThanTheServerTakesStopsTheRun) {
+    // An immediate LMS record, the check reply's texts counted at their widths:
+    // id 6, number 11, callback, title 1, body 2000, "0.0", "N", time 24, user
+    // number 9, code 4, tag 8, user tag 5, time 24, and 13 separators.
+    const std::size_t longestCallback =
+        kMaxRecordBytes - (6 + 11 + 1 + 2000 + 3 + 1 + 24 + 9 + 4 + 8 + 5 + 24 + 13);
+    for (const std::size_t callback : {longestCallback, longestCallback + 1}) {
+        const bool fits = callback == longestCallback;
+        FormFixture f;
+        f.login.userId = "user01";
+        f.login.userNumber = "123456789";
+        f.login.userTag = "TAG01";
+        f.loadRows({{"01011112222"}, {"01033334444"}});
+        f.prepareSms("x");
+        f.state().kind = MessageKind::Lms;
+        f.editors.lms = EditorContent{"t", true, std::string(2000, 'b'), true, {}};
+        f.state().callbackList.fill({std::string(callback, '7')});
+        EXPECT_EQ(f.form.validateAndPreview(), fits) << callback;
+        EXPECT_EQ(f.state().queue.size(), fits ? 2u : 0u) << callback;
+        if (!fits) {
+            EXPECT_EQ(
+                f.notifier.shown(),
+                std::vector<Shown>{errorBox(
+                    "전송데이터 한 건이 4095바이트를 넘습니다. 회신번호와 전송메세지를 확인해주세요.")});
+            EXPECT_EQ(f.state().batchBytes, 0);
+            EXPECT_TRUE(f.state().sendEnabled);
+        }
+    }
+}
+
 TEST(Validation, PreviewLayoutBySmsAndLongKinds) {
     FormFixture f;
     f.loadRows({{"01011112222"}, {"0111234567"}, {"010123456789"}});
@@ -606,6 +638,9 @@ TEST(Validation, TheCallbackNumberIsTheItemChosenOrTheNumberTyped) {
         {[&] { f.form.onCallbackEdited("050777"); }, "050777", -1},
         {[&] { f.form.onCallbackChosen(7); }, "050777", -1}, // no such item: nothing changes
         {[&] { f.form.onCallbackChosen(1); }, "0311112222", 1},
+        // Typing stops at 15 bytes, never inside a two-byte character.
+        {[&] { f.form.onCallbackEdited("0123456789012345"); }, "012345678901234", -1},
+        {[&] { f.form.onCallbackEdited("01234567890123" + ko("가")); }, "01234567890123", -1},
     };
     for (const Step& s : steps) {
         s.act();

@@ -16,6 +16,8 @@ class RecordingLoginHost : public LoginHost {
 public:
     std::vector<std::string> events;
     std::function<void()> onAfterLogin;
+    // Where DATA_SENDRESULT goes before it is shown, as the main frame hands it to the send job.
+    std::function<void(int, int)> onSendResult;
 
     void showWaitWindow() override;
     void closeWaitWindow() override;
@@ -24,6 +26,10 @@ public:
     void loggedOut() override { events.push_back("logged-out"); }
     void runAfterLoginSteps() override;
     void refreshBalance() override;
+    void sendResultArrived(int result, int count) override {
+        if (onSendResult)
+            onSendResult(result, count);
+    }
 
     bool waitWindowOpen() const { return m_waiting; }
     int afterLoginRuns() const { return m_afterLogin; }

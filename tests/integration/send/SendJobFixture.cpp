@@ -13,6 +13,7 @@ void SendJobTest::SetUp() {
     service.addAccount("user01", "pass01", 123456789, "TAG-01");
     service.addAccount("user02", "pass02");
     state.version = "2.1.5";
+    loginHost.onSendResult = [this](int result, int count) { job.sendResult(result, count); };
 }
 
 void SendJobTest::login(const std::string& id, const std::string& password) {

@@ -1,6 +1,7 @@
 #include "integration/send/SendJobFixture.h"
 
 #include "net/MessageRecord.h"
+#include "send/JobJournal.h"
 #include "send/SendConnection.h"
 #include "send/SendSession.h"
 #include "web/HttpRequests.h"
@@ -745,4 +746,76 @@ TEST_F(SendJobTest, TheWebApplicationShowsWhatWasSentAndCharges) {
         EXPECT_NE(page.find("<td>" + number(i) + "</td>"), std::string::npos) << i;
     EXPECT_NE(page.find(ko("결과 &lt;확인&gt;")), std::string::npos);
     EXPECT_NE(page.find(ko("완료")), std::string::npos);
+}
+
+// ---- Faults: what the service holds decides, and a crash loses nothing ----
+
+TEST_F(SendJobTest, AJobCutShortGoesOnFromWhatTheServiceHoldsEvenAfterTheProgramEnds) {
+    login();
+    const std::string folder = JobJournal::folderOf(service.workdir());
+    const auto parts = [&] {
+        return SendSessionParts{notifier, progress, progress,
+                                state,    settings, RejectTable::inWorkingFolder(service.workdir()),
+                                dialogs,  editors,  service.config()};
+    };
+    long long heldAfterFault = 0;
+    {
+        SendSession first(parts());
+        first.setWorkingFolder(service.workdir());
+        loginHost.onSendResult = [&](int r, int c) { first.sendResultArrived(r, c); };
+        fillQueue(first.form(), MessageKind::Sms, 5000);
+        // The service drops the connection, and with it what its socket held.
+        quirks([](qbs::SendQuirks& q) {
+            q = qbs::SendQuirks::slowReader();
+            q.closeAfterRecords = 1000;
+        });
+        first.startSend();
+        ASSERT_TRUE(runUntil([&] { return !first.job().running(); }, 60s));
+        heldAfterFault = serverJobs().at(0).stored;
+        const long long left = 5000 - heldAfterFault;
+        // Counted from what the service holds, not from what the socket took; the
+        // service's own report of the short job follows.
+        const std::string held = "총 [" + std::to_string(heldAfterFault) + "] 건 전송이 완료되었습니다.";
+        ASSERT_TRUE(
+            runUntil([&] { return !notifier.texts().empty() && notifier.texts().back() == held; }, 30s))
+            << ::testing::PrintToString(notifier.texts());
+        EXPECT_EQ(notifier.texts(),
+                  (std::vector<std::string>{"네트워크 에러! 다시 시도해 주시기 바랍니다.",
+                                            "전송이 중단되었습니다. [" + std::to_string(heldAfterFault) +
+                                                "]건 전송, [" + std::to_string(left) + "]건 미전송.",
+                                            held}));
+        EXPECT_EQ(first.form().state().queue.size(), static_cast<std::size_t>(left));
+        EXPECT_GT(first.job().stats().recordsWritten, heldAfterFault)
+            << "the socket took more than was stored";
+        // The program ends here without sending the rest.
+    }
+    ASSERT_EQ(JobJournal::pending(folder, "user01").size(), 1u);
+    sendServer().clearQuirks();
+    notifier.clear();
+
+    SendSession second(parts());
+    second.setWorkingFolder(service.workdir());
+    loginHost.onSendResult = [&](int r, int c) { second.sendResultArrived(r, c); };
+    notifier.answerNext(true); // send the rest now
+    second.offerInterruptedJobs();
+    ASSERT_TRUE(runUntil(
+        [&] {
+            return !second.job().running() && serverJobs().size() == 2 && !notifier.texts().empty() &&
+                   notifier.texts().back().find("건 전송이 완료되었습니다.") != std::string::npos;
+        },
+        60s));
+    const std::string left = std::to_string(5000 - heldAfterFault);
+    EXPECT_EQ(notifier.texts(), (std::vector<std::string>{
+                                    "이전에 중단된 전송이 있습니다. 전체 [5000]건 중 [" +
+                                        std::to_string(heldAfterFault) + "]건 전송 확인, [0]건 확인 불가, [" +
+                                        left + "]건 미전송.\n남은 건을 지금 전송하시겠습니까?",
+                                    "총 [" + left + "] 건 전송이 완료되었습니다."}));
+    // Every number once, in order; the journal is gone with the whole job taken.
+    int expected = 1;
+    for (const qbs::SendJobRow& j : serverJobs())
+        for (const qbs::SendRecordRow& r : sendServer().store().records(j.id))
+            ASSERT_EQ(r.record.number, number(expected++));
+    EXPECT_EQ(expected, 5001);
+    EXPECT_TRUE(JobJournal::pending(folder, "user01").empty());
+    loginHost.onSendResult = nullptr;
 }

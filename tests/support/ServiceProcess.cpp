@@ -6,8 +6,8 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdexcept>
-#include <sys/pidfd.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -95,7 +95,8 @@ void ServiceProcess::start(std::chrono::milliseconds timeout) {
         fail(std::string("fork: ") + std::strerror(errno));
     }
     m_pid = pid;
-    m_pidFd = ::pidfd_open(pid, 0);
+    // Debian 12's <sys/pidfd.h> declares pidfd_open without C linkage.
+    m_pidFd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
     {
         std::lock_guard lock(m_mutex);
         m_out.clear();

@@ -59,9 +59,6 @@ SendServer::SendServer(Database& db, LoginServer& login, std::string host, int p
     : m_db(db), m_accounts(db), m_web(db), m_store(db), m_login(login), m_log(std::move(log)),
       m_server("send-server", std::move(host), port, [this](int fd) { serve(fd); }) {
     Accounts::createSchema(db);
-    for (const SendJobRow& j : m_store.interruptLeftRunning())
-        log(j.userId + ": job " + std::to_string(j.id) + " was left running by a service that was killed: " +
-            "interrupted, " + std::to_string(j.stored) + " records stored");
 }
 
 SendServer::~SendServer() {
@@ -69,6 +66,9 @@ SendServer::~SendServer() {
 }
 
 void SendServer::start() {
+    for (const SendJobRow& j : m_store.interruptLeftRunning())
+        log(j.userId + ": job " + std::to_string(j.id) + " was left running by a service that was killed: " +
+            "interrupted, " + std::to_string(j.stored) + " records stored");
     m_server.start();
 }
 

@@ -69,7 +69,9 @@ public:
     SendServer(Database& db, LoginServer& login, std::string host, int port, Log log = {});
     ~SendServer();
 
-    void start(); // throws std::runtime_error when it cannot listen
+    // Marks the jobs a killed service left running interrupted, then listens;
+    // throws std::runtime_error when it cannot.
+    void start();
     void stop();
     int port() const { return m_server.port(); }
 

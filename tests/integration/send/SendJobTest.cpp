@@ -770,14 +770,14 @@ TEST_F(SendJobTest, AJobCutShortGoesOnFromWhatTheServiceHoldsEvenAfterTheProgram
             q.closeAfterRecords = 1000;
         });
         first.startSend();
-        ASSERT_TRUE(runUntil([&] { return !first.job().running(); }, 60s));
+        ASSERT_TRUE(test::runUntil([&] { return !first.job().running(); }, 60s));
         heldAfterFault = serverJobs().at(0).stored;
         const long long left = 5000 - heldAfterFault;
         // Counted from what the service holds, not from what the socket took; the
         // service's own report of the short job follows.
         const std::string held = "총 [" + std::to_string(heldAfterFault) + "] 건 전송이 완료되었습니다.";
         ASSERT_TRUE(
-            runUntil([&] { return !notifier.texts().empty() && notifier.texts().back() == held; }, 30s))
+            test::runUntil([&] { return !notifier.texts().empty() && notifier.texts().back() == held; }, 30s))
             << ::testing::PrintToString(notifier.texts());
         EXPECT_EQ(notifier.texts(),
                   (std::vector<std::string>{"네트워크 에러! 다시 시도해 주시기 바랍니다.",
@@ -798,7 +798,7 @@ TEST_F(SendJobTest, AJobCutShortGoesOnFromWhatTheServiceHoldsEvenAfterTheProgram
     loginHost.onSendResult = [&](int r, int c) { second.sendResultArrived(r, c); };
     notifier.answerNext(true); // send the rest now
     second.offerInterruptedJobs();
-    ASSERT_TRUE(runUntil(
+    ASSERT_TRUE(test::runUntil(
         [&] {
             return !second.job().running() && serverJobs().size() == 2 && !notifier.texts().empty() &&
                    notifier.texts().back().find("건 전송이 완료되었습니다.") != std::string::npos;

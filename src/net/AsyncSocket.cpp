@@ -277,16 +277,23 @@ void AsyncSocket::close() {
     m_state = State::Closed;
 }
 
-long long AsyncSocket::bytesAcked() const {
+long long AsyncSocket::bytesNotSent() const {
     if (m_fd < 0)
         return -1;
     tcp_info info{};
     socklen_t size = sizeof info;
-    // A reset connection keeps its counters until the descriptor is closed.
     if (::getsockopt(m_fd, IPPROTO_TCP, TCP_INFO, &info, &size) != 0 ||
-        size < offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked)
+        size < offsetof(tcp_info, tcpi_notsent_bytes) + sizeof info.tcpi_notsent_bytes)
         return -1;
-    return static_cast<long long>(info.tcpi_bytes_acked);
+    // After a reset the count stays: those bytes were dropped, never sent.
+    return static_cast<long long>(info.tcpi_notsent_bytes);
+}
+
+void AsyncSocket::discardUnsentOnClose() {
+    if (m_fd < 0)
+        return;
+    const linger l{1, 0};
+    ::setsockopt(m_fd, SOL_SOCKET, SO_LINGER, &l, sizeof l);
 }
 
 } // namespace qb

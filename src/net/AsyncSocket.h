@@ -56,9 +56,12 @@ public:
     virtual long receive(char* buffer, std::size_t size);
     // The events reported from now on (a combination of Event). Connect outcomes
     // are always reported.
-    // Bytes the peer's TCP acknowledged on this connection: it received them,
-    // though the program behind it may not have read them. -1 when unknown.
-    virtual long long bytesAcked() const;
+    // Bytes handed to send() that the system has not put on the wire yet: none
+    // of them can have reached the peer. -1 when the system does not say.
+    virtual long long bytesNotSent() const;
+    // The next close throws away whatever the system still holds to send (a
+    // reset), so what was not on the wire never reaches the peer later.
+    void discardUnsentOnClose();
     void setEvents(int events);
     int events() const { return m_events; }
     // Closes at once; no signal follows. Safe to call twice.

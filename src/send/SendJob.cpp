@@ -76,24 +76,22 @@ long long SendJob::journalIndex() const {
 }
 
 bool SendJob::openJournal() {
-    if (m_journalFolder.empty())
-        return true;
     const SendQueue& queue = m_batch.queue;
-    // A journal of an earlier fill of the queue is over: the user made a new job.
-    if (m_journal.isOpen() && m_journalGeneration == queue.generation())
+    if (m_jobGeneration == queue.generation() && (m_journalFolder.empty() || m_journal.isOpen()))
         return true;
+    // A new fill of the queue is a new job: an earlier one's journal is over.
     m_journal.finish();
     m_segments.clear();
     m_segmentStarts.clear();
     m_resultsDue.clear();
     m_takenBefore = 0;
-    std::string error;
-    if (!m_journal.create(m_journalFolder, m_login.userId, m_batch.kind, m_batch.pictures,
-                          m_batch.pictureCount, queue, error))
-        return false;
-    m_journalGeneration = queue.generation();
+    m_jobGeneration = queue.generation();
     m_journalBase = queue.taken();
-    return true;
+    if (m_journalFolder.empty())
+        return true;
+    std::string error;
+    return m_journal.create(m_journalFolder, m_login.userId, m_batch.kind, m_batch.pictures,
+                            m_batch.pictureCount, queue, error);
 }
 
 bool SendJob::adoptJournal(const JournalContents& contents, long long lastTaken, std::string& error) {
@@ -104,7 +102,7 @@ bool SendJob::adoptJournal(const JournalContents& contents, long long lastTaken,
     if (!m_journal.adopt(contents.path, error))
         return false;
     const SendQueue& queue = m_batch.queue;
-    m_journalGeneration = queue.generation();
+    m_jobGeneration = queue.generation();
     m_journalBase = 0;
     m_segments = contents.segments;
     m_segmentStarts.clear();
@@ -281,6 +279,8 @@ void SendJob::writeRecords() {
     for (unsigned turn = 1;; ++turn) {
         if (!m_haveCurrent) {
             if (queue.empty()) {
+                // The service may answer for it before the end timer runs.
+                closeSegment();
                 m_phase = Phase::Draining;
                 m_endTimer.start(kEndDelay);
                 return;
@@ -387,13 +387,16 @@ void SendJob::connectionClosed() {
     }
 }
 
+void SendJob::closeSegment() {
+    if (!m_segmentOpen)
+        return;
+    m_segmentOpen = false;
+    m_takenBefore += static_cast<long long>(m_batch.queue.taken() - m_segmentStart);
+    m_resultsDue.push_back(m_segments.size() - 1);
+}
+
 void SendJob::onEndTimer() {
     m_endTimer.stop();
-    if (m_segmentOpen) {
-        m_segmentOpen = false;
-        m_takenBefore += static_cast<long long>(m_batch.queue.taken() - m_segmentStart);
-        m_resultsDue.push_back(m_segments.size() - 1);
-    }
     closeSendConnection(true);
     m_progress.setValue(0);
     m_host.refreshBalance();
@@ -401,11 +404,15 @@ void SendJob::onEndTimer() {
 
 void SendJob::fail(const char* utf8Message) {
     const bool writing = (m_phase == Phase::Writing || m_phase == Phase::Held) && m_segmentOpen;
-    const long long acked = writing && m_connection ? m_connection->socket().bytesAcked() : -1;
+    long long notSent = -1;
+    if (writing && m_connection) {
+        notSent = m_connection->socket().bytesNotSent();
+        m_connection->socket().discardUnsentOnClose();
+    }
     dropConnection();
     // Settled before the job ends (its end runs the host's handlers, which may
     // reset the form) and before the first box (it runs the event loop).
-    const std::string howFar = writing ? settleInterrupted(acked) : std::string();
+    const std::string howFar = writing ? settleInterrupted(notSent) : std::string();
     closeSendConnection(false);
     m_notifier.error(ko(utf8Message));
     if (!writing)
@@ -424,24 +431,23 @@ void SendJob::fail(const char* utf8Message) {
                           static_cast<long long>(m_batch.queue.taken() - m_segmentStart));
 }
 
-long long SendJob::acknowledgedRecords(long long bytesAcked) {
+long long SendJob::possiblyDelivered(long long bytesNotSent) {
     const long long handed = static_cast<long long>(m_batch.queue.taken() - m_segmentStart);
-    if (bytesAcked < 0)
+    if (bytesNotSent < 0)
         return handed;
-    // The check went first on the same connection.
-    long long unacked = static_cast<long long>(packet::kSendCheckSize) + m_stats.bytesWritten - bytesAcked;
-    long long notAcked = 0;
+    // A record not wholly on the wire cannot be stored: the close dropped the rest.
+    long long notDelivered = 0;
     std::string record;
-    for (long long i = handed - 1; i >= 0 && unacked > 0; --i, ++notAcked) {
+    for (long long i = handed - 1; i >= 0 && bytesNotSent > 0; --i, ++notDelivered) {
         const SendQueue::View v = m_batch.queue.record(m_segmentStart + static_cast<std::size_t>(i));
         record.clear();
         m_encoder.append(record, RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation});
-        unacked -= static_cast<long long>(record.size());
+        bytesNotSent -= static_cast<long long>(record.size());
     }
-    return handed - notAcked;
+    return handed - notDelivered;
 }
 
-std::string SendJob::settleInterrupted(long long bytesAcked) {
+std::string SendJob::settleInterrupted(long long bytesNotSent) {
     SendQueue& queue = m_batch.queue;
     m_segmentOpen = false;
     const long long handed = static_cast<long long>(queue.taken() - m_segmentStart);
@@ -454,9 +460,9 @@ std::string SendJob::settleInterrupted(long long bytesAcked) {
         taken = std::clamp(status.stored, 0LL, handed);
         m_uncertain = 0;
     } else {
-        // The service cannot say: what its TCP acknowledged may or may not have
-        // been stored; nothing after that reached it.
-        m_uncertain = acknowledgedRecords(bytesAcked);
+        // The service cannot say: what went on the wire may or may not be
+        // stored; nothing after that reached it.
+        m_uncertain = possiblyDelivered(bytesNotSent);
         taken = m_uncertain;
     }
     queue.seek(m_segmentStart + static_cast<std::size_t>(taken));
@@ -532,7 +538,9 @@ void SendJob::sendResult(std::int32_t result, std::int32_t count) {
     m_segments[segment].taken = taken;
     m_journal.recordTaken(segment, taken);
     SendQueue& queue = m_batch.queue;
-    const bool sameJob = !m_running && queue.generation() == m_journalGeneration;
+    // Once its last record is handed over the job only waits for its end.
+    const bool sameJob =
+        (m_phase == Phase::Draining || m_phase == Phase::Idle) && queue.generation() == m_jobGeneration;
     if (taken >= announced) {
         if (sameJob && queue.empty() && m_resultsDue.empty())
             m_journal.finish();

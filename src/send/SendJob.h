@@ -34,8 +34,9 @@
 // records the service took: after a fault the job asks the service how many of
 // this connection's records it holds (they are always the first ones, in order)
 // and gives the rest back to the queue. Where the service cannot say, the records
-// the peer's TCP acknowledged are uncertain, the ones after them were never
-// received, and the user chooses whether to send the uncertain ones again.
+// that went on the wire are uncertain; the ones the system still held were
+// dropped with a reset and never arrive; the user chooses whether to send the
+// uncertain ones again.
 //
 // With a journal folder set, the job is on disk before its first record goes and
 // every step that hands records over is allowed there first (`JobJournal`), so a
@@ -156,10 +157,12 @@ private:
     void fail(const char* utf8Message);
     // After a fault while writing: what the service took of this connection's
     // records decides where the queue goes on. Returns the how-far message.
-    std::string settleInterrupted(long long bytesAcked);
-    long long acknowledgedRecords(long long bytesAcked);
+    std::string settleInterrupted(long long bytesNotSent);
+    long long possiblyDelivered(long long bytesNotSent);
     bool openJournal();
     bool openSegment();
+    // Its last record is handed over: its result is due.
+    void closeSegment();
     bool extendAllowance();
     long long journalIndex() const;
     void setRunning(bool running);
@@ -210,8 +213,8 @@ private:
 
     std::string m_journalFolder;
     JobJournal m_journal;
-    std::uint64_t m_journalGeneration = 0; // the queue fill the journal holds
-    std::size_t m_journalBase = 0;         // queue index of the journal's first record
+    std::uint64_t m_jobGeneration = 0; // the queue fill the job (and its journal) is for
+    std::size_t m_journalBase = 0;     // queue index of the journal's first record
     std::vector<JournalSegment> m_segments;
     std::vector<std::size_t> m_segmentStarts; // queue index of each segment's first record
     std::vector<std::size_t> m_resultsDue;    // segments whose DATA_SENDRESULT is still to come

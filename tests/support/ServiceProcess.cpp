@@ -126,6 +126,8 @@ int ServiceProcess::stop(int signal, std::chrono::milliseconds timeout) {
     if (!running())
         fail("not running");
     ::kill(m_pid, signal);
+    // A stalled child takes the signal once it runs again.
+    ::kill(m_pid, SIGCONT);
     pollfd p{m_pidFd, POLLIN, 0};
     int rc;
     do {
@@ -137,6 +139,12 @@ int ServiceProcess::stop(int signal, std::chrono::milliseconds timeout) {
              std::to_string(signal));
     }
     return reap();
+}
+
+void ServiceProcess::signal(int signal) {
+    if (!running())
+        fail("not running");
+    ::kill(m_pid, signal);
 }
 
 void ServiceProcess::killAndReap() {

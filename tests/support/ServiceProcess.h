@@ -44,11 +44,15 @@ public:
     // again. Throws std::runtime_error, with the child's output, when it ends
     // first or `timeout` passes (it is killed then).
     void start(std::chrono::milliseconds timeout = std::chrono::seconds(30));
-    // Sends `signal` and waits for the child to end. Returns its exit code
-    // (0..255), or 128 + the number of the signal that ended it. Throws
-    // std::runtime_error when it still runs after `timeout` (it is killed then).
+    // Sends `signal` (and SIGCONT, so a stalled child takes it) and waits for
+    // the child to end. Returns its exit code (0..255), or 128 + the number of
+    // the signal that ended it. Throws std::runtime_error when it still runs
+    // after `timeout` (it is killed then).
     int stop(int signal = SIGTERM, std::chrono::milliseconds timeout = std::chrono::seconds(60));
     int kill() { return stop(SIGKILL); }
+    // Sends `signal` without waiting: SIGSTOP stalls the whole service (its
+    // sockets stay open, nothing is read), SIGCONT lets it go on.
+    void signal(int signal);
     // Replaces the options given from the next start on.
     void setArgs(std::vector<std::string> args) { m_args = std::move(args); }
 

@@ -37,12 +37,16 @@ const char* CommandLine::usage() {
            "  --packet-length FORM    how the length field of the packets written is filled:\n"
            "                          after-header (default), whole, zero, or a number\n"
            "  --quiet                 no event lines on stderr\n"
-           "Prints one line per port taken (\"login-port 43121\") and runs until SIGINT or SIGTERM;\n"
-           "then it stops taking connections, stores the records it has read, marks running send jobs\n"
-           "interrupted, reports each job's stored count on its user's login connection and exits 0.\n"
-           "Jobs a killed service left running are marked interrupted at the next start.\n"
-           "GET /sendstatus.jsp?cid=ID&sendtag=TAG on the web port answers STATE|STORED, STATE one\n"
-           "of running, done, interrupted, unknown.\n"
+           "Prints one line per port taken (\"login-port 43121\") and runs until SIGINT or SIGTERM.\n"
+           "\n"
+           "On SIGINT or SIGTERM it stops taking connections, stores the records it has read, marks\n"
+           "the running send jobs interrupted, reports each one's stored count on its user's login\n"
+           "connection and exits 0. Jobs a killed service left running are marked interrupted at\n"
+           "the next start on the same database.\n"
+           "\n"
+           "GET /sendstatus.jsp?cid=ID&sendtag=TAG on the web port answers STATE|STORED: STATE is\n"
+           "running, done or interrupted (a refused job: interrupted|0), or unknown|0.\n"
+           "\n"
            "Commands on stdin: send-result ID RESULT COUNT | deliver-ack ID VALUE | disconnect ID\n";
 }
 

@@ -1,7 +1,10 @@
+#include "Database.h"
+
 #include "common/Cp949.h"
 #include "net/Packets.h"
 #include "support/RawClient.h"
 #include "support/ServiceHarness.h"
+#include "support/TempDir.h"
 #include "web/HttpRequests.h"
 
 #include <gtest/gtest.h>
@@ -259,4 +262,45 @@ TEST_F(SendServerTest, AStoppingServiceStoresWhatItParsedAndReportsEveryJobInter
     const std::string page = store.resultRows("user01");
     EXPECT_NE(page.find("<td>5</td><td>" + ko("중단") + "</td>"), std::string::npos) << page;
     EXPECT_NE(page.find("<td>0</td><td>" + ko("중단") + "</td>"), std::string::npos) << page;
+}
+
+TEST(SendServerDatabase, ADatabaseOfAServiceWithoutJobStatesIsTakenOverWithItsJobs) {
+    test::TempDir dir;
+    const std::string path = dir.file("old.db");
+    {
+        qbs::Database db(path);
+        db.exec(R"(
+CREATE TABLE send_jobs(
+    id INTEGER PRIMARY KEY AUTOINCREMENT, user_id BLOB, kind INTEGER,
+    announced_count INTEGER, announced_bytes INTEGER, send_code BLOB, send_time BLOB, send_tag BLOB,
+    received INTEGER DEFAULT 0, stored INTEGER DEFAULT 0, malformed INTEGER DEFAULT 0,
+    duplicates INTEGER DEFAULT 0, truncated_bytes INTEGER DEFAULT 0, received_bytes INTEGER DEFAULT 0,
+    result INTEGER);
+CREATE TABLE send_records(
+    job_id INTEGER, seq INTEGER, user_id BLOB, number BLOB, callback BLOB, title BLOB, body BLOB,
+    reserved INTEGER, send_when BLOB, picture1 BLOB, picture2 BLOB, picture3 BLOB, sizes BLOB, raw BLOB,
+    PRIMARY KEY(job_id, seq));
+INSERT INTO send_jobs(user_id, announced_count, send_tag, stored, result) VALUES
+    (CAST('user01' AS BLOB), 1, CAST('1' AS BLOB), 1, 1),
+    (CAST('user01' AS BLOB), 5, CAST('2' AS BLOB), 0, 0),
+    (CAST('user01' AS BLOB), 5, CAST('3' AS BLOB), 0, NULL);
+INSERT INTO send_records(job_id, seq) VALUES (1, 1), (3, 1), (3, 2);
+)");
+    }
+    qbs::ServiceOptions options;
+    options.databasePath = path;
+    test::ServiceHarness service(options);
+    qbs::SendStore& store = service.service().sendServer().store();
+    EXPECT_EQ(store.statusLine("user01", "1"), "done|1");
+    EXPECT_EQ(store.statusLine("user01", "2"), "interrupted|0");
+    // Its records were committed, its count never was.
+    EXPECT_EQ(store.statusLine("user01", "3"), "interrupted|2");
+    // Numbers go on after the old ones.
+    service.addAccount("user01", "pass01");
+    RawClient login(service.config().loginPort);
+    login.write(packet::encodeLogin("user01", "pass01"));
+    ASSERT_EQ(login.read(packet::kLoginAckSize).size(), packet::kLoginAckSize);
+    RawClient c(service.config().sendPort);
+    c.write(packet::encodeSendCheck(MessageKind::Sms, "user01", 1, 100));
+    EXPECT_EQ(packet::decodeSendCheckAck(c.read(packet::kSendCheckAckSize))->sendTag, "4");
 }

@@ -79,15 +79,17 @@ protected:
 TEST_F(ServiceRestartTest, AJobCutByTheServiceKeepsExactlyItsFirstStoredRecordsAcrossARestart) {
     struct Row {
         int signal;
+        bool stalledFirst; // SIGSTOP: a service that reads nothing when the signal comes
         int exitCode;
         bool reported; // DATA_SENDRESULT on the login connection before it closes
     };
-    const Row rows[] = {{SIGTERM, 0, true}, {SIGKILL, 128 + SIGKILL, false}};
+    const Row rows[] = {
+        {SIGTERM, false, 0, true}, {SIGTERM, true, 0, true}, {SIGKILL, false, 128 + SIGKILL, false}};
     service.start();
     const int loginPort = service.loginPort(), sendPort = service.sendPort(), webPort = service.webPort();
     std::vector<std::string> tags;
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.signal);
+        SCOPED_TRACE(std::to_string(row.signal) + (row.stalledFirst ? " after SIGSTOP" : ""));
         RawClient loginConnection(service.loginPort());
         login(loginConnection);
         RawClient send(service.sendPort());
@@ -106,6 +108,8 @@ TEST_F(ServiceRestartTest, AJobCutByTheServiceKeepsExactlyItsFirstStoredRecordsA
             }
         });
         ASSERT_GT(storedOnceAtLeast(ack.sendTag, 4096), 0);
+        if (row.stalledFirst)
+            service.signal(SIGSTOP);
         EXPECT_EQ(service.stop(row.signal), row.exitCode);
         writer.join();
         const std::string pushed = loginConnection.read(packet::kSendResultSize);

@@ -289,6 +289,11 @@ long long AsyncSocket::bytesNotSent() const {
     return static_cast<long long>(info.tcpi_notsent_bytes);
 }
 
+void AsyncSocket::shutdownWrite() {
+    if (m_fd >= 0)
+        ::shutdown(m_fd, SHUT_WR);
+}
+
 void AsyncSocket::discardUnsentOnClose() {
     if (m_fd < 0)
         return;

@@ -62,6 +62,8 @@ public:
     // The next close throws away whatever the system still holds to send (a
     // reset), so what was not on the wire never reaches the peer later.
     void discardUnsentOnClose();
+    // No more writes: the peer reads what is on its way, then the end.
+    void shutdownWrite();
     void setEvents(int events);
     int events() const { return m_events; }
     // Closes at once; no signal follows. Safe to call twice.

@@ -404,15 +404,9 @@ void SendJob::onEndTimer() {
 
 void SendJob::fail(const char* utf8Message) {
     const bool writing = (m_phase == Phase::Writing || m_phase == Phase::Held) && m_segmentOpen;
-    long long notSent = -1;
-    if (writing && m_connection) {
-        notSent = m_connection->socket().bytesNotSent();
-        m_connection->socket().discardUnsentOnClose();
-    }
-    dropConnection();
     // Settled before the job ends (its end runs the host's handlers, which may
     // reset the form) and before the first box (it runs the event loop).
-    const std::string howFar = writing ? settleInterrupted(notSent) : std::string();
+    const std::string howFar = writing ? settleInterrupted() : std::string();
     closeSendConnection(false);
     m_notifier.error(ko(utf8Message));
     if (!writing)
@@ -431,11 +425,10 @@ void SendJob::fail(const char* utf8Message) {
                           static_cast<long long>(m_batch.queue.taken() - m_segmentStart));
 }
 
-long long SendJob::possiblyDelivered(long long bytesNotSent) {
-    const long long handed = static_cast<long long>(m_batch.queue.taken() - m_segmentStart);
+long long SendJob::possiblyDelivered(long long handed, long long bytesNotSent) {
     if (bytesNotSent < 0)
         return handed;
-    // A record not wholly on the wire cannot be stored: the close dropped the rest.
+    // A record not wholly on the wire cannot be stored: the reset drops the rest.
     long long notDelivered = 0;
     std::string record;
     for (long long i = handed - 1; i >= 0 && bytesNotSent > 0; --i, ++notDelivered) {
@@ -447,11 +440,16 @@ long long SendJob::possiblyDelivered(long long bytesNotSent) {
     return handed - notDelivered;
 }
 
-std::string SendJob::settleInterrupted(long long bytesNotSent) {
+std::string SendJob::settleInterrupted() {
     SendQueue& queue = m_batch.queue;
     m_segmentOpen = false;
-    const long long handed = static_cast<long long>(queue.taken() - m_segmentStart);
+    // The record in hand was taken off the queue but not handed over whole.
+    const long long handed = static_cast<long long>(queue.taken() - m_segmentStart) - (m_haveCurrent ? 1 : 0);
     const long long before = m_takenBefore;
+    // The service ends its job once it has read what the connection still holds.
+    AsyncSocket* socket = m_connection ? &m_connection->socket() : nullptr;
+    if (socket)
+        socket->shutdownWrite();
     ServiceJobStatus status;
     if (handed > 0)
         status = querySendStatus(m_webHost, m_login.userId, m_login.sendTag, kStatusWaitMs);
@@ -460,11 +458,18 @@ std::string SendJob::settleInterrupted(long long bytesNotSent) {
         taken = std::clamp(status.stored, 0LL, handed);
         m_uncertain = 0;
     } else {
-        // The service cannot say: what went on the wire may or may not be
-        // stored; nothing after that reached it.
-        m_uncertain = possiblyDelivered(bytesNotSent);
+        // The service cannot say. What went on the wire may or may not be stored;
+        // what the system still holds is dropped by closing with a reset.
+        long long notSent = socket ? socket->bytesNotSent() : -1;
+        if (socket)
+            socket->discardUnsentOnClose();
+        // The part of the record in hand the socket took is the last of it.
+        if (notSent >= 0 && m_haveCurrent)
+            notSent = std::max(0LL, notSent - static_cast<long long>(m_taken));
+        m_uncertain = possiblyDelivered(handed, notSent);
         taken = m_uncertain;
     }
+    m_haveCurrent = false; // the queue goes on from what the service holds
     queue.seek(m_segmentStart + static_cast<std::size_t>(taken));
     m_takenBefore = before + taken;
     // An uncertain span is the user's to decide; the journal says what was chosen.

@@ -157,8 +157,8 @@ private:
     void fail(const char* utf8Message);
     // After a fault while writing: what the service took of this connection's
     // records decides where the queue goes on. Returns the how-far message.
-    std::string settleInterrupted(long long bytesNotSent);
-    long long possiblyDelivered(long long bytesNotSent);
+    std::string settleInterrupted();
+    long long possiblyDelivered(long long handed, long long bytesNotSent);
     bool openJournal();
     bool openSegment();
     // Its last record is handed over: its result is due.

@@ -78,7 +78,13 @@ TEST(SendView, TextFileToPreviewWithMergeAndRowDeletion) {
     f.find<QCheckBox>("merge1")->click();
     EXPECT_TRUE(f.find<QComboBox>("mergeColumn1")->isEnabled());
     f.choose("mergeColumn1", 2);
-    typeInto(f.find<QComboBox>("callbackBox")->lineEdit(), "0212345678");
+    // No callback number is longer than 15 bytes: typing stops there.
+    QLineEdit* callback = f.find<QComboBox>("callbackBox")->lineEdit();
+    typeInto(callback, "02123456789012345678");
+    EXPECT_EQ(callback->text(), "021234567890123");
+    EXPECT_EQ(f.view->form().callbackNumber(), "021234567890123");
+    callback->selectAll();
+    typeInto(callback, "0212345678");
     typeInto(f.find<QPlainTextEdit>("smsBox"), u("<@1@>님\n안녕하세요"));
     EXPECT_EQ(f.state().smsText, ko("<@1@>") + ko("님\r\n안녕하세요"));
     EXPECT_EQ(f.find<QLabel>("smsCounter")->text(), "18 / 90 byte");

@@ -294,9 +294,10 @@ TEST_F(MainFrameModelTest, CloseQuestion) {
 TEST_F(MainFrameModelTest, ClosingWhileASendJobRunsAsksWhetherToStopIt) {
     logIn();
     frame.sending = true;
-    const test::Shown question{ko("전송중입니다. 종료하면 전송이 중단되며, 남은 데이터는 다음 실행 후 전송할 수 "
-                                  "있습니다. 종료하시겠습니까?"),
-                               MessageIcon::Error, defaultCaption(), true};
+    const test::Shown question{
+        ko("전송중입니다. 종료하면 전송이 중단되며, 남은 데이터는 다음 실행 후 전송할 수 "
+           "있습니다. 종료하시겠습니까?"),
+        MessageIcon::Error, defaultCaption(), true};
     notifier.answerNext(false);
     EXPECT_FALSE(model->confirmClose());
     EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{question});

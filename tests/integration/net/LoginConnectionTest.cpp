@@ -393,67 +393,60 @@ public:
     }
 };
 
-TEST_F(LoginTest, ResultsThatComeWhileABoxIsOpenAreEachShownAfterIt) {
-    struct Row {
-        const char* name;
-        std::string whileOpen; // pushed while the first result's box is open
-        bool serverLeaves;     // and then the server closes the connection
-        Events after;          // what follows the first result's box
-    };
-    const char* const failed = "error:데이터 전송에 실패하였습니다. 다시 시도하세요!";
-    std::string flood;
-    Events floodShown{kClosedTitle, "error:서버연결이 종료되었습니다.!"};
-    for (int i = 0; i < 2000; ++i) {
+TEST_F(LoginTest, AFloodOfResultsShowsOneBoxAtATimeAndEveryCount) {
+    ModalNotifier modal{host.events};
+    LoginSession s(state, host, modal, log, service.config());
+    state.userId = "user01";
+    state.password = "pass01";
+    ASSERT_TRUE(s.login());
+    ASSERT_TRUE(test::runUntil([&] { return host.afterLoginRuns() == 1; }));
+    host.events.clear();
+
+    // A failure among them; each waits for the box before it.
+    std::string flood = packet::encodeSendResult(0, 0);
+    Events shownAfter{kClosedTitle, "error:서버연결이 종료되었습니다.!",
+                      "error:데이터 전송에 실패하였습니다. 다시 시도하세요!"};
+    for (int i = 1; i < 2000; ++i) {
         flood += packet::encodeSendResult(1, i);
-        floodShown.push_back("info:총 [" + std::to_string(i) + "] 건 전송이 완료되었습니다.");
+        shownAfter.push_back("info:총 [" + std::to_string(i) + "] 건 전송이 완료되었습니다.");
     }
-    const Row rows[] = {
-        {"a second job's result",
-         packet::encodeSendResult(1, 5),
-         false,
-         {"refresh-balance", "info:총 [5] 건 전송이 완료되었습니다."}},
-        {"a failure and a success",
-         packet::encodeSendResult(0, 0) + packet::encodeSendResult(1, 9),
-         false,
-         {failed, "refresh-balance", "info:총 [9] 건 전송이 완료되었습니다."}},
-        // One box at a time, never boxes inside boxes; counts that came before
-        // the server left are still shown, without a balance refresh.
-        {"a flood, then the server leaves", flood, true, floodShown},
-    };
-    for (const Row& row : rows) {
-        reset();
-        ModalNotifier modal{host.events};
-        LoginSession s(state, host, modal, log, service.config());
-        state.userId = "user01";
-        state.password = "pass01";
-        const int before = host.afterLoginRuns();
-        ASSERT_TRUE(s.login());
-        ASSERT_TRUE(test::runUntil([&] { return host.afterLoginRuns() == before + 1; }));
-        host.events.clear();
-        const auto results = [&] { return s.connection() ? s.connection()->sendResultCount() : -1; };
-        const long long more = static_cast<long long>(row.whileOpen.size() / packet::kSendResultSize);
-        modal.whileOpen = [&] {
-            ASSERT_TRUE(server.pushRaw("user01", row.whileOpen));
-            ASSERT_TRUE(test::runUntil([&] { return results() == 1 + more; }, 20s)) << row.name;
-            if (row.serverLeaves) {
-                ASSERT_TRUE(server.disconnect("user01"));
-                ASSERT_TRUE(test::runUntil([&] { return s.connection() == nullptr; }));
-            }
-        };
-        ASSERT_TRUE(server.pushSendResult("user01", 1, 7));
-        ASSERT_TRUE(test::runUntil(
-            [&] { return !modal.whileOpen && host.events.size() == 2 + row.after.size(); }, 20s))
-            << row.name;
-        test::runFor(50ms);
-        Events expected{"refresh-balance", "info:총 [7] 건 전송이 완료되었습니다."};
-        expected.insert(expected.end(), row.after.begin(), row.after.end());
-        EXPECT_EQ(host.events, expected) << row.name;
-        // Each waiting result is logged as it comes.
+    const auto logLines = [&] {
         const std::string text = logged();
-        EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + more) << row.name;
-        s.logout();
-        EXPECT_TRUE(server.waitForLogout("user01", 5s)) << row.name;
-    }
+        return std::count(text.begin(), text.end(), '\n');
+    };
+    modal.whileOpen = [&] {
+        // While the first box is open, the rest arrive; then the server goes away.
+        ASSERT_TRUE(server.pushRaw("user01", flood));
+        ASSERT_TRUE(test::runUntil([&] { return logLines() == 2 + 2000; }, 20s));
+        ASSERT_TRUE(server.disconnect("user01"));
+        ASSERT_TRUE(test::runUntil([&] { return s.connection() == nullptr; }));
+        test::runFor(50ms); // a closed connection is deleted only once its handler is over
+    };
+    ASSERT_TRUE(server.pushSendResult("user01", 1, 7));
+    ASSERT_TRUE(test::runUntil([&] { return s.connection() == nullptr && !modal.whileOpen; }));
+    test::runFor(50ms);
+    // Without boxes inside boxes; once the server has gone, no balance refresh.
+    Events expected{"refresh-balance", "info:총 [7] 건 전송이 완료되었습니다."};
+    expected.insert(expected.end(), shownAfter.begin(), shownAfter.end());
+    EXPECT_EQ(host.events, expected);
+    const std::string text = logged();
+    EXPECT_NE(text.find(ko("m_DATA_SENDRESULT 패킷수신 결과[0] 건수[0] \r\n")), std::string::npos);
+    EXPECT_NE(text.find(ko("m_DATA_SENDRESULT 패킷수신 결과[1] 건수[1999] \r\n")), std::string::npos);
+
+    // Logged in again: a second job's result that comes while the first's box
+    // is open follows it, with its balance refresh.
+    ASSERT_TRUE(s.login());
+    ASSERT_TRUE(test::runUntil([&] { return host.afterLoginRuns() == 2; }));
+    host.events.clear();
+    modal.whileOpen = [&] {
+        ASSERT_TRUE(server.pushSendResult("user01", 1, 5));
+        ASSERT_TRUE(test::runUntil([&] { return s.connection()->sendResultCount() == 2; }));
+    };
+    ASSERT_TRUE(server.pushSendResult("user01", 0, 0));
+    ASSERT_TRUE(test::runUntil([&] { return host.events.size() == 3; }));
+    test::runFor(50ms);
+    EXPECT_EQ(host.events, (Events{"error:데이터 전송에 실패하였습니다. 다시 시도하세요!", "refresh-balance",
+                                   "info:총 [5] 건 전송이 완료되었습니다."}));
 }
 
 TEST_F(LoginTest, UnknownTypeWhileLoggedInLogsOut) {

@@ -602,8 +602,8 @@ TEST_F(SendJobTest, AnAbandonedJobEndsCleanlyAndTheNextPressSendsExactlyTheRest)
     ASSERT_GT(left, 0);
     EXPECT_EQ(sent + left, kCount);
     EXPECT_EQ(job.connection(), nullptr);
-    // The job says nothing and refreshes nothing; the service took every whole
-    // record written and no byte more.
+    // The job says nothing and refreshes nothing (the refresh is the result's);
+    // the service took every whole record written and no byte more.
     EXPECT_EQ(events, (Events{"running", "stopped", "refresh-balance",
                               "info:총 [" + std::to_string(sent) + "] 건 전송이 완료되었습니다."}));
     EXPECT_EQ(serverJobs().at(0).receivedBytes, job.stats().bytesWritten);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 // The records that travel from the recipient table through validation to the
@@ -9,11 +10,19 @@ namespace qb {
 
 enum class MessageKind : int { Sms = 0, Lms = 1, Mms = 2 };
 
+// The bytes of a picture file as they were when the picture was checked.
+struct PictureFingerprint {
+    std::uint64_t bytes = 0;
+    std::string sha256; // raw digest; empty: never checked
+    bool operator==(const PictureFingerprint&) const = default;
+};
+
 // One MMS picture: an empty path means an empty slot.
 struct PictureSlot {
     std::string path;
     int width = 0;
     int height = 0;
+    PictureFingerprint fingerprint; // what the upload must still find at `path`
     bool empty() const { return path.empty(); }
 };
 using PictureSlots = std::array<PictureSlot, 3>;

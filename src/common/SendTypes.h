@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 
 // The records that travel from the recipient table through validation to the
 // send connection. All texts are CP949.
@@ -19,6 +20,10 @@ struct PictureFingerprint {
 
 // One MMS picture: an empty path means an empty slot.
 struct PictureSlot {
+    PictureSlot() = default;
+    PictureSlot(std::string path, int width, int height, PictureFingerprint fingerprint = {})
+        : path(std::move(path)), width(width), height(height), fingerprint(std::move(fingerprint)) {}
+
     std::string path;
     int width = 0;
     int height = 0;

@@ -18,6 +18,9 @@ struct JpegSpec {
 
 std::string makeJpeg(const JpegSpec& spec = {});
 
+// A start of image, a frame header claiming this size and an end of image: 23 bytes
+// and no picture.
+std::string frameHeaderOnly(int width, int height);
 // The frame header's size fields rewritten, as a hostile file would claim.
 std::string claimingSize(std::string jpeg, int width, int height);
 // The frame header's sample precision rewritten (12: a 12-bit JPEG).

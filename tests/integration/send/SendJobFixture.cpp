@@ -1,6 +1,6 @@
-#include "common/PictureCheck.h"
 #include "integration/send/SendJobFixture.h"
 
+#include "common/PictureCheck.h"
 #include "net/MessageRecord.h"
 
 #include <arpa/inet.h>

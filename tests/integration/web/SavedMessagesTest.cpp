@@ -92,13 +92,13 @@ TEST_F(SavedMessagesTest, SaveChecksComeInOrder) {
         {"MMS picture gone",
          true,
          SavedKind::Mms,
-         {"t", true, "body", true, {PictureSlot{dir.file("missing.jpg"), 1, 1, {}}}},
+         {"t", true, "body", true, {PictureSlot{dir.file("missing.jpg"), 1, 1}}},
          {errorBox("에러발생! 다시 시도해 주시기 바랍니다.")}},
         {"LMS", true, SavedKind::Lms, {"t", true, "body", true, {}}, {plainBox("[LMS] 메세지 저장완료!")}},
         {"MMS",
          true,
          SavedKind::Mms,
-         {"t", true, "body", true, {PictureSlot{pic, 1, 1, {}}}},
+         {"t", true, "body", true, {PictureSlot{pic, 1, 1}}},
          {plainBox("[MMS] 메세지 저장완료!")}},
     };
     for (const Case& c : cases) {

@@ -109,7 +109,7 @@ TEST(Validation, ChecksRunInOrderWithTheirMessages) {
         {" [MMS] 전송메세지를 입력해주세요.",
          [](FormFixture& f) {
              f.state().kind = MessageKind::Mms;
-             f.editors.mms = EditorContent{"t", true, "body", false, {PictureSlot{"/p.jpg", 10, 20, {}}, {}, {}}};
+             f.editors.mms = EditorContent{"t", true, "body", false, {PictureSlot{"/p.jpg", 10, 20}, {}, {}}};
          }},
     };
     for (const Case& c : cases) {
@@ -477,7 +477,7 @@ TEST(Validation, BytesThatWouldBreakARecordNeverReachTheQueue) {
              [&](FormFixture& f) {
                  f.state().kind = MessageKind::Mms;
                  f.editors.mms =
-                     EditorContent{"t", true, bad + "body", true, {PictureSlot{"/p.jpg", 10, 20, {}}}};
+                     EditorContent{"t", true, bad + "body", true, {PictureSlot{"/p.jpg", 10, 20}}};
              }},
         };
         for (const Case& c : cases) {

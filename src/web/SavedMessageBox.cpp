@@ -122,9 +122,11 @@ void SavedMessageBox::fetchPictures() {
             const std::string& name = mms.img[i];
             if (name.empty())
                 continue;
-            // A name that could leave the cache folder is never fetched; the slot shows no picture.
-            if (!webtext::isSafePictureName(name))
+            // A name that could leave the cache folder is never fetched.
+            if (!webtext::isSafePictureName(name)) {
+                mms.unavailable[i] = true;
                 continue;
+            }
             const std::string local = m_pictureFolder + "/" + name;
             const long long got =
                 DownloadToFile(m_web.url("fileSave/" + percentEncode(name)), local, m_web.host().timeouts,

@@ -1,6 +1,7 @@
 #include "WebFixture.h"
 
 #include "common/Cp949.h"
+#include "support/JpegFixtures.h"
 #include "web/MessageSaver.h"
 #include "web/SavedMessageBox.h"
 
@@ -272,7 +273,7 @@ TEST_F(SavedMessagesTest, LmsSlotsShowCrLfAndSelectionHandsTheShownTexts) {
 }
 
 TEST_F(SavedMessagesTest, MmsPicturesAreFetchedIntoTheCacheAndSelected) {
-    const std::string second(20'000, '\x02');
+    const std::string second = makeJpeg();
     store().putPicture("only2.jpg", user(), second);
     store().addMessage(user(), MessageStore::Mms, {0, "t", "body", {"", "only2.jpg", ""}});
     auto b = box(SavedKind::Mms);
@@ -292,7 +293,7 @@ TEST_F(SavedMessagesTest, MmsPicturesAreFetchedIntoTheCacheAndSelected) {
 TEST_F(SavedMessagesTest, PictureNamesThatLeaveTheCacheWriteNothing) {
     const std::string outside = dir.file("x.jpg");
     store().putPicture("../x.jpg", user(), "evil");
-    store().putPicture("ok.jpg", user(), "fine");
+    store().putPicture("ok.jpg", user(), makeJpeg());
     store().addMessage(user(), MessageStore::Mms, {0, "t", "b", {"../x.jpg", "ok.jpg", "/tmp/abs.jpg"}});
     auto b = box(SavedKind::Mms);
     b.open();
@@ -303,19 +304,43 @@ TEST_F(SavedMessagesTest, PictureNamesThatLeaveTheCacheWriteNothing) {
         cached.push_back(e.path().filename().string());
     EXPECT_EQ(cached, std::vector<std::string>{"ok.jpg"});
     EXPECT_EQ(b.slot(1).pictures, (std::array<std::string, 3>{"", cache() + "/ok.jpg", ""}));
+    EXPECT_EQ(b.slot(1).unavailable, (std::array<bool, 3>{true, false, true}));
     for (const std::string& r : server.requests())
         EXPECT_EQ(r.find("x.jpg"), std::string::npos) << r;
 }
 
-TEST_F(SavedMessagesTest, AFailedPictureDownloadStopsTheRest) {
-    store().putPicture("b.jpg", user(), "b");
+TEST_F(SavedMessagesTest, AMessageWhosePictureCannotBeHadIsShownChosenAndDeleted) {
+    store().putPicture("b.jpg", user(), makeJpeg());
+    store().putPicture("text.jpg", user(), "no picture");
     store().addMessage(user(), MessageStore::Mms, {0, "t", "1", {"missing.jpg", "", ""}});
-    store().addMessage(user(), MessageStore::Mms, {0, "t", "2", {"b.jpg", "", ""}});
+    store().addMessage(user(), MessageStore::Mms, {0, "t", "2", {"b.jpg", "text.jpg", ""}});
+    store().addMessage(user(), MessageStore::Mms, {0, "t", "3", {"missing.jpg", "b.jpg", ""}});
     auto b = box(SavedKind::Mms);
-    EXPECT_FALSE(b.open());
-    EXPECT_EQ(notifier.shown(), Shown{errorBox("서버와의 통신 에러.!")});
-    EXPECT_FALSE(fileExists(cache() + "/b.jpg"));
+    b.open();
+    EXPECT_TRUE(notifier.shown().empty());
+    EXPECT_EQ(b.windowTitle(), ko("[MMS] 메세지 저장함 - 1 / 1"));
+    // Newest first: what could be had is there, the rest is empty and marked.
+    const std::array<std::string, 3> none{};
+    const std::string good = cache() + "/b.jpg";
+    EXPECT_EQ(b.slot(1).pictures, (std::array<std::string, 3>{"", good, ""}));
+    EXPECT_EQ(b.slot(1).unavailable, (std::array<bool, 3>{true, false, false}));
+    EXPECT_EQ(b.slot(2).pictures, (std::array<std::string, 3>{good, "", ""}));
+    EXPECT_EQ(b.slot(2).unavailable, (std::array<bool, 3>{false, true, false}));
+    EXPECT_EQ(b.slot(3).pictures, none);
+    EXPECT_EQ(b.slot(3).body, "1");
+    // Only real pictures stay in the cache.
+    EXPECT_TRUE(fileExists(good));
+    EXPECT_FALSE(fileExists(cache() + "/text.jpg"));
     EXPECT_FALSE(fileExists(cache() + "/missing.jpg"));
+
+    b.remove(3);
+    EXPECT_EQ(b.recordCount(), 2u);
+    EXPECT_EQ(store().messages(user(), MessageStore::Mms).size(), 2u);
+    RecordingTarget target;
+    ASSERT_TRUE(b.select(1, b.slot(1).title, b.slot(1).body, target));
+    ASSERT_EQ(target.taken.size(), 1u);
+    EXPECT_EQ(target.taken[0].pictures, (std::array<std::string, 3>{"", good, ""}));
+    EXPECT_TRUE(notifier.shown().empty());
 }
 
 TEST_F(SavedMessagesTest, ReplyValuesAreCutToTheirCapacity) {
@@ -340,7 +365,7 @@ TEST_F(SavedMessagesTest, ReplyValuesAreCutToTheirCapacity) {
 
 TEST_F(SavedMessagesTest, AnMmsSavedByAHangulUserComesBackWithItsPictures) {
     loginAs(ko("홍 길동") + "&x=1");
-    const std::string picture(4000, '\x7F');
+    const std::string picture = makeJpeg();
     MessageDraft draft{ko("제목"), true, ko("본문"), true, {}};
     draft.pictures[0] = {dir.write("a.jpg", picture), 1, 1};
     ASSERT_TRUE(MessageSaver(*web).saveMms(draft));

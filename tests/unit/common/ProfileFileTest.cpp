@@ -172,8 +172,9 @@ TEST(ProfileFile, AFileOverOneMebibyteIsNeitherReadNorRewritten) {
         EXPECT_EQ(contents.read("service", "host", "dflt"), c.read ? "far.example" : "dflt") << c.size;
         EXPECT_EQ(ini.readSection("SERVICE").size(), c.read ? 1u : 0u) << c.size;
         EXPECT_EQ(ini.write("SERVICE", "HOST", "near.example"), c.read) << c.size;
-        if (!c.read)
+        if (!c.read) {
             EXPECT_EQ(readFile(ini.path()), bytes) << c.size;
+        }
     }
     EXPECT_EQ(cp949::toUtf8(ProfileFile::tooLargeMessage(dir.file("service.ini"))),
               dir.file("service.ini") + "\n설정 파일이 너무 큽니다(1MB 초과). 이 파일은 읽지 않습니다.");

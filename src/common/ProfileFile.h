@@ -27,7 +27,8 @@ public:
     class Contents {
     public:
         bool tooLarge() const { return m_tooLarge; }
-        std::string read(std::string_view section, std::string_view key, const std::string& fallback = {}) const;
+        std::string read(std::string_view section, std::string_view key,
+                         const std::string& fallback = {}) const;
         std::vector<std::pair<std::string, std::string>> readSection(std::string_view section) const;
 
     private:

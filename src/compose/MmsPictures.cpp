@@ -16,7 +16,8 @@ const std::string& missingFile() {
 
 } // namespace
 
-MmsPictures::MmsPictures(Notifier& notifier, PictureKeeper* keeper) : m_notifier(notifier), m_keeper(keeper) {}
+MmsPictures::MmsPictures(Notifier& notifier, PictureKeeper* keeper)
+    : m_notifier(notifier), m_keeper(keeper) {}
 
 std::vector<MmsPictures::MenuEntry> MmsPictures::menu(int k) const {
     static const std::string open = ko("파일열기");

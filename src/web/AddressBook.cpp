@@ -19,7 +19,8 @@ bool AddressRow::storable() const {
 }
 
 const std::string& unstorableRowMessage() {
-    static const std::string text = ko("이름, 전화번호, 메모에 쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있습니다.");
+    static const std::string text =
+        ko("이름, 전화번호, 메모에 쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있습니다.");
     return text;
 }
 namespace {

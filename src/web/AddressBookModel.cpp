@@ -141,7 +141,8 @@ bool AddressBookModel::registerRows(const std::vector<AddressRow>& rows) {
         return false;
     }
     // Rows without a phone are left out whatever they hold.
-    if (std::any_of(rows.begin(), rows.end(), [](const AddressRow& r) { return !r.hpno.empty() && !r.storable(); })) {
+    if (std::any_of(rows.begin(), rows.end(),
+                    [](const AddressRow& r) { return !r.hpno.empty() && !r.storable(); })) {
         m_web.notifier().error(unstorableRowMessage());
         return false;
     }
@@ -161,8 +162,9 @@ bool AddressBookModel::registerImported(const std::vector<AddressRow>& rows, con
     static const std::string noPhone = ko("\n전화번호가 없는 %d 행은 건너뛰었습니다.");
     static const std::string unstorable =
         ko("\n쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있는 %d 건은 건너뛰었습니다.");
-    for (const auto& [count, line] : {std::pair{skips.notThreeValues, &notThree}, std::pair{skips.noPhone, &noPhone},
-                                      std::pair{skips.unstorable, &unstorable}})
+    for (const auto& [count, line] :
+         {std::pair{skips.notThreeValues, &notThree}, std::pair{skips.noPhone, &noPhone},
+          std::pair{skips.unstorable, &unstorable}})
         if (count > 0)
             text += webtext::fill(*line, {std::to_string(count)});
     m_web.notifier().info(text);

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             static_cast<long long>(info.width) * info.height > qb::kMaxPicturePixels)
             std::abort();
         if (pixels.width != info.width || pixels.height != info.height ||
-            pixels.rgb.size() != static_cast<std::size_t>(info.width) * static_cast<std::size_t>(info.height) * 3)
+            pixels.rgb.size() !=
+                static_cast<std::size_t>(info.width) * static_cast<std::size_t>(info.height) * 3)
             std::abort();
         if (info.fingerprint.bytes != size || info.fingerprint.sha256.size() != 32)
             std::abort();

@@ -72,7 +72,8 @@ std::string makeJpeg(const JpegSpec& spec) {
 
 std::string frameHeaderOnly(int width, int height) {
     using namespace std::string_literals;
-    const std::string jpeg = "\xFF\xD8\xFF\xC0\x00\x11\x08\x00\x01\x00\x01\x03\x01\x11\x00\x02\x11\x01\x03\x11\x01\xFF\xD9"s;
+    const std::string jpeg =
+        "\xFF\xD8\xFF\xC0\x00\x11\x08\x00\x01\x00\x01\x03\x01\x11\x00\x02\x11\x01\x03\x11\x01\xFF\xD9"s;
     return claimingSize(jpeg, width, height);
 }
 

@@ -187,7 +187,8 @@ bool OptionForm::prepare() {
             watch.error(cp949::fromNativePath(o.pictures[i]) + "\n" + pictureMessage(info.status));
             return false;
         }
-        editors.content.pictures[i] = PictureSlot{o.pictures[i], info.width, info.height, std::move(info.fingerprint)};
+        editors.content.pictures[i] =
+            PictureSlot{o.pictures[i], info.width, info.height, std::move(info.fingerprint)};
     }
 
     if (o.reserve) {

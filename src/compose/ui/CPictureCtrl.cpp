@@ -92,7 +92,8 @@ void CPictureCtrl::paintUnavailable(QPainter& p) const {
     p.setPen(QPen(QColor(200, 60, 60), 3));
     p.drawLine(frame.bottomLeft(), frame.topRight());
     p.setPen(QColor(160, 40, 40));
-    p.drawText(QRectF(0, frame.bottom() + 6, width(), 24), Qt::AlignHCenter | Qt::AlignTop, unavailableText());
+    p.drawText(QRectF(0, frame.bottom() + 6, width(), 24), Qt::AlignHCenter | Qt::AlignTop,
+               unavailableText());
 }
 
 void CPictureCtrl::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -65,9 +65,12 @@ TEST(AddressImport, FileKindByTheExtensionComparedExactly) {
 
 TEST(AddressImport, TextLinesOfExactlyThreeCommaSeparatedValues) {
     TempDir dir;
-    const std::string path = dir.write(
-        "list.txt", ko("홍길동,01011112222,서울\n") + "two,,values\n" + "a,b,c,d\n" + ",,x,,y,,z,,\r\n" + "\n" +
-                        "only\n" + std::string("nul,010\0" "1,m\n", 12) + "sep,0102,\x02m\n" + "last,0109,no line end");
+    const std::string path = dir.write("list.txt", ko("홍길동,01011112222,서울\n") + "two,,values\n" +
+                                                       "a,b,c,d\n" + ",,x,,y,,z,,\r\n" + "\n" + "only\n" +
+                                                       std::string("nul,010\0"
+                                                                   "1,m\n",
+                                                                   12) +
+                                                       "sep,0102,\x02m\n" + "last,0109,no line end");
     std::vector<AddressRow> rows;
     RecordingNotifier notifier;
     MaxProgress progress;
@@ -149,7 +152,8 @@ protected:
 TEST_F(AddressImportTest, TheButtonRegistersTheFileIntoTheCurrentGroup) {
     const std::string text = dir.write("list.txt", "a,0101,m\nb,0102,n\nskipped line\n");
     const std::string empty = dir.write("none.txt", "no,rows\n");
-    const std::string control = dir.write("control.txt", "c,0103,m\nd,01\x04" "04,n\ne,0105,\x02x\n\n");
+    const std::string control = dir.write("control.txt", "c,0103,m\nd,01\x04"
+                                                         "04,n\ne,0105,\x02x\n\n");
     struct Case {
         std::optional<std::string> file;
         bool fault; // the service refuses the rows

@@ -155,7 +155,8 @@ TEST(HttpWire, ADownloadOverItsLimitLeavesNothing) {
         TempDir dir;
         EXPECT_EQ(DownloadToFile(hostOf(capture.port()).url("fileSave/a.jpg"), dir.file("a.jpg"), {}, limit),
                   limit < 7 ? -1 : 7);
-        EXPECT_EQ(filesIn(dir.path()), limit < 7 ? std::vector<std::string>{} : std::vector<std::string>{"a.jpg"});
+        EXPECT_EQ(filesIn(dir.path()),
+                  limit < 7 ? std::vector<std::string>{} : std::vector<std::string>{"a.jpg"});
     }
 }
 

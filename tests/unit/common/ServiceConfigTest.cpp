@@ -1,6 +1,6 @@
 #include "app/ServiceConfig.h"
-#include "common/ProfileFile.h"
 #include "common/Cp949.h"
+#include "common/ProfileFile.h"
 
 #include "support/TempDir.h"
 

@@ -49,7 +49,8 @@ TEST(PicturePaths, TheClientAndQbsendTakeAndRefuseTheSamePictures) {
         test::RecordingNotifier client;
         MmsPictures slots(client);
         EXPECT_EQ(slots.chooseFile(1, path), c.message == nullptr) << c.name;
-        EXPECT_EQ(client.texts(), c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{})
+        EXPECT_EQ(client.texts(),
+                  c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{})
             << c.name;
 
         DryRunOptions o;
@@ -64,8 +65,8 @@ TEST(PicturePaths, TheClientAndQbsendTakeAndRefuseTheSamePictures) {
         test::RecordingNotifier qbsend;
         std::ostringstream out;
         EXPECT_EQ(runDryRun(o, qbsend, out), c.message ? 1 : 0) << c.name;
-        EXPECT_EQ(qbsend.texts(), c.message ? std::vector<std::string>{path + "\n" + c.message}
-                                            : std::vector<std::string>{})
+        EXPECT_EQ(qbsend.texts(),
+                  c.message ? std::vector<std::string>{path + "\n" + c.message} : std::vector<std::string>{})
             << c.name;
     }
 }

@@ -9,8 +9,9 @@ constexpr const char* kNotSaved = "0000";
 } // namespace
 
 LoginSettings LoginSettings::read(const std::string& envCfgPath) {
-    const ProfileFile env(envCfgPath, ProfileFile::Access::OwnerOnly);
+    const ProfileFile::Contents env = ProfileFile(envCfgPath, ProfileFile::Access::OwnerOnly).load();
     LoginSettings s;
+    s.fileTooLarge = env.tooLarge();
     s.id = env.read(kSection, "ID", "");
     s.password = env.read(kSection, "PASSWD", "");
     s.idCheck = env.read(kSection, "IDCHECK", "N");

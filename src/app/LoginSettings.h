@@ -11,6 +11,7 @@ struct LoginSettings {
     std::string password;            // PASSWD; "0000" when the password is not saved
     std::string idCheck = "N";       // IDCHECK: "Y" when the id is saved
     std::string passwordCheck = "N"; // PASSCHECK: "Y" when the password is saved
+    bool fileTooLarge = false;       // Env.cfg was not read (every key its default)
 
     // Missing keys read as "" (ID, PASSWD) and "N" (IDCHECK, PASSCHECK).
     static LoginSettings read(const std::string& envCfgPath);

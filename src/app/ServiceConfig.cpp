@@ -8,7 +8,7 @@ namespace qb {
 namespace {
 
 // A missing or empty key takes the default quietly; anything else must be a port.
-int readPort(const ProfileFile& ini, const char* key, int fallback,
+int readPort(const ProfileFile::Contents& ini, const char* key, int fallback,
              std::vector<ServiceConfig::BadValue>& bad) {
     const std::string text = ini.read("SERVICE", key);
     if (bytes::trim(text).empty())
@@ -38,7 +38,7 @@ std::string ServiceConfig::webBase() const {
 }
 
 std::string ServiceConfig::badValuesMessage() const {
-    std::string text;
+    std::string text = unreadFile.empty() ? std::string() : ProfileFile::tooLargeMessage(unreadFile);
     for (const BadValue& b : badValues) {
         if (!text.empty())
             text += "\n";
@@ -51,7 +51,10 @@ std::string ServiceConfig::badValuesMessage() const {
 
 ServiceConfig ServiceConfig::load(const std::string& workingFolder) {
     ServiceConfig c;
-    const ProfileFile ini(workingFolder + "/" + kFileName);
+    const std::string path = workingFolder + "/" + kFileName;
+    const ProfileFile::Contents ini = ProfileFile(path).load();
+    if (ini.tooLarge())
+        c.unreadFile = path;
     c.host = ini.read("SERVICE", "HOST", c.host);
     if (c.host.empty())
         c.host = ServiceConfig().host;

@@ -27,12 +27,14 @@ struct ServiceConfig {
         int fallback = 0;  // the default used instead
     };
     std::vector<BadValue> badValues;
+    // The file's path when it was too large to be read; every value is its default then.
+    std::string unreadFile;
 
     // "http://host[:port]" without a trailing slash; the port is left out when it is 80.
     // An IPv6 address is written in brackets.
     std::string webBase() const;
-    // The client's start-up message for badValues (CP949, one line each); empty
-    // when every value was good.
+    // The client's start-up message for an unread file and for badValues (CP949,
+    // one line each); empty when every value was good.
     std::string badValuesMessage() const;
 
     static ServiceConfig load(const std::string& workingFolder);

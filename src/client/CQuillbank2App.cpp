@@ -4,6 +4,7 @@
 #include "app/ServiceConfig.h"
 #include "app/StartUp.h"
 #include "common/Cp949.h"
+#include "common/ProfileFile.h"
 #include "common/ui/MessageBoxNotifier.h"
 #include "frame/ui/CMainFrame.h"
 
@@ -86,8 +87,11 @@ std::optional<int> CQuillbank2App::initInstance() {
     const ServiceConfig config = ServiceConfig::load(paths.workingFolder());
     m_frame = std::make_unique<CMainFrame>(paths, config);
     m_frame->show();
-    // Once, over the window: the defaults stand in for the values refused.
-    if (const std::string bad = config.badValuesMessage(); !bad.empty())
+    // Once, over the window: the defaults stand in for what was refused.
+    std::string bad = config.badValuesMessage();
+    if (ProfileFile(paths.updateIniPath()).load().tooLarge())
+        bad += (bad.empty() ? "" : "\n") + ProfileFile::tooLargeMessage(paths.updateIniPath());
+    if (!bad.empty())
         m_frame->messageBoxes().error(bad);
     return std::nullopt;
 }

@@ -8,35 +8,68 @@
 #include <unistd.h>
 
 namespace qb {
+namespace {
 
-bool readRegularFile(const std::string& path, std::string& out) {
-    out.clear();
-    // Non-blocking, so opening a FIFO does not wait for a writer; the check is on
-    // what was opened, not on the name, which may change in between.
+// Non-blocking, so opening a FIFO does not wait for a writer; the checks are on what
+// was opened, not on the name, which may change in between.
+int openRegular(const std::string& path, struct stat& st) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0)
-        return false;
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+FileRead readRegularFile(const std::string& path, std::string& out, std::size_t maxBytes) {
+    out.clear();
     struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok && st.st_size > 0) {
+    const int fd = openRegular(path, st);
+    if (fd < 0)
+        return FileRead::Missing;
+    if (static_cast<unsigned long long>(st.st_size) > maxBytes) {
+        ::close(fd);
+        return FileRead::TooLarge;
+    }
+    if (st.st_size > 0) {
         out.reserve(static_cast<std::size_t>(st.st_size));
         adviseHugePages(out);
     }
+    FileRead result = FileRead::Ok;
     char buf[1 << 16];
-    while (ok) {
+    for (;;) {
         const ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
-            ok = false;
+            result = FileRead::Missing;
         if (n <= 0)
             break;
+        if (static_cast<std::size_t>(n) > maxBytes - out.size()) {
+            result = FileRead::TooLarge;
+            break;
+        }
         out.append(buf, static_cast<std::size_t>(n));
     }
     ::close(fd);
-    if (!ok)
+    if (result != FileRead::Ok) {
         out.clear();
-    return ok;
+        out.shrink_to_fit();
+    }
+    return result;
+}
+
+bool regularFileReadable(const std::string& path) {
+    struct stat st {};
+    const int fd = openRegular(path, st);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 
 } // namespace qb

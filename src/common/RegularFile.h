@@ -1,12 +1,29 @@
 #pragma once
 
+#include <cstddef>
+#include <limits>
 #include <string>
 
 namespace qb {
 
-// The whole of a regular file as bytes. False for anything else, at once: a missing
-// file, a folder, a FIFO (which would wait for a writer), a device such as /dev/zero
-// (which never ends), or a file that cannot be read.
-bool readRegularFile(const std::string& path, std::string& out);
+enum class FileRead {
+    Ok,
+    Missing,  // no regular file there, or it cannot be read
+    TooLarge, // more than the caller's limit; nothing of it was read
+};
+
+// The whole of a regular file as bytes, at most `maxBytes` of them. Anything else
+// is refused at once: a missing file, a folder, a FIFO (which would wait for a
+// writer), a device such as /dev/zero (which never ends), or a file that cannot be
+// read. A file over the limit is refused by its size before it is read, and a file
+// that grows past the limit while it is read is refused without holding more.
+FileRead readRegularFile(const std::string& path, std::string& out, std::size_t maxBytes);
+
+inline bool readRegularFile(const std::string& path, std::string& out) {
+    return readRegularFile(path, out, std::numeric_limits<std::size_t>::max()) == FileRead::Ok;
+}
+
+// A regular file that opens for reading; asked of what was opened, never of the name alone.
+bool regularFileReadable(const std::string& path);
 
 } // namespace qb

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <utility>
 
 // The records that travel from the recipient table through validation to the
 // send connection. All texts are CP949.
@@ -9,11 +11,23 @@ namespace qb {
 
 enum class MessageKind : int { Sms = 0, Lms = 1, Mms = 2 };
 
+// The bytes of a picture file as they were when the picture was checked.
+struct PictureFingerprint {
+    std::uint64_t bytes = 0;
+    std::string sha256; // raw digest; empty: never checked
+    bool operator==(const PictureFingerprint&) const = default;
+};
+
 // One MMS picture: an empty path means an empty slot.
 struct PictureSlot {
+    PictureSlot() = default;
+    PictureSlot(std::string path, int width, int height, PictureFingerprint fingerprint = {})
+        : path(std::move(path)), width(width), height(height), fingerprint(std::move(fingerprint)) {}
+
     std::string path;
     int width = 0;
     int height = 0;
+    PictureFingerprint fingerprint; // what the upload must still find at `path`
     bool empty() const { return path.empty(); }
 };
 using PictureSlots = std::array<PictureSlot, 3>;

@@ -5,8 +5,8 @@
 
 namespace qb {
 
-MmsEditor::MmsEditor(WebClient& web, PictureDecoder& decoder)
-    : m_web(web), m_pictures(web.notifier(), decoder) {}
+MmsEditor::MmsEditor(WebClient& web, PictureKeeper* keeper)
+    : m_web(web), m_pictures(web.notifier(), keeper) {}
 
 EditorContent MmsEditor::content() const {
     EditorContent c = m_text.content();

@@ -13,7 +13,7 @@ class WebClient;
 
 class MmsEditor : public SavedMessageTarget {
 public:
-    MmsEditor(WebClient& web, PictureDecoder& decoder);
+    MmsEditor(WebClient& web, PictureKeeper* keeper = nullptr);
 
     EditorText& text() { return m_text; }
     const EditorText& text() const { return m_text; }

@@ -2,6 +2,7 @@
 
 #include "common/Cp949.h"
 #include "common/Notifier.h"
+#include "common/RegularFile.h"
 
 #include <filesystem>
 
@@ -15,8 +16,8 @@ const std::string& missingFile() {
 
 } // namespace
 
-MmsPictures::MmsPictures(Notifier& notifier, PictureDecoder& decoder)
-    : m_notifier(notifier), m_decoder(decoder) {}
+MmsPictures::MmsPictures(Notifier& notifier, PictureKeeper* keeper)
+    : m_notifier(notifier), m_keeper(keeper) {}
 
 std::vector<MmsPictures::MenuEntry> MmsPictures::menu(int k) const {
     static const std::string open = ko("파일열기");
@@ -51,18 +52,26 @@ bool MmsPictures::inOrder(int k) const {
     return true;
 }
 
+PictureInfo MmsPictures::check(const std::string& path) {
+    PicturePixels pixels;
+    PictureInfo info = checkPicture(path, m_keeper ? &pixels : nullptr);
+    if (info.status == PictureStatus::Ok && m_keeper)
+        m_keeper->keep(path, std::move(pixels));
+    return info;
+}
+
 bool MmsPictures::take(int k, const std::string& path) {
-    const PictureInfo info = loadPicture(path, m_decoder);
+    PictureInfo info = check(path);
     if (info.status != PictureStatus::Ok) {
         m_notifier.error(pictureMessage(info.status));
         return false;
     }
-    m_slots[index(k)] = PictureSlot{path, info.width, info.height};
+    m_slots[index(k)] = PictureSlot{path, info.width, info.height, std::move(info.fingerprint)};
     return true;
 }
 
 bool MmsPictures::chooseFile(int k, const std::string& path) {
-    if (!pictureFileReadable(path)) {
+    if (path.empty() || !regularFileReadable(path)) {
         m_notifier.error(missingFile());
         return false;
     }
@@ -106,7 +115,7 @@ bool MmsPictures::drop(std::optional<int> k, const std::vector<std::string>& fil
     if (!inOrder(*k))
         return false;
     // A dropped name need not be a file at all; it is checked before it takes the slot.
-    if (!pictureFileReadable(name)) {
+    if (!regularFileReadable(name)) {
         m_notifier.error(missingFile());
         return false;
     }
@@ -128,9 +137,9 @@ void MmsPictures::replaceAll(const std::array<std::string, 3>& paths) {
         const std::string& path = paths[index(k)];
         if (path.empty())
             continue;
-        const PictureInfo info = loadPicture(path, m_decoder);
+        PictureInfo info = check(path);
         if (info.status == PictureStatus::Ok)
-            m_slots[index(k)] = PictureSlot{path, info.width, info.height};
+            m_slots[index(k)] = PictureSlot{path, info.width, info.height, std::move(info.fingerprint)};
         else if (!told) {
             m_notifier.error(pictureMessage(info.status));
             told = true;

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "common/PictureCheck.h"
 #include "common/SendTypes.h"
-#include "compose/PictureFile.h"
 
 #include <array>
 #include <optional>
@@ -12,10 +12,18 @@ namespace qb {
 
 class Notifier;
 
+// Whoever shows the pictures: handed the decoded pixels of each picture that takes
+// a slot, so what is shown is what was checked, decoded once.
+class PictureKeeper {
+public:
+    virtual ~PictureKeeper() = default;
+    virtual void keep(const std::string& path, PicturePixels pixels) = 0;
+};
+
 // The three picture slots of the MMS composition and the rules for filling
 // them: slot k takes a picture only when the slots before it hold one; a slot
 // emptied later keeps the others where they are. A picture takes a slot only
-// after it was read whole and decoded; until then the slot stays as it was.
+// after checkPicture took it; until then the slot stays as it was.
 // Slots are numbered 1 to 3. Paths are the file system's bytes.
 class MmsPictures {
 public:
@@ -27,7 +35,8 @@ public:
         std::string text; // CP949
     };
 
-    MmsPictures(Notifier& notifier, PictureDecoder& decoder);
+    // `keeper` may be null (nothing is shown).
+    MmsPictures(Notifier& notifier, PictureKeeper* keeper = nullptr);
 
     const PictureSlots& all() const { return m_slots; }
     const PictureSlot& slot(int k) const { return m_slots[index(k)]; }
@@ -56,9 +65,10 @@ private:
     static std::size_t index(int k) { return static_cast<std::size_t>(k - 1); }
     bool inOrder(int k) const;
     bool take(int k, const std::string& path);
+    PictureInfo check(const std::string& path);
 
     Notifier& m_notifier;
-    PictureDecoder& m_decoder;
+    PictureKeeper* m_keeper;
     PictureSlots m_slots;
 };
 

@@ -4,6 +4,7 @@
 #include "common/Cp949.h"
 #include "common/LoginState.h"
 #include "common/Notifier.h"
+#include "common/ProfileFile.h"
 
 #include <string_view>
 
@@ -14,6 +15,8 @@ LoginDialogModel::LoginDialogModel(std::string envCfgPath, LoginState& state, No
 
 LoginDialogFields LoginDialogModel::open() const {
     const LoginSettings saved = LoginSettings::read(m_envCfgPath);
+    if (saved.fileTooLarge)
+        m_notifier.error(ProfileFile::tooLargeMessage(m_envCfgPath));
     LoginDialogFields f;
     f.saveId = saved.idCheck == "Y";
     f.savePassword = saved.passwordCheck == "Y";

@@ -40,27 +40,40 @@ AddressFileKind addressFileKind(std::string_view path) {
 }
 
 bool readAddressText(const std::string& path, std::vector<AddressRow>& rows, Notifier& notifier,
-                     Progress& progress) {
+                     Progress& progress, AddressSkips* skips) {
     ImportLines lines;
     if (!readLines(path, lines, notifier, progress))
         return false;
-    addressRowsFromLines(lines, rows, progress);
+    addressRowsFromLines(lines, rows, progress, skips);
     return true;
 }
 
-void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& rows, Progress& progress) {
+void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& rows, Progress& progress,
+                          AddressSkips* skips) {
+    AddressSkips none;
+    AddressSkips& skipped = skips ? *skips : none;
     const auto total = static_cast<std::int64_t>(lines.size());
     progress.setRange(0, total);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::vector<std::string_view> values = bytes::splitRuns(lines[i], ",");
-        if (values.size() == 3)
-            rows.push_back({std::string(values[0]), std::string(values[1]), std::string(values[2])});
+        if (values.size() == 3) {
+            AddressRow row{std::string(values[0]), std::string(values[1]), std::string(values[2])};
+            if (row.storable())
+                rows.push_back(std::move(row));
+            else
+                ++skipped.unstorable;
+        } else if (!bytes::trim(lines[i]).empty()) {
+            ++skipped.notThreeValues;
+        }
         step(progress, static_cast<std::int64_t>(i) + 1, total);
     }
 }
 
 bool readAddressWorkbook(const std::string& path, AddressImportDialogs& dialogs,
-                         std::vector<AddressRow>& rows, Notifier& notifier, Progress& progress) {
+                         std::vector<AddressRow>& rows, Notifier& notifier, Progress& progress,
+                         AddressSkips* skips) {
+    AddressSkips none;
+    AddressSkips& skipped = skips ? *skips : none;
     ExcelAutomation excel;
     if (excel.open(path) != 0) {
         notifier.error(ko("엑셀화일을 열수 없습니다."));
@@ -86,10 +99,14 @@ bool readAddressWorkbook(const std::string& path, AddressImportDialogs& dialogs,
     }
     progress.setRange(0, range.rows);
     for (int r = 1; r <= range.rows; ++r) {
-        const std::string_view phone = range.value(r, 2);
-        if (!phone.empty())
-            rows.push_back(
-                {std::string(range.value(r, 1)), std::string(phone), std::string(range.value(r, 3))});
+        AddressRow row{std::string(range.value(r, 1)), std::string(range.value(r, 2)),
+                       std::string(range.value(r, 3))};
+        if (row.hpno.empty())
+            ++skipped.noPhone;
+        else if (!row.storable())
+            ++skipped.unstorable;
+        else
+            rows.push_back(std::move(row));
         step(progress, r, range.rows);
     }
     return true;
@@ -107,20 +124,21 @@ bool importAddressFile(AddressBookModel& model, AddressImportDialogs& dialogs, P
         return false;
     }
     std::vector<AddressRow> rows;
+    AddressSkips skips;
     bool read = false;
     switch (addressFileKind(*path)) {
     case AddressFileKind::Text:
-        read = readAddressText(*path, rows, notifier, progress);
+        read = readAddressText(*path, rows, notifier, progress, &skips);
         break;
     case AddressFileKind::Workbook:
-        read = readAddressWorkbook(*path, dialogs, rows, notifier, progress);
+        read = readAddressWorkbook(*path, dialogs, rows, notifier, progress, &skips);
         break;
     case AddressFileKind::Unsupported:
         notifier.error(ko("지원하지 않는 확장자입니다."));
         break;
     }
     progress.setValue(0);
-    return read && model.registerImported(rows);
+    return read && model.registerImported(rows, skips);
 }
 
 } // namespace qb

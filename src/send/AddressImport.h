@@ -35,20 +35,24 @@ class ImportLines;
 
 // The rows of a text file's lines: each line (at most 1023 bytes) is split at
 // commas, runs of commas counting as one; a line of exactly three values is a
-// row (name, phone, memo), other lines are skipped.
-void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& rows, Progress& progress);
+// row (name, phone, memo), other lines are skipped, and so are rows holding NUL,
+// 0x02 or 0x04. Empty lines are no rows and no skips; the others are counted in `skips`.
+void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& rows, Progress& progress,
+                          AddressSkips* skips = nullptr);
 
 // The rows of a text file, as above. False after "화일경로가 존재하지 않습니다."
 // when the file cannot be opened.
 bool readAddressText(const std::string& path, std::vector<AddressRow>& rows, Notifier& notifier,
-                     Progress& progress);
+                     Progress& progress, AddressSkips* skips = nullptr);
 
 // A workbook's rows: the chosen sheet's used range, columns 1 to 3 as name, phone
 // and memo (a wider sheet gives its first three columns), rows without a phone
-// skipped. False after its message when the workbook cannot be opened, no sheet
-// was chosen or the sheet has fewer than three columns.
+// or holding NUL, 0x02 or 0x04 skipped and counted. False after its message when
+// the workbook cannot be opened, no sheet was chosen or the sheet has fewer than
+// three columns.
 bool readAddressWorkbook(const std::string& path, AddressImportDialogs& dialogs,
-                         std::vector<AddressRow>& rows, Notifier& notifier, Progress& progress);
+                         std::vector<AddressRow>& rows, Notifier& notifier, Progress& progress,
+                         AddressSkips* skips = nullptr);
 
 // The whole button: login gate, file, rows, registration and its message. True
 // when the register dialog closes (the rows were registered, or nobody is

@@ -152,6 +152,9 @@ std::vector<RecipientEntry> loadRejectNumbers(const RejectTable& table) {
 long long countRejectNumbersForTitle(const RejectTable& table, Notifier& notifier) {
     static const std::string missing = ko("수신거부 화일이 존재하지 않습니다. 확인바랍니다.");
     long long total = 0;
+    // Read as no lists at all; the user is told why.
+    if (ProfileFile(table.path()).load().tooLarge())
+        notifier.error(ProfileFile::tooLargeMessage(table.path()));
     for (const RejectEntry& e : table.activeEntries()) {
         if (const auto n = countRejectNumbers(e.path))
             total += *n;

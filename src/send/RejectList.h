@@ -62,7 +62,7 @@ std::uint64_t rejectFileBytes(const RejectTable& table);
 std::vector<RecipientEntry> loadRejectNumbers(const RejectTable& table);
 
 // The count in the main window's title after login. A file that cannot be opened is
-// reported ("%s\n%s" with its path) and counts 0.
+// reported ("%s\n%s" with its path) and counts 0; so is a table file too large to read.
 long long countRejectNumbersForTitle(const RejectTable& table, Notifier& notifier);
 
 namespace detail {

@@ -4,6 +4,7 @@
 #include "common/Cp949.h"
 #include "common/LoginState.h"
 #include "common/Notifier.h"
+#include "common/PictureCheck.h"
 #include "common/Progress.h"
 #include "net/MessageRecord.h"
 #include "send/SendConnection.h"
@@ -266,7 +267,9 @@ void SendJob::startTransmission(bool resume) {
 }
 
 bool SendJob::uploadPictures() {
-    return uploadMmsPictures(m_webHost, m_login.userId, m_batch.pictures, m_batch.pictureCount,
+    // A file may have been replaced since its picture took the slot.
+    return picturesUnchanged(m_batch.pictures, m_notifier) &&
+           uploadMmsPictures(m_webHost, m_login.userId, m_batch.pictures, m_batch.pictureCount,
                              m_pictureStamp, m_notifier);
 }
 

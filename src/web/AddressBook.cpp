@@ -10,6 +10,19 @@
 #include <array>
 
 namespace qb {
+
+bool AddressRow::storable() const {
+    static constexpr std::string_view kSeparators("\0\x02\x04", 3);
+    return name.find_first_of(kSeparators) == std::string::npos &&
+           hpno.find_first_of(kSeparators) == std::string::npos &&
+           etc.find_first_of(kSeparators) == std::string::npos;
+}
+
+const std::string& unstorableRowMessage() {
+    static const std::string text =
+        ko("이름, 전화번호, 메모에 쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있습니다.");
+    return text;
+}
 namespace {
 
 std::string fit(std::string_view s, std::size_t width) {

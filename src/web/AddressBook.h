@@ -47,6 +47,19 @@ struct AddressRow {
     std::string name;
     std::string hpno;
     std::string etc;
+    // Without NUL, 0x02 or 0x04: a NUL would cut the value where the service or a
+    // record reads it, and 0x02 and 0x04 separate the entries handed to the send form.
+    bool storable() const;
+};
+
+// "이름, 전화번호, 메모에 쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있습니다."
+const std::string& unstorableRowMessage();
+
+// Lines (text) or rows (workbook) an import left out, by reason.
+struct AddressSkips {
+    long long notThreeValues = 0; // text lines that do not split into three values
+    long long noPhone = 0;        // workbook rows without a phone
+    long long unstorable = 0;     // values holding NUL, 0x02 or 0x04
 };
 
 // An entry named for a delete or a move.

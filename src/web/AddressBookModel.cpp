@@ -140,17 +140,34 @@ bool AddressBookModel::registerRows(const std::vector<AddressRow>& rows) {
         m_web.notifier().error(ko("데이터를 입력해 주세요."));
         return false;
     }
+    // Rows without a phone are left out whatever they hold.
+    if (std::any_of(rows.begin(), rows.end(),
+                    [](const AddressRow& r) { return !r.hpno.empty() && !r.storable(); })) {
+        m_web.notifier().error(unstorableRowMessage());
+        return false;
+    }
     if (!m_book.RegisterEntries(currentGroup(), rows))
         return false;
     reloadKeepingSelection();
     return true;
 }
 
-bool AddressBookModel::registerImported(const std::vector<AddressRow>& rows) {
+bool AddressBookModel::registerImported(const std::vector<AddressRow>& rows, const AddressSkips& skips) {
     if (!m_book.RegisterEntries(currentGroup(), rows))
         return false;
     static const std::string templ = ko("%d 개의 데이터가 입력되었습니다.");
-    m_web.notifier().info(webtext::fill(templ, {std::to_string(rows.size())}));
+    std::string text = webtext::fill(templ, {std::to_string(rows.size())});
+    // What was left out, and why, below the count.
+    static const std::string notThree = ko("\n쉼표로 나눈 값이 세 개가 아닌 %d 줄은 건너뛰었습니다.");
+    static const std::string noPhone = ko("\n전화번호가 없는 %d 행은 건너뛰었습니다.");
+    static const std::string unstorable =
+        ko("\n쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있는 %d 건은 건너뛰었습니다.");
+    for (const auto& [count, line] :
+         {std::pair{skips.notThreeValues, &notThree}, std::pair{skips.noPhone, &noPhone},
+          std::pair{skips.unstorable, &unstorable}})
+        if (count > 0)
+            text += webtext::fill(*line, {std::to_string(count)});
+    m_web.notifier().info(text);
     reloadKeepingSelection();
     return true;
 }
@@ -214,6 +231,10 @@ std::optional<AddressBookModel::ModifyTarget> AddressBookModel::modifyTarget(std
 bool AddressBookModel::modify(const ModifyTarget& target, const AddressRow& now) {
     if (now.name.empty() || now.hpno.empty()) {
         m_web.notifier().error(ko("데이터를 입력해주세요!."));
+        return false;
+    }
+    if (!now.storable()) {
+        m_web.notifier().error(unstorableRowMessage());
         return false;
     }
     if (!dialogGate())

@@ -60,8 +60,9 @@ public:
     bool addGroup(std::string_view name);
     // "신규 주소록 등록" → "입력": the ten rows as typed.
     bool registerRows(const std::vector<AddressRow>& rows);
-    // "파일등록(xls,txt)", once the file's rows are read (the login gate passed).
-    bool registerImported(const std::vector<AddressRow>& rows);
+    // "파일등록(xls,txt)", once the file's rows are read (the login gate passed);
+    // the message also tells what the import left out.
+    bool registerImported(const std::vector<AddressRow>& rows, const AddressSkips& skips = {});
     // The login gate of a dialog: false after the message; the dialog then closes.
     bool dialogGate();
 

@@ -61,12 +61,18 @@ namespace {
 struct FileSink {
     std::FILE* file = nullptr;
     long long written = 0;
+    long long maxBytes = 0;
     bool failed = false;
+    bool tooLarge = false;
 };
 
 std::size_t writeToFile(char* data, std::size_t size, std::size_t count, void* user) {
     auto* sink = static_cast<FileSink*>(user);
     const std::size_t n = size * count;
+    if (sink->maxBytes > 0 && static_cast<long long>(n) > sink->maxBytes - sink->written) {
+        sink->tooLarge = true;
+        return 0; // ends the transfer
+    }
     if (std::fwrite(data, 1, n, sink->file) != n) {
         sink->failed = true;
         return 0;
@@ -77,7 +83,8 @@ std::size_t writeToFile(char* data, std::size_t size, std::size_t count, void* u
 
 } // namespace
 
-long long DownloadToFile(const std::string& url, const std::string& localPath, const HttpTimeouts& timeouts) {
+long long DownloadToFile(const std::string& url, const std::string& localPath, const HttpTimeouts& timeouts,
+                         long long maxBytes) {
     // The temporary file lies beside the target so the rename cannot cross file systems;
     // its name does not grow with the target's, which may already be as long as names go.
     const auto slash = localPath.rfind('/');
@@ -87,6 +94,7 @@ long long DownloadToFile(const std::string& url, const std::string& localPath, c
     if (fd < 0)
         return 0;
     FileSink sink;
+    sink.maxBytes = maxBytes;
     sink.file = fdopen(fd, "wb");
     if (!sink.file) {
         close(fd);
@@ -109,6 +117,10 @@ long long DownloadToFile(const std::string& url, const std::string& localPath, c
         }
     }
     const bool closed = std::fclose(sink.file) == 0;
+    if (sink.tooLarge) {
+        unlink(tempPath.c_str());
+        return -1;
+    }
     if (sink.failed || !closed) {
         unlink(tempPath.c_str());
         return 0;

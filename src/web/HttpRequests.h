@@ -32,9 +32,10 @@ bool HttpGetText(const WebHost& host, std::string_view path, std::string& reply,
 // temporary file beside it that is renamed when the whole reply has arrived.
 // Returns the bytes written; 0 when the local file cannot be created (nothing is
 // requested then) or put in place; -1 when the request fails or its status is
-// 400 or above (nothing is left behind).
+// 400 or above, or when the reply holds more than `maxBytes` (0: no limit); nothing
+// is left behind then.
 long long DownloadToFile(const std::string& url, const std::string& localPath,
-                         const HttpTimeouts& timeouts = {});
+                         const HttpTimeouts& timeouts = {}, long long maxBytes = 0);
 
 struct FormField {
     std::string name;

@@ -38,6 +38,8 @@ struct SavedMms final : SavedMessage {
     std::string title;
     std::array<std::string, 3> img;    // picture names on the service; empty: none
     std::array<std::string, 3> cached; // local copies in the picture cache; empty: not fetched
+    // A name the service gave whose picture could not be fetched, or was no picture.
+    std::array<bool, 3> unavailable{};
 };
 
 } // namespace qb

@@ -2,6 +2,7 @@
 
 #include "common/Cp949.h"
 #include "common/Notifier.h"
+#include "common/PictureCheck.h"
 #include "web/HttpRequests.h"
 #include "web/WebClient.h"
 #include "web/WebMessages.h"
@@ -99,19 +100,20 @@ int SavedMessageBox::pageCount() const {
     return n / pageSize() + (n % pageSize() ? 1 : 0);
 }
 
-bool SavedMessageBox::open() {
+void SavedMessageBox::open() {
     close();
     if (!m_web.loginGate())
-        return true;
+        return;
     std::vector<webjson::Row> rows;
     if (!m_web.getList(info(m_kind).listEndpoint, fieldsOf(m_kind), rows))
-        return true;
+        return;
     for (const webjson::Row& r : rows)
         m_records.push_back(makeRecord(m_kind, r));
-    return m_kind != SavedKind::Mms || fetchPictures();
+    if (m_kind == SavedKind::Mms)
+        fetchPictures();
 }
 
-bool SavedMessageBox::fetchPictures() {
+void SavedMessageBox::fetchPictures() {
     std::error_code ec;
     std::filesystem::create_directories(m_pictureFolder, ec);
     for (auto& record : m_records) {
@@ -120,21 +122,26 @@ bool SavedMessageBox::fetchPictures() {
             const std::string& name = mms.img[i];
             if (name.empty())
                 continue;
-            // A name that could leave the cache folder is never fetched; the slot shows no picture.
-            if (!webtext::isSafePictureName(name))
+            // A name that could leave the cache folder is never fetched.
+            if (!webtext::isSafePictureName(name)) {
+                mms.unavailable[i] = true;
                 continue;
+            }
             const std::string local = m_pictureFolder + "/" + name;
             const long long got =
-                DownloadToFile(m_web.url("fileSave/" + percentEncode(name)), local, m_web.host().timeouts);
-            if (got < 0) {
-                m_web.notifier().error(webmsg::downloadFailed());
-                return false;
-            }
-            if (got > 0)
+                DownloadToFile(m_web.url("fileSave/" + percentEncode(name)), local, m_web.host().timeouts,
+                               static_cast<long long>(kMaxPictureFileBytes));
+            // Judged as a picture the user chooses is judged: what the editor would
+            // refuse is not offered.
+            if (got > 0 && checkPicture(local).status == PictureStatus::Ok) {
                 mms.cached[i] = local;
+                continue;
+            }
+            mms.unavailable[i] = true;
+            if (got > 0)
+                std::filesystem::remove(local, ec);
         }
     }
-    return true;
 }
 
 std::string SavedMessageBox::windowTitle() const {
@@ -164,6 +171,7 @@ SavedSlot SavedMessageBox::slot(int k) const {
     if (const auto* mms = dynamic_cast<const SavedMms*>(&r)) {
         s.title = webtext::toCrLf(mms->title);
         s.pictures = mms->cached;
+        s.unavailable = mms->unavailable;
     }
     return s;
 }

@@ -18,6 +18,9 @@ struct SavedSlot {
     std::string title;
     std::string body;
     std::array<std::string, 3> pictures; // cached picture paths; empty: no picture there
+    // The message names a picture there that could not be fetched or is no picture:
+    // the slot stays empty and says so.
+    std::array<bool, 3> unavailable{};
 };
 
 // A message handed to an editor by "선택".
@@ -51,9 +54,10 @@ public:
     std::size_t recordCount() const { return m_records.size(); }
     const SavedMessage& record(std::size_t index) const { return *m_records[index]; }
 
-    // Loads the store afresh (and, for MMS, fetches the pictures into the cache).
-    // False when the box is to stay without a page and without its title.
-    bool open();
+    // Loads the store afresh (and, for MMS, fetches the pictures into the cache:
+    // a picture that cannot be fetched, or is no picture, leaves its slot empty and
+    // marked, and the message is shown, chosen and deleted as any other).
+    void open();
     // "%s - %d / %d": box title, current page, number of pages.
     std::string windowTitle() const;
     // Slot 1..pageSize of the current page.
@@ -71,7 +75,7 @@ public:
 private:
     // Index in the record list of slot k on the current page, or -1.
     long indexOf(int k) const;
-    bool fetchPictures();
+    void fetchPictures();
 
     SavedKind m_kind;
     WebClient& m_web;

@@ -24,9 +24,4 @@ const std::string& postFailed() {
     return s;
 }
 
-const std::string& downloadFailed() {
-    static const std::string s = ko("서버와의 통신 에러.!");
-    return s;
-}
-
 } // namespace qb::webmsg

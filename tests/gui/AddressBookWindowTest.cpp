@@ -257,10 +257,13 @@ TEST_F(AddressBookWindowTest, NewGroupRegisterAndImportFromATextFileAndAWorkbook
                                     "[ ] 4 다 01033330002", "[ ] 5 홍길동 01011112222",
                                     "[ ] 6 Kim 01033334444", "[ ] 7  01055556666"}));
     });
-    EXPECT_EQ(shownBoxes(), (Strings{"알림 | 그룹이름을 입력하세요! | error | 확인",
-                                     "알림 | 데이터를 입력해 주세요. | error | 확인",
-                                     "알림 | 2 개의 데이터가 입력되었습니다. | none | 확인",
-                                     "알림 | 3 개의 데이터가 입력되었습니다. | none | 확인"}));
+    EXPECT_EQ(shownBoxes(),
+              (Strings{"알림 | 그룹이름을 입력하세요! | error | 확인",
+                       "알림 | 데이터를 입력해 주세요. | error | 확인",
+                       "알림 | 2 개의 데이터가 입력되었습니다.\n쉼표로 나눈 값이 세 개가 아닌 1 줄은 "
+                       "건너뛰었습니다. | none | 확인",
+                       "알림 | 3 개의 데이터가 입력되었습니다.\n전화번호가 없는 1 행은 건너뛰었습니다. | "
+                       "none | 확인"}));
     EXPECT_EQ(store().groups("user01").back().grpname, ko("동호회"));
     EXPECT_EQ(store().entries("user01").size(), 11u);
 }

@@ -303,8 +303,11 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     MmsFixture f;
     AccessibleNamesAudit audit;
     // Three older messages without pictures: with the new one, two pages.
+    // "c" names a picture the service does not have: its place is marked, the message still shows.
     for (const char* title : {"a", "b", "c"})
-        f.store().addMessage("tester", qbs::MessageStore::Mms, qbs::StoredMessage{0, title, "text", {}});
+        f.store().addMessage(
+            "tester", qbs::MessageStore::Mms,
+            qbs::StoredMessage{0, title, "text", {title == std::string("c") ? "gone.jpg" : "", "", ""}});
     const std::string first = writeJpeg(f.files, "first.jpg", 346, 296);
     const std::string second = writeJpeg(f.files, "second.jpg", 400, 200);
     focusOn(f.editor->titleEdit());
@@ -349,6 +352,9 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
         previewPicture = d.preview(1)->picture(2)->drawnSize();
         EXPECT_FALSE(d.preview(1)->picture(3)->hasImage());
         EXPECT_FALSE(d.preview(2)->picture(1)->hasImage());
+        EXPECT_TRUE(d.preview(2)->picture(1)->unavailable());
+        EXPECT_EQ(d.preview(2)->picture(1)->toolTip(), u("그림을 불러올 수 없습니다."));
+        EXPECT_FALSE(d.preview(1)->picture(3)->unavailable());
         d.findChild<QPushButton*>("select1")->click();
     });
     f.editor->findChild<QPushButton*>("loadMessage")->click();

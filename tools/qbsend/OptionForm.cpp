@@ -1,8 +1,8 @@
 #include "OptionForm.h"
 
-#include "JpegSize.h"
 #include "common/Clock.h"
 #include "common/Cp949.h"
+#include "common/PictureCheck.h"
 #include "send/FileBytes.h"
 
 namespace qb {
@@ -180,14 +180,15 @@ bool OptionForm::prepare() {
         watch.error(ko("사진은 3장까지 선택할 수 있습니다."));
         return false;
     }
+    // Judged as the MMS window judges a picture it is given.
     for (std::size_t i = 0; i < o.pictures.size(); ++i) {
-        std::string bytes;
-        const auto size = readFileBytes(o.pictures[i], bytes) ? jpegSize(bytes) : std::nullopt;
-        if (!size) {
-            watch.error(cp949::fromNativePath(o.pictures[i]) + "\n" + ko("JPEG 사진을 읽을 수 없습니다."));
+        PictureInfo info = checkPicture(o.pictures[i]);
+        if (info.status != PictureStatus::Ok) {
+            watch.error(cp949::fromNativePath(o.pictures[i]) + "\n" + pictureMessage(info.status));
             return false;
         }
-        editors.content.pictures[i] = PictureSlot{o.pictures[i], size->width, size->height};
+        editors.content.pictures[i] =
+            PictureSlot{o.pictures[i], info.width, info.height, std::move(info.fingerprint)};
     }
 
     if (o.reserve) {

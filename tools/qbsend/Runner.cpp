@@ -215,6 +215,10 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         config.sendPort = *options.sendPort;
     if (options.webPort)
         config.webPort = *options.webPort;
+    if (!config.unreadFile.empty()) {
+        err << "qbsend: " << config.unreadFile << ": larger than 1 MiB, not read\n";
+        return kBadArguments;
+    }
     // A port the command line does not replace must be good.
     for (const qb::ServiceConfig::BadValue& bad : config.badValues) {
         const bool replaced = (bad.key == "LOGIN_PORT" && options.loginPort) ||

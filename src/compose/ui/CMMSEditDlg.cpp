@@ -10,7 +10,7 @@
 namespace qb {
 
 CMMSEditDlg::CMMSEditDlg(WebClient& web, std::string pictureFolder, QWidget* owner)
-    : EditorWindow(owner, "mmsEditor", ":::: MMS 문자 편집창", true), m_model(web, m_reader),
+    : EditorWindow(owner, "mmsEditor", ":::: MMS 문자 편집창", true), m_model(web, &m_reader),
       m_pictureFolder(std::move(pictureFolder)) {
     m_view = new CMMSSendView(m_model.pictures(), m_reader, this);
     connect(m_view, &CMMSSendView::viewOriginal, this, &CMMSEditDlg::viewOriginal);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "compose/PictureFile.h"
+#include "common/PictureCheck.h"
 
 #include <QDialog>
 

@@ -14,9 +14,22 @@ CPictureCtrl::CPictureCtrl(Fit fit, QWidget* parent) : QWidget(parent), m_fit(fi
 
 void CPictureCtrl::setImage(const QImage& image) {
     m_image = image;
+    m_unavailable = false;
+    setToolTip(QString());
     if (m_fit == Fit::Original)
         setFixedSize(m_image.isNull() ? QSize(0, 0) : m_image.size());
     update();
+}
+
+void CPictureCtrl::setUnavailable(bool unavailable) {
+    setImage(QImage());
+    m_unavailable = unavailable;
+    if (unavailable)
+        setToolTip(unavailableText());
+}
+
+QString CPictureCtrl::unavailableText() {
+    return QString::fromUtf8("그림을 불러올 수 없습니다.");
 }
 
 mmslayout::Size CPictureCtrl::drawnSize() const {
@@ -43,6 +56,8 @@ void CPictureCtrl::paintEvent(QPaintEvent*) {
     if (m_image.isNull()) {
         if (m_fit == Fit::Thumbnail)
             paintEmptySlot(p);
+        if (m_unavailable)
+            paintUnavailable(p);
         return;
     }
     const mmslayout::Size s = drawnSize();
@@ -69,6 +84,16 @@ void CPictureCtrl::paintEmptySlot(QPainter& p) const {
     hills.lineTo(frame.right() - 6, frame.bottom() - 6);
     hills.closeSubpath();
     p.drawPath(hills);
+}
+
+void CPictureCtrl::paintUnavailable(QPainter& p) const {
+    const QRectF frame(width() / 2.0 - 32, height() / 2.0 - 24, 64, 48);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(200, 60, 60), 3));
+    p.drawLine(frame.bottomLeft(), frame.topRight());
+    p.setPen(QColor(160, 40, 40));
+    p.drawText(QRectF(0, frame.bottom() + 6, width(), 24), Qt::AlignHCenter | Qt::AlignTop,
+               unavailableText());
 }
 
 void CPictureCtrl::mouseDoubleClickEvent(QMouseEvent* event) {

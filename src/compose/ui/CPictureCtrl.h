@@ -7,7 +7,9 @@
 
 // A picture on white: fitted into a slot (the composition's slots, the message
 // box's previews) or at its own size (the picture viewer). Without a picture it
-// shows the empty-slot picture. A double-click is reported with its position.
+// shows the empty-slot picture, or, for a picture that should be there and could
+// not be had, that picture struck through with a caption. A double-click is
+// reported with its position.
 namespace qb {
 
 class CPictureCtrl : public QWidget {
@@ -21,6 +23,11 @@ public:
     // A null image empties the control.
     void setImage(const QImage& image);
     void clear() { setImage(QImage()); }
+    // Empty, and marked as a picture that could not be had.
+    void setUnavailable(bool unavailable);
+    bool unavailable() const { return m_unavailable; }
+    // "그림을 불러올 수 없습니다.": the caption of such a slot, and its tool tip.
+    static QString unavailableText();
     bool hasImage() const { return !m_image.isNull(); }
     const QImage& image() const { return m_image; }
     // The size the picture is drawn at (0 x 0 when empty).
@@ -37,9 +44,11 @@ protected:
 
 private:
     void paintEmptySlot(QPainter& p) const;
+    void paintUnavailable(QPainter& p) const;
 
     Fit m_fit;
     QImage m_image;
+    bool m_unavailable = false;
 };
 
 } // namespace qb

@@ -41,9 +41,15 @@ MmsPreviewView::MmsPreviewView(int column, QWidget* parent)
     setWidget(area);
 }
 
-void MmsPreviewView::showMessage(const QString& body, const std::array<QImage, 3>& pictures) {
-    for (int k = 1; k <= 3; ++k)
-        picture(k)->setImage(pictures[static_cast<std::size_t>(k - 1)]);
+void MmsPreviewView::showMessage(const QString& body, const std::array<QImage, 3>& pictures,
+                                 const std::array<bool, 3>& unavailable) {
+    for (int k = 1; k <= 3; ++k) {
+        const auto i = static_cast<std::size_t>(k - 1);
+        if (unavailable[i])
+            picture(k)->setUnavailable(true);
+        else
+            picture(k)->setImage(pictures[i]);
+    }
     m_body->setPlainText(body);
     fitBody();
 }

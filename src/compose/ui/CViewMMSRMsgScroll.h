@@ -22,8 +22,10 @@ public:
     CPictureCtrl* picture(int k) const { return m_pictures[static_cast<std::size_t>(k - 1)]; }
     QPlainTextEdit* body() const { return m_body; }
 
-    // Texts with CR LF line breaks. Pictures: null for none.
-    void showMessage(const QString& body, const std::array<QImage, 3>& pictures);
+    // Texts with CR LF line breaks. Pictures: null for none; `unavailable` marks the
+    // places of pictures the message names but that could not be had.
+    void showMessage(const QString& body, const std::array<QImage, 3>& pictures,
+                     const std::array<bool, 3>& unavailable = {});
     void clear();
 
 signals:

@@ -54,10 +54,14 @@ void MmsMessageBoxDialog::showSlot(int k, const SavedSlot& slot) {
     titleEdit(k)->setText(slot.filled ? toEditText(slot.title) : QString());
     titleEdit(k)->setCursorPosition(0);
     std::array<QImage, 3> pictures;
+    std::array<bool, 3> unavailable = slot.unavailable;
     for (std::size_t i = 0; i < pictures.size(); ++i)
-        if (!slot.pictures[i].empty())
+        if (!slot.pictures[i].empty()) {
             pictures[i] = PictureReader::read(slot.pictures[i]).image;
-    preview(k)->showMessage(slot.filled ? toEditText(slot.body) : QString(), pictures);
+            // Checked when it was fetched; the cache may have changed since.
+            unavailable[i] = unavailable[i] || pictures[i].isNull();
+        }
+    preview(k)->showMessage(slot.filled ? toEditText(slot.body) : QString(), pictures, unavailable);
 }
 
 std::pair<std::string, std::string> MmsMessageBoxDialog::slotTexts(int k) const {

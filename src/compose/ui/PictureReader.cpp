@@ -1,58 +1,29 @@
 #include "compose/ui/PictureReader.h"
 
-#include <QBuffer>
-#include <QImageReader>
+#include <cstring>
 
 namespace qb {
-namespace {
 
-PictureStatus decodeInto(std::string_view bytes, QImage& image) {
-    QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer, "jpeg");
-    reader.setDecideFormatFromContent(false);
-    const QSize size = reader.size(); // from the frame header; nothing decoded yet
-    if (!size.isValid())
-        return PictureStatus::Damaged;
-    // The allocation limit, checked here rather than through Qt's process-wide
-    // one: four bytes a pixel, as the decoded image takes.
-    if (static_cast<long long>(size.width()) * size.height() * 4 >
-        static_cast<long long>(PictureReader::kAllocationLimitMb) * 1024 * 1024)
-        return PictureStatus::TooLarge;
-    if (!reader.read(&image) || image.isNull())
-        return PictureStatus::Damaged;
-    return PictureStatus::Ok;
+QImage PictureReader::toImage(const PicturePixels& pixels) {
+    QImage image(pixels.width, pixels.height, QImage::Format_RGB888);
+    if (image.isNull())
+        return image;
+    const std::size_t row = static_cast<std::size_t>(pixels.width) * 3;
+    for (int y = 0; y < pixels.height; ++y)
+        std::memcpy(image.scanLine(y), pixels.rgb.data() + static_cast<std::size_t>(y) * row, row);
+    return image;
 }
-
-class OneShot : public PictureDecoder {
-public:
-    PictureInfo decode(const std::string&, std::string_view bytes) override {
-        const PictureStatus status = decodeInto(bytes, image);
-        if (status != PictureStatus::Ok)
-            return {status};
-        return {status, image.width(), image.height()};
-    }
-    QImage image;
-};
-
-} // namespace
 
 PictureReader::Read PictureReader::read(const std::string& path) {
-    OneShot decoder;
-    const PictureInfo info = loadPicture(path, decoder);
+    PicturePixels pixels;
+    const PictureInfo info = checkPicture(path, &pixels);
     if (info.status != PictureStatus::Ok)
         return {info.status, {}};
-    return {PictureStatus::Ok, decoder.image};
+    return {PictureStatus::Ok, toImage(pixels)};
 }
 
-PictureInfo PictureReader::decode(const std::string& path, std::string_view bytes) {
-    QImage image;
-    const PictureStatus status = decodeInto(bytes, image);
-    if (status != PictureStatus::Ok)
-        return {status};
-    m_images[path] = image;
-    return {status, image.width(), image.height()};
+void PictureReader::keep(const std::string& path, PicturePixels pixels) {
+    m_images[path] = toImage(pixels);
 }
 
 QImage PictureReader::image(const std::string& path) {

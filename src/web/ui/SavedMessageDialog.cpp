@@ -81,16 +81,14 @@ void SavedMessageDialog::finish(QGridLayout* grid, const char* captionUtf8) {
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     setWindowTitle(QString::fromUtf8(captionUtf8));
-    // A box that could not be read (an MMS box fetches its pictures here) stays
-    // without a page and a page count.
-    if (m_box.open()) {
-        setWindowTitle(toQString(m_box.windowTitle()));
-        // The page follows a moment after the window, as the service's pages do.
-        m_firstPage->setSingleShot(true);
-        m_firstPage->setInterval(500);
-        connect(m_firstPage, &QTimer::timeout, this, &SavedMessageDialog::showPage);
-        m_firstPage->start();
-    }
+    // An MMS box fetches its pictures here.
+    m_box.open();
+    setWindowTitle(toQString(m_box.windowTitle()));
+    // The page follows a moment after the window, as the service's pages do.
+    m_firstPage->setSingleShot(true);
+    m_firstPage->setInterval(500);
+    connect(m_firstPage, &QTimer::timeout, this, &SavedMessageDialog::showPage);
+    m_firstPage->start();
 }
 
 void SavedMessageDialog::showPage() {

@@ -1,5 +1,6 @@
 #include "integration/send/SendJobFixture.h"
 
+#include "common/PictureCheck.h"
 #include "net/MessageRecord.h"
 
 #include <arpa/inet.h>
@@ -54,8 +55,10 @@ void SendJobTest::prepareSms(int count, const std::string& utf8Message) {
 }
 
 PictureSlot SendJobTest::picture(int slot) {
-    return slot == 2 ? PictureSlot{dataPath("send/progressive-300x200.jpg"), 300, 200}
-                     : PictureSlot{dataPath("send/picture-64x48.jpg"), 64, 48};
+    // As the MMS window takes a picture: the upload checks the file is still that one.
+    const std::string path = dataPath(slot == 2 ? "send/progressive-300x200.jpg" : "send/picture-64x48.jpg");
+    const PictureInfo info = checkPicture(path);
+    return PictureSlot{path, info.width, info.height, info.fingerprint};
 }
 
 void SendJobTest::prepareMms(int count, int pictures) {

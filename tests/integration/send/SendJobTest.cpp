@@ -348,13 +348,24 @@ INSTANTIATE_TEST_SUITE_P(
                    nullptr,
                    {"에러발생! 다시 시도해 주시기 바랍니다.", "[MMS] 화일서버 에러입니다.!"},
                    3},
+        // Checked again right before the upload: nothing goes.
         FailureRow{"PictureFileGone",
                    [](SendJobTest& t) {
                        t.fillQueueFor(MessageKind::Mms, 1);
-                       t.settings.pictures[0].path = t.service.dir().file("gone.jpg");
+                       t.settings.pictures[0].path = "/nonexistent-qb/gone.jpg";
                    },
                    nullptr,
-                   {"에러발생! 다시 시도해 주시기 바랍니다.", "[MMS] 화일서버 에러입니다.!"},
+                   {"/nonexistent-qb/gone.jpg\n화일경로가 존재하지 않습니다.", "[MMS] 화일서버 에러입니다.!"},
+                   3},
+        FailureRow{"PictureChangedSinceItWasTaken",
+                   [](SendJobTest& t) {
+                       t.fillQueueFor(MessageKind::Mms, 1);
+                       t.settings.pictures[0].fingerprint.sha256[0] ^= 1;
+                   },
+                   nullptr,
+                   {test::dataPath("send/picture-64x48.jpg") +
+                        "\n그림을 고른 뒤에 그림파일이 바뀌었습니다. 그림을 다시 선택해 주세요.",
+                    "[MMS] 화일서버 에러입니다.!"},
                    3},
         FailureRow{"WriteFailed",
                    [](SendJobTest& t) { t.faultySocket().failSendAt = 3; },

@@ -98,6 +98,25 @@ TEST_F(AddressBookModelTest, RefusedOrFailedDialogsStayOpenAndChangeNothing) {
              return model.modify(*target, {"n", "", ""});
          },
          "데이터를 입력해주세요!."},
+        {"a NUL in a phone", nullptr,
+         [&] {
+             return model.registerRows({{"n",
+                                         std::string("010\0"
+                                                     "12345678",
+                                                     12),
+                                         ""}});
+         },
+         "이름, 전화번호, 메모에 쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있습니다."},
+        {"a separator in a name", nullptr,
+         [&] {
+             return model.registerRows({{"a", "0105", ""}, {"n\x04x", "0106", ""}});
+         },
+         "이름, 전화번호, 메모에 쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있습니다."},
+        {"modify with a separator in the memo", nullptr,
+         [&] {
+             return model.modify(*target, {"n", "0105", "m\x02"});
+         },
+         "이름, 전화번호, 메모에 쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있습니다."},
         {"modify refused", "modifyaddrdata.jsp",
          [&] {
              return model.modify(*target, {"n", "0105", ""});

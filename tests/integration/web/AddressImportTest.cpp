@@ -65,17 +65,24 @@ TEST(AddressImport, FileKindByTheExtensionComparedExactly) {
 
 TEST(AddressImport, TextLinesOfExactlyThreeCommaSeparatedValues) {
     TempDir dir;
-    const std::string path =
-        dir.write("list.txt", ko("홍길동,01011112222,서울\n") + "two,,values\n" + "a,b,c,d\n" +
-                                  ",,x,,y,,z,,\r\n" + "\n" + "only\n" + "last,0109,no line end");
+    const std::string path = dir.write("list.txt", ko("홍길동,01011112222,서울\n") + "two,,values\n" +
+                                                       "a,b,c,d\n" + ",,x,,y,,z,,\r\n" + "\n" + "only\n" +
+                                                       std::string("nul,010\0"
+                                                                   "1,m\n",
+                                                                   12) +
+                                                       "sep,0102,\x02m\n" + "last,0109,no line end");
     std::vector<AddressRow> rows;
     RecordingNotifier notifier;
     MaxProgress progress;
-    ASSERT_TRUE(readAddressText(path, rows, notifier, progress));
+    AddressSkips skips;
+    ASSERT_TRUE(readAddressText(path, rows, notifier, progress, &skips));
     EXPECT_EQ(utf8Rows(rows), (Strings{"홍길동|01011112222|서울", "x|y|z", "last|0109|no line end"}));
+    // The empty line is no line of data.
+    EXPECT_EQ(skips.notThreeValues, 3);
+    EXPECT_EQ(skips.unstorable, 2);
     EXPECT_TRUE(notifier.shown().empty());
-    EXPECT_EQ(progress.range, 7);
-    EXPECT_EQ(progress.highest, 7);
+    EXPECT_EQ(progress.range, 9);
+    EXPECT_EQ(progress.highest, 9);
 
     EXPECT_FALSE(readAddressText(dir.file("missing.txt"), rows, notifier, progress));
     EXPECT_EQ(notifier.shown(), Shown{errorBox("화일경로가 존재하지 않습니다.")});
@@ -145,6 +152,8 @@ protected:
 TEST_F(AddressImportTest, TheButtonRegistersTheFileIntoTheCurrentGroup) {
     const std::string text = dir.write("list.txt", "a,0101,m\nb,0102,n\nskipped line\n");
     const std::string empty = dir.write("none.txt", "no,rows\n");
+    const std::string control = dir.write("control.txt", "c,0103,m\nd,01\x04"
+                                                         "04,n\ne,0105,\x02x\n\n");
     struct Case {
         std::optional<std::string> file;
         bool fault; // the service refuses the rows
@@ -158,10 +167,28 @@ TEST_F(AddressImportTest, TheButtonRegistersTheFileIntoTheCurrentGroup) {
         {dir.file("list.csv"), false, false, {errorBox("지원하지 않는 확장자입니다.")}, 0},
         {dir.file("missing.txt"), false, false, {errorBox("화일경로가 존재하지 않습니다.")}, 0},
         {text, true, false, {errorBox("에러발생! 다시 시도해 주시기 바랍니다.")}, 0},
-        {text, false, true, {plainBox("2 개의 데이터가 입력되었습니다.")}, 2},
+        {text,
+         false,
+         true,
+         {plainBox("2 개의 데이터가 입력되었습니다.\n쉼표로 나눈 값이 세 개가 아닌 1 줄은 건너뛰었습니다.")},
+         2},
         // Registered even when the file gave no rows.
-        {empty, false, true, {plainBox("0 개의 데이터가 입력되었습니다.")}, 2},
-        {dataPath("excel/addresses.xlsx"), false, true, {plainBox("3 개의 데이터가 입력되었습니다.")}, 5},
+        {empty,
+         false,
+         true,
+         {plainBox("0 개의 데이터가 입력되었습니다.\n쉼표로 나눈 값이 세 개가 아닌 1 줄은 건너뛰었습니다.")},
+         2},
+        {control,
+         false,
+         true,
+         {plainBox("1 개의 데이터가 입력되었습니다.\n쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있는 2 건은 "
+                   "건너뛰었습니다.")},
+         3},
+        {dataPath("excel/addresses.xlsx"),
+         false,
+         true,
+         {plainBox("3 개의 데이터가 입력되었습니다.\n전화번호가 없는 1 행은 건너뛰었습니다.")},
+         6},
     };
     dialogs.sheet = 1;
     for (const Case& c : cases) {
@@ -177,7 +204,7 @@ TEST_F(AddressImportTest, TheButtonRegistersTheFileIntoTheCurrentGroup) {
     }
     EXPECT_EQ(remote(),
               (Strings{"친구:a:0101:2024-03-05 14:07:09", "친구:b:0102:2024-03-05 14:07:09",
-                       "친구:홍길동:01011112222:2024-03-05 14:07:09",
+                       "친구:c:0103:2024-03-05 14:07:09", "친구:홍길동:01011112222:2024-03-05 14:07:09",
                        "친구:Kim:01033334444:2024-03-05 14:07:09", "친구::01055556666:2024-03-05 14:07:09"}));
 
     // Logged out: the dialog closes before a file is asked for.

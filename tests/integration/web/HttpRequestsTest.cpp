@@ -148,6 +148,18 @@ TEST(HttpWire, DownloadCarriesItsAgentAndWritesTheBytes) {
     EXPECT_EQ(req.header("User-Agent"), "Web");
 }
 
+TEST(HttpWire, ADownloadOverItsLimitLeavesNothing) {
+    const std::string picture("\xFF\xD8\0\r\n\xFF\xD9", 7);
+    for (const long long limit : {6LL, 7LL}) {
+        Capture capture(reply("200 OK", picture));
+        TempDir dir;
+        EXPECT_EQ(DownloadToFile(hostOf(capture.port()).url("fileSave/a.jpg"), dir.file("a.jpg"), {}, limit),
+                  limit < 7 ? -1 : 7);
+        EXPECT_EQ(filesIn(dir.path()),
+                  limit < 7 ? std::vector<std::string>{} : std::vector<std::string>{"a.jpg"});
+    }
+}
+
 TEST(HttpWire, StatusDecidesSuccessForReadsWritesAndDownloads) {
     struct Case {
         std::string status;

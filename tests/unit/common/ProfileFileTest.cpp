@@ -154,3 +154,28 @@ TEST(ProfileFile, ALinkIsUpdatedThroughTheLink) {
     ASSERT_TRUE(ProfileFile(dir.file("Env.cfg")).write("LOGIN", "ID", "abc"));
     EXPECT_EQ(readFile(dir.file("real/Env.cfg")), "[LOGIN]\r\nID=abc\r\n");
 }
+
+TEST(ProfileFile, AFileOverOneMebibyteIsNeitherReadNorRewritten) {
+    test::TempDir dir;
+    const std::string head = "[SERVICE]\r\nHOST=far.example\r\n";
+    struct Case {
+        std::size_t size;
+        bool read;
+    };
+    for (const Case c : {Case{ProfileFile::kMaxBytes, true}, Case{ProfileFile::kMaxBytes + 1, false},
+                         Case{20u * 1024 * 1024, false}}) {
+        // Blank lines after the section: what a file grown by accident holds.
+        const std::string bytes = head + std::string(c.size - head.size(), '\n');
+        const ProfileFile ini(dir.write("service.ini", bytes));
+        const ProfileFile::Contents contents = ini.load();
+        EXPECT_EQ(contents.tooLarge(), !c.read) << c.size;
+        EXPECT_EQ(contents.read("service", "host", "dflt"), c.read ? "far.example" : "dflt") << c.size;
+        EXPECT_EQ(ini.readSection("SERVICE").size(), c.read ? 1u : 0u) << c.size;
+        EXPECT_EQ(ini.write("SERVICE", "HOST", "near.example"), c.read) << c.size;
+        if (!c.read) {
+            EXPECT_EQ(readFile(ini.path()), bytes) << c.size;
+        }
+    }
+    EXPECT_EQ(cp949::toUtf8(ProfileFile::tooLargeMessage(dir.file("service.ini"))),
+              dir.file("service.ini") + "\n설정 파일이 너무 큽니다(1MB 초과). 이 파일은 읽지 않습니다.");
+}

@@ -1,5 +1,6 @@
 #include "app/ServiceConfig.h"
 #include "common/Cp949.h"
+#include "common/ProfileFile.h"
 
 #include "support/TempDir.h"
 
@@ -64,6 +65,14 @@ TEST(ServiceConfig, PortsOutOfRangeAreReportedNotReplacedSilently) {
         cp949::toUtf8(ServiceConfig::load(dir.path()).badValuesMessage()),
         "service.ini [SERVICE] LOGIN_PORT=70000 : 포트 번호(1~65535)가 아닙니다. 기본값 40001을 사용합니다.\n"
         "service.ini [SERVICE] WEB_PORT=web : 포트 번호(1~65535)가 아닙니다. 기본값 80을 사용합니다.");
+
+    // Too large to read: every value its default, and the file named.
+    dir.write("service.ini", "[SERVICE]\r\nHOST=far.example\r\n" + std::string(ProfileFile::kMaxBytes, ' '));
+    const ServiceConfig unread = ServiceConfig::load(dir.path());
+    EXPECT_EQ(unread.host, ServiceConfig().host);
+    EXPECT_EQ(unread.unreadFile, dir.file("service.ini"));
+    EXPECT_EQ(cp949::toUtf8(unread.badValuesMessage()),
+              dir.file("service.ini") + "\n설정 파일이 너무 큽니다(1MB 초과). 이 파일은 읽지 않습니다.");
 }
 
 TEST(ServiceConfig, AnIpv6HostIsWrittenInBracketsInAddresses) {

@@ -1,7 +1,6 @@
 #include "compose/MmsPictures.h"
 
 #include "common/Cp949.h"
-#include "compose/JpegCheck.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 
@@ -11,18 +10,6 @@ namespace qb {
 namespace {
 
 using test::errorBox;
-
-// Stands in for the client's QImageReader, which needs QtGui: the size from the
-// frame header, and the decoder's memory limit as a pixel count.
-class HeaderDecoder : public PictureDecoder {
-public:
-    PictureInfo decode(const std::string&, std::string_view bytes) override {
-        const JpegInfo info = checkJpeg(bytes);
-        if (static_cast<long long>(info.width) * info.height > 4000LL * 4000)
-            return {PictureStatus::TooLarge};
-        return {PictureStatus::Ok, info.width, info.height};
-    }
-};
 
 class MmsPicturesTest : public ::testing::Test {
 protected:
@@ -39,8 +26,7 @@ protected:
     test::TempDir dir;
     std::string jpeg;
     test::RecordingNotifier notifier;
-    HeaderDecoder decoder;
-    MmsPictures pictures{notifier, decoder};
+    MmsPictures pictures{notifier};
 };
 
 TEST_F(MmsPicturesTest, TheDialogChecksTheFileItsExactExtensionThenTheOrder) {

@@ -1,8 +1,6 @@
 #include "DryRun.h"
-#include "JpegSize.h"
 #include "common/Clock.h"
 #include "common/Cp949.h"
-#include "send/FileBytes.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 
@@ -135,7 +133,7 @@ TEST(DryRun, RefusalsPrintNothingAndExitOne) {
              o.kind = MessageKind::Mms;
              o.pictures = {numbers};
          },
-         numbers + "\nJPEG 사진을 읽을 수 없습니다."},
+         numbers + "\nJPG 그림파일이 아닙니다.!"},
         {"message file CP949 cannot hold",
          [&](DryRunOptions& o) {
              o.message.reset();
@@ -167,30 +165,4 @@ TEST(DryRun, RefusalsPrintNothingAndExitOne) {
 TEST(DryRun, MessagesBecomeCp949WithCrLf) {
     EXPECT_EQ(messageFromUtf8("a\nb\r\nc\rd"), "a\r\nb\r\nc\r\nd");
     EXPECT_EQ(messageFromUtf8("가"), ko("가"));
-}
-
-TEST(JpegSize, ReadsTheFrameHeader) {
-    std::string bytes;
-    ASSERT_TRUE(readFileBytes(dataPath("send/picture-64x48.jpg"), bytes));
-    const auto baseline = jpegSize(bytes);
-    ASSERT_TRUE(baseline);
-    EXPECT_EQ(baseline->width, 64);
-    EXPECT_EQ(baseline->height, 48);
-    ASSERT_TRUE(readFileBytes(dataPath("send/progressive-300x200.jpg"), bytes));
-    const auto progressive = jpegSize(bytes);
-    ASSERT_TRUE(progressive);
-    EXPECT_EQ(progressive->width, 300);
-    EXPECT_EQ(progressive->height, 200);
-
-    const std::string broken[] = {
-        "",
-        "\xFF\xD8",
-        "GIF89a",
-        std::string("\xFF\xD8\xFF\xC0\x00\x11\x08\x00", 8),              // header cut short
-        std::string("\xFF\xD8\xFF\xE0\x00\x01", 6),                      // impossible length
-        std::string("\xFF\xD8\xFF\xDA\x00\x08", 6),                      // scan before the frame
-        std::string("\xFF\xD8\xFF\xC0\x00\x11\x08\x00\x00\x00\x10", 11), // zero height
-    };
-    for (const std::string& b : broken)
-        EXPECT_EQ(jpegSize(b), std::nullopt) << b.size();
 }

@@ -3,7 +3,9 @@
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "send/SendValidator.h"
+#include "send/SmsOverflow.h"
 #include "send/TextImport.h"
+#include "send/WorkGuard.h"
 
 #include <algorithm>
 #include <array>
@@ -86,6 +88,7 @@ void SendForm::resetForm() {
     s.queue.clear();
     s.batchBytes = 0;
     s.mergeLock = false;
+    s.smsLmsDeclined = false;
 
     const LocalTime now = localNow();
     s.reservationDate = LocalTime{now.year, now.month, now.day, 0, 0, 0};
@@ -126,6 +129,17 @@ void SendForm::resetForm() {
     resetTable();
 }
 
+bool SendForm::onResetClicked() {
+    if (!mayDiscard(holdsWork(), m_notifier))
+        return false;
+    resetForm();
+    return true;
+}
+
+bool SendForm::holdsWork() const {
+    return m_state.table.columnCount() > 1 || !m_state.smsText.empty() || !m_state.queue.empty();
+}
+
 std::string SendForm::previewNumber(std::string_view n) {
     std::string out;
     if (n.size() == 11) {
@@ -141,7 +155,10 @@ std::string SendForm::previewNumber(std::string_view n) {
 }
 
 void SendForm::showPreview() {
+    // The preview is the merged table the lock is about.
+    const bool lock = m_state.mergeLock;
     resetTable();
+    m_state.mergeLock = lock;
     RecipientTable& t = m_state.table;
     const bool sms = m_state.kind == MessageKind::Sms;
     const std::size_t count = m_state.queue.size();
@@ -218,7 +235,22 @@ bool SendForm::loadWorkbookSheet(const std::string& path, int index) {
 
 // ---- Message kind and box ----
 
-void SendForm::onKindChosen(MessageKind kind) {
+bool SendForm::onKindChosen(MessageKind kind) {
+    bool work = holdsWork();
+    const auto lms = m_editors.lmsEditor();
+    const auto mms = m_editors.mmsWindow();
+    // The editor the switch closes; the one it opens again keeps its text.
+    if (kind != MessageKind::Lms && lms)
+        work = work || qb::holdsWork(*lms);
+    if (kind != MessageKind::Mms && mms)
+        work = work || qb::holdsWork(*mms);
+    if (!mayDiscard(work, m_notifier))
+        return false;
+    switchKind(kind);
+    return true;
+}
+
+void SendForm::switchKind(MessageKind kind) {
     switch (kind) {
     case MessageKind::Sms:
         m_state.kind = MessageKind::Sms;
@@ -246,7 +278,17 @@ void SendForm::onKindChosen(MessageKind kind) {
 }
 
 void SendForm::returnToSms() {
-    onKindChosen(MessageKind::Sms);
+    switchKind(MessageKind::Sms);
+}
+
+void SendForm::moveToLms(const std::string& body) {
+    m_editors.closeMmsWindow();
+    m_state.kind = MessageKind::Lms;
+    m_state.smsText.clear();
+    m_state.smsCounter = smsCounterText(0);
+    m_state.smsBoxEnabled = false;
+    m_state.smsLmsDeclined = false;
+    m_editors.openLmsWith(body);
 }
 
 void SendForm::onMergeSwitch(int k) {
@@ -256,6 +298,16 @@ void SendForm::onMergeSwitch(int k) {
 }
 
 void SendForm::onMessageEdited(std::string_view text) {
+    const bool over = countedLength(text) > kSmsBodyLimit;
+    if (!over) {
+        m_state.smsLmsDeclined = false;
+    } else if (m_state.kind == MessageKind::Sms && !m_state.smsLmsDeclined) {
+        if (m_notifier.askYesNo(smsBoxOverflowQuestion(), MessageIcon::None)) {
+            moveToLms(std::string(text));
+            return;
+        }
+        m_state.smsLmsDeclined = true;
+    }
     SmsBoxText box = smsBoxEdited(text);
     m_state.smsText = std::move(box.text);
     m_state.smsCounter = std::move(box.counter);
@@ -313,7 +365,24 @@ void SendForm::onSplitSwitch() {
     m_state.splitMinutes.enabled = m_state.splitOn;
 }
 
+JobCost SendForm::queuedCost() const {
+    return jobCost(m_state.kind, static_cast<long long>(m_state.queue.size()), m_balance);
+}
+
+bool SendForm::confirmSend() {
+    // An empty queue is refused by the job with its own message.
+    if (m_state.queue.empty())
+        return true;
+    static const std::string go = ko("\n전송하시겠습니까?");
+    return m_notifier.askYesNo(costLine(queuedCost()) + go, MessageIcon::None);
+}
+
 bool SendForm::validateAndPreview() {
+    if (m_state.kind == MessageKind::Sms && !m_state.mergeLock) {
+        const SmsOverflow over = findSmsOverflow(m_state);
+        if (over.count > 0 && m_notifier.askYesNo(smsOverflowQuestion(over), MessageIcon::None))
+            moveToLms(m_state.smsText);
+    }
     SendValidator validator(
         {m_state, m_settings, m_login, m_rejects, m_editors, callbackNumber(), m_notifier, m_progress});
     if (!validator.run())
@@ -324,7 +393,10 @@ bool SendForm::validateAndPreview() {
         m_progress.setValue(0);
     m_counts = validator.counts();
     static const std::string caption = ko(" 발송데이터 확인!");
-    m_notifier.show(SendValidator::summary(m_counts), MessageIcon::None, caption);
+    std::string text = SendValidator::summary(m_counts);
+    if (const std::string cost = costSummary(queuedCost()); !cost.empty())
+        text += "\n" + cost;
+    m_notifier.show(text, MessageIcon::None, caption);
     m_state.previewEnabled = m_state.sendEnabled = true;
     return true;
 }

@@ -8,6 +8,7 @@
 #include "common/SendTypes.h"
 #include "send/Chooser.h"
 #include "send/FormHooks.h"
+#include "send/JobCost.h"
 #include "send/MessageBuild.h"
 #include "send/RecipientLoader.h"
 #include "send/RecipientTable.h"
@@ -45,6 +46,8 @@ struct SendFormState {
     std::string smsText; // CR LF line breaks
     std::string smsCounter;
     bool smsBoxEnabled = true;
+    // "아니요" to the LMS offer holds until the text is back within 90 bytes.
+    bool smsLmsDeclined = false;
 
     bool reserved = false;     // "예약"
     LocalTime reservationDate; // the date picker; only the date is used
@@ -114,6 +117,10 @@ public:
     void onNumberColumnChanged();
     void deleteSelectedRows(const CellRange& selection);
     void resetForm();
+    // "전송초기화": asks first when there is work to lose; false when kept.
+    bool onResetClicked();
+    // A loaded table (or its preview), or text in the SMS box.
+    bool holdsWork() const;
     void showPreview();
 
     // Text import
@@ -128,10 +135,17 @@ public:
     bool loadWorkbookSheet(const std::string& path, int index);
 
     // Message kind and box
-    void onKindChosen(MessageKind kind);
+    // Asks first when the switch would throw away work (the table, the SMS text,
+    // an editor it closes); false when the user kept it.
+    bool onKindChosen(MessageKind kind);
+    // After an editor window was closed by the user, who was asked there.
     void returnToSms();
+    // The SMS becomes an LMS: the LMS editor opens with `body`; table and
+    // settings stay.
+    void moveToLms(const std::string& body);
     void onMergeSwitch(int k); // 1..4, after the switch changed in the state
-    // The box's new text; the state then holds what the box must show.
+    // The box's new text; the state then holds what the box must show. Past 90
+    // bytes the user is offered LMS (moveToLms with the whole text).
     void onMessageEdited(std::string_view text);
     void onMessageFocused(); // refreshes the counter only
 
@@ -149,13 +163,23 @@ public:
     void onSplitSwitch();
 
     // "발송데이터 미리보기": true when the queue was built and the summary shown.
+    // An SMS whose merge pushes rows past 90 bytes is offered as LMS first.
     bool validateAndPreview();
     const ValidationCounts& lastCounts() const { return m_counts; }
+
+    // The balance line the costs are reckoned from.
+    void setBalance(const BalanceLine& line) { m_balance = line; }
+    // The prepared job's count, cost and the balance.
+    JobCost queuedCost() const;
+    // "전송하기": asks once with count, cost and balance; true to send.
+    bool confirmSend();
 
     // "010-1234-5678" for 11 bytes, "011-123-4567" for 10, anything else unchanged.
     static std::string previewNumber(std::string_view number);
 
 private:
+    void switchKind(MessageKind kind);
+
     Notifier& m_notifier;
     Progress& m_progress;
     SendSettings& m_settings;
@@ -165,6 +189,7 @@ private:
     SendFormState m_state;
     RecipientLoader m_loader; // after the state it fills
     ValidationCounts m_counts;
+    BalanceLine m_balance;
 };
 
 } // namespace qb

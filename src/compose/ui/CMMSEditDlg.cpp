@@ -51,7 +51,13 @@ void CMMSEditDlg::save() {
     m_model.save();
 }
 
+bool CMMSEditDlg::mayDiscard() {
+    return m_model.mayDiscard();
+}
+
 void CMMSEditDlg::reset() {
+    if (!m_model.mayDiscard())
+        return;
     m_model.reset();
     showState();
 }

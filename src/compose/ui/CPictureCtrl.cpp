@@ -1,5 +1,6 @@
 #include "compose/ui/CPictureCtrl.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -40,6 +41,10 @@ void CPictureCtrl::paintEvent(QPaintEvent*) {
         p.setPen(QColor(200, 210, 224));
         p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
+    if (hasFocus()) {
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
     if (m_image.isNull()) {
         if (m_fit == Fit::Thumbnail)
             paintEmptySlot(p);
@@ -69,6 +74,24 @@ void CPictureCtrl::paintEmptySlot(QPainter& p) const {
     hills.lineTo(frame.right() - 6, frame.bottom() - 6);
     hills.closeSubpath();
     p.drawPath(hills);
+}
+
+void CPictureCtrl::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Menu:
+    case Qt::Key_Space:
+        if (focusPolicy() != Qt::NoFocus) {
+            emit doubleClicked(mapToGlobal(QPoint(width() / 4, height() / 4)));
+            event->accept();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CPictureCtrl::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -281,7 +281,7 @@ void SendForm::returnToSms() {
     switchKind(MessageKind::Sms);
 }
 
-void SendForm::moveToLms(const std::string& body) {
+void SendForm::moveToLms(std::string body) { // a copy: the SMS text goes
     m_editors.closeMmsWindow();
     m_state.kind = MessageKind::Lms;
     m_state.smsText.clear();
@@ -301,7 +301,7 @@ void SendForm::onMessageEdited(std::string_view text) {
     const bool over = countedLength(text) > kSmsBodyLimit;
     if (!over) {
         m_state.smsLmsDeclined = false;
-    } else if (m_state.kind == MessageKind::Sms && !m_state.smsLmsDeclined) {
+    } else if (m_state.kind == MessageKind::Sms && m_state.offerLms && !m_state.smsLmsDeclined) {
         if (m_notifier.askYesNo(smsBoxOverflowQuestion(), MessageIcon::None)) {
             moveToLms(std::string(text));
             return;
@@ -320,9 +320,22 @@ void SendForm::onMessageFocused() {
 // ---- Callback number box ----
 
 void SendForm::setCallbackChoices(std::vector<std::string> numbers) {
-    m_state.callbackList.items = std::move(numbers);
-    m_state.callbackList.selected = -1;
-    m_state.callbackTyped.clear();
+    const std::string previous = callbackNumber();
+    Chooser& list = m_state.callbackList;
+    list.items = std::move(numbers);
+    list.selected = -1;
+    if (list.items.empty()) { // logged out: the numbers were the user's
+        m_state.callbackTyped.clear();
+        return;
+    }
+    // The number in use stays; without one, the first registered number is.
+    const auto it = std::find(list.items.begin(), list.items.end(), previous);
+    if (it != list.items.end()) {
+        list.selected = static_cast<int>(it - list.items.begin());
+        m_state.callbackTyped.clear();
+    } else if (m_state.callbackTyped.empty()) {
+        list.selected = 0;
+    }
 }
 
 void SendForm::onCallbackChosen(int index) {
@@ -378,7 +391,7 @@ bool SendForm::confirmSend() {
 }
 
 bool SendForm::validateAndPreview() {
-    if (m_state.kind == MessageKind::Sms && !m_state.mergeLock) {
+    if (m_state.kind == MessageKind::Sms && m_state.offerLms && !m_state.mergeLock) {
         const SmsOverflow over = findSmsOverflow(m_state);
         if (over.count > 0 && m_notifier.askYesNo(smsOverflowQuestion(over), MessageIcon::None))
             moveToLms(m_state.smsText);

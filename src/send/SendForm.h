@@ -48,6 +48,8 @@ struct SendFormState {
     bool smsBoxEnabled = true;
     // "아니요" to the LMS offer holds until the text is back within 90 bytes.
     bool smsLmsDeclined = false;
+    // An SMS past 90 bytes is offered as LMS; qbsend keeps the kind it was given.
+    bool offerLms = true;
 
     bool reserved = false;     // "예약"
     LocalTime reservationDate; // the date picker; only the date is used
@@ -142,7 +144,7 @@ public:
     void returnToSms();
     // The SMS becomes an LMS: the LMS editor opens with `body`; table and
     // settings stay.
-    void moveToLms(const std::string& body);
+    void moveToLms(std::string body);
     void onMergeSwitch(int k); // 1..4, after the switch changed in the state
     // The box's new text; the state then holds what the box must show. Past 90
     // bytes the user is offered LMS (moveToLms with the whole text).
@@ -150,7 +152,8 @@ public:
     void onMessageFocused(); // refreshes the counter only
 
     // Callback number box
-    // The service's numbers in reply order; nothing selected until the user picks.
+    // The service's numbers in reply order. The number chosen or typed stays;
+    // without one the first is chosen. An empty list (logout) forgets both.
     void setCallbackChoices(std::vector<std::string> numbers);
     void onCallbackChosen(int index);
     void onCallbackEdited(std::string_view text);

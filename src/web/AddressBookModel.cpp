@@ -2,6 +2,7 @@
 
 #include "common/Cp949.h"
 #include "common/Notifier.h"
+#include "common/PhoneNumber.h"
 #include "web/WebClient.h"
 #include "web/WebText.h"
 
@@ -133,6 +134,14 @@ bool AddressBookModel::addGroup(std::string_view name) {
     return true;
 }
 
+bool AddressBookModel::numberRefused(const std::string& hpno) {
+    PhoneDigits digits;
+    if (phoneDigits(hpno, digits))
+        return false;
+    m_web.notifier().error("[" + hpno + ko("] 전화번호를 확인해주세요."));
+    return true;
+}
+
 bool AddressBookModel::registerRows(const std::vector<AddressRow>& rows) {
     if (!dialogGate())
         return true;
@@ -140,6 +149,10 @@ bool AddressBookModel::registerRows(const std::vector<AddressRow>& rows) {
         m_web.notifier().error(ko("데이터를 입력해 주세요."));
         return false;
     }
+    // A number the send form would refuse is not worth keeping.
+    for (const AddressRow& r : rows)
+        if (!r.hpno.empty() && numberRefused(r.hpno))
+            return false;
     if (!m_book.RegisterEntries(currentGroup(), rows))
         return false;
     reloadKeepingSelection();
@@ -216,6 +229,8 @@ bool AddressBookModel::modify(const ModifyTarget& target, const AddressRow& now)
         m_web.notifier().error(ko("데이터를 입력해주세요!."));
         return false;
     }
+    if (now.hpno != target.hpno && numberRefused(now.hpno))
+        return false;
     if (!dialogGate())
         return true;
     if (!m_book.ModifyEntry(target.group, target.name, target.hpno, now.name, now.hpno, now.etc))

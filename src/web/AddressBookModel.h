@@ -58,7 +58,7 @@ public:
 
     // "신규그룹생성" → "추가".
     bool addGroup(std::string_view name);
-    // "신규 주소록 등록" → "입력": the ten rows as typed.
+    // "신규 주소록 등록" → "입력": the ten rows as typed; a number must be a number.
     bool registerRows(const std::vector<AddressRow>& rows);
     // "파일등록(xls,txt)", once the file's rows are read (the login gate passed).
     bool registerImported(const std::vector<AddressRow>& rows);
@@ -86,12 +86,15 @@ public:
     };
     std::optional<ModifyTarget> modifyTarget(std::size_t row) const;
     // "수정".
+    // A changed number must be a number (digits, hyphens, spaces).
     bool modify(const ModifyTarget& target, const AddressRow& now);
 
     // "입력" of the window.
     void handOver();
 
 private:
+    // True, after "[abc] 전화번호를 확인해주세요.", when `hpno` is no number.
+    bool numberRefused(const std::string& hpno);
     // The login gate of the window: the window closes when it fails.
     bool windowGate();
     void bookReloaded();

@@ -135,6 +135,7 @@ bool OptionForm::prepare() {
     editors.kind = o.kind;
     form.onKindChosen(o.kind);
     s.layoutPreview = false;
+    s.offerLms = false;
 
     if (!o.excelFile.empty()) {
         form.loadWorkbookSheet(o.excelFile, o.sheet);
@@ -241,8 +242,10 @@ bool OptionForm::prepare() {
     form.setBalance(balance);
     if (!form.validateAndPreview())
         return false;
-    // The line the client's "전송하기" asks with; qbsend asks nothing.
-    watch.info(costLine(form.queuedCost()));
+    // The line the client's "전송하기" asks with; qbsend asks nothing. A dry
+    // run sends nothing.
+    if (m->login.loggedIn)
+        watch.info(costLine(form.queuedCost()));
     return true;
 }
 

@@ -32,7 +32,9 @@ CGridCtrl::CGridCtrl(const RecipientTable& table, QWidget* parent)
     setModel(m_model);
     setWordWrap(false);
     setCornerButtonEnabled(false);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // One block: "행삭제" takes the rows from the first to the last selected, so
+    // a Ctrl-click must not leave unselected rows between.
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);

@@ -96,7 +96,7 @@ TEST(FormQuestions, TheSmsBoxOffersLmsPast90Bytes) {
         EXPECT_EQ(f.state().kind, MessageKind::Lms);
         EXPECT_FALSE(f.state().smsBoxEnabled);
         EXPECT_EQ(f.state().smsText, "");
-        EXPECT_EQ(f.editors.calls, Strings{"closeMms", "openLms"});
+        EXPECT_EQ(f.editors.calls, (Strings{"closeMms", "openLms"}));
         ASSERT_TRUE(f.editors.lms);
         EXPECT_EQ(f.editors.lms->body, at91);
         EXPECT_EQ(f.state().table.columnCount(), 3); // the recipients stay
@@ -139,14 +139,14 @@ TEST(FormQuestions, ThePreviewOffersLmsForRowsPast90Bytes) {
         FormFixture f;
         prepare(f, 24);
         f.notifier.answerNext(true);
-        ASSERT_TRUE(f.form.validateAndPreview());
+        ASSERT_TRUE(f.form.validateAndPreview()) << ::testing::PrintToString(f.notifier.texts());
         EXPECT_EQ(f.notifier.texts().at(0),
                   "[SMS] 90바이트를 넘는 메세지 [12] 건 (행 2, 4, 6, 8, 10, 12, 14, "
                   "16, 18, 20 외)\nLMS로 전송하시겠습니까?");
         EXPECT_EQ(f.state().kind, MessageKind::Lms);
         ASSERT_EQ(f.state().queue.size(), 24u);
         EXPECT_EQ(f.state().queue.at(1).body, std::string(20, 'a') + std::string(80, 'x'));
-        EXPECT_EQ(f.batch().kind, MessageKind::Lms);
+        EXPECT_EQ(f.form.batch().kind, MessageKind::Lms);
     }
 }
 
@@ -187,5 +187,47 @@ TEST(FormQuestions, CostInTheSummaryAndBeforeTheSend) {
         f.notifier.answerNext(true);
         EXPECT_TRUE(f.form.confirmSend()) << c.name;
         EXPECT_EQ(f.notifier.texts(), (Strings{c.question, c.question})) << c.name;
+    }
+}
+
+// After login and after "회신번호관리" the box is never left empty while numbers exist.
+TEST(CallbackChoices, TheNumberInUseStaysElseTheFirst) {
+    const struct Case {
+        const char* name;
+        std::function<void(SendForm&)> before;
+        Strings numbers;
+        const char* used;
+        int selected;
+    } cases[] = {
+        {"first login", [](SendForm&) {}, {"0212345678", "0311112222"}, "0212345678", 0},
+        {"chosen number kept",
+         [](SendForm& f) {
+             f.setCallbackChoices({"0212345678", "0311112222"});
+             f.onCallbackChosen(1);
+         },
+         {"0500000000", "0311112222"},
+         "0311112222",
+         1},
+        {"chosen number deleted",
+         [](SendForm& f) {
+             f.setCallbackChoices({"0212345678", "0311112222"});
+             f.onCallbackChosen(1);
+         },
+         {"0212345678"},
+         "0212345678",
+         0},
+        {"typed number kept",
+         [](SendForm& f) { f.onCallbackEdited("0507778888"); },
+         {"0212345678"},
+         "0507778888",
+         -1},
+        {"logout", [](SendForm& f) { f.onCallbackEdited("0507778888"); }, {}, "", -1},
+    };
+    for (const Case& c : cases) {
+        FormFixture f;
+        c.before(f.form);
+        f.form.setCallbackChoices(c.numbers);
+        EXPECT_EQ(f.form.callbackNumber(), c.used) << c.name;
+        EXPECT_EQ(f.state().callbackList.selected, c.selected) << c.name;
     }
 }

@@ -34,8 +34,9 @@ TEST(NumberDigits, OnlyDigitsHyphensAndSpacesMakeANumber) {
         PhoneDigits d;
         const bool ok = phoneDigits(c.text, d);
         EXPECT_EQ(ok, c.digits != nullptr) << c.text;
-        if (ok && c.digits)
+        if (ok && c.digits) {
             EXPECT_EQ(d.view(), c.digits) << c.text;
+        }
     }
 }
 

@@ -10,6 +10,8 @@
 #include "web/ui/LmsMessageBoxDialog.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleEditableTextInterface>
 #include <QApplication>
 #include <QClipboard>
 #include <QEnterEvent>
@@ -331,7 +333,7 @@ TEST(SpecialCharPalette, InsertsIntoTheSmsBoxAtTheCaretAndTheBoxKeepsItsLimit) {
     EXPECT_EQ(f.texts(), Strings{});
 }
 
-TEST(SpecialCharPalette, InsertsIntoTheLmsTitleAndBodyAtTheCaret) {
+TEST(SpecialCharPalette, SitsBesideTheLmsEditorAndWritesIntoTheBodyAtTheCaret) {
     SendViewFixture f;
     AccessibleNamesAudit audit;
     CLMSEditDlg* e = openLmsEditor(f);
@@ -339,10 +341,12 @@ TEST(SpecialCharPalette, InsertsIntoTheLmsTitleAndBodyAtTheCaret) {
     click(e, "specialChars");
     CSpecialCharDlg* p = e->palette();
     ASSERT_TRUE(p);
-    // Opened over the editor's bottom and moved down by its own height.
-    const ScreenRect area = availableArea(p);
-    EXPECT_EQ(p->frameGeometry().top(),
-              std::min(e->frameGeometry().bottom() + 1, area.bottom() - p->frameGeometry().height()));
+    // Beside the editor, covering none of it.
+    const QRect ef = e->frameGeometry(), pf = p->frameGeometry();
+    const ScreenRect expected =
+        besideEditor({ef.x(), ef.y(), ef.width(), ef.height()}, pf.width(), pf.height(), availableArea(p));
+    EXPECT_EQ(pf.topLeft(), QPoint(expected.x, expected.y));
+    EXPECT_FALSE(pf.intersects(ef));
 
     // The untouched body: the symbol replaces the placeholder.
     QTest::mouseClick(p->button(25), Qt::LeftButton); // ◆
@@ -351,27 +355,14 @@ TEST(SpecialCharPalette, InsertsIntoTheLmsTitleAndBodyAtTheCaret) {
     EXPECT_TRUE(e->model().text().bodyTouched());
     EXPECT_EQ(textColour(e->bodyEdit()), QColor(Qt::black));
 
-    // The title, once it had the focus, takes the symbols at its caret.
+    // The title had the focus last: the symbols still go into the body, at its caret.
     focus(e->titleEdit());
     typeInto(e->titleEdit(), "ab");
-    e->titleEdit()->setCursorPosition(1);
-    QTest::mouseClick(p->button(59), Qt::LeftButton); // ★
-    EXPECT_EQ(e->titleEdit()->text(), u("a★b"));
-    EXPECT_EQ(e->titleEdit()->cursorPosition(), 2);
-    e->titleEdit()->setSelection(0, 1);
-    QTest::mouseClick(p->button(79), Qt::LeftButton); // Ω over "a"
-    EXPECT_EQ(e->model().text().title(), ko("Ω★b"));
-    e->titleEdit()->end(false);
-    typeInto(e->titleEdit(), repeat(u("가"), 30)); // 65 bytes: the last syllable is cut
-    EXPECT_EQ(e->model().text().title(), ko("Ω★b") + ko(repeat(u("가"), 29).toStdString()));
-    QTest::mouseClick(p->button(59), Qt::LeftButton); // 63 + 2: no room
-    EXPECT_EQ(e->model().text().title().size(), 63u);
-
-    focus(e->bodyEdit());
     QTextCursor c = e->bodyEdit()->textCursor();
     c.setPosition(0);
     e->bodyEdit()->setTextCursor(c);
-    QTest::mouseClick(p->button(59), Qt::LeftButton);
+    QTest::mouseClick(p->button(59), Qt::LeftButton); // ★
+    EXPECT_EQ(e->titleEdit()->text(), "ab");
     EXPECT_EQ(e->model().text().body(), ko("★◆"));
     EXPECT_EQ(e->bodyEdit()->textCursor().position(), 1);
     EXPECT_EQ(e->counter()->text(), "4 / 2000 byte");
@@ -380,6 +371,33 @@ TEST(SpecialCharPalette, InsertsIntoTheLmsTitleAndBodyAtTheCaret) {
     EXPECT_EQ(e->palette(), p);
     EXPECT_EQ(f.texts(), Strings{});
     EXPECT_EQ(lines(audit.problems()), "");
+}
+
+// Text a screen reader or speech input places through the accessibility
+// interface is the user's: the preview and the job take it.
+TEST(LmsEditor, TextPlacedThroughTheAccessibilityInterfaceIsTaken) {
+    SendViewFixture f;
+    CLMSEditDlg* e = openLmsEditor(f);
+    ASSERT_TRUE(e);
+    for (QWidget* box : {static_cast<QWidget*>(e->titleEdit()), static_cast<QWidget*>(e->bodyEdit())}) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(box);
+        ASSERT_TRUE(a && a->editableTextInterface() && a->textInterface());
+        a->editableTextInterface()->replaceText(0, a->textInterface()->characterCount(), u("공지"));
+    }
+    EXPECT_EQ(e->model().text().title(), ko("공지"));
+    EXPECT_TRUE(e->model().text().titleTouched());
+    EXPECT_EQ(e->model().text().body(), ko("공지"));
+    EXPECT_TRUE(e->model().text().bodyTouched());
+
+    // "취소" asks before they go; "아니요" keeps the window and its text.
+    click(e, "cancel");
+    EXPECT_EQ(f.texts(), Strings{"작성한 내용이 지워집니다. 계속하시겠습니까?"});
+    ASSERT_TRUE(f.view->editorWindows().lmsWindow());
+    EXPECT_EQ(e->titleEdit()->text(), u("공지"));
+    f.notifier.answerNext(true);
+    click(e, "cancel");
+    EXPECT_FALSE(f.view->editorWindows().lmsWindow());
+    EXPECT_EQ(f.state().kind, MessageKind::Sms);
 }
 
 } // namespace qb::test

@@ -106,28 +106,41 @@ sleep 0.5
 xdotool windowactivate --sync "$summary" key Return
 sleep 0.5
 click_at "${SEND_X:-610}" 490
+question=$(find_window '^알림$')
 sleep 1
 root_shot send-cost-confirmation
-xdotool key Escape # 아니요: nothing is sent
+xdotool windowactivate --sync "$question" key Escape # 아니요: nothing is sent
 sleep 0.5
 
 # Past 90 bytes the SMS box offers LMS.
 click_at 121 207
 xdotool key ctrl+End
-xdotool type --delay 120 ' 3월 한 달 동안 전 품목 20% 할인! 매장에서 확인하세요.'
+xdotool type --delay 120 ' 3월 한 달 동안 전 품목 20% 할인! 매장에서 확인하세요. 문의 1588-0000'
+offer=$(find_window '^알림$')
 sleep 1
 root_shot sms-lms-offer
-xdotool key Escape # 아니요: the box keeps its 90 bytes
+xdotool windowactivate --sync "$offer" key Escape # 아니요: the box keeps its 90 bytes
 sleep 0.5
 
 # MMS: the switch asks about the loaded table; 예. The palette opens beside
-# the editor, on this screen to its left.
+# the editor, clear of it (to its right: the screen has room there).
 click_at 140 127
+question=$(find_window '^알림$')
 sleep 0.5
-xdotool key Return
+xdotool windowactivate --sync "$question" key Return
 editor=$(find_window 'MMS 문자 편집창')
 sleep 0.5
-xdotool mousemove --window "$editor" "${PALETTE_X:-275}" "${PALETTE_Y:-623}" click 1
-find_window '특수문자 입력창' >/dev/null
+# The title has the focus last; the palette still writes into the body.
+xdotool mousemove --window "$editor" 130 22 click 1
+sleep 0.3
+xdotool type --delay 150 '봄 소식'
+xdotool mousemove --window "$editor" 223 623 click 1
+palette=$(find_window '특수문자 입력창')
 sleep 0.8
+symbol_at() { echo $((6 + ($1 % 10) * 25 + 12)) $((6 + ($1 / 10) * 25 + 12)); }
+read -r bx by < <(symbol_at 59)
+xdotool mousemove --window "$palette" "$bx" "$by" click 1
+sleep 0.5
+xdotool mousemove --window "$palette" 400 400
+sleep 0.3
 root_shot mms-palette-laptop

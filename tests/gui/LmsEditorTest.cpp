@@ -133,7 +133,9 @@ TEST(LmsEditor, OpensBesideTheFormAndKeepsBothLimitsWhileTypingAndPasting) {
     EXPECT_EQ(e->bodyEdit()->toPlainText(), "a?");
     EXPECT_EQ(e->counter()->text(), "2 / 2000 byte");
 
-    // "초기화" brings the placeholders back; "취소" returns the form to SMS.
+    // "초기화" asks, then brings the placeholders back; "취소" of an empty editor
+    // asks nothing and returns the form to SMS.
+    f.notifier.answerNext(true);
     click(e, "reset");
     EXPECT_EQ(e->titleEdit()->text(), u(" 제목... "));
     EXPECT_EQ(e->bodyEdit()->toPlainText(), u(" 내용... "));
@@ -143,7 +145,7 @@ TEST(LmsEditor, OpensBesideTheFormAndKeepsBothLimitsWhileTypingAndPasting) {
     EXPECT_FALSE(f.view->editorWindows().lmsWindow());
     EXPECT_EQ(f.state().kind, MessageKind::Sms);
     EXPECT_TRUE(f.find<QPlainTextEdit>("smsBox")->isEnabled());
-    EXPECT_EQ(f.texts(), Strings{});
+    EXPECT_EQ(f.texts(), Strings{"작성한 내용이 지워집니다. 계속하시겠습니까?"});
 }
 
 TEST(LmsEditor, SavesToTheStoreAndLoadsBackThroughTheBox) {
@@ -180,6 +182,7 @@ TEST(LmsEditor, SavesToTheStoreAndLoadsBackThroughTheBox) {
     EXPECT_EQ(stored[2].title, "it\\'s \\\\");
 
     // Loaded back: the newest first; the chosen one fills the editor byte for byte.
+    f.notifier.answerNext(true); // "초기화" asks: the boxes hold text
     click(e, "reset");
     QStringList titles, shown;
     whenModal<LmsMessageBoxDialog>([&](LmsMessageBoxDialog& d) {
@@ -201,8 +204,8 @@ TEST(LmsEditor, SavesToTheStoreAndLoadsBackThroughTheBox) {
     EXPECT_EQ(e->bodyEdit()->toPlainText(), u("봄맞이 할인 안내\n4월 1일부터"));
     EXPECT_EQ(e->counter()->text(), "28 / 2000 byte");
     EXPECT_EQ(e->focusWidget(), e->bodyEdit());
-    EXPECT_EQ(f.texts(),
-              (Strings{"[LMS] 메세지 저장완료!", "[LMS] 메세지 저장완료!", "[LMS] 메세지 저장완료!"}));
+    EXPECT_EQ(f.texts(), (Strings{"[LMS] 메세지 저장완료!", "[LMS] 메세지 저장완료!",
+                                  "[LMS] 메세지 저장완료!", "작성한 내용이 지워집니다. 계속하시겠습니까?"}));
     EXPECT_EQ(lines(audit.problems()), "");
 }
 
@@ -293,11 +296,14 @@ TEST(SpecialCharPalette, InsertsIntoTheSmsBoxAtTheCaretAndTheBoxKeepsItsLimit) {
     QTest::mouseClick(p->button(0), Qt::LeftButton);
     EXPECT_EQ(box->toPlainText(), u("a★＠"));
 
-    // At 89 counted bytes a symbol at the end has no room; at the start the end goes.
+    // At 89 counted bytes a symbol at the end has no room (LMS is offered once,
+    // declined); at the start the end goes.
     box->setPlainText(repeat("x", 89));
     box->moveCursor(QTextCursor::End);
     QTest::mouseClick(p->button(59), Qt::LeftButton);
     EXPECT_EQ(f.state().smsText, std::string(89, 'x'));
+    EXPECT_EQ(f.texts(), Strings{"[SMS] 90바이트를 넘었습니다. LMS로 전환하시겠습니까?"});
+    f.notifier.clear();
     box->moveCursor(QTextCursor::Start);
     QTest::mouseClick(p->button(59), Qt::LeftButton);
     EXPECT_EQ(f.state().smsText, ko("★") + std::string(88, 'x'));

@@ -288,10 +288,14 @@ TEST(MmsEditor, TheBodyGrowsFollowsTheCaretAndKeepsItsLimit) {
     CMMSBodyEdit* body = f.editor->bodyEdit();
     EXPECT_EQ(body->toPlainText(), u(" 내용... "));
     EXPECT_EQ(f.editor->titleEdit()->text(), u(" 제목... "));
-    // Tab goes from the title to the body, past the picture slots.
+    // Tab goes from the title to the body, then to the picture slots.
     focusOn(f.editor->titleEdit());
     QTest::keyClick(f.editor->titleEdit(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), body);
+    QTest::keyClick(body, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), f.composition->slotControl(1));
+    QTest::keyClick(f.composition->slotControl(1), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), f.composition->slotControl(2));
     focusOn(body);
     EXPECT_EQ(body->toPlainText(), "");
     EXPECT_EQ(f.editor->counter()->text(), "0 / 2000 byte");
@@ -395,7 +399,8 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     EXPECT_TRUE(f.editor->model().text().bodyTouched());
     EXPECT_EQ(drawn(f.composition, 1), (Size{173, 148}));
     EXPECT_EQ(drawn(f.composition, 2), (Size{173, 86}));
-    EXPECT_EQ(f.texts(), Strings{"[MMS] 메세지 저장완료!"});
+    EXPECT_EQ(f.texts(), (Strings{"작성한 내용이 지워집니다. 계속하시겠습니까?",
+                                  "작성한 내용이 지워집니다. 계속하시겠습니까?"}));
     EXPECT_EQ(lines(audit.problems()), "");
 }
 

@@ -218,6 +218,7 @@ TEST(SendView, KindSwitchOpensTheEditorResetsAndComesBackToSms) {
     f.notifier.clear();
     f.notifier.answerNext(true);
     f.find<QAbstractButton>("kindLms")->click();
+    f.notifier.clear();
     QWidget* lms = f.view->editorWindows().lmsWindow();
     ASSERT_TRUE(lms);
     EXPECT_TRUE(lms->isVisible());

@@ -229,10 +229,10 @@ bool AddressBookModel::modify(const ModifyTarget& target, const AddressRow& now)
         m_web.notifier().error(ko("데이터를 입력해주세요!."));
         return false;
     }
-    if (now.hpno != target.hpno && numberRefused(now.hpno))
-        return false;
     if (!dialogGate())
         return true;
+    if (now.hpno != target.hpno && numberRefused(now.hpno))
+        return false;
     if (!m_book.ModifyEntry(target.group, target.name, target.hpno, now.name, now.hpno, now.etc))
         return false;
     m_table.entriesChanged();

@@ -133,7 +133,7 @@ QItemSelectionModel::SelectionFlags CGridCtrl::selectionCommand(const QModelInde
     const auto* input = dynamic_cast<const QInputEvent*>(event);
     if (input && (input->modifiers() & Qt::ControlModifier) && !(input->modifiers() & Qt::ShiftModifier) &&
         (flags & (QItemSelectionModel::Select | QItemSelectionModel::Toggle)))
-        flags = QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Current;
+        flags = QItemSelectionModel::ClearAndSelect;
     // The row-number column picks whole rows, as a row header would.
     if (index.isValid() && index.column() == 0 && flags != QItemSelectionModel::NoUpdate)
         flags |= QItemSelectionModel::Rows;

@@ -1,7 +1,9 @@
 // Bytes that come from files and the user: reject-table values (RAZIDODU.ini), the
-// SMS box, merge substitution, the preview's number grouping and a picture's JPEG
-// frame header.
+// SMS box, merge substitution, the preview's number grouping, a picture's JPEG
+// frame header, recipient numbers by their digits and the balance reply's amounts.
 #include "JpegSize.h"
+#include "common/PhoneNumber.h"
+#include "send/JobCost.h"
 #include "send/MessageBuild.h"
 #include "send/RejectList.h"
 #include "send/SendForm.h"
@@ -30,6 +32,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (qb::SendForm::previewNumber(text).size() > size + 2)
         std::abort();
     if (const auto jpeg = qb::jpegSize(text); jpeg && (jpeg->width < 1 || jpeg->height < 1))
+        std::abort();
+
+    qb::PhoneDigits digits;
+    if (qb::phoneDigits(text, digits)) {
+        if (digits.size < qb::PhoneDigits::kMin || digits.size > qb::PhoneDigits::kMax)
+            std::abort();
+        for (const char c : digits.view())
+            if (c < '0' || c > '9')
+                std::abort();
+    }
+    qb::BalanceLine line;
+    line.balance = text.substr(0, size / 2);
+    line.unitPrices = {text.substr(size / 2), "", ""};
+    const qb::JobCost cost = qb::jobCost(qb::MessageKind::Sms, 3, line);
+    if (qb::costLine(cost).empty())
         std::abort();
     return 0;
 }

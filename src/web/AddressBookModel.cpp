@@ -160,6 +160,9 @@ bool AddressBookModel::registerRows(const std::vector<AddressRow>& rows) {
 }
 
 bool AddressBookModel::registerImported(const std::vector<AddressRow>& rows) {
+    // The login ended while the file was chosen or read: dialog and window close.
+    if (!windowGate())
+        return true;
     if (!m_book.RegisterEntries(currentGroup(), rows))
         return false;
     static const std::string templ = ko("%d 개의 데이터가 입력되었습니다.");
@@ -193,6 +196,9 @@ bool AddressBookModel::checkMoveTarget(std::string_view target) {
 }
 
 void AddressBookModel::moveTicked(std::string_view targetIn) {
+    // The move dialog was open while the login ended: the window goes too.
+    if (!windowGate())
+        return;
     const std::string target(targetIn);
     if (m_book.MoveEntries(currentGroup(), target, m_table.tickedPairs()))
         selectGroupNamed(target);

@@ -60,7 +60,8 @@ public:
     bool addGroup(std::string_view name);
     // "신규 주소록 등록" → "입력": the ten rows as typed; a number must be a number.
     bool registerRows(const std::vector<AddressRow>& rows);
-    // "파일등록(xls,txt)", once the file's rows are read (the login gate passed).
+    // "파일등록(xls,txt)", once the file's rows are read. Logged out by then: the
+    // dialog and the window close.
     bool registerImported(const std::vector<AddressRow>& rows);
     // The login gate of a dialog: false after the message; the dialog then closes.
     bool dialogGate();
@@ -71,6 +72,7 @@ public:
     std::vector<std::string> groupNames() const;
     // "이동": false (the dialog stays) when `target` is the current group.
     bool checkMoveTarget(std::string_view target);
+    // Logged out while the move dialog was open: the window closes.
     void moveTicked(std::string_view target);
 
     // "주소록 삭제", with its question.

@@ -193,6 +193,13 @@ TEST_F(AddressBookModelTest, LoggedOutTheWindowOrTheDialogThatAskedCloses) {
              return m.modify({"g", "n", "010", "", 0}, {"n", "011", ""});
          },
          true, false, false},
+        // Logged out while the move or import dialog was open.
+        {"move to", [](AddressBookModel& m) { return m.moveTicked("g"), false; }, false, true, false},
+        {"import",
+         [](AddressBookModel& m) {
+             return m.registerImported({{"n", "01011112222", ""}});
+         },
+         true, true, false},
     };
     login.loggedIn = false;
     for (const Case& c : cases) {

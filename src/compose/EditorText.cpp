@@ -56,6 +56,10 @@ bool EditorText::applyLimit(Box box) {
 }
 
 bool EditorText::edited(Box box, std::string_view text) {
+    // Text can arrive without the focus (paste by mouse, an input method, a
+    // screen reader's command): anything but the placeholder is the user's.
+    if (!touched(box) && text != (box == Box::Title ? titlePlaceholder() : bodyPlaceholder()))
+        touchedRef(box) = true;
     textRef(box) = text;
     return applyLimit(box);
 }

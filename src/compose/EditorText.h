@@ -34,8 +34,9 @@ public:
     // The box got the focus: while untouched it is emptied and becomes touched.
     // True when its text changed.
     bool focused(Box box);
-    // The box's new text as the user left it. Over its limit it is cut back;
-    // true when cut (the window must then show text(box)).
+    // The box's new text, however it got there. Text other than the placeholder
+    // touches the box. Over its limit it is cut back; true when cut (the window
+    // must then show text(box)).
     bool edited(Box box, std::string_view text);
     // A message taken from the message box: both boxes touched, limits applied.
     void load(std::string_view title, std::string_view body);

@@ -1,5 +1,6 @@
 #include "compose/LmsEditor.h"
 
+#include "send/WorkGuard.h"
 #include "web/MessageSaver.h"
 #include "web/WebClient.h"
 
@@ -7,6 +8,10 @@ namespace qb {
 
 bool LmsEditor::save() {
     return MessageSaver(m_web).saveLms(m_text.draft());
+}
+
+bool LmsEditor::mayDiscard() {
+    return qb::mayDiscard(holdsWork(m_text.content()), m_web.notifier());
 }
 
 bool LmsEditor::mayLoad() {

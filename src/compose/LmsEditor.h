@@ -23,6 +23,9 @@ public:
     // "저장된 메시지 불러오기" may open the LMS message box: false (after the
     // login message) when nobody is logged in.
     bool mayLoad();
+    // "초기화" and "취소" throw the title and body away: asked first when they
+    // hold text; false when the user kept them.
+    bool mayDiscard();
     // "선택" in the LMS message box: title and body, both touched.
     void takeSavedMessage(const SelectedMessage& message) override;
 

@@ -1,5 +1,6 @@
 #include "compose/MmsEditor.h"
 
+#include "send/WorkGuard.h"
 #include "web/MessageSaver.h"
 #include "web/WebClient.h"
 
@@ -18,6 +19,10 @@ bool MmsEditor::save() {
     MessageDraft draft = m_text.draft();
     draft.pictures = m_pictures.all();
     return MessageSaver(m_web).saveMms(draft);
+}
+
+bool MmsEditor::mayDiscard() {
+    return qb::mayDiscard(holdsWork(content()), m_web.notifier());
 }
 
 bool MmsEditor::mayLoad() {

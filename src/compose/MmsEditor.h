@@ -31,6 +31,9 @@ public:
     bool mayLoad();
     // "초기화": placeholders, nothing touched, every slot empty.
     void reset();
+    // "초기화" and "취소" throw title, body and pictures away: asked first when
+    // any holds something; false when the user kept them.
+    bool mayDiscard();
     // "선택" in the MMS message box: title and body, both touched; the pictures
     // replace all three slots.
     void takeSavedMessage(const SelectedMessage& message) override;

@@ -25,8 +25,10 @@ int bodyHeight(int lines, int lineHeight) {
 PreviewSizes previewSizes(int lines, int lineHeight) {
     if (lines <= 0)
         return {kBodyStartHeight, kBodyTop + kBodyStartHeight};
-    const int body = (lines + 1) * lineHeight;
-    return {body, kBodyTop + body};
+    // The body is as tall as the scrolled area: its text, which starts at
+    // kBodyTop, always ends inside it.
+    const int size = lines * lineHeight + 460;
+    return {size, size};
 }
 
 ViewerSizes viewerSizes(Size client, std::optional<Size> picture, Size scrollBars) {

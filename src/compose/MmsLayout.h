@@ -35,7 +35,7 @@ inline int composeExtent(int lines, int lineHeight) {
 }
 
 // A preview column of the message box sized to its body: with no text the
-// starting sizes, otherwise the text and one line more.
+// starting sizes, otherwise body and scrolled area both L lines + 460.
 struct PreviewSizes {
     int bodyHeight = 0;
     int extent = 0; // the scrolled area's height

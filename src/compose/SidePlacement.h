@@ -20,7 +20,9 @@ ScreenRect clampInto(ScreenRect window, const ScreenRect& area);
 // window's top-right corner (`right` is one past the frame's last column).
 ScreenRect besideMainWindow(int right, int top, int width, int height, const ScreenRect& area);
 
-// The LMS and MMS palettes move down by their own height from where they open.
-ScreenRect movedDownByOwnHeight(ScreenRect window, const ScreenRect& area);
+// The LMS and MMS palettes beside their editor, covering none of it: to its
+// right when the screen has room there, else to its left, else below or above
+// it; on a screen too small for any, on the side with the most room.
+ScreenRect besideEditor(const ScreenRect& editor, int width, int height, const ScreenRect& area);
 
 } // namespace qb

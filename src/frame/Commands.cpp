@@ -6,19 +6,18 @@ namespace qb {
 
 const std::vector<CommandInfo>& allCommands() {
     static const std::vector<CommandInfo> commands = {
-        {Command::Login, "로그인"},
-        {Command::Logout, "로그아웃"},
-        {Command::SendForm, "문자전송"},
-        {Command::Results, "결과조회"},
-        {Command::Reserved, "예약조회"},
-        {Command::AddressBook, "주소록"},
-        {Command::Charge, "사이버머니충전"},
-        {Command::Notice, "공지사항"},
-        {Command::MemberInfo, "회원정보수정"},
-        {Command::About, "도움말"},
-        {Command::Exit, "종료"},
+        {Command::Login, "로그인", 'I', "Ctrl+L"},      {Command::Logout, "로그아웃", 'O', "Ctrl+Shift+L"},
+        {Command::SendForm, "문자전송", 'S', "Ctrl+1"}, {Command::Results, "결과조회", 'R', "Ctrl+2"},
+        {Command::Reserved, "예약조회", 'V', "Ctrl+3"}, {Command::AddressBook, "주소록", 'A', "Ctrl+B"},
+        {Command::Charge, "사이버머니충전", 'C', ""},   {Command::Notice, "공지사항", 'N', ""},
+        {Command::MemberInfo, "회원정보수정", 'M', ""}, {Command::About, "도움말", 'H', "F1"},
+        {Command::Exit, "종료", 'X', "Ctrl+Q"},
     };
     return commands;
+}
+
+std::string withMnemonic(const char* utf8Text, char key) {
+    return std::string(utf8Text) + "(&" + key + ")";
 }
 
 const CommandInfo& commandInfo(Command c) {
@@ -30,11 +29,11 @@ const CommandInfo& commandInfo(Command c) {
 
 const std::vector<MenuInfo>& menuBar() {
     static const std::vector<MenuInfo> menus = {
-        {"로그인/아웃", {Command::Login, Command::Logout}},
-        {"전송/조회", {Command::SendForm, Command::Results, Command::Reserved, Command::AddressBook}},
-        {"충전", {Command::Charge}},
-        {"보기", {Command::Notice, Command::MemberInfo, Command::About}},
-        {"종료", {Command::Exit}},
+        {"로그인/아웃", 'L', {Command::Login, Command::Logout}},
+        {"전송/조회", 'S', {Command::SendForm, Command::Results, Command::Reserved, Command::AddressBook}},
+        {"충전", 'C', {Command::Charge}},
+        {"보기", 'V', {Command::Notice, Command::MemberInfo, Command::About}},
+        {"종료", 'X', {Command::Exit}},
     };
     return menus;
 }

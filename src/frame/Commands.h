@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 // The main window's commands, their numbers and when they may be used. The
@@ -31,13 +32,19 @@ enum class ViewId : int {
 
 struct CommandInfo {
     Command command;
-    const char* text; // UTF-8; the menu item's and the toolbar button's text
+    const char* text;     // UTF-8; the menu item's and the toolbar button's text
+    char mnemonic;        // the menu item's key, shown as "(&K)" after the text
+    const char* shortcut; // portable key sequence text; empty for none
 };
 
 struct MenuInfo {
     const char* title; // UTF-8
+    char mnemonic;     // Alt + this key opens the menu
     std::vector<Command> items;
 };
+
+// "로그인(&I)": a Korean text with its key after it, as Korean menus show it.
+std::string withMnemonic(const char* utf8Text, char key);
 
 // Every command in menu order.
 const std::vector<CommandInfo>& allCommands();

@@ -42,6 +42,12 @@ public:
     virtual void showMmsWindow() = 0;
     virtual void closeLmsEditor() = 0;
     virtual void closeMmsWindow() = 0;
+    // The SMS turned LMS: the LMS editor opens holding `body` (touched). A set of
+    // windows without an LMS editor of its own just shows it.
+    virtual void openLmsWith(const std::string& body) {
+        (void)body;
+        showLmsEditor();
+    }
 };
 
 // For a form that asks nobody (qbsend, benchmarks): every dialog is cancelled.

@@ -28,6 +28,8 @@ RecipientLoader::RecipientLoader(SendFormState& state, Notifier& notifier, Progr
     : m_state(state), m_notifier(notifier), m_progress(progress), m_dialogs(dialogs) {}
 
 void RecipientLoader::resetTable() {
+    // Whatever comes into the table now, it no longer holds a merged preview.
+    m_state.mergeLock = false;
     RecipientTable& t = m_state.table;
     t.clear();
     t.setRowCount(2);

@@ -3,7 +3,9 @@
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "send/SendValidator.h"
+#include "send/SmsOverflow.h"
 #include "send/TextImport.h"
+#include "send/WorkGuard.h"
 
 #include <algorithm>
 #include <array>
@@ -98,6 +100,7 @@ void SendForm::resetForm() {
     s.queue.clear();
     s.batchBytes = 0;
     s.mergeLock = false;
+    s.smsLmsDeclined = false;
 
     const LocalTime now = localNow();
     s.reservationDate = LocalTime{now.year, now.month, now.day, 0, 0, 0};
@@ -138,6 +141,17 @@ void SendForm::resetForm() {
     resetTable();
 }
 
+bool SendForm::onResetClicked() {
+    if (!mayDiscard(holdsWork(), m_notifier))
+        return false;
+    resetForm();
+    return true;
+}
+
+bool SendForm::holdsWork() const {
+    return m_state.table.columnCount() > 1 || !m_state.smsText.empty() || !m_state.queue.empty();
+}
+
 std::string SendForm::previewNumber(std::string_view n) {
     std::string out;
     if (n.size() == 11) {
@@ -153,7 +167,10 @@ std::string SendForm::previewNumber(std::string_view n) {
 }
 
 void SendForm::showPreview() {
+    // The preview is the merged table the lock is about.
+    const bool lock = m_state.mergeLock;
     resetTable();
+    m_state.mergeLock = lock;
     RecipientTable& t = m_state.table;
     const bool sms = m_state.kind == MessageKind::Sms;
     const std::size_t count = m_state.queue.size();
@@ -230,8 +247,23 @@ bool SendForm::loadWorkbookSheet(const std::string& path, int index) {
 
 // ---- Message kind and box ----
 
-void SendForm::onKindChosen(MessageKind kind) {
+bool SendForm::onKindChosen(MessageKind kind) {
+    bool work = holdsWork();
+    const auto lms = m_editors.lmsEditor();
+    const auto mms = m_editors.mmsWindow();
+    // The editor the switch closes; the one it opens again keeps its text.
+    if (kind != MessageKind::Lms && lms)
+        work = work || qb::holdsWork(*lms);
+    if (kind != MessageKind::Mms && mms)
+        work = work || qb::holdsWork(*mms);
+    if (!mayDiscard(work, m_notifier))
+        return false;
     m_smsWhenQueueDone = false;
+    switchKind(kind);
+    return true;
+}
+
+void SendForm::switchKind(MessageKind kind) {
     switch (kind) {
     case MessageKind::Sms:
         m_state.kind = MessageKind::Sms;
@@ -263,7 +295,18 @@ void SendForm::returnToSms() {
         m_smsWhenQueueDone = true;
         return;
     }
-    onKindChosen(MessageKind::Sms);
+    m_smsWhenQueueDone = false;
+    switchKind(MessageKind::Sms);
+}
+
+void SendForm::moveToLms(std::string body) { // a copy: the SMS text goes
+    m_editors.closeMmsWindow();
+    m_state.kind = MessageKind::Lms;
+    m_state.smsText.clear();
+    m_state.smsCounter = smsCounterText(0);
+    m_state.smsBoxEnabled = false;
+    m_state.smsLmsDeclined = false;
+    m_editors.openLmsWith(body);
 }
 
 void SendForm::onMergeSwitch(int k) {
@@ -273,6 +316,16 @@ void SendForm::onMergeSwitch(int k) {
 }
 
 void SendForm::onMessageEdited(std::string_view text) {
+    const bool over = countedLength(text) > kSmsBodyLimit;
+    if (!over) {
+        m_state.smsLmsDeclined = false;
+    } else if (m_state.kind == MessageKind::Sms && m_state.offerLms && !m_state.smsLmsDeclined) {
+        if (m_notifier.askYesNo(smsBoxOverflowQuestion(), MessageIcon::None)) {
+            moveToLms(std::string(text));
+            return;
+        }
+        m_state.smsLmsDeclined = true;
+    }
     SmsBoxText box = smsBoxEdited(text);
     m_state.smsText = std::move(box.text);
     m_state.smsCounter = std::move(box.counter);
@@ -285,9 +338,22 @@ void SendForm::onMessageFocused() {
 // ---- Callback number box ----
 
 void SendForm::setCallbackChoices(std::vector<std::string> numbers) {
-    m_state.callbackList.items = std::move(numbers);
-    m_state.callbackList.selected = -1;
-    m_state.callbackTyped.clear();
+    const std::string previous = callbackNumber();
+    Chooser& list = m_state.callbackList;
+    list.items = std::move(numbers);
+    list.selected = -1;
+    if (list.items.empty()) { // logged out: the numbers were the user's
+        m_state.callbackTyped.clear();
+        return;
+    }
+    // The number in use stays; without one, the first registered number is.
+    const auto it = std::find(list.items.begin(), list.items.end(), previous);
+    if (it != list.items.end()) {
+        list.selected = static_cast<int>(it - list.items.begin());
+        m_state.callbackTyped.clear();
+    } else if (m_state.callbackTyped.empty()) {
+        list.selected = 0;
+    }
 }
 
 void SendForm::onCallbackChosen(int index) {
@@ -331,7 +397,24 @@ void SendForm::onSplitSwitch() {
     m_state.splitMinutes.enabled = m_state.splitOn;
 }
 
+JobCost SendForm::queuedCost() const {
+    return jobCost(m_state.kind, static_cast<long long>(m_state.queue.size()), m_balance);
+}
+
+bool SendForm::confirmSend() {
+    // An empty queue is refused by the job with its own message.
+    if (m_state.queue.empty())
+        return true;
+    static const std::string go = ko("\n전송하시겠습니까?");
+    return m_notifier.askYesNo(costLine(queuedCost()) + go, MessageIcon::None);
+}
+
 bool SendForm::validateAndPreview() {
+    if (m_state.kind == MessageKind::Sms && m_state.offerLms && !m_state.mergeLock) {
+        const SmsOverflow over = findSmsOverflow(m_state);
+        if (over.count > 0 && m_notifier.askYesNo(smsOverflowQuestion(over), MessageIcon::None))
+            moveToLms(m_state.smsText);
+    }
     SendValidator validator(
         {m_state, m_settings, m_login, m_rejects, m_editors, callbackNumber(), m_notifier, m_progress});
     if (!validator.run())
@@ -342,7 +425,10 @@ bool SendForm::validateAndPreview() {
         m_progress.setValue(0);
     m_counts = validator.counts();
     static const std::string caption = ko(" 발송데이터 확인!");
-    m_notifier.show(SendValidator::summary(m_counts), MessageIcon::None, caption);
+    std::string text = SendValidator::summary(m_counts);
+    if (const std::string cost = costSummary(queuedCost()); !cost.empty())
+        text += "\n" + cost;
+    m_notifier.show(text, MessageIcon::None, caption);
     m_state.previewEnabled = m_state.sendEnabled = true;
     return true;
 }

@@ -8,6 +8,7 @@
 #include "common/SendTypes.h"
 #include "send/Chooser.h"
 #include "send/FormHooks.h"
+#include "send/JobCost.h"
 #include "send/MessageBuild.h"
 #include "send/RecipientLoader.h"
 #include "send/RecipientTable.h"
@@ -45,6 +46,10 @@ struct SendFormState {
     std::string smsText; // CR LF line breaks
     std::string smsCounter;
     bool smsBoxEnabled = true;
+    // "아니요" to the LMS offer holds until the text is back within 90 bytes.
+    bool smsLmsDeclined = false;
+    // An SMS past 90 bytes is offered as LMS; qbsend keeps the kind it was given.
+    bool offerLms = true;
 
     bool reserved = false;     // "예약"
     LocalTime reservationDate; // the date picker; only the date is used
@@ -120,6 +125,10 @@ public:
     void onNumberColumnChanged();
     void deleteSelectedRows(const CellRange& selection);
     void resetForm();
+    // "전송초기화": asks first when there is work to lose; false when kept.
+    bool onResetClicked();
+    // A loaded table (or its preview), or text in the SMS box.
+    bool holdsWork() const;
     void showPreview();
 
     // Text import
@@ -134,18 +143,25 @@ public:
     bool loadWorkbookSheet(const std::string& path, int index);
 
     // Message kind and box
-    void onKindChosen(MessageKind kind);
-    // The LMS editor or MMS window was closed. A job's queue is never emptied
-    // under it: the return waits for the end of the job, and past it while the
-    // job left records behind (they stay for the next "전송하기").
+    // Asks first when the switch would throw away work (the table, the SMS text,
+    // an editor it closes); false when the user kept it.
+    bool onKindChosen(MessageKind kind);
+    // After an editor window was closed by the user, who was asked there. A job's
+    // queue is never emptied under it: the return waits for the end of the job,
+    // and past it while the job left records behind (they stay for the next "전송하기").
     void returnToSms();
+    // The SMS becomes an LMS: the LMS editor opens with `body`; table and
+    // settings stay.
+    void moveToLms(std::string body);
     void onMergeSwitch(int k); // 1..4, after the switch changed in the state
-    // The box's new text; the state then holds what the box must show.
+    // The box's new text; the state then holds what the box must show. Past 90
+    // bytes the user is offered LMS (moveToLms with the whole text).
     void onMessageEdited(std::string_view text);
     void onMessageFocused(); // refreshes the counter only
 
     // Callback number box
-    // The service's numbers in reply order; nothing selected until the user picks.
+    // The service's numbers in reply order. The number chosen or typed stays;
+    // without one the first is chosen. An empty list (logout) forgets both.
     void setCallbackChoices(std::vector<std::string> numbers);
     void onCallbackChosen(int index);
     void onCallbackEdited(std::string_view text);
@@ -158,13 +174,23 @@ public:
     void onSplitSwitch();
 
     // "발송데이터 미리보기": true when the queue was built and the summary shown.
+    // An SMS whose merge pushes rows past 90 bytes is offered as LMS first.
     bool validateAndPreview();
     const ValidationCounts& lastCounts() const { return m_counts; }
+
+    // The balance line the costs are reckoned from.
+    void setBalance(const BalanceLine& line) { m_balance = line; }
+    // The prepared job's count, cost and the balance.
+    JobCost queuedCost() const;
+    // "전송하기": asks once with count, cost and balance; true to send.
+    bool confirmSend();
 
     // "010-1234-5678" for 11 bytes, "011-123-4567" for 10, anything else unchanged.
     static std::string previewNumber(std::string_view number);
 
 private:
+    void switchKind(MessageKind kind);
+
     Notifier& m_notifier;
     Progress& m_progress;
     SendSettings& m_settings;
@@ -176,6 +202,7 @@ private:
     ValidationCounts m_counts;
     bool m_sending = false;
     bool m_smsWhenQueueDone = false; // a return to SMS waits for the queue
+    BalanceLine m_balance;
 };
 
 } // namespace qb

@@ -3,6 +3,7 @@
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "common/HugePages.h"
+#include "common/PhoneNumber.h"
 #include "net/MessageRecord.h"
 #include "send/SendForm.h"
 
@@ -57,11 +58,9 @@ long long SendValidator::buildCandidates(std::vector<Candidate>& candidates,
     for (std::size_t k = 0; k < 4; ++k)
         if (s.mergeOn[k])
             mergeColumns[static_cast<std::size_t>(mergeCount++)] = s.mergeColumn[k].selected;
-    // A number or merge value with a byte no record field may carry would make
-    // records of its own on the wire; such a row is not a valid number.
-    const auto rowFits = [&](int r, std::string_view number) {
-        if (!fitsInRecord(number))
-            return false;
+    // A merge value with a byte no record field may carry would make records of
+    // its own on the wire; such a row is not a valid number.
+    const auto rowFits = [&](int r) {
         for (int k = 0; k < mergeCount; ++k)
             if (!fitsInRecord(t.text(r, mergeColumns[static_cast<std::size_t>(k)])))
                 return false;
@@ -72,14 +71,14 @@ long long SendValidator::buildCandidates(std::vector<Candidate>& candidates,
     rowOfSeq.reserve(static_cast<std::size_t>(t.dataRowCount()));
     adviseHugePages(candidates);
     adviseHugePages(rowOfSeq);
+    PhoneDigits digits;
     for (int r = 1; r < t.rowCount(); ++r) {
-        const std::string_view number = t.text(r, column);
-        if (number.size() < 8 || number.size() > 15 || !rowFits(r, number)) {
+        if (!phoneDigits(t.text(r, column), digits) || !rowFits(r)) {
             ++errors;
             continue;
         }
         rowOfSeq.push_back(static_cast<std::uint32_t>(r));
-        candidates.push_back({NumberKey::of(number), static_cast<std::uint32_t>(rowOfSeq.size())});
+        candidates.push_back({NumberKey::of(digits.view()), static_cast<std::uint32_t>(rowOfSeq.size())});
     }
     return errors;
 }
@@ -196,10 +195,11 @@ bool SendValidator::run() {
             rejects.reserve(
                 static_cast<std::size_t>(std::min<std::uint64_t>(rejectFileBytes(table) / 9, 1u << 24)));
             adviseHugePages(rejects);
+            PhoneDigits digits;
             forEachRejectNumber(table, [&](std::string_view token) {
-                // Only numbers a candidate can have (8..15 bytes) can match.
-                if (token.size() >= 8 && token.size() <= NumberKey::kMaxBytes)
-                    rejects.push_back(NumberKey::of(token));
+                // Only what is a number by the candidates' rule can match one.
+                if (phoneDigits(token, digits))
+                    rejects.push_back(NumberKey::of(digits.view()));
             });
             sortByNumber(rejects, [](const NumberKey& k) -> const NumberKey& { return k; });
             return rejects;
@@ -304,6 +304,7 @@ bool SendValidator::run() {
     record.callbackNumber = st.callbackNumber;
     record.reservation = reservation;
     std::array<std::string_view, 4> values;
+    PhoneDigits digits;
     const long long step = std::max(1LL, (to - from + 1) / 1000);
     long long queued = 0;
     for (long long i = from; i <= to; ++i, ++queued) {
@@ -314,7 +315,8 @@ bool SendValidator::run() {
             values[k] = mergeColumns[k] >= 0 ? s.table.text(row, mergeColumns[k]) : std::string_view();
         if (const std::string* failure = composer.compose(values, record))
             return refuse(*failure);
-        record.number.assign(s.table.text(row, numberColumn));
+        phoneDigits(s.table.text(row, numberColumn), digits); // a candidate's: it is a number
+        record.number.assign(digits.view());
         if (s.splitOn && queued % splitCount == 0)
             record.reservation =
                 formatLocal(base + static_cast<std::time_t>((queued / splitCount) * splitMinutes * 60),

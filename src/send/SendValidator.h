@@ -40,9 +40,10 @@ public:
     // The summary's text (" 발송데이터 확인!").
     static std::string summary(const ValidationCounts& counts);
 
-    // The candidate list from the table: rows whose number has 8..15 bytes and
-    // whose number and merge values (of the merge fields switched on) fit in a
-    // record (no 0x00, 0x02, 0x04). Returns the number-format error count;
+    // The candidate list from the table: rows whose number is 8..15 digits with
+    // nothing but hyphens and spaces beside them (keyed by its digits), and whose
+    // merge values (of the merge fields switched on) fit in a record (no 0x00,
+    // 0x02, 0x04). Returns the number-format error count;
     // rowOfSeq[seq - 1] is the table row of a candidate.
     long long buildCandidates(std::vector<Candidate>& candidates, std::vector<std::uint32_t>& rowOfSeq) const;
 

@@ -2,6 +2,7 @@
 
 #include "common/Cp949.h"
 #include "common/Notifier.h"
+#include "common/PhoneNumber.h"
 #include "web/WebClient.h"
 #include "web/WebText.h"
 
@@ -133,6 +134,14 @@ bool AddressBookModel::addGroup(std::string_view name) {
     return true;
 }
 
+bool AddressBookModel::numberRefused(const std::string& hpno) {
+    PhoneDigits digits;
+    if (phoneDigits(hpno, digits))
+        return false;
+    m_web.notifier().error("[" + hpno + ko("] 전화번호를 확인해주세요."));
+    return true;
+}
+
 bool AddressBookModel::registerRows(const std::vector<AddressRow>& rows) {
     if (!dialogGate())
         return true;
@@ -146,6 +155,10 @@ bool AddressBookModel::registerRows(const std::vector<AddressRow>& rows) {
         m_web.notifier().error(unstorableRowMessage());
         return false;
     }
+    // A number the send form would refuse is not worth keeping.
+    for (const AddressRow& r : rows)
+        if (!r.hpno.empty() && numberRefused(r.hpno))
+            return false;
     if (!m_book.RegisterEntries(currentGroup(), rows))
         return false;
     reloadKeepingSelection();
@@ -153,6 +166,9 @@ bool AddressBookModel::registerRows(const std::vector<AddressRow>& rows) {
 }
 
 bool AddressBookModel::registerImported(const std::vector<AddressRow>& rows, const AddressSkips& skips) {
+    // The login ended while the file was chosen or read: dialog and window close.
+    if (!windowGate())
+        return true;
     if (!m_book.RegisterEntries(currentGroup(), rows))
         return false;
     static const std::string templ = ko("%d 개의 데이터가 입력되었습니다.");
@@ -197,6 +213,9 @@ bool AddressBookModel::checkMoveTarget(std::string_view target) {
 }
 
 void AddressBookModel::moveTicked(std::string_view targetIn) {
+    // The move dialog was open while the login ended: the window goes too.
+    if (!windowGate())
+        return;
     const std::string target(targetIn);
     if (m_book.MoveEntries(currentGroup(), target, m_table.tickedPairs()))
         selectGroupNamed(target);
@@ -239,6 +258,8 @@ bool AddressBookModel::modify(const ModifyTarget& target, const AddressRow& now)
     }
     if (!dialogGate())
         return true;
+    if (now.hpno != target.hpno && numberRefused(now.hpno))
+        return false;
     if (!m_book.ModifyEntry(target.group, target.name, target.hpno, now.name, now.hpno, now.etc))
         return false;
     m_table.entriesChanged();

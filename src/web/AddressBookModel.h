@@ -58,10 +58,10 @@ public:
 
     // "신규그룹생성" → "추가".
     bool addGroup(std::string_view name);
-    // "신규 주소록 등록" → "입력": the ten rows as typed.
+    // "신규 주소록 등록" → "입력": the ten rows as typed; a number must be a number.
     bool registerRows(const std::vector<AddressRow>& rows);
-    // "파일등록(xls,txt)", once the file's rows are read (the login gate passed);
-    // the message also tells what the import left out.
+    // "파일등록(xls,txt)", once the file's rows are read; the message also tells
+    // what the import left out. Logged out by then: the dialog and the window close.
     bool registerImported(const std::vector<AddressRow>& rows, const AddressSkips& skips = {});
     // The login gate of a dialog: false after the message; the dialog then closes.
     bool dialogGate();
@@ -72,6 +72,7 @@ public:
     std::vector<std::string> groupNames() const;
     // "이동": false (the dialog stays) when `target` is the current group.
     bool checkMoveTarget(std::string_view target);
+    // Logged out while the move dialog was open: the window closes.
     void moveTicked(std::string_view target);
 
     // "주소록 삭제", with its question.
@@ -87,12 +88,15 @@ public:
     };
     std::optional<ModifyTarget> modifyTarget(std::size_t row) const;
     // "수정".
+    // A changed number must be a number (digits, hyphens, spaces).
     bool modify(const ModifyTarget& target, const AddressRow& now);
 
     // "입력" of the window.
     void handOver();
 
 private:
+    // True, after "[abc] 전화번호를 확인해주세요.", when `hpno` is no number.
+    bool numberRefused(const std::string& hpno);
     // The login gate of the window: the window closes when it fails.
     bool windowGate();
     void bookReloaded();

@@ -30,6 +30,7 @@ BalanceLine balanceFromReply(std::string_view reply) {
     line.balance = value(0);
     line.prices = webtext::fill(templ, {value(1), value(2), value(3)});
     line.counts = webtext::fill(templ, {value(4), value(5), value(6)});
+    line.unitPrices = {std::string(value(1)), std::string(value(2)), std::string(value(3))};
     return line;
 }
 

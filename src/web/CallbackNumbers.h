@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -23,9 +24,10 @@ std::vector<CallbackRow> callbackRowsFromReply(std::string_view reply);
 
 // The balance line of the send form.
 struct BalanceLine {
-    std::string balance; // beside "잔액 : "
-    std::string prices;  // "[SMS] %s / [LMS] %s / [MMS] %s " beside "단가 :"
-    std::string counts;  // the same beside "건수 :"
+    std::string balance;                   // beside "잔액 : "
+    std::string prices;                    // "[SMS] %s / [LMS] %s / [MMS] %s " beside "단가 :"
+    std::string counts;                    // the same beside "건수 :"
+    std::array<std::string, 3> unitPrices; // SMS, LMS, MMS as the service wrote them
 };
 
 // Values 1 to 7 of the reply: balance, three unit prices, three counts. Missing

@@ -186,21 +186,22 @@ void SavedMessageBox::next() {
         ++m_page;
 }
 
-void SavedMessageBox::remove(int k) {
+bool SavedMessageBox::remove(int k) {
     if (!m_web.loginGate())
-        return;
+        return false;
     const long index = indexOf(k);
     if (index < 0)
-        return;
+        return false;
     std::string reply;
     if (!m_web.get(m_web.path(info(m_kind).deleteEndpoint,
                               {{"idx", m_records[static_cast<std::size_t>(index)]->idx}}),
                    reply))
-        return;
+        return false;
     m_records.erase(m_records.begin() + index);
     const long n = pageSize();
     if (static_cast<long>(m_records.size()) < m_page * n - (n - 1))
         previous();
+    return true;
 }
 
 bool SavedMessageBox::select(int k, std::string_view shownTitle, std::string_view shownBody,

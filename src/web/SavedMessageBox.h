@@ -65,8 +65,9 @@ public:
 
     void previous();
     void next();
-    // "삭제" under slot k; nothing for an empty slot.
-    void remove(int k);
+    // "삭제" under slot k; nothing for an empty slot. True when the page changed
+    // (the window shows it again; otherwise what the user typed stays).
+    bool remove(int k);
     // "선택" under slot k with the texts the slot shows now (the user may have
     // edited them). True when the message went to the editor: the box then closes.
     bool select(int k, std::string_view shownTitle, std::string_view shownBody, SavedMessageTarget& target);

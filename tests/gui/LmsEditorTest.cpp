@@ -10,6 +10,8 @@
 #include "web/ui/LmsMessageBoxDialog.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleEditableTextInterface>
 #include <QApplication>
 #include <QClipboard>
 #include <QEnterEvent>
@@ -131,7 +133,9 @@ TEST(LmsEditor, OpensBesideTheFormAndKeepsBothLimitsWhileTypingAndPasting) {
     EXPECT_EQ(e->bodyEdit()->toPlainText(), "a?");
     EXPECT_EQ(e->counter()->text(), "2 / 2000 byte");
 
-    // "초기화" brings the placeholders back; "취소" returns the form to SMS.
+    // "초기화" asks, then brings the placeholders back; "취소" of an empty editor
+    // asks nothing and returns the form to SMS.
+    f.notifier.answerNext(true);
     click(e, "reset");
     EXPECT_EQ(e->titleEdit()->text(), u(" 제목... "));
     EXPECT_EQ(e->bodyEdit()->toPlainText(), u(" 내용... "));
@@ -141,7 +145,7 @@ TEST(LmsEditor, OpensBesideTheFormAndKeepsBothLimitsWhileTypingAndPasting) {
     EXPECT_FALSE(f.view->editorWindows().lmsWindow());
     EXPECT_EQ(f.state().kind, MessageKind::Sms);
     EXPECT_TRUE(f.find<QPlainTextEdit>("smsBox")->isEnabled());
-    EXPECT_EQ(f.texts(), Strings{});
+    EXPECT_EQ(f.texts(), Strings{"작성한 내용이 지워집니다. 계속하시겠습니까?"});
 }
 
 TEST(LmsEditor, SavesToTheStoreAndLoadsBackThroughTheBox) {
@@ -178,6 +182,7 @@ TEST(LmsEditor, SavesToTheStoreAndLoadsBackThroughTheBox) {
     EXPECT_EQ(stored[2].title, "it\\'s \\\\");
 
     // Loaded back: the newest first; the chosen one fills the editor byte for byte.
+    f.notifier.answerNext(true); // "초기화" asks: the boxes hold text
     click(e, "reset");
     QStringList titles, shown;
     whenModal<LmsMessageBoxDialog>([&](LmsMessageBoxDialog& d) {
@@ -199,8 +204,8 @@ TEST(LmsEditor, SavesToTheStoreAndLoadsBackThroughTheBox) {
     EXPECT_EQ(e->bodyEdit()->toPlainText(), u("봄맞이 할인 안내\n4월 1일부터"));
     EXPECT_EQ(e->counter()->text(), "28 / 2000 byte");
     EXPECT_EQ(e->focusWidget(), e->bodyEdit());
-    EXPECT_EQ(f.texts(),
-              (Strings{"[LMS] 메세지 저장완료!", "[LMS] 메세지 저장완료!", "[LMS] 메세지 저장완료!"}));
+    EXPECT_EQ(f.texts(), (Strings{"[LMS] 메세지 저장완료!", "[LMS] 메세지 저장완료!",
+                                  "[LMS] 메세지 저장완료!", "작성한 내용이 지워집니다. 계속하시겠습니까?"}));
     EXPECT_EQ(lines(audit.problems()), "");
 }
 
@@ -291,11 +296,14 @@ TEST(SpecialCharPalette, InsertsIntoTheSmsBoxAtTheCaretAndTheBoxKeepsItsLimit) {
     QTest::mouseClick(p->button(0), Qt::LeftButton);
     EXPECT_EQ(box->toPlainText(), u("a★＠"));
 
-    // At 89 counted bytes a symbol at the end has no room; at the start the end goes.
+    // At 89 counted bytes a symbol at the end has no room (LMS is offered once,
+    // declined); at the start the end goes.
     box->setPlainText(repeat("x", 89));
     box->moveCursor(QTextCursor::End);
     QTest::mouseClick(p->button(59), Qt::LeftButton);
     EXPECT_EQ(f.state().smsText, std::string(89, 'x'));
+    EXPECT_EQ(f.texts(), Strings{"[SMS] 90바이트를 넘었습니다. LMS로 전환하시겠습니까?"});
+    f.notifier.clear();
     box->moveCursor(QTextCursor::Start);
     QTest::mouseClick(p->button(59), Qt::LeftButton);
     EXPECT_EQ(f.state().smsText, ko("★") + std::string(88, 'x'));
@@ -331,7 +339,7 @@ TEST(SpecialCharPalette, InsertsIntoTheSmsBoxAtTheCaretAndTheBoxKeepsItsLimit) {
     EXPECT_EQ(f.texts(), Strings{});
 }
 
-TEST(SpecialCharPalette, InsertsIntoTheLmsTitleAndBodyAtTheCaret) {
+TEST(SpecialCharPalette, SitsBesideTheLmsEditorAndWritesIntoTheBodyAtTheCaret) {
     SendViewFixture f;
     AccessibleNamesAudit audit;
     CLMSEditDlg* e = openLmsEditor(f);
@@ -339,10 +347,12 @@ TEST(SpecialCharPalette, InsertsIntoTheLmsTitleAndBodyAtTheCaret) {
     click(e, "specialChars");
     CSpecialCharDlg* p = e->palette();
     ASSERT_TRUE(p);
-    // Opened over the editor's bottom and moved down by its own height.
-    const ScreenRect area = availableArea(p);
-    EXPECT_EQ(p->frameGeometry().top(),
-              std::min(e->frameGeometry().bottom() + 1, area.bottom() - p->frameGeometry().height()));
+    // Beside the editor, covering none of it.
+    const QRect ef = e->frameGeometry(), pf = p->frameGeometry();
+    const ScreenRect expected =
+        besideEditor({ef.x(), ef.y(), ef.width(), ef.height()}, pf.width(), pf.height(), availableArea(p));
+    EXPECT_EQ(pf.topLeft(), QPoint(expected.x, expected.y));
+    EXPECT_FALSE(pf.intersects(ef));
 
     // The untouched body: the symbol replaces the placeholder.
     QTest::mouseClick(p->button(25), Qt::LeftButton); // ◆
@@ -351,27 +361,14 @@ TEST(SpecialCharPalette, InsertsIntoTheLmsTitleAndBodyAtTheCaret) {
     EXPECT_TRUE(e->model().text().bodyTouched());
     EXPECT_EQ(textColour(e->bodyEdit()), QColor(Qt::black));
 
-    // The title, once it had the focus, takes the symbols at its caret.
+    // The title had the focus last: the symbols still go into the body, at its caret.
     focus(e->titleEdit());
     typeInto(e->titleEdit(), "ab");
-    e->titleEdit()->setCursorPosition(1);
-    QTest::mouseClick(p->button(59), Qt::LeftButton); // ★
-    EXPECT_EQ(e->titleEdit()->text(), u("a★b"));
-    EXPECT_EQ(e->titleEdit()->cursorPosition(), 2);
-    e->titleEdit()->setSelection(0, 1);
-    QTest::mouseClick(p->button(79), Qt::LeftButton); // Ω over "a"
-    EXPECT_EQ(e->model().text().title(), ko("Ω★b"));
-    e->titleEdit()->end(false);
-    typeInto(e->titleEdit(), repeat(u("가"), 30)); // 65 bytes: the last syllable is cut
-    EXPECT_EQ(e->model().text().title(), ko("Ω★b") + ko(repeat(u("가"), 29).toStdString()));
-    QTest::mouseClick(p->button(59), Qt::LeftButton); // 63 + 2: no room
-    EXPECT_EQ(e->model().text().title().size(), 63u);
-
-    focus(e->bodyEdit());
     QTextCursor c = e->bodyEdit()->textCursor();
     c.setPosition(0);
     e->bodyEdit()->setTextCursor(c);
-    QTest::mouseClick(p->button(59), Qt::LeftButton);
+    QTest::mouseClick(p->button(59), Qt::LeftButton); // ★
+    EXPECT_EQ(e->titleEdit()->text(), "ab");
     EXPECT_EQ(e->model().text().body(), ko("★◆"));
     EXPECT_EQ(e->bodyEdit()->textCursor().position(), 1);
     EXPECT_EQ(e->counter()->text(), "4 / 2000 byte");
@@ -380,6 +377,33 @@ TEST(SpecialCharPalette, InsertsIntoTheLmsTitleAndBodyAtTheCaret) {
     EXPECT_EQ(e->palette(), p);
     EXPECT_EQ(f.texts(), Strings{});
     EXPECT_EQ(lines(audit.problems()), "");
+}
+
+// Text a screen reader or speech input places through the accessibility
+// interface is the user's: the preview and the job take it.
+TEST(LmsEditor, TextPlacedThroughTheAccessibilityInterfaceIsTaken) {
+    SendViewFixture f;
+    CLMSEditDlg* e = openLmsEditor(f);
+    ASSERT_TRUE(e);
+    for (QWidget* box : {static_cast<QWidget*>(e->titleEdit()), static_cast<QWidget*>(e->bodyEdit())}) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(box);
+        ASSERT_TRUE(a && a->editableTextInterface() && a->textInterface());
+        a->editableTextInterface()->replaceText(0, a->textInterface()->characterCount(), u("공지"));
+    }
+    EXPECT_EQ(e->model().text().title(), ko("공지"));
+    EXPECT_TRUE(e->model().text().titleTouched());
+    EXPECT_EQ(e->model().text().body(), ko("공지"));
+    EXPECT_TRUE(e->model().text().bodyTouched());
+
+    // "취소" asks before they go; "아니요" keeps the window and its text.
+    click(e, "cancel");
+    EXPECT_EQ(f.texts(), Strings{"작성한 내용이 지워집니다. 계속하시겠습니까?"});
+    ASSERT_TRUE(f.view->editorWindows().lmsWindow());
+    EXPECT_EQ(e->titleEdit()->text(), u("공지"));
+    f.notifier.answerNext(true);
+    click(e, "cancel");
+    EXPECT_FALSE(f.view->editorWindows().lmsWindow());
+    EXPECT_EQ(f.state().kind, MessageKind::Sms);
 }
 
 } // namespace qb::test

@@ -108,15 +108,18 @@ TEST_F(MainFrameTest, LoggedOutWindow) {
     for (QAction* m : frame->menuBar()->actions()) {
         std::string line = m->text().toStdString() + ":";
         for (QAction* a : m->menu()->actions())
-            line += " " + a->text().toStdString() + "=" + std::to_string(a->data().toInt());
+            line += " " + a->text().toStdString() + "=" + std::to_string(a->data().toInt()) +
+                    (a->shortcut().isEmpty() ? "" : "[" + a->shortcut().toString().toStdString() + "]");
         menus.push_back(line);
     }
+    // Every menu and item has its key; the usual commands their shortcuts.
     EXPECT_EQ(menus, (std::vector<std::string>{
-                         "로그인/아웃: 로그인=32783 로그아웃=32784",
-                         "전송/조회: 문자전송=32772 결과조회=32774 예약조회=32776 주소록=32794",
-                         "충전: 사이버머니충전=32778",
-                         "보기: 공지사항=32780 회원정보수정=32791 도움말=57664",
-                         "종료: 종료=57665",
+                         "로그인/아웃(&L): 로그인(&I)=32783[Ctrl+L] 로그아웃(&O)=32784[Ctrl+Shift+L]",
+                         "전송/조회(&S): 문자전송(&S)=32772[Ctrl+1] 결과조회(&R)=32774[Ctrl+2] "
+                         "예약조회(&V)=32776[Ctrl+3] 주소록(&A)=32794[Ctrl+B]",
+                         "충전(&C): 사이버머니충전(&C)=32778",
+                         "보기(&V): 공지사항(&N)=32780 회원정보수정(&M)=32791 도움말(&H)=57664[F1]",
+                         "종료(&X): 종료(&X)=57665[Ctrl+Q]",
                      }));
 
     std::vector<std::string> tools;

@@ -197,6 +197,26 @@ TEST(MmsEditor, PicturesTakeTheirSlotsFromTheDialogAndFromDropsInOrder) {
     EXPECT_FALSE(f.composition->slotControl(2)->hasImage());
     EXPECT_EQ(drawn(f.composition, 3), (Size{49, 148}));
     EXPECT_EQ(menuTexts(2), QStringList{u("파일열기")});
+
+    // The keyboard way: a slot takes the focus, has its name, and Enter or the
+    // menu key opens its menu.
+    CPictureCtrl* slot = f.composition->slotControl(3);
+    EXPECT_EQ(slot->focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(slot->accessibleName(), u("그림 3"));
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Menu}) {
+        f.editor->activateWindow();
+        slot->setFocus();
+        QTest::keyClick(slot, key);
+        ASSERT_TRUE(runUntil([] { return QApplication::activePopupWidget() != nullptr; }));
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        ASSERT_TRUE(menu);
+        QStringList texts;
+        for (QAction* a : menu->actions())
+            texts << a->text();
+        EXPECT_EQ(texts, menuTexts(3));
+        menu->close();
+        ASSERT_TRUE(runUntil([] { return QApplication::activePopupWidget() == nullptr; }));
+    }
 }
 
 TEST(MmsEditor, BadPicturesAreRefusedWithAMessageAndTakeNoSlot) {
@@ -268,10 +288,14 @@ TEST(MmsEditor, TheBodyGrowsFollowsTheCaretAndKeepsItsLimit) {
     CMMSBodyEdit* body = f.editor->bodyEdit();
     EXPECT_EQ(body->toPlainText(), u(" 내용... "));
     EXPECT_EQ(f.editor->titleEdit()->text(), u(" 제목... "));
-    // Tab goes from the title to the body, past the picture slots.
+    // Tab goes from the title to the body, then to the picture slots.
     focusOn(f.editor->titleEdit());
     QTest::keyClick(f.editor->titleEdit(), Qt::Key_Tab);
     EXPECT_EQ(QApplication::focusWidget(), body);
+    QTest::keyClick(body, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), f.composition->slotControl(1));
+    QTest::keyClick(f.composition->slotControl(1), Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), f.composition->slotControl(2));
     focusOn(body);
     EXPECT_EQ(body->toPlainText(), "");
     EXPECT_EQ(f.editor->counter()->text(), "0 / 2000 byte");
@@ -334,7 +358,14 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     EXPECT_EQ(f.store().picture(names[0]), readFile(first));
     EXPECT_EQ(f.store().picture(names[1]), readFile(second));
 
-    // "초기화", then the message comes back through the box.
+    // "초기화" asks before title, body and pictures go; "아니요" keeps them.
+    f.notifier.clear();
+    f.editor->findChild<QPushButton*>("reset")->click();
+    EXPECT_EQ(f.texts(), Strings{"작성한 내용이 지워집니다. 계속하시겠습니까?"});
+    EXPECT_EQ(f.paths()[0], first);
+    EXPECT_EQ(f.editor->titleEdit()->text(), u("봄 소식"));
+    // "예", then the message comes back through the box.
+    f.notifier.answerNext(true);
     f.editor->findChild<QPushButton*>("reset")->click();
     EXPECT_EQ(f.paths(), (Strings{"", "", ""}));
     EXPECT_FALSE(f.editor->model().text().bodyTouched());
@@ -374,7 +405,8 @@ TEST(MmsEditor, SavedWithTwoPicturesAndTakenBackThroughTheMessageBox) {
     EXPECT_TRUE(f.editor->model().text().bodyTouched());
     EXPECT_EQ(drawn(f.composition, 1), (Size{173, 148}));
     EXPECT_EQ(drawn(f.composition, 2), (Size{173, 86}));
-    EXPECT_EQ(f.texts(), Strings{"[MMS] 메세지 저장완료!"});
+    EXPECT_EQ(f.texts(), (Strings{"작성한 내용이 지워집니다. 계속하시겠습니까?",
+                                  "작성한 내용이 지워집니다. 계속하시겠습니까?"}));
     EXPECT_EQ(lines(audit.problems()), "");
 }
 

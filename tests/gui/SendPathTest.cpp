@@ -112,7 +112,7 @@ TEST_F(SendPathTest, LoginFillsTheFormAndThePreviewIsSummedUpInItsOwnBox) {
     EXPECT_EQ(shownBoxes(),
               std::vector<std::string>{" 발송데이터 확인! | 총 데이터 [3] 건\n중복제거 [1] 건\n"
                                        "수신거부 [0] 건\n번호형식오류 [0] 건\n전송할 데이터 [2] "
-                                       "건 | none | 확인"});
+                                       "건\n예상금액 [40] 원\n잔액 [15,000] 원 | none | 확인"});
     EXPECT_EQ(MessageBoxNotifier::shown()[0].owner, frame.get());
     EXPECT_EQ(cell(1, 1), "010-1111-2222");
     EXPECT_EQ(cell(2, 3), u("이영희님 반갑습니다"));
@@ -127,7 +127,12 @@ TEST_F(SendPathTest, LoginFillsTheFormAndThePreviewIsSummedUpInItsOwnBox) {
     std::vector<int> progress;
     QObject::connect(find<QProgressBar>("progress"), &QProgressBar::valueChanged,
                      [&](int v) { progress.push_back(v); });
+    // One question with count, cost and balance before the first record goes.
+    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
     find<QPushButton>("send")->click();
+    EXPECT_EQ(shownBoxes(), std::vector<std::string>{"알림 | 전송 [2] 건, 예상금액 [40] 원, 잔액 [15,000] "
+                                                     "원\n전송하시겠습니까? | none | 예 아니요"});
+    MessageBoxNotifier::clearShown();
     for (const char* name :
          {"send", "preview", "resetForm", "textFile", "excelFile", "directEntry", "kindLms"})
         if (find<QWidget>(name)->isEnabled())
@@ -201,11 +206,12 @@ TEST_F(SendPathTest, AnLmsIsWrittenInItsEditorBesideTheWindowPreviewedAndSent) {
     EXPECT_EQ(shownBoxes(),
               std::vector<std::string>{" 발송데이터 확인! | 총 데이터 [2] 건\n중복제거 [0] 건\n"
                                        "수신거부 [0] 건\n번호형식오류 [0] 건\n전송할 데이터 [2] "
-                                       "건 | none | 확인"});
+                                       "건\n예상금액 [100] 원\n잔액 [15,000] 원 | none | 확인"});
     ASSERT_EQ(view->form().state().queue.size(), 2u);
 
-    MessageBoxNotifier::clearShown();
+    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
     find<QPushButton>("send")->click();
+    MessageBoxNotifier::clearShown();
     ASSERT_TRUE(runUntil([] { return !MessageBoxNotifier::shown().isEmpty(); }, 10s));
     EXPECT_EQ(shownBoxes(),
               std::vector<std::string>{"알림 | 총 [2] 건 전송이 완료되었습니다. | none | 확인"});
@@ -268,8 +274,9 @@ TEST_F(SendPathTest, AnMmsFromItsWindowIsSentWithItsPictures) {
     EXPECT_EQ(MessageBoxNotifier::shown()[0].caption, u(" 발송데이터 확인!"));
     ASSERT_EQ(view->form().state().queue.size(), 2u);
 
-    MessageBoxNotifier::clearShown();
+    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
     find<QPushButton>("send")->click();
+    MessageBoxNotifier::clearShown();
     ASSERT_TRUE(runUntil([] { return !MessageBoxNotifier::shown().isEmpty(); }, 10s));
     EXPECT_EQ(shownBoxes(),
               std::vector<std::string>{"알림 | 총 [2] 건 전송이 완료되었습니다. | none | 확인"});

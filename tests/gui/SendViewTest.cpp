@@ -120,6 +120,12 @@ TEST(SendView, TextFileToPreviewWithMergeAndRowDeletion) {
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(f.cell(1, 0), "2");
 
+    // "전송초기화" asks before the table goes; "아니요" keeps it.
+    f.click("resetForm");
+    EXPECT_EQ(f.texts().back(), "작성한 내용이 지워집니다. 계속하시겠습니까?");
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(f.cell(1, 0), "2");
+    f.notifier.answerNext(true);
     f.click("resetForm");
     EXPECT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(f.cell(0, 0), " 번호 ");
@@ -209,7 +215,16 @@ TEST(SendView, KindSwitchOpensTheEditorResetsAndComesBackToSms) {
     ASSERT_EQ(f.view->grid()->model()->rowCount(), 1);
     EXPECT_EQ(f.cell(1, 1), "홍길동");
 
+    // Asked first: "아니요" keeps the table, the text and SMS checked.
     f.find<QAbstractButton>("kindLms")->click();
+    EXPECT_EQ(f.texts(), Strings{"작성한 내용이 지워집니다. 계속하시겠습니까?"});
+    EXPECT_TRUE(f.find<QAbstractButton>("kindSms")->isChecked());
+    EXPECT_EQ(f.cell(1, 1), "홍길동");
+    EXPECT_FALSE(f.view->editorWindows().lmsWindow());
+    f.notifier.clear();
+    f.notifier.answerNext(true);
+    f.find<QAbstractButton>("kindLms")->click();
+    f.notifier.clear();
     QWidget* lms = f.view->editorWindows().lmsWindow();
     ASSERT_TRUE(lms);
     EXPECT_TRUE(lms->isVisible());
@@ -225,6 +240,7 @@ TEST(SendView, KindSwitchOpensTheEditorResetsAndComesBackToSms) {
     f.click("preview");
     EXPECT_EQ(f.texts(), Strings{" [LMS] 전송메세지를 입력해주세요."});
 
+    f.notifier.answerNext(true); // the table goes
     f.find<QAbstractButton>("kindMms")->click();
     EXPECT_FALSE(f.view->editorWindows().lmsWindow());
     ASSERT_TRUE(f.view->editorWindows().mmsEditor());
@@ -237,6 +253,7 @@ TEST(SendView, KindSwitchOpensTheEditorResetsAndComesBackToSms) {
 
     // Choosing the kind already chosen resets the form as well.
     f.view->loadTransferredEntries("01011112222\x02");
+    f.notifier.answerNext(true);
     f.find<QAbstractButton>("kindSms")->click();
     EXPECT_EQ(f.cell(1, 0), " 1");
 
@@ -321,7 +338,7 @@ TEST(SendView, BalanceLineAndCallbackChoicesComeFromTheService) {
     ASSERT_EQ(box->count(), 2);
     EXPECT_EQ(box->itemText(0), "0211112222");
     EXPECT_EQ(box->itemText(1), "0233334444");
-    EXPECT_EQ(box->currentText(), ""); // the user picks one
+    EXPECT_EQ(box->currentText(), "0211112222"); // never empty while numbers exist
     f.choose("callbackBox", 1);
     EXPECT_EQ(f.view->form().callbackNumber(), "0233334444");
     EXPECT_EQ(f.texts(), Strings{});
@@ -382,6 +399,50 @@ TEST(SendView, LongWorkMovesTheProgressBarAndEndsAtZero) {
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(f.view->grid()->model()->rowCount(), 20000);
     EXPECT_EQ(f.cell(20000, 1), "01011019999");
+}
+
+} // namespace qb::test
+
+namespace qb::test {
+
+// Past 90 bytes the box offers LMS: "예" carries the whole text into the LMS
+// editor and keeps the recipients.
+TEST(SendView, TheSmsBoxOffersLmsAndCarriesItsTextThere) {
+    SendViewFixture f;
+    f.view->show();
+    f.view->loadTransferredEntries("01011112222\x02");
+    auto* box = f.find<QPlainTextEdit>("smsBox");
+    typeInto(box, QString(90, 'a'));
+    EXPECT_EQ(f.texts(), Strings{});
+    f.notifier.answerNext(true);
+    typeInto(box, "b");
+    EXPECT_EQ(f.texts(), Strings{"[SMS] 90바이트를 넘었습니다. LMS로 전환하시겠습니까?"});
+    CLMSEditDlg* lms = f.view->editorWindows().lmsWindow();
+    ASSERT_TRUE(lms);
+    EXPECT_EQ(lms->bodyEdit()->toPlainText(), QString(90, 'a') + "b");
+    EXPECT_TRUE(lms->model().text().bodyTouched());
+    EXPECT_TRUE(f.find<QAbstractButton>("kindLms")->isChecked());
+    EXPECT_EQ(box->toPlainText(), "");
+    EXPECT_FALSE(box->isEnabled());
+    EXPECT_EQ(f.view->grid()->model()->rowCount(), 1); // the recipients stay
+}
+
+// Ctrl-click cannot make a selection with gaps: "행삭제" takes what is selected.
+TEST(SendView, TheGridSelectsOneBlockOfRows) {
+    SendViewFixture f;
+    f.view->show();
+    f.view->loadTransferredEntries("01011111111\x02"
+                                   "01022222222\x02"
+                                   "01033333333\x02"
+                                   "01044444444\x02");
+    auto* grid = f.view->grid();
+    const auto rowCenter = [&](int row) { return grid->visualRect(grid->model()->index(row, 1)).center(); };
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, rowCenter(0));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ControlModifier, rowCenter(3));
+    f.click("deleteRows");
+    EXPECT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_EQ(f.cell(1, 1), "01011111111");
+    EXPECT_EQ(f.cell(3, 1), "01033333333");
 }
 
 } // namespace qb::test

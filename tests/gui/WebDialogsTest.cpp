@@ -125,7 +125,10 @@ TEST(SmsMessageBoxDialog, AnEmptySlotRefusesAndClosingLeavesTheBoxAlone) {
     whenModal<SmsMessageBoxDialog>([&](SmsMessageBoxDialog& d) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return d.pageShown(); }, 3000));
         d.findChild<QPushButton*>("select2")->click();
-        d.findChild<QPushButton*>("remove4")->click(); // an empty slot: nothing
+        auto* first = d.findChild<QPlainTextEdit*>("slot1");
+        first->setPlainText(u("hello, edited"));
+        d.findChild<QPushButton*>("remove4")->click(); // an empty slot: nothing, the edit stays
+        EXPECT_EQ(first->toPlainText(), u("hello, edited"));
         EXPECT_TRUE(d.isVisible());
         d.findChild<QPushButton*>("close")->click();
     });

@@ -4,6 +4,8 @@
 #include "common/Cp949.h"
 #include "common/PictureCheck.h"
 #include "send/FileBytes.h"
+#include "web/CallbackNumbers.h"
+#include "web/WebClient.h"
 
 namespace qb {
 namespace {
@@ -40,6 +42,20 @@ public:
     void showMmsWindow() override {}
     void closeLmsEditor() override {}
     void closeMmsWindow() override {}
+    void openLmsWith(const std::string& body) override {
+        kind = MessageKind::Lms;
+        content = EditorContent{};
+        content.body = body;
+        content.bodyTouched = true;
+    }
+};
+
+// The balance read's own messages stay out of qbsend's output: without a
+// balance line the cost reads "-" and the job goes on.
+class QuietNotifier : public Notifier {
+public:
+    void show(const std::string&, MessageIcon, const std::string&) override {}
+    bool ask(const std::string&, MessageIcon, const std::string&) override { return false; }
 };
 
 bool parseReservation(const std::string& text, LocalTime& date, int& hour, int& minute) {
@@ -71,7 +87,7 @@ bool parseReservation(const std::string& text, LocalTime& date, int& hour, int& 
 struct OptionForm::Parts {
     Parts(DryRunOptions o, Notifier& notifier, Progress& progress, LoginState& login, Progress& sendProgress,
           const ServiceConfig& service)
-        : options(std::move(o)), watch(notifier),
+        : options(std::move(o)), login(login), service(service), watch(notifier),
           session(SendSessionParts{watch, progress, sendProgress, login, settings,
                                    RejectTable::inWorkingFolder(options.workingFolder), dialogs, editors,
                                    service}),
@@ -80,6 +96,8 @@ struct OptionForm::Parts {
     }
 
     DryRunOptions options;
+    const LoginState& login;
+    ServiceConfig service;
     FailureWatch watch;
     SendSettings settings;
     NoFormDialogs dialogs;
@@ -117,6 +135,7 @@ bool OptionForm::prepare() {
     editors.kind = o.kind;
     form.onKindChosen(o.kind);
     s.layoutPreview = false;
+    s.offerLms = false;
 
     if (!o.excelFile.empty()) {
         form.loadWorkbookSheet(o.excelFile, o.sheet);
@@ -215,7 +234,20 @@ bool OptionForm::prepare() {
     s.dedupOn = o.dedup;
     s.rejectOn = o.reject;
 
-    return form.validateAndPreview();
+    BalanceLine balance;
+    if (m->login.loggedIn) {
+        QuietNotifier quiet;
+        WebClient web(m->login, quiet, WebHost::from(m->service));
+        loadBalanceLine(web, balance);
+    }
+    form.setBalance(balance);
+    if (!form.validateAndPreview())
+        return false;
+    // The line the client's "전송하기" asks with; qbsend asks nothing. A dry
+    // run sends nothing.
+    if (m->login.loggedIn)
+        watch.info(costLine(form.queuedCost()));
+    return true;
 }
 
 } // namespace qb

@@ -44,7 +44,18 @@ void CLMSEditDlg::save() {
     m_model.save();
 }
 
+bool CLMSEditDlg::mayDiscard() {
+    return m_model.mayDiscard();
+}
+
+void CLMSEditDlg::takeBody(const std::string& body) {
+    m_model.text().edited(EditorText::Box::Body, body);
+    showState();
+}
+
 void CLMSEditDlg::reset() {
+    if (!m_model.mayDiscard())
+        return;
     m_model.text().reset();
     showState();
 }

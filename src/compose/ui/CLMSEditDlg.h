@@ -24,10 +24,13 @@ public:
     void loadSaved() override;
     void save() override;
     void reset() override;
+    // The SMS turned LMS: its text becomes the body.
+    void takeBody(const std::string& body);
 
 protected:
     EditorText& text() override { return m_model.text(); }
     QPlainTextEdit* body() const override { return m_body; }
+    bool mayDiscard() override;
     void showMore() override;
 
 private:

@@ -4,8 +4,11 @@
 #include "compose/ui/CMMSBodyEdit.h"
 #include "compose/ui/CMMSImageViewDlg.h"
 #include "compose/ui/CMMSSendView.h"
+#include "compose/ui/CPictureCtrl.h"
 #include "compose/ui/MmsMessageBoxDialog.h"
 #include "web/WebClient.h"
+
+#include <QLineEdit>
 
 namespace qb {
 
@@ -15,6 +18,13 @@ CMMSEditDlg::CMMSEditDlg(WebClient& web, std::string pictureFolder, QWidget* own
     m_view = new CMMSSendView(m_model.pictures(), m_reader, this);
     connect(m_view, &CMMSSendView::viewOriginal, this, &CMMSEditDlg::viewOriginal);
     build(m_view, "MMS");
+    // Title, body, then the picture slots: typing goes on from the title.
+    setTabOrder(titleEdit(), m_view->body());
+    QWidget* previous = m_view->body();
+    for (int k = 1; k <= MmsPictures::kSlots; ++k) {
+        setTabOrder(previous, m_view->slotControl(k));
+        previous = m_view->slotControl(k);
+    }
     showState();
 }
 
@@ -51,7 +61,13 @@ void CMMSEditDlg::save() {
     m_model.save();
 }
 
+bool CMMSEditDlg::mayDiscard() {
+    return m_model.mayDiscard();
+}
+
 void CMMSEditDlg::reset() {
+    if (!m_model.mayDiscard())
+        return;
     m_model.reset();
     showState();
 }

@@ -35,6 +35,7 @@ public:
 protected:
     EditorText& text() override { return m_model.text(); }
     QPlainTextEdit* body() const override;
+    bool mayDiscard() override;
     void showMore() override;
     void bodyEdited() override;
 

@@ -53,6 +53,9 @@ CMMSSendView::CMMSSendView(MmsPictures& pictures, PictureReader& reader, QWidget
     for (int k = 1; k <= MmsPictures::kSlots; ++k) {
         auto* slot = new CPictureCtrl(CPictureCtrl::Fit::Thumbnail, area);
         slot->setObjectName(QString("slot%1").arg(k));
+        // A keyboard way in: Tab reaches the slot, Enter or the menu key opens its menu.
+        slot->setFocusPolicy(Qt::StrongFocus);
+        slot->setAccessibleName(QString::fromUtf8("그림 %1").arg(k));
         slot->move(1, (k - 1) * mmslayout::kSlot.height);
         connect(slot, &CPictureCtrl::doubleClicked, this, [this, k](QPoint at) { openSlotMenu(k, at); });
         m_slots[static_cast<std::size_t>(k - 1)] = slot;

@@ -1,5 +1,6 @@
 #include "compose/ui/CPictureCtrl.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -53,6 +54,10 @@ void CPictureCtrl::paintEvent(QPaintEvent*) {
         p.setPen(QColor(200, 210, 224));
         p.drawRect(rect().adjusted(0, 0, -1, -1));
     }
+    if (hasFocus()) {
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.drawRect(rect().adjusted(1, 1, -1, -1));
+    }
     if (m_image.isNull()) {
         if (m_fit == Fit::Thumbnail)
             paintEmptySlot(p);
@@ -94,6 +99,24 @@ void CPictureCtrl::paintUnavailable(QPainter& p) const {
     p.setPen(QColor(160, 40, 40));
     p.drawText(QRectF(0, frame.bottom() + 6, width(), 24), Qt::AlignHCenter | Qt::AlignTop,
                unavailableText());
+}
+
+void CPictureCtrl::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Menu:
+    case Qt::Key_Space:
+        if (focusPolicy() != Qt::NoFocus) {
+            emit doubleClicked(mapToGlobal(QPoint(width() / 4, height() / 4)));
+            event->accept();
+            return;
+        }
+        break;
+    default:
+        break;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void CPictureCtrl::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -41,6 +41,9 @@ signals:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    // A slot that takes the focus opens its menu with Enter or the menu key,
+    // below the slot's top-left corner, as a double-click would.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void paintEmptySlot(QPainter& p) const;

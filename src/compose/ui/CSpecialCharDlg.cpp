@@ -36,14 +36,12 @@ CSpecialCharDlg* CSpecialCharDlg::open(QPointer<CSpecialCharDlg>& slot, SymbolTa
         // Placed before it is shown: the window manager puts the frame there.
         const QSize size = qb::frameSize(slot.data(), owner->window());
         const int h = size.height();
-        ScreenRect r{anchor.x(), anchor.y() + anchor.height(), size.width(), h};
         const ScreenRect area = availableArea(owner);
-        if (placement == Placement::MovedDown) {
-            r.y -= h; // where it opens: over the anchor's bottom
-            r = movedDownByOwnHeight(r, area);
-        } else {
-            r = clampInto(r, area);
-        }
+        const ScreenRect r =
+            placement == Placement::BesideEditor
+                ? besideEditor({anchor.x(), anchor.y(), anchor.width(), anchor.height()}, size.width(), h,
+                               area)
+                : clampInto({anchor.x(), anchor.y() + anchor.height(), size.width(), h}, area);
         slot->move(r.x, r.y);
     }
     slot->show();

@@ -22,16 +22,16 @@ class CSpecialCharDlg : public QDialog {
     Q_OBJECT
 
 public:
-    // Where a new palette goes: the send form's stays where it opens; the
-    // editors' move down by their own height from there.
-    enum class Placement { AsOpened, MovedDown };
+    // Where a new palette goes: the send form's just below its button; the
+    // editors' beside the editor, covering none of it.
+    enum class Placement { AsOpened, BesideEditor };
 
     CSpecialCharDlg(SymbolTarget& target, QWidget* owner);
 
     // "특수문자": focuses the open palette of `slot`, otherwise opens one for
     // `target`. `anchor` (screen coordinates) is what it opens by: AsOpened puts
-    // it just below the anchor; MovedDown opens it over the anchor's bottom-left
-    // corner and moves it down by its height, so it ends up just below.
+    // it just below the anchor; BesideEditor takes the anchor for the editor's
+    // frame.
     static CSpecialCharDlg* open(QPointer<CSpecialCharDlg>& slot, SymbolTarget& target, QWidget* owner,
                                  const QRect& anchor, Placement placement);
 

@@ -72,7 +72,9 @@ void EditorWindow::build(QWidget* bodyArea, const char* kindUtf8) {
     QPushButton* resetButton = button("초기화", "reset", this);
     QPushButton* cancelButton = button("취소", "cancel", this);
 
-    connect(m_title, &QLineEdit::textEdited, this, &EditorWindow::onTitleEdited);
+    // textChanged, not textEdited: text set through the accessibility interface
+    // or an input method is the user's too.
+    connect(m_title, &QLineEdit::textChanged, this, &EditorWindow::onTitleEdited);
     connect(text, &QPlainTextEdit::textChanged, this, &EditorWindow::onBodyChanged);
     connect(m_loadButton, &QPushButton::clicked, this, &EditorWindow::loadSaved);
     connect(symbols, &QPushButton::clicked, this, &EditorWindow::openPalette);
@@ -131,6 +133,8 @@ void EditorWindow::showState() {
 }
 
 void EditorWindow::onTitleEdited() {
+    if (m_showing)
+        return;
     // Shown again when cut, or when a character without a CP949 form became '?'.
     const bool cut = text().edited(Box::Title, fromQString(m_title->text()));
     if (cut || toQString(text().title()) != m_title->text())
@@ -152,8 +156,7 @@ void EditorWindow::onBodyChanged() {
 
 bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn && (watched == m_title || watched == body())) {
-        m_symbolBox = watched == m_title ? Box::Title : Box::Body;
-        if (text().focused(m_symbolBox))
+        if (text().focused(watched == m_title ? Box::Title : Box::Body))
             showState();
         else
             m_counter->setText(toQString(text().counter()));
@@ -162,22 +165,16 @@ bool EditorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void EditorWindow::insertSymbol(std::string_view symbol) {
+    // Into the body only, whichever box had the focus last.
     EditorText& t = text();
-    if (m_symbolBox == Box::Title) {
-        const ByteRange sel = selectedBytes(m_title);
-        const std::size_t caret = t.insert(Box::Title, sel.from, sel.to, symbol);
-        showState();
-        placeCaret(m_title, t.title(), caret);
-    } else {
-        const ByteRange sel = selectedBytes(body());
-        const std::size_t caret = t.insert(Box::Body, sel.from, sel.to, symbol);
-        showState();
-        placeCaret(body(), t.body(), caret);
-    }
+    const ByteRange sel = selectedBytes(body());
+    const std::size_t caret = t.insert(Box::Body, sel.from, sel.to, symbol);
+    showState();
+    placeCaret(body(), t.body(), caret);
 }
 
 void EditorWindow::openPalette() {
-    CSpecialCharDlg::open(m_palette, *this, this, frameGeometry(), CSpecialCharDlg::Placement::MovedDown);
+    CSpecialCharDlg::open(m_palette, *this, this, frameGeometry(), CSpecialCharDlg::Placement::BesideEditor);
 }
 
 void EditorWindow::keyPressEvent(QKeyEvent* event) {
@@ -187,7 +184,16 @@ void EditorWindow::keyPressEvent(QKeyEvent* event) {
         QDialog::keyPressEvent(event);
 }
 
+void EditorWindow::closeWithoutAsking() {
+    m_askOnClose = false;
+    close();
+}
+
 void EditorWindow::closeEvent(QCloseEvent* event) {
+    if (m_askOnClose && !mayDiscard()) {
+        event->ignore();
+        return;
+    }
     QDialog::closeEvent(event);
     if (event->isAccepted())
         emit closed();

@@ -17,7 +17,7 @@ namespace qb {
 // What the LMS and MMS editor windows share: the title line over the body, the
 // counter and the buttons under it, the texts shown from the model's
 // `EditorText` with their placeholders and touched colours, symbols inserted at
-// the caret of the box that last had the focus (the body before either had it),
+// the body's caret,
 // Enter and Escape doing nothing outside the body, and `closed` when the window
 // closes (취소 or the close box), which destroys it.
 class EditorWindow : public QDialog, public SymbolTarget {
@@ -36,6 +36,8 @@ public:
     virtual void save() = 0;      // "메시지저장"
     virtual void reset() = 0;     // "초기화"
     void openPalette();           // "특수문자"
+    // The form closes the window (a kind switch it asked about): no question.
+    void closeWithoutAsking();
 
 signals:
     void closed();
@@ -49,6 +51,8 @@ protected:
     void build(QWidget* bodyArea, const char* kindUtf8);
 
     virtual EditorText& text() = 0;
+    // "취소" and the close box ask the model before the work goes.
+    virtual bool mayDiscard() = 0;
     virtual QPlainTextEdit* body() const = 0;
     // The texts, the counter and the colours from the model, then `showMore`.
     void showState();
@@ -70,8 +74,8 @@ private:
     QLabel* m_counter = nullptr;
     QPushButton* m_loadButton = nullptr;
     QPointer<CSpecialCharDlg> m_palette;
-    EditorText::Box m_symbolBox = EditorText::Box::Body;
     bool m_showing = false;
+    bool m_askOnClose = true;
 };
 
 } // namespace qb

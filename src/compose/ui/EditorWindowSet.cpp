@@ -55,6 +55,11 @@ void EditorWindowSet::showMmsWindow() {
     showWindow(m_mms);
 }
 
+void EditorWindowSet::openLmsWith(const std::string& body) {
+    showWindow(m_lms);
+    m_lms->takeBody(body);
+}
+
 void EditorWindowSet::closeLmsEditor() {
     close(m_lms.data());
     m_lms = nullptr;
@@ -70,11 +75,13 @@ void EditorWindowSet::closedByUser() {
         m_context.closedByUser();
 }
 
-void EditorWindowSet::close(QWidget* window) {
+void EditorWindowSet::close(EditorWindow* window) {
     if (!window)
         return;
     m_closingFromForm = true;
-    window->close(); // deletes itself once control is back in the event loop
+    // The form asked before a switch that closes it; deletes itself once
+    // control is back in the event loop.
+    window->closeWithoutAsking();
     m_closingFromForm = false;
 }
 

@@ -15,6 +15,7 @@
 namespace qb {
 
 class CLMSEditDlg;
+class EditorWindow;
 class CMMSEditDlg;
 
 struct EditorWindowsContext {
@@ -38,6 +39,7 @@ public:
     void showMmsWindow() override;
     void closeLmsEditor() override;
     void closeMmsWindow() override;
+    void openLmsWith(const std::string& body) override;
 
     // The open LMS editor, else the open MMS window, keeps its top-left corner at
     // the given point (the main window's top-right corner), kept on the screen.
@@ -51,7 +53,7 @@ private:
     template <typename Window> void showWindow(QPointer<Window>& window);
     void placeBesideMainWindow(QWidget* window);
     void raise(QWidget* window);
-    void close(QWidget* window);
+    void close(EditorWindow* window);
     void closedByUser();
 
     EditorWindowsContext m_context;

@@ -15,6 +15,7 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStackedWidget>
@@ -108,11 +109,16 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::createActions() {
     for (const CommandInfo& info : allCommands()) {
-        auto* a = new QAction(QString::fromUtf8(info.text), this);
+        auto* a = new QAction(QString::fromStdString(withMnemonic(info.text, info.mnemonic)), this);
         const int id = static_cast<int>(info.command);
         a->setObjectName(QString("cmd_%1").arg(id));
         a->setData(id);
-        a->setStatusTip(a->text());
+        // The toolbar's tip and the status line say the plain words.
+        a->setToolTip(QString::fromUtf8(info.text));
+        a->setStatusTip(QString::fromUtf8(info.text));
+        a->setIconText(QString::fromUtf8(info.text));
+        if (*info.shortcut)
+            a->setShortcut(QKeySequence(QString::fromLatin1(info.shortcut)));
         a->setIconVisibleInMenu(false);
         if (const char* image = imageName(info.command))
             a->setIcon(toolbarIcon(image));
@@ -124,7 +130,8 @@ void CMainFrame::createActions() {
 
 void CMainFrame::createMenus() {
     for (const MenuInfo& menu : qb::menuBar()) {
-        QMenu* m = QMainWindow::menuBar()->addMenu(QString::fromUtf8(menu.title));
+        QMenu* m =
+            QMainWindow::menuBar()->addMenu(QString::fromStdString(withMnemonic(menu.title, menu.mnemonic)));
         for (const Command c : menu.items)
             m->addAction(action(c));
     }

@@ -4,6 +4,7 @@
 
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QInputEvent>
 #include <QProxyStyle>
 #include <QToolTip>
 
@@ -32,7 +33,8 @@ CGridCtrl::CGridCtrl(const RecipientTable& table, QWidget* parent)
     setModel(m_model);
     setWordWrap(false);
     setCornerButtonEnabled(false);
-    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // One block (see selectionCommand).
+    setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
@@ -126,6 +128,12 @@ bool CGridCtrl::viewportEvent(QEvent* event) {
 QItemSelectionModel::SelectionFlags CGridCtrl::selectionCommand(const QModelIndex& index,
                                                                 const QEvent* event) const {
     QItemSelectionModel::SelectionFlags flags = QTableView::selectionCommand(index, event);
+    // "행삭제" takes the rows from the first to the last selected: a Ctrl-click
+    // starts a new block instead of adding one with unselected rows between.
+    const auto* input = dynamic_cast<const QInputEvent*>(event);
+    if (input && (input->modifiers() & Qt::ControlModifier) && !(input->modifiers() & Qt::ShiftModifier) &&
+        (flags & (QItemSelectionModel::Select | QItemSelectionModel::Toggle)))
+        flags = QItemSelectionModel::ClearAndSelect;
     // The row-number column picks whole rows, as a row header would.
     if (index.isValid() && index.column() == 0 && flags != QItemSelectionModel::NoUpdate)
         flags |= QItemSelectionModel::Rows;

@@ -24,17 +24,6 @@
 #include <QSignalBlocker>
 
 namespace qb {
-namespace {
-
-void showText(QLineEdit* edit, const std::string& text) {
-    const QString q = toQString(text);
-    if (edit->text() != q) {
-        const QSignalBlocker block(edit);
-        edit->setText(q);
-    }
-}
-
-} // namespace
 
 // Every message the form's work shows goes through here: the controls show the
 // state first, so the table behind a message box is the one it talks about.
@@ -61,7 +50,8 @@ CQuillbank2View::CQuillbank2View(SendViewContext context, QWidget* parent)
       m_editors(std::make_unique<EditorWindowSet>(
           EditorWindowsContext{this, m_context.login, *m_notifier, WebHost::from(m_context.service),
                                m_context.workingFolder + "/imgtemp", [this] { returnToSms(); }})),
-      m_progressBar(new QProgressBar(this)), m_progress(m_progressBar, BarProgress::Repaint::Now),
+      m_display(m_ui), m_progressBar(new QProgressBar(this)),
+      m_progress(m_progressBar, BarProgress::Repaint::Now),
       m_sendProgress(m_progressBar, BarProgress::Repaint::Never) {
     setObjectName("sendForm");
     m_session = std::make_unique<SendSession>(SendSessionParts{
@@ -85,25 +75,6 @@ CQuillbank2View::~CQuillbank2View() {
     m_editors.reset();
 }
 
-void CQuillbank2View::showChooser(QComboBox* box, const Chooser& chooser) {
-    const QSignalBlocker block(box);
-    showItems(box, chooser.items);
-    if (box->currentIndex() != chooser.selected)
-        box->setCurrentIndex(chooser.selected);
-    box->setEnabled(chooser.enabled);
-}
-
-void CQuillbank2View::showItems(QComboBox* box, const std::vector<std::string>& items) {
-    // Rebuilt only when the list changed: a refresh follows every key typed.
-    std::vector<std::string>& shown = m_shownItems[box];
-    if (shown == items)
-        return;
-    box->clear();
-    for (const std::string& item : items)
-        box->addItem(toQString(item));
-    shown = items;
-}
-
 // ---- Wiring ----
 
 void CQuillbank2View::run(const std::function<void()>& handler) {
@@ -114,6 +85,7 @@ void CQuillbank2View::run(const std::function<void()>& handler) {
 void CQuillbank2View::connectControls() {
     SendFormState& s = m_session->form().state();
 
+    // A switch the user takes back leaves the old kind checked (the refresh).
     connect(m_ui.kinds, &QButtonGroup::idClicked, this,
             [this](int id) { run([&] { m_session->form().onKindChosen(static_cast<MessageKind>(id)); }); });
     connect(m_ui.smsBox, &QPlainTextEdit::textChanged, this, &CQuillbank2View::onSmsTextChanged);
@@ -187,9 +159,14 @@ void CQuillbank2View::connectControls() {
 
     connect(m_ui.preview, &QPushButton::clicked, this,
             [this] { run([&] { m_session->form().validateAndPreview(); }); });
-    connect(m_ui.send, &QPushButton::clicked, this, [this] { run([&] { m_session->startSend(); }); });
+    connect(m_ui.send, &QPushButton::clicked, this, [this] {
+        run([&] {
+            if (m_session->form().confirmSend())
+                m_session->startSend();
+        });
+    });
     connect(m_ui.resetForm, &QPushButton::clicked, this,
-            [this] { run([&] { m_session->form().resetForm(); }); });
+            [this] { run([&] { m_session->form().onResetClicked(); }); });
 }
 
 // ---- Showing the state ----
@@ -198,71 +175,9 @@ void CQuillbank2View::refresh() {
     if (m_refreshing || !m_ui.grid) // !m_ui.grid: the window is being taken down
         return;
     m_refreshing = true;
-    const SendFormState& s = m_session->form().state();
-
-    m_ui.kindButtons[static_cast<int>(s.kind)]->setChecked(true);
-    if (m_ui.smsBox->toPlainText() != toEditText(s.smsText)) {
-        const QSignalBlocker block(m_ui.smsBox);
-        m_ui.smsBox->setPlainText(toEditText(s.smsText));
-        m_ui.smsBox->moveCursor(QTextCursor::End);
-    }
-    m_ui.smsBox->setEnabled(s.smsBoxEnabled);
-    m_ui.specialChars->setEnabled(s.smsBoxEnabled);
-    m_ui.smsCounter->setText(toQString(s.smsCounter));
-    for (std::size_t k = 0; k < 4; ++k) {
-        m_ui.mergeOn[k]->setChecked(s.mergeOn[k]);
-        showChooser(m_ui.mergeColumn[k], s.mergeColumn[k]);
-    }
-
-    {
-        const QSignalBlocker block(m_ui.callbackBox);
-        showItems(m_ui.callbackBox, s.callbackList.items);
-        if (m_ui.callbackBox->currentIndex() != s.callbackList.selected)
-            m_ui.callbackBox->setCurrentIndex(s.callbackList.selected);
-        const QString text = toQString(m_session->form().callbackNumber());
-        if (m_ui.callbackBox->currentText() != text)
-            m_ui.callbackBox->setEditText(text);
-    }
-    m_ui.balanceValue->setText(toQString(m_session->balance().balance));
-    m_ui.prices->setText(toQString(m_session->balance().prices));
-    m_ui.counts->setText(toQString(m_session->balance().counts));
-
-    m_ui.immediate->setChecked(!s.reserved);
-    m_ui.reserved->setChecked(s.reserved);
-    {
-        const QSignalBlocker block(m_ui.reservationDate);
-        const QDate date(s.reservationDate.year, s.reservationDate.month, s.reservationDate.day);
-        if (m_ui.reservationDate->date() != date)
-            m_ui.reservationDate->setDate(date);
-    }
-    m_ui.reservationDate->setEnabled(s.reservationDateEnabled);
-    showChooser(m_ui.reservationHour, s.reservationHour);
-    showChooser(m_ui.reservationMinute, s.reservationMinute);
-    showText(m_ui.rangeFrom, s.rangeFrom);
-    showText(m_ui.rangeTo, s.rangeTo);
-    m_ui.splitOn->setChecked(s.splitOn);
-    showText(m_ui.splitCount, s.splitCount);
-    m_ui.splitCount->setEnabled(s.splitCountEnabled);
-    showChooser(m_ui.splitMinutes, s.splitMinutes);
-    m_ui.dedup->setChecked(s.dedupOn);
-    m_ui.selfReject->setChecked(s.rejectOn);
-
-    showChooser(m_ui.delimiterList, s.delimiterList);
-    showText(m_ui.delimiterField, s.delimiterField);
-    showChooser(m_ui.sheetChooser, s.sheetChooser);
-    showText(m_ui.sheetName, s.sheetNameField);
-    showChooser(m_ui.numberColumn, s.numberColumn);
-
-    m_ui.preview->setEnabled(s.previewEnabled);
-    m_ui.send->setEnabled(s.sendEnabled);
-    // While a job runs, everything that rebuilds the table or the queue waits.
-    for (QWidget* w : {static_cast<QWidget*>(m_ui.kindButtons[0]), static_cast<QWidget*>(m_ui.kindButtons[1]),
-                       static_cast<QWidget*>(m_ui.kindButtons[2]), static_cast<QWidget*>(m_ui.directEntry),
-                       static_cast<QWidget*>(m_ui.textFile), static_cast<QWidget*>(m_ui.excelFile),
-                       static_cast<QWidget*>(m_ui.deleteRows), static_cast<QWidget*>(m_ui.resetForm)})
-        w->setEnabled(!m_session->sending());
-    m_ui.sheetChooser->setEnabled(s.sheetChooser.enabled && !m_session->sending());
-    m_ui.grid->sync();
+    SendForm& form = m_session->form();
+    form.setBalance(m_session->balance());
+    m_display.show(form.state(), m_session->balance(), form.callbackNumber(), m_session->sending());
     m_refreshing = false;
 }
 

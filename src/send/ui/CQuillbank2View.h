@@ -9,13 +9,13 @@
 #include "send/ui/BarProgress.h"
 #include "send/ui/FormWidgetDialogs.h"
 #include "send/ui/SendFormControls.h"
+#include "send/ui/SendFormDisplay.h"
 #include "web/SavedMessageBox.h"
 
 #include <QPointer>
 #include <QWidget>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -87,8 +87,6 @@ private:
     void connectControls();
     // Runs a handler of the form and shows the result.
     void run(const std::function<void()>& handler);
-    void showChooser(QComboBox* box, const Chooser& chooser);
-    void showItems(QComboBox* box, const std::vector<std::string>& items);
 
     void onSmsTextChanged();
     void openDirectEntry();
@@ -112,9 +110,9 @@ private:
     QPointer<CSpecialCharDlg> m_palette;
     std::unique_ptr<SendSession> m_session;
     bool m_refreshing = false;
-    std::map<const QComboBox*, std::vector<std::string>> m_shownItems;
 
     SendFormControls m_ui;
+    SendFormDisplay m_display;
     QProgressBar* m_progressBar = nullptr;
     BarProgress m_progress;     // imports and validation: lets the window repaint
     BarProgress m_sendProgress; // the job returns to the event loop by itself

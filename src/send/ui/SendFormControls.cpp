@@ -190,6 +190,8 @@ QWidget* SendFormControls::buildSettingsPanel(QWidget* view) {
     callbackBox->setEditable(true);
     callbackBox->setInsertPolicy(QComboBox::NoInsert);
     callbackBox->setValidator(new Cp949LengthValidator(SendForm::kMaxCallbackBytes, callbackBox));
+    // The typing field inside is a control of its own for a screen reader.
+    callbackBox->lineEdit()->setAccessibleName(QString::fromUtf8("회신번호 입력"));
     manageCallbacks = button("회신번호관리", "manageCallbacks", sender);
     balanceValue = new QLabel(sender);
     balanceValue->setObjectName("balance");

@@ -105,8 +105,8 @@ void SavedMessageDialog::select(int k) {
 }
 
 void SavedMessageDialog::remove(int k) {
-    m_box.remove(k);
-    showPage();
+    if (m_box.remove(k))
+        showPage();
     setWindowTitle(toQString(m_box.windowTitle()));
 }
 

@@ -1,5 +1,8 @@
 // Bytes that come from files and the user: reject-table values (RAZIDODU.ini), the
-// SMS box, merge substitution and the preview's number grouping.
+// SMS box, merge substitution, the preview's number grouping, recipient numbers
+// by their digits and the balance reply's amounts.
+#include "common/PhoneNumber.h"
+#include "send/JobCost.h"
 #include "send/MessageBuild.h"
 #include "send/RejectList.h"
 #include "send/SendForm.h"
@@ -26,6 +29,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (m.ok && (m.body.size() > qb::kLongBodyLimit || m.title.size() > qb::kTitleLimit))
         std::abort();
     if (qb::SendForm::previewNumber(text).size() > size + 2)
+        std::abort();
+    qb::PhoneDigits digits;
+    if (qb::phoneDigits(text, digits)) {
+        if (digits.size < qb::PhoneDigits::kMin || digits.size > qb::PhoneDigits::kMax)
+            std::abort();
+        for (const char c : digits.view())
+            if (c < '0' || c > '9')
+                std::abort();
+    }
+    qb::BalanceLine line;
+    line.balance = text.substr(0, size / 2);
+    line.unitPrices = {text.substr(size / 2), "", ""};
+    const qb::JobCost cost = qb::jobCost(qb::MessageKind::Sms, 3, line);
+    if (qb::costLine(cost).empty())
         std::abort();
     return 0;
 }

@@ -85,9 +85,19 @@ TEST_F(AddressBookModelTest, RefusedOrFailedDialogsStayOpenAndChangeNothing) {
         {"no phone in ten rows", nullptr, [&] { return model.registerRows(ten); }, "데이터를 입력해 주세요."},
         {"rows refused", "setaddrdata.jsp",
          [&] {
-             return model.registerRows({{"n", "0105", ""}});
+             return model.registerRows({{"n", "010-5555-6666", ""}});
          },
          "에러발생! 다시 시도해 주시기 바랍니다."},
+        {"a word for a number", nullptr,
+         [&] {
+             return model.registerRows({{"n", "01055556666", ""}, {"m", "abc", ""}});
+         },
+         "[abc] 전화번호를 확인해주세요."},
+        {"modify to a header line", nullptr,
+         [&] {
+             return model.modify(*target, {"n", "phone_number", ""});
+         },
+         "[phone_number] 전화번호를 확인해주세요."},
         {"modify without a name", nullptr,
          [&] {
              return model.modify(*target, {"", "0105", ""});
@@ -119,7 +129,7 @@ TEST_F(AddressBookModelTest, RefusedOrFailedDialogsStayOpenAndChangeNothing) {
          "이름, 전화번호, 메모에 쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있습니다."},
         {"modify refused", "modifyaddrdata.jsp",
          [&] {
-             return model.modify(*target, {"n", "0105", ""});
+             return model.modify(*target, {"n", "01055556666", ""});
          },
          "에러발생! 다시 시도해 주시기 바랍니다."},
         {"move to the same group", nullptr, [&] { return model.checkMoveTarget(friends); },
@@ -141,11 +151,11 @@ TEST_F(AddressBookModelTest, RefusedOrFailedDialogsStayOpenAndChangeNothing) {
 
 TEST_F(AddressBookModelTest, NewGroupsAndEntriesAreShownAsTheServiceStoredThem) {
     openAt(2);
-    ASSERT_TRUE(model.registerRows({{"y", "0108", ""}}));
+    ASSERT_TRUE(model.registerRows({{"y", "010 8888 9999", ""}}));
     ASSERT_TRUE(model.addGroup(ko("동호회")));
     EXPECT_EQ(tree(), (Strings{"주소록", "친구", "가족", "동호회"}));
     EXPECT_EQ(model.selectedItem(), 2);
-    EXPECT_EQ(rows(), (Strings{"1:z:0109", "2:y:0108"}));
+    EXPECT_EQ(rows(), (Strings{"1:z:0109", "2:y:010 8888 9999"}));
     // Loaded again: the service's keys, not blanks of a local copy.
     EXPECT_EQ(model.book().entries().back().idx, "5");
     EXPECT_EQ(model.book().groups().back().idx, "3");
@@ -202,6 +212,13 @@ TEST_F(AddressBookModelTest, LoggedOutTheWindowOrTheDialogThatAskedCloses) {
              return m.modify({"g", "n", "010", "", 0}, {"n", "011", ""});
          },
          true, false, false},
+        // Logged out while the move or import dialog was open.
+        {"move to", [](AddressBookModel& m) { return m.moveTicked("g"), false; }, false, true, false},
+        {"import",
+         [](AddressBookModel& m) {
+             return m.registerImported({{"n", "01011112222", ""}});
+         },
+         true, true, false},
     };
     login.loggedIn = false;
     for (const Case& c : cases) {

@@ -134,5 +134,26 @@ TEST(EditorText, ALoadedMessageTouchesBothBoxesWithinTheirLimits) {
     EXPECT_EQ(d.title, ko(" 제목... "));
 }
 
+// Text that reaches a box without the focus (an input method, a screen reader)
+// is the user's: it touches the box, so validation and saving take it.
+TEST(EditorText, TextFromAnywhereTouchesTheBox) {
+    const struct Case {
+        Box box;
+        std::string text;
+        bool touched;
+    } cases[] = {
+        {Box::Title, ko("공지"), true}, {Box::Title, ko(" 제목... "), false}, {Box::Title, "", true},
+        {Box::Body, ko("본문"), true},  {Box::Body, ko(" 내용... "), false},
+    };
+    for (const Case& c : cases) {
+        EditorText t;
+        t.edited(c.box, c.text);
+        EXPECT_EQ(t.touched(c.box), c.touched) << cp949::toUtf8(c.text);
+        EXPECT_EQ(t.text(c.box), c.text);
+        const EditorContent content = t.content();
+        EXPECT_EQ(c.box == Box::Title ? content.titleTouched : content.bodyTouched, c.touched);
+    }
+}
+
 } // namespace
 } // namespace qb

@@ -38,8 +38,8 @@ TEST(MmsLayout, TheBodyGrowsWithItsLinesAndTheScrolledAreaEndsWithIt) {
 
 TEST(MmsLayout, PreviewColumnsAreSizedToTheirBody) {
     EXPECT_EQ(previewSizes(0, 16), (PreviewSizes{560, 1004}));
-    EXPECT_EQ(previewSizes(1, 16), (PreviewSizes{32, 476}));
-    EXPECT_EQ(previewSizes(40, 16), (PreviewSizes{656, 40 * 16 + 460}));
+    EXPECT_EQ(previewSizes(1, 16), (PreviewSizes{476, 476}));
+    EXPECT_EQ(previewSizes(40, 16), (PreviewSizes{40 * 16 + 460, 40 * 16 + 460}));
 }
 
 TEST(MmsLayout, TheViewerOpensAtItsSizeOrTwiceItForALargePicture) {

@@ -27,10 +27,25 @@ TEST(SidePlacement, AnEditorBesideTheMainWindowStaysOnTheScreen) {
     EXPECT_EQ(besideMainWindow(900, 0, 270, 560, {0, 28, 1280, 996}), (ScreenRect{900, 28, 270, 560}));
 }
 
-TEST(SidePlacement, APaletteMovesDownByItsOwnHeightAsFarAsTheScreenAllows) {
-    EXPECT_EQ(movedDownByOwnHeight({1010, 400, 250, 212}, kScreen), (ScreenRect{1010, 612, 250, 212}));
-    EXPECT_EQ(movedDownByOwnHeight({1010, 700, 250, 212}, kScreen), (ScreenRect{1010, 812, 250, 212}));
-    EXPECT_EQ(clampInto({1200, 10, 250, 212}, kScreen), (ScreenRect{1030, 10, 250, 212}));
+// The palette never covers the editor whose body it writes into.
+TEST(SidePlacement, APaletteGoesBesideItsEditor) {
+    const ScreenRect laptop{0, 0, 1366, 740};
+    const struct Case {
+        const char* name;
+        ScreenRect editor;
+        ScreenRect area;
+        ScreenRect palette;
+    } cases[] = {
+        {"right", {750, 0, 300, 700}, laptop, {1050, 0, 250, 212}},
+        {"right, kept on the screen", {750, 600, 300, 140}, laptop, {1050, 528, 250, 212}},
+        {"left", {750, 0, 420, 700}, laptop, {500, 0, 250, 212}},
+        {"left at the screen's edge", {250, 0, 1116, 700}, laptop, {0, 0, 250, 212}},
+        {"below", {100, 0, 1200, 500}, laptop, {100, 500, 250, 212}},
+        {"above", {100, 300, 1200, 440}, laptop, {100, 88, 250, 212}},
+        {"no room: the widest side", {150, 100, 1116, 600}, laptop, {0, 100, 250, 212}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(besideEditor(c.editor, 250, 212, c.area), c.palette) << c.name;
 }
 
 } // namespace

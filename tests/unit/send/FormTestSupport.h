@@ -61,6 +61,12 @@ public:
     void showMmsWindow() override { calls.push_back("showMms"); }
     void closeLmsEditor() override { calls.push_back("closeLms"); }
     void closeMmsWindow() override { calls.push_back("closeMms"); }
+    void openLmsWith(const std::string& body) override {
+        calls.push_back("openLms");
+        lms = EditorContent{};
+        lms->body = body;
+        lms->bodyTouched = true;
+    }
 };
 
 class RecordingProgress : public Progress {

@@ -230,6 +230,7 @@ TEST(SendForm, KindSwitchOpensAndClosesEditorsAndResetsTheForm) {
         FormFixture f;
         f.loadRows({{"01011112222"}});
         f.form.onMessageEdited("text");
+        f.notifier.answerNext(true); // the table and the text go
         f.form.onKindChosen(c.kind);
         EXPECT_EQ(f.editors.calls, c.calls);
         EXPECT_EQ(f.state().kind, c.kind);

@@ -36,17 +36,20 @@ TEST(CallbackReplies, BalanceLineTexts) {
     };
     const std::vector<Case> cases{
         {"12000|20|50|200|3|4|5",
-         {"12000", "[SMS] 20 / [LMS] 50 / [MMS] 200 ", "[SMS] 3 / [LMS] 4 / [MMS] 5 "}},
-        {"12000|20", {"12000", "[SMS] 20 / [LMS]  / [MMS]  ", "[SMS]  / [LMS]  / [MMS]  "}},
-        {"", {"", "[SMS]  / [LMS]  / [MMS]  ", "[SMS]  / [LMS]  / [MMS]  "}},
-        {"1|2|3|4|5|6|7|8", {"1", "[SMS] 2 / [LMS] 3 / [MMS] 4 ", "[SMS] 5 / [LMS] 6 / [MMS] 7 "}},
-        {"|1||2|3|4|5|6|7|", {"1", "[SMS] 2 / [LMS] 3 / [MMS] 4 ", "[SMS] 5 / [LMS] 6 / [MMS] 7 "}},
+         {"12000", "[SMS] 20 / [LMS] 50 / [MMS] 200 ", "[SMS] 3 / [LMS] 4 / [MMS] 5 ", {"20", "50", "200"}}},
+        {"12000|20", {"12000", "[SMS] 20 / [LMS]  / [MMS]  ", "[SMS]  / [LMS]  / [MMS]  ", {"20", "", ""}}},
+        {"", {"", "[SMS]  / [LMS]  / [MMS]  ", "[SMS]  / [LMS]  / [MMS]  ", {}}},
+        {"1|2|3|4|5|6|7|8",
+         {"1", "[SMS] 2 / [LMS] 3 / [MMS] 4 ", "[SMS] 5 / [LMS] 6 / [MMS] 7 ", {"2", "3", "4"}}},
+        {"|1||2|3|4|5|6|7|",
+         {"1", "[SMS] 2 / [LMS] 3 / [MMS] 4 ", "[SMS] 5 / [LMS] 6 / [MMS] 7 ", {"2", "3", "4"}}},
     };
     for (const Case& c : cases) {
         const BalanceLine got = balanceFromReply(c.reply);
         EXPECT_EQ(got.balance, c.line.balance) << c.reply;
         EXPECT_EQ(got.prices, c.line.prices) << c.reply;
         EXPECT_EQ(got.counts, c.line.counts) << c.reply;
+        EXPECT_EQ(got.unitPrices, c.line.unitPrices) << c.reply; // what the cost is reckoned from
     }
 }
 

@@ -1,0 +1,150 @@
+#include "FormTestSupport.h"
+#include "common/PhoneNumber.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace qb;
+using namespace qb::test;
+
+using Strings = std::vector<std::string>;
+
+TEST(NumberDigits, OnlyDigitsHyphensAndSpacesMakeANumber) {
+    struct Case {
+        const char* text;
+        const char* digits; // nullptr: no number
+    } cases[] = {
+        {"01024681357", "01024681357"},
+        {"010-2468-1357", "01024681357"},
+        {" 010 2468 1357 ", "01024681357"},
+        {"12345678", "12345678"},
+        {"1-2-3-4-5-6-7-8", "12345678"},
+        {"123456789012345", "123456789012345"},
+        {"1234567", nullptr},
+        {"123-4567", nullptr},
+        {"1234567890123456", nullptr},
+        {"phone_number", nullptr},
+        {"010.2468.1357", nullptr},
+        {"+821024681357", nullptr},
+        {"010-2468-1357\t", nullptr},
+        {"", nullptr},
+    };
+    for (const Case& c : cases) {
+        PhoneDigits d;
+        const bool ok = phoneDigits(c.text, d);
+        EXPECT_EQ(ok, c.digits != nullptr) << c.text;
+        if (ok && c.digits) {
+            EXPECT_EQ(d.view(), c.digits) << c.text;
+        }
+    }
+}
+
+// Duplicates and reject matches by digits; the digits are what is queued.
+TEST(NumberDigits, DedupAndRejectListsCompareDigits) {
+    struct Case {
+        const char* name;
+        Strings numbers;
+        bool dedup;
+        std::string rejectFile;
+        long long duplicates, rejected, errors;
+        Strings queued;
+    } cases[] = {
+        {"written three ways, one person",
+         {"010-2468-1357", "01024681357", "010 2468 1357", "01011112222"},
+         true,
+         "",
+         2,
+         0,
+         0,
+         {"01024681357", "01011112222"}},
+        {"a header line is a format error",
+         {"phone_number", "01024681357", "HP-01011112222"},
+         true,
+         "",
+         0,
+         0,
+         2,
+         {"01024681357"}},
+        {"a reject written with hyphens removes the plain number",
+         {"01024681357", "01011112222"},
+         true,
+         "010-2468-1357\n",
+         0,
+         1,
+         0,
+         {"01011112222"}},
+        {"a plain reject removes a number written with hyphens",
+         {"010-2468-1357", "01011112222"},
+         true,
+         "01024681357 x-y-z\n",
+         0,
+         1,
+         0,
+         {"01011112222"}},
+        {"dedup off: both forms stay, one reject removes one",
+         {"010-2468-1357", "01024681357"},
+         false,
+         "01024681357\n",
+         0,
+         1,
+         0,
+         {"01024681357"}},
+    };
+    for (const Case& c : cases) {
+        FormFixture f;
+        if (!c.rejectFile.empty())
+            f.writeRejectIni({"TRUE,rej.txt," + f.dir.write("rej.txt", c.rejectFile)});
+        std::vector<std::vector<std::string>> rows;
+        for (const std::string& n : c.numbers)
+            rows.push_back({n});
+        f.loadRows(rows);
+        f.prepareSms("hi");
+        f.state().dedupOn = c.dedup;
+        ASSERT_TRUE(f.form.validateAndPreview()) << c.name;
+        const ValidationCounts& n = f.form.lastCounts();
+        EXPECT_EQ(n.duplicates, c.duplicates) << c.name;
+        EXPECT_EQ(n.rejected, c.rejected) << c.name;
+        EXPECT_EQ(n.formatErrors, c.errors) << c.name;
+        Strings queued;
+        for (std::size_t i = 0; i < f.state().queue.size(); ++i)
+            queued.push_back(f.state().queue.at(i).number);
+        EXPECT_EQ(queued, c.queued) << c.name;
+    }
+}
+
+// After a merged preview, any new load is a new table: the lock goes with the old one.
+TEST(MergeLock, LoadingNewRecipientsClearsIt) {
+    using Load = std::function<void(FormFixture&)>;
+    const struct Case {
+        const char* name;
+        Load load;
+    } cases[] = {
+        {"typed", [](FormFixture& f) { f.form.loadDirectEntry("01055556666\r\n01077778888"); }},
+        {"address book",
+         [](FormFixture& f) {
+             f.loadRows({{"01055556666", "Park"}});
+         }},
+        {"text file",
+         [](FormFixture& f) {
+             f.state().delimiterField = ",";
+             f.form.importTextPaths({f.dir.write("r.txt", "01055556666,Park\n")});
+         }},
+    };
+    for (const Case& c : cases) {
+        FormFixture f;
+        f.loadRows({{"01011112222", "Kim"}});
+        f.prepareSms("<@1@> hi");
+        f.state().mergeOn[0] = true;
+        f.state().mergeColumn[0].select(2);
+        ASSERT_TRUE(f.form.validateAndPreview()) << c.name;
+        ASSERT_TRUE(f.state().mergeLock) << c.name;
+
+        c.load(f);
+        f.notifier.clear();
+        f.state().mergeOn = {};
+        f.prepareSms("hi");
+        EXPECT_TRUE(f.form.validateAndPreview()) << c.name;
+        EXPECT_NE(f.notifier.texts().at(0), "전송메시지를 다시 세팅해 주세요.!") << c.name;
+    }
+}

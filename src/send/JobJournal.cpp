@@ -167,6 +167,8 @@ bool JobJournal::create(const std::string& folder, const std::string& userId, Me
         putText(head, slot.path);
         putI64(head, slot.width);
         putI64(head, slot.height);
+        putI64(head, static_cast<long long>(slot.fingerprint.bytes));
+        putText(head, slot.fingerprint.sha256);
     }
     putI64(head, static_cast<long long>(queue.size()));
     putI64(head, static_cast<long long>(records.size()));
@@ -366,6 +368,8 @@ JournalContents JobJournal::parse(const std::string& bytes) {
                 slot.path = f.text();
                 slot.width = static_cast<int>(f.i64());
                 slot.height = static_cast<int>(f.i64());
+                slot.fingerprint.bytes = static_cast<std::uint64_t>(f.i64());
+                slot.fingerprint.sha256 = f.text();
             }
             recordCount = f.i64();
             arenaSize = f.i64();

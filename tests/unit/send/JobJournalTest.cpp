@@ -44,7 +44,7 @@ std::string writeJournal(const test::TempDir& dir, std::string& path) {
     JobJournal j;
     std::string error;
     PictureSlots pictures;
-    pictures[0] = {"/tmp/a.jpg", 640, 480};
+    pictures[0] = {"/tmp/a.jpg", 640, 480, {1234, std::string(32, '\x5a')}};
     EXPECT_TRUE(j.create(dir.path(), "user01", MessageKind::Mms, pictures, 1, queueOf(10), error)) << error;
     EXPECT_TRUE(j.beginSegment(segment(0, 10, "0000001")));
     EXPECT_TRUE(j.allow(6));
@@ -70,6 +70,7 @@ TEST(JobJournal, ReadsBackWhatWasWrittenAndTakesATornLastEntryAsNeverWritten) {
     EXPECT_EQ(c.pictureCount, 1);
     EXPECT_EQ(c.pictures[0].path, "/tmp/a.jpg");
     EXPECT_EQ(c.pictures[0].height, 480);
+    EXPECT_EQ(c.pictures[0].fingerprint, (PictureFingerprint{1234, std::string(32, '\x5a')}));
     ASSERT_EQ(c.queue.size(), 10u);
     EXPECT_EQ(c.queue.at(9).number, "01020000009");
     ASSERT_EQ(c.segments.size(), 2u);
@@ -92,6 +93,9 @@ TEST(JobJournal, ADamagedJournalIsRefusedWhole) {
     test::TempDir dir;
     std::string path;
     const std::string bytes = writeJournal(dir, path);
+    // The head entry follows the 11-byte mark: type, size, payload, CRC.
+    const std::size_t headEnd =
+        11 + 9 + (static_cast<unsigned char>(bytes[12]) | static_cast<unsigned char>(bytes[13]) << 8);
     const auto flipped = [&](std::size_t at) {
         std::string b = bytes;
         b[at] = static_cast<char>(b[at] ^ 0x20);
@@ -103,9 +107,9 @@ TEST(JobJournal, ADamagedJournalIsRefusedWhole) {
         const char* problem;
     } rows[] = {
         {"not a journal", "hello", "not a send job journal"},
-        {"a byte of the records", flipped(150), "a damaged entry (checksum)"},
+        {"a byte of the records", flipped(headEnd + 20), "a damaged entry (checksum)"},
         {"a byte of the head", flipped(20), "a damaged entry (checksum)"},
-        {"records cut off", bytes.substr(0, 140), "records missing"},
+        {"records cut off", bytes.substr(0, headEnd + 20), "records missing"},
         {"no head", bytes.substr(0, 11), "no head"},
     };
     for (const auto& row : rows) {

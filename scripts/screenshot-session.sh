@@ -1,0 +1,26 @@
+# Sourced by the screenshot scripts, inside Xvfb: openbox for the frames,
+# qb-service on loopback with the demo account, and a client working folder
+# ($work) whose service.ini names it. Everything started is stopped on exit.
+out=$PWD/docs/screenshots
+mkdir -p "$out"
+work=$(mktemp -d)
+ports=$(mktemp)
+pids=()
+cleanup() {
+    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    rm -rf "$work" "$ports"
+}
+trap cleanup EXIT
+
+openbox >/dev/null 2>&1 &
+pids+=($!)
+mkdir -p "$work/LOG" "$work/msg" "$work/imgtemp"
+build/tools/qb-service/qb-service --quiet --add-account demo demo1234 --demo-data demo >"$ports" &
+pids+=($!)
+for _ in $(seq 100); do grep -q "^send-port " "$ports" && break; sleep 0.1; done
+sleep 0.2
+{
+    printf '[SERVICE]\r\nHOST=127.0.0.1\r\n'
+    awk '/^[a-z-]+-port [0-9]+$/ { key = toupper($1); gsub("-", "_", key); printf "%s=%s\r\n", key, $2 }' "$ports"
+} >"$work/service.ini"
+printf '[PROGRAM]\r\nVERSION=2.1.5\r\n' >"$work/update.ini"

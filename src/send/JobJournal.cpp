@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -150,8 +151,10 @@ bool JobJournal::create(const std::string& folder, const std::string& userId, Me
             rest.push_back(queue.at(i));
         records = rest.arena();
     }
-    const std::string name = formatLocalNow("%Y%m%d%H%M%S") + "-" + std::to_string(::getpid()) + "-" +
-                             std::to_string(reinterpret_cast<std::uintptr_t>(this) % 100000);
+    // The time first, so that names sort oldest first; never the name of another journal.
+    static std::atomic<unsigned> made{0};
+    const std::string name =
+        formatLocalNow("%Y%m%d%H%M%S") + "-" + std::to_string(::getpid()) + "-" + std::to_string(++made);
     const std::string path = folder + "/" + name + kSuffix;
     const std::string part = path + ".part";
     const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);

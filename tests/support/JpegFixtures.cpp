@@ -23,7 +23,7 @@ std::size_t frameHeader(const std::string& b) {
 
 } // namespace
 
-std::string makeJpeg(const JpegSpec& spec) {
+std::string makeJpeg(const JpegLook& look) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -31,33 +31,33 @@ std::string makeJpeg(const JpegSpec& spec) {
     unsigned char* out = nullptr;
     unsigned long outSize = 0;
     jpeg_mem_dest(&cinfo, &out, &outSize);
-    cinfo.image_width = static_cast<JDIMENSION>(spec.width);
-    cinfo.image_height = static_cast<JDIMENSION>(spec.height);
+    cinfo.image_width = static_cast<JDIMENSION>(look.width);
+    cinfo.image_height = static_cast<JDIMENSION>(look.height);
     std::vector<unsigned char> pixel;
-    switch (spec.colour) {
-    case JpegSpec::Colour::Rgb:
+    switch (look.colour) {
+    case JpegLook::Colour::Rgb:
         cinfo.input_components = 3;
         cinfo.in_color_space = JCS_RGB;
-        pixel = {spec.red, spec.green, spec.blue};
+        pixel = {look.red, look.green, look.blue};
         break;
-    case JpegSpec::Colour::Gray:
+    case JpegLook::Colour::Gray:
         cinfo.input_components = 1;
         cinfo.in_color_space = JCS_GRAYSCALE;
-        pixel = {spec.green};
+        pixel = {look.green};
         break;
-    case JpegSpec::Colour::Cmyk:
+    case JpegLook::Colour::Cmyk:
         cinfo.input_components = 4;
         cinfo.in_color_space = JCS_CMYK;
-        pixel = {spec.red, spec.green, spec.blue, 255};
+        pixel = {look.red, look.green, look.blue, 255};
         break;
     }
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, 90, TRUE);
-    if (spec.progressive)
+    if (look.progressive)
         jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     std::vector<unsigned char> row;
-    for (int x = 0; x < spec.width; ++x)
+    for (int x = 0; x < look.width; ++x)
         row.insert(row.end(), pixel.begin(), pixel.end());
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW rows[1] = {row.data()};

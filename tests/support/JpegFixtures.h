@@ -7,7 +7,7 @@
 // from them byte by byte. No picture is taken from anywhere else.
 namespace qb::test {
 
-struct JpegSpec {
+struct JpegLook {
     int width = 40;
     int height = 30;
     enum class Colour { Rgb, Gray, Cmyk } colour = Colour::Rgb;
@@ -16,7 +16,7 @@ struct JpegSpec {
     unsigned char red = 200, green = 100, blue = 50;
 };
 
-std::string makeJpeg(const JpegSpec& spec = {});
+std::string makeJpeg(const JpegLook& look = {});
 
 // A start of image, a frame header claiming this size and an end of image: 23 bytes
 // and no picture.

@@ -16,7 +16,7 @@ namespace qb {
 namespace {
 
 using namespace std::string_literals;
-using test::JpegSpec;
+using test::JpegLook;
 using test::makeJpeg;
 
 struct Case {
@@ -33,8 +33,8 @@ TEST(PictureCheck, TakesWhatLibjpegDecodesWholeAndRefusesTheRest) {
         {"baseline", baseline, PictureStatus::Ok, 40, 30},
         {"progressive", makeJpeg({.width = 300, .height = 200, .progressive = true}), PictureStatus::Ok, 300,
          200},
-        {"grey", makeJpeg({.colour = JpegSpec::Colour::Gray}), PictureStatus::Ok, 40, 30},
-        {"cmyk", makeJpeg({.colour = JpegSpec::Colour::Cmyk}), PictureStatus::Ok, 40, 30},
+        {"grey", makeJpeg({.colour = JpegLook::Colour::Gray}), PictureStatus::Ok, 40, 30},
+        {"cmyk", makeJpeg({.colour = JpegLook::Colour::Cmyk}), PictureStatus::Ok, 40, 30},
         {"stray bytes before a marker", test::withJunkBeforeSecondSegment(baseline, "abc"), PictureStatus::Ok,
          40, 30},
         {"stray bytes before the end", test::withJunkBeforeEnd(baseline, "\x00\x01\x02"s), PictureStatus::Ok,
@@ -70,10 +70,10 @@ TEST(PictureCheck, EveryCutShortOfTheEndIsRefused) {
 }
 
 TEST(PictureCheck, PixelsAreTheColoursOfTheFile) {
-    for (const JpegSpec::Colour colour : {JpegSpec::Colour::Rgb, JpegSpec::Colour::Gray}) {
+    for (const JpegLook::Colour colour : {JpegLook::Colour::Rgb, JpegLook::Colour::Gray}) {
         PicturePixels pixels;
         ASSERT_EQ(checkPictureBytes(makeJpeg({.colour = colour}), &pixels).status, PictureStatus::Ok);
-        const bool grey = colour == JpegSpec::Colour::Gray;
+        const bool grey = colour == JpegLook::Colour::Gray;
         const int want[3] = {grey ? 100 : 200, 100, grey ? 100 : 50};
         for (std::size_t at : {std::size_t{0}, pixels.rgb.size() - 3}) // first and last pixel
             for (std::size_t c = 0; c < 3; ++c)

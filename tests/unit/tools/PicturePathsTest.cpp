@@ -30,7 +30,7 @@ TEST(PicturePaths, TheClientAndQbsendTakeAndRefuseTheSamePictures) {
         {"baseline.jpg", baseline, nullptr},
         {"progressive.jpg", makeJpeg({.width = 300, .height = 200, .progressive = true}), nullptr},
         {"stray.jpg", test::withJunkBeforeSecondSegment(baseline, "xyz"), nullptr},
-        {"grey.jpg", makeJpeg({.colour = test::JpegSpec::Colour::Gray}), nullptr},
+        {"grey.jpg", makeJpeg({.colour = test::JpegLook::Colour::Gray}), nullptr},
         {"cut.jpg", baseline.substr(0, baseline.size() - 40), "손상된 그림파일 입니다.!"},
         {"header.jpg", test::frameHeaderOnly(65535, 65535), "손상된 그림파일 입니다.!"},
         {"claims65500.jpg", test::claimingSize(square, 65500, 65500), "그림파일이 너무 큽니다.!"},

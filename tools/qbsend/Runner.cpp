@@ -297,6 +297,12 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
             finish(kFailed, "the login connection closed before the send result");
         } else if (jobOver && notifier.failed && job->stats().recordsWritten == 0) {
             finish(kFailed, "nothing was sent"); // nothing reached the server
+        } else if (jobOver && notifier.failed) {
+            // Cut short: the job has said how far it got from what the service
+            // holds, and its result may have come while it was still writing.
+            if (job->journaled())
+                err << "qbsend: the rest of the job is kept; qbsend --resume sends it\n";
+            finish(kFailed);
         } else if (jobOver && !resultTimer.isActive()) {
             resultTimer.start(std::chrono::seconds(options.waitSeconds));
         }

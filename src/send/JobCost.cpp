@@ -25,7 +25,9 @@ std::string shown(const std::optional<long long>& v) {
 } // namespace
 
 std::string groupedAmount(long long value) {
-    std::string plain = std::to_string(value < 0 ? -value : value);
+    const unsigned long long magnitude =
+        value < 0 ? 0ULL - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
+    std::string plain = std::to_string(magnitude);
     std::string out;
     for (std::size_t i = 0; i < plain.size(); ++i) {
         if (i > 0 && (plain.size() - i) % 3 == 0)
@@ -39,8 +41,11 @@ JobCost jobCost(MessageKind kind, long long count, const BalanceLine& line) {
     JobCost c;
     c.count = count;
     c.balance = amount(line.balance);
-    if (const auto price = amount(line.unitPrices[static_cast<std::size_t>(kind)]))
-        c.cost = *price * count;
+    long long cost = 0;
+    // A price past any real one is no price: better "-" than a wrapped amount.
+    if (const auto price = amount(line.unitPrices[static_cast<std::size_t>(kind)]);
+        price && !__builtin_mul_overflow(*price, count, &cost))
+        c.cost = cost;
     return c;
 }
 

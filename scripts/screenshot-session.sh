@@ -24,3 +24,23 @@ sleep 0.2
     awk '/^[a-z-]+-port [0-9]+$/ { key = toupper($1); gsub("-", "_", key); printf "%s=%s\r\n", key, $2 }' "$ports"
 } >"$work/service.ini"
 printf '[PROGRAM]\r\nVERSION=2.1.5\r\n' >"$work/update.ini"
+
+# A visible window whose name matches; the browser's windows come and go while
+# xdotool walks the tree, so a failed walk is simply tried again.
+find_window() {
+    local id=""
+    for _ in $(seq 200); do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || { echo "screenshots: no window named $1" >&2; exit 1; }
+    echo "$id"
+}
+
+# The client in the working folder, once its recipients and lists are written.
+start_client() {
+    local client=$PWD/build/bin/quillbank2
+    (cd "$work" && exec "$client" /u) >/dev/null 2>&1 &
+    pids+=($!)
+}

@@ -22,20 +22,8 @@ phone_number,name,grade
 010-4567-8904,최수아,VIP
 LIST
 
-client=$PWD/build/bin/quillbank2
-(cd "$work" && exec "$client" /u) >/dev/null 2>&1 &
-pids+=($!)
+start_client
 
-find_window() {
-    local id=""
-    for _ in $(seq 200); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && break
-        sleep 0.1
-    done
-    [ -n "$id" ] || { echo "screenshots: no window named $1" >&2; exit 1; }
-    echo "$id"
-}
 root_shot() { import -window root "$out/$1.png"; echo "docs/screenshots/$1.png"; }
 
 main=$(find_window '퀼뱅크문자')

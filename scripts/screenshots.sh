@@ -30,22 +30,8 @@ LIST
 printf '01078901207\n01099999999\n' >"$work/reject.txt"
 printf '[Reject]\r\nReject_001=TRUE,reject.txt,%s\r\n' "$work/reject.txt" >"$work/msg/RAZIDODU.ini"
 
-client=$PWD/build/bin/quillbank2
-(cd "$work" && exec "$client" /u) >/dev/null 2>&1 &
-pids+=($!)
+start_client
 
-# A visible window whose name matches; the browser's windows come and go while
-# xdotool walks the tree, so a failed walk is simply tried again.
-find_window() {
-    local id=""
-    for _ in $(seq 200); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-        [ -n "$id" ] && break
-        sleep 0.1
-    done
-    [ -n "$id" ] || { echo "screenshots: no window named $1" >&2; exit 1; }
-    echo "$id"
-}
 
 main=$(find_window '퀼뱅크문자')
 sleep 1

@@ -154,28 +154,26 @@ void SendStore::addRecords(const SendJobRow& job, const std::vector<ReceivedReco
             .run();
         st.reset();
     }
-    m_db.prepare("UPDATE send_jobs SET stored = ?2, received = ?3, malformed = ?4, received_bytes = ?5 "
-                 "WHERE id = ?1")
-        .bind(1, job.id)
-        .bind(2, seq)
-        .bind(3, job.received)
-        .bind(4, job.malformed)
-        .bind(5, job.receivedBytes)
-        .run();
+    writeCounts(job, seq);
     t.commit();
 }
 
 void SendStore::discardRecords(const SendJobRow& job) {
     Transaction t(m_db);
     m_db.prepare("DELETE FROM send_records WHERE job_id = ?1").bind(1, job.id).run();
-    m_db.prepare("UPDATE send_jobs SET stored = 0, received = ?2, malformed = ?3, received_bytes = ?4 "
+    writeCounts(job, 0);
+    t.commit();
+}
+
+void SendStore::writeCounts(const SendJobRow& job, std::int64_t stored) {
+    m_db.prepare("UPDATE send_jobs SET stored = ?2, received = ?3, malformed = ?4, received_bytes = ?5 "
                  "WHERE id = ?1")
         .bind(1, job.id)
-        .bind(2, job.received)
-        .bind(3, job.malformed)
-        .bind(4, job.receivedBytes)
+        .bind(2, stored)
+        .bind(3, job.received)
+        .bind(4, job.malformed)
+        .bind(5, job.receivedBytes)
         .run();
-    t.commit();
 }
 
 void SendStore::finishJob(const SendJobRow& j) {

@@ -86,6 +86,8 @@ public:
     std::string resultRows(std::string_view user, int limit = 500);
 
 private:
+    // The stored count and the arrival counters, inside the caller's transaction.
+    void writeCounts(const SendJobRow& job, std::int64_t stored);
     Database& m_db;
 };
 

@@ -54,15 +54,17 @@ void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& row
     AddressSkips& skipped = skips ? *skips : none;
     const auto total = static_cast<std::int64_t>(lines.size());
     progress.setRange(0, total);
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::vector<std::string_view> values = bytes::splitRuns(lines[i], ",");
+    ImportLines::Cursor cursor(lines);
+    std::string_view line;
+    for (std::size_t i = 0; cursor.next(line); ++i) {
+        const std::vector<std::string_view> values = bytes::splitRuns(line, ",");
         if (values.size() == 3) {
             AddressRow row{std::string(values[0]), std::string(values[1]), std::string(values[2])};
             if (row.storable())
                 rows.push_back(std::move(row));
             else
                 ++skipped.unstorable;
-        } else if (!bytes::trim(lines[i]).empty()) {
+        } else if (!bytes::trim(line).empty()) {
             ++skipped.notThreeValues;
         }
         step(progress, static_cast<std::int64_t>(i) + 1, total);

@@ -4,6 +4,7 @@
 #include "common/Cp949.h"
 #include "common/HugePages.h"
 #include "common/PhoneNumber.h"
+#include "common/Pipeline.h"
 #include "net/MessageRecord.h"
 #include "send/SendForm.h"
 
@@ -44,43 +45,45 @@ bool SendValidator::stop(const char* utf8Message) {
     return false;
 }
 
-long long SendValidator::buildCandidates(std::vector<Candidate>& candidates,
-                                         std::vector<std::uint32_t>& rowOfSeq) const {
-    candidates.clear();
-    rowOfSeq.clear();
+std::vector<std::uint64_t> SendValidator::candidateKeys(long long& formatErrors) const {
     const SendFormState& s = m_in.state;
     const RecipientTable& t = s.table;
-    if (t.rowCount() < 2)
-        return 0;
+    const int rows = std::max(0, t.rowCount() - 1);
+    std::vector<std::uint64_t> keys(static_cast<std::size_t>(rows));
+    adviseHugePages(keys);
     const int column = s.numberColumn.selected;
     std::array<int, 4> mergeColumns{};
     int mergeCount = 0;
     for (std::size_t k = 0; k < 4; ++k)
         if (s.mergeOn[k])
             mergeColumns[static_cast<std::size_t>(mergeCount++)] = s.mergeColumn[k].selected;
-    // A merge value with a byte no record field may carry would make records of
-    // its own on the wire; such a row is not a valid number.
-    const auto rowFits = [&](int r) {
-        for (int k = 0; k < mergeCount; ++k)
-            if (!fitsInRecord(t.text(r, mergeColumns[static_cast<std::size_t>(k)])))
-                return false;
-        return true;
-    };
-    long long errors = 0;
-    candidates.reserve(static_cast<std::size_t>(t.dataRowCount()));
-    rowOfSeq.reserve(static_cast<std::size_t>(t.dataRowCount()));
-    adviseHugePages(candidates);
-    adviseHugePages(rowOfSeq);
-    PhoneDigits digits;
-    for (int r = 1; r < t.rowCount(); ++r) {
-        if (!phoneDigits(t.text(r, column), digits) || !rowFits(r)) {
-            ++errors;
-            continue;
+    // Rows [first, last) of the table; the table is only read, so two cores share it.
+    const auto keyRows = [&](int first, int last) {
+        long long errors = 0;
+        PhoneDigits digits;
+        for (int r = first; r < last; ++r) {
+            std::uint64_t& key = keys[static_cast<std::size_t>(r - 1)];
+            key = kNoNumber;
+            // A merge value with a byte no record field may carry would make records
+            // of its own on the wire; such a row is not a valid number.
+            bool fits = phoneDigits(t.text(r, column), digits);
+            for (int k = 0; fits && k < mergeCount; ++k)
+                fits = fitsInRecord(t.text(r, mergeColumns[static_cast<std::size_t>(k)]));
+            if (fits)
+                key = numberKey(digits.view());
+            else
+                ++errors;
         }
-        rowOfSeq.push_back(static_cast<std::uint32_t>(r));
-        candidates.push_back({NumberKey::of(digits.view()), static_cast<std::uint32_t>(rowOfSeq.size())});
-    }
-    return errors;
+        return errors;
+    };
+    const int middle = 1 + rows / 2;
+    std::future<long long> second;
+    if (rows >= 65536)
+        second = std::async(std::launch::async, keyRows, middle, rows + 1);
+    formatErrors = keyRows(1, second.valid() ? middle : rows + 1);
+    if (second.valid())
+        formatErrors += second.get();
+    return keys;
 }
 
 bool SendValidator::checkSettings() {
@@ -172,9 +175,6 @@ bool SendValidator::checkSettings() {
 
 bool SendValidator::run() {
     SendFormState& s = m_in.state;
-    SendSettings& st = m_in.settings;
-    Progress& progress = m_in.progress;
-
     if (s.mergeLock)
         return stop("전송메시지를 다시 세팅해 주세요.!");
     s.queue.clear();
@@ -184,155 +184,161 @@ bool SendValidator::run() {
     if (!checkSettings())
         return false;
 
-    // The reject files are read and sorted on a second core while the table is
-    // worked through; the two share nothing until the difference.
-    std::future<std::vector<NumberKey>> rejectsReady;
+    // The reject files are read on the second core while the table's numbers are
+    // keyed; the two share nothing until the rows are chosen.
+    const unsigned bits = KeyBuckets::bitsFor(static_cast<std::size_t>(std::max(0, s.table.rowCount() - 1)));
+    std::future<KeyBuckets> rejectsReady;
     if (s.rejectOn)
-        rejectsReady = std::async(std::launch::async, [table = m_in.rejects] {
-            std::vector<NumberKey> rejects;
-            // A number and its separator take at least nine bytes of a file; past
-            // sixteen million numbers the list grows as it must.
-            rejects.reserve(
-                static_cast<std::size_t>(std::min<std::uint64_t>(rejectFileBytes(table) / 9, 1u << 24)));
-            adviseHugePages(rejects);
-            PhoneDigits digits;
-            forEachRejectNumber(table, [&](std::string_view token) {
-                // Only what is a number by the candidates' rule can match one.
-                if (phoneDigits(token, digits))
-                    rejects.push_back(NumberKey::of(digits.view()));
-            });
-            sortByNumber(rejects, [](const NumberKey& k) -> const NumberKey& { return k; });
-            return rejects;
-        });
-
+        rejectsReady =
+            std::async(std::launch::async, [table = m_in.rejects, bits] { return rejectKeys(table, bits); });
     ValidationCounts counts;
-    std::vector<Candidate> candidates;
-    std::vector<std::uint32_t> rowOfSeq;
-    counts.formatErrors = buildCandidates(candidates, rowOfSeq);
-    counts.total = counts.formatErrors + static_cast<long long>(candidates.size());
+    std::vector<std::uint64_t> keys = candidateKeys(counts.formatErrors);
+    counts.total = static_cast<long long>(keys.size());
+    KeyBuckets rejects;
+    if (s.rejectOn)
+        rejects = rejectsReady.get();
+    const RowChoice choice = chooseRows(std::move(keys), s.dedupOn, s.rejectOn ? &rejects : nullptr);
+    KeyBuckets().keys.swap(rejects.keys);
+    counts.duplicates = choice.duplicates;
+    counts.rejected = choice.rejected;
 
-    // Number order; the sort is stable and the list was in table order, so among
-    // equal numbers the first is kept and reject matches take the earliest.
-    sortByNumber(candidates, [](const Candidate& c) -> const NumberKey& { return c.key; });
-    if (s.dedupOn) {
-        candidates.erase(std::unique(candidates.begin(), candidates.end(),
-                                     [](const Candidate& a, const Candidate& b) { return a.key == b.key; }),
-                         candidates.end());
-        counts.duplicates = counts.total - static_cast<long long>(candidates.size()) - counts.formatErrors;
-    }
-    if (s.rejectOn) {
-        const std::vector<NumberKey> rejects = rejectsReady.get();
-        // Difference with multiplicity: each reject removes at most one candidate.
-        std::size_t out = 0, r = 0;
-        for (std::size_t i = 0; i < candidates.size(); ++i) {
-            while (r < rejects.size() && rejects[r] < candidates[i].key)
-                ++r;
-            if (r < rejects.size() && rejects[r] == candidates[i].key) {
-                ++r;
-                continue;
-            }
-            candidates[out++] = candidates[i];
-        }
-        counts.rejected = static_cast<long long>(candidates.size() - out);
-        candidates.resize(out);
-    }
-    // Back to table order: seqs are 1..n, so marking them is a sort.
-    std::vector<bool> kept(rowOfSeq.size() + 1);
-    for (const Candidate& c : candidates)
-        kept[c.seq] = true;
-    std::vector<std::uint32_t> finalRows;
-    finalRows.reserve(candidates.size());
-    for (std::size_t seq = 1; seq < kept.size(); ++seq)
-        if (kept[seq])
-            finalRows.push_back(rowOfSeq[seq - 1]);
-    std::vector<Candidate>().swap(candidates);
-    std::vector<std::uint32_t>().swap(rowOfSeq);
-
-    long long splitCount = 0, splitMinutes = 0;
-    std::time_t base = 0;
-    if (s.splitOn) {
-        base = Clock::instance().now();
-        parseCount(st.splitCount, splitCount);
-        parseCount(st.splitMinutes, splitMinutes);
-    }
-    long long from = 0, to = 0;
-    parseCount(st.rangeFrom, from);
-    parseCount(st.rangeTo, to);
-    if (static_cast<long long>(finalRows.size()) < to) {
-        to = static_cast<long long>(finalRows.size());
-        s.rangeTo = st.rangeTo = std::to_string(to);
-    }
-    std::string reservation = immediateReservation();
-    if (s.reserved)
-        reservation = st.reservationDate + " " + st.reservationHour + ":" + st.reservationMinute + ":00";
-    if (s.splitOn && s.reserved)
-        base = reservationTime(reservation);
-    // The last slice's time stamp must still be a four-digit year.
-    if (s.splitOn && to >= from) {
-        static const std::time_t latest = fromLocal(LocalTime{9999, 12, 31, 23, 59, 59});
-        const long long lastSlice = (to - from) / splitCount;
-        if (static_cast<long long>(base) + lastSlice * splitMinutes * 60 > static_cast<long long>(latest))
-            return stop("분할전송을 확인해주세요.");
-    }
-
-    progress.setRange(0, std::max(0LL, to - from + 1));
-    s.previewEnabled = s.sendEnabled = false;
-
-    MessageComposer composer(s.kind, s.kind == MessageKind::Sms ? st.smsBody : st.longBody, st.title,
-                             s.mergeOn);
-    const int numberColumn = s.numberColumn.selected;
-    std::array<int, 4> mergeColumns{};
-    for (std::size_t k = 0; k < 4; ++k)
-        mergeColumns[k] = s.mergeOn[k] ? s.mergeColumn[k].selected : -1;
-
-    if (to >= from) {
-        const std::string& body = s.kind == MessageKind::Sms ? st.smsBody : st.longBody;
-        s.queue.reserve(static_cast<std::size_t>(to - from + 1),
-                        2 * body.size() + st.title.size() + st.callbackNumber.size() + 48);
-    }
-    const auto refuse = [&](const std::string& message) {
-        s.queue.clear();
-        s.batchBytes = 0;
-        progress.setValue(0);
-        s.previewEnabled = s.sendEnabled = true;
-        m_in.notifier.error(message);
+    Schedule plan;
+    if (!schedule(choice.keptCount, plan) || !fillQueue(choice, plan))
         return false;
-    };
-    // The server refuses a longer record, and the job would count it as sent.
-    const RecordEncoder longest = RecordEncoder::withLongestReply(s.kind, m_in.login, st.pictures);
-    SendRecord record;
-    record.callbackNumber = st.callbackNumber;
-    record.reservation = reservation;
-    std::array<std::string_view, 4> values;
-    PhoneDigits digits;
-    const long long step = std::max(1LL, (to - from + 1) / 1000);
-    long long queued = 0;
-    for (long long i = from; i <= to; ++i, ++queued) {
-        if ((queued + 1) % step == 0 || i == to)
-            progress.setValue(queued + 1);
-        const int row = static_cast<int>(finalRows[static_cast<std::size_t>(i - 1)]);
-        for (std::size_t k = 0; k < 4; ++k)
-            values[k] = mergeColumns[k] >= 0 ? s.table.text(row, mergeColumns[k]) : std::string_view();
-        if (const std::string* failure = composer.compose(values, record))
-            return refuse(*failure);
-        phoneDigits(s.table.text(row, numberColumn), digits); // a candidate's: it is a number
-        record.number.assign(digits.view());
-        if (s.splitOn && queued % splitCount == 0)
-            record.reservation =
-                formatLocal(base + static_cast<std::time_t>((queued / splitCount) * splitMinutes * 60),
-                            "%Y-%m-%d %H:%M:%S");
-        if (longest.size(recordText(record)) > kMaxRecordBytes)
-            return refuse(
-                ko("전송데이터 한 건이 4095바이트를 넘습니다. 회신번호와 전송메세지를 확인해주세요."));
-        s.queue.push_back(record);
-        s.batchBytes += estimateRecordBytes(s.kind, record, m_in.login, st.pictures, s.pictureCount);
-    }
     counts.queued = static_cast<long long>(s.queue.size());
-
     if (s.mergeOn[0] || s.mergeOn[1] || s.mergeOn[2] || s.mergeOn[3])
         s.mergeLock = true;
     m_counts = counts;
     return true;
+}
+
+bool SendValidator::schedule(std::size_t chosen, Schedule& plan) {
+    SendFormState& s = m_in.state;
+    SendSettings& st = m_in.settings;
+    if (s.splitOn) {
+        plan.base = Clock::instance().now();
+        parseCount(st.splitCount, plan.splitCount);
+        parseCount(st.splitMinutes, plan.splitMinutes);
+    }
+    parseCount(st.rangeFrom, plan.from);
+    parseCount(st.rangeTo, plan.to);
+    if (static_cast<long long>(chosen) < plan.to) {
+        plan.to = static_cast<long long>(chosen);
+        s.rangeTo = st.rangeTo = std::to_string(plan.to);
+    }
+    plan.reservation = immediateReservation();
+    if (s.reserved)
+        plan.reservation = st.reservationDate + " " + st.reservationHour + ":" + st.reservationMinute + ":00";
+    if (s.splitOn && s.reserved)
+        plan.base = reservationTime(plan.reservation);
+    // The last slice's time stamp must still be a four-digit year.
+    if (s.splitOn && plan.to >= plan.from) {
+        static const std::time_t latest = fromLocal(LocalTime{9999, 12, 31, 23, 59, 59});
+        const long long lastSlice = (plan.to - plan.from) / plan.splitCount;
+        if (static_cast<long long>(plan.base) + lastSlice * plan.splitMinutes * 60 >
+            static_cast<long long>(latest))
+            return stop("분할전송을 확인해주세요.");
+    }
+    return true;
+}
+
+namespace {
+
+// Records made on the helper core, a block at a time, for the queue on this one.
+struct RecordBlock {
+    std::vector<SendRecord> records;
+    std::vector<std::int64_t> bytes;
+    std::size_t count = 0;
+    const std::string* failure = nullptr; // why records[count] could not be made
+};
+
+constexpr std::size_t kRecordBlock = 4096;
+
+} // namespace
+
+bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
+    SendFormState& s = m_in.state;
+    SendSettings& st = m_in.settings;
+    Progress& progress = m_in.progress;
+    const long long total = std::max(0LL, plan.to - plan.from + 1);
+    progress.setRange(0, total);
+    s.previewEnabled = s.sendEnabled = false;
+    if (total == 0)
+        return true;
+
+    const std::string& body = s.kind == MessageKind::Sms ? st.smsBody : st.longBody;
+    s.queue.reserve(static_cast<std::size_t>(total),
+                    2 * body.size() + st.title.size() + st.callbackNumber.size() + 48);
+    MessageComposer composer(s.kind, body, st.title, s.mergeOn);
+    const int numberColumn = s.numberColumn.selected;
+    std::array<int, 4> mergeColumns{};
+    for (std::size_t k = 0; k < 4; ++k)
+        mergeColumns[k] = s.mergeOn[k] ? s.mergeColumn[k].selected : -1;
+    // The server refuses a longer record, and the job would count it as sent.
+    const RecordEncoder longest = RecordEncoder::withLongestReply(s.kind, m_in.login, st.pictures);
+    static const std::string tooLong =
+        ko("전송데이터 한 건이 4095바이트를 넘습니다. 회신번호와 전송메세지를 확인해주세요.");
+    KeptCursor rows(choice, static_cast<std::size_t>(plan.from - 1));
+    std::string reservation = plan.reservation;
+    std::array<std::string_view, 4> values;
+    PhoneDigits digits;
+    long long made = 0;
+
+    const auto make = [&](std::size_t, RecordBlock& block) {
+        const std::size_t n = static_cast<std::size_t>(std::min<long long>(kRecordBlock, total - made));
+        block.records.resize(n);
+        block.bytes.resize(n);
+        block.failure = nullptr;
+        for (block.count = 0; block.count < n; ++block.count, ++made) {
+            SendRecord& record = block.records[block.count];
+            const int row = static_cast<int>(rows.next()) + 1;
+            for (std::size_t k = 0; k < 4; ++k)
+                values[k] = mergeColumns[k] >= 0 ? s.table.text(row, mergeColumns[k]) : std::string_view();
+            if ((block.failure = composer.compose(values, record)))
+                return;
+            phoneDigits(s.table.text(row, numberColumn), digits); // a candidate's: it is a number
+            record.number.assign(digits.view());
+            record.callbackNumber = st.callbackNumber;
+            if (s.splitOn && made % plan.splitCount == 0)
+                reservation = formatLocal(
+                    plan.base + static_cast<std::time_t>((made / plan.splitCount) * plan.splitMinutes * 60),
+                    "%Y-%m-%d %H:%M:%S");
+            record.reservation = reservation;
+            if (longest.size(recordText(record)) > kMaxRecordBytes) {
+                block.failure = &tooLong;
+                return;
+            }
+            block.bytes[block.count] =
+                estimateRecordBytes(s.kind, record, m_in.login, st.pictures, s.pictureCount);
+        }
+    };
+    const long long step = std::max(1LL, total / 1000);
+    long long queued = 0;
+    const std::string* failure = nullptr;
+    const auto take = [&](std::size_t, RecordBlock& block) {
+        for (std::size_t i = 0; i < block.count; ++i, ++queued) {
+            if ((queued + 1) % step == 0 || queued + 1 == total)
+                progress.setValue(queued + 1);
+            s.queue.push_back(block.records[i]);
+            s.batchBytes += block.bytes[i];
+        }
+        if (block.failure) {
+            if ((queued + 1) % step == 0 || queued + 1 == total)
+                progress.setValue(queued + 1);
+            failure = block.failure;
+            return false;
+        }
+        return true;
+    };
+    const std::size_t blocks = (static_cast<std::size_t>(total) + kRecordBlock - 1) / kRecordBlock;
+    if (runPipelined<RecordBlock>(blocks, 4, make, take))
+        return true;
+    s.queue.clear();
+    s.batchBytes = 0;
+    progress.setValue(0);
+    s.previewEnabled = s.sendEnabled = true;
+    m_in.notifier.error(*failure);
+    return false;
 }
 
 } // namespace qb

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "send/NumberKey.h"
+#include "send/NumberFilter.h"
 #include "send/SendForm.h"
 
 #include <cstdint>
@@ -27,11 +27,6 @@ struct ValidationInput {
 
 class SendValidator {
 public:
-    struct Candidate {
-        NumberKey key;
-        std::uint32_t seq; // 1-based among the valid rows, in table order
-    };
-
     explicit SendValidator(ValidationInput input) : m_in(std::move(input)) {}
 
     // False once a refusal has been shown; the queue is then empty.
@@ -40,16 +35,25 @@ public:
     // The summary's text (" 발송데이터 확인!").
     static std::string summary(const ValidationCounts& counts);
 
-    // The candidate list from the table: rows whose number is 8..15 digits with
-    // nothing but hyphens and spaces beside them (keyed by its digits), and whose
-    // merge values (of the merge fields switched on) fit in a record (no 0x00,
-    // 0x02, 0x04). Returns the number-format error count;
-    // rowOfSeq[seq - 1] is the table row of a candidate.
-    long long buildCandidates(std::vector<Candidate>& candidates, std::vector<std::uint32_t>& rowOfSeq) const;
+    // A key per data row (row r at r - 1): its number's key when the number is 8..15
+    // digits with nothing but hyphens and spaces beside them and the merge values
+    // of the merge fields switched on fit in a record (no 0x00, 0x02, 0x04);
+    // otherwise kNoNumber, counted in `formatErrors`.
+    std::vector<std::uint64_t> candidateKeys(long long& formatErrors) const;
 
 private:
+    // Where the chosen rows go in the queue and when they are sent.
+    struct Schedule {
+        long long from = 0, to = 0; // 1-based, among the chosen rows
+        std::string reservation;
+        long long splitCount = 0, splitMinutes = 0;
+        std::time_t base = 0;
+    };
+
     bool stop(const char* utf8Message);
     bool checkSettings();
+    bool schedule(std::size_t chosen, Schedule& plan);
+    bool fillQueue(const RowChoice& choice, const Schedule& plan);
 
     ValidationInput m_in;
     ValidationCounts m_counts;

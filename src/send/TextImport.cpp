@@ -2,7 +2,7 @@
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
-#include "common/HugePages.h"
+#include "common/Pipeline.h"
 #include "send/FileBytes.h"
 
 #include <algorithm>
@@ -12,30 +12,6 @@
 
 namespace qb {
 namespace {
-
-// At most a thousand progress steps, whatever the line count.
-class ThrottledProgress {
-public:
-    ThrottledProgress(Progress* p, std::int64_t total)
-        : m_p(p), m_step(std::max<std::int64_t>(1, total / 1000)) {
-        if (m_p)
-            m_p->setRange(0, total);
-    }
-    void advance() {
-        ++m_value;
-        if (m_p && m_value % m_step == 0)
-            m_p->setValue(m_value);
-    }
-    void finish() {
-        if (m_p && m_value % m_step != 0)
-            m_p->setValue(m_value);
-    }
-
-private:
-    Progress* m_p;
-    std::int64_t m_step;
-    std::int64_t m_value = 0;
-};
 
 // Reads as a file opened in text mode: CR LF becomes LF, a lone CR stays.
 void crlfToLf(std::string& s) {
@@ -51,20 +27,28 @@ void crlfToLf(std::string& s) {
     s.resize(out);
 }
 
-template <typename F> void forEachPiece(std::string_view text, F&& f) {
-    std::size_t pos = 0;
-    while (pos < text.size()) {
+// The next piece of `text` from `pos`: a line, or the next 1023 bytes or fewer of a
+// longer one. False at the end.
+bool nextPiece(std::string_view text, std::size_t& pos, std::string_view& rest, bool& inLine,
+               std::string_view& piece) {
+    if (!inLine) {
+        if (pos >= text.size())
+            return false;
         const char* nl = static_cast<const char*>(std::memchr(text.data() + pos, '\n', text.size() - pos));
         const std::size_t end = nl ? static_cast<std::size_t>(nl - text.data()) : text.size();
-        std::string_view line = text.substr(pos, end - pos);
+        rest = text.substr(pos, end - pos);
         pos = end + 1;
-        while (line.size() > kImportLineBytes) {
-            const std::size_t cut = cp949::safeCutLength(line, kImportLineBytes);
-            f(line.substr(0, cut));
-            line.remove_prefix(cut);
-        }
-        f(line);
+        inLine = true;
     }
+    if (rest.size() > kImportLineBytes) {
+        const std::size_t cut = cp949::safeCutLength(rest, kImportLineBytes);
+        piece = rest.substr(0, cut);
+        rest.remove_prefix(cut);
+        return true;
+    }
+    piece = rest;
+    inLine = false;
+    return true;
 }
 
 } // namespace
@@ -81,9 +65,9 @@ std::string delimiterSet(std::string_view field) {
 }
 
 void ImportLines::clear() {
-    m_lines.clear();
-    m_lines.shrink_to_fit();
     m_buffers.clear();
+    m_count = 0;
+    m_bytes = 0;
 }
 
 std::size_t ImportLines::appendFile(std::string content, Progress* progress) {
@@ -98,18 +82,31 @@ std::size_t ImportLines::appendFile(std::string content, Progress* progress) {
     crlfToLf(content);
     m_buffers.push_back(std::move(content));
     const std::string_view text = m_buffers.back();
+    m_bytes += text.size();
 
-    std::size_t count = 0;
-    forEachPiece(text, [&](std::string_view) { ++count; });
-    ThrottledProgress bar(progress, static_cast<std::int64_t>(count));
-    m_lines.reserve(m_lines.size() + count);
-    adviseHugePages(m_lines);
-    forEachPiece(text, [&](std::string_view piece) {
-        m_lines.push_back(piece);
-        bar.advance();
-    });
-    bar.finish();
+    // Counting is a scan for line breaks, far quicker than the fill that follows;
+    // the bar shows the file's lines counted.
+    std::size_t pos = 0, count = 0;
+    std::string_view rest, piece;
+    bool inLine = false;
+    while (nextPiece(text, pos, rest, inLine, piece))
+        ++count;
+    m_count += count;
+    if (progress) {
+        progress->setRange(0, static_cast<std::int64_t>(count));
+        progress->setValue(static_cast<std::int64_t>(count));
+    }
     return unmappable;
+}
+
+bool ImportLines::Cursor::next(std::string_view& line) {
+    while (m_buffer < m_lines.m_buffers.size()) {
+        if (nextPiece(m_lines.m_buffers[m_buffer], m_pos, m_rest, m_inLine, line))
+            return true;
+        ++m_buffer;
+        m_pos = 0;
+    }
+    return false;
 }
 
 bool readLines(const std::string& path, ImportLines& lines, Notifier& notifier, Progress& progress) {
@@ -125,16 +122,26 @@ bool readLines(const std::string& path, ImportLines& lines, Notifier& notifier, 
     return true;
 }
 
+namespace {
+
+// Lines split into cells on the helper core, a block at a time, for the table on this one.
+struct CellBlock {
+    std::vector<std::array<std::string_view, 11>> cells; // [0] is left for the row label
+    std::vector<int> counts;                             // fields the line had
+};
+
+constexpr std::size_t kCellBlock = 8192;
+
+} // namespace
+
 bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_view separators,
                         Notifier& notifier, int& rows) {
     static const std::string rowHeader = ko(" 번 호 ");
     static const std::string columnSuffix = ko(" 열");
     rows = static_cast<int>(lines.size());
-    char number[16];
-    auto rowLabel = [&](int r) {
-        const auto res = std::to_chars(number, number + sizeof number, r);
-        return std::string_view(number, static_cast<std::size_t>(res.ptr - number));
-    };
+    RowLabel rowLabel;
+    ImportLines::Cursor cursor(lines);
+    std::string_view line;
 
     if (separators.empty()) {
         table.setRowCount(rows + 1);
@@ -144,12 +151,8 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
         table.setCell(0, 1, ko(" 1 열 "));
         table.setHeaderBackground(0, colours::header);
         table.setHeaderBackground(1, colours::header);
-        std::size_t bytes = 0;
-        for (std::size_t i = 0; i < lines.size(); ++i)
-            bytes += lines[i].size();
-        table.reserveText(bytes + lines.size() * 16);
-        for (int r = 1; r <= rows; ++r) {
-            const std::string_view line = lines[static_cast<std::size_t>(r - 1)];
+        table.reserveText(lines.bytes() + lines.size() * 16);
+        for (int r = 1; r <= rows && cursor.next(line); ++r) {
             const std::array<std::string_view, 2> cells{rowLabel(r),
                                                         line.empty() ? std::string_view(" ") : line};
             table.setRow(r, cells);
@@ -160,16 +163,16 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
 
     const bytes::RunSplitter splitter(separators);
     // Ten columns are kept; the count says how many the line had.
-    auto split = [&](std::string_view line, std::array<std::string_view, 11>& cells) {
+    auto split = [&](std::string_view text, std::array<std::string_view, 11>& cells) {
         std::size_t k = 1;
-        return splitter.forEach(line, [&](std::string_view field) {
+        return splitter.forEach(text, [&](std::string_view field) {
             if (k <= 10)
                 cells[k++] = field;
         });
     };
 
-    std::array<std::string_view, 11> cells;
-    if (lines.empty() || split(lines[0], cells) == 0) {
+    std::array<std::string_view, 11> first;
+    if (!ImportLines::Cursor(lines).next(line) || split(line, first) == 0) {
         notifier.error(ko("화일포맷이 잘못되었습니다. 확인바랍니다."));
         lines.clear();
         rows = 0;
@@ -177,23 +180,35 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
     }
     table.setRowCount(rows + 1);
     table.setColumnCount(11);
-    std::size_t bytes = 0;
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        bytes += lines[i].size();
-    table.reserveText(bytes + lines.size() * 24);
+    table.reserveText(lines.bytes() + lines.size() * 24);
     table.setCell(0, 0, rowHeader);
     for (int k = 1; k <= 10; ++k)
         table.setCell(0, k, std::to_string(k) + columnSuffix);
     table.setHeaderBackground(0, colours::header);
     table.setHeaderBackground(1, colours::header);
+
+    std::size_t left = lines.size();
+    const auto make = [&](std::size_t, CellBlock& block) {
+        const std::size_t n = std::min(kCellBlock, left);
+        left -= n;
+        block.cells.resize(n);
+        block.counts.resize(n);
+        for (std::size_t i = 0; i < n && cursor.next(line); ++i)
+            block.counts[i] = split(line, block.cells[i]);
+    };
     int widest = 0;
-    for (int r = 1; r <= rows; ++r) {
-        const int count = split(lines[static_cast<std::size_t>(r - 1)], cells);
-        widest = std::max(widest, count);
-        cells[0] = rowLabel(r);
-        table.setRow(r, std::span<const std::string_view>(cells.data(),
-                                                          static_cast<std::size_t>(std::min(count, 10)) + 1));
-    }
+    int r = 1;
+    const auto take = [&](std::size_t, CellBlock& block) {
+        for (std::size_t i = 0; i < block.cells.size(); ++i, ++r) {
+            const int count = block.counts[i];
+            widest = std::max(widest, count);
+            block.cells[i][0] = rowLabel(r);
+            table.setRow(r, std::span<const std::string_view>(
+                                block.cells[i].data(), static_cast<std::size_t>(std::min(count, 10)) + 1));
+        }
+        return true;
+    };
+    runPipelined<CellBlock>((lines.size() + kCellBlock - 1) / kCellBlock, 4, make, take);
     lines.clear();
     table.setColumnCount(widest + 1);
     return true;

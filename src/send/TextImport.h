@@ -23,13 +23,15 @@ std::string delimiterSet(std::string_view field);
 
 // The lines of the chosen files, in file order and line order, until the table is
 // filled (the ImportLine list). Each line is at most 1023 bytes; it points into the
-// buffer of its file, which the list owns.
+// buffer of its file, which the list owns. Lines are found again as they are read
+// rather than kept in a list: ten million lines would cost 160 MB of views.
 class ImportLines {
 public:
     void clear();
-    bool empty() const { return m_lines.empty(); }
-    std::size_t size() const { return m_lines.size(); }
-    std::string_view operator[](std::size_t i) const { return m_lines[i]; }
+    bool empty() const { return m_count == 0; }
+    std::size_t size() const { return m_count; }
+    // The bytes of all files, line breaks included.
+    std::size_t bytes() const { return m_bytes; }
 
     // Takes a file's bytes as text: a UTF-8 file (a BOM, or what cp949::looksLikeUtf8
     // calls UTF-8) is converted to CP949, CR LF reads as LF, and lines longer than 1023
@@ -37,9 +39,25 @@ public:
     // of characters that had no CP949 form and became '?'.
     std::size_t appendFile(std::string content, Progress* progress = nullptr);
 
+    // Reads the lines in order, one at a time.
+    class Cursor {
+    public:
+        explicit Cursor(const ImportLines& lines) : m_lines(lines) {}
+        // False after the last line.
+        bool next(std::string_view& line);
+
+    private:
+        const ImportLines& m_lines;
+        std::size_t m_buffer = 0;
+        std::size_t m_pos = 0;
+        std::string_view m_rest; // what is left of a line longer than 1023 bytes
+        bool m_inLine = false;
+    };
+
 private:
     std::deque<std::string> m_buffers; // elements never move, so the views stay valid
-    std::vector<std::string_view> m_lines;
+    std::size_t m_count = 0;
+    std::size_t m_bytes = 0;
 };
 
 // Appends the lines of one file. False (after "화일경로가 존재하지 않습니다.") when it

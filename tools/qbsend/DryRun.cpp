@@ -3,11 +3,10 @@
 #include "OptionForm.h"
 #include "common/Cp949.h"
 #include "common/LoginState.h"
+#include "common/Pipeline.h"
 
 #include <algorithm>
 #include <charconv>
-#include <functional>
-#include <future>
 
 namespace qb {
 namespace {
@@ -68,29 +67,23 @@ int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out) {
         return 1;
 
     out << utf8(shown.summary) << '\n';
-    // A million rows are tens of megabytes: put together and converted a block at a
-    // time, two blocks at once on the two cores, in buffers used again for every pair.
+    // Ten million rows are a gigabyte of text: put together and converted a block at
+    // a time on the second core while this one writes the block before.
     const SendForm& form = prepared.form();
     const std::size_t count = form.state().queue.size();
-    constexpr std::size_t kBlockRows = 1 << 15;
+    constexpr std::size_t kBlockRows = 1 << 14;
     struct Block {
         std::string rows, text;
-    } blocks[2];
-    const auto make = [&form, count](Block& b, std::size_t first) {
-        previewRows(form, first, std::min(count, first + kBlockRows), b.rows);
-        cp949::toUtf8(b.rows, b.text);
     };
-    for (std::size_t first = 0; first < count; first += 2 * kBlockRows) {
-        std::future<void> second;
-        if (first + kBlockRows < count)
-            second = std::async(std::launch::async, make, std::ref(blocks[1]), first + kBlockRows);
-        make(blocks[0], first);
-        out.write(blocks[0].text.data(), static_cast<std::streamsize>(blocks[0].text.size()));
-        if (second.valid()) {
-            second.get();
-            out.write(blocks[1].text.data(), static_cast<std::streamsize>(blocks[1].text.size()));
-        }
-    }
+    runPipelined<Block>((count + kBlockRows - 1) / kBlockRows, 3,
+                        [&form, count](std::size_t i, Block& b) {
+                            previewRows(form, i * kBlockRows, std::min(count, (i + 1) * kBlockRows), b.rows);
+                            cp949::toUtf8(b.rows, b.text);
+                        },
+                        [&out](std::size_t, Block& b) {
+                            out.write(b.text.data(), static_cast<std::streamsize>(b.text.size()));
+                            return true;
+                        });
     return 0;
 }
 

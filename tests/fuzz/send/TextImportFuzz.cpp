@@ -25,9 +25,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qb::ImportLines lines;
     lines.appendFile(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
     const std::size_t count = lines.size();
-    for (std::size_t i = 0; i < count; ++i)
-        if (lines[i].size() > qb::kImportLineBytes)
+    qb::ImportLines::Cursor cursor(lines);
+    std::string_view line;
+    std::size_t seen = 0;
+    for (; cursor.next(line); ++seen)
+        if (line.size() > qb::kImportLineBytes)
             std::abort();
+    if (seen != count)
+        std::abort();
     qb::RecipientTable table;
     Silent notifier;
     int rows = 0;

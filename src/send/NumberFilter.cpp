@@ -1,0 +1,205 @@
+#include "send/NumberFilter.h"
+
+#include "common/HugePages.h"
+#include "common/PhoneNumber.h"
+
+#include <algorithm>
+#include <atomic>
+#include <future>
+#include <utility>
+
+namespace qb {
+namespace {
+
+// Counts per bucket turned into starts; starts.back() is the total.
+std::vector<std::size_t> startsFromCounts(std::vector<std::size_t> counts) {
+    std::vector<std::size_t> starts(counts.size() + 1);
+    for (std::size_t b = 0; b < counts.size(); ++b)
+        starts[b + 1] = starts[b] + counts[b];
+    return starts;
+}
+
+// Puts every key into its bucket's range in place (each key moves at most once).
+void partitionInPlace(std::vector<std::uint64_t>& keys, unsigned bits,
+                      const std::vector<std::size_t>& starts) {
+    const std::size_t buckets = starts.size() - 1;
+    std::vector<std::size_t> heads(starts.begin(), starts.end() - 1);
+    for (std::size_t b = 0; b < buckets; ++b) {
+        while (heads[b] < starts[b + 1]) {
+            std::uint64_t v = keys[heads[b]];
+            std::size_t t = KeyBuckets::bucketOf(v, bits);
+            while (t != b) {
+                std::swap(v, keys[heads[t]++]);
+                t = KeyBuckets::bucketOf(v, bits);
+            }
+            keys[heads[b]++] = v;
+        }
+    }
+}
+
+struct Tally {
+    long long duplicates = 0;
+    long long rejected = 0;
+};
+
+// Buckets [first, last): sorted by key and then position, the first of each key
+// kept, then each reject of the bucket taking the earliest row of its number.
+Tally chooseInBuckets(std::size_t first, std::size_t last, const std::vector<std::uint64_t>& keys,
+                      const std::vector<std::uint32_t>& positions, const std::vector<std::size_t>& starts,
+                      bool dedup, KeyBuckets* rejects, std::vector<std::uint64_t>& kept) {
+    Tally tally;
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> bucket;
+    for (std::size_t b = first; b < last; ++b) {
+        bucket.clear();
+        for (std::size_t i = starts[b]; i < starts[b + 1]; ++i)
+            bucket.emplace_back(keys[i], positions[i]);
+        std::sort(bucket.begin(), bucket.end());
+        if (dedup) {
+            const auto end = std::unique(bucket.begin(), bucket.end(),
+                                         [](const auto& a, const auto& c) { return a.first == c.first; });
+            tally.duplicates += bucket.end() - end;
+            bucket.erase(end, bucket.end());
+        }
+        if (rejects) {
+            const auto r0 = rejects->keys.begin() + static_cast<std::ptrdiff_t>(rejects->starts[b]);
+            const auto r1 = rejects->keys.begin() + static_cast<std::ptrdiff_t>(rejects->starts[b + 1]);
+            std::sort(r0, r1);
+            std::size_t out = 0;
+            auto r = r0;
+            for (std::size_t i = 0; i < bucket.size(); ++i) {
+                while (r != r1 && *r < bucket[i].first)
+                    ++r;
+                if (r != r1 && *r == bucket[i].first) {
+                    ++r;
+                    continue;
+                }
+                bucket[out++] = bucket[i];
+            }
+            tally.rejected += static_cast<long long>(bucket.size() - out);
+            bucket.resize(out);
+        }
+        for (const auto& [key, position] : bucket)
+            std::atomic_ref<std::uint64_t>(kept[position / 64])
+                .fetch_or(std::uint64_t{1} << (position % 64), std::memory_order_relaxed);
+    }
+    return tally;
+}
+
+} // namespace
+
+std::uint64_t numberKey(std::string_view digits) {
+    std::uint64_t v = 0;
+    for (const char c : digits)
+        v = v * 10 + static_cast<std::uint64_t>(c - '0');
+    // 15 digits stay under 2^50; the length keeps "010…" apart from "10…".
+    return (v << 4) | digits.size();
+}
+
+unsigned KeyBuckets::bitsFor(std::size_t count) {
+    // About four thousand keys a bucket: its sort stays in the core's cache.
+    unsigned bits = 1;
+    while (bits < 16 && (count >> bits) > 4096)
+        ++bits;
+    return bits;
+}
+
+KeyBuckets rejectKeys(const RejectTable& table, unsigned bits) {
+    KeyBuckets out;
+    out.bits = bits;
+    // A number and its separator take at least nine bytes of a file; past sixteen
+    // million numbers the list grows as it must.
+    out.keys.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(rejectFileBytes(table) / 9, 1u << 24)));
+    adviseHugePages(out.keys);
+    std::vector<std::size_t> counts(std::size_t{1} << bits);
+    PhoneDigits digits;
+    forEachRejectNumber(table, [&](std::string_view token) {
+        if (!phoneDigits(token, digits))
+            return;
+        const std::uint64_t key = numberKey(digits.view());
+        out.keys.push_back(key);
+        ++counts[KeyBuckets::bucketOf(key, bits)];
+    });
+    out.starts = startsFromCounts(std::move(counts));
+    partitionInPlace(out.keys, bits, out.starts);
+    return out;
+}
+
+RowChoice chooseRows(std::vector<std::uint64_t> keys, bool dedup, KeyBuckets* r) {
+    RowChoice choice;
+    const std::size_t n = keys.size();
+    choice.kept.assign((n + 63) / 64, 0);
+    const unsigned bits = KeyBuckets::bitsFor(n);
+    std::vector<std::size_t> counts(std::size_t{1} << bits);
+    for (const std::uint64_t k : keys)
+        if (k != kNoNumber)
+            ++counts[KeyBuckets::bucketOf(k, bits)];
+    const std::vector<std::size_t> starts = startsFromCounts(std::move(counts));
+    const std::size_t candidates = starts.back();
+
+    std::vector<std::uint64_t> bucketKeys(candidates);
+    std::vector<std::uint32_t> positions(candidates);
+    {
+        std::vector<std::size_t> heads(starts.begin(), starts.end() - 1);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (keys[i] == kNoNumber)
+                continue;
+            const std::size_t at = heads[KeyBuckets::bucketOf(keys[i], bits)]++;
+            bucketKeys[at] = keys[i];
+            positions[at] = static_cast<std::uint32_t>(i);
+        }
+    }
+    std::vector<std::uint64_t>().swap(keys);
+
+    if (r && r->bits != bits) {
+        std::vector<std::size_t> rejectCounts(std::size_t{1} << bits);
+        for (const std::uint64_t k : r->keys)
+            ++rejectCounts[KeyBuckets::bucketOf(k, bits)];
+        r->bits = bits;
+        r->starts = startsFromCounts(std::move(rejectCounts));
+        partitionInPlace(r->keys, bits, r->starts);
+    }
+    // Half the candidates to each core.
+    const std::size_t buckets = starts.size() - 1;
+    const std::size_t middle = static_cast<std::size_t>(
+        std::lower_bound(starts.begin(), starts.end(), candidates / 2) - starts.begin());
+    const std::size_t split = std::min(middle, buckets);
+    Tally second;
+    std::future<Tally> other;
+    if (candidates >= 65536)
+        other = std::async(std::launch::async, [&] {
+            return chooseInBuckets(split, buckets, bucketKeys, positions, starts, dedup, r, choice.kept);
+        });
+    Tally first = chooseInBuckets(0, other.valid() ? split : buckets, bucketKeys, positions, starts, dedup, r,
+                                  choice.kept);
+    if (other.valid())
+        second = other.get();
+    choice.duplicates = first.duplicates + second.duplicates;
+    choice.rejected = first.rejected + second.rejected;
+    for (const std::uint64_t w : choice.kept)
+        choice.keptCount += static_cast<std::size_t>(__builtin_popcountll(w));
+    return choice;
+}
+
+KeptCursor::KeptCursor(const RowChoice& choice, std::size_t skip) : m_kept(choice.kept) {
+    for (; m_word < m_kept.size(); ++m_word) {
+        const auto inWord = static_cast<std::size_t>(__builtin_popcountll(m_kept[m_word]));
+        if (skip < inWord)
+            break;
+        skip -= inWord;
+    }
+    if (m_word < m_kept.size()) {
+        m_bits = m_kept[m_word];
+        for (; skip > 0; --skip)
+            m_bits &= m_bits - 1;
+    }
+}
+
+std::size_t KeptCursor::next() {
+    while (m_bits == 0)
+        m_bits = m_kept[++m_word];
+    const auto bit = static_cast<std::size_t>(__builtin_ctzll(m_bits));
+    m_bits &= m_bits - 1;
+    return m_word * 64 + bit;
+}
+
+} // namespace qb

@@ -73,8 +73,7 @@ bool checkedField(const char* arena, const char*& p, const char* end, bool mayBe
 void SendQueue::clear() {
     static std::atomic<std::uint64_t> generations{0};
     m_generation = ++generations;
-    m_offsets.clear();
-    m_offsets.shrink_to_fit();
+    m_offsets.release();
     m_arena.clear();
     m_arena.shrink_to_fit();
     m_head = 0;
@@ -145,7 +144,6 @@ void SendQueue::seek(std::size_t index) {
 void SendQueue::reserve(std::size_t records, std::size_t bytesEach) {
     m_offsets.reserve(m_offsets.size() + records);
     m_arena.reserve(m_arena.size() + records * bytesEach);
-    adviseHugePages(m_offsets);
     adviseHugePages(m_arena);
 }
 
@@ -173,7 +171,7 @@ SendQueue::View SendQueue::decode(const char* p) {
 }
 
 bool SendQueue::fromArena(std::string arena, SendQueue& into) {
-    std::vector<std::uint64_t> offsets;
+    ArenaOffsets offsets;
     const char* const base = arena.data();
     const char* const end = base + arena.size();
     for (const char* p = base; p != end;) {

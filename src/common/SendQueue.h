@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/ArenaOffsets.h"
 #include "common/SendTypes.h"
 
 #include <cstddef>
@@ -62,7 +63,7 @@ private:
     static View decode(const char* p);
     void appendField(std::size_t index, std::string_view field, char*& p, char* begin);
 
-    std::vector<std::uint64_t> m_offsets; // record i starts at m_arena[m_offsets[i]]
+    ArenaOffsets m_offsets; // record i starts at m_arena[m_offsets[i]]
     std::string m_arena;
     std::size_t m_head = 0; // records before it were taken by pop_front
     std::uint64_t m_generation = 0;

@@ -16,8 +16,7 @@ void RecipientTable::clear() {
     m_headerBackground.clear();
     m_dataBackground.clear();
     m_width.clear();
-    m_rows.clear();
-    m_rows.shrink_to_fit();
+    m_rows.release();
     m_arena.clear();
     m_arena.shrink_to_fit();
     m_garbage = 0;
@@ -30,10 +29,8 @@ void RecipientTable::setRowCount(int rows) {
     for (std::size_t i = data; i < m_rows.size(); ++i)
         if (m_rows[i] != kEmptyRow)
             m_garbage += blobSize(m_rows[i]);
-    if (data > m_rows.size()) {
+    if (data > m_rows.size())
         m_rows.reserve(data);
-        adviseHugePages(m_rows);
-    }
     m_rows.resize(data, kEmptyRow);
     m_rowCount = rows;
     compactIfWasteful();
@@ -83,13 +80,13 @@ void RecipientTable::writeRow(std::size_t index, std::span<const std::string_vie
     while (n > 0 && cells[n - 1].empty())
         --n;
     if (n == 0) {
-        m_rows[index] = kEmptyRow;
+        m_rows.set(index, kEmptyRow);
         return;
     }
     std::size_t size = 10;
     for (std::size_t c = 0; c < n; ++c)
         size += cells[c].size() + varint::kMaxBytes;
-    m_rows[index] = m_arena.size();
+    m_rows.set(index, m_arena.size());
     // Short rows (nearly all) are put together on the stack and appended in one go.
     char small[512];
     std::string big;
@@ -111,13 +108,13 @@ void RecipientTable::compactIfWasteful() {
         return;
     std::string fresh;
     fresh.reserve(m_arena.size() - m_garbage);
-    for (std::uint64_t& offset : m_rows) {
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+        const std::uint64_t offset = m_rows[i];
         if (offset == kEmptyRow)
             continue;
         const std::size_t size = blobSize(offset);
-        const std::uint64_t moved = fresh.size();
+        m_rows.set(i, fresh.size());
         fresh.append(m_arena, offset, size);
-        offset = moved;
     }
     m_arena = std::move(fresh);
     m_garbage = 0;
@@ -221,8 +218,7 @@ bool RecipientTable::deleteRows(int row, int count) {
     for (std::size_t i = first; i < last; ++i)
         if (m_rows[i] != kEmptyRow)
             m_garbage += blobSize(m_rows[i]);
-    m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first),
-                 m_rows.begin() + static_cast<std::ptrdiff_t>(last));
+    m_rows.erase(first, last);
     m_rowCount -= static_cast<int>(last - first);
     compactIfWasteful();
     return true;

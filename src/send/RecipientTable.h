@@ -1,5 +1,7 @@
 #pragma once
 
+#include "common/ArenaOffsets.h"
+
 #include <charconv>
 #include <cstdint>
 #include <optional>
@@ -75,7 +77,7 @@ public:
     std::uint64_t generation() const { return m_generation; }
 
 private:
-    static constexpr std::uint64_t kEmptyRow = ~std::uint64_t{0};
+    static constexpr std::uint64_t kEmptyRow = ArenaOffsets::kMax;
 
     std::size_t cellCountAt(std::uint64_t offset) const;
     std::size_t blobSize(std::uint64_t offset) const;
@@ -87,7 +89,7 @@ private:
     std::vector<std::optional<Rgb>> m_headerBackground;
     std::vector<std::optional<Rgb>> m_dataBackground;
     std::vector<int> m_width;
-    std::vector<std::uint64_t> m_rows; // data row i -> its blob in m_arena
+    ArenaOffsets m_rows; // data row i -> its blob in m_arena
     std::string m_arena;
     std::size_t m_garbage = 0;
     std::uint64_t m_revision = 0;

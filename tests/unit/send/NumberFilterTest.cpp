@@ -1,0 +1,171 @@
+#include "send/NumberFilter.h"
+#include "common/ArenaOffsets.h"
+#include "common/Pipeline.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using namespace qb;
+
+namespace {
+
+// Positions are letters' indexes; "" is a number-format error.
+std::vector<std::uint64_t> keysOf(const std::vector<std::string>& numbers) {
+    std::vector<std::uint64_t> keys;
+    for (const std::string& n : numbers)
+        keys.push_back(n.empty() ? kNoNumber : numberKey(n));
+    return keys;
+}
+
+KeyBuckets bucketsOf(const std::vector<std::string>& numbers, std::size_t rows) {
+    KeyBuckets b;
+    b.bits = KeyBuckets::bitsFor(rows);
+    std::vector<std::size_t> counts(std::size_t{1} << b.bits);
+    for (const std::string& n : numbers)
+        ++counts[KeyBuckets::bucketOf(numberKey(n), b.bits)];
+    b.starts.assign(counts.size() + 1, 0);
+    for (std::size_t i = 0; i < counts.size(); ++i)
+        b.starts[i + 1] = b.starts[i] + counts[i];
+    b.keys.resize(b.starts.back());
+    std::vector<std::size_t> at(b.starts.begin(), b.starts.end() - 1);
+    for (const std::string& n : numbers)
+        b.keys[at[KeyBuckets::bucketOf(numberKey(n), b.bits)]++] = numberKey(n);
+    return b;
+}
+
+std::vector<std::size_t> keptOf(const RowChoice& c, std::size_t rows) {
+    std::vector<std::size_t> kept;
+    for (std::size_t i = 0; i < rows; ++i)
+        if (c.isKept(i))
+            kept.push_back(i);
+    return kept;
+}
+
+// The rule written the slow way: the first of each number, then each reject taking the earliest row left.
+std::vector<std::size_t> reference(const std::vector<std::string>& numbers, bool dedup,
+                                   const std::vector<std::string>& rejects) {
+    std::map<std::string, int> left;
+    for (const std::string& r : rejects)
+        ++left[r];
+    std::map<std::string, bool> seen;
+    std::vector<std::size_t> kept;
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        const std::string& n = numbers[i];
+        if (n.empty() || (dedup && seen[n]))
+            continue;
+        seen[n] = true;
+        if (left[n] > 0) {
+            --left[n];
+            continue;
+        }
+        kept.push_back(i);
+    }
+    return kept;
+}
+
+} // namespace
+
+TEST(NumberFilter, KeysTellEveryDigitStringApart) {
+    EXPECT_NE(numberKey("01012345678"), numberKey("1012345678"));
+    EXPECT_NE(numberKey("00000000"), numberKey("000000000"));
+    EXPECT_EQ(numberKey("999999999999999"), numberKey(std::string(15, '9')));
+    EXPECT_NE(numberKey("999999999999999"), kNoNumber);
+    EXPECT_LT(numberKey("999999999999999"), std::uint64_t{1} << 54);
+}
+
+TEST(NumberFilter, FirstOfEachNumberAndEarliestRowsForRejects) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> numbers;
+        bool dedup;
+        std::vector<std::string> rejects;
+        std::vector<std::size_t> kept;
+        long long duplicates, rejected;
+    } cases[] = {
+        {"nothing", {}, true, {}, {}, 0, 0},
+        {"duplicates keep the first", {"01011112222", "01033334444", "01011112222"}, true, {}, {0, 1}, 1, 0},
+        {"format errors are neither", {"", "01011112222", ""}, true, {}, {1}, 0, 0},
+        {"a reject takes one row", {"01011112222", "01011112222"}, false, {"01011112222"}, {1}, 0, 1},
+        {"two rejects take two",
+         {"01011112222", "01011112222"},
+         false,
+         {"01011112222", "01011112222"},
+         {},
+         0,
+         2},
+        {"dedup before rejects", {"01011112222", "01011112222", "0109"}, true, {"01011112222"}, {2}, 1, 1},
+        {"unmatched rejects do nothing", {"01011112222"}, true, {"01099998888"}, {0}, 0, 0},
+    };
+    for (Case& c : cases) {
+        KeyBuckets rejects = bucketsOf(c.rejects, c.numbers.size());
+        const RowChoice choice = chooseRows(keysOf(c.numbers), c.dedup, &rejects);
+        EXPECT_EQ(keptOf(choice, c.numbers.size()), c.kept) << c.name;
+        EXPECT_EQ(choice.keptCount, c.kept.size()) << c.name;
+        EXPECT_EQ(choice.duplicates, c.duplicates) << c.name;
+        EXPECT_EQ(choice.rejected, c.rejected) << c.name;
+    }
+}
+
+TEST(NumberFilter, TwoCoresChooseWhatTheRuleChooses) {
+    // Enough rows for the second core and many buckets; few distinct numbers, so
+    // duplicates and rejects with repeats are common.
+    std::mt19937 rng(7);
+    std::vector<std::string> numbers(200000), rejects(30000);
+    for (std::string& n : numbers)
+        n = rng() % 50 == 0 ? std::string() : "0101234" + std::to_string(1000 + rng() % 9000);
+    for (std::string& r : rejects)
+        r = "0101234" + std::to_string(1000 + rng() % 9000);
+    for (const bool dedup : {true, false}) {
+        KeyBuckets b = bucketsOf(rejects, 1); // other bits: made again inside
+        const RowChoice choice = chooseRows(keysOf(numbers), dedup, &b);
+        EXPECT_EQ(keptOf(choice, numbers.size()), reference(numbers, dedup, rejects)) << dedup;
+        const RowChoice all = chooseRows(keysOf(numbers), dedup, nullptr);
+        EXPECT_EQ(keptOf(all, numbers.size()), reference(numbers, dedup, {})) << dedup;
+        // The cursor walks the same rows from any start.
+        const std::vector<std::size_t> kept = keptOf(all, numbers.size());
+        ASSERT_GT(kept.size(), 2000u);
+        KeptCursor cursor(all, 1000);
+        for (std::size_t i = 1000; i < kept.size(); ++i)
+            ASSERT_EQ(cursor.next(), kept[i]);
+    }
+}
+
+TEST(Pipeline, BlocksArriveInOrderAndEitherSideStops) {
+    std::vector<std::size_t> seen;
+    EXPECT_TRUE(runPipelined<std::size_t>(
+        100, 3, [](std::size_t i, std::size_t& b) { b = i * i; },
+        [&](std::size_t i, std::size_t& b) {
+            seen.push_back(b);
+            return b == i * i;
+        }));
+    ASSERT_EQ(seen.size(), 100u);
+    EXPECT_EQ(seen[99], 99u * 99u);
+    EXPECT_FALSE(runPipelined<int>(
+        1000, 2, [](std::size_t, int&) {}, [](std::size_t i, int&) { return i < 10; }));
+    EXPECT_THROW(runPipelined<int>(
+                     1000, 2,
+                     [](std::size_t i, int&) {
+                         if (i == 5)
+                             throw std::runtime_error("bad block");
+                     },
+                     [](std::size_t, int&) { return true; }),
+                 std::runtime_error);
+}
+
+TEST(ArenaOffsets, FiveBytesReachPastFourGigabytes) {
+    ArenaOffsets o;
+    const std::uint64_t values[] = {0, 0xFFFFFFFFu, 0x100000000u, ArenaOffsets::kMax};
+    for (const std::uint64_t v : values)
+        o.push_back(v);
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(o[i], values[i]);
+    o.erase(1, 3);
+    ASSERT_EQ(o.size(), 2u);
+    EXPECT_EQ(o[1], ArenaOffsets::kMax);
+    EXPECT_THROW(o.push_back(ArenaOffsets::kMax + 1), std::length_error);
+}

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <iconv.h>
 #include <vector>
 
@@ -205,6 +206,14 @@ void toUtf8(std::string_view cp949, std::string& out) {
     const auto* p = reinterpret_cast<const unsigned char*>(cp949.data());
     const auto* const end = p + cp949.size();
     while (table.usable() && p < end) {
+        // Most of a message is ASCII: eight bytes at a time while it lasts.
+        std::uint64_t word;
+        if (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ULL) == 0)) {
+            std::memcpy(o, p, 8);
+            o += 8;
+            p += 8;
+            continue;
+        }
         if (*p < 0x80) {
             *o++ = static_cast<char>(*p++);
             continue;
@@ -212,9 +221,11 @@ void toUtf8(std::string_view cp949, std::string& out) {
         const std::uint32_t e = p + 1 < end ? table.at(p[0], p[1]) : 0;
         if (e == 0)
             break; // not valid CP949: iconv decides what it becomes
-        const unsigned n = e >> 24;
-        for (unsigned i = 0; i < n; ++i)
-            *o++ = static_cast<char>((e >> (8 * i)) & 0xFF);
+        // The table keeps the bytes low first; the slack at the end takes the fourth.
+        const char bytes[4] = {static_cast<char>(e & 0xFF), static_cast<char>((e >> 8) & 0xFF),
+                               static_cast<char>((e >> 16) & 0xFF), 0};
+        std::memcpy(o, bytes, 4);
+        o += e >> 24;
         p += 2;
     }
     if (table.usable() && p == end) {

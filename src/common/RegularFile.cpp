@@ -63,6 +63,26 @@ FileRead readRegularFile(const std::string& path, std::string& out, std::size_t 
     return result;
 }
 
+bool readRegularFileBlocks(const std::string& path, void (*sink)(void*, std::string_view), void* context) {
+    struct stat st {};
+    const int fd = openRegular(path, st);
+    if (fd < 0)
+        return false;
+    std::string buf(1 << 20, '\0');
+    bool ok = true;
+    for (;;) {
+        const ssize_t n = ::read(fd, buf.data(), buf.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        ok = n >= 0;
+        if (n <= 0)
+            break;
+        sink(context, std::string_view(buf.data(), static_cast<std::size_t>(n)));
+    }
+    ::close(fd);
+    return ok;
+}
+
 bool regularFileReadable(const std::string& path) {
     struct stat st {};
     const int fd = openRegular(path, st);

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <limits>
 #include <string>
+#include <string_view>
+#include <type_traits>
 
 namespace qb {
 
@@ -21,6 +23,17 @@ FileRead readRegularFile(const std::string& path, std::string& out, std::size_t 
 
 inline bool readRegularFile(const std::string& path, std::string& out) {
     return readRegularFile(path, out, std::numeric_limits<std::size_t>::max()) == FileRead::Ok;
+}
+
+// The same file read a block at a time, for files that need not be held whole:
+// sink(std::string_view block) for each block in order. False for what
+// readRegularFile refuses (the blocks before a read error have been given).
+bool readRegularFileBlocks(const std::string& path, void (*sink)(void*, std::string_view), void* context);
+template <typename Sink> bool readRegularFileBlocks(const std::string& path, Sink&& sink) {
+    return readRegularFileBlocks(
+        path,
+        [](void* c, std::string_view block) { (*static_cast<std::remove_reference_t<Sink>*>(c))(block); },
+        const_cast<void*>(static_cast<const void*>(&sink)));
 }
 
 // A regular file that opens for reading; asked of what was opened, never of the name alone.

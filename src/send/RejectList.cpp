@@ -3,7 +3,7 @@
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "common/ProfileFile.h"
-#include "send/FileBytes.h"
+#include "common/RegularFile.h"
 
 #include <cstdio>
 #include <sys/stat.h>
@@ -101,20 +101,35 @@ bool RejectTable::write(const std::vector<std::pair<std::string, std::string>>& 
 namespace detail {
 
 bool forEachToken(const std::string& path, void (*fn)(void*, std::string_view), void* context) {
-    std::string content;
-    if (!readFileBytes(path, content))
+    // A block at a time: a list of ten million numbers need not be held whole. A
+    // token cut by a block's end waits in `carry` for the rest.
+    std::string carry;
+    const auto tokens = [&](std::string_view block) {
+        const char* p = block.data();
+        const char* const end = p + block.size();
+        while (p < end) {
+            const char* start = p;
+            while (p < end && !isSpace(static_cast<unsigned char>(*p)))
+                ++p;
+            if (p == end) {
+                carry.append(start, static_cast<std::size_t>(p - start));
+                break;
+            }
+            if (!carry.empty()) {
+                carry.append(start, static_cast<std::size_t>(p - start));
+                fn(context, carry);
+                carry.clear();
+            } else if (p > start) {
+                fn(context, std::string_view(start, static_cast<std::size_t>(p - start)));
+            }
+            while (p < end && isSpace(static_cast<unsigned char>(*p)))
+                ++p;
+        }
+    };
+    if (!readRegularFileBlocks(path, tokens))
         return false;
-    const char* p = content.data();
-    const char* end = p + content.size();
-    while (p < end) {
-        while (p < end && isSpace(static_cast<unsigned char>(*p)))
-            ++p;
-        const char* start = p;
-        while (p < end && !isSpace(static_cast<unsigned char>(*p)))
-            ++p;
-        if (p > start)
-            fn(context, std::string_view(start, static_cast<std::size_t>(p - start)));
-    }
+    if (!carry.empty())
+        fn(context, carry);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "common/SendTypes.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -21,12 +22,21 @@ inline constexpr std::size_t kMaxRecordBytes = 4095;
 
 // False when the text holds a byte no field may carry: 0x00, 0x02 or 0x04.
 inline bool fitsInRecord(std::string_view text) {
-    // No early exit: the loop stays branch-free and the compiler runs it on whole
-    // vectors; every record of a job passes through here.
-    bool bad = false;
-    for (const char c : text)
-        bad |= (c == '\0') | (c == kRecordEnd) | (c == kFieldSeparator);
-    return !bad;
+    // Every record of a job passes through here: eight bytes at a time while none
+    // is below 5 (the three bytes refused all are), then byte by byte.
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL, kHighs = 0x8080808080808080ULL;
+    const char* p = text.data();
+    std::size_t n = text.size();
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t w;
+        std::memcpy(&w, p, 8);
+        if (((w - kOnes * 5) & ~w & kHighs) != 0)
+            break;
+    }
+    for (std::size_t i = 0; i < n; ++i)
+        if (p[i] == '\0' || p[i] == kRecordEnd || p[i] == kFieldSeparator)
+            return false;
+    return true;
 }
 
 // ID + "_" + stamp + "_01.jpg" (slot 1..3): the name a picture is uploaded under

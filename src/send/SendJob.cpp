@@ -23,6 +23,8 @@ constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
 // and grow so that a long job syncs its journal a few times a second at most.
 constexpr long long kFirstAllowance = 4096;
 constexpr long long kLargestAllowance = 262144;
+// Shorter queues are encoded as they are written.
+constexpr std::size_t kEncodeAheadFrom = 2048;
 // How long the service may keep reading what a broken connection still held.
 constexpr long kStatusWaitMs = 3000;
 
@@ -44,6 +46,7 @@ SendJob::SendJob(SendBatch batch, LoginState& login, Notifier& notifier, Progres
 }
 
 SendJob::~SendJob() {
+    m_ahead.stop();
     m_endTimer.stop();
     m_waitTimer.stop();
     if (m_connection)
@@ -282,6 +285,7 @@ void SendJob::writeRecords() {
     for (unsigned turn = 1;; ++turn) {
         if (!m_haveCurrent) {
             if (queue.empty()) {
+                m_ahead.stop();
                 // The service may answer for it before the end timer runs.
                 closeSegment();
                 m_phase = Phase::Draining;
@@ -292,19 +296,28 @@ void SendJob::writeRecords() {
                 fail(kJournalFailed);
                 return;
             }
-            const SendQueue::View v = queue.view(0);
-            queue.pop_front();
-            m_haveCurrent = true;
-            const RecordText text{v.number, v.callbackNumber, v.title, v.body, v.reservation};
-            m_record.clear();
-            if (!m_encoder.append(m_record, text)) {
-                // Validation keeps such records out; whatever put this one in the
-                // queue, its bytes would make records nobody composed, or one the
-                // server refuses while the job counts it as sent.
-                fail(m_encoder.size(text) > kMaxRecordBytes
-                         ? "4095바이트를 넘는 데이터가 있어 전송을 중단합니다."
-                         : "사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다.");
-                return;
+            std::string_view ahead;
+            if (m_ahead.take(queue.taken(), ahead)) {
+                queue.pop_front();
+                m_haveCurrent = true;
+                m_record.assign(ahead);
+            } else {
+                const SendQueue::View v = queue.view(0);
+                queue.pop_front();
+                m_haveCurrent = true;
+                const RecordText text{v.number, v.callbackNumber, v.title, v.body, v.reservation};
+                m_record.clear();
+                if (!m_encoder.append(m_record, text)) {
+                    // Validation keeps such records out; whatever put this one in the
+                    // queue, its bytes would make records nobody composed, or one the
+                    // server refuses while the job counts it as sent.
+                    fail(m_encoder.size(text) > kMaxRecordBytes
+                             ? "4095바이트를 넘는 데이터가 있어 전송을 중단합니다."
+                             : "사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다.");
+                    return;
+                }
+                if (queue.size() >= kEncodeAheadFrom)
+                    m_ahead.start(queue, m_encoder, queue.taken());
             }
             m_taken = 0;
             m_progress.setValue(m_messageCount - static_cast<std::int64_t>(queue.size()));
@@ -486,6 +499,7 @@ std::string SendJob::settleInterrupted() {
 }
 
 void SendJob::dropConnection() {
+    m_ahead.stop();
     if (m_connection) {
         m_connection->close();
         m_retired.push_back(std::move(m_connection));

@@ -8,6 +8,7 @@
 #include "net/NetTimeouts.h"
 #include "net/Packets.h"
 #include "send/JobJournal.h"
+#include "send/RecordsAhead.h"
 #include "send/SendBatch.h"
 #include "web/WebHost.h"
 
@@ -203,6 +204,8 @@ private:
     bool m_haveCurrent = false;
     std::string m_record;
     std::size_t m_taken = 0;
+    // Long queues are encoded ahead on the second core.
+    RecordsAhead m_ahead;
 
     // This connection's records start at this queue index.
     std::size_t m_segmentStart = 0;

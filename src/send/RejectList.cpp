@@ -3,7 +3,7 @@
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "common/ProfileFile.h"
-#include "send/FileBytes.h"
+#include "import/FileBytes.h"
 
 #include <cstdio>
 #include <sys/stat.h>

@@ -2,7 +2,7 @@
 # Run as: cmake -DSRC=<src folder> -P CheckLayers.cmake
 # The order, bottom to top; docs/architecture.md says what each layer holds.
 set(layers
-    common app net web send compose frame
+    common import app net web send compose frame
     common/ui net/ui web/ui compose/ui send/ui views/ui frame/ui client)
 
 function(layer_of path out)
@@ -31,10 +31,19 @@ foreach(file ${files})
     file(STRINGS "${SRC}/${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"[^\"]+\"")
     foreach(line ${includes})
         string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*$" "\\1" header "${line}")
+        if(header MATCHES "(^|/)\\.\\.?/")
+            # "../frame/ui/X.h" would hide its layer from the check below.
+            string(APPEND bad "\n  ${file}: relative include ${header} (write it from src/)")
+            continue()
+        endif()
         if(NOT header MATCHES "/")
             continue() # a header beside the file
         endif()
         layer_of("${header}" theirs)
+        if(theirs EQUAL -1)
+            string(APPEND bad "\n  ${file} includes ${header}, which is in no layer")
+            continue()
+        endif()
         if(theirs GREATER own)
             list(GET layers ${own} a)
             list(GET layers ${theirs} b)
@@ -44,7 +53,7 @@ foreach(file ${files})
 endforeach()
 
 if(bad)
-    message(FATAL_ERROR "Upward includes:${bad}")
+    message(FATAL_ERROR "Includes that break the layers:${bad}")
 endif()
 list(LENGTH files n)
 message(STATUS "layers: ${n} files, every include points down")

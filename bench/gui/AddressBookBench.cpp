@@ -10,10 +10,10 @@
 
 #include "common/Cp949.h"
 #include "common/LoginState.h"
-#include "send/ui/CAddressBookDlg.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/CQuillbank2View.h"
 #include "web/AddressBook.h"
+#include "web/ui/CAddressBookDlg.h"
 
 #include <QApplication>
 #include <QHeaderView>

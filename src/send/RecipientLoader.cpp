@@ -2,9 +2,9 @@
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
-#include "send/ExcelAutomation.h"
+#include "import/ExcelAutomation.h"
+#include "import/TextImport.h"
 #include "send/SendForm.h"
-#include "send/TextImport.h"
 
 #include <algorithm>
 #include <array>

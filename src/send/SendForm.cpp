@@ -2,9 +2,9 @@
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
+#include "import/TextImport.h"
 #include "send/SendValidator.h"
 #include "send/SmsOverflow.h"
-#include "send/TextImport.h"
 #include "send/WorkGuard.h"
 
 #include <algorithm>

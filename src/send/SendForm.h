@@ -6,12 +6,12 @@
 #include "common/Progress.h"
 #include "common/SendQueue.h"
 #include "common/SendTypes.h"
+#include "import/RecipientTable.h"
 #include "send/Chooser.h"
 #include "send/FormHooks.h"
 #include "send/JobCost.h"
 #include "send/MessageBuild.h"
 #include "send/RecipientLoader.h"
-#include "send/RecipientTable.h"
 #include "send/RejectList.h"
 #include "send/SendBatch.h"
 

@@ -4,11 +4,11 @@
 #include "SendViewFixture.h"
 
 #include "common/ui/FileDialog.h"
+#include "common/ui/SheetChoiceDialog.h"
 #include "frame/ui/CMainFrame.h"
 #include "net/ui/CLoginDlg.h"
 #include "send/ui/DirectEntryDialog.h"
 #include "send/ui/RejectListDialog.h"
-#include "send/ui/SheetChoiceDialog.h"
 #include "support/RunUntil.h"
 #include "support/TempDir.h"
 #include "views/ui/CMemberInfoDlg.h"

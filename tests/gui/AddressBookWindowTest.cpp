@@ -6,17 +6,17 @@
 
 #include "common/Cp949.h"
 #include "common/ui/FileDialog.h"
+#include "common/ui/SheetChoiceDialog.h"
 #include "frame/ui/CMainFrame.h"
-#include "send/ui/AddressBookDialogs.h"
-#include "send/ui/AddressListModel.h"
-#include "send/ui/AddressRegisterDialog.h"
-#include "send/ui/CAddressBookDlg.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/CQuillbank2View.h"
-#include "send/ui/SheetChoiceDialog.h"
 #include "support/RunUntil.h"
 #include "support/ServiceHarness.h"
 #include "support/TempDir.h"
+#include "web/ui/AddressBookDialogs.h"
+#include "web/ui/AddressListModel.h"
+#include "web/ui/AddressRegisterDialog.h"
+#include "web/ui/CAddressBookDlg.h"
 
 #include <QBrush>
 #include <QComboBox>

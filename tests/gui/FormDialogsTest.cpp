@@ -2,12 +2,12 @@
 
 #include "common/ProfileFile.h"
 #include "common/ui/FileDialog.h"
+#include "common/ui/SheetChoiceDialog.h"
 #include "send/RejectList.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/DirectEntryDialog.h"
 #include "send/ui/FormWidgetDialogs.h"
 #include "send/ui/RejectListDialog.h"
-#include "send/ui/SheetChoiceDialog.h"
 #include "support/TempDir.h"
 
 #include <QComboBox>

@@ -1,5 +1,5 @@
 #include "common/Cp949.h"
-#include "send/RecipientTable.h"
+#include "import/RecipientTable.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/RecipientTableModel.h"
 

@@ -3,7 +3,7 @@
 #include "common/Clock.h"
 #include "common/Cp949.h"
 #include "common/PictureCheck.h"
-#include "send/FileBytes.h"
+#include "import/FileBytes.h"
 #include "web/CallbackNumbers.h"
 #include "web/WebClient.h"
 

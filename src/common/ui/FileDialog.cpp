@@ -1,5 +1,6 @@
 #include "common/ui/FileDialog.h"
 
+#include <QFile>
 #include <QFileDialog>
 
 #include <optional>
@@ -10,6 +11,20 @@ namespace {
 std::optional<QStringList> s_next;
 
 } // namespace
+
+std::string nativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString fromNativePath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QString fileFilter(const char* descriptionUtf8, const char* patterns) {
+    QString p = QString::fromLatin1(patterns);
+    p.replace(';', ' ');
+    return QString::fromUtf8(descriptionUtf8) + " (" + p + ")";
+}
 
 void FileDialog::setNextFileNames(const QStringList& names) {
     s_next = names;

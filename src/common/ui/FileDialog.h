@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <string>
+
 // File dialogs for every window of the client. Tests set the names the next
 // dialog returns: it is then not shown, and the names are used once.
 namespace qb {
@@ -27,5 +29,15 @@ public:
 private:
     static bool takeNext(QStringList& names);
 };
+
+// Paths are the file system's bytes in the core, not CP949 text.
+std::string nativePath(const QString& path);
+QString fromNativePath(const std::string& path);
+
+// A file-dialog filter that shows `description` exactly as written and offers
+// the files matching `patterns` (separated by ';'), e.g.
+// ("엑셀화일 (*.xls, *.xlsx)", "*.xls;*.xlsx"). The dialogs hide the pattern
+// part Qt needs, so the user reads only the description.
+QString fileFilter(const char* descriptionUtf8, const char* patterns);
 
 } // namespace qb

@@ -6,12 +6,12 @@
 #include "net/ui/CLoginDlg.h"
 #include "net/ui/WaitWindow.h"
 #include "send/SendFormPanel.h"
-#include "send/ui/CAddressBookDlg.h"
 #include "views/ui/CChargeMoney.h"
 #include "views/ui/CMemberInfoDlg.h"
 #include "views/ui/CNoticeDlg.h"
 #include "views/ui/CViewReserved.h"
 #include "views/ui/CViewResult.h"
+#include "web/ui/CAddressBookDlg.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>

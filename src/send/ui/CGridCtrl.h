@@ -1,6 +1,6 @@
 #pragma once
 
-#include "send/RecipientTable.h"
+#include "import/RecipientTable.h"
 
 #include <QTableView>
 

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
+#include "common/ui/BarProgress.h"
 #include "compose/Symbols.h"
 #include "compose/ui/CSpecialCharDlg.h"
 #include "compose/ui/EditorWindowSet.h"
 #include "send/SendFormPanel.h"
 #include "send/SendSession.h"
-#include "send/ui/BarProgress.h"
 #include "send/ui/FormWidgetDialogs.h"
 #include "send/ui/SendFormControls.h"
 #include "send/ui/SendFormDisplay.h"

@@ -1,7 +1,7 @@
 #include "send/ui/FormWidgetDialogs.h"
 
 #include "common/ui/FileDialog.h"
-#include "send/ui/SheetChoiceDialog.h"
+#include "common/ui/SheetChoiceDialog.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,20 +18,6 @@ QString startPath(const QString& folder, const std::string& initialName) {
 }
 
 } // namespace
-
-std::string nativePath(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-QString fromNativePath(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-QString fileFilter(const char* descriptionUtf8, const char* patterns) {
-    QString p = QString::fromLatin1(patterns);
-    p.replace(';', ' ');
-    return QString::fromUtf8(descriptionUtf8) + " (" + p + ")";
-}
 
 std::optional<std::vector<std::string>> FormWidgetDialogs::chooseTextFiles(const std::string& initialName) {
     const QStringList paths = FileDialog::getOpenFileNames(

@@ -23,14 +23,4 @@ private:
     QString m_lastFolder;
 };
 
-// Paths are the file system's bytes in the core, not CP949 text.
-std::string nativePath(const QString& path);
-QString fromNativePath(const std::string& path);
-
-// A file-dialog filter that shows `description` exactly as written and offers
-// the files matching `patterns` (separated by ';'), e.g.
-// ("엑셀화일 (*.xls, *.xlsx)", "*.xls;*.xlsx"). The dialogs hide the pattern
-// part Qt needs, so the user reads only the description.
-QString fileFilter(const char* descriptionUtf8, const char* patterns);
-
 } // namespace qb

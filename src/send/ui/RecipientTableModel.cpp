@@ -1,7 +1,7 @@
 #include "send/ui/RecipientTableModel.h"
 
 #include "common/QtText.h"
-#include "send/RecipientTable.h"
+#include "import/RecipientTable.h"
 
 #include <QBrush>
 #include <QColor>

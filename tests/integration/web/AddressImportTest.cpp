@@ -3,8 +3,8 @@
 #include "WebFixture.h"
 
 #include "common/Cp949.h"
-#include "send/AddressImport.h"
 #include "web/AddressBookModel.h"
+#include "web/AddressImport.h"
 
 #include <gtest/gtest.h>
 

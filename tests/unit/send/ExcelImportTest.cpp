@@ -1,6 +1,6 @@
 #include "FormTestSupport.h"
-#include "send/CellText.h"
-#include "send/ExcelAutomation.h"
+#include "import/CellText.h"
+#include "import/ExcelAutomation.h"
 #include "support/XlsxBuilder.h"
 
 #include <gtest/gtest.h>

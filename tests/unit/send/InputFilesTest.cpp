@@ -1,7 +1,7 @@
 // Only regular files are read as recipients, reject lists and workbooks: a FIFO
 // would wait for a writer and a device such as /dev/zero never ends.
 #include "FormTestSupport.h"
-#include "send/ExcelAutomation.h"
+#include "import/ExcelAutomation.h"
 #include "send/RejectList.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "send/TextImport.h"
+#include "import/TextImport.h"
 #include "FormTestSupport.h"
 
 #include <gtest/gtest.h>

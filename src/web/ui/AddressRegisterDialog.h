@@ -1,8 +1,8 @@
 #pragma once
 
-#include "send/AddressImport.h"
-#include "send/ui/BarProgress.h"
+#include "common/ui/BarProgress.h"
 #include "web/AddressBookModel.h"
+#include "web/AddressImport.h"
 
 #include <QDialog>
 

@@ -1,8 +1,8 @@
-#include "send/BiffCells.h"
+#include "import/BiffCells.h"
 
 #include "common/Bytes.h"
-#include "send/CellText.h"
-#include "send/WorkbookReader.h"
+#include "import/CellText.h"
+#include "import/WorkbookReader.h"
 
 #include <algorithm>
 #include <cstdint>

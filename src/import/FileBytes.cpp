@@ -1,4 +1,4 @@
-#include "send/FileBytes.h"
+#include "import/FileBytes.h"
 
 #include "common/RegularFile.h"
 

@@ -1,8 +1,8 @@
 // A text file as the address book's import takes it: encoding guess, line
 // pieces, then rows of exactly three comma-separated values.
 #include "common/Progress.h"
-#include "send/AddressImport.h"
-#include "send/TextImport.h"
+#include "import/TextImport.h"
+#include "web/AddressImport.h"
 
 #include <cstddef>
 #include <cstdint>

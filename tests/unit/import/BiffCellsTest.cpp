@@ -1,7 +1,7 @@
-#include "send/BiffCells.h"
+#include "import/BiffCells.h"
 
 #include "common/Cp949.h"
-#include "send/ExcelAutomation.h"
+#include "import/ExcelAutomation.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

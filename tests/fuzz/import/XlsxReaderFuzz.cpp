@@ -1,6 +1,6 @@
 // An .xlsx file: the zip container, workbook, relationships, styles, shared strings
 // and every sheet's used range.
-#include "send/ExcelAutomation.h"
+#include "import/ExcelAutomation.h"
 
 #include <cstddef>
 #include <cstdint>

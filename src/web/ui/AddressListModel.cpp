@@ -1,4 +1,4 @@
-#include "send/ui/AddressListModel.h"
+#include "web/ui/AddressListModel.h"
 
 #include "common/QtText.h"
 #include "web/AddressBookTable.h"

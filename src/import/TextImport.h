@@ -2,7 +2,7 @@
 
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "send/RecipientTable.h"
+#include "import/RecipientTable.h"
 
 #include <cstddef>
 #include <deque>

@@ -1,8 +1,8 @@
 // A text file as the import takes it: encoding guess, line pieces, then the table in
 // single-column or column mode, with the delimiter picked by the first byte.
 #include "common/Notifier.h"
-#include "send/RecipientTable.h"
-#include "send/TextImport.h"
+#include "import/RecipientTable.h"
+#include "import/TextImport.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "send/AddressImport.h"
+#include "web/AddressImport.h"
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
-#include "send/ExcelAutomation.h"
-#include "send/TextImport.h"
+#include "import/ExcelAutomation.h"
+#include "import/TextImport.h"
 #include "web/AddressBookModel.h"
 #include "web/WebClient.h"
 

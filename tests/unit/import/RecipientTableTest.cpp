@@ -1,4 +1,4 @@
-#include "send/RecipientTable.h"
+#include "import/RecipientTable.h"
 
 #include <gtest/gtest.h>
 

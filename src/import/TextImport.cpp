@@ -1,9 +1,9 @@
-#include "send/TextImport.h"
+#include "import/TextImport.h"
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "common/Pipeline.h"
-#include "send/FileBytes.h"
+#include "import/FileBytes.h"
 
 #include <algorithm>
 #include <array>

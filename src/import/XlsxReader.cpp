@@ -1,8 +1,8 @@
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "common/HugePages.h"
-#include "send/CellText.h"
-#include "send/WorkbookReader.h"
+#include "import/CellText.h"
+#include "import/WorkbookReader.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "send/CellText.h"
+#include "import/CellText.h"
 
 #include <charconv>
 #include <cmath>

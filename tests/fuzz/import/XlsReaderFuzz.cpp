@@ -1,7 +1,7 @@
 // An .xls file through ExcelAutomation: the isolated libfreexl reads and what comes
 // back from them (libfreexl reads from a path, so the input goes through an
 // in-memory file).
-#include "send/ExcelAutomation.h"
+#include "import/ExcelAutomation.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "send/ExcelAutomation.h"
+#include "import/ExcelAutomation.h"
 
 #include "common/Cp949.h"
 #include "common/HugePages.h"
-#include "send/FileBytes.h"
-#include "send/WorkbookReader.h"
+#include "import/FileBytes.h"
+#include "import/WorkbookReader.h"
 
 #include <algorithm>
 #include <cstring>

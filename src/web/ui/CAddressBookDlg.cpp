@@ -1,9 +1,9 @@
-#include "send/ui/CAddressBookDlg.h"
+#include "web/ui/CAddressBookDlg.h"
 
 #include "common/QtText.h"
-#include "send/ui/AddressBookDialogs.h"
-#include "send/ui/AddressListModel.h"
-#include "send/ui/AddressRegisterDialog.h"
+#include "web/ui/AddressBookDialogs.h"
+#include "web/ui/AddressListModel.h"
+#include "web/ui/AddressRegisterDialog.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "send/ui/BarProgress.h"
+#include "common/ui/BarProgress.h"
 
 #include <QCoreApplication>
 #include <QProgressBar>

@@ -1,4 +1,4 @@
-#include "send/ui/AddressBookDialogs.h"
+#include "web/ui/AddressBookDialogs.h"
 
 #include "common/QtText.h"
 #include "common/ui/AccessibleNames.h"

@@ -1,4 +1,4 @@
-#include "send/ui/SheetChoiceDialog.h"
+#include "common/ui/SheetChoiceDialog.h"
 
 #include "common/QtText.h"
 

@@ -1,8 +1,8 @@
 #include "common/Cp949.h"
-#include "send/BiffCells.h"
-#include "send/CellText.h"
-#include "send/FileBytes.h"
-#include "send/WorkbookReader.h"
+#include "import/BiffCells.h"
+#include "import/CellText.h"
+#include "import/FileBytes.h"
+#include "import/WorkbookReader.h"
 
 #include <algorithm>
 #include <cerrno>

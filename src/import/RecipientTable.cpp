@@ -1,4 +1,4 @@
-#include "send/RecipientTable.h"
+#include "import/RecipientTable.h"
 
 #include "common/HugePages.h"
 #include "common/Varint.h"

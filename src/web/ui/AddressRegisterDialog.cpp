@@ -1,11 +1,10 @@
-#include "send/ui/AddressRegisterDialog.h"
+#include "web/ui/AddressRegisterDialog.h"
 
 #include "common/QtText.h"
 #include "common/ui/Cp949LengthValidator.h"
 #include "common/ui/FileDialog.h"
-#include "send/ui/AddressBookDialogs.h"
-#include "send/ui/FormWidgetDialogs.h"
-#include "send/ui/SheetChoiceDialog.h"
+#include "common/ui/SheetChoiceDialog.h"
+#include "web/ui/AddressBookDialogs.h"
 
 #include <QGridLayout>
 #include <QLabel>

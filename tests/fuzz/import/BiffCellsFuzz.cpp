@@ -1,6 +1,6 @@
 // Our own readers of .xls records (compound file, BIFF8), in-process where the
 // sanitizers watch it; the libfreexl side runs in a child in fuzz_xls_reader.
-#include "send/BiffCells.h"
+#include "import/BiffCells.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -17,24 +17,41 @@ cmake --build build-fuzz -j"$jobs" --target "${targets[@]}"
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 mkdir -p build-fuzz/crashes
-for t in "${targets[@]}"; do
-    corpus=build-fuzz/corpus/$t
+# One target per core at a time; each writes its own log.
+fuzz_one() {
+    local t=$1 corpus=build-fuzz/corpus/$1 seeds=() max_len=4096 largest
     mkdir -p "$corpus"
-    seeds=()
     [ -d "tests/fuzz/corpus/$t" ] && seeds=("tests/fuzz/corpus/$t")
     # Whole seeds: a workbook cut at 4 KiB is no longer a workbook.
-    max_len=4096
     if [ ${#seeds[@]} -gt 0 ]; then
         largest=$(find "${seeds[@]}" -type f -printf '%s\n' | sort -n | tail -n 1)
         [ -n "$largest" ] && [ "$largest" -gt "$max_len" ] && max_len=$largest
     fi
-    echo "== $t: ${seconds} s =="
-    log=build-fuzz/$t.log
-    if ! "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
-        -artifact_prefix="build-fuzz/crashes/$t-" -print_final_stats=1 "$corpus" "${seeds[@]}" >"$log" 2>&1; then
-        tail -n 60 "$log"
+    "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
+        -artifact_prefix="build-fuzz/crashes/$t-" -print_final_stats=1 "$corpus" "${seeds[@]}" \
+        >"build-fuzz/$t.log" 2>&1
+}
+
+failed=()
+running=()
+finish_one() {
+    local t=${running[0]}
+    running=("${running[@]:1}")
+    if wait "${pids[$t]}"; then
+        echo "== $t: ${seconds} s =="
+        grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)' "build-fuzz/$t.log" || true
+    else
+        tail -n 60 "build-fuzz/$t.log"
         echo "fuzz.sh: $t failed; the input is in build-fuzz/crashes/" >&2
-        exit 1
+        failed+=("$t")
     fi
-    grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true
+}
+declare -A pids
+for t in "${targets[@]}"; do
+    [ ${#running[@]} -ge "$jobs" ] && finish_one
+    fuzz_one "$t" &
+    pids[$t]=$!
+    running+=("$t")
 done
+while [ ${#running[@]} -gt 0 ]; do finish_one; done
+[ ${#failed[@]} -eq 0 ] || exit 1

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "common/HugePages.h"
-
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -38,8 +36,6 @@ public:
     void reserve(std::size_t n) {
         m_low.reserve(n);
         m_high.reserve(n);
-        adviseHugePages(m_low);
-        adviseHugePages(m_high);
     }
     // Drops entries [first, last).
     void erase(std::size_t first, std::size_t last) {

@@ -1,7 +1,5 @@
 #include "common/Cp949.h"
 
-#include "common/HugePages.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -34,7 +32,6 @@ public:
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
         std::string out;
         out.reserve(in.size() * growth + 16);
-        adviseHugePages(out);
         out.resize(in.size() * growth + 16);
         char* src = const_cast<char*>(in.data());
         std::size_t srcLeft = in.size();
@@ -199,7 +196,6 @@ void toUtf8(std::string_view cp949, std::string& out) {
     if (out.capacity() < cp949.size() + cp949.size() / 2 + 16) {
         out.clear();
         out.reserve(cp949.size() + cp949.size() / 2 + 16);
-        adviseHugePages(out);
     }
     out.resize(cp949.size() + cp949.size() / 2 + 16);
     char* o = out.data();

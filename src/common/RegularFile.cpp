@@ -1,7 +1,5 @@
 #include "common/RegularFile.h"
 
-#include "common/HugePages.h"
-
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,7 +35,6 @@ FileRead readRegularFile(const std::string& path, std::string& out, std::size_t 
     }
     if (st.st_size > 0) {
         out.reserve(static_cast<std::size_t>(st.st_size));
-        adviseHugePages(out);
     }
     FileRead result = FileRead::Ok;
     char buf[1 << 16];

@@ -2,8 +2,6 @@
 
 #include "common/Varint.h"
 
-#include "common/HugePages.h"
-
 #include <atomic>
 #include <cstring>
 #include <stdexcept>
@@ -144,7 +142,6 @@ void SendQueue::seek(std::size_t index) {
 void SendQueue::reserve(std::size_t records, std::size_t bytesEach) {
     m_offsets.reserve(m_offsets.size() + records);
     m_arena.reserve(m_arena.size() + records * bytesEach);
-    adviseHugePages(m_arena);
 }
 
 SendQueue::View SendQueue::view(std::size_t i) const {

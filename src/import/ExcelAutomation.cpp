@@ -1,7 +1,6 @@
 #include "import/ExcelAutomation.h"
 
 #include "common/Cp949.h"
-#include "common/HugePages.h"
 #include "import/FileBytes.h"
 #include "import/WorkbookReader.h"
 
@@ -27,8 +26,6 @@ public:
     void reserve(std::size_t cells, std::size_t textBytes) override {
         m_range.cells.reserve(cells);
         m_range.texts.reserve(textBytes);
-        adviseHugePages(m_range.cells);
-        adviseHugePages(m_range.texts);
     }
     void cell(int row, int column, std::string_view text) override {
         // Readers give cells in sheet order unless the file says otherwise.

@@ -1,6 +1,5 @@
 #include "import/RecipientTable.h"
 
-#include "common/HugePages.h"
 #include "common/Varint.h"
 
 #include <algorithm>
@@ -122,7 +121,6 @@ void RecipientTable::compactIfWasteful() {
 
 void RecipientTable::reserveText(std::size_t bytes) {
     m_arena.reserve(m_arena.size() + bytes);
-    adviseHugePages(m_arena);
 }
 
 bool RecipientTable::setRow(int row, std::span<const std::string_view> cells) {

@@ -1,6 +1,5 @@
 #include "common/Bytes.h"
 #include "common/Cp949.h"
-#include "common/HugePages.h"
 #include "import/CellText.h"
 #include "import/WorkbookReader.h"
 
@@ -130,7 +129,6 @@ public:
     void push_back(const T& v) {
         if (m_used == kChunk || m_chunks.empty()) {
             m_chunks.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
-            adviseHugePages(m_chunks.back().get(), kChunk * sizeof(T));
             m_used = 0;
         }
         m_chunks.back()[m_used++] = v;
@@ -156,7 +154,6 @@ public:
         if (m_bytes.size() + text.size() + 1 > m_bytes.capacity()) {
             m_bytes.reserve(
                 std::max<std::size_t>(2 * m_bytes.capacity(), m_bytes.size() + text.size() + (1 << 16)));
-            adviseHugePages(m_bytes);
         }
         if (std::memchr(text.data(), '\0', text.size())) {
             for (char c : text)
@@ -238,7 +235,6 @@ public:
     void finish() {
         m_block.toCp949();
         m_starts.reserve(m_count + 1);
-        adviseHugePages(m_starts);
         TextBlock::Reader r = m_block.reader();
         for (std::size_t i = 0; i < m_count; ++i)
             m_starts.push_back(static_cast<std::size_t>(r.next().data() - m_block.data()));

@@ -1,6 +1,5 @@
 #include "send/NumberFilter.h"
 
-#include "common/HugePages.h"
 #include "common/PhoneNumber.h"
 
 #include <algorithm>
@@ -109,7 +108,6 @@ KeyBuckets rejectKeys(const RejectTable& table, unsigned bits) {
     // A number and its separator take at least nine bytes of a file; past sixteen
     // million numbers the list grows as it must.
     out.keys.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(rejectFileBytes(table) / 9, 1u << 24)));
-    adviseHugePages(out.keys);
     std::vector<std::size_t> counts(std::size_t{1} << bits);
     PhoneDigits digits;
     forEachRejectNumber(table, [&](std::string_view token) {

@@ -2,7 +2,6 @@
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
-#include "common/HugePages.h"
 #include "common/PhoneNumber.h"
 #include "common/Pipeline.h"
 #include "net/MessageRecord.h"
@@ -50,7 +49,6 @@ std::vector<std::uint64_t> SendValidator::candidateKeys(long long& formatErrors)
     const RecipientTable& t = s.table;
     const int rows = std::max(0, t.rowCount() - 1);
     std::vector<std::uint64_t> keys(static_cast<std::size_t>(rows));
-    adviseHugePages(keys);
     const int column = s.numberColumn.selected;
     std::array<int, 4> mergeColumns{};
     int mergeCount = 0;

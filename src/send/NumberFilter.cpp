@@ -41,45 +41,80 @@ struct Tally {
     long long rejected = 0;
 };
 
-// Buckets [first, last): sorted by key and then position, the first of each key
-// kept, then each reject of the bucket taking the earliest row of its number.
+// A small table of keys for one bucket at a time: a few thousand keys, so it stays
+// in the core's cache. Key 0 never occurs (a key holds its length, 8 or more).
+class BucketTable {
+public:
+    // Room for `count` keys, emptied.
+    void reset(std::size_t count) {
+        unsigned bits = 4;
+        while ((std::size_t{1} << bits) < 2 * count)
+            ++bits;
+        m_shift = 64 - bits;
+        m_mask = (std::size_t{1} << bits) - 1;
+        m_keys.assign(m_mask + 1, 0);
+        m_counts.assign(m_mask + 1, 0);
+    }
+    // The count kept for `key`, made 0 when it was not there yet.
+    std::uint32_t& at(std::uint64_t key) {
+        const std::size_t i = slot(key);
+        m_keys[i] = key;
+        return m_counts[i];
+    }
+    // The count kept for `key`; null when it is not there.
+    std::uint32_t* find(std::uint64_t key) {
+        const std::size_t i = slot(key);
+        return m_keys[i] == key ? &m_counts[i] : nullptr;
+    }
+
+private:
+    std::size_t slot(std::uint64_t key) const {
+        std::size_t i = static_cast<std::size_t>((key * 0xD6E8FEB86659FD93ULL) >> m_shift);
+        while (m_keys[i] != 0 && m_keys[i] != key)
+            i = (i + 1) & m_mask;
+        return i;
+    }
+
+    unsigned m_shift = 60;
+    std::size_t m_mask = 0;
+    std::vector<std::uint64_t> m_keys;
+    std::vector<std::uint32_t> m_counts;
+};
+
+// Buckets [first, last). A bucket holds its rows in table order, so going through
+// it in order keeps the first row of each number and lets each reject take the
+// earliest row left of its number.
 Tally chooseInBuckets(std::size_t first, std::size_t last, const std::vector<std::uint64_t>& keys,
                       const std::vector<std::uint32_t>& positions, const std::vector<std::size_t>& starts,
-                      bool dedup, KeyBuckets* rejects, std::vector<std::uint64_t>& kept) {
+                      bool dedup, const KeyBuckets* rejects, std::vector<std::uint64_t>& kept) {
     Tally tally;
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> bucket;
+    BucketTable seen, rejectCounts;
     for (std::size_t b = first; b < last; ++b) {
-        bucket.clear();
-        for (std::size_t i = starts[b]; i < starts[b + 1]; ++i)
-            bucket.emplace_back(keys[i], positions[i]);
-        std::sort(bucket.begin(), bucket.end());
-        if (dedup) {
-            const auto end = std::unique(bucket.begin(), bucket.end(),
-                                         [](const auto& a, const auto& c) { return a.first == c.first; });
-            tally.duplicates += bucket.end() - end;
-            bucket.erase(end, bucket.end());
-        }
+        const std::size_t begin = starts[b], end = starts[b + 1];
+        if (dedup)
+            seen.reset(end - begin);
         if (rejects) {
-            const auto r0 = rejects->keys.begin() + static_cast<std::ptrdiff_t>(rejects->starts[b]);
-            const auto r1 = rejects->keys.begin() + static_cast<std::ptrdiff_t>(rejects->starts[b + 1]);
-            std::sort(r0, r1);
-            std::size_t out = 0;
-            auto r = r0;
-            for (std::size_t i = 0; i < bucket.size(); ++i) {
-                while (r != r1 && *r < bucket[i].first)
-                    ++r;
-                if (r != r1 && *r == bucket[i].first) {
-                    ++r;
+            rejectCounts.reset(rejects->starts[b + 1] - rejects->starts[b]);
+            for (std::size_t i = rejects->starts[b]; i < rejects->starts[b + 1]; ++i)
+                ++rejectCounts.at(rejects->keys[i]);
+        }
+        for (std::size_t i = begin; i < end; ++i) {
+            if (dedup && seen.at(keys[i])++ > 0) {
+                ++tally.duplicates;
+                continue;
+            }
+            if (rejects) {
+                std::uint32_t* left = rejectCounts.find(keys[i]);
+                if (left && *left > 0) {
+                    --*left;
+                    ++tally.rejected;
                     continue;
                 }
-                bucket[out++] = bucket[i];
             }
-            tally.rejected += static_cast<long long>(bucket.size() - out);
-            bucket.resize(out);
-        }
-        for (const auto& [key, position] : bucket)
+            const std::uint32_t position = positions[i];
             std::atomic_ref<std::uint64_t>(kept[position / 64])
                 .fetch_or(std::uint64_t{1} << (position % 64), std::memory_order_relaxed);
+        }
     }
     return tally;
 }

@@ -10,8 +10,9 @@
 // Which recipient rows go out: the first row of each number when duplicates are
 // removed, and not the rows a reject list names, each reject number taking away
 // at most one row, the earliest. Ten million rows are a normal day, so numbers
-// are compared as integers and sorted in small buckets that stay in the cache,
-// the buckets split between two cores; memory is about 20 bytes a row at most.
+// are compared as integers, split by a hash into buckets small enough for their
+// tables to stay in the cache, and the buckets are shared between two cores;
+// memory is about 20 bytes a row at most.
 namespace qb {
 
 // A number of 8 to 15 digits (as phoneDigits gives it) as one integer: equal keys
@@ -60,8 +61,8 @@ private:
 };
 
 // keys[i] is position i's key or kNoNumber. `rejects` may be null (no reject
-// filtering); its buckets are sorted (and made again if their bits do not suit the
-// keys: KeyBuckets::bitsFor(keys.size()) avoids that).
+// filtering); its buckets are made again if their bits do not suit the keys
+// (KeyBuckets::bitsFor(keys.size()) avoids that).
 RowChoice chooseRows(std::vector<std::uint64_t> keys, bool dedup, KeyBuckets* rejects);
 
 } // namespace qb

@@ -5,6 +5,7 @@
 #include "send/WorkbookReader.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <condition_variable>
 #include <cstdint>
@@ -146,6 +147,17 @@ public:
             for (std::size_t i = 0, n = c + 1 == m_chunks.size() ? m_used : kChunk; i < n; ++i)
                 f(m_chunks[c][i]);
     }
+    // forEach() that frees each block once it is through: what the items become
+    // grows while they shrink.
+    template <typename F> void drain(F&& f) {
+        for (std::size_t c = 0; c < m_chunks.size(); ++c) {
+            for (std::size_t i = 0, n = c + 1 == m_chunks.size() ? m_used : kChunk; i < n; ++i)
+                f(m_chunks[c][i]);
+            m_chunks[c].reset();
+        }
+        m_chunks.clear();
+        m_used = 0;
+    }
 
 private:
     static constexpr std::size_t kChunk = (std::size_t{4} << 20) / sizeof(T);
@@ -252,7 +264,11 @@ public:
         }
         while (step == Step::Done && p < end) {
             if (*p != '<') {
-                char* lt = static_cast<char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+                char* lt = p;
+                while (lt < end && is(*lt, kPlain))
+                    ++lt;
+                if (lt == end || *lt != '<')
+                    lt = static_cast<char*>(std::memchr(lt, '<', static_cast<std::size_t>(end - lt)));
                 if (!lt && !last)
                     break;
                 char* stop = lt ? lt : end;
@@ -276,13 +292,27 @@ public:
 private:
     enum class Step { Done, More, GiveUp };
 
-    static bool isSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
-    static bool isNameStart(char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
-    }
-    static bool isNameChar(char c) {
-        return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
-    }
+    enum ByteClass : std::uint8_t { kNameStart = 1, kNameChar = 2, kPlain = 4, kSpace = 8 };
+    // kPlain: text or a value that needs nothing done (no reference, line end,
+    // quote, ']' or anything but printable ASCII).
+    static constexpr std::array<std::uint8_t, 256> kClasses = [] {
+        std::array<std::uint8_t, 256> t{};
+        for (int c = 0; c < 256; ++c) {
+            const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+            const bool name = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
+            const bool plain =
+                c >= 0x20 && c < 0x80 && c != '&' && c != ']' && c != '<' && c != '"' && c != '\'';
+            const bool space = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+            t[static_cast<std::size_t>(c)] =
+                static_cast<std::uint8_t>((start ? kNameStart : 0) | (name ? kNameChar : 0) |
+                                          (plain ? kPlain : 0) | (space ? kSpace : 0));
+        }
+        return t;
+    }();
+    static bool is(char c, ByteClass k) { return kClasses[static_cast<unsigned char>(c)] & k; }
+    static bool isSpace(char c) { return is(c, kSpace); }
+    static bool isNameStart(char c) { return is(c, kNameStart); }
+    static bool isNameChar(char c) { return is(c, kNameChar); }
 
     // A byte order mark and the XML declaration, when there.
     Step prolog(char*& p, char* end, bool last) {
@@ -428,7 +458,11 @@ private:
 
     // Checks and decodes [p, stop) where it is; the new end, or nullptr to give up.
     // Attribute values have their white space normalised as well.
-    static char* decode(char* p, const char* stop, bool attribute) {
+    static char* decode(char* p, char* stop, bool attribute) {
+        while (p < stop && is(*p, kPlain))
+            ++p;
+        if (p == stop)
+            return stop;
         const char* r = p;
         char* w = p;
         while (r < stop) {
@@ -535,7 +569,11 @@ private:
             if (quote != '"' && quote != '\'')
                 return Step::GiveUp;
             a.value = ++q;
-            a.valueEnd = static_cast<char*>(std::memchr(q, quote, static_cast<std::size_t>(end - q)));
+            while (q < end && is(*q, kPlain))
+                ++q;
+            a.valueEnd = q < end && *q == quote
+                             ? q
+                             : static_cast<char*>(std::memchr(q, quote, static_cast<std::size_t>(end - q)));
             if (!a.valueEnd)
                 return Step::More;
             q = a.valueEnd + 1;
@@ -612,7 +650,7 @@ private:
 // so that inflating and parsing share the two cores.
 class InflatePipe {
 public:
-    static constexpr std::size_t kBlock = std::size_t{1} << 20;
+    static constexpr std::size_t kBlock = std::size_t{1} << 18;
 
     explicit InflatePipe(zip_file_t* file) : m_file(file), m_thread([this] { run(); }) {}
     ~InflatePipe() {
@@ -822,7 +860,7 @@ public:
         });
         sink.reserve(m_items.size(), bytes);
         TextBlock::Reader own = m_texts.reader();
-        m_items.forEach([&](const Item& item) {
+        m_items.drain([&](const Item& item) {
             std::string_view text;
             if (item.sharedString == kOwnText)
                 text = own.next();
@@ -840,6 +878,20 @@ private:
         std::int32_t column;
         std::uint32_t sharedString; // kOwnText: the next text of m_texts
     };
+
+    // A cell's t="": any other value reads as a number.
+    enum class Type { Number, Shared, Text, InlineString, Boolean, Date };
+    static Type typeOf(std::string_view t) {
+        if (t == "s")
+            return Type::Shared;
+        if (t == "str" || t == "e")
+            return Type::Text;
+        if (t == "inlineStr")
+            return Type::InlineString;
+        if (t == "b")
+            return Type::Boolean;
+        return t == "d" ? Type::Date : Type::Number;
+    }
 
     void startRow(const char** attributes) {
         m_inRow = true;
@@ -863,7 +915,7 @@ private:
         m_cellRow = m_row;
         m_cellColumn = m_column + 1;
         m_keep = m_inRow && m_rowKept;
-        m_type.clear();
+        m_type = Type::Number;
         m_style = 0;
         for (const char** a = attributes; *a; a += 2) {
             const std::string_view name = localName(a[0]);
@@ -881,7 +933,7 @@ private:
                     break;
                 }
             } else if (name == "t") {
-                m_type = a[1];
+                m_type = typeOf(a[1]);
             } else if (name == "s") {
                 m_style = std::strtoll(a[1], nullptr, 10);
             }
@@ -895,20 +947,20 @@ private:
         m_inCell = false;
         if (!m_keep)
             return;
-        if (m_type == "inlineStr") {
+        if (m_type == Type::InlineString) {
             if (m_inline)
                 ownText(unescapeOoxml(std::move(m_value)));
         } else if (!m_hasValue) {
-        } else if (m_type == "s") {
+        } else if (m_type == Type::Shared) {
             std::uint32_t i = kOwnText;
             const auto r = std::from_chars(m_value.data(), m_value.data() + m_value.size(), i);
             if (r.ec == std::errc() && i != kOwnText)
                 m_items.push_back({m_cellRow, m_cellColumn, i});
-        } else if (m_type == "str" || m_type == "e") {
+        } else if (m_type == Type::Text) {
             ownText(unescapeOoxml(std::move(m_value)));
-        } else if (m_type == "b") {
+        } else if (m_type == Type::Boolean) {
             ownText(m_value == "1" ? "TRUE" : "FALSE");
-        } else if (m_type == "d") {
+        } else if (m_type == Type::Date) {
             std::string text = std::move(m_value);
             if (text.size() > 10 && text[10] == 'T')
                 text[10] = ' ';
@@ -950,7 +1002,7 @@ private:
     int m_cellRow = 0, m_cellColumn = 0;
     bool m_keep = false, m_hasValue = false, m_inline = false, m_inText = false;
     int m_phonetic = 0;
-    std::string m_type;
+    Type m_type = Type::Number;
     long long m_style = 0;
     std::string m_value;
 };

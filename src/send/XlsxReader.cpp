@@ -184,7 +184,32 @@ public:
         }
         m_bytes.push_back('\0');
     }
-    void toCp949() { m_bytes = cp949::fromUtf8(m_bytes).text; }
+    // A piece at a time, written back where it was read (CP949 is never longer
+    // than UTF-8): the texts are not held twice.
+    void toCp949() {
+        constexpr std::size_t kPiece = std::size_t{1} << 20;
+        std::size_t read = 0, write = 0;
+        while (read < m_bytes.size()) {
+            std::size_t end = std::min(m_bytes.size(), read + kPiece);
+            if (end < m_bytes.size()) {
+                // Up to a NUL, so that no character is cut.
+                const auto* nul =
+                    static_cast<const char*>(std::memchr(m_bytes.data() + end, '\0', m_bytes.size() - end));
+                end = nul ? static_cast<std::size_t>(nul - m_bytes.data()) + 1 : m_bytes.size();
+            }
+            const std::string piece =
+                cp949::fromUtf8(std::string_view(m_bytes).substr(read, end - read)).text;
+            if (write + piece.size() > end) { // cannot happen; kept safe all the same
+                m_bytes = m_bytes.substr(0, write) + piece +
+                          cp949::fromUtf8(std::string_view(m_bytes).substr(end)).text;
+                return;
+            }
+            std::memcpy(m_bytes.data() + write, piece.data(), piece.size());
+            write += piece.size();
+            read = end;
+        }
+        m_bytes.resize(write);
+    }
     std::size_t size() const { return m_bytes.size(); }
     const char* data() const { return m_bytes.data(); }
     // The texts in order, after toCp949().

@@ -311,11 +311,15 @@ public:
         if (step == Step::GiveUp || (last && (step == Step::More || !m_rootDone)))
             return false;
         m_pos = static_cast<std::size_t>(p - m_buf.data());
-        return true;
+        // What is left unread is read again with the next bytes: a text or tag of
+        // megabytes (no spreadsheet program writes one) is left to expat, which
+        // reads it once.
+        return m_size - m_pos <= kMaxUnread;
     }
 
 private:
     enum class Step { Done, More, GiveUp };
+    static constexpr std::size_t kMaxUnread = std::size_t{1} << 20;
 
     enum ByteClass : std::uint8_t { kNameStart = 1, kNameChar = 2, kPlain = 4, kSpace = 8 };
     // kPlain: text or a value that needs nothing done (no reference, line end,

@@ -169,6 +169,8 @@ TEST(ExcelAutomation, ReadsEveryWellFormedSheetAndRefusesTheRest) {
              "\"><x:sheetData><x:row><x:c t=\"inlineStr\"><x:is><x:t>p</x:t></x:is></x:c></x:row>"
              "</x:sheetData></x:worksheet>",
          Rows{{"p"}}},
+        {"a text of two megabytes", sheet(inlineCell("", std::string(2 << 20, 'x'))),
+         Rows{{std::string(2 << 20, 'x')}}},
         {"instruction after the root", sheet(inlineCell("", "pi")) + "<?done?>\n", Rows{{"pi"}}},
         {"crossed tags", sheet("<row><c t=\"inlineStr\"><is><t>x</is></t></c></row>"), std::nullopt},
         {"unknown entity", sheet(inlineCell("", "&nbsp;")), std::nullopt},

@@ -19,6 +19,8 @@ const std::string_view kCompoundMagic("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
 
 // Collects a sheet's cells and frames them by the used range: the rows and columns
 // from the first to the last cell holding a value, wherever on the sheet that starts.
+static_assert(kMaxSheetColumns <= 0xFFFF, "a cell's column is kept in 16 bits");
+
 class RangeSink final : public WorkbookReader::CellSink {
 public:
     explicit RangeSink(UsedRange& range) : m_range(range) {}
@@ -36,7 +38,7 @@ public:
         maxRow = std::max(maxRow, row);
         minColumn = std::min(minColumn, column);
         maxColumn = std::max(maxColumn, column);
-        m_range.cells.push_back({row, column, static_cast<std::uint32_t>(text.size()), m_range.texts.size()});
+        m_range.cells.emplace_back(row, column, text.size(), m_range.texts.size());
         m_range.texts.append(text);
     }
 
@@ -65,7 +67,7 @@ bool collectRange(WorkbookReader& reader, int index, UsedRange& range) {
     }
     for (auto& c : range.cells) {
         c.row -= minRow - 1;
-        c.column -= minCol - 1;
+        c.column = static_cast<std::uint16_t>(c.column - (minCol - 1));
     }
     if (!inOrder) {
         std::stable_sort(range.cells.begin(), range.cells.end(), [](const auto& a, const auto& b) {

@@ -13,11 +13,22 @@
 namespace qb {
 
 struct UsedRange {
+    // 16 bytes: a full sheet has millions.
     struct Cell {
-        int row = 0; // 1-based within the range
-        int column = 0;
+        Cell() = default;
+        Cell(int r, int c, std::size_t textLength, std::uint64_t textOffset)
+            : row(r), column(static_cast<std::uint16_t>(c)),
+              offsetHigh(static_cast<std::uint16_t>(textOffset >> 32)),
+              length(static_cast<std::uint32_t>(textLength)),
+              offsetLow(static_cast<std::uint32_t>(textOffset)) {}
+
+        int row = 0;              // 1-based within the range
+        std::uint16_t column = 0; // likewise; a sheet has at most 16,384 columns
+        std::uint16_t offsetHigh = 0;
         std::uint32_t length = 0;
-        std::uint64_t offset = 0; // in `texts`
+        std::uint32_t offsetLow = 0; // with offsetHigh: where the text starts in `texts`
+
+        std::uint64_t offset() const { return std::uint64_t{offsetHigh} << 32 | offsetLow; }
     };
     int rows = 0;
     int columns = 0;
@@ -25,7 +36,7 @@ struct UsedRange {
     std::string texts;       // the cells' texts, one after the other
 
     std::string_view text(const Cell& cell) const {
-        return std::string_view(texts).substr(static_cast<std::size_t>(cell.offset), cell.length);
+        return std::string_view(texts).substr(static_cast<std::size_t>(cell.offset()), cell.length);
     }
     // Cell [row, column] from 1; empty text for an empty cell.
     std::string_view value(int row, int column) const;

@@ -4,14 +4,20 @@
 #include "import/WorkbookReader.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <deque>
 #include <expat.h>
 #include <future>
 #include <map>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <pugixml.hpp>
+#include <thread>
 #include <zip.h>
 
 // The small parts (relationships, the workbook, styles) are read whole with pugixml.
@@ -139,6 +145,17 @@ public:
             for (std::size_t i = 0, n = c + 1 == m_chunks.size() ? m_used : kChunk; i < n; ++i)
                 f(m_chunks[c][i]);
     }
+    // forEach() that frees each block once it is through: what the items become
+    // grows while they shrink.
+    template <typename F> void drain(F&& f) {
+        for (std::size_t c = 0; c < m_chunks.size(); ++c) {
+            for (std::size_t i = 0, n = c + 1 == m_chunks.size() ? m_used : kChunk; i < n; ++i)
+                f(m_chunks[c][i]);
+            m_chunks[c].reset();
+        }
+        m_chunks.clear();
+        m_used = 0;
+    }
 
 private:
     static constexpr std::size_t kChunk = (std::size_t{4} << 20) / sizeof(T);
@@ -164,7 +181,32 @@ public:
         }
         m_bytes.push_back('\0');
     }
-    void toCp949() { m_bytes = cp949::fromUtf8(m_bytes).text; }
+    // A piece at a time, written back where it was read (CP949 is never longer
+    // than UTF-8): the texts are not held twice.
+    void toCp949() {
+        constexpr std::size_t kPiece = std::size_t{1} << 20;
+        std::size_t read = 0, write = 0;
+        while (read < m_bytes.size()) {
+            std::size_t end = std::min(m_bytes.size(), read + kPiece);
+            if (end < m_bytes.size()) {
+                // Up to a NUL, so that no character is cut.
+                const auto* nul =
+                    static_cast<const char*>(std::memchr(m_bytes.data() + end, '\0', m_bytes.size() - end));
+                end = nul ? static_cast<std::size_t>(nul - m_bytes.data()) + 1 : m_bytes.size();
+            }
+            const std::string piece =
+                cp949::fromUtf8(std::string_view(m_bytes).substr(read, end - read)).text;
+            if (write + piece.size() > end) { // cannot happen; kept safe all the same
+                m_bytes = m_bytes.substr(0, write) + piece +
+                          cp949::fromUtf8(std::string_view(m_bytes).substr(end)).text;
+                return;
+            }
+            std::memcpy(m_bytes.data() + write, piece.data(), piece.size());
+            write += piece.size();
+            read = end;
+        }
+        m_bytes.resize(write);
+    }
     std::size_t size() const { return m_bytes.size(); }
     const char* data() const { return m_bytes.data(); }
     // The texts in order, after toCp949().
@@ -198,6 +240,533 @@ public:
     virtual void start(std::string_view name, const char** attributes) = 0;
     virtual void end(std::string_view name) = 0;
     virtual void text(std::string_view data) = 0;
+};
+
+std::string_view localName(std::string_view name) {
+    const std::size_t colon = name.rfind(':');
+    return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+// The XML that spreadsheet programs write, read without expat's generality:
+// elements, attributes, text, the five entities and character references, in
+// UTF-8. Sheets are hundreds of megabytes of small tags, and this reads them
+// several times faster. A part with anything else (a DTD, comments, CDATA,
+// processing instructions, another encoding) or with any fault is given up on,
+// and the caller reads it again with expat, whose verdict stands. So everything
+// accepted here must be well-formed XML, and reach the handler as expat gives it.
+class PlainXml {
+public:
+    explicit PlainXml(XmlHandler& handler) : m_handler(handler) {}
+
+    // Bytes to be appended, after what is still unread.
+    void append(const char* data, std::size_t n) {
+        if (m_pos > 0) {
+            std::memmove(m_buf.data(), m_buf.data() + m_pos, m_size - m_pos);
+            m_size -= m_pos;
+            m_pos = 0;
+        }
+        if (m_buf.size() < m_size + n)
+            m_buf.resize(std::max(m_size + n, 2 * m_buf.size()));
+        std::memcpy(m_buf.data() + m_size, data, n);
+        m_size += n;
+    }
+
+    // Reads as far as the bytes so far allow; `last` when no more come. False:
+    // given up, nothing more is to be read.
+    bool parse(bool last) {
+        char* p = m_buf.data() + m_pos;
+        char* const end = m_buf.data() + m_size;
+        Step step = Step::Done;
+        if (m_atStart) {
+            step = prolog(p, end, last);
+            if (step == Step::GiveUp || (step == Step::More && last))
+                return false;
+            if (step == Step::Done)
+                m_atStart = false;
+        }
+        while (step == Step::Done && p < end) {
+            if (*p != '<') {
+                char* lt = p;
+                while (lt < end && is(*lt, kPlain))
+                    ++lt;
+                if (lt == end || *lt != '<')
+                    lt = static_cast<char*>(std::memchr(lt, '<', static_cast<std::size_t>(end - lt)));
+                if (!lt && !last)
+                    break;
+                char* stop = lt ? lt : end;
+                if (!text(p, stop))
+                    return false;
+                p = stop;
+            } else if (end - p < 2) {
+                step = Step::More;
+            } else if (p[1] == '/') {
+                step = endTag(p, end);
+            } else {
+                step = startTag(p, end);
+            }
+        }
+        if (step == Step::GiveUp || (last && (step == Step::More || !m_rootDone)))
+            return false;
+        m_pos = static_cast<std::size_t>(p - m_buf.data());
+        // What is left unread is read again with the next bytes: a text or tag of
+        // megabytes (no spreadsheet program writes one) is left to expat, which
+        // reads it once.
+        return m_size - m_pos <= kMaxUnread;
+    }
+
+private:
+    enum class Step { Done, More, GiveUp };
+    static constexpr std::size_t kMaxUnread = std::size_t{1} << 20;
+
+    enum ByteClass : std::uint8_t { kNameStart = 1, kNameChar = 2, kPlain = 4, kSpace = 8 };
+    // kPlain: text or a value that needs nothing done (no reference, line end,
+    // quote, ']' or anything but printable ASCII).
+    static constexpr std::array<std::uint8_t, 256> kClasses = [] {
+        std::array<std::uint8_t, 256> t{};
+        for (int c = 0; c < 256; ++c) {
+            const bool start = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_' || c == ':';
+            const bool name = start || (c >= '0' && c <= '9') || c == '-' || c == '.';
+            const bool plain =
+                c >= 0x20 && c < 0x80 && c != '&' && c != ']' && c != '<' && c != '"' && c != '\'';
+            const bool space = c == ' ' || c == '\n' || c == '\r' || c == '\t';
+            t[static_cast<std::size_t>(c)] =
+                static_cast<std::uint8_t>((start ? kNameStart : 0) | (name ? kNameChar : 0) |
+                                          (plain ? kPlain : 0) | (space ? kSpace : 0));
+        }
+        return t;
+    }();
+    static bool is(char c, ByteClass k) { return kClasses[static_cast<unsigned char>(c)] & k; }
+    static bool isSpace(char c) { return is(c, kSpace); }
+    static bool isNameStart(char c) { return is(c, kNameStart); }
+    static bool isNameChar(char c) { return is(c, kNameChar); }
+
+    // A byte order mark and the XML declaration, when there.
+    Step prolog(char*& p, char* end, bool last) {
+        const auto have = static_cast<std::size_t>(end - p);
+        const auto u = [&](std::size_t i) { return static_cast<unsigned char>(p[i]); };
+        if (have < 6 && !last)
+            return Step::More;
+        if (have >= 1 && (u(0) == 0xFE || u(0) == 0xFF || u(0) == 0))
+            return Step::GiveUp; // UTF-16 or UTF-32
+        if (have >= 3 && u(0) == 0xEF && u(1) == 0xBB && u(2) == 0xBF) {
+            p += 3;
+            if (have < 9 && !last) {
+                p -= 3;
+                return Step::More;
+            }
+        }
+        if (end - p < 6 || std::memcmp(p, "<?xml", 5) != 0 || !isSpace(p[5]))
+            return Step::Done;
+        const char* close = nullptr;
+        for (const char* q = p; q + 1 < end && !close; ++q)
+            if (q[0] == '?' && q[1] == '>')
+                close = q;
+        if (!close)
+            return last ? Step::GiveUp : Step::More;
+        // version, then encoding and standalone if given, in that order.
+        const char* q = p + 5;
+        const std::string_view names[] = {"version", "encoding", "standalone"};
+        std::size_t next = 0;
+        while (true) {
+            const char* spaceFrom = q;
+            while (q < close && isSpace(*q))
+                ++q;
+            if (q == close)
+                break;
+            const char* n = q;
+            while (q < close && isNameChar(*q))
+                ++q;
+            const std::string_view name(n, static_cast<std::size_t>(q - n));
+            while (q < close && isSpace(*q))
+                ++q;
+            if (q == spaceFrom || q + 2 > close || *q != '=')
+                return Step::GiveUp;
+            ++q;
+            while (q < close && isSpace(*q))
+                ++q;
+            const char quote = q < close ? *q : 0;
+            if (quote != '"' && quote != '\'')
+                return Step::GiveUp;
+            const char* v = ++q;
+            while (q < close && *q != quote)
+                ++q;
+            if (q == close)
+                return Step::GiveUp;
+            const std::string_view value(v, static_cast<std::size_t>(q - v));
+            ++q;
+            while (next < 3 && names[next] != name && next > 0)
+                ++next;
+            if (next == 3 || names[next] != name)
+                return Step::GiveUp;
+            const bool fine =
+                next == 0   ? value == "1.0"
+                : next == 1 ? (value.size() == 5 && (value[0] | 0x20) == 'u' && (value[1] | 0x20) == 't' &&
+                               (value[2] | 0x20) == 'f' && value.substr(3) == "-8")
+                            : value == "yes" || value == "no";
+            if (!fine)
+                return Step::GiveUp;
+            ++next;
+        }
+        if (next == 0)
+            return Step::GiveUp;
+        p = const_cast<char*>(close) + 2;
+        return Step::Done;
+    }
+
+    // One UTF-8 character of two bytes or more at `r`, as XML allows it: its
+    // length, 0 when it is none.
+    static std::size_t utf8Length(const char* r, const char* stop) {
+        const auto b = [&](std::size_t i) { return static_cast<unsigned char>(r[i]); };
+        const auto cont = [&](std::size_t i) { return r + i < stop && (b(i) & 0xC0) == 0x80; };
+        const unsigned char c = b(0);
+        if (c >= 0xC2 && c <= 0xDF)
+            return cont(1) ? 2 : 0;
+        if (c >= 0xE0 && c <= 0xEF) {
+            if (!cont(1) || !cont(2))
+                return 0;
+            if ((c == 0xE0 && b(1) < 0xA0) || (c == 0xED && b(1) >= 0xA0))
+                return 0; // overlong, surrogate
+            if (c == 0xEF && b(1) == 0xBF && b(2) >= 0xBE)
+                return 0; // U+FFFE, U+FFFF
+            return 3;
+        }
+        if (c >= 0xF0 && c <= 0xF4) {
+            if (!cont(1) || !cont(2) || !cont(3))
+                return 0;
+            if ((c == 0xF0 && b(1) < 0x90) || (c == 0xF4 && b(1) >= 0x90))
+                return 0;
+            return 4;
+        }
+        return 0;
+    }
+
+    // "&...;" at `r`, written as UTF-8 at `w`; false when it is no reference XML
+    // allows without a DTD.
+    static bool reference(const char*& r, const char* stop, char*& w) {
+        const char* semi = static_cast<const char*>(std::memchr(r, ';', static_cast<std::size_t>(stop - r)));
+        if (!semi)
+            return false;
+        const std::string_view name(r + 1, static_cast<std::size_t>(semi - r - 1));
+        char32_t cp = 0;
+        if (name == "lt")
+            cp = '<';
+        else if (name == "gt")
+            cp = '>';
+        else if (name == "amp")
+            cp = '&';
+        else if (name == "quot")
+            cp = '"';
+        else if (name == "apos")
+            cp = '\'';
+        else if (name.size() >= 2 && name[0] == '#') {
+            const bool hex = name[1] == 'x';
+            const std::string_view digits = name.substr(hex ? 2 : 1);
+            std::uint32_t v = 0;
+            const auto res = std::from_chars(digits.data(), digits.data() + digits.size(), v, hex ? 16 : 10);
+            if (digits.empty() || res.ec != std::errc() || res.ptr != digits.data() + digits.size())
+                return false;
+            const bool allowed = v == 0x9 || v == 0xA || v == 0xD || (v >= 0x20 && v <= 0xD7FF) ||
+                                 (v >= 0xE000 && v <= 0xFFFD) || (v >= 0x10000 && v <= 0x10FFFF);
+            if (!allowed)
+                return false;
+            cp = v;
+        } else {
+            return false;
+        }
+        // Never longer than the reference: the text is rewritten where it is.
+        std::string utf8;
+        bytes::appendUtf8(utf8, cp);
+        std::memcpy(w, utf8.data(), utf8.size());
+        w += utf8.size();
+        r = semi + 1;
+        return true;
+    }
+
+    // Checks and decodes [p, stop) where it is; the new end, or nullptr to give up.
+    // Attribute values have their white space normalised as well.
+    static char* decode(char* p, char* stop, bool attribute) {
+        while (p < stop && is(*p, kPlain))
+            ++p;
+        if (p == stop)
+            return stop;
+        const char* r = p;
+        char* w = p;
+        while (r < stop) {
+            const char c = *r;
+            const auto u = static_cast<unsigned char>(c);
+            if (u >= 0x20 && u < 0x80 && c != '&' && c != ']' && c != '<') {
+                *w++ = c;
+                ++r;
+            } else if (c == '&') {
+                if (!reference(r, stop, w))
+                    return nullptr;
+            } else if (c == '\r' || c == '\n' || c == '\t') {
+                if (c == '\r' && r + 1 < stop && r[1] == '\n')
+                    ++r;
+                *w++ = attribute ? ' ' : c == '\r' ? '\n' : c;
+                ++r;
+            } else if (c == ']') {
+                if (!attribute && stop - r >= 3 && r[1] == ']' && r[2] == '>')
+                    return nullptr;
+                *w++ = c;
+                ++r;
+            } else if (u >= 0x80) {
+                const std::size_t n = utf8Length(r, stop);
+                if (n == 0)
+                    return nullptr;
+                std::memmove(w, r, n);
+                w += n;
+                r += n;
+            } else {
+                return nullptr; // a control character, or '<' in a value
+            }
+        }
+        return w;
+    }
+
+    bool text(char* p, char* stop) {
+        if (m_depth == 0) {
+            for (; p < stop; ++p)
+                if (!isSpace(*p))
+                    return false;
+            return true;
+        }
+        char* end = decode(p, stop, false);
+        if (!end)
+            return false;
+        if (end != p)
+            m_handler.text(std::string_view(p, static_cast<std::size_t>(end - p)));
+        return true;
+    }
+
+    struct Attribute {
+        char* name;
+        char* nameEnd;
+        char* value;
+        char* valueEnd;
+    };
+
+    Step startTag(char*& p, char* end) {
+        char* q = p + 1;
+        if (!isNameStart(*q))
+            return Step::GiveUp; // "<!", "<?", or no name
+        while (q < end && isNameChar(*q))
+            ++q;
+        const std::string_view name(p + 1, static_cast<std::size_t>(q - p - 1));
+        m_spans.clear();
+        bool empty = false;
+        while (true) {
+            const char* spaceFrom = q;
+            while (q < end && isSpace(*q))
+                ++q;
+            if (q >= end)
+                return Step::More;
+            if (*q == '>') {
+                ++q;
+                break;
+            }
+            if (*q == '/') {
+                if (q + 1 >= end)
+                    return Step::More;
+                if (q[1] != '>')
+                    return Step::GiveUp;
+                q += 2;
+                empty = true;
+                break;
+            }
+            if (q == spaceFrom || !isNameStart(*q))
+                return Step::GiveUp;
+            Attribute a{q, nullptr, nullptr, nullptr};
+            while (q < end && isNameChar(*q))
+                ++q;
+            a.nameEnd = q;
+            while (q < end && isSpace(*q))
+                ++q;
+            if (q >= end)
+                return Step::More;
+            if (*q != '=')
+                return Step::GiveUp;
+            ++q;
+            while (q < end && isSpace(*q))
+                ++q;
+            if (q >= end)
+                return Step::More;
+            const char quote = *q;
+            if (quote != '"' && quote != '\'')
+                return Step::GiveUp;
+            a.value = ++q;
+            while (q < end && is(*q, kPlain))
+                ++q;
+            a.valueEnd = q < end && *q == quote
+                             ? q
+                             : static_cast<char*>(std::memchr(q, quote, static_cast<std::size_t>(end - q)));
+            if (!a.valueEnd)
+                return Step::More;
+            q = a.valueEnd + 1;
+            m_spans.push_back(a);
+        }
+        // The tag is whole: only now is it written over.
+        if (m_rootDone)
+            return Step::GiveUp; // a second root
+        m_attributes.clear();
+        for (std::size_t i = 0; i < m_spans.size(); ++i) {
+            Attribute& a = m_spans[i];
+            const std::string_view an(a.name, static_cast<std::size_t>(a.nameEnd - a.name));
+            for (std::size_t j = 0; j < i; ++j)
+                if (std::string_view(m_spans[j].name,
+                                     static_cast<std::size_t>(m_spans[j].nameEnd - m_spans[j].name)) == an)
+                    return Step::GiveUp;
+        }
+        for (Attribute& a : m_spans) {
+            char* valueEnd = decode(a.value, a.valueEnd, true);
+            if (!valueEnd)
+                return Step::GiveUp;
+            *valueEnd = '\0';
+            m_attributes.push_back(a.name);
+            m_attributes.push_back(a.value);
+        }
+        for (Attribute& a : m_spans)
+            *a.nameEnd = '\0'; // after the duplicate check, which reads the names whole
+        m_attributes.push_back(nullptr);
+        p = q;
+        const std::string_view local = localName(name);
+        m_handler.start(local, m_attributes.data());
+        if (empty) {
+            m_handler.end(local);
+            m_rootDone = m_depth == 0;
+        } else {
+            if (m_depth == m_open.size())
+                m_open.emplace_back(name);
+            else
+                m_open[m_depth].assign(name);
+            ++m_depth;
+        }
+        return Step::Done;
+    }
+
+    Step endTag(char*& p, char* end) {
+        char* q = p + 2;
+        while (q < end && isNameChar(*q))
+            ++q;
+        const std::string_view name(p + 2, static_cast<std::size_t>(q - p - 2));
+        while (q < end && isSpace(*q))
+            ++q;
+        if (q >= end)
+            return Step::More;
+        if (*q != '>' || m_depth == 0 || m_open[m_depth - 1] != name)
+            return Step::GiveUp;
+        p = q + 1;
+        --m_depth;
+        m_handler.end(localName(name));
+        m_rootDone = m_depth == 0;
+        return Step::Done;
+    }
+
+    XmlHandler& m_handler;
+    std::vector<char> m_buf;
+    std::size_t m_size = 0, m_pos = 0;
+    bool m_atStart = true, m_rootDone = false;
+    std::vector<std::string> m_open;
+    std::size_t m_depth = 0;
+    std::vector<Attribute> m_spans;
+    std::vector<const char*> m_attributes;
+};
+
+// A zip entry inflated on a thread of its own, a few blocks ahead of the reader,
+// so that inflating and parsing share the two cores.
+class InflatePipe {
+public:
+    static constexpr std::size_t kBlock = std::size_t{1} << 18;
+
+    explicit InflatePipe(zip_file_t* file) : m_file(file), m_thread([this] { run(); }) {}
+    ~InflatePipe() {
+        {
+            const std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_thread.join();
+    }
+    InflatePipe(const InflatePipe&) = delete;
+    InflatePipe& operator=(const InflatePipe&) = delete;
+
+    // Hands the next block to `use`; false at the end (`failed` tells why).
+    template <typename F> bool next(F&& use) {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return !m_full.empty() || m_done; });
+        if (m_full.empty())
+            return false;
+        Block block = std::move(m_full.front());
+        m_full.pop_front();
+        lock.unlock();
+        use(block.data.get(), block.size);
+        lock.lock();
+        m_free.push_back(std::move(block));
+        lock.unlock();
+        m_changed.notify_all();
+        return true;
+    }
+    bool failed() const {
+        const std::lock_guard lock(m_mutex);
+        return m_failed;
+    }
+
+private:
+    static constexpr std::size_t kBlocks = 4;
+    struct Block {
+        std::unique_ptr<char[]> data;
+        std::size_t size = 0;
+    };
+
+    void run() {
+        std::size_t made = 0;
+        while (true) {
+            Block block;
+            {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_stop || !m_free.empty() || made < kBlocks; });
+                if (m_stop)
+                    break;
+                if (!m_free.empty()) {
+                    block = std::move(m_free.back());
+                    m_free.pop_back();
+                }
+            }
+            if (!block.data) {
+                block.data = std::make_unique_for_overwrite<char[]>(kBlock);
+                ++made;
+            }
+            block.size = 0;
+            bool end = false, failed = false;
+            while (block.size < kBlock) {
+                const zip_int64_t n = zip_fread(m_file, block.data.get() + block.size, kBlock - block.size);
+                if (n <= 0) {
+                    end = true;
+                    failed = n < 0;
+                    break;
+                }
+                block.size += static_cast<std::size_t>(n);
+            }
+            {
+                const std::lock_guard lock(m_mutex);
+                if (block.size > 0)
+                    m_full.push_back(std::move(block));
+                m_done = end;
+                m_failed = failed;
+            }
+            m_changed.notify_all();
+            if (end)
+                break;
+        }
+    }
+
+    zip_file_t* m_file;
+    mutable std::mutex m_mutex;
+    std::condition_variable m_changed;
+    std::deque<Block> m_full;
+    std::vector<Block> m_free;
+    bool m_stop = false, m_done = false, m_failed = false;
+    std::thread m_thread; // last: it starts once the rest is there
 };
 
 // The texts of <sst>: one per <si>, its <t>s (directly or in runs), phonetic guides
@@ -316,7 +885,7 @@ public:
         });
         sink.reserve(m_items.size(), bytes);
         TextBlock::Reader own = m_texts.reader();
-        m_items.forEach([&](const Item& item) {
+        m_items.drain([&](const Item& item) {
             std::string_view text;
             if (item.sharedString == kOwnText)
                 text = own.next();
@@ -334,6 +903,20 @@ private:
         std::int32_t column;
         std::uint32_t sharedString; // kOwnText: the next text of m_texts
     };
+
+    // A cell's t="": any other value reads as a number.
+    enum class Type { Number, Shared, Text, InlineString, Boolean, Date };
+    static Type typeOf(std::string_view t) {
+        if (t == "s")
+            return Type::Shared;
+        if (t == "str" || t == "e")
+            return Type::Text;
+        if (t == "inlineStr")
+            return Type::InlineString;
+        if (t == "b")
+            return Type::Boolean;
+        return t == "d" ? Type::Date : Type::Number;
+    }
 
     void startRow(const char** attributes) {
         m_inRow = true;
@@ -357,7 +940,7 @@ private:
         m_cellRow = m_row;
         m_cellColumn = m_column + 1;
         m_keep = m_inRow && m_rowKept;
-        m_type.clear();
+        m_type = Type::Number;
         m_style = 0;
         for (const char** a = attributes; *a; a += 2) {
             const std::string_view name = localName(a[0]);
@@ -375,7 +958,7 @@ private:
                     break;
                 }
             } else if (name == "t") {
-                m_type = a[1];
+                m_type = typeOf(a[1]);
             } else if (name == "s") {
                 m_style = std::strtoll(a[1], nullptr, 10);
             }
@@ -389,20 +972,20 @@ private:
         m_inCell = false;
         if (!m_keep)
             return;
-        if (m_type == "inlineStr") {
+        if (m_type == Type::InlineString) {
             if (m_inline)
                 ownText(unescapeOoxml(std::move(m_value)));
         } else if (!m_hasValue) {
-        } else if (m_type == "s") {
+        } else if (m_type == Type::Shared) {
             std::uint32_t i = kOwnText;
             const auto r = std::from_chars(m_value.data(), m_value.data() + m_value.size(), i);
             if (r.ec == std::errc() && i != kOwnText)
                 m_items.push_back({m_cellRow, m_cellColumn, i});
-        } else if (m_type == "str" || m_type == "e") {
+        } else if (m_type == Type::Text) {
             ownText(unescapeOoxml(std::move(m_value)));
-        } else if (m_type == "b") {
+        } else if (m_type == Type::Boolean) {
             ownText(m_value == "1" ? "TRUE" : "FALSE");
-        } else if (m_type == "d") {
+        } else if (m_type == Type::Date) {
             std::string text = std::move(m_value);
             if (text.size() > 10 && text[10] == 'T')
                 text[10] = ' ';
@@ -444,7 +1027,7 @@ private:
     int m_cellRow = 0, m_cellColumn = 0;
     bool m_keep = false, m_hasValue = false, m_inline = false, m_inText = false;
     int m_phonetic = 0;
-    std::string m_type;
+    Type m_type = Type::Number;
     long long m_style = 0;
     std::string m_value;
 };
@@ -512,7 +1095,47 @@ public:
         return ok;
     }
 
-    bool stream(const std::string& name, XmlHandler& handler) const {
+    // Reads a part through the handler fresh() makes: quickly, and when the quick
+    // reader gives up, again from the start through a new one with expat. `ahead`:
+    // inflate on another thread.
+    template <typename Fresh> bool stream(const std::string& name, Fresh&& fresh, bool ahead) const {
+        zip_file_t* f = open(name, nullptr);
+        if (!f)
+            return false;
+        bool accepted = true, failed = false;
+        {
+            PlainXml xml(fresh());
+            if (ahead) {
+                InflatePipe pipe(f);
+                while (accepted && pipe.next([&](const char* data, std::size_t n) {
+                    xml.append(data, n);
+                    accepted = xml.parse(false);
+                })) {
+                }
+                failed = pipe.failed();
+            } else {
+                std::vector<char> buf(std::size_t{1} << 18);
+                while (accepted) {
+                    const zip_int64_t n = zip_fread(f, buf.data(), buf.size());
+                    if (n <= 0) {
+                        failed = n < 0;
+                        break;
+                    }
+                    xml.append(buf.data(), static_cast<std::size_t>(n));
+                    accepted = xml.parse(false);
+                }
+            }
+            if (accepted && !failed)
+                accepted = xml.parse(true);
+        }
+        zip_fclose(f);
+        if (failed)
+            return false;
+        return accepted || streamWithExpat(name, fresh());
+    }
+
+private:
+    bool streamWithExpat(const std::string& name, XmlHandler& handler) const {
         zip_file_t* f = open(name, nullptr);
         if (!f)
             return false;
@@ -549,7 +1172,6 @@ public:
         return ok;
     }
 
-private:
     // Part names in relationships may start with the package root.
     static const char* entry(const std::string& name) {
         return name.c_str() + (name.rfind('/', 0) == 0 ? 1 : 0);
@@ -681,24 +1303,28 @@ bool XlsxReader::readSheet(int index, CellSink& sink) {
         return false;
     // A workbook without text has no shared strings; a broken part is a broken workbook.
     // The second reader has its own archive: one zip handle is not for two threads.
-    SharedStrings strings;
+    std::optional<SharedStrings> strings;
     std::future<bool> stringsRead;
     if (m_zip.has(m_sharedStringsPart))
         stringsRead = std::async(std::launch::async, [&] {
             const Archive zip(m_bytes);
-            if (!zip.stream(m_sharedStringsPart, strings))
+            if (!zip.stream(
+                    m_sharedStringsPart, [&]() -> XmlHandler& { return strings.emplace(); }, false))
                 return false;
-            strings.finish();
+            strings->finish();
             return true;
         });
     // A chart or dialog sheet has no sheetData, so no cells.
-    SheetCells cells(m_xfDate, m_date1904);
-    const bool sheetRead = m_zip.stream(part, cells);
+    std::optional<SheetCells> cells;
+    const bool sheetRead = m_zip.stream(
+        part, [&]() -> XmlHandler& { return cells.emplace(m_xfDate, m_date1904); }, true);
     if (stringsRead.valid() && !stringsRead.get())
         return false;
     if (!sheetRead)
         return false;
-    cells.finish(strings, sink);
+    if (!strings)
+        strings.emplace();
+    cells->finish(*strings, sink);
     return true;
 }
 

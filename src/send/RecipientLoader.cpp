@@ -158,8 +158,10 @@ void RecipientLoader::importTextPaths(const std::vector<std::string>& paths) {
 
 bool RecipientLoader::fillFromSheet(ExcelAutomation& excel, int index) {
     UsedRange range;
-    if (!excel.usedRange(index, range)) {
-        excel.quit();
+    const bool read = excel.usedRange(index, range);
+    // The workbook's bytes are not needed while the table fills.
+    excel.quit();
+    if (!read) {
         m_notifier.error(ko("엑셀화일을 열수 없습니다."));
         return false;
     }
@@ -192,7 +194,6 @@ bool RecipientLoader::fillFromSheet(ExcelAutomation& excel, int index) {
         }
         t.setRow(i, cells);
     }
-    excel.quit();
     m_progress.setValue(0);
     return true;
 }

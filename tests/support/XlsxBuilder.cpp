@@ -29,8 +29,10 @@ std::string xmlEscape(const std::string& text) {
     return out;
 }
 
-std::string writeXlsx(const std::string& path, const std::vector<XlsxSheet>& sheets,
-                      const std::vector<std::string>& sharedStrings) {
+namespace {
+
+std::string write(const std::string& path, const std::vector<XlsxSheet>& sheets,
+                  const std::vector<std::string>& sharedStrings, const std::string* sheetPart) {
     const std::string main = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
     const std::string rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships";
     std::vector<std::pair<std::string, std::string>> parts;
@@ -57,8 +59,10 @@ std::string writeXlsx(const std::string& path, const std::vector<XlsxSheet>& she
         rels += "<Relationship Id=\"rId" + n + "\" Type=\"" + rel + "/worksheet\" Target=\"worksheets/sheet" +
                 n + ".xml\"/>";
         parts.emplace_back("xl/worksheets/sheet" + n + ".xml",
-                           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<worksheet xmlns=\"" + main +
-                               "\"><sheetData>" + sheets[i].sheetData + "</sheetData></worksheet>");
+                           sheetPart
+                               ? *sheetPart
+                               : "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<worksheet xmlns=\"" + main +
+                                     "\"><sheetData>" + sheets[i].sheetData + "</sheetData></worksheet>");
     }
     workbook += "</sheets></workbook>";
     if (!sharedStrings.empty()) {
@@ -91,6 +95,17 @@ std::string writeXlsx(const std::string& path, const std::vector<XlsxSheet>& she
         throw std::runtime_error("cannot write " + path);
     }
     return path;
+}
+
+} // namespace
+
+std::string writeXlsx(const std::string& path, const std::vector<XlsxSheet>& sheets,
+                      const std::vector<std::string>& sharedStrings) {
+    return write(path, sheets, sharedStrings, nullptr);
+}
+
+std::string writeXlsxSheetPart(const std::string& path, const std::string& sheetPart) {
+    return write(path, {{"S", ""}}, {}, &sheetPart);
 }
 
 } // namespace qb::test

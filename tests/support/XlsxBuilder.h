@@ -17,6 +17,9 @@ struct XlsxSheet {
 std::string writeXlsx(const std::string& path, const std::vector<XlsxSheet>& sheets,
                       const std::vector<std::string>& sharedStrings = {});
 
+// A workbook of one sheet, "S", whose part is `sheetPart` byte for byte.
+std::string writeXlsxSheetPart(const std::string& path, const std::string& sheetPart);
+
 // Text as XML character data.
 std::string xmlEscape(const std::string& text);
 

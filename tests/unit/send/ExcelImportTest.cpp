@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 using namespace qb;
 using namespace qb::test;
 
@@ -125,6 +127,119 @@ TEST(ExcelAutomation, DropsRowsAndCellsPastTheSheetsEnd) {
     UsedRange range;
     ASSERT_TRUE(excel.usedRange(1, range));
     EXPECT_EQ(rangeRows(range), (Rows{{"01012345678", "0.3"}, {"  ", ""}}));
+}
+
+// Sheets are read by a quick reader of plain XML, and by expat when it meets
+// anything else; either way the cells, and the refusals, are those of XML.
+TEST(ExcelAutomation, ReadsEveryWellFormedSheetAndRefusesTheRest) {
+    const std::string ns = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const auto sheet = [&](const std::string& cells, const std::string& prolog = "<?xml version=\"1.0\"?>") {
+        return prolog + "<worksheet xmlns=\"" + ns + "\"><sheetData>" + cells + "</sheetData></worksheet>";
+    };
+    const auto inlineCell = [](const std::string& attributes, const std::string& text) {
+        return "<row><c" + attributes + " t=\"inlineStr\"><is><t>" + text + "</t></is></c></row>";
+    };
+    struct Case {
+        const char* name;
+        std::string part;
+        std::optional<Rows> rows; // nullopt: refused
+    } cases[] = {
+        {"entities", sheet(inlineCell("", "a&amp;b &lt;&#54620;&#xAE00;&gt; &quot;&apos;")),
+         Rows{{"a&b <한글> \"'"}}},
+        {"line ends", sheet(inlineCell("", "x\r\ny\rz\tw")), Rows{{"x\ny\nz\tw"}}},
+        {"attribute spelling",
+         sheet("<row r = '2' ><c\tr='B2'\nt = \"inlineStr\" ><is><t>b</t></is></c></row>"), Rows{{"b"}}},
+        {"empty elements and text split by tags",
+         sheet("<row><c/><c t=\"inlineStr\"><is><r><t>ab</t></r><r><t>cd</t></r></is></c></row>"),
+         Rows{{"abcd"}}},
+        {"byte order mark and declaration",
+         sheet(inlineCell("", "bom"),
+               "\xEF\xBB\xBF<?xml version='1.0' encoding='utf-8' standalone=\"yes\" ?>"),
+         Rows{{"bom"}}},
+        {"no declaration", sheet(inlineCell("", "none"), ""), Rows{{"none"}}},
+        {"comment", sheet("<!-- made by hand -->" + inlineCell("", "c")), Rows{{"c"}}},
+        {"CDATA", sheet(inlineCell("", "<![CDATA[<b>&amp;]]>")), Rows{{"<b>&amp;"}}},
+        {"internal entity",
+         sheet(inlineCell("", "&who;"), "<?xml version=\"1.0\"?><!DOCTYPE worksheet [<!ENTITY who \"홍\">]>"),
+         Rows{{"홍"}}},
+        {"another encoding", sheet(inlineCell("", "ascii"), "<?xml version=\"1.0\" encoding=\"US-ASCII\"?>"),
+         Rows{{"ascii"}}},
+        {"prefixed names",
+         "<x:worksheet xmlns:x=\"" + ns +
+             "\"><x:sheetData><x:row><x:c t=\"inlineStr\"><x:is><x:t>p</x:t></x:is></x:c></x:row>"
+             "</x:sheetData></x:worksheet>",
+         Rows{{"p"}}},
+        {"a text of two megabytes", sheet(inlineCell("", std::string(2 << 20, 'x'))),
+         Rows{{std::string(2 << 20, 'x')}}},
+        {"instruction after the root", sheet(inlineCell("", "pi")) + "<?done?>\n", Rows{{"pi"}}},
+        {"crossed tags", sheet("<row><c t=\"inlineStr\"><is><t>x</is></t></c></row>"), std::nullopt},
+        {"unknown entity", sheet(inlineCell("", "&nbsp;")), std::nullopt},
+        {"control character", sheet(inlineCell("", "a\x01")), std::nullopt},
+        {"broken UTF-8", sheet(inlineCell("", "\xC3\x28")), std::nullopt},
+        {"U+FFFE", sheet(inlineCell("", "\xEF\xBF\xBE")), std::nullopt},
+        {"character reference to NUL", sheet(inlineCell("", "&#0;")), std::nullopt},
+        {"duplicate attribute", sheet(inlineCell(" r=\"A1\" r=\"B1\"", "d")), std::nullopt},
+        {"no space between attributes", sheet(inlineCell(" r=\"A1\"s=\"0\"", "d")), std::nullopt},
+        {"'<' in a value", sheet(inlineCell(" r=\"A<1\"", "d")), std::nullopt},
+        {"]]> in text", sheet(inlineCell("", "a]]>b")), std::nullopt},
+        {"second root", sheet(inlineCell("", "a")) + "<worksheet/>", std::nullopt},
+        {"text after the root", sheet(inlineCell("", "a")) + "junk", std::nullopt},
+        {"cut short", sheet(inlineCell("", "a")).substr(0, 140), std::nullopt},
+        {"declaration not first", " " + sheet(inlineCell("", "a")), std::nullopt},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        const std::string path = test::writeXlsxSheetPart(dir.file("x.xlsx"), c.part);
+        ExcelAutomation excel;
+        ASSERT_EQ(excel.open(path), 0) << c.name;
+        UsedRange range;
+        EXPECT_EQ(excel.usedRange(1, range), c.rows.has_value()) << c.name;
+        if (c.rows) {
+            EXPECT_EQ(rangeRows(range), *c.rows) << c.name;
+        }
+    }
+}
+
+// A sheet of megabytes comes in blocks, and tags, references and characters are
+// cut where a block ends; a reason to give up may come last, after everything
+// else was read.
+TEST(ExcelAutomation, LargeSheetsReadWholeAcrossBlocks) {
+    constexpr int kRows = 60000;
+    std::string cells;
+    for (int r = 1; r <= kRows; ++r)
+        cells += "<row r=\"" + std::to_string(r) + "\"><c r=\"A" + std::to_string(r) +
+                 "\" t=\"inlineStr\"><is><t>a&amp;b\r\n한" + std::to_string(r) + "</t></is></c><c r=\"B" +
+                 std::to_string(r) + "\"><v>" + std::to_string(r) + ".5</v></c></row>";
+    const std::string ns = "http://schemas.openxmlformats.org/spreadsheetml/2006/main";
+    const auto sheet = [&](const std::string& tail) {
+        return "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns + "\"><sheetData>" + cells + tail +
+               "</sheetData></worksheet>";
+    };
+    const struct {
+        const char* name;
+        std::string part;
+        bool read;
+    } cases[] = {
+        {"plain", sheet(""), true},
+        {"a comment at the end", sheet("<!-- end -->"), true},
+        {"a fault at the end", sheet("<row><c t=\"inlineStr\"><is><t>&bad;</t></is></c></row>"), false},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        ExcelAutomation excel;
+        ASSERT_EQ(excel.open(test::writeXlsxSheetPart(dir.file("big.xlsx"), c.part)), 0) << c.name;
+        UsedRange range;
+        ASSERT_EQ(excel.usedRange(1, range), c.read) << c.name;
+        if (!c.read)
+            continue;
+        ASSERT_EQ(range.rows, kRows) << c.name;
+        ASSERT_EQ(range.columns, 2) << c.name;
+        int wrong = 0;
+        for (int r = 1; r <= kRows; ++r)
+            wrong += range.value(r, 1) != ko("a&b\n한") + std::to_string(r) ||
+                     range.value(r, 2) != std::to_string(r) + ".5";
+        EXPECT_EQ(wrong, 0) << c.name;
+    }
 }
 
 TEST(ExcelImport, FillsTheTableFromTheChosenSheet) {

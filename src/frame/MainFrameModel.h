@@ -89,8 +89,6 @@ public:
     LoginDialogModel loginDialogModel();
 
 private:
-    class SyncingNotifier;
-
     // LoginHost, for the login connection.
     void showWaitWindow() override;
     void closeWaitWindow() override;
@@ -109,7 +107,7 @@ private:
     AppPaths m_paths;
     ServiceConfig m_config;
     FrameView& m_view;
-    std::unique_ptr<SyncingNotifier> m_notifier;
+    RefreshingNotifier m_notifier; // syncs the login state first
     SystemLog m_log;
     LoginState m_state;
     std::unique_ptr<LoginSession> m_session;

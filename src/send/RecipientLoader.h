@@ -41,6 +41,10 @@ private:
     void fillColumnChoosers(int columns);
     void finishLoad(int rows);
     bool fillFromSheet(ExcelAutomation& excel, int index);
+    // The workbook's sheets into the state and the sheet chooser (after "시트선택").
+    void listSheets(const ExcelAutomation& excel);
+    // Sheet `index` (from 1) chosen in the chooser and the name field.
+    void selectSheet(int index);
 
     SendFormState& m_state;
     Notifier& m_notifier;

@@ -3,6 +3,7 @@
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "common/ProfileFile.h"
+#include "common/RegularFile.h"
 #include "import/FileBytes.h"
 
 #include <cstdio>
@@ -15,11 +16,6 @@ const std::string kSection = "Reject";
 
 bool isSpace(unsigned char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
-std::string_view baseName(std::string_view path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 } // namespace

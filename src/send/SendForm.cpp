@@ -219,32 +219,6 @@ void SendForm::showPreview() {
     m_progress.setValue(0);
 }
 
-// ---- Text and Excel import ----
-
-void SendForm::onDelimiterChosen() {
-    m_loader.onDelimiterChosen();
-}
-
-void SendForm::importTextFiles() {
-    m_loader.importTextFiles();
-}
-
-void SendForm::importTextPaths(const std::vector<std::string>& paths) {
-    m_loader.importTextPaths(paths);
-}
-
-void SendForm::importExcelFile() {
-    m_loader.importExcelFile();
-}
-
-void SendForm::onSheetChosen() {
-    m_loader.onSheetChosen();
-}
-
-bool SendForm::loadWorkbookSheet(const std::string& path, int index) {
-    return m_loader.loadWorkbookSheet(path, index);
-}
-
 // ---- Message kind and box ----
 
 bool SendForm::onKindChosen(MessageKind kind) {

@@ -131,16 +131,8 @@ public:
     bool holdsWork() const;
     void showPreview();
 
-    // Text import
-    void onDelimiterChosen();
-    void importTextFiles();
-    void importTextPaths(const std::vector<std::string>& paths);
-
-    // Excel import
-    void importExcelFile();
-    void onSheetChosen();
-    // Loads sheet `index` (from 1) of a workbook without asking; false after a message.
-    bool loadWorkbookSheet(const std::string& path, int index);
+    // The text and Excel imports: delimiter, files, sheets.
+    RecipientLoader& imports() { return m_loader; }
 
     // Message kind and box
     // Asks first when the switch would throw away work (the table, the SMS text,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
+#include "common/Notifier.h"
 #include "common/ui/BarProgress.h"
 #include "compose/Symbols.h"
 #include "compose/ui/CSpecialCharDlg.h"
@@ -82,8 +83,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class FormNotifier;
-
     void connectControls();
     // Runs a handler of the form and shows the result.
     void run(const std::function<void()>& handler);
@@ -104,7 +103,7 @@ private:
     void takeSavedMessage(const SelectedMessage& message) override;
 
     SendViewContext m_context;
-    std::unique_ptr<FormNotifier> m_notifier;
+    RefreshingNotifier m_notifier;
     FormWidgetDialogs m_dialogs;
     std::unique_ptr<EditorWindowSet> m_editors;
     QPointer<CSpecialCharDlg> m_palette;

@@ -20,27 +20,10 @@ namespace qb {
 
 // Every message of the window's work goes through here: the tree and the list
 // show the state first, so the box talks about what is behind it.
-class CAddressBookDlg::WindowNotifier : public Notifier {
-public:
-    WindowNotifier(CAddressBookDlg& window, Notifier& inner) : m_window(window), m_inner(inner) {}
-    void show(const std::string& text, MessageIcon icon, const std::string& caption) override {
-        m_window.refresh();
-        m_inner.show(text, icon, caption);
-    }
-    bool ask(const std::string& text, MessageIcon icon, const std::string& caption) override {
-        m_window.refresh();
-        return m_inner.ask(text, icon, caption);
-    }
-
-private:
-    CAddressBookDlg& m_window;
-    Notifier& m_inner;
-};
-
 CAddressBookDlg::CAddressBookDlg(const LoginState& login, Notifier& notifier, const WebHost& host,
                                  std::string& transferText, long long& handOverTotal, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_notifier(std::make_unique<WindowNotifier>(*this, notifier)), m_web(login, *m_notifier, host),
+      m_notifier([this] { refresh(); }, notifier), m_web(login, m_notifier, host),
       m_model(m_web, transferText, handOverTotal), m_tree(new QTreeWidget(this)),
       m_list(new QTableView(this)), m_listModel(new AddressListModel(m_model.table(), this)),
       m_input(new QPushButton(QString::fromUtf8("입력"), this)),

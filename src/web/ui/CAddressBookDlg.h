@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Notifier.h"
 #include "web/AddressBookModel.h"
 #include "web/WebClient.h"
 
@@ -60,14 +61,12 @@ public:
     void refresh();
 
 private:
-    class WindowNotifier;
-
     void buildList();
     void showContextMenu(const QPoint& pos);
     // After every action: the state shown, and the window closed when nobody is logged in.
     void afterAction();
 
-    std::unique_ptr<WindowNotifier> m_notifier;
+    RefreshingNotifier m_notifier;
     WebClient m_web;
     AddressBookModel m_model;
     QTreeWidget* m_tree;

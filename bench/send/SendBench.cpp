@@ -77,7 +77,7 @@ struct Form {
     NoProgress progress;
     SendSettings settings;
     LoginState login;
-    NoFormDialogs dialogs;
+    NoFormDialogHost dialogs;
     NoEditorWindows editors;
     SendForm form{notifier, progress, settings, login, RejectTable::inWorkingFolder(data().dir),
                   dialogs,  editors};

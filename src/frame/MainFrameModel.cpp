@@ -1,10 +1,10 @@
 #include "frame/MainFrameModel.h"
 
 #include "common/Cp949.h"
-#include "frame/FrameView.h"
+#include "frame/FrameHost.h"
 #include "frame/WindowTitle.h"
 #include "send/RejectList.h"
-#include "send/SendFormPanel.h"
+#include "send/SendFormHost.h"
 #include "send/SendJob.h"
 #include "web/WebHost.h"
 #include "web/WebPages.h"
@@ -14,7 +14,7 @@ namespace qb {
 // Forwards every message, after letting the window catch up with the logged-in
 // flag: the login connection clears the flag just before some of its messages,
 // and the commands must not look logged in behind such a box.
-MainFrameModel::MainFrameModel(AppPaths paths, ServiceConfig config, FrameView& view, Notifier& notifier)
+MainFrameModel::MainFrameModel(AppPaths paths, ServiceConfig config, FrameHost& view, Notifier& notifier)
     : m_paths(std::move(paths)), m_config(std::move(config)), m_view(view),
       m_notifier([this] { syncLoginState(); }, notifier), m_log(m_paths.workingFolder()),
       m_title(title::created(m_config.host)) {

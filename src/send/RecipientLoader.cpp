@@ -17,7 +17,7 @@ std::string RecipientLoader::columnLabel(int k) {
 }
 
 RecipientLoader::RecipientLoader(SendFormState& state, Notifier& notifier, Progress& progress,
-                                 FormDialogs& dialogs)
+                                 FormDialogHost& dialogs)
     : m_state(state), m_notifier(notifier), m_progress(progress), m_dialogs(dialogs) {}
 
 void RecipientLoader::resetTable() {

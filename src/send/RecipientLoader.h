@@ -2,7 +2,7 @@
 
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "send/FormHooks.h"
+#include "send/FormDialogHost.h"
 
 #include <string>
 #include <string_view>
@@ -18,7 +18,7 @@ struct SendFormState;
 
 class RecipientLoader {
 public:
-    RecipientLoader(SendFormState& state, Notifier& notifier, Progress& progress, FormDialogs& dialogs);
+    RecipientLoader(SendFormState& state, Notifier& notifier, Progress& progress, FormDialogHost& dialogs);
 
     // The empty table: the number column and one empty row.
     void resetTable();
@@ -49,7 +49,7 @@ private:
     SendFormState& m_state;
     Notifier& m_notifier;
     Progress& m_progress;
-    FormDialogs& m_dialogs;
+    FormDialogHost& m_dialogs;
 };
 
 } // namespace qb

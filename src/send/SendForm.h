@@ -8,7 +8,8 @@
 #include "common/SendTypes.h"
 #include "import/RecipientTable.h"
 #include "send/Chooser.h"
-#include "send/FormHooks.h"
+#include "send/EditorWindows.h"
+#include "send/FormDialogHost.h"
 #include "send/JobCost.h"
 #include "send/MessageBuild.h"
 #include "send/RecipientLoader.h"
@@ -103,7 +104,7 @@ public:
     static constexpr std::size_t kMaxCallbackBytes = 15;
 
     SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
-             RejectTable rejects, FormDialogs& dialogs, EditorWindows& editors);
+             RejectTable rejects, FormDialogHost& dialogs, EditorWindows& editors);
 
     SendFormState& state() { return m_state; }
     const SendFormState& state() const { return m_state; }

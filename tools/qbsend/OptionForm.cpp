@@ -100,7 +100,7 @@ struct OptionForm::Parts {
     ServiceConfig service;
     FailureWatch watch;
     SendSettings settings;
-    NoFormDialogs dialogs;
+    NoFormDialogHost dialogs;
     OptionEditors editors;
     SendSession session;
     SendForm& form;

@@ -5,7 +5,7 @@
 #include "frame/ui/LockKeyIndicators.h"
 #include "net/ui/CLoginDlg.h"
 #include "net/ui/WaitWindow.h"
-#include "send/SendFormPanel.h"
+#include "send/SendFormHost.h"
 #include "views/ui/CChargeMoney.h"
 #include "views/ui/CMemberInfoDlg.h"
 #include "views/ui/CNoticeDlg.h"
@@ -81,7 +81,7 @@ CMainFrame::CMainFrame(AppPaths paths, ServiceConfig config, QWidget* parent)
                               Qt::WindowCloseButtonHint),
       m_messages(this) {
     setObjectName("mainFrame");
-    FrameView& view = *this;
+    FrameHost& view = *this;
     m_model = std::make_unique<MainFrameModel>(std::move(paths), std::move(config), view, m_messages);
 
     createActions();

@@ -3,7 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/ServiceConfig.h"
 #include "common/ui/MessageBoxNotifier.h"
-#include "frame/FrameView.h"
+#include "frame/FrameHost.h"
 #include "frame/MainFrameModel.h"
 #include "frame/ui/SendFormSlot.h"
 
@@ -27,7 +27,7 @@ class CNoticeDlg;
 class CWebPageView;
 class WaitWindow;
 
-class CMainFrame : public QMainWindow, private FrameView {
+class CMainFrame : public QMainWindow, private FrameHost {
     Q_OBJECT
 
 public:
@@ -54,7 +54,7 @@ public:
 
     QWidget* currentView() const;
     QWidget* sendFormWidget() const { return m_sendForm.widget; }
-    SendFormPanel* sendForm() const { return m_sendForm.panel; }
+    SendFormHost* sendForm() const { return m_sendForm.panel; }
     // Null until the view is first shown.
     CWebPageView* pageView(ViewId view) const;
 
@@ -68,7 +68,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // FrameView
+    // FrameHost
     void setTitle(const std::string& title) override;
     void showWaitWindow() override;
     void closeWaitWindow() override;

@@ -242,7 +242,7 @@ void CQuillbank2View::returnToSms() {
     run([this] { m_session->returnToSms(); });
 }
 
-// ---- SendFormPanel ----
+// ---- SendFormHost ----
 
 void CQuillbank2View::refreshBalance() {
     m_session->refreshBalance();

@@ -6,7 +6,7 @@
 #include "compose/Symbols.h"
 #include "compose/ui/CSpecialCharDlg.h"
 #include "compose/ui/EditorWindowSet.h"
-#include "send/SendFormPanel.h"
+#include "send/SendFormHost.h"
 #include "send/SendSession.h"
 #include "send/ui/FormWidgetDialogs.h"
 #include "send/ui/SendFormControls.h"
@@ -45,7 +45,7 @@ struct SendViewContext {
 // send buttons. It shows SendForm's state and forwards every action to it; after
 // each action it shows the state again.
 class CQuillbank2View : public QWidget,
-                        public SendFormPanel,
+                        public SendFormHost,
                         private SavedMessageTarget,
                         private SymbolTarget {
     Q_OBJECT
@@ -64,7 +64,7 @@ public:
     const BalanceLine& balance() const { return m_session->balance(); }
     SendJob& sendJob() { return m_session->job(); }
 
-    // SendFormPanel
+    // SendFormHost
     void refreshBalance() override;
     void reloadCallbackNumbers() override;
     void clearBalanceAndCallbacks() override;

@@ -3,7 +3,7 @@
 #include "common/Cp949.h"
 #include "frame/ui/BannerLabel.h"
 #include "frame/ui/CMainFrame.h"
-#include "net/ui/CLoginDlg.h"
+#include "net/ui/LoginDialog.h"
 #include "net/ui/WaitWindow.h"
 #include "support/RunUntil.h"
 #include "support/ServiceHarness.h"

@@ -24,7 +24,7 @@ namespace qb {
 class BannerLabel;
 class CMemberInfoDlg;
 class CNoticeDlg;
-class CWebPageView;
+class WebPageView;
 class WaitWindow;
 
 class CMainFrame : public QMainWindow, private FrameHost {
@@ -56,7 +56,7 @@ public:
     QWidget* sendFormWidget() const { return m_sendForm.widget; }
     SendFormHost* sendForm() const { return m_sendForm.panel; }
     // Null until the view is first shown.
-    CWebPageView* pageView(ViewId view) const;
+    WebPageView* pageView(ViewId view) const;
 
     WaitWindow* waitWindow() const;
     CNoticeDlg* noticeWindow() const;
@@ -97,7 +97,7 @@ private:
     BannerLabel* m_banner = nullptr;
     QStackedWidget* m_views = nullptr;
     SendFormSlot m_sendForm;
-    std::map<ViewId, CWebPageView*> m_pageViews;
+    std::map<ViewId, WebPageView*> m_pageViews;
     QPointer<WaitWindow> m_waitWindow;
     QPointer<CNoticeDlg> m_notice;
     QPointer<CMemberInfoDlg> m_memberInfo;

@@ -13,7 +13,7 @@
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/CQuillbank2View.h"
 #include "web/AddressBook.h"
-#include "web/ui/CAddressBookDlg.h"
+#include "web/ui/AddressBookWindow.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -72,8 +72,8 @@ struct Service {
     }
     ~Service() { server.stop(); }
 
-    std::unique_ptr<CAddressBookDlg> openWindow() {
-        auto w = std::make_unique<CAddressBookDlg>(login, notifier, host, transfer, total);
+    std::unique_ptr<AddressBookWindow> openWindow() {
+        auto w = std::make_unique<AddressBookWindow>(login, notifier, host, transfer, total);
         w->show();
         w->model().open();
         w->refresh();
@@ -88,7 +88,7 @@ Service& service() {
     return s;
 }
 
-void repaint(CAddressBookDlg& w) {
+void repaint(AddressBookWindow& w) {
     w.list()->viewport()->repaint();
     w.list()->horizontalHeader()->viewport()->repaint();
 }

@@ -186,7 +186,7 @@ void BM_MillionSmsRecords(benchmark::State& state) {
     FinishLine progress;
     SendSettings settings;
     LoginState login = loginState();
-    NoFormDialogs dialogs;
+    NoFormDialogHost dialogs;
     NoEditorWindows editors;
     SendForm form(notifier, progress, settings, login, RejectTable("/nonexistent/RAZIDODU.ini"), dialogs,
                   editors);

@@ -115,7 +115,7 @@ struct Form {
     NoProgress progress;
     SendSettings settings;
     LoginState login;
-    NoFormDialogs dialogs;
+    NoFormDialogHost dialogs;
     NoEditorWindows editors;
     SendForm form{notifier, progress, settings, login, RejectTable::inWorkingFolder(data().dir),
                   dialogs,  editors};
@@ -130,7 +130,7 @@ void BM_TextImport1M(benchmark::State& state) {
     for (auto _ : state) {
         Form f;
         f.form.state().delimiterField = ",";
-        f.form.importTextPaths({path});
+        f.form.imports().importTextPaths({path});
         if (f.form.state().table.dataRowCount() != kRows)
             state.SkipWithError("wrong row count");
         benchmark::DoNotOptimize(f.form.state().table.arenaBytes());
@@ -208,7 +208,7 @@ void loadSheet(benchmark::State& state, const std::string& path, int expectedRow
         before = std::max(before, residentKiB());
         state.ResumeTiming();
         const auto start = std::chrono::steady_clock::now();
-        if (!f->form.loadWorkbookSheet(path, 1))
+        if (!f->form.imports().loadWorkbookSheet(path, 1))
             state.SkipWithError("workbook refused");
         best = std::min(best, seconds(start));
         state.PauseTiming();
@@ -254,7 +254,7 @@ void BM_Validate1M(benchmark::State& state) {
         auto f = std::make_unique<Form>();
         SendFormState& s = f->form.state();
         s.delimiterField = ",";
-        f->form.importTextPaths({data().recipients});
+        f->form.imports().importTextPaths({data().recipients});
         s.numberColumn.select(1);
         s.mergeOn[0] = true;
         s.mergeColumn[0].select(2);

@@ -36,15 +36,23 @@ std::vector<std::string_view> splitRuns(std::string_view s, std::string_view sep
 
 std::string replaceAll(std::string_view s, std::string_view from, std::string_view to) {
     std::string out;
-    if (from.empty())
-        return std::string(s);
     out.reserve(s.size());
+    replaceInto(out, s, from, to);
+    return out;
+}
+
+void replaceInto(std::string& out, std::string_view s, std::string_view from, std::string_view to) {
+    out.clear();
+    if (from.empty()) {
+        out.append(s);
+        return;
+    }
     std::size_t pos = 0;
     while (true) {
         const std::size_t hit = s.find(from, pos);
         if (hit == std::string_view::npos) {
             out.append(s.substr(pos));
-            return out;
+            return;
         }
         out.append(s.substr(pos, hit - pos));
         out.append(to);

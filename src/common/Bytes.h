@@ -47,6 +47,8 @@ std::vector<std::string_view> splitRuns(std::string_view s, std::string_view sep
 
 // Every occurrence of `from` (left to right, non-overlapping) replaced by `to`.
 std::string replaceAll(std::string_view s, std::string_view from, std::string_view to);
+// The same into `out`, whose buffer is reused (a merge runs it per row).
+void replaceInto(std::string& out, std::string_view s, std::string_view from, std::string_view to);
 
 // Non-negative decimal integer made only of digits; false for empty, signs, spaces or overflow.
 bool parseDecimal(std::string_view s, long long& value);

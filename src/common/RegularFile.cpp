@@ -89,4 +89,9 @@ bool regularFileReadable(const std::string& path) {
     return true;
 }
 
+std::string_view baseName(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
 } // namespace qb

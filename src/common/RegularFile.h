@@ -39,4 +39,8 @@ template <typename Sink> bool readRegularFileBlocks(const std::string& path, Sin
 // A regular file that opens for reading; asked of what was opened, never of the name alone.
 bool regularFileReadable(const std::string& path);
 
+// The file's name: what follows the last '/' of its path (the whole path when
+// there is none). Paths are the file system's bytes, and '\\' is a name's byte.
+std::string_view baseName(std::string_view path);
+
 } // namespace qb

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "send/FormHooks.h"
+#include "send/EditorWindows.h"
 #include "web/MessageSaver.h"
 
 #include <cstddef>

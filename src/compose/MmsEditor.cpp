@@ -6,7 +6,7 @@
 
 namespace qb {
 
-MmsEditor::MmsEditor(WebClient& web, PictureKeeper* keeper)
+MmsEditor::MmsEditor(WebClient& web, PictureTarget* keeper)
     : m_web(web), m_pictures(web.notifier(), keeper) {}
 
 EditorContent MmsEditor::content() const {

@@ -13,7 +13,7 @@ class WebClient;
 
 class MmsEditor : public SavedMessageTarget {
 public:
-    MmsEditor(WebClient& web, PictureKeeper* keeper = nullptr);
+    MmsEditor(WebClient& web, PictureTarget* keeper = nullptr);
 
     EditorText& text() { return m_text; }
     const EditorText& text() const { return m_text; }

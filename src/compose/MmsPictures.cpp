@@ -16,7 +16,7 @@ const std::string& missingFile() {
 
 } // namespace
 
-MmsPictures::MmsPictures(Notifier& notifier, PictureKeeper* keeper)
+MmsPictures::MmsPictures(Notifier& notifier, PictureTarget* keeper)
     : m_notifier(notifier), m_keeper(keeper) {}
 
 std::vector<MmsPictures::MenuEntry> MmsPictures::menu(int k) const {

@@ -14,9 +14,9 @@ class Notifier;
 
 // Whoever shows the pictures: handed the decoded pixels of each picture that takes
 // a slot, so what is shown is what was checked, decoded once.
-class PictureKeeper {
+class PictureTarget {
 public:
-    virtual ~PictureKeeper() = default;
+    virtual ~PictureTarget() = default;
     virtual void keep(const std::string& path, PicturePixels pixels) = 0;
 };
 
@@ -36,7 +36,7 @@ public:
     };
 
     // `keeper` may be null (nothing is shown).
-    MmsPictures(Notifier& notifier, PictureKeeper* keeper = nullptr);
+    MmsPictures(Notifier& notifier, PictureTarget* keeper = nullptr);
 
     const PictureSlots& all() const { return m_slots; }
     const PictureSlot& slot(int k) const { return m_slots[index(k)]; }
@@ -68,7 +68,7 @@ private:
     PictureInfo check(const std::string& path);
 
     Notifier& m_notifier;
-    PictureKeeper* m_keeper;
+    PictureTarget* m_keeper;
     PictureSlots m_slots;
 };
 

@@ -1,10 +1,10 @@
 #include "frame/MainFrameModel.h"
 
 #include "common/Cp949.h"
-#include "frame/FrameView.h"
+#include "frame/FrameHost.h"
 #include "frame/WindowTitle.h"
 #include "send/RejectList.h"
-#include "send/SendFormPanel.h"
+#include "send/SendFormHost.h"
 #include "send/SendJob.h"
 #include "web/WebHost.h"
 #include "web/WebPages.h"
@@ -14,32 +14,14 @@ namespace qb {
 // Forwards every message, after letting the window catch up with the logged-in
 // flag: the login connection clears the flag just before some of its messages,
 // and the commands must not look logged in behind such a box.
-class MainFrameModel::SyncingNotifier : public Notifier {
-public:
-    SyncingNotifier(MainFrameModel& frame, Notifier& target) : m_frame(frame), m_target(target) {}
-
-    void show(const std::string& text, MessageIcon icon, const std::string& caption) override {
-        m_frame.syncLoginState();
-        m_target.show(text, icon, caption);
-    }
-    bool ask(const std::string& text, MessageIcon icon, const std::string& caption) override {
-        m_frame.syncLoginState();
-        return m_target.ask(text, icon, caption);
-    }
-
-private:
-    MainFrameModel& m_frame;
-    Notifier& m_target;
-};
-
-MainFrameModel::MainFrameModel(AppPaths paths, ServiceConfig config, FrameView& view, Notifier& notifier)
+MainFrameModel::MainFrameModel(AppPaths paths, ServiceConfig config, FrameHost& view, Notifier& notifier)
     : m_paths(std::move(paths)), m_config(std::move(config)), m_view(view),
-      m_notifier(std::make_unique<SyncingNotifier>(*this, notifier)), m_log(m_paths.workingFolder()),
+      m_notifier([this] { syncLoginState(); }, notifier), m_log(m_paths.workingFolder()),
       m_title(title::created(m_config.host)) {
     m_paths.clearImageTemp();
     m_state.version = m_paths.readVersion();
     LoginHost& host = *this;
-    m_session = std::make_unique<LoginSession>(m_state, host, *m_notifier, m_log, m_config);
+    m_session = std::make_unique<LoginSession>(m_state, host, m_notifier, m_log, m_config);
 }
 
 MainFrameModel::~MainFrameModel() {
@@ -48,11 +30,11 @@ MainFrameModel::~MainFrameModel() {
 }
 
 Notifier& MainFrameModel::notifier() {
-    return *m_notifier;
+    return m_notifier;
 }
 
 LoginDialogModel MainFrameModel::loginDialogModel() {
-    return LoginDialogModel(m_paths.envCfgPath(), m_state, *m_notifier);
+    return LoginDialogModel(m_paths.envCfgPath(), m_state, m_notifier);
 }
 
 bool MainFrameModel::execute(Command c) {
@@ -101,7 +83,7 @@ void MainFrameModel::login() {
 void MainFrameModel::requestLogout() {
     // Every wait of a job has an end, so the user can log out once it is over.
     if (m_sendForm && m_sendForm->sendRunning()) {
-        m_notifier->error(SendJob::busyMessage());
+        m_notifier.error(SendJob::busyMessage());
         return;
     }
     logout();
@@ -158,7 +140,7 @@ bool MainFrameModel::confirmClose() {
         ko("전송중입니다. 종료하면 전송이 중단되며, 남은 데이터는 다음 실행 후 전송할 수 있습니다. "
            "종료하시겠습니까?");
     const bool sending = m_sendForm && m_sendForm->sendRunning();
-    if (!m_notifier->askYesNo(sending ? whileSending : question, MessageIcon::Error))
+    if (!m_notifier.askYesNo(sending ? whileSending : question, MessageIcon::Error))
         return false;
     // The question ran the event loop: the job may have ended meanwhile.
     if (m_sendForm && m_sendForm->sendRunning())
@@ -235,7 +217,7 @@ void MainFrameModel::runAfterLoginSteps() {
     m_sendForm->refreshBalance();
     // Unreadable files are reported one by one and count 0.
     m_state.rejectCount =
-        countRejectNumbersForTitle(RejectTable::inWorkingFolder(m_paths.workingFolder()), *m_notifier);
+        countRejectNumbersForTitle(RejectTable::inWorkingFolder(m_paths.workingFolder()), m_notifier);
     setTitle(title::afterLogin(m_config.host, m_state.userId, m_state.version, m_state.rejectCount));
     m_sendForm->reloadCallbackNumbers();
     openNoticeWindow();

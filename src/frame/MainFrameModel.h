@@ -19,12 +19,12 @@
 // The main window without its widgets: the login state and session, the send
 // settings and transfer text, the commands and their enabling, the active view,
 // the titles, the after-login steps, logout and the close question. The window
-// shows what this decides (FrameView); the send form does its part through
-// SendFormPanel.
+// shows what this decides (FrameHost); the send form does its part through
+// SendFormHost.
 namespace qb {
 
-class FrameView;
-class SendFormPanel;
+class FrameHost;
+class SendFormHost;
 
 class MainFrameModel : public QObject, private LoginHost {
     Q_OBJECT
@@ -32,11 +32,11 @@ class MainFrameModel : public QObject, private LoginHost {
 public:
     // The window's creation: the working folder's imgtemp is emptied and the
     // version read; the user is logged out.
-    MainFrameModel(AppPaths paths, ServiceConfig config, FrameView& view, Notifier& notifier);
+    MainFrameModel(AppPaths paths, ServiceConfig config, FrameHost& view, Notifier& notifier);
     ~MainFrameModel() override;
 
     // Without a send form the after-login steps are skipped.
-    void setSendForm(SendFormPanel* form) { m_sendForm = form; }
+    void setSendForm(SendFormHost* form) { m_sendForm = form; }
 
     bool isEnabled(Command c) const { return qb::isEnabled(c, m_state.loggedIn); }
     // Runs the command if it is enabled; false when it is not.
@@ -89,8 +89,6 @@ public:
     LoginDialogModel loginDialogModel();
 
 private:
-    class SyncingNotifier;
-
     // LoginHost, for the login connection.
     void showWaitWindow() override;
     void closeWaitWindow() override;
@@ -108,15 +106,15 @@ private:
 
     AppPaths m_paths;
     ServiceConfig m_config;
-    FrameView& m_view;
-    std::unique_ptr<SyncingNotifier> m_notifier;
+    FrameHost& m_view;
+    RefreshingNotifier m_notifier; // syncs the login state first
     SystemLog m_log;
     LoginState m_state;
     std::unique_ptr<LoginSession> m_session;
     SendSettings m_sendSettings;
     std::string m_transferText;
     long long m_handOverTotal = 0;
-    SendFormPanel* m_sendForm = nullptr;
+    SendFormHost* m_sendForm = nullptr;
     ViewId m_activeView = ViewId::SendForm;
     std::string m_title;
     bool m_shownLoggedIn = false;

@@ -200,99 +200,6 @@ std::string errorText(unsigned code) {
 
 } // namespace
 
-bool readBiffExtraCells(std::string_view file, int index,
-                        const std::function<void(int row, int column, std::string text)>& sink) {
-    std::string book;
-    if (!CompoundFile(file).stream(u"Workbook", u"Book", book))
-        return false;
-    std::size_t pos = 0;
-    Record r;
-    if (!nextRecord(book, pos, r) || r.id != 0x0809 || r.data.size() < 2 || u16(r.data, 0) != 0x0600)
-        return false; // BIFF8 only
-
-    std::vector<std::uint32_t> sheetOffsets;
-    std::vector<int> xfFormat;
-    std::vector<std::pair<int, celltext::DateParts>> formats;
-    bool date1904 = false;
-    while (nextRecord(book, pos, r) && r.id != 0x000A) {
-        if (r.id == 0x0085 && r.data.size() >= 6)
-            sheetOffsets.push_back(u32(r.data, 0));
-        else if (r.id == 0x00E0 && r.data.size() >= 4)
-            xfFormat.push_back(u16(r.data, 2));
-        else if (r.id == 0x041E && r.data.size() >= 5)
-            formats.emplace_back(u16(r.data, 0),
-                                 celltext::datePartsOfFormat(unicodeChars(r.data, 4, u16(r.data, 2))));
-        else if (r.id == 0x0022 && r.data.size() >= 2)
-            date1904 = u16(r.data, 0) == 1;
-    }
-    if (index < 0 || index >= static_cast<int>(sheetOffsets.size()))
-        return false;
-    auto dateParts = [&](unsigned xf) {
-        if (xf >= xfFormat.size())
-            return celltext::DateParts::None;
-        const int id = xfFormat[xf];
-        for (const auto& [fmt, parts] : formats)
-            if (fmt == id)
-                return parts;
-        return celltext::datePartsOfBuiltinFormat(id);
-    };
-
-    pos = sheetOffsets[static_cast<std::size_t>(index)];
-    int depth = 0;
-    int pendingRow = -1, pendingColumn = -1; // a formula whose text result follows
-    while (nextRecord(book, pos, r)) {
-        if (r.id == 0x0809) {
-            ++depth;
-            continue;
-        }
-        if (r.id == 0x000A) {
-            if (--depth <= 0)
-                break;
-            continue;
-        }
-        if (depth != 1)
-            continue; // a chart or other sub-stream inside the sheet
-        if (r.id == 0x0006 && r.data.size() >= 20) {
-            const int row = u16(r.data, 0), column = u16(r.data, 2);
-            pendingRow = -1;
-            if (row >= kMaxSheetRows || column >= kMaxSheetColumns)
-                continue;
-            const std::string_view result = r.data.substr(6, 8);
-            if (u16(result, 6) == 0xFFFF) {
-                const unsigned kind = static_cast<unsigned char>(result[0]);
-                const unsigned value = static_cast<unsigned char>(result[2]);
-                if (kind == 0) {
-                    pendingRow = row;
-                    pendingColumn = column;
-                } else if (kind == 1) {
-                    sink(row, column, value ? "TRUE" : "FALSE");
-                } else if (kind == 2) {
-                    sink(row, column, errorText(value));
-                }
-                continue;
-            }
-            double v;
-            std::memcpy(&v, result.data(), sizeof v);
-            const celltext::DateParts parts = dateParts(u16(r.data, 4));
-            sink(row, column,
-                 parts == celltext::DateParts::None ? celltext::number(v)
-                                                    : celltext::serialDate(v, parts, date1904));
-        } else if (r.id == 0x0207 && pendingRow >= 0 && r.data.size() >= 3) {
-            std::string text = unicodeChars(r.data, 2, u16(r.data, 0));
-            if (!text.empty())
-                sink(pendingRow, pendingColumn, std::move(text));
-            pendingRow = -1;
-        } else if (r.id == 0x0205 && r.data.size() >= 8) {
-            const int row = u16(r.data, 0), column = u16(r.data, 2);
-            const unsigned value = static_cast<unsigned char>(r.data[6]);
-            const bool isError = r.data[7] != 0;
-            if (row < kMaxSheetRows && column < kMaxSheetColumns)
-                sink(row, column, isError ? errorText(value) : (value ? "TRUE" : "FALSE"));
-        }
-    }
-    return true;
-}
-
 namespace {
 
 // UTF-16 code units to UTF-8: pairs joined, a lone surrogate (a name cut inside a
@@ -452,104 +359,110 @@ double rkValue(std::uint32_t rk) {
     return (rk & 0x01) ? v / 100 : v;
 }
 
-} // namespace
-
-bool readBiffWorkbook(std::string_view file, std::vector<std::string>& sheetNames, int index,
-                      const std::function<void(int row, int column, std::string text)>& sink) {
-    sheetNames.clear();
-    std::string book;
-    if (!CompoundFile(file).stream(u"Workbook", u"Book", book))
-        return false;
-    std::size_t pos = 0;
-    Record r;
-    if (!nextRecord(book, pos, r) || r.id != 0x0809 || r.data.size() < 4 || u16(r.data, 0) != 0x0600 ||
-        u16(r.data, 2) != 0x0005)
-        return false; // BIFF8 workbook globals only
-
+// What the workbook globals hold that the sheets need.
+struct BookGlobals {
     std::vector<std::uint32_t> sheetOffsets;
+    std::vector<std::string> sheetNames;
     std::vector<int> xfFormat;
     std::vector<std::pair<int, celltext::DateParts>> formats;
     std::vector<std::string> strings;
     bool date1904 = false;
-    bool sawEnd = false;
-    while (nextRecord(book, pos, r)) {
-        if (r.id == 0x000A) {
-            sawEnd = true;
-            break;
+
+    // A number as its cell shows it: a date when its format is one.
+    std::string numberText(unsigned xf, double v) const {
+        celltext::DateParts parts = celltext::DateParts::None;
+        if (xf < xfFormat.size()) {
+            const int id = xfFormat[xf];
+            parts = celltext::datePartsOfBuiltinFormat(id);
+            for (const auto& [fmt, custom] : formats)
+                if (fmt == id) {
+                    parts = custom;
+                    break;
+                }
         }
+        return parts == celltext::DateParts::None ? celltext::number(v)
+                                                  : celltext::serialDate(v, parts, date1904);
+    }
+};
+
+bool inSheet(int row, int column) {
+    return row < kMaxSheetRows && column < kMaxSheetColumns;
+}
+
+// The shared strings: the SST record and the CONTINUE records after it.
+bool readSharedStrings(std::string_view book, std::size_t& pos, const Record& first,
+                       std::vector<std::string>& strings) {
+    ContinuedRecord sst;
+    sst.add(first.data);
+    std::size_t next = pos;
+    Record c;
+    while (nextRecord(book, next, c) && c.id == 0x003C) {
+        sst.add(c.data);
+        pos = next;
+    }
+    std::uint32_t total = 0, unique = 0;
+    if (!sst.u32le(total) || !sst.u32le(unique))
+        return false;
+    // The count is what the file claims; the strings are what it holds.
+    for (std::uint32_t i = 0; i < unique; ++i) {
+        std::string text;
+        if (!sst.richString(text))
+            break;
+        strings.push_back(std::move(text));
+    }
+    return true;
+}
+
+// The "Workbook" stream's globals, up to their EOF. False unless they are
+// unencrypted BIFF8 globals naming at least one sheet.
+bool readGlobals(std::string_view book, BookGlobals& g) {
+    std::size_t pos = 0;
+    Record r;
+    if (!nextRecord(book, pos, r) || r.id != 0x0809 || r.data.size() < 4 || u16(r.data, 0) != 0x0600 ||
+        u16(r.data, 2) != 0x0005)
+        return false;
+    while (nextRecord(book, pos, r)) {
         switch (r.id) {
+        case 0x000A:
+            return !g.sheetNames.empty();
         case 0x002F: // FILEPASS: encrypted
             return false;
         case 0x0085:
             if (r.data.size() < 8)
                 return false;
-            sheetOffsets.push_back(u32(r.data, 0));
-            sheetNames.push_back(recordString(r.data, 6, true));
+            g.sheetOffsets.push_back(u32(r.data, 0));
+            g.sheetNames.push_back(recordString(r.data, 6, true));
             break;
         case 0x00E0:
             if (r.data.size() >= 4)
-                xfFormat.push_back(u16(r.data, 2));
+                g.xfFormat.push_back(u16(r.data, 2));
             break;
         case 0x041E:
             if (r.data.size() >= 5)
-                formats.emplace_back(u16(r.data, 0),
-                                     celltext::datePartsOfFormat(recordString(r.data, 2, false)));
+                g.formats.emplace_back(u16(r.data, 0),
+                                       celltext::datePartsOfFormat(recordString(r.data, 2, false)));
             break;
         case 0x0022:
             if (r.data.size() >= 2)
-                date1904 = u16(r.data, 0) == 1;
+                g.date1904 = u16(r.data, 0) == 1;
             break;
-        case 0x00FC: {
-            ContinuedRecord sst;
-            sst.add(r.data);
-            std::size_t next = pos;
-            Record c;
-            while (nextRecord(book, next, c) && c.id == 0x003C) {
-                sst.add(c.data);
-                pos = next;
-            }
-            std::uint32_t total = 0, unique = 0;
-            if (!sst.u32le(total) || !sst.u32le(unique))
+        case 0x00FC:
+            if (!readSharedStrings(book, pos, r, g.strings))
                 return false;
-            // The count is what the file claims; the strings are what it holds.
-            for (std::uint32_t i = 0; i < unique; ++i) {
-                std::string text;
-                if (!sst.richString(text))
-                    break;
-                strings.push_back(std::move(text));
-            }
             break;
-        }
         default:
             break;
         }
     }
-    if (!sawEnd || sheetNames.empty())
-        return false;
-    if (index < 0)
-        return true;
-    if (index >= static_cast<int>(sheetOffsets.size()))
-        return false;
+    return false; // no EOF
+}
 
-    auto dateParts = [&](unsigned xf) {
-        if (xf >= xfFormat.size())
-            return celltext::DateParts::None;
-        const int id = xfFormat[xf];
-        for (const auto& [fmt, parts] : formats)
-            if (fmt == id)
-                return parts;
-        return celltext::datePartsOfBuiltinFormat(id);
-    };
-    auto number = [&](int row, int column, unsigned xf, double v) {
-        const celltext::DateParts parts = dateParts(xf);
-        sink(row, column,
-             parts == celltext::DateParts::None ? celltext::number(v)
-                                                : celltext::serialDate(v, parts, date1904));
-    };
-    auto inSheet = [](int row, int column) { return row < kMaxSheetRows && column < kMaxSheetColumns; };
+using CellSinkFn = std::function<void(int row, int column, std::string text)>;
 
-    // The cells first, then formula results and constants as the extra-cell reader gives them.
-    pos = sheetOffsets[static_cast<std::size_t>(index)];
+// Strings, numbers and dates of a sheet's own substream (not of a chart inside it).
+bool readValueCells(std::string_view book, const BookGlobals& g, int index, const CellSinkFn& sink) {
+    std::size_t pos = g.sheetOffsets[static_cast<std::size_t>(index)];
+    Record r;
     if (!nextRecord(book, pos, r) || r.id != 0x0809)
         return false;
     int depth = 1;
@@ -568,8 +481,8 @@ bool readBiffWorkbook(std::string_view file, std::vector<std::string>& sheetName
         const unsigned xf = u16(r.data, 4);
         switch (r.id) {
         case 0x00FD: // LABELSST
-            if (r.data.size() >= 10 && inSheet(row, column) && u32(r.data, 6) < strings.size())
-                sink(row, column, strings[u32(r.data, 6)]);
+            if (r.data.size() >= 10 && inSheet(row, column) && u32(r.data, 6) < g.strings.size())
+                sink(row, column, g.strings[u32(r.data, 6)]);
             break;
         case 0x0204: // LABEL
         case 0x00D6: // RSTRING
@@ -580,24 +493,110 @@ bool readBiffWorkbook(std::string_view file, std::vector<std::string>& sheetName
             if (r.data.size() >= 14 && inSheet(row, column)) {
                 double v;
                 std::memcpy(&v, r.data.data() + 6, sizeof v);
-                number(row, column, xf, v);
+                sink(row, column, g.numberText(xf, v));
             }
             break;
         case 0x027E: // RK
             if (r.data.size() >= 10 && inSheet(row, column))
-                number(row, column, xf, rkValue(u32(r.data, 6)));
+                sink(row, column, g.numberText(xf, rkValue(u32(r.data, 6))));
             break;
         case 0x00BD: // MULRK: xf and value for each column, the last column at the end
             for (std::size_t at = 4, c = static_cast<std::size_t>(column); at + 6 + 2 <= r.data.size();
                  at += 6, ++c)
                 if (inSheet(row, static_cast<int>(c)))
-                    number(row, static_cast<int>(c), u16(r.data, at), rkValue(u32(r.data, at + 2)));
+                    sink(row, static_cast<int>(c),
+                         g.numberText(u16(r.data, at), rkValue(u32(r.data, at + 2))));
             break;
         default:
             break;
         }
     }
-    return readBiffExtraCells(file, index, sink);
+    return true;
+}
+
+// Formula results (numbers, dates, text, booleans, errors) and boolean or error constants.
+void readFormulaCells(std::string_view book, const BookGlobals& g, int index, const CellSinkFn& sink) {
+    std::size_t pos = g.sheetOffsets[static_cast<std::size_t>(index)];
+    Record r;
+    int depth = 0;
+    int pendingRow = -1, pendingColumn = -1; // a formula whose text result follows
+    while (nextRecord(book, pos, r)) {
+        if (r.id == 0x0809) {
+            ++depth;
+            continue;
+        }
+        if (r.id == 0x000A) {
+            if (--depth <= 0)
+                break;
+            continue;
+        }
+        if (depth != 1)
+            continue; // a chart or other sub-stream inside the sheet
+        if (r.id == 0x0006 && r.data.size() >= 20) {
+            const int row = u16(r.data, 0), column = u16(r.data, 2);
+            pendingRow = -1;
+            if (row >= kMaxSheetRows || column >= kMaxSheetColumns)
+                continue;
+            const std::string_view result = r.data.substr(6, 8);
+            if (u16(result, 6) == 0xFFFF) {
+                const unsigned kind = static_cast<unsigned char>(result[0]);
+                const unsigned value = static_cast<unsigned char>(result[2]);
+                if (kind == 0) {
+                    pendingRow = row;
+                    pendingColumn = column;
+                } else if (kind == 1) {
+                    sink(row, column, value ? "TRUE" : "FALSE");
+                } else if (kind == 2) {
+                    sink(row, column, errorText(value));
+                }
+                continue;
+            }
+            double v;
+            std::memcpy(&v, result.data(), sizeof v);
+            sink(row, column, g.numberText(u16(r.data, 4), v));
+        } else if (r.id == 0x0207 && pendingRow >= 0 && r.data.size() >= 3) {
+            std::string text = unicodeChars(r.data, 2, u16(r.data, 0));
+            if (!text.empty())
+                sink(pendingRow, pendingColumn, std::move(text));
+            pendingRow = -1;
+        } else if (r.id == 0x0205 && r.data.size() >= 8) {
+            const int row = u16(r.data, 0), column = u16(r.data, 2);
+            const unsigned value = static_cast<unsigned char>(r.data[6]);
+            const bool isError = r.data[7] != 0;
+            if (row < kMaxSheetRows && column < kMaxSheetColumns)
+                sink(row, column, isError ? errorText(value) : (value ? "TRUE" : "FALSE"));
+        }
+    }
+}
+
+} // namespace
+
+bool readBiffExtraCells(std::string_view file, int index, const CellSinkFn& sink) {
+    std::string book;
+    BookGlobals g;
+    if (!CompoundFile(file).stream(u"Workbook", u"Book", book) || !readGlobals(book, g))
+        return false;
+    if (index < 0 || index >= static_cast<int>(g.sheetOffsets.size()))
+        return false;
+    readFormulaCells(book, g, index, sink);
+    return true;
+}
+
+bool readBiffWorkbook(std::string_view file, std::vector<std::string>& sheetNames, int index,
+                      const CellSinkFn& sink) {
+    sheetNames.clear();
+    std::string book;
+    BookGlobals g;
+    if (!CompoundFile(file).stream(u"Workbook", u"Book", book) || !readGlobals(book, g))
+        return false;
+    sheetNames = g.sheetNames;
+    if (index < 0)
+        return true;
+    if (index >= static_cast<int>(g.sheetOffsets.size()) || !readValueCells(book, g, index, sink))
+        return false;
+    // After the values, so a formula's result wins over anything given for its cell.
+    readFormulaCells(book, g, index, sink);
+    return true;
 }
 
 } // namespace qb

@@ -16,10 +16,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-// libfreexl reads .xls files (with BiffCells adding what it leaves out, and reading
-// whole the BIFF8 workbooks libfreexl refuses), but a malformed file can make it read past its own buffers
-// (found by fuzzing 1.0.6). So every read runs in a child process that hands the results back over a pipe:
-// whatever such a file does, the client only sees a workbook it cannot open.
+// Which .xls file takes which path:
+// - BIFF8 (Excel 97 and later, what spreadsheet programs write today): our own
+//   reader, BiffCells, which gives every cell as the sheet shows it (dates,
+//   booleans, errors and formula results included).
+// - Anything older (BIFF2 to BIFF5), or what our reader refuses: libfreexl.
+// libfreexl can read past its own buffers on a malformed file (found by fuzzing
+// 1.0.6), so every read runs in a child process that hands the results back
+// over a pipe: whatever such a file does, the client only sees a workbook it
+// cannot open.
 namespace qb {
 namespace {
 
@@ -90,9 +95,8 @@ private:
     std::size_t m_pos = 0;
 };
 
-// Our own BIFF8 reader, for the workbooks libfreexl refuses: some it could read
-// (a sheet name it cannot convert makes it report success with no workbook at all).
-[[noreturn]] void fallbackMain(const std::string& path, int sheet, Writer& out) {
+// A BIFF8 workbook through our own reader; returns when it is none.
+void biff8Main(const std::string& path, int sheet, Writer& out) {
     std::string file;
     std::vector<std::string> names;
     if (!readFileBytes(path, file))
@@ -102,7 +106,7 @@ private:
             if (!text.empty())
                 cells.push_back({{row, column}, std::move(text)});
         }))
-        _exit(2);
+        return;
     if (sheet < 0) {
         out.u32(static_cast<std::uint32_t>(names.size()));
         for (const std::string& name : names)
@@ -121,17 +125,18 @@ private:
 
 // The child's work: sheet names (sheet < 0) or one sheet's cells.
 void childMain(const std::string& path, int sheet, int fd) {
-    const void* handle = nullptr;
     Writer out(fd);
+    biff8Main(path, sheet, out);
+    const void* handle = nullptr;
     if (freexl_open(path.c_str(), &handle) != FREEXL_OK || !handle)
-        fallbackMain(path, sheet, out);
+        _exit(2);
     unsigned int info = 0;
     // An obfuscated (password) workbook's cells are not readable.
     if (freexl_get_info(handle, FREEXL_BIFF_PASSWORD, &info) != FREEXL_OK || info == FREEXL_BIFF_OBFUSCATED)
         _exit(2);
     unsigned int count = 0;
     if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK || count == 0 || count > 0xFFFF)
-        fallbackMain(path, sheet, out);
+        _exit(2);
     if (sheet < 0) {
         out.u32(count);
         for (unsigned int i = 0; i < count; ++i) {
@@ -180,17 +185,6 @@ void childMain(const std::string& path, int sheet, int fd) {
             out.u32(c);
             out.text(text);
         }
-    // Formula results and boolean or error constants, which libfreexl leaves out
-    // (or gives as numbers); sent last, so they win.
-    std::string file;
-    if (readFileBytes(path, file))
-        readBiffExtraCells(file, sheet, [&](int row, int column, std::string text) {
-            if (text.empty())
-                return;
-            out.u32(static_cast<std::uint32_t>(row));
-            out.u32(static_cast<std::uint32_t>(column));
-            out.text(text);
-        });
     out.u32(kEndOfCells);
     out.flush();
     _exit(0);

@@ -1,5 +1,7 @@
 #include "net/LoginConnection.h"
 
+#include "net/HandlerScope.h"
+
 #include "app/SystemLog.h"
 #include "common/Cp949.h"
 #include "common/Notifier.h"
@@ -8,19 +10,13 @@
 
 namespace qb {
 
-class LoginConnection::HandlerScope {
-public:
-    explicit HandlerScope(LoginConnection& c) : m_c(c) { ++m_c.m_handlerDepth; }
-    ~HandlerScope() {
-        if (--m_c.m_handlerDepth == 0 && m_c.m_closed)
-            m_c.m_session.purgeLater();
-    }
-    HandlerScope(const HandlerScope&) = delete;
-    HandlerScope& operator=(const HandlerScope&) = delete;
-
-private:
-    LoginConnection& m_c;
-};
+// Deletes the connection later when it was closed under its handlers.
+auto LoginConnection::handlerScope() {
+    return HandlerScope(m_handlerDepth, [this] {
+        if (m_closed)
+            m_session.purgeLater();
+    });
+}
 
 LoginConnection::LoginConnection(LoginSession& session, std::unique_ptr<AsyncSocket> socket)
     : m_session(session), m_socket(std::move(socket)) {
@@ -52,7 +48,7 @@ void LoginConnection::close() {
 }
 
 void LoginConnection::onConnect(int error) {
-    const HandlerScope scope(*this);
+    const auto scope = handlerScope();
     if (error == 0) {
         m_session.log().write(ko("Socket 연결성공..."));
         sendLoginRequest();
@@ -79,7 +75,7 @@ void LoginConnection::sendLoginRequest() {
 }
 
 void LoginConnection::onReceive() {
-    const HandlerScope scope(*this);
+    const auto scope = handlerScope();
     char buffer[AsyncSocket::kReceiveMax];
     const long n = m_socket->receive(buffer, sizeof buffer);
     if (n < 0) {
@@ -164,7 +160,7 @@ void LoginConnection::handleLoginAck(const packet::LoginAck& ack) {
 }
 
 void LoginConnection::finishLogin() {
-    const HandlerScope scope(*this);
+    const auto scope = handlerScope();
     m_paused = false;
     m_session.host().closeWaitWindow();
     m_session.host().loggedIn();
@@ -212,7 +208,7 @@ void LoginConnection::receptionError() {
 }
 
 void LoginConnection::loginReplyTimedOut() {
-    const HandlerScope scope(*this);
+    const auto scope = handlerScope();
     // A server that takes the request and never answers would keep the wait
     // window up for good.
     m_session.host().closeWaitWindow();
@@ -223,7 +219,7 @@ void LoginConnection::loginReplyTimedOut() {
 }
 
 void LoginConnection::onClose(int) {
-    const HandlerScope scope(*this);
+    const auto scope = handlerScope();
     const bool wasLoggedIn = m_session.state().loggedIn;
     // Unlike a login reply, a close before it used to leave the wait window open
     // for good; the attempt is over, so the window goes.

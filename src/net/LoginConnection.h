@@ -46,7 +46,7 @@ public:
     long long sendResultCount() const { return m_sendResultCount; }
 
 private:
-    class HandlerScope;
+    auto handlerScope();
 
     void onConnect(int error);
     void onReceive();

@@ -1,5 +1,6 @@
 #include "send/MessageBuild.h"
 
+#include "common/Bytes.h"
 #include "common/Cp949.h"
 
 #include <cstring>
@@ -13,21 +14,6 @@ std::size_t crlfPairs(std::string_view text) {
         if (text[i] == '\r' && text[i + 1] == '\n')
             ++n;
     return n;
-}
-
-void replaceInto(std::string& out, std::string_view s, std::string_view from, std::string_view to) {
-    out.clear();
-    std::size_t pos = 0;
-    while (true) {
-        const std::size_t hit = s.find(from, pos);
-        if (hit == std::string_view::npos) {
-            out.append(s.substr(pos));
-            return;
-        }
-        out.append(s.substr(pos, hit - pos));
-        out.append(to);
-        pos = hit + from.size();
-    }
 }
 
 const std::string& limitMessage(MessageKind kind, bool title) {
@@ -118,7 +104,7 @@ void MessageComposer::substitute(std::string_view source, const std::array<std::
         if (current.find(mergeToken(k + 1)) == std::string_view::npos)
             continue;
         std::string& target = inA ? m_scratchB : m_scratchA;
-        replaceInto(target, current, mergeToken(k + 1), values[static_cast<std::size_t>(k)]);
+        bytes::replaceInto(target, current, mergeToken(k + 1), values[static_cast<std::size_t>(k)]);
         current = target;
         inA = !inA;
     }
@@ -138,8 +124,8 @@ const std::string* MessageComposer::compose(const std::array<std::string_view, 4
         out.displayBody.assign(out.body);
     } else {
         m_substituted.swap(out.body);
-        replaceInto(out.body, m_substituted, "\r\n", "\n");
-        replaceInto(out.displayBody, m_substituted, "\r\n", "  ");
+        bytes::replaceInto(out.body, m_substituted, "\r\n", "\n");
+        bytes::replaceInto(out.displayBody, m_substituted, "\r\n", "  ");
     }
     const std::size_t limit = m_kind == MessageKind::Sms ? kSmsBodyLimit : kLongBodyLimit;
     if (out.body.size() > limit)

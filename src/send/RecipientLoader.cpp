@@ -2,6 +2,7 @@
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
+#include "common/RegularFile.h"
 #include "import/ExcelAutomation.h"
 #include "import/TextImport.h"
 #include "send/SendForm.h"
@@ -10,21 +11,13 @@
 #include <array>
 
 namespace qb {
-namespace {
-
-std::string baseName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-} // namespace
 
 std::string RecipientLoader::columnLabel(int k) {
     return std::to_string(k) + ko(" 열");
 }
 
 RecipientLoader::RecipientLoader(SendFormState& state, Notifier& notifier, Progress& progress,
-                                 FormDialogs& dialogs)
+                                 FormDialogHost& dialogs)
     : m_state(state), m_notifier(notifier), m_progress(progress), m_dialogs(dialogs) {}
 
 void RecipientLoader::resetTable() {
@@ -141,7 +134,7 @@ void RecipientLoader::importTextPaths(const std::vector<std::string>& paths) {
             return;
         }
         readLines(path, lines, m_notifier, m_progress);
-        m_state.textFileName = baseName(path);
+        m_state.textFileName = std::string(baseName(path));
     }
     resetTable();
     const std::string separators = delimiterSet(m_state.delimiterField);
@@ -198,12 +191,27 @@ bool RecipientLoader::fillFromSheet(ExcelAutomation& excel, int index) {
     return true;
 }
 
+void RecipientLoader::listSheets(const ExcelAutomation& excel) {
+    std::vector<std::string> items{ko("시트선택")};
+    m_state.sheetNames.clear();
+    for (int i = 1; i <= excel.sheetCount(); ++i) {
+        m_state.sheetNames.push_back(excel.sheetName(i));
+        items.push_back(m_state.sheetNames.back());
+    }
+    m_state.sheetChooser.fill(std::move(items));
+}
+
+void RecipientLoader::selectSheet(int index) {
+    m_state.sheetChooser.select(index);
+    m_state.sheetNameField = m_state.sheetNames[static_cast<std::size_t>(index - 1)];
+}
+
 void RecipientLoader::importExcelFile() {
     const auto path = m_dialogs.chooseWorkbook(m_state.workbookFileName);
     if (!path)
         return;
     m_state.workbookPath = *path;
-    m_state.workbookFileName = baseName(*path);
+    m_state.workbookFileName = std::string(baseName(*path));
     if (path->empty()) {
         m_notifier.error(ko("화일경로가 존재하지 않습니다."));
         return;
@@ -214,13 +222,7 @@ void RecipientLoader::importExcelFile() {
         m_notifier.error(ko("엑셀화일을 열수 없습니다."));
         return;
     }
-    std::vector<std::string> items{ko("시트선택")};
-    m_state.sheetNames.clear();
-    for (int i = 1; i <= excel.sheetCount(); ++i) {
-        m_state.sheetNames.push_back(excel.sheetName(i));
-        items.push_back(m_state.sheetNames.back());
-    }
-    m_state.sheetChooser.fill(std::move(items));
+    listSheets(excel);
 
     const auto chosen = m_dialogs.chooseSheet(m_state.sheetNames);
     if (!chosen || *chosen < 1 || *chosen > excel.sheetCount()) {
@@ -228,8 +230,7 @@ void RecipientLoader::importExcelFile() {
         m_notifier.info(ko("취소 되었습니다."));
         return;
     }
-    m_state.sheetNameField = m_state.sheetNames[static_cast<std::size_t>(*chosen - 1)];
-    m_state.sheetChooser.select(*chosen);
+    selectSheet(*chosen);
     fillFromSheet(excel, *chosen);
 }
 
@@ -256,25 +257,18 @@ void RecipientLoader::onSheetChosen() {
 
 bool RecipientLoader::loadWorkbookSheet(const std::string& path, int index) {
     m_state.workbookPath = path;
-    m_state.workbookFileName = baseName(path);
+    m_state.workbookFileName = std::string(baseName(path));
     ExcelAutomation excel;
     if (path.empty() || excel.open(path) < 0) {
         m_notifier.error(ko("엑셀화일을 열수 없습니다."));
         return false;
     }
-    std::vector<std::string> items{ko("시트선택")};
-    m_state.sheetNames.clear();
-    for (int i = 1; i <= excel.sheetCount(); ++i) {
-        m_state.sheetNames.push_back(excel.sheetName(i));
-        items.push_back(m_state.sheetNames.back());
-    }
-    m_state.sheetChooser.fill(std::move(items));
+    listSheets(excel);
     if (index < 1 || index > excel.sheetCount()) {
         m_notifier.error(ko("엑셀시트 번호를 확인해주세요."));
         return false;
     }
-    m_state.sheetChooser.select(index);
-    m_state.sheetNameField = m_state.sheetNames[static_cast<std::size_t>(index - 1)];
+    selectSheet(index);
     return fillFromSheet(excel, index);
 }
 

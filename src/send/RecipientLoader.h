@@ -2,7 +2,7 @@
 
 #include "common/Notifier.h"
 #include "common/Progress.h"
-#include "send/FormHooks.h"
+#include "send/FormDialogHost.h"
 
 #include <string>
 #include <string_view>
@@ -18,7 +18,7 @@ struct SendFormState;
 
 class RecipientLoader {
 public:
-    RecipientLoader(SendFormState& state, Notifier& notifier, Progress& progress, FormDialogs& dialogs);
+    RecipientLoader(SendFormState& state, Notifier& notifier, Progress& progress, FormDialogHost& dialogs);
 
     // The empty table: the number column and one empty row.
     void resetTable();
@@ -41,11 +41,15 @@ private:
     void fillColumnChoosers(int columns);
     void finishLoad(int rows);
     bool fillFromSheet(ExcelAutomation& excel, int index);
+    // The workbook's sheets into the state and the sheet chooser (after "시트선택").
+    void listSheets(const ExcelAutomation& excel);
+    // Sheet `index` (from 1) chosen in the chooser and the name field.
+    void selectSheet(int index);
 
     SendFormState& m_state;
     Notifier& m_notifier;
     Progress& m_progress;
-    FormDialogs& m_dialogs;
+    FormDialogHost& m_dialogs;
 };
 
 } // namespace qb

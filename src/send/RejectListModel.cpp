@@ -1,5 +1,7 @@
 #include "send/RejectListModel.h"
 
+#include "common/RegularFile.h"
+
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 
@@ -56,8 +58,7 @@ bool RejectListModel::add(const std::string& fullPath, Notifier& notifier) {
         notifier.error(ko("화일경로가 존재하지 않습니다."));
         return false;
     }
-    const std::size_t slash = fullPath.find_last_of('/');
-    const std::string name = slash == std::string::npos ? fullPath : fullPath.substr(slash + 1);
+    const std::string name(baseName(fullPath));
     if (name.empty()) {
         notifier.error(ko("화일이 존재하지 않습니다."));
         return false;

@@ -1,23 +1,19 @@
 #include "send/SendConnection.h"
 
+#include "net/HandlerScope.h"
+
 #include "common/LoginState.h"
 #include "send/SendJob.h"
 
 namespace qb {
 
-class SendConnection::HandlerScope {
-public:
-    explicit HandlerScope(SendConnection& c) : m_c(c) { ++m_c.m_handlerDepth; }
-    ~HandlerScope() {
-        if (--m_c.m_handlerDepth == 0 && m_c.m_closed)
-            m_c.m_job.purgeLater();
-    }
-    HandlerScope(const HandlerScope&) = delete;
-    HandlerScope& operator=(const HandlerScope&) = delete;
-
-private:
-    SendConnection& m_c;
-};
+// Deletes the connection later when it was closed under its handlers.
+auto SendConnection::handlerScope() {
+    return HandlerScope(m_handlerDepth, [this] {
+        if (m_closed)
+            m_job.purgeLater();
+    });
+}
 
 SendConnection::SendConnection(SendJob& job, std::unique_ptr<AsyncSocket> socket)
     : m_job(job), m_socket(std::move(socket)) {
@@ -45,7 +41,7 @@ void SendConnection::close() {
 }
 
 void SendConnection::onConnect(int error) {
-    const HandlerScope scope(*this);
+    const auto scope = handlerScope();
     if (error != 0) {
         m_job.connectFailed();
         return;
@@ -60,7 +56,7 @@ void SendConnection::onConnect(int error) {
 }
 
 void SendConnection::onReceive() {
-    const HandlerScope scope(*this);
+    const auto scope = handlerScope();
     char buffer[AsyncSocket::kReceiveMax];
     const long n = m_socket->receive(buffer, sizeof buffer);
     if (n < 0) {
@@ -86,13 +82,13 @@ void SendConnection::onReceive() {
 }
 
 void SendConnection::onSend() {
-    const HandlerScope scope(*this);
+    const auto scope = handlerScope();
     if (!m_closed)
         m_job.writable();
 }
 
 void SendConnection::onClose(int) {
-    const HandlerScope scope(*this);
+    const auto scope = handlerScope();
     if (!m_closed)
         m_job.connectionClosed();
 }

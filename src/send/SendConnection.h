@@ -41,7 +41,7 @@ public:
     const std::optional<packet::SendCheckAck>& lastSendCheckAck() const { return m_sendCheckAck; }
 
 private:
-    class HandlerScope;
+    auto handlerScope();
 
     void onConnect(int error);
     void onReceive();

@@ -28,7 +28,7 @@ std::vector<std::string> twoDigitItems(int count, int step) {
 } // namespace
 
 SendForm::SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
-                   RejectTable rejects, FormDialogs& dialogs, EditorWindows& editors)
+                   RejectTable rejects, FormDialogHost& dialogs, EditorWindows& editors)
     : m_notifier(notifier), m_progress(progress), m_settings(settings), m_login(login),
       m_rejects(std::move(rejects)), m_editors(editors), m_loader(m_state, notifier, progress, dialogs) {
     m_state.delimiterList.fill(delimiterItems());
@@ -217,32 +217,6 @@ void SendForm::showPreview() {
         }
     }
     m_progress.setValue(0);
-}
-
-// ---- Text and Excel import ----
-
-void SendForm::onDelimiterChosen() {
-    m_loader.onDelimiterChosen();
-}
-
-void SendForm::importTextFiles() {
-    m_loader.importTextFiles();
-}
-
-void SendForm::importTextPaths(const std::vector<std::string>& paths) {
-    m_loader.importTextPaths(paths);
-}
-
-void SendForm::importExcelFile() {
-    m_loader.importExcelFile();
-}
-
-void SendForm::onSheetChosen() {
-    m_loader.onSheetChosen();
-}
-
-bool SendForm::loadWorkbookSheet(const std::string& path, int index) {
-    return m_loader.loadWorkbookSheet(path, index);
 }
 
 // ---- Message kind and box ----

@@ -8,7 +8,8 @@
 #include "common/SendTypes.h"
 #include "import/RecipientTable.h"
 #include "send/Chooser.h"
-#include "send/FormHooks.h"
+#include "send/EditorWindows.h"
+#include "send/FormDialogHost.h"
 #include "send/JobCost.h"
 #include "send/MessageBuild.h"
 #include "send/RecipientLoader.h"
@@ -103,7 +104,7 @@ public:
     static constexpr std::size_t kMaxCallbackBytes = 15;
 
     SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
-             RejectTable rejects, FormDialogs& dialogs, EditorWindows& editors);
+             RejectTable rejects, FormDialogHost& dialogs, EditorWindows& editors);
 
     SendFormState& state() { return m_state; }
     const SendFormState& state() const { return m_state; }
@@ -131,16 +132,8 @@ public:
     bool holdsWork() const;
     void showPreview();
 
-    // Text import
-    void onDelimiterChosen();
-    void importTextFiles();
-    void importTextPaths(const std::vector<std::string>& paths);
-
-    // Excel import
-    void importExcelFile();
-    void onSheetChosen();
-    // Loads sheet `index` (from 1) of a workbook without asking; false after a message.
-    bool loadWorkbookSheet(const std::string& path, int index);
+    // The text and Excel imports: delimiter, files, sheets.
+    RecipientLoader& imports() { return m_loader; }
 
     // Message kind and box
     // Asks first when the switch would throw away work (the table, the SMS text,

@@ -24,7 +24,7 @@ struct SendSessionParts {
     LoginState& login;      // read by everything, written by a send's check reply
     SendSettings& settings; // filled by validation, read by the transmission
     RejectTable rejects;
-    FormDialogs& dialogs;
+    FormDialogHost& dialogs;
     EditorWindows& editors;
     ServiceConfig service; // the message server's send port, the web application
 };

@@ -6,7 +6,7 @@
 #include "common/ui/FileDialog.h"
 #include "common/ui/SheetChoiceDialog.h"
 #include "frame/ui/CMainFrame.h"
-#include "net/ui/CLoginDlg.h"
+#include "net/ui/LoginDialog.h"
 #include "send/ui/DirectEntryDialog.h"
 #include "send/ui/RejectListDialog.h"
 #include "support/RunUntil.h"
@@ -90,7 +90,7 @@ TEST(AccessibleNames, MainWindowLoginAndSideWindows) {
     frame.show();
 
     QStringList loginNames;
-    whenModal<CLoginDlg>([&](CLoginDlg& d) {
+    whenModal<LoginDialog>([&](LoginDialog& d) {
         loginNames << heard(d.idEdit()) << heard(d.passwordEdit());
         typeText(d.idEdit(), "user01");
         typeText(d.passwordEdit(), "pass01");

@@ -14,9 +14,9 @@
 #include "support/ServiceHarness.h"
 #include "support/TempDir.h"
 #include "web/ui/AddressBookDialogs.h"
+#include "web/ui/AddressBookWindow.h"
 #include "web/ui/AddressListModel.h"
 #include "web/ui/AddressRegisterDialog.h"
-#include "web/ui/CAddressBookDlg.h"
 
 #include <QBrush>
 #include <QComboBox>
@@ -68,9 +68,9 @@ protected:
     }
     // Runs `act` in the window opened by the command; the window is closed with
     // "닫기" afterwards unless `act` closed it.
-    void inWindow(const std::function<void(CAddressBookDlg&)>& act) {
+    void inWindow(const std::function<void(AddressBookWindow&)>& act) {
         bool ran = false;
-        whenModal<CAddressBookDlg>([&](CAddressBookDlg& w) {
+        whenModal<AddressBookWindow>([&](AddressBookWindow& w) {
             ran = true;
             act(w);
             if (w.isVisible())
@@ -79,7 +79,7 @@ protected:
         frame->action(Command::AddressBook)->trigger();
         ASSERT_TRUE(ran);
     }
-    static Strings rows(CAddressBookDlg& w) {
+    static Strings rows(AddressBookWindow& w) {
         Strings out;
         const QAbstractItemModel* m = w.list()->model();
         for (int r = 0; r < m->rowCount(); ++r) {
@@ -90,25 +90,25 @@ protected:
         }
         return out;
     }
-    static Strings tree(CAddressBookDlg& w) {
+    static Strings tree(AddressBookWindow& w) {
         Strings out;
         for (int i = 0; w.treeItem(i); ++i)
             out.push_back((w.tree()->currentItem() == w.treeItem(i) ? "*" : "") +
                           w.treeItem(i)->text(0).toStdString());
         return out;
     }
-    static void select(CAddressBookDlg& w, int item) { w.tree()->setCurrentItem(w.treeItem(item)); }
-    static void tick(CAddressBookDlg& w, int row) {
+    static void select(AddressBookWindow& w, int item) { w.tree()->setCurrentItem(w.treeItem(item)); }
+    static void tick(AddressBookWindow& w, int row) {
         QAbstractItemModel* m = w.list()->model();
         m->setData(m->index(row, 0), Qt::Checked, Qt::CheckStateRole);
     }
-    static void clickHeader(CAddressBookDlg& w, int section) {
+    static void clickHeader(AddressBookWindow& w, int section) {
         QHeaderView* h = w.list()->horizontalHeader();
         QTest::mouseClick(h->viewport(), Qt::LeftButton, {},
                           QPoint(h->sectionViewportPosition(section) + 8, 6));
     }
     // Runs the pop-up menu item of a tree item whose text is `text`.
-    static void menu(CAddressBookDlg& w, int item, const char* text) {
+    static void menu(AddressBookWindow& w, int item, const char* text) {
         select(w, item);
         const std::unique_ptr<QMenu> m = w.menuFor(item);
         for (QAction* a : m->actions())
@@ -135,7 +135,7 @@ protected:
 TEST_F(AddressBookWindowTest, PickedEntriesFromTwoGroupsFillTheSendFormsTable) {
     logIn();
     frame->action(Command::Results)->trigger(); // the hand-over brings the send form forward
-    inWindow([&](CAddressBookDlg& w) {
+    inWindow([&](AddressBookWindow& w) {
         EXPECT_EQ(w.windowTitle(), u(":::: 주소록"));
         EXPECT_TRUE(w.isModal());
         EXPECT_EQ(tree(w), (Strings{"주소록", "친구", "가족"}));
@@ -189,7 +189,7 @@ TEST_F(AddressBookWindowTest, PickedEntriesFromTwoGroupsFillTheSendFormsTable) {
     // Opened again: the transfer text starts empty, the total goes on; closed
     // without picking, the send form keeps its table.
     MessageBoxNotifier::clearShown();
-    inWindow([&](CAddressBookDlg& w) {
+    inWindow([&](AddressBookWindow& w) {
         select(w, 2);
         tick(w, 0);
         w.inputButton()->click();
@@ -198,7 +198,7 @@ TEST_F(AddressBookWindowTest, PickedEntriesFromTwoGroupsFillTheSendFormsTable) {
     });
     EXPECT_EQ(shownBoxes(), Strings{"알림 |  1 건 데이터이동 완료!\n\n  총 [4] 건  | none | 확인"});
     EXPECT_EQ(frame->findChild<CQuillbank2View*>()->grid()->model()->rowCount(), 1);
-    inWindow([](CAddressBookDlg&) {});
+    inWindow([](AddressBookWindow&) {});
     EXPECT_EQ(frame->findChild<CQuillbank2View*>()->grid()->model()->rowCount(), 1);
 }
 
@@ -206,7 +206,7 @@ TEST_F(AddressBookWindowTest, NewGroupRegisterAndImportFromATextFileAndAWorkbook
     logIn();
     const std::string text =
         files.write("list.txt", ko("가,01033330001,텍스트\n나,,빈칸\n다,01033330002,셋\n"));
-    inWindow([&](CAddressBookDlg& w) {
+    inWindow([&](AddressBookWindow& w) {
         Strings menuTexts;
         for (int item : {0, 1}) {
             const std::unique_ptr<QMenu> m = w.menuFor(item);
@@ -270,7 +270,7 @@ TEST_F(AddressBookWindowTest, NewGroupRegisterAndImportFromATextFileAndAWorkbook
 
 TEST_F(AddressBookWindowTest, MoveModifyAndDeleteWithItsQuestion) {
     logIn();
-    inWindow([&](CAddressBookDlg& w) {
+    inWindow([&](AddressBookWindow& w) {
         select(w, 1);
         tick(w, 0);
         tick(w, 2);
@@ -335,7 +335,7 @@ TEST_F(AddressBookWindowTest, AFortyByteNameIsShownCutAndChangedWhole) {
     store().addEntry("user01", {0, "long", "01077770001", longName, "m", "2024-02-01"});
     store().addEntry("user01", {0, "long", "01077770002", longName + "b", "m", "2024-02-02"});
     logIn();
-    inWindow([&](CAddressBookDlg& w) {
+    inWindow([&](AddressBookWindow& w) {
         select(w, 3);
         EXPECT_EQ(w.list()->model()->index(0, 1).data().toString().toStdString(),
                   cp949::toUtf8(longName.substr(0, 30)));
@@ -368,7 +368,7 @@ TEST_F(AddressBookWindowTest, TheCommandInEveryLoginState) {
     // next action says so and closes the window; the command is off again.
     logIn();
     EXPECT_TRUE(frame->action(Command::AddressBook)->isEnabled());
-    inWindow([&](CAddressBookDlg& w) {
+    inWindow([&](AddressBookWindow& w) {
         select(w, 1);
         tick(w, 0);
         w.inputButton()->click();

@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include "frame/ui/CMainFrame.h"
-#include "net/ui/CLoginDlg.h"
+#include "net/ui/LoginDialog.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -21,7 +21,7 @@ void typeText(QWidget* widget, const QString& text) {
 }
 
 void startLogin(CMainFrame& frame, const char* id, const char* password) {
-    whenModal<CLoginDlg>([id, password](CLoginDlg& d) {
+    whenModal<LoginDialog>([id, password](LoginDialog& d) {
         d.idEdit()->clear();
         typeText(d.idEdit(), u(id));
         d.passwordEdit()->clear();

@@ -3,7 +3,7 @@
 #include "app/LoginSettings.h"
 #include "common/Cp949.h"
 #include "common/LoginState.h"
-#include "net/ui/CLoginDlg.h"
+#include "net/ui/LoginDialog.h"
 #include "support/TempDir.h"
 
 #include <QApplication>
@@ -24,8 +24,9 @@ class LoginDialogTest : public ::testing::Test {
 protected:
     void SetUp() override { MessageBoxNotifier::clearShown(); }
 
-    std::unique_ptr<CLoginDlg> open() {
-        auto d = std::make_unique<CLoginDlg>(LoginDialogModel(dir.file("Env.cfg"), state, notifier), nullptr);
+    std::unique_ptr<LoginDialog> open() {
+        auto d =
+            std::make_unique<LoginDialog>(LoginDialogModel(dir.file("Env.cfg"), state, notifier), nullptr);
         d->show();
         return d;
     }

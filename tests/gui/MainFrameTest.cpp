@@ -3,7 +3,7 @@
 #include "common/Cp949.h"
 #include "frame/ui/BannerLabel.h"
 #include "frame/ui/CMainFrame.h"
-#include "net/ui/CLoginDlg.h"
+#include "net/ui/LoginDialog.h"
 #include "net/ui/WaitWindow.h"
 #include "support/RunUntil.h"
 #include "support/ServiceHarness.h"
@@ -167,8 +167,8 @@ TEST_F(MainFrameTest, OnAShortScreenTheGridGivesUpTheDifference) {
     EXPECT_EQ(frame->screen(), screens[1]);
     const int decoration = frame->frameGeometry().height() - frame->height();
     EXPECT_EQ(frame->size(), QSize(750, 768 - decoration));
-    test::runFor(20ms); // the layout settles
-    EXPECT_EQ(grid->height(), fullGrid - (850 - frame->height()));
+    const int shrunk = fullGrid - (850 - frame->height());
+    EXPECT_TRUE(test::runUntil([&] { return grid->height() == shrunk; })) << grid->height();
     // The status bar and the grid's bottom are inside the window.
     const QRect inside = frame->rect();
     EXPECT_TRUE(inside.contains(frame->statusBar()->geometry())) << frame->statusBar()->geometry().bottom();
@@ -177,8 +177,7 @@ TEST_F(MainFrameTest, OnAShortScreenTheGridGivesUpTheDifference) {
 
     frame->move(screens[0]->geometry().topLeft() + QPoint(10, 0));
     ASSERT_TRUE(test::runUntil([&] { return frame->height() == 850; }));
-    test::runFor(20ms);
-    EXPECT_EQ(grid->height(), fullGrid);
+    EXPECT_TRUE(test::runUntil([&] { return grid->height() == fullGrid; })) << grid->height();
 }
 
 TEST_F(MainFrameTest, EveryLoginStateSetsTitleAndCommands) {

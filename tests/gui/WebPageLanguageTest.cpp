@@ -1,7 +1,7 @@
 #include "GuiTestSupport.h"
 
 #include "support/RunUntil.h"
-#include "views/ui/CWebPageView.h"
+#include "views/ui/WebPageView.h"
 
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -15,7 +15,7 @@ using test::u;
 
 namespace {
 
-QString pageText(CWebPageView& view) {
+QString pageText(WebPageView& view) {
     QString text;
     bool read = false;
     view.browser()->page()->toPlainText([&](const QString& t) {
@@ -47,7 +47,7 @@ TEST(WebPageLanguage, RequestsAndErrorPagesAreKorean) {
     });
     const QString base = QString("http://127.0.0.1:%1/").arg(server.serverPort());
 
-    CWebPageView view;
+    WebPageView view;
     view.resize(600, 400);
     view.show();
     int finished = 0;

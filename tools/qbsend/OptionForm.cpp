@@ -100,7 +100,7 @@ struct OptionForm::Parts {
     ServiceConfig service;
     FailureWatch watch;
     SendSettings settings;
-    NoFormDialogs dialogs;
+    NoFormDialogHost dialogs;
     OptionEditors editors;
     SendSession session;
     SendForm& form;
@@ -138,10 +138,10 @@ bool OptionForm::prepare() {
     s.offerLms = false;
 
     if (!o.excelFile.empty()) {
-        form.loadWorkbookSheet(o.excelFile, o.sheet);
+        form.imports().loadWorkbookSheet(o.excelFile, o.sheet);
     } else {
         s.delimiterField = o.delimiter ? cp949::fromUtf8(*o.delimiter).text : std::string();
-        form.importTextPaths(o.textFiles);
+        form.imports().importTextPaths(o.textFiles);
     }
     if (watch.failed)
         return false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "send/FormHooks.h"
+#include "send/EditorWindows.h"
 #include "web/WebClient.h"
 
 #include <QPointer>

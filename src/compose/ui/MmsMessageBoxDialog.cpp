@@ -23,26 +23,17 @@ MmsPreviewView* makePreview(int k, QWidget* parent) {
 
 MmsMessageBoxDialog::MmsMessageBoxDialog(WebClient& web, std::string pictureFolder,
                                          SavedMessageTarget& target, QWidget* parent)
-    : SavedMessageDialog(SavedKind::Mms, web, std::move(pictureFolder), target, parent) {
+    : TitledMessageDialog(SavedKind::Mms, web, std::move(pictureFolder), target, parent) {
     setObjectName("mmsMessageBox");
 
     QGridLayout* grid = slotGrid();
     for (int k = 1; k <= kSlots; ++k) {
-        auto* title = new QLineEdit(this);
-        title->setObjectName(QString("title%1").arg(k));
-        title->setFixedWidth(190);
-        title->setStyleSheet("background: white;");
-        title->setCursor(Qt::PointingHandCursor);
-        chooseOnDoubleClick(title, k);
+        const QString name = slotName(k);
+        addTitle(k, name, grid);
         MmsPreviewView* preview = makePreview(k, this);
         connect(preview, &MmsPreviewView::chosen, this, &MmsMessageBoxDialog::select);
-        m_titles[static_cast<std::size_t>(k - 1)] = title;
         m_previews[static_cast<std::size_t>(k - 1)] = preview;
-        const QString name = slotName(k);
-        title->setAccessibleName(name + QString::fromUtf8(" 제목"));
         preview->body()->setAccessibleName(name + QString::fromUtf8(" 내용"));
-
-        grid->addWidget(title, 0, k - 1);
         grid->addWidget(preview, 1, k - 1);
         addSlotButtons(k, name, grid, 2, k - 1);
     }
@@ -51,8 +42,7 @@ MmsMessageBoxDialog::MmsMessageBoxDialog(WebClient& web, std::string pictureFold
 }
 
 void MmsMessageBoxDialog::showSlot(int k, const SavedSlot& slot) {
-    titleEdit(k)->setText(slot.filled ? toEditText(slot.title) : QString());
-    titleEdit(k)->setCursorPosition(0);
+    showTitle(k, slot);
     std::array<QImage, 3> pictures;
     std::array<bool, 3> unavailable = slot.unavailable;
     for (std::size_t i = 0; i < pictures.size(); ++i)

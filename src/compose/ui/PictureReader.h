@@ -15,7 +15,7 @@
 // are still wanted.
 namespace qb {
 
-class PictureReader : public PictureKeeper {
+class PictureReader : public PictureTarget {
 public:
     struct Read {
         PictureStatus status = PictureStatus::Missing;

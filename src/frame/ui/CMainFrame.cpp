@@ -3,15 +3,15 @@
 #include "common/QtText.h"
 #include "frame/ui/BannerLabel.h"
 #include "frame/ui/LockKeyIndicators.h"
-#include "net/ui/CLoginDlg.h"
+#include "net/ui/LoginDialog.h"
 #include "net/ui/WaitWindow.h"
-#include "send/SendFormPanel.h"
+#include "send/SendFormHost.h"
 #include "views/ui/CChargeMoney.h"
 #include "views/ui/CMemberInfoDlg.h"
 #include "views/ui/CNoticeDlg.h"
 #include "views/ui/CViewReserved.h"
 #include "views/ui/CViewResult.h"
-#include "web/ui/CAddressBookDlg.h"
+#include "web/ui/AddressBookWindow.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -81,7 +81,7 @@ CMainFrame::CMainFrame(AppPaths paths, ServiceConfig config, QWidget* parent)
                               Qt::WindowCloseButtonHint),
       m_messages(this) {
     setObjectName("mainFrame");
-    FrameView& view = *this;
+    FrameHost& view = *this;
     m_model = std::make_unique<MainFrameModel>(std::move(paths), std::move(config), view, m_messages);
 
     createActions();
@@ -181,7 +181,7 @@ QWidget* CMainFrame::currentView() const {
     return m_views->currentWidget();
 }
 
-CWebPageView* CMainFrame::pageView(ViewId view) const {
+WebPageView* CMainFrame::pageView(ViewId view) const {
     const auto it = m_pageViews.find(view);
     return it == m_pageViews.end() ? nullptr : it->second;
 }
@@ -284,7 +284,7 @@ void CMainFrame::activateView(ViewId view) {
         m_views->setCurrentWidget(m_sendForm.widget);
         return;
     }
-    CWebPageView*& page = m_pageViews[view];
+    WebPageView*& page = m_pageViews[view];
     if (!page) {
         switch (view) {
         case ViewId::Results:
@@ -304,7 +304,7 @@ void CMainFrame::activateView(ViewId view) {
 }
 
 void CMainFrame::navigate(ViewId view, const std::string& url) {
-    if (CWebPageView* page = pageView(view))
+    if (WebPageView* page = pageView(view))
         page->navigate(QUrl(toQString(url)));
 }
 
@@ -327,13 +327,13 @@ void CMainFrame::showMemberInfoWindow(const std::string& url) {
 }
 
 bool CMainFrame::runLoginDialog() {
-    CLoginDlg dialog(m_model->loginDialogModel(), this);
+    LoginDialog dialog(m_model->loginDialogModel(), this);
     return dialog.exec() == QDialog::Accepted;
 }
 
 bool CMainFrame::runAddressBook() {
-    CAddressBookDlg window(m_model->loginState(), m_model->notifier(), WebHost::from(m_model->config()),
-                           m_model->transferText(), m_model->handOverTotal(), this);
+    AddressBookWindow window(m_model->loginState(), m_model->notifier(), WebHost::from(m_model->config()),
+                             m_model->transferText(), m_model->handOverTotal(), this);
     return window.run();
 }
 

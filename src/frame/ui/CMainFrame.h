@@ -3,7 +3,7 @@
 #include "app/AppPaths.h"
 #include "app/ServiceConfig.h"
 #include "common/ui/MessageBoxNotifier.h"
-#include "frame/FrameView.h"
+#include "frame/FrameHost.h"
 #include "frame/MainFrameModel.h"
 #include "frame/ui/SendFormSlot.h"
 
@@ -24,10 +24,10 @@ namespace qb {
 class BannerLabel;
 class CMemberInfoDlg;
 class CNoticeDlg;
-class CWebPageView;
+class WebPageView;
 class WaitWindow;
 
-class CMainFrame : public QMainWindow, private FrameView {
+class CMainFrame : public QMainWindow, private FrameHost {
     Q_OBJECT
 
 public:
@@ -54,9 +54,9 @@ public:
 
     QWidget* currentView() const;
     QWidget* sendFormWidget() const { return m_sendForm.widget; }
-    SendFormPanel* sendForm() const { return m_sendForm.panel; }
+    SendFormHost* sendForm() const { return m_sendForm.panel; }
     // Null until the view is first shown.
-    CWebPageView* pageView(ViewId view) const;
+    WebPageView* pageView(ViewId view) const;
 
     WaitWindow* waitWindow() const;
     CNoticeDlg* noticeWindow() const;
@@ -68,7 +68,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    // FrameView
+    // FrameHost
     void setTitle(const std::string& title) override;
     void showWaitWindow() override;
     void closeWaitWindow() override;
@@ -97,7 +97,7 @@ private:
     BannerLabel* m_banner = nullptr;
     QStackedWidget* m_views = nullptr;
     SendFormSlot m_sendForm;
-    std::map<ViewId, CWebPageView*> m_pageViews;
+    std::map<ViewId, WebPageView*> m_pageViews;
     QPointer<WaitWindow> m_waitWindow;
     QPointer<CNoticeDlg> m_notice;
     QPointer<CMemberInfoDlg> m_memberInfo;

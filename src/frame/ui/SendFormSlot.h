@@ -3,15 +3,15 @@
 class QWidget;
 
 // View 101: the send form. The frame owns the widget and talks to it through
-// SendFormPanel, the same object.
+// SendFormHost, the same object.
 namespace qb {
 
 class MainFrameModel;
-class SendFormPanel;
+class SendFormHost;
 
 struct SendFormSlot {
     QWidget* widget = nullptr;
-    SendFormPanel* panel = nullptr;
+    SendFormHost* panel = nullptr;
 };
 
 SendFormSlot createSendForm(MainFrameModel& frame, QWidget* parent);

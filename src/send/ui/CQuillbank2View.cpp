@@ -27,35 +27,17 @@ namespace qb {
 
 // Every message the form's work shows goes through here: the controls show the
 // state first, so the table behind a message box is the one it talks about.
-class CQuillbank2View::FormNotifier : public Notifier {
-public:
-    FormNotifier(CQuillbank2View& view, Notifier& inner) : m_view(view), m_inner(inner) {}
-    void show(const std::string& text, MessageIcon icon, const std::string& caption) override {
-        m_view.refresh();
-        m_inner.show(text, icon, caption);
-    }
-    bool ask(const std::string& text, MessageIcon icon, const std::string& caption) override {
-        m_view.refresh();
-        return m_inner.ask(text, icon, caption);
-    }
-
-private:
-    CQuillbank2View& m_view;
-    Notifier& m_inner;
-};
-
 CQuillbank2View::CQuillbank2View(SendViewContext context, QWidget* parent)
-    : QWidget(parent), m_context(std::move(context)),
-      m_notifier(std::make_unique<FormNotifier>(*this, m_context.notifier)), m_dialogs(this),
-      m_editors(std::make_unique<EditorWindowSet>(
-          EditorWindowsContext{this, m_context.login, *m_notifier, WebHost::from(m_context.service),
-                               m_context.workingFolder + "/imgtemp", [this] { returnToSms(); }})),
+    : QWidget(parent), m_context(std::move(context)), m_notifier([this] { refresh(); }, m_context.notifier),
+      m_dialogs(this), m_editors(std::make_unique<EditorWindowSet>(EditorWindowsContext{
+                           this, m_context.login, m_notifier, WebHost::from(m_context.service),
+                           m_context.workingFolder + "/imgtemp", [this] { returnToSms(); }})),
       m_display(m_ui), m_progressBar(new QProgressBar(this)),
       m_progress(m_progressBar, BarProgress::Repaint::Now),
       m_sendProgress(m_progressBar, BarProgress::Repaint::Never) {
     setObjectName("sendForm");
     m_session = std::make_unique<SendSession>(SendSessionParts{
-        *m_notifier, m_progress, m_sendProgress, m_context.login, m_context.settings,
+        m_notifier, m_progress, m_sendProgress, m_context.login, m_context.settings,
         RejectTable::inWorkingFolder(m_context.workingFolder), m_dialogs, *m_editors, m_context.service});
     m_session->onChanged = [this] { refresh(); };
     m_session->setWorkingFolder(m_context.workingFolder);
@@ -137,18 +119,18 @@ void CQuillbank2View::connectControls() {
 
     connect(m_ui.directEntry, &QPushButton::clicked, this, &CQuillbank2View::openDirectEntry);
     connect(m_ui.textFile, &QPushButton::clicked, this,
-            [this] { run([&] { m_session->form().importTextFiles(); }); });
+            [this] { run([&] { m_session->form().imports().importTextFiles(); }); });
     connect(m_ui.delimiterList, &QComboBox::activated, this, [this, &s](int i) {
         s.delimiterList.select(i);
-        run([&] { m_session->form().onDelimiterChosen(); });
+        run([&] { m_session->form().imports().onDelimiterChosen(); });
     });
     connect(m_ui.delimiterField, &QLineEdit::textEdited, this,
             [&s](const QString& t) { s.delimiterField = fromQString(t); });
     connect(m_ui.excelFile, &QPushButton::clicked, this,
-            [this] { run([&] { m_session->form().importExcelFile(); }); });
+            [this] { run([&] { m_session->form().imports().importExcelFile(); }); });
     connect(m_ui.sheetChooser, &QComboBox::activated, this, [this, &s](int i) {
         s.sheetChooser.select(i);
-        run([&] { m_session->form().onSheetChosen(); });
+        run([&] { m_session->form().imports().onSheetChosen(); });
     });
     connect(m_ui.numberColumn, &QComboBox::activated, this, [this, &s](int i) {
         s.numberColumn.select(i);
@@ -209,7 +191,7 @@ void CQuillbank2View::openDirectEntry() {
 }
 
 void CQuillbank2View::openRejectLists() {
-    RejectListDialog dialog(RejectTable::inWorkingFolder(m_context.workingFolder), *m_notifier, this);
+    RejectListDialog dialog(RejectTable::inWorkingFolder(m_context.workingFolder), m_notifier, this);
     dialog.exec();
     if (dialog.appliedTotal() && m_context.login.loggedIn && m_context.rejectTotalApplied)
         m_context.rejectTotalApplied(*dialog.appliedTotal());
@@ -260,7 +242,7 @@ void CQuillbank2View::returnToSms() {
     run([this] { m_session->returnToSms(); });
 }
 
-// ---- SendFormPanel ----
+// ---- SendFormHost ----
 
 void CQuillbank2View::refreshBalance() {
     m_session->refreshBalance();

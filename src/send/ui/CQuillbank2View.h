@@ -1,11 +1,12 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
+#include "common/Notifier.h"
 #include "common/ui/BarProgress.h"
 #include "compose/Symbols.h"
 #include "compose/ui/CSpecialCharDlg.h"
 #include "compose/ui/EditorWindowSet.h"
-#include "send/SendFormPanel.h"
+#include "send/SendFormHost.h"
 #include "send/SendSession.h"
 #include "send/ui/FormWidgetDialogs.h"
 #include "send/ui/SendFormControls.h"
@@ -44,7 +45,7 @@ struct SendViewContext {
 // send buttons. It shows SendForm's state and forwards every action to it; after
 // each action it shows the state again.
 class CQuillbank2View : public QWidget,
-                        public SendFormPanel,
+                        public SendFormHost,
                         private SavedMessageTarget,
                         private SymbolTarget {
     Q_OBJECT
@@ -63,7 +64,7 @@ public:
     const BalanceLine& balance() const { return m_session->balance(); }
     SendJob& sendJob() { return m_session->job(); }
 
-    // SendFormPanel
+    // SendFormHost
     void refreshBalance() override;
     void reloadCallbackNumbers() override;
     void clearBalanceAndCallbacks() override;
@@ -82,8 +83,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    class FormNotifier;
-
     void connectControls();
     // Runs a handler of the form and shows the result.
     void run(const std::function<void()>& handler);
@@ -104,7 +103,7 @@ private:
     void takeSavedMessage(const SelectedMessage& message) override;
 
     SendViewContext m_context;
-    std::unique_ptr<FormNotifier> m_notifier;
+    RefreshingNotifier m_notifier;
     FormWidgetDialogs m_dialogs;
     std::unique_ptr<EditorWindowSet> m_editors;
     QPointer<CSpecialCharDlg> m_palette;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "send/FormHooks.h"
+#include "send/FormDialogHost.h"
 
 #include <QString>
 
@@ -10,7 +10,7 @@ namespace qb {
 
 // The send form's dialogs as windows: the file dialogs of "텍스트화일" and
 // "엑셀화일", and the sheet selection.
-class FormWidgetDialogs : public FormDialogs {
+class FormWidgetDialogs : public FormDialogHost {
 public:
     explicit FormWidgetDialogs(QWidget* owner) : m_owner(owner) {}
 

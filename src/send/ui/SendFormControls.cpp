@@ -183,8 +183,15 @@ QWidget* SendFormControls::buildSettingsPanel(QWidget* view) {
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
+    layout->addWidget(buildSenderGroup(panel));
+    layout->addWidget(buildTimingGroup(view, panel));
+    layout->addWidget(buildLoadingGroup(panel));
+    layout->addStretch();
+    return panel;
+}
 
-    // Callback number and balance
+// Callback number and balance.
+QGroupBox* SendFormControls::buildSenderGroup(QWidget* panel) {
     QGroupBox* sender = group("회신번호 / 잔액", panel);
     callbackBox = combo("callbackBox", 150, sender);
     callbackBox->setEditable(true);
@@ -214,9 +221,11 @@ QWidget* SendFormControls::buildSettingsPanel(QWidget* view) {
     senderLayout->addWidget(label("건수 :", sender), 3, 0);
     senderLayout->addWidget(counts, 3, 1);
     senderLayout->setColumnStretch(1, 1);
-    layout->addWidget(sender);
+    return sender;
+}
 
-    // Reservation, range, split, filters
+// Reservation, range, split, filters.
+QGroupBox* SendFormControls::buildTimingGroup(QWidget* view, QWidget* panel) {
     QGroupBox* timing = group("전송설정", panel);
     immediate = new QRadioButton(u("즉시"), timing);
     immediate->setObjectName("immediate");
@@ -261,9 +270,11 @@ QWidget* SendFormControls::buildSettingsPanel(QWidget* view) {
     timingLayout->addLayout(row({splitOn, splitCount, label("개단위", timing), splitMinutes,
                                  unitOf("분단위", splitMinutes, timing)}));
     timingLayout->addLayout(row({dedup, selfReject, rejectLists}));
-    layout->addWidget(timing);
+    return timing;
+}
 
-    // Loading the recipients
+// Loading the recipients.
+QGroupBox* SendFormControls::buildLoadingGroup(QWidget* panel) {
     QGroupBox* loading = group("수신번호 불러오기", panel);
     directEntry = button("직접입력", "directEntry", loading);
     textFile = button("텍스트화일", "textFile", loading);
@@ -286,9 +297,7 @@ QWidget* SendFormControls::buildSettingsPanel(QWidget* view) {
     excelRow->addSpacing(84 + 4);
     excelRow->addLayout(row({labelFor("시트", sheetChooser, loading), sheetChooser, sheetName}));
     loadingLayout->addLayout(excelRow);
-    layout->addWidget(loading);
-    layout->addStretch();
-    return panel;
+    return loading;
 }
 
 QWidget* SendFormControls::buildActionRow(QWidget* view) {

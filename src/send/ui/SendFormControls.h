@@ -4,6 +4,7 @@ class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -78,6 +79,9 @@ struct SendFormControls {
 private:
     QWidget* buildMessagePanel(QWidget* view);
     QWidget* buildSettingsPanel(QWidget* view);
+    QGroupBox* buildSenderGroup(QWidget* panel);
+    QGroupBox* buildTimingGroup(QWidget* view, QWidget* panel);
+    QGroupBox* buildLoadingGroup(QWidget* panel);
     QWidget* buildActionRow(QWidget* view);
 };
 

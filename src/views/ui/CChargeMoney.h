@@ -1,15 +1,15 @@
 #pragma once
 
-#include "views/ui/CWebPageView.h"
+#include "views/ui/WebPageView.h"
 
 namespace qb {
 
 // The page of charging the balance, "사이버머니충전".
-class CChargeMoney : public CWebPageView {
+class CChargeMoney : public WebPageView {
     Q_OBJECT
 
 public:
-    using CWebPageView::CWebPageView;
+    using WebPageView::WebPageView;
 };
 
 } // namespace qb

@@ -1,15 +1,15 @@
 #pragma once
 
-#include "views/ui/CWebPageView.h"
+#include "views/ui/WebPageView.h"
 
 namespace qb {
 
 // The page of reservations, "예약조회".
-class CViewReserved : public CWebPageView {
+class CViewReserved : public WebPageView {
     Q_OBJECT
 
 public:
-    using CWebPageView::CWebPageView;
+    using WebPageView::WebPageView;
 };
 
 } // namespace qb

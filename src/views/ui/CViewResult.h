@@ -1,15 +1,15 @@
 #pragma once
 
-#include "views/ui/CWebPageView.h"
+#include "views/ui/WebPageView.h"
 
 namespace qb {
 
 // The page of send results, "결과조회".
-class CViewResult : public CWebPageView {
+class CViewResult : public WebPageView {
     Q_OBJECT
 
 public:
-    using CWebPageView::CWebPageView;
+    using WebPageView::WebPageView;
 };
 
 } // namespace qb

@@ -4,7 +4,6 @@
 
 #include <array>
 
-class QLineEdit;
 class QPlainTextEdit;
 
 namespace qb {
@@ -12,16 +11,13 @@ namespace qb {
 // "[LMS] 메세지 저장함": the LMS store, three messages a page (title over body),
 // newest first. "선택" (or a double-click on a title or body) hands the texts
 // as shown to the LMS editor.
-class LmsMessageBoxDialog : public SavedMessageDialog {
+class LmsMessageBoxDialog : public TitledMessageDialog {
     Q_OBJECT
 
 public:
-    static constexpr int kSlots = 3;
-
     LmsMessageBoxDialog(WebClient& web, std::string pictureFolder, SavedMessageTarget& target,
                         QWidget* parent = nullptr);
 
-    QLineEdit* titleEdit(int k) const { return m_titles[static_cast<std::size_t>(k - 1)]; }
     QPlainTextEdit* bodyEdit(int k) const { return m_bodies[static_cast<std::size_t>(k - 1)]; }
 
 protected:
@@ -29,7 +25,6 @@ protected:
     std::pair<std::string, std::string> slotTexts(int k) const override;
 
 private:
-    std::array<QLineEdit*, kSlots> m_titles{};
     std::array<QPlainTextEdit*, kSlots> m_bodies{};
 };
 

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -136,6 +137,24 @@ void SavedMessageDialog::done(int result) {
     m_firstPage->stop();
     m_box.close();
     QDialog::done(result);
+}
+
+QLineEdit* TitledMessageDialog::addTitle(int k, const QString& slotName, QGridLayout* grid) {
+    auto* title = new QLineEdit(this);
+    title->setObjectName(QString("title%1").arg(k));
+    title->setFixedWidth(190);
+    title->setStyleSheet("background: white;");
+    title->setCursor(Qt::PointingHandCursor);
+    title->setAccessibleName(slotName + QString::fromUtf8(" 제목"));
+    chooseOnDoubleClick(title, k);
+    grid->addWidget(title, 0, k - 1);
+    m_titles[static_cast<std::size_t>(k - 1)] = title;
+    return title;
+}
+
+void TitledMessageDialog::showTitle(int k, const SavedSlot& slot) {
+    titleEdit(k)->setText(slot.filled ? toEditText(slot.title) : QString());
+    titleEdit(k)->setCursorPosition(0);
 }
 
 } // namespace qb

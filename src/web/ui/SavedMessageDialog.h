@@ -4,11 +4,13 @@
 
 #include <QDialog>
 
+#include <array>
 #include <string>
 #include <utility>
 #include <vector>
 
 class QGridLayout;
+class QLineEdit;
 class QPushButton;
 class QTimer;
 
@@ -64,6 +66,26 @@ private:
     QTimer* m_firstPage;
     std::vector<std::pair<QObject*, int>> m_choosers;
     bool m_pageShown = false;
+};
+
+// The LMS and MMS boxes: three slots a page, each under a title.
+class TitledMessageDialog : public SavedMessageDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kSlots = 3;
+
+    QLineEdit* titleEdit(int k) const { return m_titles[static_cast<std::size_t>(k - 1)]; }
+
+protected:
+    using SavedMessageDialog::SavedMessageDialog;
+
+    // Slot k's title on the grid's first row; a double-click on it chooses the slot.
+    QLineEdit* addTitle(int k, const QString& slotName, QGridLayout* grid);
+    void showTitle(int k, const SavedSlot& slot);
+
+private:
+    std::array<QLineEdit*, kSlots> m_titles{};
 };
 
 } // namespace qb

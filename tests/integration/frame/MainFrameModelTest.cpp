@@ -1,9 +1,9 @@
 #include "frame/MainFrameModel.h"
 
 #include "common/Cp949.h"
-#include "frame/FrameView.h"
+#include "frame/FrameHost.h"
 #include "net/LoginSession.h"
-#include "send/SendFormPanel.h"
+#include "send/SendFormHost.h"
 #include "support/RecordingLoginHost.h"
 #include "support/RunUntil.h"
 #include "support/ServiceHarness.h"
@@ -19,7 +19,7 @@ namespace {
 const char* const kBase = "퀼뱅크문자 [127.0.0.1]";
 
 // The window and the send form as one timeline of readable events.
-class FakeFrame : public FrameView, public SendFormPanel {
+class FakeFrame : public FrameHost, public SendFormHost {
 public:
     explicit FakeFrame(Events& events) : m_events(events) {}
 
@@ -32,7 +32,7 @@ public:
     bool waitOpen = false;
     bool sending = false;
 
-    // FrameView
+    // FrameHost
     void setTitle(const std::string& title) override { add("title:" + cp949::toUtf8(title)); }
     void showWaitWindow() override {
         waitOpen = true;
@@ -67,7 +67,7 @@ public:
     void openInBrowser(const std::string& url) override { add("browser:" + url); }
     void closeWindow() override { add("close-window"); }
 
-    // SendFormPanel
+    // SendFormHost
     void refreshBalance() override { add("form:balance"); }
     void reloadCallbackNumbers() override { add("form:callbacks"); }
     void clearBalanceAndCallbacks() override { add("form:clear"); }

@@ -188,7 +188,7 @@ public:
     LoginSession session{state, loginHost, notifier, log, service.config()};
     ProgressLog progress;
     SendSettings settings;
-    NoFormDialogs dialogs;
+    NoFormDialogHost dialogs;
     OpenEditors editors;
     SendForm form{notifier, progress, settings, state, RejectTable::inWorkingFolder(service.workdir()),
                   dialogs,  editors};

@@ -2,13 +2,12 @@
 
 #include "common/Clock.h"
 #include "common/Cp949.h"
+#include "support/FailingWrites.h"
 #include "support/TempDir.h"
 #include "support/TestClock.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,16 +50,11 @@ TEST_F(SystemLogTest, ALineThatDoesNotFitLeavesNoTrace) {
     const SystemLog log(dir.path());
     log.write("first");
     const std::string first = "2016-09-10 09:05:07 first\r\n";
-    // A disk with room for ten more bytes: the file size limit makes the next write short.
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = old;
-    small.rlim_cur = first.size() + 10;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    log.write("a line longer than the room that is left");
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, previous);
+    {
+        // A disk with room for ten more bytes.
+        const test::FailingWrites full(first.size() + 10);
+        log.write("a line longer than the room that is left");
+    }
     log.write("third");
     EXPECT_EQ(test::readFile(dir.file("LOG/2016_09_10_SYS.log")), first + "2016-09-10 09:05:07 third\r\n");
 }

@@ -26,20 +26,22 @@ TEST(MmsLayout, ThumbnailsFitTheSlotWithoutGrowing) {
             << c.picture.width << " x " << c.picture.height;
 }
 
-TEST(MmsLayout, TheBodyGrowsWithItsLinesAndTheScrolledAreaEndsWithIt) {
-    // 16-pixel lines: the body starts at 560 and grows from the 34th line.
-    const std::vector<std::pair<int, int>> heights{{0, 560}, {33, 560}, {34, 576}, {100, 1632}};
-    for (const auto& [lines, height] : heights) {
-        EXPECT_EQ(bodyHeight(lines, 16), height) << lines;
-        EXPECT_EQ(composeExtent(lines, 16), lines >= 34 ? lines * 16 + 476 : 1004) << lines;
+TEST(MmsLayout, TheBodyAndThePreviewsGrowWithTheirLines) {
+    // 16-pixel lines: the body starts at 560 and grows from the 34th line; the
+    // scrolled area and the preview columns end with it.
+    const struct {
+        int lines, body, extent;
+        PreviewSizes preview;
+    } cases[] = {
+        {0, 560, 1004, {560, 1004}},   {1, 560, 1004, {476, 476}},      {33, 560, 1004, {988, 988}},
+        {34, 576, 1020, {1004, 1004}}, {100, 1632, 2076, {2060, 2060}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(bodyHeight(c.lines, 16), c.body) << c.lines;
+        EXPECT_EQ(composeExtent(c.lines, 16), c.extent) << c.lines;
+        EXPECT_EQ(previewSizes(c.lines, 16), c.preview) << c.lines;
     }
     EXPECT_EQ(bodyHeight(34, 22), 792);
-}
-
-TEST(MmsLayout, PreviewColumnsAreSizedToTheirBody) {
-    EXPECT_EQ(previewSizes(0, 16), (PreviewSizes{560, 1004}));
-    EXPECT_EQ(previewSizes(1, 16), (PreviewSizes{476, 476}));
-    EXPECT_EQ(previewSizes(40, 16), (PreviewSizes{40 * 16 + 460, 40 * 16 + 460}));
 }
 
 TEST(MmsLayout, TheViewerOpensAtItsSizeOrTwiceItForALargePicture) {

@@ -246,7 +246,7 @@ TEST(ExcelImport, FillsTheTableFromTheChosenSheet) {
     FormFixture f;
     f.dialogs.workbooks.push_back(dataPath("excel/recipients.xlsx"));
     f.dialogs.sheets.push_back(1);
-    f.form.importExcelFile();
+    f.form.imports().importExcelFile();
     EXPECT_TRUE(f.notifier.shown().empty());
     const SendFormState& s = f.state();
     EXPECT_EQ(f.headers(),
@@ -269,19 +269,19 @@ TEST(ExcelImport, FillsTheTableFromTheChosenSheet) {
 
     // The chooser switches sheets, and back to "시트선택" empties the table.
     f.state().sheetChooser.select(2);
-    f.form.onSheetChosen();
+    f.form.imports().onSheetChosen();
     EXPECT_EQ(f.headers(), (Strings{" 번 호 ", "1 열"}));
     EXPECT_EQ(f.column(1), Strings{"only"});
     EXPECT_EQ(f.state().sheetNameField, "Sheet2");
     EXPECT_EQ(f.state().rangeTo, "1");
     f.state().sheetChooser.select(0);
-    f.form.onSheetChosen();
+    f.form.imports().onSheetChosen();
     EXPECT_EQ(f.state().table.rowCount(), 2);
     EXPECT_EQ(f.state().sheetNameField, "");
     EXPECT_TRUE(f.notifier.shown().empty());
 
     // The next dialog offers the remembered file name.
-    f.form.importExcelFile();
+    f.form.imports().importExcelFile();
     EXPECT_EQ(f.dialogs.initialNames.back(), "recipients.xlsx");
 }
 
@@ -307,7 +307,7 @@ TEST(ExcelImport, FailuresShowOneMessageAndKeepTheTable) {
         f.loadRows({{"01011112222"}});
         f.dialogs.workbooks.push_back(c.path);
         f.dialogs.sheets.push_back(c.sheet);
-        f.form.importExcelFile();
+        f.form.imports().importExcelFile();
         EXPECT_EQ(f.notifier.shown(), c.shown) << c.name;
         EXPECT_EQ(f.column(1), Strings{"01011112222"}) << c.name;
         EXPECT_EQ(f.state().sheetChooser.items.size(), c.chooserFilled ? 4u : 1u) << c.name;
@@ -315,7 +315,7 @@ TEST(ExcelImport, FailuresShowOneMessageAndKeepTheTable) {
     FormFixture f;
     f.state().sheetChooser.fill({"x", "y"});
     f.state().sheetChooser.select(1);
-    f.form.onSheetChosen();
+    f.form.imports().onSheetChosen();
     EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("화일경로가 존재하지 않습니다.")});
 }
 

@@ -17,7 +17,7 @@
 namespace qb::test {
 
 // Answers the form's dialogs from a script; an unscripted dialog is cancelled.
-class ScriptedDialogs : public FormDialogs {
+class ScriptedDialogs : public FormDialogHost {
 public:
     std::deque<std::optional<std::vector<std::string>>> textFiles;
     std::deque<std::optional<std::string>> workbooks;

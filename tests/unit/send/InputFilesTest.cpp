@@ -58,7 +58,7 @@ TEST(InputFiles, TextImportRefusesWhatIsNoRegularFile) {
     FormFixture f;
     Fifo fifo(f.dir.file("numbers.txt"));
     f.state().delimiterField = ",";
-    f.form.importTextPaths({fifo.path(), "/dev/null", f.dir.mkdir("folder.txt")});
+    f.form.imports().importTextPaths({fifo.path(), "/dev/null", f.dir.mkdir("folder.txt")});
     EXPECT_EQ(f.notifier.shown(), (std::vector<Shown>{errorBox("화일경로가 존재하지 않습니다."),
                                                       errorBox("화일경로가 존재하지 않습니다."),
                                                       errorBox("화일경로가 존재하지 않습니다."),
@@ -70,7 +70,7 @@ TEST(InputFiles, WorkbookAndRejectListMustBeRegularFiles) {
     Fifo fifo(dir.file("book.xlsx"));
     for (const std::string& path : {fifo.path(), std::string("/dev/null")}) {
         FormFixture f;
-        EXPECT_FALSE(f.form.loadWorkbookSheet(path, 1)) << path;
+        EXPECT_FALSE(f.form.imports().loadWorkbookSheet(path, 1)) << path;
         EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("엑셀화일을 열수 없습니다.")}) << path;
     }
 

@@ -128,7 +128,7 @@ TEST(MergeLock, LoadingNewRecipientsClearsIt) {
         {"text file",
          [](FormFixture& f) {
              f.state().delimiterField = ",";
-             f.form.importTextPaths({f.dir.write("r.txt", "01055556666,Park\n")});
+             f.form.imports().importTextPaths({f.dir.write("r.txt", "01055556666,Park\n")});
          }},
     };
     for (const Case& c : cases) {

@@ -175,7 +175,7 @@ TEST(SendForm, ResetClearsEverythingTheButtonLists) {
     f.state().callbackList.select(1);
     f.loadRows({{"01011112222", "x"}});
     f.state().delimiterList.select(2);
-    f.form.onDelimiterChosen();
+    f.form.imports().onDelimiterChosen();
     f.form.onMessageEdited("hello");
     f.form.onReservedChosen();
     f.state().splitOn = true;

@@ -30,7 +30,7 @@ void importWith(FormFixture& f, const std::string& delimiterField, const std::ve
     for (std::size_t i = 0; i < contents.size(); ++i)
         paths.push_back(f.dir.write("in" + std::to_string(i) + ".txt", contents[i]));
     f.dialogs.textFiles.push_back(paths);
-    f.form.importTextFiles();
+    f.form.imports().importTextFiles();
 }
 
 } // namespace
@@ -144,7 +144,7 @@ TEST(TextImport, SeveralFilesInOrderAndFailuresOnTheWay) {
     const std::string a = f.dir.write("a.txt", "1,a\n2,b\n");
     const std::string b = f.dir.write("sub/b.txt", "3,c\n");
     f.dialogs.textFiles.push_back(std::vector<std::string>{a, f.dir.file("missing.txt"), b});
-    f.form.importTextFiles();
+    f.form.imports().importTextFiles();
     EXPECT_EQ(dataRows(f), (Rows{{"1", "a"}, {"2", "b"}, {"3", "c"}}));
     EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("화일경로가 존재하지 않습니다.")});
     EXPECT_EQ(f.state().textFileName, "b.txt");
@@ -152,19 +152,19 @@ TEST(TextImport, SeveralFilesInOrderAndFailuresOnTheWay) {
     // The next dialog offers the remembered name; an empty path stops everything.
     f.notifier.clear();
     f.dialogs.textFiles.push_back(std::vector<std::string>{a, ""});
-    f.form.importTextFiles();
+    f.form.imports().importTextFiles();
     EXPECT_EQ(f.dialogs.initialNames.back(), "b.txt");
     EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("화일경로   가 존재하지 않습니다.")});
     EXPECT_EQ(f.state().table.rowCount(), 4);
 
     // Cancel: nothing happens.
     f.notifier.clear();
-    f.form.importTextFiles();
+    f.form.imports().importTextFiles();
     EXPECT_TRUE(f.notifier.shown().empty());
     EXPECT_EQ(f.state().table.rowCount(), 4);
 
     f.state().delimiterList.selected = -1;
-    f.form.importTextFiles();
+    f.form.imports().importTextFiles();
     EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("구분자를 먼저 선택해주세요!")});
 }
 
@@ -173,7 +173,7 @@ TEST(TextImport, DelimiterListFillsTheField) {
     const std::pair<int, const char*> cases[] = {{5, "Tab"}, {1, ","}, {0, ""}, {4, "|"}};
     for (const auto& [index, field] : cases) {
         f.state().delimiterList.select(index);
-        f.form.onDelimiterChosen();
+        f.form.imports().onDelimiterChosen();
         EXPECT_EQ(f.state().delimiterField, field);
     }
 }
@@ -255,7 +255,7 @@ TEST(TextImport, MessagesNameTheFileReadably) {
     FormFixture f;
     f.state().delimiterField = ",";
     const std::string path = f.dir.write("목록/명단.txt", "\xEF\xBB\xBF😀,1\n");
-    f.form.importTextPaths({path});
+    f.form.imports().importTextPaths({path});
     ASSERT_EQ(f.notifier.texts().size(), 1u);
     EXPECT_EQ(f.notifier.texts()[0],
               path + "\nUTF-8 화일에서 CP949로 바꿀 수 없는 글자 1개를 '?'로 바꾸었습니다.");

@@ -1,4 +1,4 @@
-#include "net/ui/CLoginDlg.h"
+#include "net/ui/LoginDialog.h"
 
 #include "common/QtText.h"
 #include "common/ui/AccessibleNames.h"
@@ -15,7 +15,7 @@
 
 namespace qb {
 
-CLoginDlg::CLoginDlg(LoginDialogModel model, QWidget* parent)
+LoginDialog::LoginDialog(LoginDialogModel model, QWidget* parent)
     : QDialog(parent), m_model(std::move(model)), m_id(new QLineEdit(this)), m_password(new QLineEdit(this)),
       m_saveId(new QCheckBox(QString::fromUtf8("아이디저장"), this)),
       m_savePassword(new QCheckBox(QString::fromUtf8("비밀번호저장"), this)),
@@ -42,8 +42,8 @@ CLoginDlg::CLoginDlg(LoginDialogModel model, QWidget* parent)
     m_id->setValidator(new Cp949LengthValidator(kFieldBytes, m_id));
     m_password->setValidator(new Cp949LengthValidator(kFieldBytes, m_password));
     m_ok->setDefault(true);
-    connect(m_ok, &QPushButton::clicked, this, &CLoginDlg::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &CLoginDlg::reject);
+    connect(m_ok, &QPushButton::clicked, this, &LoginDialog::accept);
+    connect(m_cancel, &QPushButton::clicked, this, &LoginDialog::reject);
 
     auto* fields = new QGridLayout;
     fields->setHorizontalSpacing(8);
@@ -83,7 +83,7 @@ CLoginDlg::CLoginDlg(LoginDialogModel model, QWidget* parent)
     m_savePassword->setChecked(f.savePassword);
 }
 
-void CLoginDlg::accept() {
+void LoginDialog::accept() {
     LoginDialogFields f;
     f.id = fromQString(m_id->text());
     f.password = fromQString(m_password->text());

@@ -7,9 +7,9 @@
 // What the main frame's model asks of its window. Texts and addresses are CP949.
 namespace qb {
 
-class FrameView {
+class FrameHost {
 public:
-    virtual ~FrameView() = default;
+    virtual ~FrameHost() = default;
 
     virtual void setTitle(const std::string& title) = 0;
     // Modeless and single: when it is open it only gets the focus.

@@ -12,14 +12,14 @@ class QPushButton;
 // opening and what OK does are LoginDialogModel's.
 namespace qb {
 
-class CLoginDlg : public QDialog {
+class LoginDialog : public QDialog {
     Q_OBJECT
 
 public:
     // The login packet's fields hold 16 bytes each.
     static constexpr std::size_t kFieldBytes = 16;
 
-    CLoginDlg(LoginDialogModel model, QWidget* parent);
+    LoginDialog(LoginDialogModel model, QWidget* parent);
 
     QLineEdit* idEdit() const { return m_id; }
     QLineEdit* passwordEdit() const { return m_password; }

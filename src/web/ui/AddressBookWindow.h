@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Notifier.h"
 #include "web/AddressBookModel.h"
 #include "web/WebClient.h"
 
@@ -22,14 +23,14 @@ struct LoginState;
 // ":::: 주소록": the group tree, the current group's entries with tick boxes,
 // "입력" and "닫기". What each action does is AddressBookModel's; this window
 // shows its state after every action and before every message.
-class CAddressBookDlg : public QDialog {
+class AddressBookWindow : public QDialog {
     Q_OBJECT
 
 public:
     // The transfer text and the hand-over total are the main window's.
-    CAddressBookDlg(const LoginState& login, Notifier& notifier, const WebHost& host,
-                    std::string& transferText, long long& handOverTotal, QWidget* parent = nullptr);
-    ~CAddressBookDlg() override;
+    AddressBookWindow(const LoginState& login, Notifier& notifier, const WebHost& host,
+                      std::string& transferText, long long& handOverTotal, QWidget* parent = nullptr);
+    ~AddressBookWindow() override;
 
     // Shows the window, loads the book and runs the window modally. False when it
     // could not open because nobody is logged in.
@@ -60,14 +61,12 @@ public:
     void refresh();
 
 private:
-    class WindowNotifier;
-
     void buildList();
     void showContextMenu(const QPoint& pos);
     // After every action: the state shown, and the window closed when nobody is logged in.
     void afterAction();
 
-    std::unique_ptr<WindowNotifier> m_notifier;
+    RefreshingNotifier m_notifier;
     WebClient m_web;
     AddressBookModel m_model;
     QTreeWidget* m_tree;

@@ -4,23 +4,10 @@
 
 #include <optional>
 #include <string>
-#include <vector>
 
-// What the send form needs from windows it does not own: the user's answers to its
-// dialogs, and the LMS editor and MMS window. The client implements these with
-// widgets; tests and qbsend answer them directly.
+// What the send form asks of the LMS editor and the MMS window above it. The
+// client's editor windows implement it; tests and qbsend have their own.
 namespace qb {
-
-class FormDialogs {
-public:
-    virtual ~FormDialogs() = default;
-    // Open-file dialog for "텍스트화일" (several files, in order). nullopt: cancelled.
-    virtual std::optional<std::vector<std::string>> chooseTextFiles(const std::string& initialName) = 0;
-    // Open-file dialog for "엑셀화일". nullopt: cancelled.
-    virtual std::optional<std::string> chooseWorkbook(const std::string& initialName) = 0;
-    // "사용하실 엑셀시트를 선택하세요": the chosen sheet from 1, nullopt when closed without one.
-    virtual std::optional<int> chooseSheet(const std::vector<std::string>& sheetNames) = 0;
-};
 
 // What validation reads from an open LMS editor or MMS window.
 struct EditorContent {
@@ -48,14 +35,6 @@ public:
         (void)body;
         showLmsEditor();
     }
-};
-
-// For a form that asks nobody (qbsend, benchmarks): every dialog is cancelled.
-class NoFormDialogs final : public FormDialogs {
-public:
-    std::optional<std::vector<std::string>> chooseTextFiles(const std::string&) override { return {}; }
-    std::optional<std::string> chooseWorkbook(const std::string&) override { return {}; }
-    std::optional<int> chooseSheet(const std::vector<std::string>&) override { return {}; }
 };
 
 // For a form used without editor windows (SMS only).

@@ -1,4 +1,4 @@
-#include "views/ui/CWebPageView.h"
+#include "views/ui/WebPageView.h"
 
 #include "views/ui/KoreanBrowser.h"
 
@@ -7,14 +7,14 @@
 
 namespace qb {
 
-CWebPageView::CWebPageView(QWidget* parent) : QWidget(parent), m_browser(newKoreanBrowser(this)) {
+WebPageView::WebPageView(QWidget* parent) : QWidget(parent), m_browser(newKoreanBrowser(this)) {
     m_browser->setObjectName("browser");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);
 }
 
-void CWebPageView::navigate(const QUrl& url) {
+void WebPageView::navigate(const QUrl& url) {
     ++m_navigations;
     m_lastUrl = url;
     m_browser->load(url);

@@ -1,4 +1,4 @@
-#include "web/ui/CAddressBookDlg.h"
+#include "web/ui/AddressBookWindow.h"
 
 #include "common/QtText.h"
 #include "web/ui/AddressBookDialogs.h"
@@ -20,27 +20,10 @@ namespace qb {
 
 // Every message of the window's work goes through here: the tree and the list
 // show the state first, so the box talks about what is behind it.
-class CAddressBookDlg::WindowNotifier : public Notifier {
-public:
-    WindowNotifier(CAddressBookDlg& window, Notifier& inner) : m_window(window), m_inner(inner) {}
-    void show(const std::string& text, MessageIcon icon, const std::string& caption) override {
-        m_window.refresh();
-        m_inner.show(text, icon, caption);
-    }
-    bool ask(const std::string& text, MessageIcon icon, const std::string& caption) override {
-        m_window.refresh();
-        return m_inner.ask(text, icon, caption);
-    }
-
-private:
-    CAddressBookDlg& m_window;
-    Notifier& m_inner;
-};
-
-CAddressBookDlg::CAddressBookDlg(const LoginState& login, Notifier& notifier, const WebHost& host,
-                                 std::string& transferText, long long& handOverTotal, QWidget* parent)
+AddressBookWindow::AddressBookWindow(const LoginState& login, Notifier& notifier, const WebHost& host,
+                                     std::string& transferText, long long& handOverTotal, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_notifier(std::make_unique<WindowNotifier>(*this, notifier)), m_web(login, *m_notifier, host),
+      m_notifier([this] { refresh(); }, notifier), m_web(login, m_notifier, host),
       m_model(m_web, transferText, handOverTotal), m_tree(new QTreeWidget(this)),
       m_list(new QTableView(this)), m_listModel(new AddressListModel(m_model.table(), this)),
       m_input(new QPushButton(QString::fromUtf8("입력"), this)),
@@ -61,7 +44,7 @@ CAddressBookDlg::CAddressBookDlg(const LoginState& login, Notifier& notifier, co
         m_model.selectItem(item->data(0, Qt::UserRole).toInt());
         afterAction();
     });
-    connect(m_tree, &QTreeWidget::customContextMenuRequested, this, &CAddressBookDlg::showContextMenu);
+    connect(m_tree, &QTreeWidget::customContextMenuRequested, this, &AddressBookWindow::showContextMenu);
 
     buildList();
 
@@ -71,7 +54,7 @@ CAddressBookDlg::CAddressBookDlg(const LoginState& login, Notifier& notifier, co
         b->setAutoDefault(false);
         b->setMinimumWidth(90);
     }
-    connect(m_input, &QPushButton::clicked, this, &CAddressBookDlg::handOver);
+    connect(m_input, &QPushButton::clicked, this, &AddressBookWindow::handOver);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* panes = new QHBoxLayout;
@@ -89,13 +72,13 @@ CAddressBookDlg::CAddressBookDlg(const LoginState& login, Notifier& notifier, co
     resize(960, 560);
 }
 
-CAddressBookDlg::~CAddressBookDlg() {
+AddressBookWindow::~AddressBookWindow() {
     // The model goes before the child widgets: nothing of theirs may reach it.
     m_tree->blockSignals(true);
     m_list->setModel(nullptr);
 }
 
-void CAddressBookDlg::buildList() {
+void AddressBookWindow::buildList() {
     m_list->setObjectName("entryList");
     m_list->setAccessibleName(QString::fromUtf8("주소록 목록"));
     m_list->setHorizontalHeader(new TickAllHeader(m_list));
@@ -119,12 +102,12 @@ void CAddressBookDlg::buildList() {
     const auto& columns = addressColumns();
     for (int c = 0; c < static_cast<int>(columns.size()); ++c)
         m_list->setColumnWidth(c, columns[static_cast<std::size_t>(c)].width);
-    connect(header, &QHeaderView::sectionClicked, this, &CAddressBookDlg::headerClicked);
+    connect(header, &QHeaderView::sectionClicked, this, &AddressBookWindow::headerClicked);
     connect(m_list, &QTableView::doubleClicked, this,
             [this](const QModelIndex& index) { modifyRow(index.row()); });
 }
 
-bool CAddressBookDlg::run() {
+bool AddressBookWindow::run() {
     setWindowModality(Qt::ApplicationModal);
     show();
     const bool opened = m_model.open();
@@ -137,14 +120,14 @@ bool CAddressBookDlg::run() {
     return true;
 }
 
-QTreeWidgetItem* CAddressBookDlg::treeItem(int item) const {
+QTreeWidgetItem* AddressBookWindow::treeItem(int item) const {
     QTreeWidgetItem* root = m_tree->topLevelItem(0);
     if (!root || item < AddressBookModel::kRoot)
         return nullptr;
     return item == AddressBookModel::kRoot ? root : root->child(item - 1);
 }
 
-void CAddressBookDlg::refresh() {
+void AddressBookWindow::refresh() {
     const QSignalBlocker block(m_tree);
     if (m_shownTree != m_model.treeRevision()) {
         m_shownTree = m_model.treeRevision();
@@ -170,35 +153,35 @@ void CAddressBookDlg::refresh() {
     m_list->horizontalHeader()->viewport()->update();
 }
 
-void CAddressBookDlg::afterAction() {
+void AddressBookWindow::afterAction() {
     refresh();
     if (m_model.closing())
         reject();
 }
 
-std::unique_ptr<QMenu> CAddressBookDlg::menuFor(int item) {
+std::unique_ptr<QMenu> AddressBookWindow::menuFor(int item) {
     auto menu = std::make_unique<QMenu>(this);
     for (const AddressBookModel::MenuItem m : AddressBookModel::menuFor(item)) {
         QAction* a = menu->addAction(toQString(AddressBookModel::menuText(m)));
         switch (m) {
         case AddressBookModel::MenuItem::NewGroup:
-            connect(a, &QAction::triggered, this, &CAddressBookDlg::newGroup);
+            connect(a, &QAction::triggered, this, &AddressBookWindow::newGroup);
             break;
         case AddressBookModel::MenuItem::Register:
-            connect(a, &QAction::triggered, this, &CAddressBookDlg::registerEntries);
+            connect(a, &QAction::triggered, this, &AddressBookWindow::registerEntries);
             break;
         case AddressBookModel::MenuItem::Move:
-            connect(a, &QAction::triggered, this, &CAddressBookDlg::moveTicked);
+            connect(a, &QAction::triggered, this, &AddressBookWindow::moveTicked);
             break;
         case AddressBookModel::MenuItem::Delete:
-            connect(a, &QAction::triggered, this, &CAddressBookDlg::deleteTicked);
+            connect(a, &QAction::triggered, this, &AddressBookWindow::deleteTicked);
             break;
         }
     }
     return menu;
 }
 
-void CAddressBookDlg::showContextMenu(const QPoint& pos) {
+void AddressBookWindow::showContextMenu(const QPoint& pos) {
     QTreeWidgetItem* item = m_tree->itemAt(pos);
     if (!item)
         return;
@@ -208,19 +191,19 @@ void CAddressBookDlg::showContextMenu(const QPoint& pos) {
         menu->exec(m_tree->viewport()->mapToGlobal(pos));
 }
 
-void CAddressBookDlg::newGroup() {
+void AddressBookWindow::newGroup() {
     AddressGroupDialog dialog(m_model, this);
     dialog.exec();
     afterAction();
 }
 
-void CAddressBookDlg::registerEntries() {
+void AddressBookWindow::registerEntries() {
     AddressRegisterDialog dialog(m_model, this);
     dialog.exec();
     afterAction();
 }
 
-void CAddressBookDlg::moveTicked() {
+void AddressBookWindow::moveTicked() {
     if (m_model.startMove()) {
         AddressMoveDialog dialog(m_model, this);
         if (dialog.exec() == QDialog::Accepted)
@@ -229,12 +212,12 @@ void CAddressBookDlg::moveTicked() {
     afterAction();
 }
 
-void CAddressBookDlg::deleteTicked() {
+void AddressBookWindow::deleteTicked() {
     m_model.deleteTicked();
     afterAction();
 }
 
-void CAddressBookDlg::modifyRow(int row) {
+void AddressBookWindow::modifyRow(int row) {
     if (row < 0)
         return;
     if (const auto target = m_model.modifyTarget(static_cast<std::size_t>(row))) {
@@ -244,12 +227,12 @@ void CAddressBookDlg::modifyRow(int row) {
     afterAction();
 }
 
-void CAddressBookDlg::handOver() {
+void AddressBookWindow::handOver() {
     m_model.handOver();
     afterAction();
 }
 
-void CAddressBookDlg::headerClicked(int section) {
+void AddressBookWindow::headerClicked(int section) {
     if (section == AddressBookTable::Tick)
         m_model.table().toggleAll();
     else

@@ -7,9 +7,9 @@
 // result arrives, on the address book's hand-over and when the program closes.
 namespace qb {
 
-class SendFormPanel {
+class SendFormHost {
 public:
-    virtual ~SendFormPanel() = default;
+    virtual ~SendFormHost() = default;
 
     // "잔액새로고침": fetch the balance and show it on the balance line.
     virtual void refreshBalance() = 0;

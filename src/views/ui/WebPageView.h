@@ -10,11 +10,11 @@ class QWebEngineView;
 // links by itself.
 namespace qb {
 
-class CWebPageView : public QWidget {
+class WebPageView : public QWidget {
     Q_OBJECT
 
 public:
-    explicit CWebPageView(QWidget* parent = nullptr);
+    explicit WebPageView(QWidget* parent = nullptr);
 
     // Loads the address with a plain GET; nothing waits for the page.
     void navigate(const QUrl& url);

@@ -228,6 +228,22 @@ bool JobJournal::allow(long long upTo) {
     return append(Allow, p);
 }
 
+bool JobJournal::allowAhead(long long upTo) {
+    if (m_fd < 0 || !allowSettled())
+        return false;
+    std::string p;
+    putI64(p, upTo);
+    ::lseek(m_fd, 0, SEEK_END);
+    if (!writeAll(m_fd, entry(Allow, p)))
+        return false;
+    m_sync = std::async(std::launch::async, [fd = m_fd] { return ::fdatasync(fd) == 0; });
+    return true;
+}
+
+bool JobJournal::allowSettled() {
+    return !m_sync.valid() || m_sync.get();
+}
+
 bool JobJournal::recordTaken(std::size_t segment, long long count) {
     std::string p;
     putI64(p, static_cast<long long>(segment));
@@ -244,6 +260,7 @@ void JobJournal::finish() {
 }
 
 void JobJournal::close() {
+    allowSettled(); // the descriptor is the helper's until then
     if (m_fd >= 0)
         ::close(m_fd); // lets go of the lock too
     m_fd = -1;

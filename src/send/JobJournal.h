@@ -4,6 +4,7 @@
 #include "common/SendTypes.h"
 #include "web/SendStatus.h"
 
+#include <future>
 #include <optional>
 #include <string>
 #include <vector>
@@ -84,6 +85,10 @@ public:
     // Each is on disk when it returns true.
     bool beginSegment(const JournalSegment& segment);
     bool allow(long long upTo);
+    // The same mark, made durable on a helper thread while the writer goes on with
+    // what is allowed already; allowSettled() waits for it and says whether it held.
+    bool allowAhead(long long upTo);
+    bool allowSettled();
     bool recordTaken(std::size_t segment, long long count);
 
     // The whole job is with the service: the journal goes.
@@ -102,6 +107,7 @@ private:
     bool append(int type, const std::string& payload);
 
     int m_fd = -1;
+    std::future<bool> m_sync; // a mark written ahead, until durable
     std::string m_path;
 };
 

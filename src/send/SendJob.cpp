@@ -136,16 +136,38 @@ bool SendJob::openSegment() {
         return false;
     m_segments.push_back(s);
     m_segmentStarts.push_back(m_segmentStart);
-    m_allowed = s.first;
+    m_journal.allowSettled();
+    m_allowed = m_allowedAhead = s.first;
     m_allowStep = kFirstAllowance;
     return true;
 }
 
 bool SendJob::extendAllowance() {
+    if (m_allowedAhead > m_allowed) {
+        if (!m_journal.allowSettled())
+            return false;
+        m_allowed = m_allowedAhead;
+        if (journalIndex() < m_allowed)
+            return true;
+    }
     const long long total = static_cast<long long>(m_batch.queue.total() - m_journalBase);
-    m_allowed = std::min(total, journalIndex() + m_allowStep);
+    m_allowed = m_allowedAhead = std::min(total, journalIndex() + m_allowStep);
     m_allowStep = std::min(m_allowStep * 2, kLargestAllowance);
     return m_journal.allow(m_allowed);
+}
+
+void SendJob::markAhead() {
+    // One mark ahead, synced on the second core while this one writes what is
+    // allowed already: the writer seldom waits for the disk. A crash leaves at most
+    // that much more in doubt, which the service's count settles.
+    const long long total = static_cast<long long>(m_batch.queue.total() - m_journalBase);
+    if (m_allowedAhead > m_allowed || m_allowed >= total)
+        return;
+    const long long next = std::min(total, m_allowed + m_allowStep);
+    if (!m_journal.allowAhead(next))
+        return; // the mark is written in turn, and its failure stops the job there
+    m_allowedAhead = next;
+    m_allowStep = std::min(m_allowStep * 2, kLargestAllowance);
 }
 
 void SendJob::startSend() {
@@ -292,9 +314,12 @@ void SendJob::writeRecords() {
                 m_endTimer.start(kEndDelay);
                 return;
             }
-            if (m_journal.isOpen() && journalIndex() >= m_allowed && !extendAllowance()) {
-                fail(kJournalFailed);
-                return;
+            if (m_journal.isOpen()) {
+                if (journalIndex() >= m_allowed && !extendAllowance()) {
+                    fail(kJournalFailed);
+                    return;
+                }
+                markAhead();
             }
             std::string_view ahead;
             if (m_ahead.take(queue.taken(), ahead)) {

@@ -165,6 +165,7 @@ private:
     // Its last record is handed over: its result is due.
     void closeSegment();
     bool extendAllowance();
+    void markAhead();
     long long journalIndex() const;
     void setRunning(bool running);
     void purgeLater();
@@ -222,6 +223,7 @@ private:
     std::vector<std::size_t> m_segmentStarts; // queue index of each segment's first record
     std::vector<std::size_t> m_resultsDue;    // segments whose DATA_SENDRESULT is still to come
     long long m_allowed = 0;
+    long long m_allowedAhead = 0; // a mark written ahead, durable once settled
     long long m_allowStep = 0;
 };
 

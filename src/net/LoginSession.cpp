@@ -55,18 +55,11 @@ void LoginSession::logout() {
 void LoginSession::closeLoginConnection() {
     if (!m_connection)
         return;
-    m_connection->close();
-    m_retired.push_back(std::move(m_connection));
-    purgeLater();
+    m_retired.retire(std::move(m_connection));
 }
 
 void LoginSession::purgeLater() {
-    QTimer::singleShot(0, this, &LoginSession::purgeRetired);
-}
-
-void LoginSession::purgeRetired() {
-    // One still in a handler (under a message box) asks again when it leaves.
-    std::erase_if(m_retired, [](const std::unique_ptr<LoginConnection>& c) { return !c->inHandler(); });
+    m_retired.purgeLater();
 }
 
 } // namespace qb

@@ -4,6 +4,7 @@
 #include "common/LoginState.h"
 #include "net/AsyncSocket.h"
 #include "net/NetTimeouts.h"
+#include "net/RetiredConnections.h"
 
 #include <QObject>
 
@@ -60,8 +61,6 @@ public:
     void setSocketFactory(SocketFactory factory) { m_socketFactory = std::move(factory); }
 
 private:
-    void purgeRetired();
-
     LoginState& m_state;
     LoginHost& m_host;
     Notifier& m_notifier;
@@ -72,7 +71,7 @@ private:
     std::unique_ptr<LoginConnection> m_connection;
     // Closed connections live until control is back in the event loop, since a
     // connection is often closed from inside one of its own handlers.
-    std::vector<std::unique_ptr<LoginConnection>> m_retired;
+    RetiredConnections<LoginConnection> m_retired{this};
 };
 
 } // namespace qb

@@ -11,7 +11,7 @@ namespace qb {
 auto SendConnection::handlerScope() {
     return HandlerScope(m_handlerDepth, [this] {
         if (m_closed)
-            m_job.purgeLater();
+            m_job.m_retired.purgeLater();
     });
 }
 

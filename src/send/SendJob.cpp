@@ -525,11 +525,8 @@ std::string SendJob::settleInterrupted() {
 
 void SendJob::dropConnection() {
     m_ahead.stop();
-    if (m_connection) {
-        m_connection->close();
-        m_retired.push_back(std::move(m_connection));
-        purgeLater();
-    }
+    if (m_connection)
+        m_retired.retire(std::move(m_connection));
     m_yieldPending = false;
     m_waitTimer.stop();
     if (m_haveCurrent) {
@@ -620,15 +617,6 @@ void SendJob::setRunning(bool running) {
         return;
     m_running = running;
     m_host.sendRunningChanged(running);
-}
-
-void SendJob::purgeLater() {
-    QTimer::singleShot(0, this, &SendJob::purgeRetired);
-}
-
-void SendJob::purgeRetired() {
-    // One still in a handler (under a message box) asks again when it leaves.
-    std::erase_if(m_retired, [](const std::unique_ptr<SendConnection>& c) { return !c->inHandler(); });
 }
 
 } // namespace qb

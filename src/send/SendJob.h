@@ -7,6 +7,7 @@
 #include "net/MessageRecord.h"
 #include "net/NetTimeouts.h"
 #include "net/Packets.h"
+#include "net/RetiredConnections.h"
 #include "send/JobJournal.h"
 #include "send/RecordsAhead.h"
 #include "send/SendBatch.h"
@@ -168,8 +169,6 @@ private:
     void markAhead();
     long long journalIndex() const;
     void setRunning(bool running);
-    void purgeLater();
-    void purgeRetired();
 
     SendBatch m_batch;
     LoginState& m_login;
@@ -183,9 +182,7 @@ private:
     std::chrono::milliseconds m_yieldInterval = kDefaultYieldInterval;
 
     std::unique_ptr<SendConnection> m_connection;
-    // Closed connections live until control is back in the event loop: they are
-    // often closed from inside one of their own handlers.
-    std::vector<std::unique_ptr<SendConnection>> m_retired;
+    RetiredConnections<SendConnection> m_retired{this};
     QTimer m_endTimer;
     // The check reply (Checking) or room in a full socket (Held).
     QTimer m_waitTimer;

@@ -12,7 +12,8 @@ namespace qb {
 
 LoginSession::LoginSession(LoginState& state, LoginHost& host, Notifier& notifier, const SystemLog& log,
                            ServiceConfig config)
-    : m_state(state), m_host(host), m_notifier(notifier), m_log(log), m_config(std::move(config)) {}
+    : m_state(state), m_host(host), m_notifier(notifier), m_log(log), m_config(std::move(config)),
+      m_retired(this) {}
 
 LoginSession::~LoginSession() {
     closeLoginConnection();

@@ -71,7 +71,7 @@ private:
     std::unique_ptr<LoginConnection> m_connection;
     // Closed connections live until control is back in the event loop, since a
     // connection is often closed from inside one of its own handlers.
-    RetiredConnections<LoginConnection> m_retired{this};
+    RetiredConnections<LoginConnection> m_retired; // made where LoginConnection is complete
 };
 
 } // namespace qb

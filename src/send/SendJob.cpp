@@ -36,7 +36,7 @@ const char* const kJournalFailed =
 SendJob::SendJob(SendBatch batch, LoginState& login, Notifier& notifier, Progress& progress,
                  SendJobHost& host, const ServiceConfig& config)
     : m_batch(batch), m_login(login), m_notifier(notifier), m_progress(progress), m_host(host),
-      m_config(config), m_webHost(WebHost::from(config)) {
+      m_config(config), m_webHost(WebHost::from(config)), m_retired(this) {
     m_endTimer.setSingleShot(true);
     m_endTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_endTimer, &QTimer::timeout, this, &SendJob::onEndTimer);

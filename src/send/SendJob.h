@@ -182,7 +182,7 @@ private:
     std::chrono::milliseconds m_yieldInterval = kDefaultYieldInterval;
 
     std::unique_ptr<SendConnection> m_connection;
-    RetiredConnections<SendConnection> m_retired{this};
+    RetiredConnections<SendConnection> m_retired; // made where SendConnection is complete
     QTimer m_endTimer;
     // The check reply (Checking) or room in a full socket (Held).
     QTimer m_waitTimer;

@@ -18,14 +18,22 @@ public:
     bool ask(const std::string&, MessageIcon, const std::string&) override { return false; }
 };
 
-// The peak resident set (VmHWM) in KiB, or -1 when it cannot be read.
-inline long long peakKiB() {
+// A size field of /proc/self/status ("VmHWM:", "VmRSS:") in KiB, or -1 when it cannot be read.
+inline long long statusKiB(const char* field) {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stoll(line.substr(6));
+        if (line.rfind(field, 0) == 0)
+            return std::stoll(line.substr(std::char_traits<char>::length(field)));
     return -1;
+}
+
+// The peak resident set in KiB, and the resident set now.
+inline long long peakKiB() {
+    return statusKiB("VmHWM:");
+}
+inline long long residentKiB() {
+    return statusKiB("VmRSS:");
 }
 
 inline double peakMiB() {

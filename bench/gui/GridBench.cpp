@@ -130,6 +130,17 @@ struct FormHost {
     }
 };
 
+// The number column, a callback number and a message chosen, as before a preview.
+SendForm& readyToPreview(FormHost& host) {
+    SendForm& form = host.view->form();
+    form.state().numberColumn.select(1);
+    form.onNumberColumnChanged();
+    form.onCallbackEdited("0212345678");
+    form.onMessageEdited(ko("안녕하세요"));
+    host.view->refresh();
+    return form;
+}
+
 void BM_FormTextFileLoad1M(benchmark::State& state) {
     data();
     FormHost host;
@@ -149,12 +160,7 @@ void BM_FormPreview1M(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         host.load();
-        SendForm& form = host.view->form();
-        form.state().numberColumn.select(1);
-        form.onNumberColumnChanged();
-        form.onCallbackEdited("0212345678");
-        form.onMessageEdited(ko("안녕하세요"));
-        host.view->refresh();
+        SendForm& form = readyToPreview(host);
         state.ResumeTiming();
         host.view->findChild<QPushButton*>("preview")->click();
         settle(*host.view);
@@ -187,14 +193,8 @@ BENCHMARK(BM_GridJumpToLastRow1M)->Unit(benchmark::kMillisecond)->UseRealTime()-
 // no step a user waits on in the grid takes longer than a frame (16 ms).
 constexpr int kRows10M = 10000000;
 
-// The resident set now, in MiB.
 double residentMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return static_cast<double>(std::stoll(line.substr(6))) / 1024.0;
-    return -1;
+    return static_cast<double>(residentKiB()) / 1024;
 }
 
 double msSince(std::chrono::steady_clock::time_point since) {
@@ -262,12 +262,7 @@ void BM_Form10M(benchmark::State& state) {
         }
         state.counters["scroll_worst_ms"] = scroll;
 
-        SendForm& form = host.view->form();
-        form.state().numberColumn.select(1);
-        form.onNumberColumnChanged();
-        form.onCallbackEdited("0212345678");
-        form.onMessageEdited(ko("안녕하세요"));
-        host.view->refresh();
+        SendForm& form = readyToPreview(host);
         start = std::chrono::steady_clock::now();
         host.view->findChild<QPushButton*>("preview")->click();
         settle(*host.view);

@@ -188,16 +188,6 @@ Workbooks& workbooks() {
     return w;
 }
 
-// The resident set now, in KiB.
-long long residentKiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::stoll(line.substr(6));
-    return -1;
-}
-
 void loadSheet(benchmark::State& state, const std::string& path, int expectedRows) {
     double best = 1e9;
     long long peak = 0, before = 0;

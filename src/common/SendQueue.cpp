@@ -72,18 +72,31 @@ void SendQueue::clear() {
     static std::atomic<std::uint64_t> generations{0};
     m_generation = ++generations;
     m_offsets.release();
-    m_arena.clear();
-    m_arena.shrink_to_fit();
+    m_arena.reset(); // a reader holding the bytes keeps them
     m_head = 0;
     for (Last& l : m_last)
         l = Last{};
 }
 
-void SendQueue::appendField(std::size_t index, std::string_view field, char*& p, char* begin) {
-    const std::uint64_t tagAt = m_arena.size() + static_cast<std::uint64_t>(p - begin);
+const std::string& SendQueue::arena() const {
+    static const std::string none;
+    return m_arena ? *m_arena : none;
+}
+
+std::string& SendQueue::writableArena() {
+    if (!m_arena)
+        m_arena = std::make_shared<std::string>();
+    else if (m_arena.use_count() > 1)
+        m_arena = std::make_shared<std::string>(*m_arena);
+    return *m_arena;
+}
+
+void SendQueue::appendField(const std::string& arena, std::size_t index, std::string_view field, char*& p,
+                            char* begin) {
+    const std::uint64_t tagAt = arena.size() + static_cast<std::uint64_t>(p - begin);
     Last& last = m_last[index];
     if (!field.empty() && last.set && last.size == field.size() && tagAt - last.at < kMaxDistance &&
-        std::memcmp(m_arena.data() + last.at, field.data(), field.size()) == 0) {
+        std::memcmp(arena.data() + last.at, field.data(), field.size()) == 0) {
         p = varint::put(p, ((field.size() << 1) | 1) + 1);
         p = varint::put(p, tagAt - last.at);
         return;
@@ -91,7 +104,7 @@ void SendQueue::appendField(std::size_t index, std::string_view field, char*& p,
     p = varint::put(p, (field.size() << 1) + 1);
     if (!field.empty()) // an empty view may hold no pointer at all
         std::memcpy(p, field.data(), field.size());
-    last = Last{m_arena.size() + static_cast<std::uint64_t>(p - begin), field.size(), true};
+    last = Last{arena.size() + static_cast<std::uint64_t>(p - begin), field.size(), true};
     p += field.size();
 }
 
@@ -104,7 +117,8 @@ void SendQueue::push_back(const SendRecord& r) {
     std::size_t size = 0;
     for (std::string_view f : fields)
         size += f.size() + 2 * varint::kMaxBytes;
-    m_offsets.push_back(m_arena.size());
+    std::string& arena = writableArena();
+    m_offsets.push_back(arena.size());
     // Put together on the stack (nearly every record fits) and appended in one go.
     char small[1024];
     std::string big;
@@ -116,9 +130,9 @@ void SendQueue::push_back(const SendRecord& r) {
         if (i == 5 && sameDisplay)
             p = varint::put(p, 0);
         else
-            appendField(i, fields[i], p, begin);
+            appendField(arena, i, fields[i], p, begin);
     }
-    m_arena.append(begin, static_cast<std::size_t>(p - begin));
+    arena.append(begin, static_cast<std::size_t>(p - begin));
 }
 
 void SendQueue::pop_front() {
@@ -141,19 +155,20 @@ void SendQueue::seek(std::size_t index) {
 
 void SendQueue::reserve(std::size_t records, std::size_t bytesEach) {
     m_offsets.reserve(m_offsets.size() + records);
-    m_arena.reserve(m_arena.size() + records * bytesEach);
+    std::string& arena = writableArena();
+    arena.reserve(arena.size() + records * bytesEach);
 }
 
 SendQueue::View SendQueue::view(std::size_t i) const {
     if (i >= size())
         throw std::out_of_range("SendQueue index out of range");
-    return decode(m_arena.data() + m_offsets[m_head + i]);
+    return decode(m_arena->data() + m_offsets[m_head + i]);
 }
 
 SendQueue::View SendQueue::record(std::size_t index) const {
     if (index >= m_offsets.size())
         throw std::out_of_range("SendQueue record index out of range");
-    return decode(m_arena.data() + m_offsets[index]);
+    return decode(m_arena->data() + m_offsets[index]);
 }
 
 SendQueue::View SendQueue::decode(const char* p) {
@@ -178,7 +193,7 @@ bool SendQueue::fromArena(std::string arena, SendQueue& into) {
                 return false;
     }
     into.clear();
-    into.m_arena = std::move(arena);
+    into.m_arena = std::make_shared<std::string>(std::move(arena));
     into.m_offsets = std::move(offsets);
     // New records pushed after these are stored in full until they repeat.
     return true;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,7 +31,7 @@ public:
     // Room for `records` more records of about `bytesEach` bytes, so a big job
     // does not copy its arena while growing.
     void reserve(std::size_t records, std::size_t bytesEach);
-    std::size_t arenaBytes() const { return m_arena.size(); }
+    std::size_t arenaBytes() const { return m_arena ? m_arena->size() : 0; }
     SendRecord front() const { return at(0); }
     void pop_front();
     SendRecord at(std::size_t i) const;
@@ -55,17 +56,22 @@ public:
 
     // The packed bytes, for the job journal; a queue made again from them with
     // fromArena() holds the same records.
-    const std::string& arena() const { return m_arena; }
+    const std::string& arena() const;
+    // The same bytes for a reader on another thread: they stay as they are while it
+    // holds them, whatever the queue does (it changes a copy or starts anew).
+    std::shared_ptr<const std::string> sharedArena() const { return m_arena; }
     // False when `arena` is not a whole run of records this class wrote.
     static bool fromArena(std::string arena, SendQueue& into);
 
 private:
     static View decode(const char* p);
-    void appendField(std::size_t index, std::string_view field, char*& p, char* begin);
+    void appendField(const std::string& arena, std::size_t index, std::string_view field, char*& p,
+                     char* begin);
+    std::string& writableArena();
 
-    ArenaOffsets m_offsets; // record i starts at m_arena[m_offsets[i]]
-    std::string m_arena;
-    std::size_t m_head = 0; // records before it were taken by pop_front
+    ArenaOffsets m_offsets;               // record i starts at (*m_arena)[m_offsets[i]]
+    std::shared_ptr<std::string> m_arena; // null while empty
+    std::size_t m_head = 0;               // records before it were taken by pop_front
     std::uint64_t m_generation = 0;
     // Where the last copy of each field kept in full starts in the arena.
     struct Last {

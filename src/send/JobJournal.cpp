@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -76,8 +77,8 @@ private:
     bool m_ok = true;
 };
 
-std::uint32_t crcOf(std::string_view bytes) {
-    uLong crc = crc32(0L, Z_NULL, 0);
+std::uint32_t crcOf(std::string_view bytes, std::uint32_t start = 0) {
+    uLong crc = start;
     // zlib takes at most 4 GiB a call.
     while (!bytes.empty()) {
         const std::size_t n = std::min<std::size_t>(bytes.size(), 1u << 30);
@@ -126,6 +127,7 @@ std::string folderOfPath(const std::string& path) {
 } // namespace
 
 JobJournal::~JobJournal() {
+    discardPrepared();
     close();
 }
 
@@ -133,11 +135,154 @@ std::string JobJournal::folderOf(const std::string& workingFolder) {
     return workingFolder + "/sendjob";
 }
 
+namespace {
+
+std::string headOf(const std::string& userId, MessageKind kind, const PictureSlots& pictures,
+                   int pictureCount, std::size_t records, std::size_t recordBytes) {
+    std::string head;
+    putText(head, userId);
+    putI64(head, static_cast<int>(kind));
+    putI64(head, pictureCount);
+    for (const PictureSlot& slot : pictures) {
+        putText(head, slot.path);
+        putI64(head, slot.width);
+        putI64(head, slot.height);
+        putI64(head, static_cast<long long>(slot.fingerprint.bytes));
+        putText(head, slot.fingerprint.sha256);
+    }
+    putI64(head, static_cast<long long>(records));
+    putI64(head, static_cast<long long>(recordBytes));
+    return head;
+}
+
+// The time first, so that names sort oldest first; never the name of another journal.
+std::string newJournalPath(const std::string& folder) {
+    static std::atomic<unsigned> made{0};
+    return folder + "/" + formatLocalNow("%Y%m%d%H%M%S") + "-" + std::to_string(::getpid()) + "-" +
+           std::to_string(++made) + kSuffix;
+}
+
+// An entry framed around bytes kept elsewhere: megabytes of records are not copied.
+bool writeEntry(int fd, int type, std::string_view payload) {
+    std::string frame(1, static_cast<char>(type));
+    putU32(frame, static_cast<std::uint32_t>(payload.size()));
+    std::string crc;
+    putU32(crc, crcOf(payload, crcOf(frame)));
+    return writeAll(fd, frame) && writeAll(fd, payload) && writeAll(fd, crc);
+}
+
+// The whole file of a new journal under `part`, locked and on disk: its
+// descriptor, or -1 with `error` set and nothing left behind.
+int writeJournalFile(const std::string& part, const std::string& head, std::string_view records,
+                     std::string& error) {
+    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = part + ": " + std::strerror(errno);
+        return -1;
+    }
+    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && writeAll(fd, kMagic) && writeEntry(fd, Head, head);
+    for (std::size_t at = 0; ok && at < records.size(); at += kRecordChunk)
+        ok = writeEntry(fd, Records, records.substr(at, kRecordChunk));
+    if (ok && ::fdatasync(fd) == 0)
+        return fd;
+    error = part + ": " + std::strerror(errno);
+    ::close(fd);
+    ::unlink(part.c_str());
+    return -1;
+}
+
+constexpr std::string_view kPartSuffix = ".qbj.part";
+
+// A crash while a journal was being written leaves its part behind; one nobody
+// holds and nobody touched for a while is such a leftover.
+void removeAbandonedParts(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const time_t before = ::time(nullptr) - 60;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string_view name = e->d_name;
+        if (!name.ends_with(kPartSuffix))
+            continue;
+        const std::string path = folder + "/" + std::string(name);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_mtime < before &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.c_str());
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+} // namespace
+
+struct JobJournal::Prepared {
+    std::string folder, head, path;
+    std::shared_ptr<const std::string> records; // the queue's bytes it was written from
+    std::future<int> file;                      // the locked, synced part, or -1
+};
+
+JobJournal::JobJournal() = default;
+
+void JobJournal::prepare(const std::string& folder, const std::string& userId, MessageKind kind,
+                         const PictureSlots& pictures, int pictureCount, const SendQueue& queue) {
+    discardPrepared();
+    if (queue.empty() || queue.taken() > 0 || (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST))
+        return;
+    removeAbandonedParts(folder);
+    auto p = std::make_unique<Prepared>();
+    p->folder = folder;
+    p->records = queue.sharedArena();
+    p->head = headOf(userId, kind, pictures, pictureCount, queue.size(), p->records->size());
+    p->path = newJournalPath(folder);
+    p->file =
+        std::async(std::launch::async, [part = p->path + ".part", head = p->head, records = p->records] {
+            std::string error;
+            return writeJournalFile(part, head, *records, error);
+        });
+    m_prepared = std::move(p);
+}
+
+void JobJournal::waitForPrepared() const {
+    if (m_prepared)
+        m_prepared->file.wait();
+}
+
+int JobJournal::takePrepared(const std::string& folder, const std::string& head, const SendQueue& queue,
+                             std::string& path) {
+    if (!m_prepared)
+        return -1;
+    // The same bytes object means the same records: a queue changed since copies them first.
+    const Prepared& p = *m_prepared;
+    if (p.folder != folder || p.head != head || queue.taken() > 0 || queue.sharedArena() != p.records) {
+        discardPrepared();
+        return -1;
+    }
+    const int fd = m_prepared->file.get();
+    path = p.path;
+    m_prepared.reset();
+    return fd;
+}
+
+void JobJournal::discardPrepared() {
+    if (!m_prepared)
+        return;
+    const std::unique_ptr<Prepared> p = std::move(m_prepared);
+    if (const int fd = p->file.get(); fd >= 0) {
+        ::close(fd);
+        ::unlink((p->path + ".part").c_str());
+    }
+}
+
 bool JobJournal::create(const std::string& folder, const std::string& userId, MessageKind kind,
                         const PictureSlots& pictures, int pictureCount, const SendQueue& queue,
                         std::string& error) {
     close();
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        discardPrepared();
         error = folder + ": " + std::strerror(errno);
         return false;
     }
@@ -151,35 +296,17 @@ bool JobJournal::create(const std::string& folder, const std::string& userId, Me
             rest.push_back(queue.at(i));
         records = rest.arena();
     }
-    // The time first, so that names sort oldest first; never the name of another journal.
-    static std::atomic<unsigned> made{0};
-    const std::string name =
-        formatLocalNow("%Y%m%d%H%M%S") + "-" + std::to_string(::getpid()) + "-" + std::to_string(++made);
-    const std::string path = folder + "/" + name + kSuffix;
-    const std::string part = path + ".part";
-    const int fd = ::open(part.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const std::string head = headOf(userId, kind, pictures, pictureCount, queue.size(), records.size());
+    std::string path;
+    int fd = takePrepared(folder, head, queue, path);
     if (fd < 0) {
-        error = part + ": " + std::strerror(errno);
-        return false;
+        path = newJournalPath(folder);
+        fd = writeJournalFile(path + ".part", head, records, error);
+        if (fd < 0)
+            return false;
     }
-    std::string head;
-    putText(head, userId);
-    putI64(head, static_cast<int>(kind));
-    putI64(head, pictureCount);
-    for (const PictureSlot& slot : pictures) {
-        putText(head, slot.path);
-        putI64(head, slot.width);
-        putI64(head, slot.height);
-        putI64(head, static_cast<long long>(slot.fingerprint.bytes));
-        putText(head, slot.fingerprint.sha256);
-    }
-    putI64(head, static_cast<long long>(queue.size()));
-    putI64(head, static_cast<long long>(records.size()));
-    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && writeAll(fd, kMagic) && writeAll(fd, entry(Head, head));
-    for (std::size_t at = 0; ok && at < records.size(); at += kRecordChunk)
-        ok = writeAll(fd, entry(Records, records.substr(at, kRecordChunk)));
-    ok = ok && ::fdatasync(fd) == 0 && ::rename(part.c_str(), path.c_str()) == 0 && syncFolder(folder);
-    if (!ok) {
+    const std::string part = path + ".part";
+    if (::rename(part.c_str(), path.c_str()) != 0 || !syncFolder(folder)) {
         error = path + ": " + std::strerror(errno);
         ::close(fd);
         ::unlink(part.c_str());

@@ -5,6 +5,7 @@
 #include "web/SendStatus.h"
 
 #include <future>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -65,7 +66,7 @@ ResumePlan planResume(const JournalContents& journal, const ServiceJobStatus& la
 
 class JobJournal {
 public:
-    JobJournal() = default;
+    JobJournal();
     ~JobJournal();
     JobJournal(const JobJournal&) = delete;
     JobJournal& operator=(const JobJournal&) = delete;
@@ -76,6 +77,14 @@ public:
     // on disk before it returns. False with `error` set when it cannot.
     bool create(const std::string& folder, const std::string& userId, MessageKind kind,
                 const PictureSlots& pictures, int pictureCount, const SendQueue& queue, std::string& error);
+    // Writes the file of a journal for `queue` on a helper thread, while the user
+    // reads the preview, so that create() for the same records only has to
+    // publish it: pressing send does not wait for megabytes to reach the disk. A
+    // queue refilled since, another user or other pictures make create() write
+    // anew and the prepared file goes.
+    void prepare(const std::string& folder, const std::string& userId, MessageKind kind,
+                 const PictureSlots& pictures, int pictureCount, const SendQueue& queue);
+    void waitForPrepared() const;
     // Takes over a journal read back (it must still be locked by nobody).
     bool adopt(const std::string& path, std::string& error);
 
@@ -104,11 +113,18 @@ public:
     static bool remove(const std::string& path);
 
 private:
+    struct Prepared;
     bool append(int type, const std::string& payload);
+    // The prepared file's descriptor when it was written for exactly this, else -1
+    // (and it is gone).
+    int takePrepared(const std::string& folder, const std::string& head, const SendQueue& queue,
+                     std::string& path);
+    void discardPrepared();
 
     int m_fd = -1;
     std::future<bool> m_sync; // a mark written ahead, until durable
     std::string m_path;
+    std::unique_ptr<Prepared> m_prepared;
 };
 
 } // namespace qb

@@ -393,6 +393,8 @@ bool SendForm::validateAndPreview() {
         {m_state, m_settings, m_login, m_rejects, m_editors, callbackNumber(), m_notifier, m_progress});
     if (!validator.run())
         return false;
+    if (onQueueFilled)
+        onQueueFilled();
     if (m_state.layoutPreview)
         showPreview();
     else

@@ -17,6 +17,7 @@
 #include "send/SendBatch.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -169,6 +170,8 @@ public:
     // "발송데이터 미리보기": true when the queue was built and the summary shown.
     // An SMS whose merge pushes rows past 90 bytes is offered as LMS first.
     bool validateAndPreview();
+    // Told when validation has filled the queue, before the preview is shown.
+    std::function<void()> onQueueFilled;
     const ValidationCounts& lastCounts() const { return m_counts; }
 
     // The balance line the costs are reckoned from.

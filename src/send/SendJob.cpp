@@ -98,6 +98,15 @@ bool SendJob::openJournal() {
                             m_batch.pictureCount, queue, error);
 }
 
+void SendJob::prepareJournal() {
+    const SendQueue& queue = m_batch.queue;
+    if (m_running || m_journalFolder.empty() || !m_login.loggedIn ||
+        (m_jobGeneration == queue.generation() && m_journal.isOpen()))
+        return;
+    m_journal.prepare(m_journalFolder, m_login.userId, m_batch.kind, m_batch.pictures, m_batch.pictureCount,
+                      queue);
+}
+
 bool SendJob::adoptJournal(const JournalContents& contents, long long lastTaken, std::string& error) {
     if (m_running) {
         error = busyMessage();

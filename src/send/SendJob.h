@@ -91,6 +91,10 @@ public:
     // Where jobs are journaled (`JobJournal::folderOf`); empty: nowhere.
     void setJournalFolder(std::string folder) { m_journalFolder = std::move(folder); }
     const std::string& journalFolder() const { return m_journalFolder; }
+    // The preview filled the queue: its journal is written while the user reads it,
+    // so that "전송하기" starts sending at once (`JobJournal::prepare`).
+    void prepareJournal();
+    void waitForPreparedJournal() const { m_journal.waitForPrepared(); }
     // Goes on with a journaled job whose records the batch's queue now holds, from
     // the first one still to send; the journal file is taken over.
     // `lastTaken`: what the service holds of the journal's last segment.

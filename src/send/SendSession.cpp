@@ -26,7 +26,9 @@ SendSession::SendSession(SendSessionParts parts)
       m_form(std::make_unique<SendForm>(m_parts.notifier, m_parts.formProgress, m_parts.settings,
                                         m_parts.login, m_parts.rejects, m_parts.dialogs, m_parts.editors)),
       m_job(std::make_unique<SendJob>(m_form->batch(), m_parts.login, m_parts.notifier, m_parts.sendProgress,
-                                      *m_jobHost, m_parts.service)) {}
+                                      *m_jobHost, m_parts.service)) {
+    m_form->onQueueFilled = [this] { m_job->prepareJournal(); };
+}
 
 SendSession::~SendSession() {
     m_job.reset();

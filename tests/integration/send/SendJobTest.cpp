@@ -784,6 +784,7 @@ TEST_F(SendJobTest, AJobCutShortGoesOnFromWhatTheServiceHoldsEvenAfterTheProgram
         first.setWorkingFolder(service.workdir());
         loginHost.onSendResult = [&](int r, int c) { first.sendResultArrived(r, c); };
         fillQueue(first.form(), MessageKind::Sms, 5000);
+        first.job().prepareJournal(); // as the preview does
         // The service drops the connection, and with it what its socket held.
         quirks([](qbs::SendQuirks& q) {
             q = qbs::SendQuirks::slowReader();

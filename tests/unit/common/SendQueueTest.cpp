@@ -81,6 +81,26 @@ TEST(SendQueue, TakenRecordsCanBeGivenBackAndRepeatedFieldsCostLittle) {
     EXPECT_THROW(q.seek(n + 1), std::out_of_range);
 }
 
+// Bytes handed to another thread never change under it.
+TEST(SendQueue, SharedBytesStayAsTheyWereWhateverTheQueueDoes) {
+    SendQueue q;
+    for (int i = 0; i < 3; ++i)
+        q.push_back(numbered(i));
+    std::shared_ptr<const std::string> shared = q.sharedArena();
+    const std::string three = *shared;
+    q.push_back(numbered(3));
+    EXPECT_EQ(*shared, three);
+    ASSERT_EQ(q.size(), 4u);
+    for (int i = 0; i < 4; ++i)
+        expectRecord(q.at(static_cast<std::size_t>(i)), i);
+    shared = q.sharedArena();
+    const std::string four = *shared;
+    q.clear();
+    q.push_back(numbered(9));
+    EXPECT_EQ(*shared, four);
+    expectRecord(q.at(0), 9);
+}
+
 TEST(SendQueue, AnArenaReadBackHoldsTheSameRecordsAndABrokenOneIsRefused) {
     SendQueue q;
     for (int i = 0; i < 3000; ++i)

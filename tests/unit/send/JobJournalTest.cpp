@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -14,11 +19,11 @@ using State = ServiceJobStatus::State;
 
 namespace {
 
-SendQueue queueOf(int count) {
+SendQueue queueOf(int count, int first = 20000000) {
     SendQueue q;
     for (int i = 0; i < count; ++i) {
         SendRecord r;
-        r.number = "010" + std::to_string(20000000 + i);
+        r.number = "010" + std::to_string(first + i);
         r.body = ko("안녕하세요");
         r.callbackNumber = "0212345678";
         r.reservation = immediateReservation();
@@ -138,6 +143,83 @@ TEST(JobJournal, PendingListsTheUsersJournalsThatNoOneHolds) {
     }
     EXPECT_FALSE(test::fileExists(path));
     EXPECT_TRUE(JobJournal::pending(dir.path() + "/none", "user01").empty());
+}
+
+namespace {
+
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+// A journal written while the preview is read is published as it is only when
+// the job is still the one it was written for; no part is ever left behind.
+TEST(JobJournal, APreparedJournalIsPublishedOnlyForTheJobItWasWrittenFor) {
+    const struct {
+        const char* name;
+        std::function<void(SendQueue&, std::string&)> change;
+        bool published;
+    } rows[] = {
+        {"nothing changed", [](SendQueue&, std::string&) {}, true},
+        {"refilled with other numbers of the same length",
+         [](SendQueue& q, std::string&) { q = queueOf(10, 30000000); }, false},
+        {"a record added", [](SendQueue& q, std::string&) { q.push_back(queueOf(1).at(0)); }, false},
+        {"a record taken", [](SendQueue& q, std::string&) { q.pop_front(); }, false},
+        {"another user", [](SendQueue&, std::string& user) { user = "user02"; }, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        test::TempDir dir;
+        SendQueue queue = queueOf(10);
+        std::string user = "user01", error;
+        JobJournal j;
+        j.prepare(dir.path(), user, MessageKind::Sms, {}, 0, queue);
+        j.waitForPrepared();
+        const std::vector<std::string> prepared = namesIn(dir.path());
+        ASSERT_EQ(prepared.size(), 1u);
+        ASSERT_TRUE(prepared[0].ends_with(".qbj.part"));
+
+        row.change(queue, user);
+        ASSERT_TRUE(j.create(dir.path(), user, MessageKind::Sms, {}, 0, queue, error)) << error;
+        const std::vector<std::string> names = namesIn(dir.path());
+        ASSERT_EQ(names.size(), 1u);
+        EXPECT_EQ(names[0] + ".part" == prepared[0], row.published);
+        j.close();
+        const JournalContents c = JobJournal::read(dir.path() + "/" + names[0]);
+        ASSERT_EQ(c.problem, "");
+        EXPECT_EQ(c.userId, user);
+        ASSERT_EQ(c.queue.size(), queue.size());
+        for (std::size_t i = 0; i < queue.size(); ++i)
+            ASSERT_EQ(c.queue.at(i).number, queue.at(i).number) << i;
+    }
+}
+
+TEST(JobJournal, APartNobodyHoldsIsRemovedOnceItIsOldAndAPreparedOneGoesWithItsJournal) {
+    test::TempDir dir;
+    const auto part = [&](const std::string& name, int minutesOld) {
+        const std::string path = dir.write(name + ".qbj.part", "QBJOURNAL1\n");
+        std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() -
+                                                   std::chrono::minutes(minutesOld));
+        return path;
+    };
+    part("20160910090507-1-1", 5);
+    part("20160910090507-1-2", 0);
+    const int held = ::open(part("20160910090507-1-3", 5).c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX | LOCK_NB), 0);
+    {
+        JobJournal j;
+        j.prepare(dir.path(), "user01", MessageKind::Sms, {}, 0, queueOf(3));
+        j.waitForPrepared();
+        EXPECT_EQ(namesIn(dir.path()).size(), 3u);
+    }
+    ::close(held);
+    EXPECT_EQ(namesIn(dir.path()),
+              (std::vector<std::string>{"20160910090507-1-2.qbj.part", "20160910090507-1-3.qbj.part"}));
 }
 
 TEST(JobJournal, TheResumePlanTrustsTheServiceThenTheJournalAndNeverGuesses) {

@@ -53,5 +53,6 @@ run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DQB_SANITIZE=ON -DQB_BUILD_BENCH=
 
 if [ -f tests/fuzz/CMakeLists.txt ]; then
     echo "== fuzz targets (short runs) =="
-    ./scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
+    # A smoke run of each, seeded from its corpus; scripts/fuzz.sh alone runs longer.
+    ./scripts/fuzz.sh "${FUZZ_SECONDS:-12}"
 fi

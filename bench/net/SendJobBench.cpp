@@ -276,7 +276,7 @@ BENCHMARK(BM_MillionSmsRecords)
     ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->UseManualTime()
-    ->Iterations(3);
+    ->Iterations(5);
 
 } // namespace
 

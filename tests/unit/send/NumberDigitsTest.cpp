@@ -29,6 +29,15 @@ TEST(NumberDigits, OnlyDigitsHyphensAndSpacesMakeANumber) {
         {"+821024681357", nullptr},
         {"010-2468-1357\t", nullptr},
         {"", nullptr},
+        // Digits-only texts of 8 to 15 bytes are read eight bytes at a time: a
+        // byte just outside '0'..'9', or with its high bit set, anywhere in them.
+        {"0102468135/", nullptr},
+        {":1024681357", nullptr},
+        {"01024\xb0"
+         "1357",
+         nullptr},
+        {"1234567\xba", nullptr},
+        {"12345678901234\x80", nullptr},
     };
     for (const Case& c : cases) {
         PhoneDigits d;

@@ -68,9 +68,13 @@ bool checkedField(const char* arena, const char*& p, const char* end, bool mayBe
 
 } // namespace
 
-void SendQueue::clear() {
+std::uint64_t SendQueue::newGeneration() {
     static std::atomic<std::uint64_t> generations{0};
-    m_generation = ++generations;
+    return ++generations;
+}
+
+void SendQueue::clear() {
+    m_generation = newGeneration();
     m_offsets.release();
     m_arena.reset(); // a reader holding the bytes keeps them
     m_head = 0;

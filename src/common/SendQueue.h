@@ -36,7 +36,8 @@ public:
     void pop_front();
     SendRecord at(std::size_t i) const;
 
-    // Changes whenever the queue is emptied: a job's journal belongs to one fill.
+    // Changes whenever the queue is emptied, and no two queues start with the same
+    // one: a job's journal belongs to one fill.
     std::uint64_t generation() const { return m_generation; }
     // Records taken from the front so far, and all records ever pushed.
     std::size_t taken() const { return m_head; }
@@ -72,7 +73,8 @@ private:
     ArenaOffsets m_offsets;               // record i starts at (*m_arena)[m_offsets[i]]
     std::shared_ptr<std::string> m_arena; // null while empty
     std::size_t m_head = 0;               // records before it were taken by pop_front
-    std::uint64_t m_generation = 0;
+    static std::uint64_t newGeneration();
+    std::uint64_t m_generation = newGeneration();
     // Where the last copy of each field kept in full starts in the arena.
     struct Last {
         std::uint64_t at = 0;

@@ -221,8 +221,8 @@ void removeAbandonedParts(const std::string& folder) {
 
 struct JobJournal::Prepared {
     std::string folder, head, path;
-    std::shared_ptr<const std::string> records; // the queue's bytes it was written from
-    std::future<int> file;                      // the locked, synced part, or -1
+    std::uint64_t generation = 0; // the fill of the queue it was written from
+    std::future<int> file;        // the locked, synced part, or -1
 };
 
 JobJournal::JobJournal() = default;
@@ -235,14 +235,17 @@ void JobJournal::prepare(const std::string& folder, const std::string& userId, M
     removeAbandonedParts(folder);
     auto p = std::make_unique<Prepared>();
     p->folder = folder;
-    p->records = queue.sharedArena();
-    p->head = headOf(userId, kind, pictures, pictureCount, queue.size(), p->records->size());
+    p->generation = queue.generation();
+    std::shared_ptr<const std::string> records = queue.sharedArena();
+    p->head = headOf(userId, kind, pictures, pictureCount, queue.size(), records->size());
     p->path = newJournalPath(folder);
-    p->file =
-        std::async(std::launch::async, [part = p->path + ".part", head = p->head, records = p->records] {
-            std::string error;
-            return writeJournalFile(part, head, *records, error);
-        });
+    // The records are let go once written: a queue filled anew frees them.
+    p->file = std::async(std::launch::async,
+                         [part = p->path + ".part", head = p->head, held = std::move(records)]() mutable {
+                             const std::shared_ptr<const std::string> records = std::move(held);
+                             std::string error;
+                             return writeJournalFile(part, head, *records, error);
+                         });
     m_prepared = std::move(p);
 }
 
@@ -255,9 +258,9 @@ int JobJournal::takePrepared(const std::string& folder, const std::string& head,
                              std::string& path) {
     if (!m_prepared)
         return -1;
-    // The same bytes object means the same records: a queue changed since copies them first.
+    // Within one fill the queue only grows, and the head holds its size.
     const Prepared& p = *m_prepared;
-    if (p.folder != folder || p.head != head || queue.taken() > 0 || queue.sharedArena() != p.records) {
+    if (p.folder != folder || p.head != head || queue.taken() > 0 || queue.generation() != p.generation) {
         discardPrepared();
         return -1;
     }

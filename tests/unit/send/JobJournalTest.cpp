@@ -180,6 +180,7 @@ TEST(JobJournal, APreparedJournalIsPublishedOnlyForTheJobItWasWrittenFor) {
         JobJournal j;
         j.prepare(dir.path(), user, MessageKind::Sms, {}, 0, queue);
         j.waitForPrepared();
+        EXPECT_EQ(queue.sharedArena().use_count(), 2) << "the written records are let go";
         const std::vector<std::string> prepared = namesIn(dir.path());
         ASSERT_EQ(prepared.size(), 1u);
         ASSERT_TRUE(prepared[0].ends_with(".qbj.part"));

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <expat.h>
@@ -18,6 +19,7 @@
 #include <optional>
 #include <pugixml.hpp>
 #include <thread>
+#include <type_traits>
 #include <zip.h>
 
 // The small parts (relationships, the workbook, styles) are read whole with pugixml.
@@ -111,21 +113,46 @@ Reference parseReference(std::string_view ref, int& row, int& column) {
     return Reference::Ok;
 }
 
+// A number that celltext::number() would write back unchanged, so need not be read:
+// at most 15 significant digits (which survive a double), in full between 1E-04
+// and 1E+15, no leading or trailing zeros, no exponent, no "-0".
+bool shownAsWritten(std::string_view t) {
+    const auto digit = [&](std::size_t i) { return i < t.size() && t[i] >= '0' && t[i] <= '9'; };
+    std::size_t i = !t.empty() && t[0] == '-' ? 1 : 0;
+    const std::size_t intFrom = i;
+    while (digit(i))
+        ++i;
+    const std::size_t intDigits = i - intFrom;
+    if (intDigits == 0 || intDigits > 15)
+        return false;
+    const bool zero = t[intFrom] == '0';
+    if (zero && intDigits > 1)
+        return false;
+    if (i == t.size())
+        return !zero || intFrom == 0;
+    if (t[i] != '.')
+        return false;
+    const std::size_t fracFrom = ++i;
+    while (digit(i))
+        ++i;
+    if (i != t.size() || i == fracFrom || t.back() == '0')
+        return false;
+    if (!zero)
+        return intDigits + (i - fracFrom) <= 15;
+    std::size_t zeros = 0;
+    while (t[fracFrom + zeros] == '0')
+        ++zeros;
+    return zeros <= 3 && i - fracFrom - zeros <= 15;
+}
+
 // A row number as written; 0 when it is none.
-long long parseRowNumber(const char* text) {
+long long parseRowNumber(std::string_view text) {
     long long r = 0;
-    const char* end = text + std::strlen(text);
-    const auto parsed = std::from_chars(text, end, r);
+    const char* end = text.data() + text.size();
+    const auto parsed = std::from_chars(text.data(), end, r);
     if (parsed.ec == std::errc::result_out_of_range)
         return kMaxSheetRows + 1LL;
     return parsed.ec == std::errc() && parsed.ptr == end && r > 0 ? r : 0;
-}
-
-const char* attributeOf(const char** attributes, std::string_view name) {
-    for (const char** a = attributes; *a; a += 2)
-        if (localName(a[0]) == name)
-            return a[1];
-    return nullptr;
 }
 
 // An append-only list in blocks: growing never copies what is there, so a sheet of
@@ -233,11 +260,17 @@ private:
     std::string m_bytes;
 };
 
+// An attribute by its local name; a NUL follows the value.
+struct XmlAttribute {
+    std::string_view name;
+    std::string_view value;
+};
+
 // What a streamed part's elements and text go to.
 class XmlHandler {
 public:
     virtual ~XmlHandler() = default;
-    virtual void start(std::string_view name, const char** attributes) = 0;
+    virtual void start(std::string_view name, const XmlAttribute* attributes, std::size_t count) = 0;
     virtual void end(std::string_view name) = 0;
     virtual void text(std::string_view data) = 0;
 };
@@ -254,9 +287,10 @@ std::string_view localName(std::string_view name) {
 // processing instructions, another encoding) or with any fault is given up on,
 // and the caller reads it again with expat, whose verdict stands. So everything
 // accepted here must be well-formed XML, and reach the handler as expat gives it.
-class PlainXml {
+// The handler's own type, so that its calls are inlined.
+template <typename Handler> class PlainXml {
 public:
-    explicit PlainXml(XmlHandler& handler) : m_handler(handler) {}
+    explicit PlainXml(Handler& handler) : m_handler(handler) {}
 
     // Bytes to be appended, after what is still unread.
     void append(const char* data, std::size_t n) {
@@ -289,12 +323,13 @@ public:
                 char* lt = p;
                 while (lt < end && is(*lt, kPlain))
                     ++lt;
-                if (lt == end || *lt != '<')
+                const bool plain = lt < end && *lt == '<';
+                if (!plain)
                     lt = static_cast<char*>(std::memchr(lt, '<', static_cast<std::size_t>(end - lt)));
                 if (!lt && !last)
                     break;
                 char* stop = lt ? lt : end;
-                if (!text(p, stop))
+                if (!text(p, stop, plain))
                     return false;
                 p = stop;
             } else if (end - p < 2) {
@@ -524,14 +559,14 @@ private:
         return w;
     }
 
-    bool text(char* p, char* stop) {
+    bool text(char* p, char* stop, bool plain) {
         if (m_depth == 0) {
             for (; p < stop; ++p)
                 if (!isSpace(*p))
                     return false;
             return true;
         }
-        char* end = decode(p, stop, false);
+        char* end = plain ? stop : decode(p, stop, false);
         if (!end)
             return false;
         if (end != p)
@@ -544,6 +579,7 @@ private:
         char* nameEnd;
         char* value;
         char* valueEnd;
+        bool plain; // nothing to decode
     };
 
     Step startTag(char*& p, char* end) {
@@ -576,7 +612,7 @@ private:
             }
             if (q == spaceFrom || !isNameStart(*q))
                 return Step::GiveUp;
-            Attribute a{q, nullptr, nullptr, nullptr};
+            Attribute a{q, nullptr, nullptr, nullptr, false};
             while (q < end && isNameChar(*q))
                 ++q;
             a.nameEnd = q;
@@ -597,9 +633,9 @@ private:
             a.value = ++q;
             while (q < end && is(*q, kPlain))
                 ++q;
-            a.valueEnd = q < end && *q == quote
-                             ? q
-                             : static_cast<char*>(std::memchr(q, quote, static_cast<std::size_t>(end - q)));
+            a.plain = q < end && *q == quote;
+            a.valueEnd =
+                a.plain ? q : static_cast<char*>(std::memchr(q, quote, static_cast<std::size_t>(end - q)));
             if (!a.valueEnd)
                 return Step::More;
             q = a.valueEnd + 1;
@@ -608,37 +644,31 @@ private:
         // The tag is whole: only now is it written over.
         if (m_rootDone)
             return Step::GiveUp; // a second root
-        m_attributes.clear();
-        for (std::size_t i = 0; i < m_spans.size(); ++i) {
-            Attribute& a = m_spans[i];
-            const std::string_view an(a.name, static_cast<std::size_t>(a.nameEnd - a.name));
+        for (std::size_t i = 1; i < m_spans.size(); ++i) {
+            const std::string_view an = nameOf(m_spans[i]);
             for (std::size_t j = 0; j < i; ++j)
-                if (std::string_view(m_spans[j].name,
-                                     static_cast<std::size_t>(m_spans[j].nameEnd - m_spans[j].name)) == an)
+                if (nameOf(m_spans[j]) == an)
                     return Step::GiveUp;
         }
-        for (Attribute& a : m_spans) {
-            char* valueEnd = decode(a.value, a.valueEnd, true);
+        m_attributes.resize(m_spans.size());
+        for (std::size_t i = 0; i < m_spans.size(); ++i) {
+            Attribute& a = m_spans[i];
+            char* valueEnd = a.plain ? a.valueEnd : decode(a.value, a.valueEnd, true);
             if (!valueEnd)
                 return Step::GiveUp;
             *valueEnd = '\0';
-            m_attributes.push_back(a.name);
-            m_attributes.push_back(a.value);
+            m_attributes[i] = {localName(nameOf(a)),
+                               std::string_view(a.value, static_cast<std::size_t>(valueEnd - a.value))};
         }
-        for (Attribute& a : m_spans)
-            *a.nameEnd = '\0'; // after the duplicate check, which reads the names whole
-        m_attributes.push_back(nullptr);
         p = q;
         const std::string_view local = localName(name);
-        m_handler.start(local, m_attributes.data());
+        m_handler.start(local, m_attributes.data(), m_attributes.size());
         if (empty) {
             m_handler.end(local);
             m_rootDone = m_depth == 0;
         } else {
-            if (m_depth == m_open.size())
-                m_open.emplace_back(name);
-            else
-                m_open[m_depth].assign(name);
+            m_open.push_back(static_cast<std::uint32_t>(m_names.size()));
+            m_names.append(name);
             ++m_depth;
         }
         return Step::Done;
@@ -653,23 +683,30 @@ private:
             ++q;
         if (q >= end)
             return Step::More;
-        if (*q != '>' || m_depth == 0 || m_open[m_depth - 1] != name)
+        if (*q != '>' || m_depth == 0 || std::string_view(m_names).substr(m_open.back()) != name)
             return Step::GiveUp;
         p = q + 1;
+        m_names.resize(m_open.back());
+        m_open.pop_back();
         --m_depth;
         m_handler.end(localName(name));
         m_rootDone = m_depth == 0;
         return Step::Done;
     }
 
-    XmlHandler& m_handler;
+    static std::string_view nameOf(const Attribute& a) {
+        return std::string_view(a.name, static_cast<std::size_t>(a.nameEnd - a.name));
+    }
+
+    Handler& m_handler;
     std::vector<char> m_buf;
     std::size_t m_size = 0, m_pos = 0;
     bool m_atStart = true, m_rootDone = false;
-    std::vector<std::string> m_open;
+    std::string m_names;               // the open elements' names, one after the other
+    std::vector<std::uint32_t> m_open; // where each begins in m_names
     std::size_t m_depth = 0;
     std::vector<Attribute> m_spans;
-    std::vector<const char*> m_attributes;
+    std::vector<XmlAttribute> m_attributes;
 };
 
 // A zip entry inflated on a thread of its own, a few blocks ahead of the reader,
@@ -773,7 +810,7 @@ private:
 // left out.
 class SharedStrings final : public XmlHandler {
 public:
-    void start(std::string_view name, const char**) override {
+    void start(std::string_view name, const XmlAttribute*, std::size_t) override {
         if (name == "si") {
             m_inItem = true;
             m_item.clear();
@@ -833,40 +870,59 @@ public:
     SheetCells(const std::vector<celltext::DateParts>& xfDate, bool date1904)
         : m_xfDate(xfDate), m_date1904(date1904) {}
 
-    void start(std::string_view name, const char** attributes) override {
-        if (name == "sheetData") {
-            m_inData = true;
-        } else if (!m_inData) {
+    // By length first: a sheet is millions of these calls.
+    void start(std::string_view name, const XmlAttribute* attributes, std::size_t count) override {
+        if (!m_inData) {
+            m_inData = name == "sheetData";
             return;
-        } else if (name == "row") {
-            startRow(attributes);
-        } else if (name == "c") {
-            startCell(attributes);
-        } else if (!m_inCell) {
-            return;
-        } else if (name == "v") {
-            m_hasValue = true;
-            m_inText = true;
-        } else if (name == "is") {
-            m_inline = true;
-        } else if (name == "rPh") {
-            ++m_phonetic;
-        } else if (name == "t" && m_inline && m_phonetic == 0) {
-            m_inText = true;
+        }
+        switch (name.size()) {
+        case 1:
+            if (name[0] == 'c') {
+                startCell(attributes, count);
+            } else if (!m_inCell) {
+            } else if (name[0] == 'v') {
+                m_hasValue = true;
+                m_inText = true;
+            } else if (name[0] == 't' && m_inline && m_phonetic == 0) {
+                m_inText = true;
+            }
+            break;
+        case 2:
+            if (m_inCell && name == "is")
+                m_inline = true;
+            break;
+        case 3:
+            if (name == "row")
+                startRow(attributes, count);
+            else if (m_inCell && name == "rPh")
+                ++m_phonetic;
+            break;
+        default:
+            break;
         }
     }
 
     void end(std::string_view name) override {
-        if (name == "sheetData") {
-            m_inData = false;
-        } else if (name == "c" && m_inCell) {
-            endCell();
-        } else if (name == "v" || name == "t") {
-            m_inText = false;
-        } else if (name == "rPh") {
-            --m_phonetic;
-        } else if (name == "row") {
-            m_inRow = false;
+        switch (name.size()) {
+        case 1:
+            if (name[0] == 'c') {
+                if (m_inCell)
+                    endCell();
+            } else if (name[0] == 'v' || name[0] == 't') {
+                m_inText = false;
+            }
+            break;
+        case 3:
+            if (name == "rPh")
+                --m_phonetic;
+            else if (name == "row")
+                m_inRow = false;
+            break;
+        default:
+            if (name == "sheetData")
+                m_inData = false;
+            break;
         }
     }
 
@@ -918,11 +974,15 @@ private:
         return t == "d" ? Type::Date : Type::Number;
     }
 
-    void startRow(const char** attributes) {
+    void startRow(const XmlAttribute* attributes, std::size_t count) {
         m_inRow = true;
         m_column = -1;
-        const char* r = attributeOf(attributes, "r");
-        const long long number = r ? parseRowNumber(r) : 0;
+        long long number = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            if (attributes[i].name == "r") {
+                number = parseRowNumber(attributes[i].value);
+                break;
+            }
         if (number > kMaxSheetRows)
             m_row = kMaxSheetRows; // so the rows after it are past the end too
         else if (number > 0)
@@ -932,7 +992,7 @@ private:
         m_rowKept = m_row < kMaxSheetRows;
     }
 
-    void startCell(const char** attributes) {
+    void startCell(const XmlAttribute* attributes, std::size_t count) {
         m_inCell = true;
         m_hasValue = m_inline = m_inText = false;
         m_phonetic = 0;
@@ -942,11 +1002,12 @@ private:
         m_keep = m_inRow && m_rowKept;
         m_type = Type::Number;
         m_style = 0;
-        for (const char** a = attributes; *a; a += 2) {
-            const std::string_view name = localName(a[0]);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string_view name = attributes[i].name;
+            const std::string_view value = attributes[i].value;
             if (name == "r") {
                 int row = 0, column = 0;
-                switch (parseReference(a[1], row, column)) {
+                switch (parseReference(value, row, column)) {
                 case Reference::Ok:
                     m_cellRow = row;
                     m_cellColumn = column;
@@ -958,9 +1019,9 @@ private:
                     break;
                 }
             } else if (name == "t") {
-                m_type = typeOf(a[1]);
+                m_type = typeOf(value);
             } else if (name == "s") {
-                m_style = std::strtoll(a[1], nullptr, 10);
+                m_style = std::strtoll(value.data(), nullptr, 10); // a NUL follows
             }
         }
         m_column = m_cellColumn;
@@ -995,18 +1056,21 @@ private:
                 text.resize(10);
             ownText(text);
         } else {
+            const celltext::DateParts parts =
+                m_style >= 0 && m_style < static_cast<long long>(m_xfDate.size())
+                    ? m_xfDate[static_cast<std::size_t>(m_style)]
+                    : celltext::DateParts::None;
+            if (parts == celltext::DateParts::None && shownAsWritten(m_value)) {
+                ownText(m_value);
+                return;
+            }
             double value = 0;
             const auto parsed = std::from_chars(m_value.data(), m_value.data() + m_value.size(), value);
-            if (parsed.ec != std::errc() || parsed.ptr != m_value.data() + m_value.size()) {
+            if (parsed.ec != std::errc() || parsed.ptr != m_value.data() + m_value.size())
                 ownText(m_value);
-            } else {
-                const celltext::DateParts parts =
-                    m_style >= 0 && m_style < static_cast<long long>(m_xfDate.size())
-                        ? m_xfDate[static_cast<std::size_t>(m_style)]
-                        : celltext::DateParts::None;
+            else
                 ownText(parts == celltext::DateParts::None ? celltext::number(value)
                                                            : celltext::serialDate(value, parts, m_date1904));
-            }
         }
     }
 
@@ -1104,7 +1168,7 @@ public:
             return false;
         bool accepted = true, failed = false;
         {
-            PlainXml xml(fresh());
+            PlainXml<std::remove_reference_t<decltype(fresh())>> xml(fresh());
             if (ahead) {
                 InflatePipe pipe(f);
                 while (accepted && pipe.next([&](const char* data, std::size_t n) {
@@ -1148,7 +1212,10 @@ private:
         XML_SetElementHandler(
             parser,
             [](void* h, const XML_Char* element, const XML_Char** attributes) {
-                static_cast<XmlHandler*>(h)->start(localName(element), attributes);
+                std::vector<XmlAttribute> list;
+                for (const XML_Char** a = attributes; *a; a += 2)
+                    list.push_back({localName(a[0]), std::string_view(a[1])});
+                static_cast<XmlHandler*>(h)->start(localName(element), list.data(), list.size());
             },
             [](void* h, const XML_Char* element) { static_cast<XmlHandler*>(h)->end(localName(element)); });
         XML_SetCharacterDataHandler(parser, [](void* h, const XML_Char* data, int length) {
@@ -1309,7 +1376,7 @@ bool XlsxReader::readSheet(int index, CellSink& sink) {
         stringsRead = std::async(std::launch::async, [&] {
             const Archive zip(m_bytes);
             if (!zip.stream(
-                    m_sharedStringsPart, [&]() -> XmlHandler& { return strings.emplace(); }, false))
+                    m_sharedStringsPart, [&]() -> SharedStrings& { return strings.emplace(); }, false))
                 return false;
             strings->finish();
             return true;
@@ -1317,7 +1384,7 @@ bool XlsxReader::readSheet(int index, CellSink& sink) {
     // A chart or dialog sheet has no sheetData, so no cells.
     std::optional<SheetCells> cells;
     const bool sheetRead = m_zip.stream(
-        part, [&]() -> XmlHandler& { return cells.emplace(m_xfDate, m_date1904); }, true);
+        part, [&]() -> SheetCells& { return cells.emplace(m_xfDate, m_date1904); }, true);
     if (stringsRead.valid() && !stringsRead.get())
         return false;
     if (!sheetRead)

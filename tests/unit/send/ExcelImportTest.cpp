@@ -242,6 +242,54 @@ TEST(ExcelAutomation, LargeSheetsReadWholeAcrossBlocks) {
     }
 }
 
+// Numbers as the file writes them: most are shown as written, the rest as the
+// value they stand for.
+TEST(ExcelAutomation, NumberCellsShowTheirValue) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"1.5", "1.5"},
+        {"0", "0"},
+        {"-0", "0"},
+        {"-0.0", "0"},
+        {"-0.5", "-0.5"},
+        {"00.5", "0.5"},
+        {"1.50", "1.5"},
+        {"1.", "1"},
+        {".5", "0.5"},
+        {"+1", "+1"},
+        {"1e3", "1000"},
+        {"0.0001", "0.0001"},
+        {"0.00012", "0.00012"},
+        {"0.00001", "1E-05"},
+        {"-0.000012", "-1.2E-05"},
+        {"123456789012345", "123456789012345"},
+        {"-123456789012345", "-123456789012345"},
+        {"1234567890123456", "1.23456789012346E+15"},
+        {"12345678.9012345", "12345678.9012345"},
+        {"12345678.90123456", "12345678.9012346"},
+        {"0.123456789012345", "0.123456789012345"},
+        {"0.1234567890123456", "0.123456789012346"},
+        {"0.000123456789012345", "0.000123456789012345"},
+        {"1E+20", "1E+20"},
+        {"12x", "12x"},
+    };
+    std::string rows;
+    for (const auto& c : cases)
+        rows += std::string("<row><c><v>") + c.first + "</v></c></row>";
+    TempDir dir;
+    ExcelAutomation excel;
+    ASSERT_EQ(
+        excel.open(test::writeXlsxSheetPart(
+            dir.file("numbers.xlsx"),
+            "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" +
+                rows + "</sheetData></worksheet>")),
+        0);
+    UsedRange range;
+    ASSERT_TRUE(excel.usedRange(1, range));
+    ASSERT_EQ(range.rows, static_cast<int>(std::size(cases)));
+    for (int r = 1; r <= range.rows; ++r)
+        EXPECT_EQ(range.value(r, 1), cases[r - 1].second) << cases[r - 1].first;
+}
+
 TEST(ExcelImport, FillsTheTableFromTheChosenSheet) {
     FormFixture f;
     f.dialogs.workbooks.push_back(dataPath("excel/recipients.xlsx"));

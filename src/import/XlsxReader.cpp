@@ -275,11 +275,6 @@ public:
     virtual void text(std::string_view data) = 0;
 };
 
-std::string_view localName(std::string_view name) {
-    const std::size_t colon = name.rfind(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
-
 // The XML that spreadsheet programs write, read without expat's generality:
 // elements, attributes, text, the five entities and character references, in
 // UTF-8. Sheets are hundreds of megabytes of small tags, and this reads them
@@ -589,7 +584,7 @@ private:
         while (q < end && isNameChar(*q))
             ++q;
         const std::string_view name(p + 1, static_cast<std::size_t>(q - p - 1));
-        m_spans.clear();
+        std::size_t n = 0; // attributes
         bool empty = false;
         while (true) {
             const char* spaceFrom = q;
@@ -612,7 +607,11 @@ private:
             }
             if (q == spaceFrom || !isNameStart(*q))
                 return Step::GiveUp;
-            Attribute a{q, nullptr, nullptr, nullptr, false};
+            // Written in place: a copy built aside and pushed stalls on every tag.
+            if (n == m_spans.size())
+                m_spans.emplace_back();
+            Attribute& a = m_spans[n];
+            a.name = q;
             while (q < end && isNameChar(*q))
                 ++q;
             a.nameEnd = q;
@@ -639,32 +638,34 @@ private:
             if (!a.valueEnd)
                 return Step::More;
             q = a.valueEnd + 1;
-            m_spans.push_back(a);
+            ++n;
         }
         // The tag is whole: only now is it written over.
         if (m_rootDone)
             return Step::GiveUp; // a second root
-        for (std::size_t i = 1; i < m_spans.size(); ++i) {
+        for (std::size_t i = 1; i < n; ++i) {
             const std::string_view an = nameOf(m_spans[i]);
             for (std::size_t j = 0; j < i; ++j)
-                if (nameOf(m_spans[j]) == an)
+                if (same(nameOf(m_spans[j]), an))
                     return Step::GiveUp;
         }
-        m_attributes.resize(m_spans.size());
-        for (std::size_t i = 0; i < m_spans.size(); ++i) {
+        if (m_attributes.size() < n)
+            m_attributes.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
             Attribute& a = m_spans[i];
             char* valueEnd = a.plain ? a.valueEnd : decode(a.value, a.valueEnd, true);
             if (!valueEnd)
                 return Step::GiveUp;
             *valueEnd = '\0';
-            m_attributes[i] = {localName(nameOf(a)),
-                               std::string_view(a.value, static_cast<std::size_t>(valueEnd - a.value))};
+            XmlAttribute& out = m_attributes[i];
+            out.name = local(nameOf(a));
+            out.value = std::string_view(a.value, static_cast<std::size_t>(valueEnd - a.value));
         }
         p = q;
-        const std::string_view local = localName(name);
-        m_handler.start(local, m_attributes.data(), m_attributes.size());
+        const std::string_view element = local(name);
+        m_handler.start(element, m_attributes.data(), n);
         if (empty) {
-            m_handler.end(local);
+            m_handler.end(element);
             m_rootDone = m_depth == 0;
         } else {
             m_open.push_back(static_cast<std::uint32_t>(m_names.size()));
@@ -683,19 +684,34 @@ private:
             ++q;
         if (q >= end)
             return Step::More;
-        if (*q != '>' || m_depth == 0 || std::string_view(m_names).substr(m_open.back()) != name)
+        if (*q != '>' || m_depth == 0 || !same(std::string_view(m_names).substr(m_open.back()), name))
             return Step::GiveUp;
         p = q + 1;
         m_names.resize(m_open.back());
         m_open.pop_back();
         --m_depth;
-        m_handler.end(localName(name));
+        m_handler.end(local(name));
         m_rootDone = m_depth == 0;
         return Step::Done;
     }
 
     static std::string_view nameOf(const Attribute& a) {
         return std::string_view(a.name, static_cast<std::size_t>(a.nameEnd - a.name));
+    }
+    // localName() and ==, in line for names of a few letters.
+    static std::string_view local(std::string_view name) {
+        for (std::size_t i = name.size(); i-- > 0;)
+            if (name[i] == ':')
+                return name.substr(i + 1);
+        return name;
+    }
+    static bool same(std::string_view a, std::string_view b) {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (a[i] != b[i])
+                return false;
+        return true;
     }
 
     Handler& m_handler;

@@ -699,13 +699,13 @@ private:
         return std::string_view(a.name, static_cast<std::size_t>(a.nameEnd - a.name));
     }
     // localName() and ==, in line for names of a few letters.
-    static std::string_view local(std::string_view name) {
+    [[gnu::always_inline]] static std::string_view local(std::string_view name) {
         for (std::size_t i = name.size(); i-- > 0;)
             if (name[i] == ':')
                 return name.substr(i + 1);
         return name;
     }
-    static bool same(std::string_view a, std::string_view b) {
+    [[gnu::always_inline]] static bool same(std::string_view a, std::string_view b) {
         if (a.size() != b.size())
             return false;
         for (std::size_t i = 0; i < a.size(); ++i)
@@ -1054,10 +1054,13 @@ private:
                 ownText(unescapeOoxml(std::move(m_value)));
         } else if (!m_hasValue) {
         } else if (m_type == Type::Shared) {
-            std::uint32_t i = kOwnText;
-            const auto r = std::from_chars(m_value.data(), m_value.data() + m_value.size(), i);
-            if (r.ec == std::errc() && i != kOwnText)
-                m_items.push_back({m_cellRow, m_cellColumn, i});
+            // The leading digits, as from_chars() takes them.
+            std::uint64_t i = 0;
+            std::size_t k = 0;
+            for (; k < m_value.size() && m_value[k] >= '0' && m_value[k] <= '9' && i < kOwnText; ++k)
+                i = i * 10 + static_cast<std::uint64_t>(m_value[k] - '0');
+            if (k > 0 && i < kOwnText)
+                m_items.push_back({m_cellRow, m_cellColumn, static_cast<std::uint32_t>(i)});
         } else if (m_type == Type::Text) {
             ownText(unescapeOoxml(std::move(m_value)));
         } else if (m_type == Type::Boolean) {

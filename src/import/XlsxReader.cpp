@@ -195,10 +195,7 @@ private:
 class TextBlock {
 public:
     void append(std::string_view text) {
-        if (m_bytes.size() + text.size() + 1 > m_bytes.capacity()) {
-            m_bytes.reserve(
-                std::max<std::size_t>(2 * m_bytes.capacity(), m_bytes.size() + text.size() + (1 << 16)));
-        }
+        grow(text.size());
         if (std::memchr(text.data(), '\0', text.size())) {
             for (char c : text)
                 if (c)
@@ -208,6 +205,23 @@ public:
         }
         m_bytes.push_back('\0');
     }
+    // A text written in pieces straight into the block, from `from` (the size
+    // before its first piece) on: append(unescapeOoxml(pieces)) without the copies.
+    void appendPiece(std::string_view piece) {
+        grow(piece.size());
+        m_bytes.append(piece);
+    }
+    void endPieces(std::size_t from) {
+        const std::string_view text = std::string_view(m_bytes).substr(from);
+        if (text.find("_x") != std::string_view::npos || std::memchr(text.data(), '\0', text.size())) {
+            std::string whole(text);
+            m_bytes.resize(from);
+            append(unescapeOoxml(std::move(whole)));
+            return;
+        }
+        m_bytes.push_back('\0');
+    }
+    void dropFrom(std::size_t from) { m_bytes.resize(from); }
     // A piece at a time, written back where it was read (CP949 is never longer
     // than UTF-8): the texts are not held twice.
     void toCp949() {
@@ -236,6 +250,10 @@ public:
     }
     std::size_t size() const { return m_bytes.size(); }
     const char* data() const { return m_bytes.data(); }
+    void grow(std::size_t more) {
+        if (m_bytes.size() + more + 1 > m_bytes.capacity())
+            m_bytes.reserve(std::max<std::size_t>(2 * m_bytes.capacity(), m_bytes.size() + more + (1 << 16)));
+    }
     // The texts in order, after toCp949().
     class Reader {
     public:
@@ -828,8 +846,10 @@ class SharedStrings final : public XmlHandler {
 public:
     void start(std::string_view name, const XmlAttribute*, std::size_t) override {
         if (name == "si") {
+            if (m_inItem)
+                m_block.dropFrom(m_itemFrom);
             m_inItem = true;
-            m_item.clear();
+            m_itemFrom = m_block.size();
         } else if (name == "rPh") {
             ++m_phonetic;
         } else if (name == "t" && m_inItem && m_phonetic == 0) {
@@ -842,15 +862,14 @@ public:
         } else if (name == "rPh") {
             --m_phonetic;
         } else if (name == "si" && m_inItem) {
-            m_block.append(unescapeOoxml(std::move(m_item)));
+            m_block.endPieces(m_itemFrom);
             ++m_count;
-            m_item.clear();
             m_inItem = false;
         }
     }
     void text(std::string_view data) override {
-        if (m_inText)
-            m_item.append(data);
+        if (m_inText && m_inItem)
+            m_block.appendPiece(data);
     }
 
     // After the part is read: the texts as CP949, by number.
@@ -871,7 +890,7 @@ private:
     TextBlock m_block;
     std::size_t m_count = 0;
     std::vector<std::size_t> m_starts; // where each text begins, and one past the last NUL
-    std::string m_item;
+    std::size_t m_itemFrom = 0;        // where the open item's text begins in m_block
     bool m_inItem = false;
     bool m_inText = false;
     int m_phonetic = 0;

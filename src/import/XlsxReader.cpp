@@ -594,6 +594,7 @@ private:
         char* nameEnd;
         char* value;
         char* valueEnd;
+        char* localFrom;
         bool plain; // nothing to decode
     };
 
@@ -601,9 +602,10 @@ private:
         char* q = p + 1;
         if (!isNameStart(*q))
             return Step::GiveUp; // "<!", "<?", or no name
-        while (q < end && isNameChar(*q))
-            ++q;
+        char* elementFrom = nullptr;
+        q = scanName(q, end, elementFrom);
         const std::string_view name(p + 1, static_cast<std::size_t>(q - p - 1));
+        const std::string_view element(elementFrom, static_cast<std::size_t>(q - elementFrom));
         std::size_t n = 0; // attributes
         bool empty = false;
         while (true) {
@@ -632,8 +634,7 @@ private:
                 m_spans.emplace_back();
             Attribute& a = m_spans[n];
             a.name = q;
-            while (q < end && isNameChar(*q))
-                ++q;
+            q = scanName(q, end, a.localFrom);
             a.nameEnd = q;
             while (q < end && isSpace(*q))
                 ++q;
@@ -678,11 +679,10 @@ private:
                 return Step::GiveUp;
             *valueEnd = '\0';
             XmlAttribute& out = m_attributes[i];
-            out.name = local(nameOf(a));
+            out.name = std::string_view(a.localFrom, static_cast<std::size_t>(a.nameEnd - a.localFrom));
             out.value = std::string_view(a.value, static_cast<std::size_t>(valueEnd - a.value));
         }
         p = q;
-        const std::string_view element = local(name);
         m_handler.start(element, m_attributes.data(), n);
         if (empty) {
             m_handler.end(element);
@@ -701,10 +701,10 @@ private:
     }
 
     Step endTag(char*& p, char* end) {
-        char* q = p + 2;
-        while (q < end && isNameChar(*q))
-            ++q;
+        char* elementFrom = nullptr;
+        char* q = scanName(p + 2, end, elementFrom);
         const std::string_view name(p + 2, static_cast<std::size_t>(q - p - 2));
+        const std::string_view element(elementFrom, static_cast<std::size_t>(q - elementFrom));
         while (q < end && isSpace(*q))
             ++q;
         if (q >= end)
@@ -716,7 +716,7 @@ private:
         m_namesUsed = m_open.back();
         m_open.pop_back();
         --m_depth;
-        m_handler.end(local(name));
+        m_handler.end(element);
         m_rootDone = m_depth == 0;
         return Step::Done;
     }
@@ -724,13 +724,16 @@ private:
     static std::string_view nameOf(const Attribute& a) {
         return std::string_view(a.name, static_cast<std::size_t>(a.nameEnd - a.name));
     }
-    // localName() and ==, in line for names of a few letters.
-    [[gnu::always_inline]] static std::string_view local(std::string_view name) {
-        for (std::size_t i = name.size(); i-- > 0;)
-            if (name[i] == ':')
-                return name.substr(i + 1);
-        return name;
+    // Past the name at q; `localFrom`: where its local name (after the last ':')
+    // begins, noted on the way rather than looked for again.
+    [[gnu::always_inline]] static char* scanName(char* q, const char* end, char*& localFrom) {
+        localFrom = q;
+        for (; q < end && isNameChar(*q); ++q)
+            if (*q == ':')
+                localFrom = q + 1;
+        return q;
     }
+    // ==, in line for names of a few letters.
     [[gnu::always_inline]] static bool same(std::string_view a, std::string_view b) {
         if (a.size() != b.size())
             return false;

@@ -161,12 +161,11 @@ long long parseRowNumber(std::string_view text) {
 // millions of cells touches each page once.
 template <typename T> class Chunks {
 public:
-    void push_back(const T& v) {
-        if (m_used == kChunk || m_chunks.empty()) {
-            m_chunks.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
-            m_used = 0;
-        }
-        m_chunks.back()[m_used++] = v;
+    // In line: a sheet pushes once a cell.
+    [[gnu::always_inline]] void push_back(const T& v) {
+        if (m_used == kChunk || !m_last) [[unlikely]]
+            addChunk();
+        m_last[m_used++] = v;
     }
     std::size_t size() const { return m_chunks.empty() ? 0 : (m_chunks.size() - 1) * kChunk + m_used; }
     template <typename F> void forEach(F&& f) const {
@@ -183,12 +182,19 @@ public:
             m_chunks[c].reset();
         }
         m_chunks.clear();
+        m_last = nullptr;
         m_used = 0;
     }
 
 private:
     static constexpr std::size_t kChunk = (std::size_t{4} << 20) / sizeof(T);
+    [[gnu::noinline]] void addChunk() {
+        m_chunks.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
+        m_last = m_chunks.back().get();
+        m_used = 0;
+    }
     std::vector<std::unique_ptr<T[]>> m_chunks;
+    T* m_last = nullptr;
     std::size_t m_used = 0;
 };
 

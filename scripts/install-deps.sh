@@ -8,7 +8,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
     qt6-base-dev qt6-webengine-dev libqt6webenginewidgets6 qt6-webengine-dev-tools
     qt6-translations-l10n qt6-l10n-tools libgl-dev
-    zlib1g-dev libjsoncpp-dev libcurl4-openssl-dev libfreexl-dev libzip-dev libpugixml-dev libexpat1-dev
+    zlib1g-dev libjsoncpp-dev libcurl4-openssl-dev libfreexl-dev libzip-dev libdeflate-dev libpugixml-dev libexpat1-dev
     libcpp-httplib-dev libsqlite3-dev libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libx11-dev curl ccache clang-format

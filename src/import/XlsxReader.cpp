@@ -8,17 +8,21 @@
 #include <charconv>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <expat.h>
 #include <future>
+#include <libdeflate.h>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <pugixml.hpp>
 #include <thread>
+#include <type_traits>
 #include <zip.h>
+#include <zlib.h>
 
 // The small parts (relationships, the workbook, styles) are read whole with pugixml.
 // Shared strings and sheets can be hundreds of megabytes of XML even in a small file
@@ -111,33 +115,57 @@ Reference parseReference(std::string_view ref, int& row, int& column) {
     return Reference::Ok;
 }
 
+// A number that celltext::number() would write back unchanged, so need not be read:
+// at most 15 significant digits (which survive a double), in full between 1E-04
+// and 1E+15, no leading or trailing zeros, no exponent, no "-0".
+bool shownAsWritten(std::string_view t) {
+    const auto digit = [&](std::size_t i) { return i < t.size() && t[i] >= '0' && t[i] <= '9'; };
+    std::size_t i = !t.empty() && t[0] == '-' ? 1 : 0;
+    const std::size_t intFrom = i;
+    while (digit(i))
+        ++i;
+    const std::size_t intDigits = i - intFrom;
+    if (intDigits == 0 || intDigits > 15)
+        return false;
+    const bool zero = t[intFrom] == '0';
+    if (zero && intDigits > 1)
+        return false;
+    if (i == t.size())
+        return !zero || intFrom == 0;
+    if (t[i] != '.')
+        return false;
+    const std::size_t fracFrom = ++i;
+    while (digit(i))
+        ++i;
+    if (i != t.size() || i == fracFrom || t.back() == '0')
+        return false;
+    if (!zero)
+        return intDigits + (i - fracFrom) <= 15;
+    std::size_t zeros = 0;
+    while (t[fracFrom + zeros] == '0')
+        ++zeros;
+    return zeros <= 3 && i - fracFrom - zeros <= 15;
+}
+
 // A row number as written; 0 when it is none.
-long long parseRowNumber(const char* text) {
+long long parseRowNumber(std::string_view text) {
     long long r = 0;
-    const char* end = text + std::strlen(text);
-    const auto parsed = std::from_chars(text, end, r);
+    const char* end = text.data() + text.size();
+    const auto parsed = std::from_chars(text.data(), end, r);
     if (parsed.ec == std::errc::result_out_of_range)
         return kMaxSheetRows + 1LL;
     return parsed.ec == std::errc() && parsed.ptr == end && r > 0 ? r : 0;
-}
-
-const char* attributeOf(const char** attributes, std::string_view name) {
-    for (const char** a = attributes; *a; a += 2)
-        if (localName(a[0]) == name)
-            return a[1];
-    return nullptr;
 }
 
 // An append-only list in blocks: growing never copies what is there, so a sheet of
 // millions of cells touches each page once.
 template <typename T> class Chunks {
 public:
-    void push_back(const T& v) {
-        if (m_used == kChunk || m_chunks.empty()) {
-            m_chunks.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
-            m_used = 0;
-        }
-        m_chunks.back()[m_used++] = v;
+    // In line: a sheet pushes once a cell.
+    [[gnu::always_inline]] void push_back(const T& v) {
+        if (m_used == kChunk || !m_last) [[unlikely]]
+            addChunk();
+        m_last[m_used++] = v;
     }
     std::size_t size() const { return m_chunks.empty() ? 0 : (m_chunks.size() - 1) * kChunk + m_used; }
     template <typename F> void forEach(F&& f) const {
@@ -154,12 +182,19 @@ public:
             m_chunks[c].reset();
         }
         m_chunks.clear();
+        m_last = nullptr;
         m_used = 0;
     }
 
 private:
     static constexpr std::size_t kChunk = (std::size_t{4} << 20) / sizeof(T);
+    [[gnu::noinline]] void addChunk() {
+        m_chunks.push_back(std::make_unique_for_overwrite<T[]>(kChunk));
+        m_last = m_chunks.back().get();
+        m_used = 0;
+    }
     std::vector<std::unique_ptr<T[]>> m_chunks;
+    T* m_last = nullptr;
     std::size_t m_used = 0;
 };
 
@@ -168,10 +203,7 @@ private:
 class TextBlock {
 public:
     void append(std::string_view text) {
-        if (m_bytes.size() + text.size() + 1 > m_bytes.capacity()) {
-            m_bytes.reserve(
-                std::max<std::size_t>(2 * m_bytes.capacity(), m_bytes.size() + text.size() + (1 << 16)));
-        }
+        grow(text.size());
         if (std::memchr(text.data(), '\0', text.size())) {
             for (char c : text)
                 if (c)
@@ -181,6 +213,23 @@ public:
         }
         m_bytes.push_back('\0');
     }
+    // A text written in pieces straight into the block, from `from` (the size
+    // before its first piece) on: append(unescapeOoxml(pieces)) without the copies.
+    void appendPiece(std::string_view piece) {
+        grow(piece.size());
+        m_bytes.append(piece);
+    }
+    void endPieces(std::size_t from) {
+        const std::string_view text = std::string_view(m_bytes).substr(from);
+        if (text.find("_x") != std::string_view::npos || std::memchr(text.data(), '\0', text.size())) {
+            std::string whole(text);
+            m_bytes.resize(from);
+            append(unescapeOoxml(std::move(whole)));
+            return;
+        }
+        m_bytes.push_back('\0');
+    }
+    void dropFrom(std::size_t from) { m_bytes.resize(from); }
     // A piece at a time, written back where it was read (CP949 is never longer
     // than UTF-8): the texts are not held twice.
     void toCp949() {
@@ -209,6 +258,10 @@ public:
     }
     std::size_t size() const { return m_bytes.size(); }
     const char* data() const { return m_bytes.data(); }
+    void grow(std::size_t more) {
+        if (m_bytes.size() + more + 1 > m_bytes.capacity())
+            m_bytes.reserve(std::max<std::size_t>(2 * m_bytes.capacity(), m_bytes.size() + more + (1 << 16)));
+    }
     // The texts in order, after toCp949().
     class Reader {
     public:
@@ -233,19 +286,20 @@ private:
     std::string m_bytes;
 };
 
+// An attribute by its local name; a NUL follows the value.
+struct XmlAttribute {
+    std::string_view name;
+    std::string_view value;
+};
+
 // What a streamed part's elements and text go to.
 class XmlHandler {
 public:
     virtual ~XmlHandler() = default;
-    virtual void start(std::string_view name, const char** attributes) = 0;
+    virtual void start(std::string_view name, const XmlAttribute* attributes, std::size_t count) = 0;
     virtual void end(std::string_view name) = 0;
     virtual void text(std::string_view data) = 0;
 };
-
-std::string_view localName(std::string_view name) {
-    const std::size_t colon = name.rfind(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-}
 
 // The XML that spreadsheet programs write, read without expat's generality:
 // elements, attributes, text, the five entities and character references, in
@@ -254,9 +308,10 @@ std::string_view localName(std::string_view name) {
 // processing instructions, another encoding) or with any fault is given up on,
 // and the caller reads it again with expat, whose verdict stands. So everything
 // accepted here must be well-formed XML, and reach the handler as expat gives it.
-class PlainXml {
+// The handler's own type, so that its calls are inlined.
+template <typename Handler> class PlainXml {
 public:
-    explicit PlainXml(XmlHandler& handler) : m_handler(handler) {}
+    explicit PlainXml(Handler& handler) : m_handler(handler) {}
 
     // Bytes to be appended, after what is still unread.
     void append(const char* data, std::size_t n) {
@@ -289,12 +344,13 @@ public:
                 char* lt = p;
                 while (lt < end && is(*lt, kPlain))
                     ++lt;
-                if (lt == end || *lt != '<')
+                const bool plain = lt < end && *lt == '<';
+                if (!plain)
                     lt = static_cast<char*>(std::memchr(lt, '<', static_cast<std::size_t>(end - lt)));
                 if (!lt && !last)
                     break;
                 char* stop = lt ? lt : end;
-                if (!text(p, stop))
+                if (!text(p, stop, plain))
                     return false;
                 p = stop;
             } else if (end - p < 2) {
@@ -524,14 +580,14 @@ private:
         return w;
     }
 
-    bool text(char* p, char* stop) {
+    bool text(char* p, char* stop, bool plain) {
         if (m_depth == 0) {
             for (; p < stop; ++p)
                 if (!isSpace(*p))
                     return false;
             return true;
         }
-        char* end = decode(p, stop, false);
+        char* end = plain ? stop : decode(p, stop, false);
         if (!end)
             return false;
         if (end != p)
@@ -544,16 +600,19 @@ private:
         char* nameEnd;
         char* value;
         char* valueEnd;
+        char* localFrom;
+        bool plain; // nothing to decode
     };
 
     Step startTag(char*& p, char* end) {
         char* q = p + 1;
         if (!isNameStart(*q))
             return Step::GiveUp; // "<!", "<?", or no name
-        while (q < end && isNameChar(*q))
-            ++q;
+        char* elementFrom = nullptr;
+        q = scanName(q, end, elementFrom);
         const std::string_view name(p + 1, static_cast<std::size_t>(q - p - 1));
-        m_spans.clear();
+        const std::string_view element(elementFrom, static_cast<std::size_t>(q - elementFrom));
+        std::size_t n = 0; // attributes
         bool empty = false;
         while (true) {
             const char* spaceFrom = q;
@@ -576,9 +635,12 @@ private:
             }
             if (q == spaceFrom || !isNameStart(*q))
                 return Step::GiveUp;
-            Attribute a{q, nullptr, nullptr, nullptr};
-            while (q < end && isNameChar(*q))
-                ++q;
+            // Written in place: a copy built aside and pushed stalls on every tag.
+            if (n == m_spans.size())
+                m_spans.emplace_back();
+            Attribute& a = m_spans[n];
+            a.name = q;
+            q = scanName(q, end, a.localFrom);
             a.nameEnd = q;
             while (q < end && isSpace(*q))
                 ++q;
@@ -597,79 +659,186 @@ private:
             a.value = ++q;
             while (q < end && is(*q, kPlain))
                 ++q;
-            a.valueEnd = q < end && *q == quote
-                             ? q
-                             : static_cast<char*>(std::memchr(q, quote, static_cast<std::size_t>(end - q)));
+            a.plain = q < end && *q == quote;
+            a.valueEnd =
+                a.plain ? q : static_cast<char*>(std::memchr(q, quote, static_cast<std::size_t>(end - q)));
             if (!a.valueEnd)
                 return Step::More;
             q = a.valueEnd + 1;
-            m_spans.push_back(a);
+            ++n;
         }
         // The tag is whole: only now is it written over.
         if (m_rootDone)
             return Step::GiveUp; // a second root
-        m_attributes.clear();
-        for (std::size_t i = 0; i < m_spans.size(); ++i) {
-            Attribute& a = m_spans[i];
-            const std::string_view an(a.name, static_cast<std::size_t>(a.nameEnd - a.name));
+        for (std::size_t i = 1; i < n; ++i) {
+            const std::string_view an = nameOf(m_spans[i]);
             for (std::size_t j = 0; j < i; ++j)
-                if (std::string_view(m_spans[j].name,
-                                     static_cast<std::size_t>(m_spans[j].nameEnd - m_spans[j].name)) == an)
+                if (same(nameOf(m_spans[j]), an))
                     return Step::GiveUp;
         }
-        for (Attribute& a : m_spans) {
-            char* valueEnd = decode(a.value, a.valueEnd, true);
+        if (m_attributes.size() < n)
+            m_attributes.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            Attribute& a = m_spans[i];
+            char* valueEnd = a.plain ? a.valueEnd : decode(a.value, a.valueEnd, true);
             if (!valueEnd)
                 return Step::GiveUp;
             *valueEnd = '\0';
-            m_attributes.push_back(a.name);
-            m_attributes.push_back(a.value);
+            XmlAttribute& out = m_attributes[i];
+            out.name = std::string_view(a.localFrom, static_cast<std::size_t>(a.nameEnd - a.localFrom));
+            out.value = std::string_view(a.value, static_cast<std::size_t>(valueEnd - a.value));
         }
-        for (Attribute& a : m_spans)
-            *a.nameEnd = '\0'; // after the duplicate check, which reads the names whole
-        m_attributes.push_back(nullptr);
         p = q;
-        const std::string_view local = localName(name);
-        m_handler.start(local, m_attributes.data());
+        m_handler.start(element, m_attributes.data(), n);
         if (empty) {
-            m_handler.end(local);
+            m_handler.end(element);
             m_rootDone = m_depth == 0;
         } else {
-            if (m_depth == m_open.size())
-                m_open.emplace_back(name);
-            else
-                m_open[m_depth].assign(name);
+            const std::size_t at = m_namesUsed;
+            if (at + name.size() > m_names.size())
+                m_names.resize(std::max(2 * m_names.size(), at + name.size() + 256));
+            for (std::size_t i = 0; i < name.size(); ++i)
+                m_names[at + i] = name[i];
+            m_namesUsed += name.size();
+            m_open.push_back(static_cast<std::uint32_t>(at));
             ++m_depth;
         }
         return Step::Done;
     }
 
     Step endTag(char*& p, char* end) {
-        char* q = p + 2;
-        while (q < end && isNameChar(*q))
-            ++q;
+        char* elementFrom = nullptr;
+        char* q = scanName(p + 2, end, elementFrom);
         const std::string_view name(p + 2, static_cast<std::size_t>(q - p - 2));
+        const std::string_view element(elementFrom, static_cast<std::size_t>(q - elementFrom));
         while (q < end && isSpace(*q))
             ++q;
         if (q >= end)
             return Step::More;
-        if (*q != '>' || m_depth == 0 || m_open[m_depth - 1] != name)
+        if (*q != '>' || m_depth == 0 ||
+            !same(std::string_view(m_names.data() + m_open.back(), m_namesUsed - m_open.back()), name))
             return Step::GiveUp;
         p = q + 1;
+        m_namesUsed = m_open.back();
+        m_open.pop_back();
         --m_depth;
-        m_handler.end(localName(name));
+        m_handler.end(element);
         m_rootDone = m_depth == 0;
         return Step::Done;
     }
 
-    XmlHandler& m_handler;
+    static std::string_view nameOf(const Attribute& a) {
+        return std::string_view(a.name, static_cast<std::size_t>(a.nameEnd - a.name));
+    }
+    // Past the name at q; `localFrom`: where its local name (after the last ':')
+    // begins, noted on the way rather than looked for again.
+    [[gnu::always_inline]] static char* scanName(char* q, const char* end, char*& localFrom) {
+        localFrom = q;
+        for (; q < end && isNameChar(*q); ++q)
+            if (*q == ':')
+                localFrom = q + 1;
+        return q;
+    }
+    // ==, in line for names of a few letters.
+    [[gnu::always_inline]] static bool same(std::string_view a, std::string_view b) {
+        if (a.size() != b.size())
+            return false;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            if (a[i] != b[i])
+                return false;
+        return true;
+    }
+
+    Handler& m_handler;
     std::vector<char> m_buf;
     std::size_t m_size = 0, m_pos = 0;
     bool m_atStart = true, m_rootDone = false;
-    std::vector<std::string> m_open;
+    std::vector<char> m_names; // the open elements' names, one after the other
+    std::size_t m_namesUsed = 0;
+    std::vector<std::uint32_t> m_open; // where each begins in m_names
     std::size_t m_depth = 0;
     std::vector<Attribute> m_spans;
-    std::vector<const char*> m_attributes;
+    std::vector<XmlAttribute> m_attributes;
+};
+
+// An entry's bytes as zip_fread() gives them. A deflated one is inflated here from
+// its raw bytes: libzip checks the CRC-32 with zlib's, which took a quarter of the
+// time spent inflating, and libdeflate's is many times faster. The checks are
+// libzip's: the stream ends, with the size and CRC-32 the directory gives.
+class EntryReader {
+public:
+    EntryReader(zip_t* zip, zip_uint64_t index) {
+        zip_stat_t st;
+        zip_stat_init(&st);
+        if (zip_stat_index(zip, index, 0, &st) != 0)
+            return;
+        constexpr zip_uint64_t kNeeded =
+            ZIP_STAT_SIZE | ZIP_STAT_CRC | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
+        m_raw = (st.valid & kNeeded) == kNeeded && st.comp_method == ZIP_CM_DEFLATE &&
+                st.encryption_method == ZIP_EM_NONE && inflateInit2(&m_z, -MAX_WBITS) == Z_OK;
+        if (m_raw) {
+            m_size = st.size;
+            m_crc = st.crc;
+            m_in = std::make_unique_for_overwrite<char[]>(kIn);
+        }
+        m_file = zip_fopen_index(zip, index, m_raw ? ZIP_FL_COMPRESSED : 0);
+    }
+    ~EntryReader() {
+        if (m_raw)
+            inflateEnd(&m_z);
+        if (m_file)
+            zip_fclose(m_file);
+    }
+    EntryReader(const EntryReader&) = delete;
+    EntryReader& operator=(const EntryReader&) = delete;
+
+    bool isOpen() const { return m_file != nullptr; }
+
+    // Up to n bytes; 0 at the end, -1 on a fault.
+    zip_int64_t read(char* out, std::size_t n) {
+        if (!m_raw)
+            return zip_fread(m_file, out, n);
+        if (m_failed)
+            return -1;
+        if (m_ended)
+            return 0;
+        m_z.next_out = reinterpret_cast<Bytef*>(out);
+        m_z.avail_out = static_cast<uInt>(std::min<std::size_t>(n, std::size_t{1} << 30));
+        const uInt wanted = m_z.avail_out;
+        while (m_z.avail_out > 0 && !m_ended) {
+            if (m_z.avail_in == 0) {
+                const zip_int64_t got = zip_fread(m_file, m_in.get(), kIn);
+                if (got <= 0) // a stream cut short
+                    return fail();
+                m_z.next_in = reinterpret_cast<Bytef*>(m_in.get());
+                m_z.avail_in = static_cast<uInt>(got);
+            }
+            const int r = inflate(&m_z, Z_NO_FLUSH);
+            if (r == Z_STREAM_END)
+                m_ended = true;
+            else if (r != Z_OK)
+                return fail();
+        }
+        const std::size_t made = wanted - m_z.avail_out;
+        m_crcSoFar = static_cast<std::uint32_t>(libdeflate_crc32(m_crcSoFar, out, made));
+        if (m_ended && (m_z.total_out != m_size || m_crcSoFar != m_crc))
+            return fail();
+        return static_cast<zip_int64_t>(made);
+    }
+
+private:
+    static constexpr std::size_t kIn = std::size_t{1} << 16;
+    zip_int64_t fail() {
+        m_failed = true;
+        return -1;
+    }
+
+    zip_file_t* m_file = nullptr;
+    bool m_raw = false, m_ended = false, m_failed = false;
+    z_stream m_z{};
+    std::unique_ptr<char[]> m_in;
+    zip_uint64_t m_size = 0;
+    std::uint32_t m_crc = 0, m_crcSoFar = 0;
 };
 
 // A zip entry inflated on a thread of its own, a few blocks ahead of the reader,
@@ -678,7 +847,7 @@ class InflatePipe {
 public:
     static constexpr std::size_t kBlock = std::size_t{1} << 18;
 
-    explicit InflatePipe(zip_file_t* file) : m_file(file), m_thread([this] { run(); }) {}
+    explicit InflatePipe(EntryReader& file) : m_file(file), m_thread([this] { run(); }) {}
     ~InflatePipe() {
         {
             const std::lock_guard lock(m_mutex);
@@ -739,7 +908,7 @@ private:
             block.size = 0;
             bool end = false, failed = false;
             while (block.size < kBlock) {
-                const zip_int64_t n = zip_fread(m_file, block.data.get() + block.size, kBlock - block.size);
+                const zip_int64_t n = m_file.read(block.data.get() + block.size, kBlock - block.size);
                 if (n <= 0) {
                     end = true;
                     failed = n < 0;
@@ -760,7 +929,7 @@ private:
         }
     }
 
-    zip_file_t* m_file;
+    EntryReader& m_file;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::deque<Block> m_full;
@@ -773,10 +942,12 @@ private:
 // left out.
 class SharedStrings final : public XmlHandler {
 public:
-    void start(std::string_view name, const char**) override {
+    void start(std::string_view name, const XmlAttribute*, std::size_t) override {
         if (name == "si") {
+            if (m_inItem)
+                m_block.dropFrom(m_itemFrom);
             m_inItem = true;
-            m_item.clear();
+            m_itemFrom = m_block.size();
         } else if (name == "rPh") {
             ++m_phonetic;
         } else if (name == "t" && m_inItem && m_phonetic == 0) {
@@ -789,15 +960,14 @@ public:
         } else if (name == "rPh") {
             --m_phonetic;
         } else if (name == "si" && m_inItem) {
-            m_block.append(unescapeOoxml(std::move(m_item)));
+            m_block.endPieces(m_itemFrom);
             ++m_count;
-            m_item.clear();
             m_inItem = false;
         }
     }
     void text(std::string_view data) override {
-        if (m_inText)
-            m_item.append(data);
+        if (m_inText && m_inItem)
+            m_block.appendPiece(data);
     }
 
     // After the part is read: the texts as CP949, by number.
@@ -818,7 +988,7 @@ private:
     TextBlock m_block;
     std::size_t m_count = 0;
     std::vector<std::size_t> m_starts; // where each text begins, and one past the last NUL
-    std::string m_item;
+    std::size_t m_itemFrom = 0;        // where the open item's text begins in m_block
     bool m_inItem = false;
     bool m_inText = false;
     int m_phonetic = 0;
@@ -833,40 +1003,59 @@ public:
     SheetCells(const std::vector<celltext::DateParts>& xfDate, bool date1904)
         : m_xfDate(xfDate), m_date1904(date1904) {}
 
-    void start(std::string_view name, const char** attributes) override {
-        if (name == "sheetData") {
-            m_inData = true;
-        } else if (!m_inData) {
+    // By length first: a sheet is millions of these calls.
+    void start(std::string_view name, const XmlAttribute* attributes, std::size_t count) override {
+        if (!m_inData) {
+            m_inData = name == "sheetData";
             return;
-        } else if (name == "row") {
-            startRow(attributes);
-        } else if (name == "c") {
-            startCell(attributes);
-        } else if (!m_inCell) {
-            return;
-        } else if (name == "v") {
-            m_hasValue = true;
-            m_inText = true;
-        } else if (name == "is") {
-            m_inline = true;
-        } else if (name == "rPh") {
-            ++m_phonetic;
-        } else if (name == "t" && m_inline && m_phonetic == 0) {
-            m_inText = true;
+        }
+        switch (name.size()) {
+        case 1:
+            if (name[0] == 'c') {
+                startCell(attributes, count);
+            } else if (!m_inCell) {
+            } else if (name[0] == 'v') {
+                m_hasValue = true;
+                m_inText = true;
+            } else if (name[0] == 't' && m_inline && m_phonetic == 0) {
+                m_inText = true;
+            }
+            break;
+        case 2:
+            if (m_inCell && name == "is")
+                m_inline = true;
+            break;
+        case 3:
+            if (name == "row")
+                startRow(attributes, count);
+            else if (m_inCell && name == "rPh")
+                ++m_phonetic;
+            break;
+        default:
+            break;
         }
     }
 
     void end(std::string_view name) override {
-        if (name == "sheetData") {
-            m_inData = false;
-        } else if (name == "c" && m_inCell) {
-            endCell();
-        } else if (name == "v" || name == "t") {
-            m_inText = false;
-        } else if (name == "rPh") {
-            --m_phonetic;
-        } else if (name == "row") {
-            m_inRow = false;
+        switch (name.size()) {
+        case 1:
+            if (name[0] == 'c') {
+                if (m_inCell)
+                    endCell();
+            } else if (name[0] == 'v' || name[0] == 't') {
+                m_inText = false;
+            }
+            break;
+        case 3:
+            if (name == "rPh")
+                --m_phonetic;
+            else if (name == "row")
+                m_inRow = false;
+            break;
+        default:
+            if (name == "sheetData")
+                m_inData = false;
+            break;
         }
     }
 
@@ -918,11 +1107,15 @@ private:
         return t == "d" ? Type::Date : Type::Number;
     }
 
-    void startRow(const char** attributes) {
+    void startRow(const XmlAttribute* attributes, std::size_t count) {
         m_inRow = true;
         m_column = -1;
-        const char* r = attributeOf(attributes, "r");
-        const long long number = r ? parseRowNumber(r) : 0;
+        long long number = 0;
+        for (std::size_t i = 0; i < count; ++i)
+            if (attributes[i].name == "r") {
+                number = parseRowNumber(attributes[i].value);
+                break;
+            }
         if (number > kMaxSheetRows)
             m_row = kMaxSheetRows; // so the rows after it are past the end too
         else if (number > 0)
@@ -932,7 +1125,7 @@ private:
         m_rowKept = m_row < kMaxSheetRows;
     }
 
-    void startCell(const char** attributes) {
+    void startCell(const XmlAttribute* attributes, std::size_t count) {
         m_inCell = true;
         m_hasValue = m_inline = m_inText = false;
         m_phonetic = 0;
@@ -942,11 +1135,12 @@ private:
         m_keep = m_inRow && m_rowKept;
         m_type = Type::Number;
         m_style = 0;
-        for (const char** a = attributes; *a; a += 2) {
-            const std::string_view name = localName(a[0]);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::string_view name = attributes[i].name;
+            const std::string_view value = attributes[i].value;
             if (name == "r") {
                 int row = 0, column = 0;
-                switch (parseReference(a[1], row, column)) {
+                switch (parseReference(value, row, column)) {
                 case Reference::Ok:
                     m_cellRow = row;
                     m_cellColumn = column;
@@ -958,9 +1152,9 @@ private:
                     break;
                 }
             } else if (name == "t") {
-                m_type = typeOf(a[1]);
+                m_type = typeOf(value);
             } else if (name == "s") {
-                m_style = std::strtoll(a[1], nullptr, 10);
+                m_style = std::strtoll(value.data(), nullptr, 10); // a NUL follows
             }
         }
         m_column = m_cellColumn;
@@ -977,10 +1171,13 @@ private:
                 ownText(unescapeOoxml(std::move(m_value)));
         } else if (!m_hasValue) {
         } else if (m_type == Type::Shared) {
-            std::uint32_t i = kOwnText;
-            const auto r = std::from_chars(m_value.data(), m_value.data() + m_value.size(), i);
-            if (r.ec == std::errc() && i != kOwnText)
-                m_items.push_back({m_cellRow, m_cellColumn, i});
+            // The leading digits, as from_chars() takes them.
+            std::uint64_t i = 0;
+            std::size_t k = 0;
+            for (; k < m_value.size() && m_value[k] >= '0' && m_value[k] <= '9' && i < kOwnText; ++k)
+                i = i * 10 + static_cast<std::uint64_t>(m_value[k] - '0');
+            if (k > 0 && i < kOwnText)
+                m_items.push_back({m_cellRow, m_cellColumn, static_cast<std::uint32_t>(i)});
         } else if (m_type == Type::Text) {
             ownText(unescapeOoxml(std::move(m_value)));
         } else if (m_type == Type::Boolean) {
@@ -995,18 +1192,21 @@ private:
                 text.resize(10);
             ownText(text);
         } else {
+            const celltext::DateParts parts =
+                m_style >= 0 && m_style < static_cast<long long>(m_xfDate.size())
+                    ? m_xfDate[static_cast<std::size_t>(m_style)]
+                    : celltext::DateParts::None;
+            if (parts == celltext::DateParts::None && shownAsWritten(m_value)) {
+                ownText(m_value);
+                return;
+            }
             double value = 0;
             const auto parsed = std::from_chars(m_value.data(), m_value.data() + m_value.size(), value);
-            if (parsed.ec != std::errc() || parsed.ptr != m_value.data() + m_value.size()) {
+            if (parsed.ec != std::errc() || parsed.ptr != m_value.data() + m_value.size())
                 ownText(m_value);
-            } else {
-                const celltext::DateParts parts =
-                    m_style >= 0 && m_style < static_cast<long long>(m_xfDate.size())
-                        ? m_xfDate[static_cast<std::size_t>(m_style)]
-                        : celltext::DateParts::None;
+            else
                 ownText(parts == celltext::DateParts::None ? celltext::number(value)
                                                            : celltext::serialDate(value, parts, m_date1904));
-            }
         }
     }
 
@@ -1099,12 +1299,15 @@ public:
     // reader gives up, again from the start through a new one with expat. `ahead`:
     // inflate on another thread.
     template <typename Fresh> bool stream(const std::string& name, Fresh&& fresh, bool ahead) const {
-        zip_file_t* f = open(name, nullptr);
-        if (!f)
+        const zip_int64_t index = zip_name_locate(m_zip, entry(name), ZIP_FL_NOCASE);
+        if (index < 0)
+            return false;
+        EntryReader f(m_zip, static_cast<zip_uint64_t>(index));
+        if (!f.isOpen())
             return false;
         bool accepted = true, failed = false;
         {
-            PlainXml xml(fresh());
+            PlainXml<std::remove_reference_t<decltype(fresh())>> xml(fresh());
             if (ahead) {
                 InflatePipe pipe(f);
                 while (accepted && pipe.next([&](const char* data, std::size_t n) {
@@ -1116,7 +1319,7 @@ public:
             } else {
                 std::vector<char> buf(std::size_t{1} << 18);
                 while (accepted) {
-                    const zip_int64_t n = zip_fread(f, buf.data(), buf.size());
+                    const zip_int64_t n = f.read(buf.data(), buf.size());
                     if (n <= 0) {
                         failed = n < 0;
                         break;
@@ -1128,7 +1331,6 @@ public:
             if (accepted && !failed)
                 accepted = xml.parse(true);
         }
-        zip_fclose(f);
         if (failed)
             return false;
         return accepted || streamWithExpat(name, fresh());
@@ -1148,7 +1350,10 @@ private:
         XML_SetElementHandler(
             parser,
             [](void* h, const XML_Char* element, const XML_Char** attributes) {
-                static_cast<XmlHandler*>(h)->start(localName(element), attributes);
+                std::vector<XmlAttribute> list;
+                for (const XML_Char** a = attributes; *a; a += 2)
+                    list.push_back({localName(a[0]), std::string_view(a[1])});
+                static_cast<XmlHandler*>(h)->start(localName(element), list.data(), list.size());
             },
             [](void* h, const XML_Char* element) { static_cast<XmlHandler*>(h)->end(localName(element)); });
         XML_SetCharacterDataHandler(parser, [](void* h, const XML_Char* data, int length) {
@@ -1309,7 +1514,7 @@ bool XlsxReader::readSheet(int index, CellSink& sink) {
         stringsRead = std::async(std::launch::async, [&] {
             const Archive zip(m_bytes);
             if (!zip.stream(
-                    m_sharedStringsPart, [&]() -> XmlHandler& { return strings.emplace(); }, false))
+                    m_sharedStringsPart, [&]() -> SharedStrings& { return strings.emplace(); }, false))
                 return false;
             strings->finish();
             return true;
@@ -1317,7 +1522,7 @@ bool XlsxReader::readSheet(int index, CellSink& sink) {
     // A chart or dialog sheet has no sheetData, so no cells.
     std::optional<SheetCells> cells;
     const bool sheetRead = m_zip.stream(
-        part, [&]() -> XmlHandler& { return cells.emplace(m_xfDate, m_date1904); }, true);
+        part, [&]() -> SheetCells& { return cells.emplace(m_xfDate, m_date1904); }, true);
     if (stringsRead.valid() && !stringsRead.get())
         return false;
     if (!sheetRead)

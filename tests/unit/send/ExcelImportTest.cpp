@@ -242,6 +242,117 @@ TEST(ExcelAutomation, LargeSheetsReadWholeAcrossBlocks) {
     }
 }
 
+// A part whose deflated bytes or checksum are damaged makes the sheet unreadable,
+// whichever way it is read.
+TEST(ExcelAutomation, RefusesDamagedParts) {
+    std::string rows;
+    std::vector<std::string> strings;
+    for (int r = 1; r <= 300; ++r) {
+        const std::string n = std::to_string(r);
+        rows +=
+            "<row r=\"" + n + "\"><c r=\"A" + n + "\" t=\"s\"><v>" + std::to_string(r - 1) + "</v></c></row>";
+        strings.push_back("name " + n);
+    }
+    TempDir dir;
+    const std::string good = readFile(writeXlsx(dir.file("good.xlsx"), {{"S", rows}}, strings));
+    // Flips a byte of the entry's deflated data, or of its CRC-32 in both headers.
+    const auto damage = [&](const std::string& part, bool crc) {
+        std::string bytes = good;
+        const auto u16 = [&](std::size_t at) {
+            return static_cast<std::size_t>(static_cast<unsigned char>(bytes[at])) |
+                   static_cast<std::size_t>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+        };
+        const std::size_t local = bytes.find(std::string("PK\x03\x04", 4));
+        for (std::size_t at = local; at != std::string::npos;
+             at = bytes.find(std::string("PK\x03\x04", 4), at + 4)) {
+            if (bytes.compare(at + 30, part.size(), part) != 0)
+                continue;
+            const std::size_t size = u16(at + 18) | u16(at + 20) << 16;
+            if (crc)
+                bytes[at + 14] ^= 1;
+            else
+                bytes[at + 30 + u16(at + 26) + u16(at + 28) + size / 2] ^= 0x55;
+            break;
+        }
+        for (std::size_t at = bytes.find(std::string("PK\x01\x02", 4)); at != std::string::npos;
+             at = bytes.find(std::string("PK\x01\x02", 4), at + 4))
+            if (crc && bytes.compare(at + 46, part.size(), part) == 0)
+                bytes[at + 16] ^= 1;
+        return dir.write("damaged.xlsx", bytes);
+    };
+    const struct {
+        const char* part;
+        bool crc;
+    } cases[] = {
+        {"xl/worksheets/sheet1.xml", true},
+        {"xl/worksheets/sheet1.xml", false},
+        {"xl/sharedStrings.xml", true},
+        {"xl/sharedStrings.xml", false},
+    };
+    {
+        ExcelAutomation excel;
+        ASSERT_EQ(excel.open(dir.write("intact.xlsx", good)), 0);
+        UsedRange range;
+        ASSERT_TRUE(excel.usedRange(1, range));
+        EXPECT_EQ(range.value(300, 1), "name 300");
+    }
+    for (const auto& c : cases) {
+        ExcelAutomation excel;
+        ASSERT_EQ(excel.open(damage(c.part, c.crc)), 0) << c.part << c.crc;
+        UsedRange range;
+        EXPECT_FALSE(excel.usedRange(1, range)) << c.part << c.crc;
+        EXPECT_TRUE(range.cells.empty());
+    }
+}
+
+// Numbers as the file writes them: most are shown as written, the rest as the
+// value they stand for.
+TEST(ExcelAutomation, NumberCellsShowTheirValue) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"1.5", "1.5"},
+        {"0", "0"},
+        {"-0", "0"},
+        {"-0.0", "0"},
+        {"-0.5", "-0.5"},
+        {"00.5", "0.5"},
+        {"1.50", "1.5"},
+        {"1.", "1"},
+        {".5", "0.5"},
+        {"+1", "+1"},
+        {"1e3", "1000"},
+        {"0.0001", "0.0001"},
+        {"0.00012", "0.00012"},
+        {"0.00001", "1E-05"},
+        {"-0.000012", "-1.2E-05"},
+        {"123456789012345", "123456789012345"},
+        {"-123456789012345", "-123456789012345"},
+        {"1234567890123456", "1.23456789012346E+15"},
+        {"12345678.9012345", "12345678.9012345"},
+        {"12345678.90123456", "12345678.9012346"},
+        {"0.123456789012345", "0.123456789012345"},
+        {"0.1234567890123456", "0.123456789012346"},
+        {"0.000123456789012345", "0.000123456789012345"},
+        {"1E+20", "1E+20"},
+        {"12x", "12x"},
+    };
+    std::string rows;
+    for (const auto& c : cases)
+        rows += std::string("<row><c><v>") + c.first + "</v></c></row>";
+    TempDir dir;
+    ExcelAutomation excel;
+    ASSERT_EQ(
+        excel.open(test::writeXlsxSheetPart(
+            dir.file("numbers.xlsx"),
+            "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>" +
+                rows + "</sheetData></worksheet>")),
+        0);
+    UsedRange range;
+    ASSERT_TRUE(excel.usedRange(1, range));
+    ASSERT_EQ(range.rows, static_cast<int>(std::size(cases)));
+    for (int r = 1; r <= range.rows; ++r)
+        EXPECT_EQ(range.value(r, 1), cases[r - 1].second) << cases[r - 1].first;
+}
+
 TEST(ExcelImport, FillsTheTableFromTheChosenSheet) {
     FormFixture f;
     f.dialogs.workbooks.push_back(dataPath("excel/recipients.xlsx"));

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace qb {
@@ -240,12 +241,16 @@ void JobJournal::prepare(const std::string& folder, const std::string& userId, M
     p->head = headOf(userId, kind, pictures, pictureCount, queue.size(), records->size());
     p->path = newJournalPath(folder);
     // The records are let go once written: a queue filled anew frees them.
-    p->file = std::async(std::launch::async,
-                         [part = p->path + ".part", head = p->head, held = std::move(records)]() mutable {
-                             const std::shared_ptr<const std::string> records = std::move(held);
-                             std::string error;
-                             return writeJournalFile(part, head, *records, error);
-                         });
+    try {
+        p->file = std::async(std::launch::async,
+                             [part = p->path + ".part", head = p->head, held = std::move(records)]() mutable {
+                                 const std::shared_ptr<const std::string> records = std::move(held);
+                                 std::string error;
+                                 return writeJournalFile(part, head, *records, error);
+                             });
+    } catch (const std::system_error&) {
+        return; // no thread to be had: the journal is written at "전송하기"
+    }
     m_prepared = std::move(p);
 }
 
@@ -366,7 +371,11 @@ bool JobJournal::allowAhead(long long upTo) {
     ::lseek(m_fd, 0, SEEK_END);
     if (!writeAll(m_fd, entry(Allow, p)))
         return false;
-    m_sync = std::async(std::launch::async, [fd = m_fd] { return ::fdatasync(fd) == 0; });
+    try {
+        m_sync = std::async(std::launch::async, [fd = m_fd] { return ::fdatasync(fd) == 0; });
+    } catch (const std::system_error&) {
+        return ::fdatasync(m_fd) == 0; // no thread to be had: synced here instead
+    }
     return true;
 }
 

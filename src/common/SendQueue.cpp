@@ -139,6 +139,21 @@ void SendQueue::push_back(const SendRecord& r) {
     arena.append(begin, static_cast<std::size_t>(p - begin));
 }
 
+void SendQueue::append(const SendQueue& more) {
+    if (more.total() == 0)
+        return;
+    std::string& arena = writableArena();
+    const std::uint64_t base = arena.size();
+    arena.append(*more.m_arena);
+    m_offsets.reserve(m_offsets.size() + more.total());
+    for (std::size_t i = 0; i < more.total(); ++i)
+        m_offsets.push_back(base + more.m_offsets[i]);
+    // References point back by distance, so they hold wherever the bytes stand.
+    for (std::size_t f = 0; f < 6; ++f)
+        if (more.m_last[f].set)
+            m_last[f] = Last{base + more.m_last[f].at, more.m_last[f].size, true};
+}
+
 void SendQueue::pop_front() {
     if (empty())
         throw std::out_of_range("SendQueue::pop_front on an empty queue");

@@ -28,6 +28,9 @@ public:
     void clear();
 
     void push_back(const SendRecord& record);
+    // Every record of `more`, taken or not, after this queue's: they read back as
+    // if pushed one by one. Lets several threads each fill a queue of their own.
+    void append(const SendQueue& more);
     // Room for `records` more records of about `bytesEach` bytes, so a big job
     // does not copy its arena while growing.
     void reserve(std::size_t records, std::size_t bytesEach);

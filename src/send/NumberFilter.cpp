@@ -213,18 +213,26 @@ RowChoice chooseRows(std::vector<std::uint64_t> keys, bool dedup, KeyBuckets* r)
     return choice;
 }
 
-KeptCursor::KeptCursor(const RowChoice& choice, std::size_t skip) : m_kept(choice.kept) {
-    for (; m_word < m_kept.size(); ++m_word) {
-        const auto inWord = static_cast<std::size_t>(__builtin_popcountll(m_kept[m_word]));
-        if (skip < inWord)
+KeptCursor::KeptCursor(const RowChoice& choice, std::size_t skipped) : m_kept(choice.kept) {
+    if (!m_kept.empty())
+        m_bits = m_kept[0];
+    skip(skipped);
+}
+
+void KeptCursor::skip(std::size_t count) {
+    for (;;) {
+        const auto inWord = static_cast<std::size_t>(__builtin_popcountll(m_bits));
+        if (count < inWord)
             break;
-        skip -= inWord;
+        count -= inWord;
+        if (m_word + 1 >= m_kept.size()) {
+            m_bits = 0;
+            return;
+        }
+        m_bits = m_kept[++m_word];
     }
-    if (m_word < m_kept.size()) {
-        m_bits = m_kept[m_word];
-        for (; skip > 0; --skip)
-            m_bits &= m_bits - 1;
-    }
+    for (; count > 0; --count)
+        m_bits &= m_bits - 1;
 }
 
 std::size_t KeptCursor::next() {

@@ -53,6 +53,8 @@ public:
     KeptCursor(const RowChoice& choice, std::size_t skip);
     // The next kept position; only as many calls as there are kept positions left.
     std::size_t next();
+    // Passes over the next `count` kept positions.
+    void skip(std::size_t count);
 
 private:
     const std::vector<std::uint64_t>& m_kept;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <future>
+#include <optional>
 
 namespace qb {
 namespace {
@@ -242,12 +243,15 @@ bool SendValidator::schedule(std::size_t chosen, Schedule& plan) {
 
 namespace {
 
-// Records made on the helper core, a block at a time, for the queue on this one.
+// Records made a block at a time on both cores, each block packed in a queue of
+// its own that the form's queue takes whole.
 struct RecordBlock {
-    std::vector<SendRecord> records;
-    std::vector<std::int64_t> bytes;
-    std::size_t count = 0;
-    const std::string* failure = nullptr; // why records[count] could not be made
+    SendQueue records;
+    std::int64_t bytes = 0;
+    const std::string* failure = nullptr; // why the record after the last could not be made
+    std::optional<MessageComposer> composer;
+    SendRecord record;
+    PhoneDigits digits;
 };
 
 constexpr std::size_t kRecordBlock = 4096;
@@ -267,7 +271,6 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
     const std::string& body = s.kind == MessageKind::Sms ? st.smsBody : st.longBody;
     s.queue.reserve(static_cast<std::size_t>(total),
                     2 * body.size() + st.title.size() + st.callbackNumber.size() + 48);
-    MessageComposer composer(s.kind, body, st.title, s.mergeOn);
     const int numberColumn = s.numberColumn.selected;
     std::array<int, 4> mergeColumns{};
     for (std::size_t k = 0; k < 4; ++k)
@@ -276,60 +279,65 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
     const RecordEncoder longest = RecordEncoder::withLongestReply(s.kind, m_in.login, st.pictures);
     static const std::string tooLong =
         ko("전송데이터 한 건이 4095바이트를 넘습니다. 회신번호와 전송메세지를 확인해주세요.");
-    KeptCursor rows(choice, static_cast<std::size_t>(plan.from - 1));
-    std::string reservation = plan.reservation;
-    std::array<std::string_view, 4> values;
-    PhoneDigits digits;
-    long long made = 0;
+    const std::size_t blocks = (static_cast<std::size_t>(total) + kRecordBlock - 1) / kRecordBlock;
+    // Where each block's rows start, so blocks can be made in any order.
+    std::vector<KeptCursor> starts;
+    starts.reserve(blocks);
+    for (KeptCursor c(choice, static_cast<std::size_t>(plan.from - 1)); starts.size() < blocks;
+         c.skip(kRecordBlock))
+        starts.push_back(c);
+    const auto sliceReservation = [&](long long made) {
+        return formatLocal(plan.base +
+                               static_cast<std::time_t>((made / plan.splitCount) * plan.splitMinutes * 60),
+                           "%Y-%m-%d %H:%M:%S");
+    };
 
-    const auto make = [&](std::size_t, RecordBlock& block) {
-        const std::size_t n = static_cast<std::size_t>(std::min<long long>(kRecordBlock, total - made));
-        block.records.resize(n);
-        block.bytes.resize(n);
+    const auto make = [&](std::size_t index, RecordBlock& block) {
+        const long long first = static_cast<long long>(index * kRecordBlock);
+        const long long end = std::min<long long>(first + static_cast<long long>(kRecordBlock), total);
+        if (!block.composer)
+            block.composer.emplace(s.kind, body, st.title, s.mergeOn);
+        block.records.clear();
+        block.records.reserve(static_cast<std::size_t>(end - first), 2 * body.size() + 48);
+        block.bytes = 0;
         block.failure = nullptr;
-        for (block.count = 0; block.count < n; ++block.count, ++made) {
-            SendRecord& record = block.records[block.count];
+        SendRecord& record = block.record;
+        record.callbackNumber = st.callbackNumber;
+        record.reservation = s.splitOn ? sliceReservation(first) : plan.reservation;
+        KeptCursor rows = starts[index];
+        std::array<std::string_view, 4> values;
+        for (long long made = first; made < end; ++made) {
             const int row = static_cast<int>(rows.next()) + 1;
             for (std::size_t k = 0; k < 4; ++k)
                 values[k] = mergeColumns[k] >= 0 ? s.table.text(row, mergeColumns[k]) : std::string_view();
-            if ((block.failure = composer.compose(values, record)))
+            if ((block.failure = block.composer->compose(values, record)))
                 return;
-            phoneDigits(s.table.text(row, numberColumn), digits); // a candidate's: it is a number
-            record.number.assign(digits.view());
-            record.callbackNumber = st.callbackNumber;
-            if (s.splitOn && made % plan.splitCount == 0)
-                reservation = formatLocal(
-                    plan.base + static_cast<std::time_t>((made / plan.splitCount) * plan.splitMinutes * 60),
-                    "%Y-%m-%d %H:%M:%S");
-            record.reservation = reservation;
+            phoneDigits(s.table.text(row, numberColumn), block.digits); // a candidate's: it is a number
+            record.number.assign(block.digits.view());
+            if (s.splitOn && made % plan.splitCount == 0 && made != first)
+                record.reservation = sliceReservation(made);
             if (longest.size(recordText(record)) > kMaxRecordBytes) {
                 block.failure = &tooLong;
                 return;
             }
-            block.bytes[block.count] =
-                estimateRecordBytes(s.kind, record, m_in.login, st.pictures, s.pictureCount);
+            block.bytes += estimateRecordBytes(s.kind, record, m_in.login, st.pictures, s.pictureCount);
+            block.records.push_back(record);
         }
     };
     const long long step = std::max(1LL, total / 1000);
-    long long queued = 0;
     const std::string* failure = nullptr;
+    long long queued = 0;
     const auto take = [&](std::size_t, RecordBlock& block) {
-        for (std::size_t i = 0; i < block.count; ++i, ++queued) {
-            if ((queued + 1) % step == 0 || queued + 1 == total)
-                progress.setValue(queued + 1);
-            s.queue.push_back(block.records[i]);
-            s.batchBytes += block.bytes[i];
-        }
-        if (block.failure) {
-            if ((queued + 1) % step == 0 || queued + 1 == total)
-                progress.setValue(queued + 1);
-            failure = block.failure;
-            return false;
-        }
-        return true;
+        const long long before = queued;
+        s.queue.append(block.records);
+        s.batchBytes += block.bytes;
+        queued += static_cast<long long>(block.records.size());
+        if (queued / step != before / step || queued == total)
+            progress.setValue(queued);
+        failure = block.failure;
+        return failure == nullptr;
     };
-    const std::size_t blocks = (static_cast<std::size_t>(total) + kRecordBlock - 1) / kRecordBlock;
-    if (runPipelined<RecordBlock>(blocks, 4, make, take))
+    if (runPipelined<RecordBlock>(blocks, 6, make, take, 2))
         return true;
     s.queue.clear();
     s.batchBytes = 0;

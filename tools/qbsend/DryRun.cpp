@@ -68,14 +68,14 @@ int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out) {
 
     out << utf8(shown.summary) << '\n';
     // Ten million rows are a gigabyte of text: put together and converted a block at
-    // a time on the second core while this one writes the block before.
+    // a time on both cores while this one writes the blocks before.
     const SendForm& form = prepared.form();
     const std::size_t count = form.state().queue.size();
     constexpr std::size_t kBlockRows = 1 << 14;
     struct Block {
         std::string rows, text;
     };
-    runPipelined<Block>((count + kBlockRows - 1) / kBlockRows, 3,
+    runPipelined<Block>((count + kBlockRows - 1) / kBlockRows, 4,
                         [&form, count](std::size_t i, Block& b) {
                             previewRows(form, i * kBlockRows, std::min(count, (i + 1) * kBlockRows), b.rows);
                             cp949::toUtf8(b.rows, b.text);
@@ -83,7 +83,8 @@ int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out) {
                         [&out](std::size_t, Block& b) {
                             out.write(b.text.data(), static_cast<std::streamsize>(b.text.size()));
                             return true;
-                        });
+                        },
+                        2);
     return 0;
 }
 

@@ -121,3 +121,23 @@ TEST(SendQueue, AnArenaReadBackHoldsTheSameRecordsAndABrokenOneIsRefused) {
     ASSERT_TRUE(SendQueue::fromArena(std::string(), refused));
     EXPECT_TRUE(refused.empty());
 }
+
+// Filled in pieces by several threads: the same records, and bytes the journal can read back.
+TEST(SendQueue, QueuesAppendedWholeReadAsOneAndTakeMoreRecords) {
+    SendQueue q;
+    q.push_back(numbered(0));
+    for (const int end : {1, 1, 700, 3000}) { // an empty piece, a short and a long one
+        SendQueue piece;
+        for (int i = static_cast<int>(q.total()); i < end; ++i)
+            piece.push_back(numbered(i));
+        q.append(piece);
+    }
+    q.push_back(numbered(3000)); // refers back into the last piece
+    ASSERT_EQ(q.size(), 3001u);
+    SendQueue back;
+    ASSERT_TRUE(SendQueue::fromArena(q.arena(), back));
+    for (int i = 0; i <= 3000; ++i) {
+        expectRecord(q.at(static_cast<std::size_t>(i)), i);
+        expectRecord(back.at(static_cast<std::size_t>(i)), i);
+    }
+}

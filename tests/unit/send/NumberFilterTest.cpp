@@ -132,6 +132,13 @@ TEST(NumberFilter, TwoCoresChooseWhatTheRuleChooses) {
         KeptCursor cursor(all, 1000);
         for (std::size_t i = 1000; i < kept.size(); ++i)
             ASSERT_EQ(cursor.next(), kept[i]);
+        for (const std::size_t step : {0u, 1u, 63u, 64u, 700u}) {
+            KeptCursor skipping(all, 5);
+            for (std::size_t i = 5; i < kept.size(); i += step + 1) {
+                ASSERT_EQ(skipping.next(), kept[i]) << step;
+                skipping.skip(step);
+            }
+        }
     }
 }
 
@@ -155,6 +162,40 @@ TEST(Pipeline, BlocksArriveInOrderAndEitherSideStops) {
                      },
                      [](std::size_t, int&) { return true; }),
                  std::runtime_error);
+}
+
+// Several makers: still taken in order, and a failing block lets the ones before it through.
+TEST(Pipeline, SeveralMakersKeepTheOrder) {
+    for (const std::size_t makers : {2u, 3u}) {
+        std::vector<std::size_t> seen;
+        EXPECT_TRUE(runPipelined<std::size_t>(
+            500, 4, [](std::size_t i, std::size_t& b) { b = i * 7; },
+            [&](std::size_t, std::size_t& b) {
+                seen.push_back(b / 7);
+                return true;
+            },
+            makers));
+        ASSERT_EQ(seen.size(), 500u);
+        for (std::size_t i = 0; i < seen.size(); ++i)
+            ASSERT_EQ(seen[i], i);
+        seen.clear();
+        EXPECT_THROW(runPipelined<std::size_t>(
+                         500, 4,
+                         [](std::size_t i, std::size_t& b) {
+                             if (i == 40 || i == 41)
+                                 throw std::runtime_error("bad block");
+                             b = i;
+                         },
+                         [&](std::size_t, std::size_t& b) {
+                             seen.push_back(b);
+                             return true;
+                         },
+                         makers),
+                     std::runtime_error);
+        EXPECT_EQ(seen.size(), 40u);
+        EXPECT_FALSE(runPipelined<int>(
+            1000, 4, [](std::size_t, int&) {}, [](std::size_t i, int&) { return i < 10; }, makers));
+    }
 }
 
 TEST(ArenaOffsets, FiveBytesReachPastFourGigabytes) {

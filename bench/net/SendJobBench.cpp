@@ -223,7 +223,7 @@ void BM_MillionSmsRecords(benchmark::State& state) {
             state.SkipWithError("the job failed");
         const double jobSeconds = std::chrono::duration<double>(progress.reached - start).count();
         while (job.running())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         peak = std::max(peak, peakMiB());
         growth = std::max(growth, peakMiB() - before);
         const long long sent = job.stats().bytesWritten;

@@ -154,10 +154,8 @@ void SendQueue::append(const SendQueue& more) {
             m_last[f] = Last{base + more.m_last[f].at, more.m_last[f].size, true};
 }
 
-void SendQueue::pop_front() {
-    if (empty())
-        throw std::out_of_range("SendQueue::pop_front on an empty queue");
-    ++m_head;
+void SendQueue::emptyQueue() {
+    throw std::out_of_range("SendQueue::pop_front on an empty queue");
 }
 
 void SendQueue::rewind(std::size_t count) {

@@ -36,7 +36,11 @@ public:
     void reserve(std::size_t records, std::size_t bytesEach);
     std::size_t arenaBytes() const { return m_arena ? m_arena->size() : 0; }
     SendRecord front() const { return at(0); }
-    void pop_front();
+    void pop_front() {
+        if (empty())
+            emptyQueue();
+        ++m_head;
+    }
     SendRecord at(std::size_t i) const;
 
     // Changes whenever the queue is emptied, and no two queues start with the same
@@ -68,6 +72,7 @@ public:
     static bool fromArena(std::string arena, SendQueue& into);
 
 private:
+    [[noreturn]] static void emptyQueue();
     static View decode(const char* p);
     void appendField(const std::string& arena, std::size_t index, std::string_view field, char*& p,
                      char* begin);

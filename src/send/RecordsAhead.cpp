@@ -77,7 +77,7 @@ bool RecordsAhead::nextBlock() {
     return true;
 }
 
-bool RecordsAhead::take(std::size_t index, std::string_view& bytes) {
+bool RecordsAhead::takeFromNextBlock(std::size_t index, std::string_view& bytes) {
     if (!m_thread.joinable() || index != m_expected)
         return false;
     if (!m_current || m_next == m_current->ends.size()) {

@@ -38,7 +38,17 @@ public:
 
     // The bytes of record `index`, valid until the next call; false when it is not
     // the next record encoded ahead or could not be encoded.
-    bool take(std::size_t index, std::string_view& bytes);
+    bool take(std::size_t index, std::string_view& bytes) {
+        // Inline: the writer asks once a record, between two sends.
+        if (m_current && index == m_expected && m_next < m_current->ends.size()) {
+            const std::size_t begin = m_next == 0 ? 0 : m_current->ends[m_next - 1];
+            bytes = std::string_view(m_current->bytes.data() + begin, m_current->ends[m_next] - begin);
+            ++m_next;
+            ++m_expected;
+            return true;
+        }
+        return takeFromNextBlock(index, bytes);
+    }
 
 private:
     struct Block {
@@ -50,6 +60,7 @@ private:
     static constexpr std::size_t kBlocks = 8;
     static constexpr std::size_t kRecordsPerBlock = 512;
 
+    bool takeFromNextBlock(std::size_t index, std::string_view& bytes);
     void run(std::size_t first);
     bool nextBlock();
 

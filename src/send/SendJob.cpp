@@ -42,7 +42,7 @@ SendJob::SendJob(SendBatch batch, LoginState& login, Notifier& notifier, Progres
     connect(&m_endTimer, &QTimer::timeout, this, &SendJob::onEndTimer);
     m_waitTimer.setSingleShot(true);
     connect(&m_waitTimer, &QTimer::timeout, this, &SendJob::onWaitTimer);
-    m_record.reserve(4096);
+    m_own.reserve(4096);
 }
 
 SendJob::~SendJob() {
@@ -328,20 +328,23 @@ void SendJob::writeRecords() {
                     fail(kJournalFailed);
                     return;
                 }
-                markAhead();
+                if (m_allowedAhead <= m_allowed)
+                    markAhead();
             }
             std::string_view ahead;
             if (m_ahead.take(queue.taken(), ahead)) {
                 queue.pop_front();
                 m_haveCurrent = true;
-                m_record.assign(ahead);
+                m_record = ahead;
             } else {
                 const SendQueue::View v = queue.view(0);
                 queue.pop_front();
                 m_haveCurrent = true;
                 const RecordText text{v.number, v.callbackNumber, v.title, v.body, v.reservation};
-                m_record.clear();
-                if (!m_encoder.append(m_record, text)) {
+                m_own.clear();
+                const bool encoded = m_encoder.append(m_own, text);
+                m_record = m_own;
+                if (!encoded) {
                     // Validation keeps such records out; whatever put this one in the
                     // queue, its bytes would make records nobody composed, or one the
                     // server refuses while the job counts it as sent.

@@ -200,11 +200,13 @@ private:
     bool m_yieldPending = false;
     Stats m_stats;
 
-    // The record being written: taken off the queue, encoded into m_record, of
-    // which m_taken bytes are with the socket. Held while the socket is full.
+    // The record being written: taken off the queue, of which m_taken bytes are
+    // with the socket. Held while the socket is full. Its bytes are the encoder's
+    // block (valid until the next take) or, when this core encoded it, m_own.
     RecordEncoder m_encoder;
     bool m_haveCurrent = false;
-    std::string m_record;
+    std::string_view m_record;
+    std::string m_own;
     std::size_t m_taken = 0;
     // Long queues are encoded ahead on the second core.
     RecordsAhead m_ahead;

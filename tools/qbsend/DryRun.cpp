@@ -1,6 +1,7 @@
 #include "DryRun.h"
 
 #include "OptionForm.h"
+#include "WriteBehind.h"
 #include "common/Cp949.h"
 #include "common/LoginState.h"
 #include "common/Pipeline.h"
@@ -58,7 +59,7 @@ std::string messageFromUtf8(std::string_view text, std::size_t* unmappable) {
     return std::move(c.text);
 }
 
-int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out) {
+int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out, int outFd) {
     DryRunNotifier shown(notifier);
     NoProgress progress;
     LoginState login;
@@ -66,7 +67,8 @@ int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out) {
     if (!prepared.prepare())
         return 1;
 
-    out << utf8(shown.summary) << '\n';
+    out << utf8(shown.summary) << '\n' << std::flush;
+    WriteBehind behind(outFd);
     // Ten million rows are a gigabyte of text: put together and converted a block at
     // a time on both cores while this one writes the blocks before.
     const SendForm& form = prepared.form();
@@ -80,8 +82,12 @@ int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out) {
                             previewRows(form, i * kBlockRows, std::min(count, (i + 1) * kBlockRows), b.rows);
                             cp949::toUtf8(b.rows, b.text);
                         },
-                        [&out](std::size_t, Block& b) {
+                        [&out, &behind](std::size_t, Block& b) {
                             out.write(b.text.data(), static_cast<std::streamsize>(b.text.size()));
+                            if (behind.active()) {
+                                out.flush();
+                                behind.wrote(b.text.size());
+                            }
                             return true;
                         },
                         2);

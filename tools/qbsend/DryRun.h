@@ -39,7 +39,9 @@ struct DryRunOptions {
 // 0 after printing the summary's five lines and one TAB-separated line per queued
 // record (row, number as previewed, callback, title for LMS/MMS, display body,
 // reservation); 1 when loading or validation refused (its message went to `notifier`).
-int runDryRun(const DryRunOptions& options, Notifier& notifier, std::ostream& out);
+// `outFd` is the file descriptor behind `out` when there is one: a big output to a
+// file is then written behind (see WriteBehind).
+int runDryRun(const DryRunOptions& options, Notifier& notifier, std::ostream& out, int outFd = -1);
 
 class SendForm;
 // Rows [first, last) of the form's queue as the preview shows them (row number,

@@ -20,7 +20,9 @@
 
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <memory>
+#include <unistd.h>
 
 namespace qbsend {
 namespace {
@@ -190,7 +192,8 @@ qb::DryRunOptions jobOptions(const Options& options, const std::filesystem::path
 
 int dryRun(const Options& options, const std::filesystem::path& workdir, std::ostream& out) {
     ConsoleNotifier notifier(out);
-    return qb::runDryRun(jobOptions(options, workdir), notifier, out) == 0 ? kSuccess : kFailed;
+    const int fd = &out == &std::cout ? STDOUT_FILENO : -1;
+    return qb::runDryRun(jobOptions(options, workdir), notifier, out, fd) == 0 ? kSuccess : kFailed;
 }
 
 } // namespace

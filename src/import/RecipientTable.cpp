@@ -72,20 +72,20 @@ std::size_t RecipientTable::blobSize(std::uint64_t offset) const {
     return static_cast<std::size_t>(p - start);
 }
 
-void RecipientTable::writeRow(std::size_t index, std::span<const std::string_view> cells) {
-    if (m_rows[index] != kEmptyRow)
-        m_garbage += blobSize(m_rows[index]);
-    std::size_t n = std::min(cells.size(), m_header.size());
+namespace {
+
+// A row's blob (its cell count, then each cell's length and bytes) appended to `out`,
+// trailing empty cells and cells past `columns` left out. False, with nothing
+// appended, when no cell is left: the row is empty.
+bool appendBlob(std::string& out, std::span<const std::string_view> cells, std::size_t columns) {
+    std::size_t n = std::min(cells.size(), columns);
     while (n > 0 && cells[n - 1].empty())
         --n;
-    if (n == 0) {
-        m_rows.set(index, kEmptyRow);
-        return;
-    }
+    if (n == 0)
+        return false;
     std::size_t size = 10;
     for (std::size_t c = 0; c < n; ++c)
         size += cells[c].size() + varint::kMaxBytes;
-    m_rows.set(index, m_arena.size());
     // Short rows (nearly all) are put together on the stack and appended in one go.
     char small[512];
     std::string big;
@@ -99,7 +99,47 @@ void RecipientTable::writeRow(std::size_t index, std::span<const std::string_vie
             std::memcpy(p, cells[c].data(), cells[c].size());
         p += cells[c].size();
     }
-    m_arena.append(begin, static_cast<std::size_t>(p - begin));
+    out.append(begin, static_cast<std::size_t>(p - begin));
+    return true;
+}
+
+} // namespace
+
+void RowBlobs::clear(std::size_t columns) {
+    m_columns = columns;
+    m_bytes.clear();
+    m_ends.clear();
+}
+
+void RowBlobs::add(std::span<const std::string_view> cells) {
+    appendBlob(m_bytes, cells, m_columns);
+    m_ends.push_back(static_cast<std::uint32_t>(m_bytes.size()));
+}
+
+void RecipientTable::writeRow(std::size_t index, std::span<const std::string_view> cells) {
+    if (m_rows[index] != kEmptyRow)
+        m_garbage += blobSize(m_rows[index]);
+    const std::uint64_t at = m_arena.size();
+    m_rows.set(index, appendBlob(m_arena, cells, m_header.size()) ? at : kEmptyRow);
+}
+
+bool RecipientTable::setRows(int firstRow, const RowBlobs& rows) {
+    if (firstRow < 1 || firstRow >= m_rowCount ||
+        rows.size() > static_cast<std::size_t>(m_rowCount - firstRow) || rows.m_columns > m_header.size())
+        return false;
+    ++m_revision;
+    const std::uint64_t base = m_arena.size();
+    m_arena.append(rows.m_bytes);
+    std::uint32_t start = 0;
+    for (std::size_t i = 0, index = static_cast<std::size_t>(firstRow - 1); i < rows.size(); ++i, ++index) {
+        if (m_rows[index] != kEmptyRow)
+            m_garbage += blobSize(m_rows[index]);
+        const std::uint32_t end = rows.m_ends[i];
+        m_rows.set(index, end == start ? kEmptyRow : base + start);
+        start = end;
+    }
+    compactIfWasteful();
+    return true;
 }
 
 void RecipientTable::compactIfWasteful() {

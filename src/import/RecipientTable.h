@@ -36,6 +36,21 @@ struct CellRange {
     bool valid() const { return minRow >= 0 && maxRow >= minRow; }
 };
 
+// Data rows put together away from the table, on another thread, for setRows: each
+// one as setRow would store it in a table of `columns` columns.
+class RowBlobs {
+public:
+    void clear(std::size_t columns);
+    void add(std::span<const std::string_view> cells);
+    std::size_t size() const { return m_ends.size(); }
+
+private:
+    friend class RecipientTable;
+    std::size_t m_columns = 0;
+    std::string m_bytes;
+    std::vector<std::uint32_t> m_ends; // row i is m_bytes[m_ends[i - 1], m_ends[i]); empty: no cells
+};
+
 class RecipientTable {
 public:
     int rowCount() const { return m_rowCount; }
@@ -50,6 +65,9 @@ public:
     bool setCell(int row, int column, std::string_view text);
     // Replaces a data row's cells 0..n-1 at once; the fast path of every load.
     bool setRow(int row, std::span<const std::string_view> cells);
+    // setRow for each row from `firstRow` on, in one go. Refused when the rows do not
+    // fit or were made for more columns than the table has.
+    bool setRows(int firstRow, const RowBlobs& rows);
     std::string_view text(int row, int column) const;
 
     bool setHeaderBackground(int column, Rgb colour);

@@ -66,6 +66,7 @@ std::string delimiterSet(std::string_view field) {
 
 void ImportLines::clear() {
     m_buffers.clear();
+    m_marks.clear();
     m_count = 0;
     m_bytes = 0;
 }
@@ -86,11 +87,16 @@ std::size_t ImportLines::appendFile(std::string content, Progress* progress) {
 
     // Counting is a scan for line breaks, far quicker than the fill that follows;
     // the bar shows the file's lines counted.
-    std::size_t pos = 0, count = 0;
-    std::string_view rest, piece;
-    bool inLine = false;
-    while (nextPiece(text, pos, rest, inLine, piece))
+    Place at{m_buffers.size() - 1, 0, {}, false};
+    std::string_view piece;
+    std::size_t count = 0;
+    for (;;) {
+        if (m_marks.size() * kLinesPerMark == m_count + count)
+            m_marks.push_back(at);
+        if (!nextPiece(text, at.pos, at.rest, at.inLine, piece))
+            break;
         ++count;
+    }
     m_count += count;
     if (progress) {
         progress->setRange(0, static_cast<std::int64_t>(count));
@@ -99,12 +105,22 @@ std::size_t ImportLines::appendFile(std::string content, Progress* progress) {
     return unmappable;
 }
 
+ImportLines::Cursor::Cursor(const ImportLines& lines, std::size_t first) : m_lines(lines) {
+    if (lines.m_marks.empty())
+        return;
+    const std::size_t mark = std::min(first / kLinesPerMark, lines.m_marks.size() - 1);
+    m_at = lines.m_marks[mark];
+    std::string_view line;
+    for (std::size_t skip = first - mark * kLinesPerMark; skip > 0 && next(line); --skip) {
+    }
+}
+
 bool ImportLines::Cursor::next(std::string_view& line) {
-    while (m_buffer < m_lines.m_buffers.size()) {
-        if (nextPiece(m_lines.m_buffers[m_buffer], m_pos, m_rest, m_inLine, line))
+    while (m_at.buffer < m_lines.m_buffers.size()) {
+        if (nextPiece(m_lines.m_buffers[m_at.buffer], m_at.pos, m_at.rest, m_at.inLine, line))
             return true;
-        ++m_buffer;
-        m_pos = 0;
+        ++m_at.buffer;
+        m_at.pos = 0;
     }
     return false;
 }
@@ -124,13 +140,14 @@ bool readLines(const std::string& path, ImportLines& lines, Notifier& notifier, 
 
 namespace {
 
-// Lines split into cells on the helper core, a block at a time, for the table on this one.
-struct CellBlock {
-    std::vector<std::array<std::string_view, 11>> cells; // [0] is left for the row label
-    std::vector<int> counts;                             // fields the line had
+// A block of lines made into table rows on one of the two cores, for the table on
+// this one.
+struct RowBlock {
+    RowBlobs rows;
+    int widest = 0; // most fields in one line
 };
 
-constexpr std::size_t kCellBlock = 8192;
+constexpr std::size_t kRowBlock = 8192;
 
 } // namespace
 
@@ -139,78 +156,71 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
     static const std::string rowHeader = ko(" 번 호 ");
     static const std::string columnSuffix = ko(" 열");
     rows = static_cast<int>(lines.size());
-    RowLabel rowLabel;
-    ImportLines::Cursor cursor(lines);
-    std::string_view line;
-
-    if (separators.empty()) {
-        table.setRowCount(rows + 1);
-        table.setColumnCount(2);
-        table.setColumnWidth(1, 100);
-        table.setCell(0, 0, rowHeader);
-        table.setCell(0, 1, ko(" 1 열 "));
-        table.setHeaderBackground(0, colours::header);
-        table.setHeaderBackground(1, colours::header);
-        table.reserveText(lines.bytes() + lines.size() * 16);
-        for (int r = 1; r <= rows && cursor.next(line); ++r) {
-            const std::array<std::string_view, 2> cells{rowLabel(r),
-                                                        line.empty() ? std::string_view(" ") : line};
-            table.setRow(r, cells);
-        }
-        lines.clear();
-        return true;
-    }
-
+    const bool columns = !separators.empty();
     const bytes::RunSplitter splitter(separators);
-    // Ten columns are kept; the count says how many the line had.
-    auto split = [&](std::string_view text, std::array<std::string_view, 11>& cells) {
+    // Column mode keeps ten fields and counts them all; a whole line is one field.
+    auto split = [&](std::string_view line, std::array<std::string_view, 11>& cells) {
+        if (!columns) {
+            cells[1] = line.empty() ? std::string_view(" ") : line;
+            return 1;
+        }
         std::size_t k = 1;
-        return splitter.forEach(text, [&](std::string_view field) {
+        return splitter.forEach(line, [&](std::string_view field) {
             if (k <= 10)
                 cells[k++] = field;
         });
     };
 
+    std::string_view line;
     std::array<std::string_view, 11> first;
-    if (!ImportLines::Cursor(lines).next(line) || split(line, first) == 0) {
+    if (columns && (!ImportLines::Cursor(lines).next(line) || split(line, first) == 0)) {
         notifier.error(ko("화일포맷이 잘못되었습니다. 확인바랍니다."));
         lines.clear();
         rows = 0;
         return false;
     }
+    const int width = columns ? 11 : 2;
     table.setRowCount(rows + 1);
-    table.setColumnCount(11);
-    table.reserveText(lines.bytes() + lines.size() * 24);
+    table.setColumnCount(width);
+    table.reserveText(lines.bytes() + lines.size() * (columns ? 24 : 16));
     table.setCell(0, 0, rowHeader);
-    for (int k = 1; k <= 10; ++k)
-        table.setCell(0, k, std::to_string(k) + columnSuffix);
+    if (columns) {
+        for (int k = 1; k <= 10; ++k)
+            table.setCell(0, k, std::to_string(k) + columnSuffix);
+    } else {
+        table.setColumnWidth(1, 100);
+        table.setCell(0, 1, ko(" 1 열 "));
+    }
     table.setHeaderBackground(0, colours::header);
     table.setHeaderBackground(1, colours::header);
 
-    std::size_t left = lines.size();
-    const auto make = [&](std::size_t, CellBlock& block) {
-        const std::size_t n = std::min(kCellBlock, left);
-        left -= n;
-        block.cells.resize(n);
-        block.counts.resize(n);
-        for (std::size_t i = 0; i < n && cursor.next(line); ++i)
-            block.counts[i] = split(line, block.cells[i]);
+    const std::size_t count = lines.size();
+    const auto make = [&](std::size_t b, RowBlock& block) {
+        const std::size_t from = b * kRowBlock, to = std::min(count, from + kRowBlock);
+        block.rows.clear(static_cast<std::size_t>(width));
+        block.widest = 0;
+        ImportLines::Cursor cursor(lines, from);
+        RowLabel rowLabel;
+        std::array<std::string_view, 11> cells;
+        std::string_view text;
+        for (std::size_t i = from; i < to && cursor.next(text); ++i) {
+            const int fields = split(text, cells);
+            block.widest = std::max(block.widest, fields);
+            cells[0] = rowLabel(static_cast<long long>(i) + 1);
+            block.rows.add(std::span<const std::string_view>(
+                cells.data(), static_cast<std::size_t>(std::min(fields, 10)) + 1));
+        }
     };
     int widest = 0;
-    int r = 1;
-    const auto take = [&](std::size_t, CellBlock& block) {
-        for (std::size_t i = 0; i < block.cells.size(); ++i, ++r) {
-            const int count = block.counts[i];
-            widest = std::max(widest, count);
-            block.cells[i][0] = rowLabel(r);
-            table.setRow(r, std::span<const std::string_view>(
-                                block.cells[i].data(), static_cast<std::size_t>(std::min(count, 10)) + 1));
-        }
+    const auto take = [&](std::size_t b, RowBlock& block) {
+        widest = std::max(widest, block.widest);
+        table.setRows(static_cast<int>(b * kRowBlock) + 1, block.rows);
         return true;
     };
-    runPipelined<CellBlock>((lines.size() + kCellBlock - 1) / kCellBlock, 4, make, take);
+    runPipelined<RowBlock>((count + kRowBlock - 1) / kRowBlock, 4, make, take, 2);
     lines.clear();
-    table.setColumnCount(widest + 1);
+    if (columns)
+        table.setColumnCount(widest + 1);
     return true;
 }
 

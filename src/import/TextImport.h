@@ -39,23 +39,36 @@ public:
     // of characters that had no CP949 form and became '?'.
     std::size_t appendFile(std::string content, Progress* progress = nullptr);
 
+private:
+    // Where a cursor stands.
+    struct Place {
+        std::size_t buffer = 0;
+        std::size_t pos = 0;
+        std::string_view rest; // what is left of a line longer than 1023 bytes
+        bool inLine = false;
+    };
+
+public:
     // Reads the lines in order, one at a time.
     class Cursor {
     public:
         explicit Cursor(const ImportLines& lines) : m_lines(lines) {}
+        // From line `first` (from 0) on, found from the place noted nearest before it,
+        // so that each block of a big file can be read on its own thread.
+        Cursor(const ImportLines& lines, std::size_t first);
         // False after the last line.
         bool next(std::string_view& line);
 
     private:
         const ImportLines& m_lines;
-        std::size_t m_buffer = 0;
-        std::size_t m_pos = 0;
-        std::string_view m_rest; // what is left of a line longer than 1023 bytes
-        bool m_inLine = false;
+        Place m_at;
     };
 
 private:
+    static constexpr std::size_t kLinesPerMark = 8192;
+
     std::deque<std::string> m_buffers; // elements never move, so the views stay valid
+    std::vector<Place> m_marks;        // where line k * kLinesPerMark starts
     std::size_t m_count = 0;
     std::size_t m_bytes = 0;
 };

@@ -82,6 +82,39 @@ TEST(RecipientTable, DeletingRowsMovesLaterRowsUpAndSurvivesCompaction) {
     EXPECT_EQ(t.text(t.rowCount() - 1, 1), "y");
 }
 
+// Rows made apart (on another thread) read back as setRow would have stored them,
+// over rows already there.
+TEST(RecipientTable, RowsMadeApartMatchRowsSetOneByOne) {
+    const std::string longCell(700, 'L');
+    const std::vector<std::vector<std::string_view>> rows{
+        {"1", "a", "b"}, {"2", "", "c", "", ""}, {},
+        {"", "", ""},    {"5", longCell, "x"},   {"6", "a", "b", "past", "the end"},
+    };
+    RecipientTable oneByOne, apart;
+    for (RecipientTable* t : {&oneByOne, &apart}) {
+        t->setRowCount(9);
+        t->setColumnCount(3);
+        for (int r = 1; r < 9; ++r)
+            t->setCell(r, 1, "old" + std::to_string(r));
+    }
+    RowBlobs blobs;
+    blobs.clear(3);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        oneByOne.setRow(static_cast<int>(i) + 2, rows[i]);
+        blobs.add(rows[i]);
+    }
+    ASSERT_TRUE(apart.setRows(2, blobs));
+    for (int r = 0; r < 9; ++r)
+        for (int c = 0; c < 4; ++c)
+            EXPECT_EQ(apart.text(r, c), oneByOne.text(r, c)) << r << "," << c;
+
+    EXPECT_FALSE(apart.setRows(0, blobs));
+    EXPECT_FALSE(apart.setRows(4, blobs)); // six rows from 4 pass the last (8)
+    EXPECT_TRUE(apart.setRows(3, blobs));
+    blobs.clear(4);
+    EXPECT_FALSE(apart.setRows(1, blobs)); // made for more columns than there are
+}
+
 TEST(RecipientTable, BackgroundsAreKeptPerColumnForHeaderAndData) {
     RecipientTable t;
     t.setRowCount(3);

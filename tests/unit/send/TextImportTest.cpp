@@ -138,6 +138,36 @@ TEST(TextImport, LongLinesAreCutInto1023BytePieces) {
     }
 }
 
+// A cursor started at any line reads what one walked from the start reads there:
+// across marks, files and long lines cut into pieces.
+TEST(TextImport, CursorsStartAnywhere) {
+    ImportLines lines;
+    std::string a, b;
+    for (int i = 0; i < 9000; ++i)
+        a += (i % 1000 == 7 ? std::string(2500, 'x') : "a" + std::to_string(i)) + "\n";
+    for (int i = 0; i < 9000; ++i)
+        b += "b" + std::to_string(i) + "\n";
+    lines.appendFile(a);
+    lines.appendFile("");
+    lines.appendFile(b);
+    std::vector<std::string_view> walked;
+    ImportLines::Cursor all(lines);
+    for (std::string_view line; all.next(line);)
+        walked.push_back(line);
+    ASSERT_EQ(walked.size(), lines.size());
+    ASSERT_EQ(walked.size(), 18000u + 9 * 2); // nine long lines in three pieces each
+    for (std::size_t first : {0, 1, 8191, 8192, 8193, 9017, 9018, 16384, 16385, 18017}) {
+        ImportLines::Cursor cursor(lines, first);
+        std::string_view line;
+        ASSERT_TRUE(cursor.next(line)) << first;
+        EXPECT_EQ(line, walked[first]) << first;
+        ASSERT_TRUE(first + 1 == walked.size() || cursor.next(line)) << first;
+        EXPECT_EQ(line, walked[std::min(first + 1, walked.size() - 1)]) << first;
+    }
+    std::string_view line;
+    EXPECT_FALSE(ImportLines::Cursor(lines, walked.size()).next(line));
+}
+
 TEST(TextImport, SeveralFilesInOrderAndFailuresOnTheWay) {
     FormFixture f;
     f.state().delimiterField = ",";

@@ -1,5 +1,7 @@
 #include "send/RecordsAhead.h"
 
+#include <algorithm>
+
 namespace qb {
 
 void RecordsAhead::start(const SendQueue& queue, const RecordEncoder& encoder, std::size_t first) {
@@ -93,6 +95,22 @@ bool RecordsAhead::takeFromNextBlock(std::size_t index, std::string_view& bytes)
     ++m_next;
     ++m_expected;
     return true;
+}
+
+RecordsAhead::Run RecordsAhead::takeRun(std::size_t index, std::size_t most) {
+    Run run;
+    std::string_view first;
+    if (most == 0 || !take(index, first))
+        return run;
+    const std::size_t at = m_next - 1;
+    const std::size_t more = std::min(most - 1, m_current->ends.size() - m_next);
+    m_next += more;
+    m_expected += more;
+    run.base = at == 0 ? 0 : m_current->ends[at - 1];
+    run.ends = m_current->ends.data() + at;
+    run.count = more + 1;
+    run.bytes = std::string_view(m_current->bytes.data() + run.base, m_current->ends[at + more] - run.base);
+    return run;
 }
 
 } // namespace qb

@@ -50,6 +50,18 @@ public:
         return takeFromNextBlock(index, bytes);
     }
 
+    // Record `index` and up to `most` - 1 after it in the same block, one after the
+    // other in `bytes`, so that one send can offer them all; valid until the next call.
+    // Record k of the run ends at ends[k] - base in `bytes`. count is 0 when take()
+    // would say no.
+    struct Run {
+        std::string_view bytes;
+        const std::uint32_t* ends = nullptr;
+        std::uint32_t base = 0;
+        std::size_t count = 0;
+    };
+    Run takeRun(std::size_t index, std::size_t most);
+
 private:
     struct Block {
         std::size_t first = 0;

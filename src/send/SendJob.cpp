@@ -25,6 +25,8 @@ constexpr long long kFirstAllowance = 4096;
 constexpr long long kLargestAllowance = 262144;
 // Shorter queues are encoded as they are written.
 constexpr std::size_t kEncodeAheadFrom = 2048;
+// Records encoded ahead are offered to the socket this many at most in one send.
+constexpr std::size_t kRunRecords = 64;
 // How long the service may keep reading what a broken connection still held.
 constexpr long kStatusWaitMs = 3000;
 
@@ -313,7 +315,8 @@ void SendJob::writeRecords() {
     SendQueue& queue = m_batch.queue;
     AsyncSocket& socket = m_connection->socket();
     const auto yieldAt = std::chrono::steady_clock::now() + m_yieldInterval;
-    for (unsigned turn = 1;; ++turn) {
+    long long lookAt = m_stats.recordsWritten + 64; // the clock, every 64 records or so
+    for (;;) {
         if (!m_haveCurrent) {
             if (queue.empty()) {
                 m_ahead.stop();
@@ -323,19 +326,24 @@ void SendJob::writeRecords() {
                 m_endTimer.start(kEndDelay);
                 return;
             }
-            if (m_journal.isOpen()) {
+            std::size_t most = kRunRecords;
+            if (m_runNext < m_run.count) {
+                most = 0; // the run was checked against the allowance when it was taken
+            } else if (m_journal.isOpen()) {
                 if (journalIndex() >= m_allowed && !extendAllowance()) {
                     fail(kJournalFailed);
                     return;
                 }
                 if (m_allowedAhead <= m_allowed)
                     markAhead();
+                most = static_cast<std::size_t>(std::min<long long>(kRunRecords, m_allowed - journalIndex()));
             }
-            std::string_view ahead;
-            if (m_ahead.take(queue.taken(), ahead)) {
-                queue.pop_front();
-                m_haveCurrent = true;
-                m_record = ahead;
+            if (most > 0) {
+                m_run = m_ahead.takeRun(queue.taken(), most);
+                m_runNext = 0;
+            }
+            if (m_runNext < m_run.count) {
+                takeFromRun();
             } else {
                 const SendQueue::View v = queue.view(0);
                 queue.pop_front();
@@ -355,14 +363,14 @@ void SendJob::writeRecords() {
                 }
                 if (queue.size() >= kEncodeAheadFrom)
                     m_ahead.start(queue, m_encoder, queue.taken());
+                m_taken = 0;
+                m_progress.setValue(m_messageCount - static_cast<std::int64_t>(queue.size()));
             }
-            m_taken = 0;
-            m_progress.setValue(m_messageCount - static_cast<std::int64_t>(queue.size()));
         }
         // A record the socket took in part goes on from its first byte not taken.
         while (m_taken < m_record.size()) {
-            const std::size_t left = m_record.size() - m_taken;
-            const long n = socket.send(m_record.data() + m_taken, left);
+            const std::size_t offered = m_record.size() - m_taken + runBytesAfter();
+            const long n = socket.send(m_record.data() + m_taken, offered);
             if (n < 0 && socket.wouldBlock()) {
                 ++m_stats.wouldBlocks;
                 m_phase = Phase::Held;
@@ -373,22 +381,43 @@ void SendJob::writeRecords() {
                 fail("네트워크 에러! 다시 시도해 주시기 바랍니다.");
                 return;
             }
-            if (static_cast<std::size_t>(n) < left)
+            if (static_cast<std::size_t>(n) < offered)
                 ++m_stats.partialSends;
-            m_taken += static_cast<std::size_t>(n);
             m_stats.bytesWritten += n;
+            std::size_t got = static_cast<std::size_t>(n);
+            while (got > m_record.size() - m_taken) { // into the next record of the run
+                got -= m_record.size() - m_taken;
+                ++m_stats.recordsWritten;
+                takeFromRun();
+            }
+            m_taken += got;
         }
         m_haveCurrent = false;
         ++m_stats.recordsWritten;
         // A long queue on a fast reader would otherwise keep the window from
         // repainting until the last record.
-        if (turn % 64 == 0 && std::chrono::steady_clock::now() >= yieldAt && !queue.empty()) {
+        if (m_stats.recordsWritten >= lookAt && (lookAt = m_stats.recordsWritten + 64) &&
+            std::chrono::steady_clock::now() >= yieldAt && !queue.empty()) {
             ++m_stats.yields;
             m_yieldPending = true;
             QTimer::singleShot(0, this, &SendJob::continueAfterYield);
             return;
         }
     }
+}
+
+void SendJob::takeFromRun() {
+    const std::uint32_t begin = m_runNext == 0 ? m_run.base : m_run.ends[m_runNext - 1];
+    m_record = m_run.bytes.substr(begin - m_run.base, m_run.ends[m_runNext] - begin);
+    ++m_runNext;
+    m_batch.queue.pop_front();
+    m_haveCurrent = true;
+    m_taken = 0;
+    m_progress.setValue(m_messageCount - static_cast<std::int64_t>(m_batch.queue.size()));
+}
+
+std::size_t SendJob::runBytesAfter() const {
+    return m_runNext < m_run.count ? m_run.ends[m_run.count - 1] - m_run.ends[m_runNext - 1] : 0;
 }
 
 void SendJob::continueAfterYield() {
@@ -523,6 +552,7 @@ std::string SendJob::settleInterrupted() {
         taken = m_uncertain;
     }
     m_haveCurrent = false; // the queue goes on from what the service holds
+    m_run = {};
     queue.seek(m_segmentStart + static_cast<std::size_t>(taken));
     m_takenBefore = before + taken;
     // An uncertain span is the user's to decide; the journal says what was chosen.
@@ -545,6 +575,7 @@ void SendJob::dropConnection() {
         m_batch.queue.rewind(1);
         m_haveCurrent = false;
     }
+    m_run = {}; // its bytes went with the encoder
 }
 
 void SendJob::closeSendConnection(bool resetPictures) {

@@ -152,6 +152,8 @@ private:
     void startTransmission(bool resume);
     bool uploadPictures();
     void writeRecords();
+    void takeFromRun();
+    std::size_t runBytesAfter() const;
     void continueAfterYield();
     void onEndTimer();
     void onWaitTimer();
@@ -203,11 +205,16 @@ private:
     // The record being written: taken off the queue, of which m_taken bytes are
     // with the socket. Held while the socket is full. Its bytes are the encoder's
     // block (valid until the next take) or, when this core encoded it, m_own.
+    // Records encoded ahead come in runs that lie together in their block: each
+    // send offers the rest of the run, and a record is taken off the queue when the
+    // one before it is wholly with the socket, as if each were sent alone.
     RecordEncoder m_encoder;
     bool m_haveCurrent = false;
     std::string_view m_record;
     std::string m_own;
     std::size_t m_taken = 0;
+    RecordsAhead::Run m_run;
+    std::size_t m_runNext = 0; // the run's next record not yet taken off the queue
     // Long queues are encoded ahead on the second core.
     RecordsAhead m_ahead;
 

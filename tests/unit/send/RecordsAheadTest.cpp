@@ -50,10 +50,20 @@ TEST(RecordsAhead, HandsOverWhatTheWriterWouldEncodeAndStopsWhereItCannot) {
     }
     // The refused record is the writer's to meet; after it the writer starts again.
     EXPECT_FALSE(ahead.take(2500, bytes));
+    // Runs: each record where the run's ends put it, never more than asked for.
     ahead.start(queue, encoder, 2501);
-    for (std::size_t i = 2501; i < 3000; ++i)
-        ASSERT_TRUE(ahead.take(i, bytes)) << i;
-    EXPECT_FALSE(ahead.take(3000, bytes));
+    for (std::size_t i = 2501, most = 1; i < 3000; most = most % 70 + 23) {
+        const RecordsAhead::Run run = ahead.takeRun(i, most);
+        ASSERT_GE(run.count, 1u) << i;
+        ASSERT_LE(run.count, most) << i;
+        for (std::size_t k = 0; k < run.count; ++k, ++i) {
+            const std::uint32_t begin = k == 0 ? run.base : run.ends[k - 1];
+            ASSERT_EQ(run.bytes.substr(begin - run.base, run.ends[k] - begin), direct(encoder, queue, i))
+                << i;
+        }
+        ASSERT_EQ(run.bytes.size(), run.ends[run.count - 1] - run.base) << i;
+    }
+    EXPECT_EQ(ahead.takeRun(3000, 5).count, 0u);
     ahead.stop();
     EXPECT_FALSE(ahead.take(3000, bytes));
 }

@@ -396,8 +396,10 @@ void SendJob::writeRecords() {
         ++m_stats.recordsWritten;
         // A long queue on a fast reader would otherwise keep the window from
         // repainting until the last record.
-        if (m_stats.recordsWritten >= lookAt && (lookAt = m_stats.recordsWritten + 64) &&
-            std::chrono::steady_clock::now() >= yieldAt && !queue.empty()) {
+        if (m_stats.recordsWritten < lookAt)
+            continue;
+        lookAt = m_stats.recordsWritten + 64;
+        if (std::chrono::steady_clock::now() >= yieldAt && !queue.empty()) {
             ++m_stats.yields;
             m_yieldPending = true;
             QTimer::singleShot(0, this, &SendJob::continueAfterYield);

@@ -28,6 +28,9 @@ public:
 
 // nullptr when the bytes are not a readable workbook of that kind.
 std::unique_ptr<WorkbookReader> openXlsx(std::string bytes);
+// How many .xlsx parts the quick reader gave up on and expat read again, in this
+// process: a sheet a spreadsheet program wrote should never add to it.
+std::size_t xlsxPartsReadAgain();
 std::unique_ptr<WorkbookReader> openXls(const std::string& path);
 
 // Excel's own limits; cells beyond them are ignored.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <charconv>
 #include <condition_variable>
 #include <cstdint>
@@ -34,6 +35,8 @@
 
 namespace qb {
 namespace {
+
+std::atomic<std::size_t> partsReadAgain{0};
 
 // The parts read whole are small in any real workbook.
 constexpr zip_uint64_t kMaxPartBytes = zip_uint64_t{1} << 28;
@@ -329,13 +332,45 @@ public:
     // Reads as far as the bytes so far allow; `last` when no more come. False:
     // given up, nothing more is to be read.
     bool parse(bool last) {
-        char* p = m_buf.data() + m_pos;
-        char* const end = m_buf.data() + m_size;
+        char* const stop = scan(m_buf.data() + m_pos, m_buf.data() + m_size, last);
+        if (!stop)
+            return false;
+        m_pos = static_cast<std::size_t>(stop - m_buf.data());
+        // What is left unread is read again with the next bytes: a text or tag of
+        // megabytes (no spreadsheet program writes one) is left to expat, which
+        // reads it once.
+        return m_size - m_pos <= kMaxUnread;
+    }
+
+    // parse(false) after append(data, n), without copying the block: what is still
+    // unread is put in the `room` bytes before `data` (which must be writable), and
+    // the block is read where it is. Only its unread end is kept.
+    bool parseInPlace(char* data, std::size_t n, std::size_t room) {
+        const std::size_t unread = m_size - m_pos;
+        if (unread > room) {
+            append(data, n);
+            return parse(false);
+        }
+        char* const begin = data - unread;
+        std::memcpy(begin, m_buf.data() + m_pos, unread);
+        m_pos = m_size = 0;
+        const char* const stop = scan(begin, data + n, false);
+        if (!stop)
+            return false;
+        const auto left = static_cast<std::size_t>(data + n - stop);
+        append(stop, left);
+        return left <= kMaxUnread;
+    }
+
+private:
+    // Reads [p, end) and returns where it stopped (what is left waits for more
+    // bytes), or nullptr when it gives up.
+    char* scan(char* p, char* const end, bool last) {
         Step step = Step::Done;
         if (m_atStart) {
             step = prolog(p, end, last);
             if (step == Step::GiveUp || (step == Step::More && last))
-                return false;
+                return nullptr;
             if (step == Step::Done)
                 m_atStart = false;
         }
@@ -351,7 +386,7 @@ public:
                     break;
                 char* stop = lt ? lt : end;
                 if (!text(p, stop, plain))
-                    return false;
+                    return nullptr;
                 p = stop;
             } else if (end - p < 2) {
                 step = Step::More;
@@ -362,15 +397,10 @@ public:
             }
         }
         if (step == Step::GiveUp || (last && (step == Step::More || !m_rootDone)))
-            return false;
-        m_pos = static_cast<std::size_t>(p - m_buf.data());
-        // What is left unread is read again with the next bytes: a text or tag of
-        // megabytes (no spreadsheet program writes one) is left to expat, which
-        // reads it once.
-        return m_size - m_pos <= kMaxUnread;
+            return nullptr;
+        return p;
     }
 
-private:
     enum class Step { Done, More, GiveUp };
     static constexpr std::size_t kMaxUnread = std::size_t{1} << 20;
 
@@ -842,10 +872,12 @@ private:
 };
 
 // A zip entry inflated on a thread of its own, a few blocks ahead of the reader,
-// so that inflating and parsing share the two cores.
+// so that inflating and parsing share the two cores. Each block has kRoom bytes
+// free before it, for PlainXml::parseInPlace.
 class InflatePipe {
 public:
     static constexpr std::size_t kBlock = std::size_t{1} << 18;
+    static constexpr std::size_t kRoom = std::size_t{1} << 16;
 
     explicit InflatePipe(EntryReader& file) : m_file(file), m_thread([this] { run(); }) {}
     ~InflatePipe() {
@@ -868,7 +900,7 @@ public:
         Block block = std::move(m_full.front());
         m_full.pop_front();
         lock.unlock();
-        use(block.data.get(), block.size);
+        use(block.data.get() + kRoom, block.size);
         lock.lock();
         m_free.push_back(std::move(block));
         lock.unlock();
@@ -881,7 +913,7 @@ public:
     }
 
 private:
-    static constexpr std::size_t kBlocks = 4;
+    static constexpr std::size_t kBlocks = 5; // one of them with the reader
     struct Block {
         std::unique_ptr<char[]> data;
         std::size_t size = 0;
@@ -902,13 +934,13 @@ private:
                 }
             }
             if (!block.data) {
-                block.data = std::make_unique_for_overwrite<char[]>(kBlock);
+                block.data = std::make_unique_for_overwrite<char[]>(kRoom + kBlock);
                 ++made;
             }
             block.size = 0;
             bool end = false, failed = false;
             while (block.size < kBlock) {
-                const zip_int64_t n = m_file.read(block.data.get() + block.size, kBlock - block.size);
+                const zip_int64_t n = m_file.read(block.data.get() + kRoom + block.size, kBlock - block.size);
                 if (n <= 0) {
                     end = true;
                     failed = n < 0;
@@ -1310,22 +1342,21 @@ public:
             PlainXml<std::remove_reference_t<decltype(fresh())>> xml(fresh());
             if (ahead) {
                 InflatePipe pipe(f);
-                while (accepted && pipe.next([&](const char* data, std::size_t n) {
-                    xml.append(data, n);
-                    accepted = xml.parse(false);
+                while (accepted && pipe.next([&](char* data, std::size_t n) {
+                    accepted = xml.parseInPlace(data, n, InflatePipe::kRoom);
                 })) {
                 }
                 failed = pipe.failed();
             } else {
-                std::vector<char> buf(std::size_t{1} << 18);
+                constexpr std::size_t kRoom = InflatePipe::kRoom, kBlock = InflatePipe::kBlock;
+                const auto buf = std::make_unique_for_overwrite<char[]>(kRoom + kBlock);
                 while (accepted) {
-                    const zip_int64_t n = f.read(buf.data(), buf.size());
+                    const zip_int64_t n = f.read(buf.get() + kRoom, kBlock);
                     if (n <= 0) {
                         failed = n < 0;
                         break;
                     }
-                    xml.append(buf.data(), static_cast<std::size_t>(n));
-                    accepted = xml.parse(false);
+                    accepted = xml.parseInPlace(buf.get() + kRoom, static_cast<std::size_t>(n), kRoom);
                 }
             }
             if (accepted && !failed)
@@ -1333,7 +1364,10 @@ public:
         }
         if (failed)
             return false;
-        return accepted || streamWithExpat(name, fresh());
+        if (accepted)
+            return true;
+        partsReadAgain.fetch_add(1, std::memory_order_relaxed);
+        return streamWithExpat(name, fresh());
     }
 
 private:
@@ -1534,6 +1568,10 @@ bool XlsxReader::readSheet(int index, CellSink& sink) {
 }
 
 } // namespace
+
+std::size_t xlsxPartsReadAgain() {
+    return partsReadAgain.load(std::memory_order_relaxed);
+}
 
 std::unique_ptr<WorkbookReader> openXlsx(std::string bytes) {
     auto reader = std::make_unique<XlsxReader>(std::move(bytes));

@@ -1,6 +1,7 @@
 #include "FormTestSupport.h"
 #include "import/CellText.h"
 #include "import/ExcelAutomation.h"
+#include "import/WorkbookReader.h"
 #include "support/XlsxBuilder.h"
 
 #include <gtest/gtest.h>
@@ -201,8 +202,8 @@ TEST(ExcelAutomation, ReadsEveryWellFormedSheetAndRefusesTheRest) {
 }
 
 // A sheet of megabytes comes in blocks, and tags, references and characters are
-// cut where a block ends; a reason to give up may come last, after everything
-// else was read.
+// cut where a block ends; a text longer than a block spans several; a reason to
+// give up may come last, after everything else was read.
 TEST(ExcelAutomation, LargeSheetsReadWholeAcrossBlocks) {
     constexpr int kRows = 60000;
     std::string cells;
@@ -215,30 +216,41 @@ TEST(ExcelAutomation, LargeSheetsReadWholeAcrossBlocks) {
         return "<?xml version=\"1.0\"?><worksheet xmlns=\"" + ns + "\"><sheetData>" + cells + tail +
                "</sheetData></worksheet>";
     };
+    const std::string longText(600000, 'x');
     const struct {
         const char* name;
         std::string part;
         bool read;
+        bool quick;          // read by the quick reader alone
+        std::string lastRow; // a row after the others, when there is one
     } cases[] = {
-        {"plain", sheet(""), true},
-        {"a comment at the end", sheet("<!-- end -->"), true},
-        {"a fault at the end", sheet("<row><c t=\"inlineStr\"><is><t>&bad;</t></is></c></row>"), false},
+        {"plain", sheet(""), true, true, ""},
+        {"a comment at the end", sheet("<!-- end -->"), true, false, ""},
+        {"a fault at the end", sheet("<row><c t=\"inlineStr\"><is><t>&bad;</t></is></c></row>"), false, false,
+         ""},
+        {"a text longer than a block",
+         sheet("<row><c t=\"inlineStr\"><is><t>" + longText + "</t></is></c></row>"), true, true, longText},
     };
     TempDir dir;
     for (const auto& c : cases) {
         ExcelAutomation excel;
         ASSERT_EQ(excel.open(test::writeXlsxSheetPart(dir.file("big.xlsx"), c.part)), 0) << c.name;
         UsedRange range;
+        const std::size_t readAgain = xlsxPartsReadAgain();
         ASSERT_EQ(excel.usedRange(1, range), c.read) << c.name;
+        EXPECT_EQ(xlsxPartsReadAgain() == readAgain, c.quick) << c.name;
         if (!c.read)
             continue;
-        ASSERT_EQ(range.rows, kRows) << c.name;
+        ASSERT_EQ(range.rows, kRows + (c.lastRow.empty() ? 0 : 1)) << c.name;
         ASSERT_EQ(range.columns, 2) << c.name;
         int wrong = 0;
         for (int r = 1; r <= kRows; ++r)
             wrong += range.value(r, 1) != ko("a&b\n한") + std::to_string(r) ||
                      range.value(r, 2) != std::to_string(r) + ".5";
         EXPECT_EQ(wrong, 0) << c.name;
+        if (!c.lastRow.empty()) {
+            EXPECT_EQ(range.value(kRows + 1, 1), c.lastRow) << c.name;
+        }
     }
 }
 

@@ -61,20 +61,36 @@ FileRead readRegularFile(const std::string& path, std::string& out, std::size_t 
 }
 
 bool readRegularFileBlocks(const std::string& path, void (*sink)(void*, std::string_view), void* context) {
+    struct Forward {
+        void (*sink)(void*, std::string_view);
+        void* context;
+    } forward{sink, context};
+    return readRegularFileBlocksFrom(
+        path, 0,
+        [](void* f, std::string_view block) {
+            static_cast<Forward*>(f)->sink(static_cast<Forward*>(f)->context, block);
+            return true;
+        },
+        &forward);
+}
+
+bool readRegularFileBlocksFrom(const std::string& path, std::uint64_t from,
+                               bool (*sink)(void*, std::string_view), void* context) {
     struct stat st {};
     const int fd = openRegular(path, st);
     if (fd < 0)
         return false;
     std::string buf(1 << 20, '\0');
     bool ok = true;
+    auto at = static_cast<off_t>(from);
     for (;;) {
-        const ssize_t n = ::read(fd, buf.data(), buf.size());
+        const ssize_t n = ::pread(fd, buf.data(), buf.size(), at);
         if (n < 0 && errno == EINTR)
             continue;
         ok = n >= 0;
-        if (n <= 0)
+        if (n <= 0 || !sink(context, std::string_view(buf.data(), static_cast<std::size_t>(n))))
             break;
-        sink(context, std::string_view(buf.data(), static_cast<std::size_t>(n)));
+        at += n;
     }
     ::close(fd);
     return ok;

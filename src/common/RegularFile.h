@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <string>
 #include <string_view>
@@ -35,6 +36,10 @@ template <typename Sink> bool readRegularFileBlocks(const std::string& path, Sin
         [](void* c, std::string_view block) { (*static_cast<std::remove_reference_t<Sink>*>(c))(block); },
         const_cast<void*>(static_cast<const void*>(&sink)));
 }
+
+// The same from byte `from` on, for as long as sink returns true.
+bool readRegularFileBlocksFrom(const std::string& path, std::uint64_t from,
+                               bool (*sink)(void*, std::string_view), void* context);
 
 // A regular file that opens for reading; asked of what was opened, never of the name alone.
 bool regularFileReadable(const std::string& path);

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <functional>
 #include <future>
+#include <limits>
+#include <sys/stat.h>
 #include <utility>
 
 namespace qb {
@@ -138,22 +141,67 @@ unsigned KeyBuckets::bitsFor(std::size_t count) {
 }
 
 KeyBuckets rejectKeys(const RejectTable& table, unsigned bits) {
-    KeyBuckets out;
-    out.bits = bits;
+    // Each file is read in two halves, one on each core (ten million numbers are a
+    // second's reading on one), and the two lists of keys are put into buckets
+    // together.
+    struct Half {
+        std::vector<std::uint64_t> keys;
+        std::vector<std::size_t> counts;
+    };
+    const std::vector<RejectEntry> entries = table.activeEntries();
+    std::vector<std::uint64_t> middles;
+    for (const RejectEntry& e : entries) {
+        struct stat st {};
+        middles.push_back(::stat(e.path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) / 2 : 0);
+    }
     // A number and its separator take at least nine bytes of a file; past sixteen
     // million numbers the list grows as it must.
-    out.keys.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(rejectFileBytes(table) / 9, 1u << 24)));
+    const auto expected =
+        static_cast<std::size_t>(std::min<std::uint64_t>(rejectFileBytes(table) / 9, 1u << 24) / 2);
+    const auto readHalf = [&](bool second, Half& half) {
+        half.keys.reserve(expected);
+        half.counts.assign(std::size_t{1} << bits, 0);
+        PhoneDigits digits;
+        auto keep = [&](std::string_view token) {
+            if (!phoneDigits(token, digits))
+                return;
+            const std::uint64_t key = numberKey(digits.view());
+            half.keys.push_back(key);
+            ++half.counts[KeyBuckets::bucketOf(key, bits)];
+        };
+        const auto call = [](void* k, std::string_view token) { (*static_cast<decltype(keep)*>(k))(token); };
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (second)
+                detail::forEachTokenIn(entries[i].path, middles[i], std::numeric_limits<std::uint64_t>::max(),
+                                       call, &keep);
+            else if (middles[i] > 0)
+                detail::forEachTokenIn(entries[i].path, 0, middles[i], call, &keep);
+        }
+    };
+    Half halves[2];
+    std::future<void> second = std::async(std::launch::async, readHalf, true, std::ref(halves[1]));
+    readHalf(false, halves[0]);
+    second.get();
+
+    KeyBuckets out;
+    out.bits = bits;
     std::vector<std::size_t> counts(std::size_t{1} << bits);
-    PhoneDigits digits;
-    forEachRejectNumber(table, [&](std::string_view token) {
-        if (!phoneDigits(token, digits))
-            return;
-        const std::uint64_t key = numberKey(digits.view());
-        out.keys.push_back(key);
-        ++counts[KeyBuckets::bucketOf(key, bits)];
-    });
+    for (std::size_t b = 0; b < counts.size(); ++b)
+        counts[b] = halves[0].counts[b] + halves[1].counts[b];
     out.starts = startsFromCounts(std::move(counts));
-    partitionInPlace(out.keys, bits, out.starts);
+    out.keys.resize(out.starts.back());
+    // The first half's keys go before the second's in each bucket; each core places its own.
+    const auto place = [&](const Half& half, bool second) {
+        std::vector<std::size_t> at(out.starts.begin(), out.starts.end() - 1);
+        if (second)
+            for (std::size_t b = 0; b < at.size(); ++b)
+                at[b] += halves[0].counts[b];
+        for (const std::uint64_t key : half.keys)
+            out.keys[at[KeyBuckets::bucketOf(key, bits)]++] = key;
+    };
+    std::future<void> placed = std::async(std::launch::async, place, std::cref(halves[1]), true);
+    place(halves[0], false);
+    placed.get();
     return out;
 }
 

@@ -6,6 +6,7 @@
 #include "common/RegularFile.h"
 
 #include <cstdio>
+#include <limits>
 #include <sys/stat.h>
 
 namespace qb {
@@ -96,13 +97,38 @@ bool RejectTable::write(const std::vector<std::pair<std::string, std::string>>& 
 namespace detail {
 
 bool forEachToken(const std::string& path, void (*fn)(void*, std::string_view), void* context) {
+    return forEachTokenIn(path, 0, std::numeric_limits<std::uint64_t>::max(), fn, context);
+}
+
+bool forEachTokenIn(const std::string& path, std::uint64_t from, std::uint64_t to,
+                    void (*fn)(void*, std::string_view), void* context) {
     // A block at a time: a list of ten million numbers need not be held whole. A
-    // token cut by a block's end waits in `carry` for the rest.
+    // token cut by a block's end waits in `carry` for the rest. Reading starts a
+    // byte early, to tell whether the token at `from` began before it.
     std::string carry;
+    bool atStart = from > 0, skip = false;
+    std::uint64_t offset = from > 0 ? from - 1 : 0; // of the block's first byte
     const auto tokens = [&](std::string_view block) {
         const char* p = block.data();
         const char* const end = p + block.size();
+        const std::uint64_t blockOffset = offset;
+        offset += block.size();
+        if (atStart) {
+            atStart = false;
+            skip = !isSpace(static_cast<unsigned char>(*p++));
+        }
+        while (skip && p < end && !isSpace(static_cast<unsigned char>(*p)))
+            ++p;
+        skip = skip && p == end;
         while (p < end) {
+            if (carry.empty()) {
+                while (p < end && isSpace(static_cast<unsigned char>(*p)))
+                    ++p;
+                if (p == end)
+                    break;
+                if (blockOffset + static_cast<std::uint64_t>(p - block.data()) >= to)
+                    return false; // the next part's
+            }
             const char* start = p;
             while (p < end && !isSpace(static_cast<unsigned char>(*p)))
                 ++p;
@@ -114,14 +140,16 @@ bool forEachToken(const std::string& path, void (*fn)(void*, std::string_view), 
                 carry.append(start, static_cast<std::size_t>(p - start));
                 fn(context, carry);
                 carry.clear();
-            } else if (p > start) {
+            } else {
                 fn(context, std::string_view(start, static_cast<std::size_t>(p - start)));
             }
-            while (p < end && isSpace(static_cast<unsigned char>(*p)))
-                ++p;
         }
+        return true;
     };
-    if (!readRegularFileBlocks(path, tokens))
+    if (!readRegularFileBlocksFrom(
+            path, from > 0 ? from - 1 : 0,
+            [](void* t, std::string_view block) { return (*static_cast<decltype(tokens)*>(t))(block); },
+            const_cast<void*>(static_cast<const void*>(&tokens))))
         return false;
     if (!carry.empty())
         fn(context, carry);

@@ -67,7 +67,11 @@ long long countRejectNumbersForTitle(const RejectTable& table, Notifier& notifie
 
 namespace detail {
 bool forEachToken(const std::string& path, void (*fn)(void*, std::string_view), void* context);
-}
+// The tokens that begin in bytes [from, to) of the file, so that parts of one file
+// can be read apart: split at any byte, the parts give each token once, whole.
+bool forEachTokenIn(const std::string& path, std::uint64_t from, std::uint64_t to,
+                    void (*fn)(void*, std::string_view), void* context);
+} // namespace detail
 
 template <typename Sink> void forEachRejectNumber(const RejectTable& table, Sink&& sink) {
     for (const RejectEntry& e : table.activeEntries())

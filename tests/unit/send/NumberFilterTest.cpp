@@ -1,9 +1,11 @@
 #include "send/NumberFilter.h"
 #include "common/ArenaOffsets.h"
 #include "common/Pipeline.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
 #include <stdexcept>
@@ -139,6 +141,42 @@ TEST(NumberFilter, TwoCoresChooseWhatTheRuleChooses) {
                 skipping.skip(step);
             }
         }
+    }
+}
+
+// The reject files' numbers as keys, each in its bucket as often as it is listed,
+// whatever core read it; tokens that are no number are left out.
+TEST(NumberFilter, RejectFilesReadOnTwoCoresGiveEveryKey) {
+    test::TempDir dir;
+    std::vector<std::string> listed;
+    std::string big;
+    std::mt19937 rng(3);
+    for (int i = 0; i < 40000; ++i) {
+        listed.push_back("0101234" + std::to_string(1000 + rng() % 9000));
+        big += listed.back() + (i % 2 ? "\n" : " ");
+        if (i % 1000 == 0)
+            big += "x12 ";
+    }
+    const std::string a = dir.write("a.txt", big);
+    const std::string b = dir.write("b.txt", "01011112222\r\n01011112222");
+    listed.push_back("01011112222");
+    listed.push_back("01011112222");
+    dir.write("msg/RAZIDODU.ini",
+              "[Reject]\r\nReject_001=TRUE,a.txt," + a + "\r\nReject_002=TRUE,b.txt," + b + "\r\n");
+    const KeyBuckets wanted = bucketsOf(listed, 100000); // 32 buckets
+    ASSERT_EQ(wanted.bits, 5u);
+    const KeyBuckets got = rejectKeys(RejectTable::inWorkingFolder(dir.path()), 5);
+    ASSERT_EQ(got.bits, 5u);
+    ASSERT_EQ(got.starts, wanted.starts);
+    for (std::size_t bucket = 0; bucket + 1 < got.starts.size(); ++bucket) {
+        std::vector<std::uint64_t> x(got.keys.begin() + static_cast<std::ptrdiff_t>(got.starts[bucket]),
+                                     got.keys.begin() + static_cast<std::ptrdiff_t>(got.starts[bucket + 1]));
+        std::vector<std::uint64_t> y(wanted.keys.begin() + static_cast<std::ptrdiff_t>(wanted.starts[bucket]),
+                                     wanted.keys.begin() +
+                                         static_cast<std::ptrdiff_t>(wanted.starts[bucket + 1]));
+        std::sort(x.begin(), x.end());
+        std::sort(y.begin(), y.end());
+        ASSERT_EQ(x, y) << bucket;
     }
 }
 

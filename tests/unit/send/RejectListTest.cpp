@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 using namespace qb;
 using namespace qb::test;
 
@@ -75,6 +77,51 @@ TEST(RejectList, LoadReadsActiveFilesFromEntry50DownWithRunningSeq) {
     EXPECT_EQ(n.texts(),
               Strings{dir.file("gone.txt") + "\n수신거부 화일이 존재하지 않습니다. 확인바랍니다."});
     EXPECT_EQ(n.shown()[0].icon, MessageIcon::Error);
+}
+
+// A file read in two parts split at any byte gives each token once, whole, in
+// order: at every byte of small files, and about the reader's block edge.
+TEST(RejectList, PartsOfAFileGiveEachTokenOnce) {
+    const auto tokensIn = [](const std::string& path, std::uint64_t from, std::uint64_t to) {
+        Strings tokens;
+        detail::forEachTokenIn(
+            path, from, to,
+            [](void* t, std::string_view token) { static_cast<Strings*>(t)->emplace_back(token); }, &tokens);
+        return tokens;
+    };
+    constexpr auto kEnd = std::numeric_limits<std::uint64_t>::max();
+    TempDir dir;
+    std::string big;
+    while (big.size() < (std::size_t{1} << 20) + 64)
+        big += "0101234" + std::to_string(1000 + big.size() % 9000) + (big.size() % 3 ? "\r\n" : " \t");
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::uint64_t> splits; // empty: every byte
+    } cases[] = {
+        {"spaces of every kind", " 010 1111\r\n2222\t\v\f333  ", {}},
+        {"one token", "01012345678", {}},
+        {"no tokens", " \r\n\t ", {}},
+        {"a token at each end", "7 8", {}},
+        {"about the block edge",
+         big,
+         {(1u << 20) - 9, (1u << 20) - 1, 1u << 20, (1u << 20) + 1, (1u << 20) + 5}},
+    };
+    for (const auto& c : cases) {
+        const std::string path = dir.write("part.txt", c.text);
+        const Strings whole = tokensIn(path, 0, kEnd);
+        std::vector<std::uint64_t> splits = c.splits;
+        for (std::uint64_t at = 0; splits.empty() && at <= c.text.size() + 1; ++at)
+            splits.push_back(at);
+        for (const std::uint64_t at : c.splits.empty() ? splits : c.splits) {
+            Strings parts = tokensIn(path, 0, at);
+            const Strings rest = tokensIn(path, at, kEnd);
+            parts.insert(parts.end(), rest.begin(), rest.end());
+            ASSERT_EQ(parts, whole) << c.name << " split at " << at;
+        }
+    }
+    EXPECT_EQ(tokensIn(dir.write("part.txt", " 010 1111\r\n2222\t\v\f333  "), 0, kEnd),
+              (Strings{"010", "1111", "2222", "333"}));
 }
 
 TEST(RejectListModel, ListsEntriesInOrderWithTheirTicks) {

@@ -210,25 +210,47 @@ RowChoice chooseRows(std::vector<std::uint64_t> keys, bool dedup, KeyBuckets* r)
     const std::size_t n = keys.size();
     choice.kept.assign((n + 63) / 64, 0);
     const unsigned bits = KeyBuckets::bitsFor(n);
-    std::vector<std::size_t> counts(std::size_t{1} << bits);
-    for (const std::uint64_t k : keys)
-        if (k != kNoNumber)
-            ++counts[KeyBuckets::bucketOf(k, bits)];
-    const std::vector<std::size_t> starts = startsFromCounts(std::move(counts));
+    // The rows in two halves, counted and put into buckets on both cores; the first
+    // half's rows go first in each bucket, so a bucket keeps the table's order.
+    const std::size_t halfway = n >= 65536 ? n / 2 : n;
+    const auto onBoth = [&](const auto& work) {
+        std::future<void> second;
+        if (halfway < n)
+            second = std::async(std::launch::async, work, 1);
+        work(0);
+        if (second.valid())
+            second.get();
+        else
+            work(1);
+    };
+    std::vector<std::size_t> counts[2];
+    onBoth([&](std::size_t half) {
+        counts[half].assign(std::size_t{1} << bits, 0);
+        for (std::size_t i = half ? halfway : 0, end = half ? n : halfway; i < end; ++i)
+            if (keys[i] != kNoNumber)
+                ++counts[half][KeyBuckets::bucketOf(keys[i], bits)];
+    });
+    std::vector<std::size_t> both(counts[0]);
+    for (std::size_t b = 0; b < both.size(); ++b)
+        both[b] += counts[1][b];
+    const std::vector<std::size_t> starts = startsFromCounts(std::move(both));
     const std::size_t candidates = starts.back();
 
     std::vector<std::uint64_t> bucketKeys(candidates);
     std::vector<std::uint32_t> positions(candidates);
-    {
+    onBoth([&](std::size_t half) {
         std::vector<std::size_t> heads(starts.begin(), starts.end() - 1);
-        for (std::size_t i = 0; i < n; ++i) {
+        if (half)
+            for (std::size_t b = 0; b < heads.size(); ++b)
+                heads[b] += counts[0][b];
+        for (std::size_t i = half ? halfway : 0, end = half ? n : halfway; i < end; ++i) {
             if (keys[i] == kNoNumber)
                 continue;
             const std::size_t at = heads[KeyBuckets::bucketOf(keys[i], bits)]++;
             bucketKeys[at] = keys[i];
             positions[at] = static_cast<std::uint32_t>(i);
         }
-    }
+    });
     std::vector<std::uint64_t>().swap(keys);
 
     if (r && r->bits != bits) {

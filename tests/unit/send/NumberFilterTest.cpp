@@ -148,36 +148,27 @@ TEST(NumberFilter, TwoCoresChooseWhatTheRuleChooses) {
 // whatever core read it; tokens that are no number are left out.
 TEST(NumberFilter, RejectFilesReadOnTwoCoresGiveEveryKey) {
     test::TempDir dir;
-    std::vector<std::string> listed;
+    std::vector<std::string> listed(40000);
     std::string big;
     std::mt19937 rng(3);
-    for (int i = 0; i < 40000; ++i) {
-        listed.push_back("0101234" + std::to_string(1000 + rng() % 9000));
-        big += listed.back() + (i % 2 ? "\n" : " ");
-        if (i % 1000 == 0)
-            big += "x12 ";
-    }
-    const std::string a = dir.write("a.txt", big);
-    const std::string b = dir.write("b.txt", "01011112222\r\n01011112222");
-    listed.push_back("01011112222");
-    listed.push_back("01011112222");
-    dir.write("msg/RAZIDODU.ini",
-              "[Reject]\r\nReject_001=TRUE,a.txt," + a + "\r\nReject_002=TRUE,b.txt," + b + "\r\n");
-    const KeyBuckets wanted = bucketsOf(listed, 100000); // 32 buckets
-    ASSERT_EQ(wanted.bits, 5u);
-    const KeyBuckets got = rejectKeys(RejectTable::inWorkingFolder(dir.path()), 5);
-    ASSERT_EQ(got.bits, 5u);
-    ASSERT_EQ(got.starts, wanted.starts);
-    for (std::size_t bucket = 0; bucket + 1 < got.starts.size(); ++bucket) {
-        std::vector<std::uint64_t> x(got.keys.begin() + static_cast<std::ptrdiff_t>(got.starts[bucket]),
-                                     got.keys.begin() + static_cast<std::ptrdiff_t>(got.starts[bucket + 1]));
-        std::vector<std::uint64_t> y(wanted.keys.begin() + static_cast<std::ptrdiff_t>(wanted.starts[bucket]),
-                                     wanted.keys.begin() +
-                                         static_cast<std::ptrdiff_t>(wanted.starts[bucket + 1]));
-        std::sort(x.begin(), x.end());
-        std::sort(y.begin(), y.end());
-        ASSERT_EQ(x, y) << bucket;
-    }
+    for (std::string& n : listed)
+        big += (n = "0101234" + std::to_string(1000 + rng() % 9000)) + (rng() % 2 ? "\n x12 " : " ");
+    listed.insert(listed.end(), 2, "01011112222");
+    dir.write("msg/RAZIDODU.ini", "[Reject]\r\nReject_001=TRUE,a.txt," + dir.write("a.txt", big) +
+                                      "\r\nReject_002=TRUE,b.txt," +
+                                      dir.write("b.txt", "01011112222\r\n01011112222") + "\r\n");
+    // Each bucket's keys sorted: the order within a bucket does not count.
+    const auto sorted = [](KeyBuckets k) {
+        for (std::size_t b = 0; b + 1 < k.starts.size(); ++b)
+            std::sort(k.keys.begin() + static_cast<std::ptrdiff_t>(k.starts[b]),
+                      k.keys.begin() + static_cast<std::ptrdiff_t>(k.starts[b + 1]));
+        return k;
+    };
+    const KeyBuckets wanted = sorted(bucketsOf(listed, 100000)); // 32 buckets
+    const KeyBuckets got = sorted(rejectKeys(RejectTable::inWorkingFolder(dir.path()), wanted.bits));
+    EXPECT_EQ(got.bits, 5u);
+    EXPECT_EQ(got.starts, wanted.starts);
+    EXPECT_EQ(got.keys, wanted.keys);
 }
 
 // One maker or several: taken in order, either side stops the run, and a failing

@@ -90,38 +90,27 @@ TEST(RejectList, PartsOfAFileGiveEachTokenOnce) {
         return tokens;
     };
     constexpr auto kEnd = std::numeric_limits<std::uint64_t>::max();
+    const auto splitAt = [&](const std::string& path, std::uint64_t at) {
+        Strings parts = tokensIn(path, 0, at);
+        const Strings rest = tokensIn(path, at, kEnd);
+        parts.insert(parts.end(), rest.begin(), rest.end());
+        return parts;
+    };
     TempDir dir;
+    const std::string small = " 010 1111\r\n2222\t\v\f333  7";
+    const std::string smallPath = dir.write("small.txt", small);
+    const Strings tokens{"010", "1111", "2222", "333", "7"};
+    ASSERT_EQ(tokensIn(smallPath, 0, kEnd), tokens);
+    for (std::uint64_t at = 0; at <= small.size() + 1; ++at)
+        ASSERT_EQ(splitAt(smallPath, at), tokens) << at;
     std::string big;
     while (big.size() < (std::size_t{1} << 20) + 64)
         big += "0101234" + std::to_string(1000 + big.size() % 9000) + (big.size() % 3 ? "\r\n" : " \t");
-    const struct {
-        const char* name;
-        std::string text;
-        std::vector<std::uint64_t> splits; // empty: every byte
-    } cases[] = {
-        {"spaces of every kind", " 010 1111\r\n2222\t\v\f333  ", {}},
-        {"one token", "01012345678", {}},
-        {"no tokens", " \r\n\t ", {}},
-        {"a token at each end", "7 8", {}},
-        {"about the block edge",
-         big,
-         {(1u << 20) - 9, (1u << 20) - 1, 1u << 20, (1u << 20) + 1, (1u << 20) + 5}},
-    };
-    for (const auto& c : cases) {
-        const std::string path = dir.write("part.txt", c.text);
-        const Strings whole = tokensIn(path, 0, kEnd);
-        std::vector<std::uint64_t> splits = c.splits;
-        for (std::uint64_t at = 0; splits.empty() && at <= c.text.size() + 1; ++at)
-            splits.push_back(at);
-        for (const std::uint64_t at : c.splits.empty() ? splits : c.splits) {
-            Strings parts = tokensIn(path, 0, at);
-            const Strings rest = tokensIn(path, at, kEnd);
-            parts.insert(parts.end(), rest.begin(), rest.end());
-            ASSERT_EQ(parts, whole) << c.name << " split at " << at;
-        }
-    }
-    EXPECT_EQ(tokensIn(dir.write("part.txt", " 010 1111\r\n2222\t\v\f333  "), 0, kEnd),
-              (Strings{"010", "1111", "2222", "333"}));
+    const std::string bigPath = dir.write("big.txt", big);
+    const Strings all = tokensIn(bigPath, 0, kEnd);
+    for (const std::uint64_t edge = 1u << 20;
+         const std::uint64_t at : {edge - 9, edge - 1, edge, edge + 1, edge + 5})
+        ASSERT_EQ(splitAt(bigPath, at), all) << at;
 }
 
 TEST(RejectListModel, ListsEntriesInOrderWithTheirTicks) {

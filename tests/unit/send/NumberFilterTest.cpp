@@ -151,8 +151,10 @@ TEST(NumberFilter, RejectFilesReadOnTwoCoresGiveEveryKey) {
     std::vector<std::string> listed(40000);
     std::string big;
     std::mt19937 rng(3);
-    for (std::string& n : listed)
-        big += (n = "0101234" + std::to_string(1000 + rng() % 9000)) + (rng() % 2 ? "\n x12 " : " ");
+    // Every token and its separator take 12 bytes, so the middle is a token's first byte.
+    for (std::size_t i = 0; i < listed.size(); ++i)
+        big += (listed[i] = "0101234" + std::to_string(1000 + rng() % 9000)) + (i % 2 ? "\n" : " ") +
+               (i % 1000 ? "" : "x1234567890 ");
     listed.insert(listed.end(), 2, "01011112222");
     dir.write("msg/RAZIDODU.ini", "[Reject]\r\nReject_001=TRUE,a.txt," + dir.write("a.txt", big) +
                                       "\r\nReject_002=TRUE,b.txt," +

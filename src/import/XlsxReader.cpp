@@ -352,13 +352,15 @@ public:
             return parse(false);
         }
         char* const begin = data - unread;
-        std::memcpy(begin, m_buf.data() + m_pos, unread);
+        if (unread > 0)
+            std::memcpy(begin, m_buf.data() + m_pos, unread);
         m_pos = m_size = 0;
         const char* const stop = scan(begin, data + n, false);
         if (!stop)
             return false;
         const auto left = static_cast<std::size_t>(data + n - stop);
-        append(stop, left);
+        if (left > 0)
+            append(stop, left);
         return left <= kMaxUnread;
     }
 

@@ -253,28 +253,40 @@ bool isValidUtf8(std::string_view bytes) {
 }
 
 bool looksLikeUtf8(std::string_view bytes) {
+    return looksLikeUtf8(std::span<const std::string_view>(&bytes, 1));
+}
+
+bool looksLikeUtf8(std::span<const std::string_view> parts) {
     bool multiByte = false, hangul = false;
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        // ASCII runs are most of any file.
-        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
-            ++i;
-            continue;
+    for (const std::string_view bytes : parts) {
+        std::size_t i = 0;
+        while (i < bytes.size()) {
+            // ASCII runs are most of any file.
+            if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+                ++i;
+                continue;
+            }
+            const std::size_t n = validUtf8At(bytes.substr(i));
+            if (n == 0)
+                return false;
+            multiByte = true;
+            if (n == 3) {
+                // U+AC00..U+D7A3 is EA B0 80 .. ED 9E A3.
+                const auto a = static_cast<unsigned char>(bytes[i]),
+                           b = static_cast<unsigned char>(bytes[i + 1]),
+                           c = static_cast<unsigned char>(bytes[i + 2]);
+                const unsigned cp = (a & 0x0Fu) << 12 | (b & 0x3Fu) << 6 | (c & 0x3Fu);
+                hangul = hangul || (cp >= 0xAC00 && cp <= 0xD7A3);
+            }
+            i += n;
         }
-        const std::size_t n = validUtf8At(bytes.substr(i));
-        if (n == 0)
-            return false;
-        multiByte = true;
-        if (n == 3) {
-            // U+AC00..U+D7A3 is EA B0 80 .. ED 9E A3.
-            const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]),
-                       c = static_cast<unsigned char>(bytes[i + 2]);
-            const unsigned cp = (a & 0x0Fu) << 12 | (b & 0x3Fu) << 6 | (c & 0x3Fu);
-            hangul = hangul || (cp >= 0xAC00 && cp <= 0xD7A3);
-        }
-        i += n;
     }
-    return multiByte && (hangul || !isValidCp949(bytes));
+    if (!multiByte || hangul)
+        return hangul;
+    for (const std::string_view bytes : parts)
+        if (!isValidCp949(bytes))
+            return true;
+    return false;
 }
 
 bool isValidCp949(std::string_view bytes) {

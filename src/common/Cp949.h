@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,9 @@ std::string fromNativePath(std::string_view path);
 // sequences that CP949 cannot read. Validity alone is not enough: 345 Hangul syllables
 // have CP949 bytes that are valid UTF-8 too ("홍", "채", "첸", ...).
 bool looksLikeUtf8(std::string_view bytes);
+// The same for the bytes of `parts` one after the other, where no part begins inside
+// a character.
+bool looksLikeUtf8(std::span<const std::string_view> parts);
 // Every byte sequence is a CP949 character (not necessarily an assigned one of glibc's table).
 bool isValidCp949(std::string_view bytes);
 

@@ -40,6 +40,15 @@ template <typename Sink> bool readRegularFileBlocks(const std::string& path, Sin
 // The same from byte `from` on, for as long as sink returns true.
 bool readRegularFileBlocksFrom(const std::string& path, std::uint64_t from,
                                bool (*sink)(void*, std::string_view), void* context);
+template <typename Sink>
+bool readRegularFileBlocksFrom(const std::string& path, std::uint64_t from, Sink&& sink) {
+    return readRegularFileBlocksFrom(
+        path, from,
+        [](void* c, std::string_view block) {
+            return (*static_cast<std::remove_reference_t<Sink>*>(c))(block);
+        },
+        const_cast<void*>(static_cast<const void*>(&sink)));
+}
 
 // A regular file that opens for reading; asked of what was opened, never of the name alone.
 bool regularFileReadable(const std::string& path);

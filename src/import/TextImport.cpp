@@ -3,12 +3,15 @@
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "common/Pipeline.h"
+#include "common/RegularFile.h"
 #include "import/FileBytes.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <future>
+#include <sys/stat.h>
 
 namespace qb {
 namespace {
@@ -51,6 +54,46 @@ bool nextPiece(std::string_view text, std::size_t& pos, std::string_view& rest, 
     return true;
 }
 
+// A file's bytes; a big one in two parts read on both cores, the second starting
+// just after the first line break at or past the middle, so that no line (and no
+// character) is cut.
+bool readInTwo(const std::string& path, std::string& first, std::string& second) {
+    constexpr std::uint64_t kTwoParts = std::uint64_t{8} << 20;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) < kTwoParts)
+        return readFileBytes(path, first);
+    const auto middle = static_cast<std::uint64_t>(st.st_size) / 2;
+    first.reserve(middle + 4096);
+    second.reserve(static_cast<std::size_t>(st.st_size) - middle);
+    std::string head; // of the second half, up to its first line break: the first part's
+    auto readSecond = std::async(std::launch::async, [&] {
+        bool inHead = true;
+        return readRegularFileBlocksFrom(path, middle, [&](std::string_view block) {
+            if (inHead) {
+                const std::size_t nl = block.find('\n');
+                head.append(block.substr(0, nl == std::string_view::npos ? block.size() : nl + 1));
+                if (nl == std::string_view::npos)
+                    return true;
+                inHead = false;
+                block.remove_prefix(nl + 1);
+            }
+            second.append(block);
+            return true;
+        });
+    });
+    const bool firstRead = readRegularFileBlocksFrom(path, 0, [&](std::string_view block) {
+        first.append(block.substr(
+            0, static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), middle - first.size()))));
+        return first.size() < middle;
+    });
+    const bool secondRead = readSecond.get();
+    if (!firstRead || !secondRead)
+        return false;
+    first.append(head);
+    return true;
+}
+
 } // namespace
 
 const std::vector<std::string>& delimiterItems() {
@@ -72,30 +115,43 @@ void ImportLines::clear() {
 }
 
 std::size_t ImportLines::appendFile(std::string content, Progress* progress) {
+    return appendFile(std::move(content), std::string(), progress);
+}
+
+std::size_t ImportLines::appendFile(std::string first, std::string second, Progress* progress) {
+    if (first.empty())
+        first.swap(second); // the file starts in `second`, and so may its BOM
     std::size_t unmappable = 0;
     static constexpr std::string_view bom = "\xEF\xBB\xBF";
-    const bool hasBom = content.size() >= 3 && std::string_view(content).substr(0, 3) == bom;
-    if (hasBom || cp949::looksLikeUtf8(content)) {
-        cp949::Conversion c = cp949::fromUtf8(std::string_view(content).substr(hasBom ? 3 : 0));
-        unmappable = c.unmappable;
-        content = std::move(c.text);
-    }
-    crlfToLf(content);
-    m_buffers.push_back(std::move(content));
-    const std::string_view text = m_buffers.back();
-    m_bytes += text.size();
-
-    // Counting is a scan for line breaks, far quicker than the fill that follows;
-    // the bar shows the file's lines counted.
-    Place at{m_buffers.size() - 1, 0, {}, false};
-    std::string_view piece;
+    const bool hasBom = first.size() >= 3 && std::string_view(first).substr(0, 3) == bom;
+    const std::string_view parts[] = {first, second};
+    const bool utf8 = hasBom || cp949::looksLikeUtf8(parts);
     std::size_t count = 0;
-    for (;;) {
-        if (m_marks.size() * kLinesPerMark == m_count + count)
-            m_marks.push_back(at);
-        if (!nextPiece(text, at.pos, at.rest, at.inLine, piece))
+    for (std::string* part : {&first, &second}) {
+        if (part == &second && second.empty())
             break;
-        ++count;
+        if (utf8) {
+            cp949::Conversion c =
+                cp949::fromUtf8(std::string_view(*part).substr(part == &first && hasBom ? 3 : 0));
+            unmappable += c.unmappable;
+            *part = std::move(c.text);
+        }
+        crlfToLf(*part);
+        m_buffers.push_back(std::move(*part));
+        const std::string_view text = m_buffers.back();
+        m_bytes += text.size();
+
+        // Counting is a scan for line breaks, far quicker than the fill that follows;
+        // the bar shows the file's lines counted.
+        Place at{m_buffers.size() - 1, 0, {}, false};
+        std::string_view piece;
+        for (;;) {
+            if (m_marks.size() * kLinesPerMark == m_count + count)
+                m_marks.push_back(at);
+            if (!nextPiece(text, at.pos, at.rest, at.inLine, piece))
+                break;
+            ++count;
+        }
     }
     m_count += count;
     if (progress) {
@@ -126,12 +182,12 @@ bool ImportLines::Cursor::next(std::string_view& line) {
 }
 
 bool readLines(const std::string& path, ImportLines& lines, Notifier& notifier, Progress& progress) {
-    std::string content;
-    if (!readFileBytes(path, content)) {
+    std::string first, second;
+    if (!readInTwo(path, first, second)) {
         notifier.error(ko("화일경로가 존재하지 않습니다."));
         return false;
     }
-    const std::size_t replaced = lines.appendFile(std::move(content), &progress);
+    const std::size_t replaced = lines.appendFile(std::move(first), std::move(second), &progress);
     if (replaced > 0)
         notifier.info(cp949::fromNativePath(path) + "\n" + ko("UTF-8 화일에서 CP949로 바꿀 수 없는 글자 ") +
                       std::to_string(replaced) + ko("개를 '?'로 바꾸었습니다."));

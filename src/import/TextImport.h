@@ -38,6 +38,9 @@ public:
     // bytes are cut into pieces (never inside a two-byte character). Returns the number
     // of characters that had no CP949 form and became '?'.
     std::size_t appendFile(std::string content, Progress* progress = nullptr);
+    // The same for a file read in two parts, `second` starting just after a line
+    // break (or empty): as appendFile(first + second), without joining them.
+    std::size_t appendFile(std::string first, std::string second, Progress* progress = nullptr);
 
 private:
     // Where a cursor stands.

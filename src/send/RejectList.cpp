@@ -146,10 +146,7 @@ bool forEachTokenIn(const std::string& path, std::uint64_t from, std::uint64_t t
         }
         return true;
     };
-    if (!readRegularFileBlocksFrom(
-            path, from > 0 ? from - 1 : 0,
-            [](void* t, std::string_view block) { return (*static_cast<decltype(tokens)*>(t))(block); },
-            const_cast<void*>(static_cast<const void*>(&tokens))))
+    if (!readRegularFileBlocksFrom(path, from > 0 ? from - 1 : 0, tokens))
         return false;
     if (!carry.empty())
         fn(context, carry);

@@ -161,6 +161,54 @@ TEST(TextImport, CursorsStartAnywhere) {
     EXPECT_FALSE(ImportLines::Cursor(lines, walked.size()).next(line));
 }
 
+// A file in two parts, the second after any line break, reads as the whole file:
+// its encoding decided over both parts. A big file is read so from disk.
+TEST(TextImport, AFileInTwoPartsReadsAsAWhole) {
+    const auto linesOf = [](ImportLines& lines) {
+        Strings out;
+        ImportLines::Cursor c(lines);
+        for (std::string_view line; c.next(line);)
+            out.emplace_back(line);
+        return out;
+    };
+    const std::string cp949 = ko("홍길동");
+    const std::string contents[] = {
+        "01011112222,a\r\n01033334444,b\r\n\r\n0105,c",
+        "ascii first\nthen \xEA\xB0\x80 in UTF-8 last\n", // the second part decides
+        "\xEF\xBB\xBF"
+        "bom\nline \xEC\x95\x88\n\xEF\xBB\xBFnot a bom\n", // only the file's start is one
+        "cp949 " + cp949 + "\nand more " + cp949 + "\n",
+        std::string(1500, 'x') + "\n" + std::string(2100, 'y') + "\n",
+    };
+    for (const std::string& whole : contents) {
+        ImportLines once;
+        const std::size_t replacedOnce = once.appendFile(whole);
+        const Strings want = linesOf(once);
+        for (std::size_t at = 0; at <= whole.size(); ++at) {
+            if (at > 0 && whole[at - 1] != '\n' && at < whole.size())
+                continue;
+            ImportLines parts;
+            EXPECT_EQ(parts.appendFile(whole.substr(0, at), whole.substr(at)), replacedOnce) << at;
+            ASSERT_EQ(linesOf(parts), want) << whole << " at " << at;
+            ASSERT_EQ(parts.size(), once.size());
+        }
+    }
+
+    // Eight megabytes and more: read in two parts, the middle inside a line.
+    FormFixture f;
+    std::string big;
+    for (int i = 0; big.size() < (std::size_t{9} << 20); ++i)
+        big += "010" + std::to_string(10000000 + i) + "," + cp949 + std::to_string(i) + "\r\n";
+    big += std::string(3000, 'z'); // a last line without a break, cut in pieces
+    // The middle inside a line, whose rest the first part must take.
+    while (big[big.size() / 2] == '\r' || big[big.size() / 2] == '\n' || big[big.size() / 2 - 1] == '\n')
+        big.insert(big.begin(), '0');
+    ImportLines fromDisk, once;
+    ASSERT_TRUE(readLines(f.dir.write("big.txt", big), fromDisk, f.notifier, f.progress));
+    once.appendFile(big);
+    EXPECT_EQ(linesOf(fromDisk), linesOf(once));
+}
+
 TEST(TextImport, SeveralFilesInOrderAndFailuresOnTheWay) {
     FormFixture f;
     f.state().delimiterField = ",";

@@ -1,5 +1,6 @@
-// A text file as the import takes it: encoding guess, line pieces, then the table in
-// single-column or column mode, with the delimiter picked by the first byte.
+// A text file as the import takes it: encoding guess, line pieces (the same when it
+// comes in two parts), then the table in single-column or column mode, with the
+// delimiter picked by the first byte.
 #include "common/Notifier.h"
 #include "import/RecipientTable.h"
 #include "import/TextImport.h"
@@ -22,16 +23,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     static const char* const fields[] = {"", ",", "Tab", ",;", "|", "a"};
     const std::string field = fields[data[0] % 6];
-    qb::ImportLines lines;
-    lines.appendFile(std::string(reinterpret_cast<const char*>(data) + 1, size - 1));
+    const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+    qb::ImportLines lines, parts;
+    lines.appendFile(text);
+    // The same file in two parts, split after the first line break past the middle,
+    // as a big file is read.
+    const std::size_t nl = text.find('\n', text.size() / 2);
+    const std::size_t at = nl == std::string::npos ? text.size() : nl + 1;
+    parts.appendFile(text.substr(0, at), text.substr(at));
     const std::size_t count = lines.size();
-    qb::ImportLines::Cursor cursor(lines);
-    std::string_view line;
+    qb::ImportLines::Cursor cursor(lines), partsCursor(parts);
+    std::string_view line, partsLine;
     std::size_t seen = 0;
     for (; cursor.next(line); ++seen)
-        if (line.size() > qb::kImportLineBytes)
+        if (line.size() > qb::kImportLineBytes || !partsCursor.next(partsLine) || partsLine != line)
             std::abort();
-    if (seen != count)
+    if (seen != count || parts.size() != count || partsCursor.next(partsLine))
         std::abort();
     qb::RecipientTable table;
     Silent notifier;

@@ -22,6 +22,26 @@
 // block is thrown again from here once every helper has ended.
 namespace qb {
 
+// work(0) on the calling thread and work(1) on a helper at once; both on the
+// calling thread, one after the other, when `together` is false (work too small
+// to be worth a thread).
+template <typename Work> void onBothCores(const Work& work, bool together = true) {
+    std::thread helper;
+    if (together)
+        helper = std::thread(work, std::size_t{1});
+    try {
+        work(std::size_t{0});
+    } catch (...) {
+        if (helper.joinable())
+            helper.join();
+        throw;
+    }
+    if (helper.joinable())
+        helper.join();
+    else
+        work(std::size_t{1});
+}
+
 template <typename Block, typename Make, typename Take>
 bool runPipelined(std::size_t count, std::size_t depth, Make&& make, Take&& take, std::size_t makers = 1) {
     if (count == 0)

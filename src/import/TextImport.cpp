@@ -10,7 +10,6 @@
 #include <array>
 #include <charconv>
 #include <cstring>
-#include <future>
 #include <sys/stat.h>
 
 namespace qb {
@@ -67,9 +66,18 @@ bool readInTwo(const std::string& path, std::string& first, std::string& second)
     first.reserve(middle + 4096);
     second.reserve(static_cast<std::size_t>(st.st_size) - middle);
     std::string head; // of the second half, up to its first line break: the first part's
-    auto readSecond = std::async(std::launch::async, [&] {
+    bool read[2] = {false, false};
+    onBothCores([&](std::size_t part) {
+        if (part == 0) {
+            read[0] = readRegularFileBlocksFrom(path, 0, [&](std::string_view block) {
+                first.append(block.substr(0, static_cast<std::size_t>(std::min<std::uint64_t>(
+                                                 block.size(), middle - first.size()))));
+                return first.size() < middle;
+            });
+            return;
+        }
         bool inHead = true;
-        return readRegularFileBlocksFrom(path, middle, [&](std::string_view block) {
+        read[1] = readRegularFileBlocksFrom(path, middle, [&](std::string_view block) {
             if (inHead) {
                 const std::size_t nl = block.find('\n');
                 head.append(block.substr(0, nl == std::string_view::npos ? block.size() : nl + 1));
@@ -82,13 +90,7 @@ bool readInTwo(const std::string& path, std::string& first, std::string& second)
             return true;
         });
     });
-    const bool firstRead = readRegularFileBlocksFrom(path, 0, [&](std::string_view block) {
-        first.append(block.substr(
-            0, static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), middle - first.size()))));
-        return first.size() < middle;
-    });
-    const bool secondRead = readSecond.get();
-    if (!firstRead || !secondRead)
+    if (!read[0] || !read[1])
         return false;
     first.append(head);
     return true;

@@ -1,10 +1,10 @@
 #include "send/NumberFilter.h"
 
 #include "common/PhoneNumber.h"
+#include "common/Pipeline.h"
 
 #include <algorithm>
 #include <atomic>
-#include <functional>
 #include <future>
 #include <limits>
 #include <sys/stat.h>
@@ -150,15 +150,21 @@ KeyBuckets rejectKeys(const RejectTable& table, unsigned bits) {
     };
     const std::vector<RejectEntry> entries = table.activeEntries();
     std::vector<std::uint64_t> middles;
+    std::uint64_t bytes = 0;
     for (const RejectEntry& e : entries) {
         struct stat st {};
-        middles.push_back(::stat(e.path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) / 2 : 0);
+        const std::uint64_t size = ::stat(e.path.c_str(), &st) == 0 && S_ISREG(st.st_mode)
+                                       ? static_cast<std::uint64_t>(st.st_size)
+                                       : 0;
+        bytes += size;
+        middles.push_back(size / 2);
     }
     // A number and its separator take at least nine bytes of a file; past sixteen
     // million numbers the list grows as it must.
-    const auto expected =
-        static_cast<std::size_t>(std::min<std::uint64_t>(rejectFileBytes(table) / 9, 1u << 24) / 2);
-    const auto readHalf = [&](bool second, Half& half) {
+    const auto expected = static_cast<std::size_t>(std::min<std::uint64_t>(bytes / 9, 1u << 24) / 2);
+    Half halves[2];
+    onBothCores([&](std::size_t h) {
+        Half& half = halves[h];
         half.keys.reserve(expected);
         half.counts.assign(std::size_t{1} << bits, 0);
         PhoneDigits digits;
@@ -171,17 +177,13 @@ KeyBuckets rejectKeys(const RejectTable& table, unsigned bits) {
         };
         const auto call = [](void* k, std::string_view token) { (*static_cast<decltype(keep)*>(k))(token); };
         for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (second)
+            if (h == 1)
                 detail::forEachTokenIn(entries[i].path, middles[i], std::numeric_limits<std::uint64_t>::max(),
                                        call, &keep);
             else if (middles[i] > 0)
                 detail::forEachTokenIn(entries[i].path, 0, middles[i], call, &keep);
         }
-    };
-    Half halves[2];
-    std::future<void> second = std::async(std::launch::async, readHalf, true, std::ref(halves[1]));
-    readHalf(false, halves[0]);
-    second.get();
+    });
 
     KeyBuckets out;
     out.bits = bits;
@@ -191,17 +193,14 @@ KeyBuckets rejectKeys(const RejectTable& table, unsigned bits) {
     out.starts = startsFromCounts(std::move(counts));
     out.keys.resize(out.starts.back());
     // The first half's keys go before the second's in each bucket; each core places its own.
-    const auto place = [&](const Half& half, bool second) {
+    onBothCores([&](std::size_t h) {
         std::vector<std::size_t> at(out.starts.begin(), out.starts.end() - 1);
-        if (second)
+        if (h == 1)
             for (std::size_t b = 0; b < at.size(); ++b)
                 at[b] += halves[0].counts[b];
-        for (const std::uint64_t key : half.keys)
+        for (const std::uint64_t key : halves[h].keys)
             out.keys[at[KeyBuckets::bucketOf(key, bits)]++] = key;
-    };
-    std::future<void> placed = std::async(std::launch::async, place, std::cref(halves[1]), true);
-    place(halves[0], false);
-    placed.get();
+    });
     return out;
 }
 
@@ -213,16 +212,7 @@ RowChoice chooseRows(std::vector<std::uint64_t> keys, bool dedup, KeyBuckets* r)
     // The rows in two halves, counted and put into buckets on both cores; the first
     // half's rows go first in each bucket, so a bucket keeps the table's order.
     const std::size_t halfway = n >= 65536 ? n / 2 : n;
-    const auto onBoth = [&](const auto& work) {
-        std::future<void> second;
-        if (halfway < n)
-            second = std::async(std::launch::async, work, 1);
-        work(0);
-        if (second.valid())
-            second.get();
-        else
-            work(1);
-    };
+    const auto onBoth = [&](const auto& work) { onBothCores(work, halfway < n); };
     std::vector<std::size_t> counts[2];
     onBoth([&](std::size_t half) {
         counts[half].assign(std::size_t{1} << bits, 0);

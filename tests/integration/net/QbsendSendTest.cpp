@@ -179,10 +179,15 @@ TEST_F(QbsendSend, ALongJobShowsProgressAndAShortCountIsAFailure) {
     EXPECT_NE(ok.err.find("qbsend: sending 40000 / 40000\n"), std::string::npos) << ok.err;
 
     // The server drops the connection part way: whatever it took, the job failed.
+    // More records than the sockets' buffers hold (about 13 MB), so that the drop
+    // meets a job still writing however fast it writes.
+    for (int i = 40000; i < 100000; ++i)
+        numbers += "010" + std::to_string(10000000 + i) + "\n";
+    const std::string bigger = service.dir().write("bigger.txt", numbers);
     qbs::SendQuirks dropping = qbs::SendQuirks::slowReader();
     dropping.closeAfterRecords = 500;
     service.service().sendServer().setQuirks(dropping);
-    const Outcome cut = qbsend(sms(big) + waits, bound);
+    const Outcome cut = qbsend(sms(bigger) + waits, bound);
     EXPECT_EQ(cut.exitCode, 1) << cut.err;
     EXPECT_NE(cut.out.find("[알림] 네트워크 에러! 다시 시도해 주시기 바랍니다.\n"), std::string::npos)
         << cut.out;

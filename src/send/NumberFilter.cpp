@@ -21,6 +21,24 @@ std::vector<std::size_t> startsFromCounts(std::vector<std::size_t> counts) {
     return starts;
 }
 
+// The buckets' starts for keys counted in two halves.
+std::vector<std::size_t> startsFromHalves(const std::vector<std::size_t> (&counts)[2]) {
+    std::vector<std::size_t> both(counts[0]);
+    for (std::size_t b = 0; b < both.size(); ++b)
+        both[b] += counts[1][b];
+    return startsFromCounts(std::move(both));
+}
+
+// Where half `half`'s keys go in each bucket: the first half's before the second's.
+std::vector<std::size_t> headsOfHalf(const std::vector<std::size_t>& starts,
+                                     const std::vector<std::size_t> (&counts)[2], std::size_t half) {
+    std::vector<std::size_t> heads(starts.begin(), starts.end() - 1);
+    if (half == 1)
+        for (std::size_t b = 0; b < heads.size(); ++b)
+            heads[b] += counts[0][b];
+    return heads;
+}
+
 // Puts every key into its bucket's range in place (each key moves at most once).
 void partitionInPlace(std::vector<std::uint64_t>& keys, unsigned bits,
                       const std::vector<std::size_t>& starts) {
@@ -144,10 +162,6 @@ KeyBuckets rejectKeys(const RejectTable& table, unsigned bits) {
     // Each file is read in two halves, one on each core (ten million numbers are a
     // second's reading on one), and the two lists of keys are put into buckets
     // together.
-    struct Half {
-        std::vector<std::uint64_t> keys;
-        std::vector<std::size_t> counts;
-    };
     const std::vector<RejectEntry> entries = table.activeEntries();
     std::vector<std::uint64_t> middles;
     std::uint64_t bytes = 0;
@@ -162,18 +176,18 @@ KeyBuckets rejectKeys(const RejectTable& table, unsigned bits) {
     // A number and its separator take at least nine bytes of a file; past sixteen
     // million numbers the list grows as it must.
     const auto expected = static_cast<std::size_t>(std::min<std::uint64_t>(bytes / 9, 1u << 24) / 2);
-    Half halves[2];
+    std::vector<std::uint64_t> keys[2];
+    std::vector<std::size_t> counts[2];
     onBothCores([&](std::size_t h) {
-        Half& half = halves[h];
-        half.keys.reserve(expected);
-        half.counts.assign(std::size_t{1} << bits, 0);
+        keys[h].reserve(expected);
+        counts[h].assign(std::size_t{1} << bits, 0);
         PhoneDigits digits;
         auto keep = [&](std::string_view token) {
             if (!phoneDigits(token, digits))
                 return;
             const std::uint64_t key = numberKey(digits.view());
-            half.keys.push_back(key);
-            ++half.counts[KeyBuckets::bucketOf(key, bits)];
+            keys[h].push_back(key);
+            ++counts[h][KeyBuckets::bucketOf(key, bits)];
         };
         const auto call = [](void* k, std::string_view token) { (*static_cast<decltype(keep)*>(k))(token); };
         for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -187,18 +201,11 @@ KeyBuckets rejectKeys(const RejectTable& table, unsigned bits) {
 
     KeyBuckets out;
     out.bits = bits;
-    std::vector<std::size_t> counts(std::size_t{1} << bits);
-    for (std::size_t b = 0; b < counts.size(); ++b)
-        counts[b] = halves[0].counts[b] + halves[1].counts[b];
-    out.starts = startsFromCounts(std::move(counts));
+    out.starts = startsFromHalves(counts);
     out.keys.resize(out.starts.back());
-    // The first half's keys go before the second's in each bucket; each core places its own.
     onBothCores([&](std::size_t h) {
-        std::vector<std::size_t> at(out.starts.begin(), out.starts.end() - 1);
-        if (h == 1)
-            for (std::size_t b = 0; b < at.size(); ++b)
-                at[b] += halves[0].counts[b];
-        for (const std::uint64_t key : halves[h].keys)
+        std::vector<std::size_t> at = headsOfHalf(out.starts, counts, h);
+        for (const std::uint64_t key : keys[h])
             out.keys[at[KeyBuckets::bucketOf(key, bits)]++] = key;
     });
     return out;
@@ -220,19 +227,13 @@ RowChoice chooseRows(std::vector<std::uint64_t> keys, bool dedup, KeyBuckets* r)
             if (keys[i] != kNoNumber)
                 ++counts[half][KeyBuckets::bucketOf(keys[i], bits)];
     });
-    std::vector<std::size_t> both(counts[0]);
-    for (std::size_t b = 0; b < both.size(); ++b)
-        both[b] += counts[1][b];
-    const std::vector<std::size_t> starts = startsFromCounts(std::move(both));
+    const std::vector<std::size_t> starts = startsFromHalves(counts);
     const std::size_t candidates = starts.back();
 
     std::vector<std::uint64_t> bucketKeys(candidates);
     std::vector<std::uint32_t> positions(candidates);
     onBoth([&](std::size_t half) {
-        std::vector<std::size_t> heads(starts.begin(), starts.end() - 1);
-        if (half)
-            for (std::size_t b = 0; b < heads.size(); ++b)
-                heads[b] += counts[0][b];
+        std::vector<std::size_t> heads = headsOfHalf(starts, counts, half);
         for (std::size_t i = half ? halfway : 0, end = half ? n : halfway; i < end; ++i) {
             if (keys[i] == kNoNumber)
                 continue;

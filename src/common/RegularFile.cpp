@@ -60,20 +60,6 @@ FileRead readRegularFile(const std::string& path, std::string& out, std::size_t 
     return result;
 }
 
-bool readRegularFileBlocks(const std::string& path, void (*sink)(void*, std::string_view), void* context) {
-    struct Forward {
-        void (*sink)(void*, std::string_view);
-        void* context;
-    } forward{sink, context};
-    return readRegularFileBlocksFrom(
-        path, 0,
-        [](void* f, std::string_view block) {
-            static_cast<Forward*>(f)->sink(static_cast<Forward*>(f)->context, block);
-            return true;
-        },
-        &forward);
-}
-
 bool readRegularFileBlocksFrom(const std::string& path, std::uint64_t from,
                                bool (*sink)(void*, std::string_view), void* context) {
     struct stat st {};

@@ -26,18 +26,10 @@ inline bool readRegularFile(const std::string& path, std::string& out) {
     return readRegularFile(path, out, std::numeric_limits<std::size_t>::max()) == FileRead::Ok;
 }
 
-// The same file read a block at a time, for files that need not be held whole:
-// sink(std::string_view block) for each block in order. False for what
-// readRegularFile refuses (the blocks before a read error have been given).
-bool readRegularFileBlocks(const std::string& path, void (*sink)(void*, std::string_view), void* context);
-template <typename Sink> bool readRegularFileBlocks(const std::string& path, Sink&& sink) {
-    return readRegularFileBlocks(
-        path,
-        [](void* c, std::string_view block) { (*static_cast<std::remove_reference_t<Sink>*>(c))(block); },
-        const_cast<void*>(static_cast<const void*>(&sink)));
-}
-
-// The same from byte `from` on, for as long as sink returns true.
+// The same file read a block at a time from byte `from` on, for files that need
+// not be held whole: sink(std::string_view block) for each block in order, for as
+// long as it returns true. False for what readRegularFile refuses (the blocks
+// before a read error have been given).
 bool readRegularFileBlocksFrom(const std::string& path, std::uint64_t from,
                                bool (*sink)(void*, std::string_view), void* context);
 template <typename Sink>

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace qb {
 namespace {
@@ -50,13 +51,9 @@ private:
     int m_lastRow = -1, m_lastColumn = -1;
 };
 
-bool collectRange(WorkbookReader& reader, int index, UsedRange& range) {
-    range = UsedRange{};
-    RangeSink sink(range);
-    const bool ok = reader.readSheet(index, sink);
-    const int minRow = sink.minRow, maxRow = sink.maxRow, minCol = sink.minColumn, maxCol = sink.maxColumn;
-    const bool inOrder = sink.inOrder;
-    if (!ok) {
+// Frames the cells `sink` collected by the used range, once the sheet is read.
+bool frameRange(bool read, const RangeSink& sink, UsedRange& range) {
+    if (!read) {
         range = UsedRange{};
         return false;
     }
@@ -65,11 +62,12 @@ bool collectRange(WorkbookReader& reader, int index, UsedRange& range) {
         range.rows = range.columns = 1;
         return true;
     }
+    const int minRow = sink.minRow, minCol = sink.minColumn;
     for (auto& c : range.cells) {
         c.row -= minRow - 1;
         c.column = static_cast<std::uint16_t>(c.column - (minCol - 1));
     }
-    if (!inOrder) {
+    if (!sink.inOrder) {
         std::stable_sort(range.cells.begin(), range.cells.end(), [](const auto& a, const auto& b) {
             return a.row != b.row ? a.row < b.row : a.column < b.column;
         });
@@ -83,10 +81,93 @@ bool collectRange(WorkbookReader& reader, int index, UsedRange& range) {
         }
         range.cells.resize(out);
     }
-    range.rows = maxRow - minRow + 1;
-    range.columns = maxCol - minCol + 1;
+    range.rows = sink.maxRow - minRow + 1;
+    range.columns = sink.maxColumn - minCol + 1;
     return true;
 }
+
+bool collectRange(WorkbookReader& reader, int index, UsedRange& range) {
+    range = UsedRange{};
+    RangeSink sink(range);
+    const bool read = reader.readSheet(index, sink);
+    return frameRange(read, sink, range);
+}
+
+void giveRows(const UsedRange& range, RangeRows& out) {
+    out.begin(range.rows, range.columns, range.texts.size());
+    std::vector<std::string_view> cells(static_cast<std::size_t>(range.columns) + 1);
+    std::size_t next = 0;
+    for (int i = 1; i <= range.rows; ++i) {
+        std::size_t used = 1;
+        for (; next < range.cells.size() && range.cells[next].row == i; ++next) {
+            const UsedRange::Cell& c = range.cells[next];
+            std::fill(cells.begin() + static_cast<std::ptrdiff_t>(used), cells.begin() + c.column,
+                      std::string_view());
+            cells[c.column] = range.text(c);
+            used = c.column + 1u;
+        }
+        cells[0] = {};
+        out.row(i, std::span(cells).first(used));
+    }
+}
+
+// Streams the rows when the reader frames its cells first; collects them into a
+// UsedRange otherwise.
+class RowsSink final : public WorkbookReader::CellSink {
+public:
+    RowsSink(RangeRows& out, UsedRange& range) : m_out(out), m_collect(range) {}
+
+    void reserve(std::size_t cells, std::size_t textBytes) override {
+        m_cellCount = cells;
+        m_textBytes = textBytes;
+    }
+    void framed(const WorkbookReader::Frame& frame) override {
+        m_frame = frame;
+        m_streaming = true;
+        m_row = frame.firstRow;
+        m_cells.assign(static_cast<std::size_t>(frame.lastColumn - frame.firstColumn) + 2, {});
+        m_out.begin(frame.lastRow - frame.firstRow + 1, frame.lastColumn - frame.firstColumn + 1,
+                    m_textBytes);
+    }
+    void cell(int row, int column, std::string_view text) override {
+        if (!m_streaming) {
+            if (m_cellCount > 0 || m_textBytes > 0)
+                m_collect.reserve(std::exchange(m_cellCount, 0), std::exchange(m_textBytes, 0));
+            m_collect.cell(row, column, text);
+            return;
+        }
+        while (m_row < row)
+            giveRow();
+        m_used = static_cast<std::size_t>(column - m_frame.firstColumn) + 2;
+        m_cells[m_used - 1] = text;
+    }
+    // The last cell's row, and any after it, while their texts are still there.
+    void endOfCells() override {
+        while (m_row <= m_frame.lastRow)
+            giveRow();
+    }
+
+    bool streaming() const { return m_streaming; }
+    const RangeSink& collected() const { return m_collect; }
+
+private:
+    void giveRow() {
+        m_cells[0] = {};
+        m_out.row(m_row - m_frame.firstRow + 1, std::span(m_cells).first(m_used));
+        std::fill_n(m_cells.begin(), m_used, std::string_view());
+        m_used = 1;
+        ++m_row;
+    }
+
+    RangeRows& m_out;
+    RangeSink m_collect;
+    std::size_t m_cellCount = 0, m_textBytes = 0;
+    bool m_streaming = false;
+    WorkbookReader::Frame m_frame;
+    int m_row = 0;                         // the sheet row being put together
+    std::vector<std::string_view> m_cells; // the row being put together, from column 1
+    std::size_t m_used = 1;                // cells up to its last value
+};
 
 } // namespace
 
@@ -135,6 +216,28 @@ bool ExcelAutomation::usedRange(int index, UsedRange& range) {
     return collectRange(*m_reader, index - 1, range);
 }
 
+namespace {
+
+bool readRows(WorkbookReader& reader, int index, RangeRows& rows) {
+    UsedRange range;
+    RowsSink sink(rows, range);
+    const bool read = reader.readSheet(index, sink);
+    if (sink.streaming())
+        return read;
+    if (!frameRange(read, sink.collected(), range))
+        return false;
+    giveRows(range, rows);
+    return true;
+}
+
+} // namespace
+
+bool ExcelAutomation::readRange(int index, RangeRows& rows) {
+    if (!m_reader || index < 1 || index > sheetCount())
+        return false;
+    return readRows(*m_reader, index - 1, rows);
+}
+
 void ExcelAutomation::quit() {
     m_reader.reset();
     m_names.clear();
@@ -149,6 +252,12 @@ bool readXlsxBytes(std::string_view bytes, std::vector<std::string>& sheetNames,
     if (range)
         return collectRange(*reader, sheet, *range);
     return true;
+}
+
+bool readXlsxRows(std::string_view bytes, int sheet, RangeRows& rows) {
+    auto reader = openXlsx(std::string(bytes));
+    return reader && sheet >= 0 && sheet < static_cast<int>(reader->sheetNames().size()) &&
+           readRows(*reader, sheet, rows);
 }
 
 } // namespace qb

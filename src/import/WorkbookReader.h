@@ -11,11 +11,21 @@ namespace qb {
 
 class WorkbookReader {
 public:
+    // The rows and columns, from 0, from the first to the last cell holding a value.
+    struct Frame {
+        int firstRow = 0, lastRow = 0, firstColumn = 0, lastColumn = 0;
+    };
+
     class CellSink {
     public:
         virtual ~CellSink() = default;
         // How many cells and text bytes are coming, when the reader knows it first.
         virtual void reserve(std::size_t /*cells*/, std::size_t /*textBytes*/) {}
+        // Told after reserve() and before the first cell when the reader knows the
+        // cells come in sheet order, each once, and their texts stay valid until
+        // endOfCells(), told after the last one; readSheet() then returns true.
+        virtual void framed(const Frame& /*frame*/) {}
+        virtual void endOfCells() {}
         // row and column from 0 on the sheet; text never empty, valid during the call.
         virtual void cell(int row, int column, std::string_view text) = 0;
     };

@@ -1102,11 +1102,27 @@ public:
     void finish(const SharedStrings& strings, WorkbookReader::CellSink& sink) {
         m_texts.toCp949();
         std::size_t bytes = m_texts.size();
+        WorkbookReader::Frame frame{kMaxSheetRows, -1, kMaxSheetColumns, -1};
+        bool inOrder = true;
+        int lastRow = -1, lastColumn = -1;
         m_items.forEach([&](const Item& item) {
-            if (item.sharedString != kOwnText && item.sharedString < strings.size())
+            if (item.sharedString != kOwnText) {
+                if (item.sharedString >= strings.size() || strings.at(item.sharedString).empty())
+                    return;
                 bytes += strings.at(item.sharedString).size();
+            }
+            inOrder = inOrder && (item.row > lastRow || (item.row == lastRow && item.column > lastColumn));
+            lastRow = item.row;
+            lastColumn = item.column;
+            frame.firstRow = std::min(frame.firstRow, item.row);
+            frame.lastRow = std::max(frame.lastRow, item.row);
+            frame.firstColumn = std::min(frame.firstColumn, item.column);
+            frame.lastColumn = std::max(frame.lastColumn, item.column);
         });
         sink.reserve(m_items.size(), bytes);
+        // Both blocks of text stay as they are until the sheet is read.
+        if (inOrder && frame.lastRow >= 0)
+            sink.framed(frame);
         TextBlock::Reader own = m_texts.reader();
         m_items.drain([&](const Item& item) {
             std::string_view text;
@@ -1117,6 +1133,8 @@ public:
             if (!text.empty())
                 sink.cell(item.row, item.column, text);
         });
+        if (inOrder && frame.lastRow >= 0)
+            sink.endOfCells();
     }
 
 private:

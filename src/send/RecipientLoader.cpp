@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 
 namespace qb {
 
@@ -149,45 +150,69 @@ void RecipientLoader::importTextPaths(const std::vector<std::string>& paths) {
 
 // ---- Excel import ----
 
+namespace {
+
+// A sheet's rows into the table as the workbook gives them, each labelled with its
+// number.
+class SheetIntoTable final : public RangeRows {
+public:
+    using Begin = std::function<void(int rows, int columns)>;
+    SheetIntoTable(RecipientTable& table, Progress& progress, Begin begin)
+        : m_table(table), m_progress(progress), m_begin(std::move(begin)) {}
+
+    void begin(int rows, int columns, std::size_t textBytes) override {
+        m_begun = true;
+        m_begin(rows, columns);
+        m_table.setRowCount(rows + 1);
+        m_table.setColumnCount(columns + 1);
+        m_table.setCell(0, 0, ko(" 번 호 "));
+        for (int j = 1; j <= columns; ++j)
+            m_table.setCell(0, j, RecipientLoader::columnLabel(j));
+        m_table.setHeaderBackground(0, colours::header);
+        m_table.setHeaderBackground(1, colours::header);
+        m_table.reserveText(textBytes + static_cast<std::size_t>(rows) * 24);
+        m_rows = rows;
+        m_step = std::max(1, rows / 1000);
+        m_progress.setRange(0, rows);
+    }
+    void row(int row, std::span<std::string_view> cells) override {
+        if (row % m_step == 0 || row == m_rows)
+            m_progress.setValue(row);
+        cells[0] = m_label(row);
+        m_table.setRow(row, cells);
+    }
+
+    bool begun() const { return m_begun; }
+
+private:
+    RecipientTable& m_table;
+    Progress& m_progress;
+    Begin m_begin;
+    bool m_begun = false;
+    int m_rows = 0, m_step = 1;
+    RowLabel m_label;
+};
+
+} // namespace
+
 bool RecipientLoader::fillFromSheet(ExcelAutomation& excel, int index) {
-    UsedRange range;
-    const bool read = excel.usedRange(index, range);
-    // The workbook's bytes are not needed while the table fills.
+    SheetIntoTable into(m_state.table, m_progress, [&](int rows, int columns) {
+        m_state.rangeFrom = "1";
+        m_state.rangeTo = std::to_string(rows);
+        fillColumnChoosers(columns);
+        resetTable();
+    });
+    const bool read = excel.readRange(index, into);
+    // The workbook's bytes are not needed any more.
     excel.quit();
+    m_progress.setValue(0);
     if (!read) {
+        // A reader that failed after its first rows leaves none of them.
+        if (into.begun())
+            resetTable();
         m_notifier.error(ko("엑셀화일을 열수 없습니다."));
         return false;
     }
-    m_state.rangeFrom = "1";
-    m_state.rangeTo = std::to_string(range.rows);
-    fillColumnChoosers(range.columns);
-    resetTable();
-    RecipientTable& t = m_state.table;
-    t.setRowCount(range.rows + 1);
-    t.setColumnCount(range.columns + 1);
-    t.setCell(0, 0, ko(" 번 호 "));
-    for (int j = 1; j <= range.columns; ++j)
-        t.setCell(0, j, columnLabel(j));
-    t.setHeaderBackground(0, colours::header);
-    t.setHeaderBackground(1, colours::header);
-    t.reserveText(range.texts.size() + static_cast<std::size_t>(range.rows) * 24);
-    m_progress.setRange(0, range.rows);
-    RowLabel label;
-    std::vector<std::string_view> cells;
-    std::size_t next = 0;
-    const std::int64_t step = std::max(1, range.rows / 1000);
-    for (int i = 1; i <= range.rows; ++i) {
-        if (i % step == 0 || i == range.rows)
-            m_progress.setValue(i);
-        cells.assign(1, label(i));
-        for (; next < range.cells.size() && range.cells[next].row == i; ++next) {
-            const UsedRange::Cell& c = range.cells[next];
-            cells.resize(static_cast<std::size_t>(c.column) + 1);
-            cells[static_cast<std::size_t>(c.column)] = range.text(c);
-        }
-        t.setRow(i, cells);
-    }
-    m_progress.setValue(0);
     return true;
 }
 

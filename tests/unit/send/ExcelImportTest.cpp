@@ -27,6 +27,44 @@ Rows rangeRows(const UsedRange& range) {
     return rows;
 }
 
+// The range as ExcelAutomation::readRange gives it, row by row.
+struct StreamedRows final : RangeRows {
+    int rowCount = -1, columns = 0;
+    Rows rows;
+    void begin(int r, int c, std::size_t) override {
+        EXPECT_EQ(rowCount, -1) << "begun twice";
+        rowCount = r;
+        columns = c;
+    }
+    void row(int r, std::span<std::string_view> cells) override {
+        EXPECT_EQ(r, static_cast<int>(rows.size()) + 1);
+        EXPECT_TRUE(cells[0].empty());
+        EXPECT_LE(cells.size(), static_cast<std::size_t>(columns) + 1);
+        EXPECT_TRUE(cells.size() == 1 || !cells.back().empty()) << "a trailing empty cell";
+        Strings row(static_cast<std::size_t>(columns));
+        for (std::size_t j = 1; j < cells.size() && j <= row.size(); ++j)
+            row[j - 1] = cp949::toUtf8(cells[j]);
+        rows.push_back(row);
+    }
+};
+
+// A sheet's used range read whole and read row by row, which must agree; nullopt
+// when both refuse it.
+std::optional<Rows> sheetRows(ExcelAutomation& excel, int sheet) {
+    UsedRange range;
+    const bool whole = excel.usedRange(sheet, range);
+    StreamedRows streamed;
+    const bool byRows = excel.readRange(sheet, streamed);
+    EXPECT_EQ(whole, byRows) << "sheet " << sheet;
+    if (!whole || !byRows)
+        return std::nullopt;
+    Rows rows = rangeRows(range);
+    EXPECT_EQ(streamed.rowCount, range.rows);
+    EXPECT_EQ(streamed.columns, range.columns);
+    EXPECT_EQ(streamed.rows, rows) << "sheet " << sheet;
+    return rows;
+}
+
 const Strings kHeader{"이름", "전화번호", "숫자번호", "날짜", "일시", "동의", "금액", "오류"};
 
 } // namespace
@@ -64,16 +102,10 @@ TEST(ExcelAutomation, ReadsTheUsedRangeOfEachSheetAsDisplayTexts) {
         EXPECT_EQ(cp949::toUtf8(excel.sheetName(3)), "빈 시트");
         EXPECT_EQ(excel.sheetName(4), "");
 
-        UsedRange range;
-        ASSERT_TRUE(excel.usedRange(1, range));
-        EXPECT_EQ(range.columns, 8) << c.file;
-        EXPECT_EQ(rangeRows(range), c.rows) << c.file;
-
-        ASSERT_TRUE(excel.usedRange(2, range));
-        EXPECT_EQ(rangeRows(range), Rows{{"only"}});
-        ASSERT_TRUE(excel.usedRange(3, range));
-        EXPECT_EQ(rangeRows(range), Rows{{""}});
-        EXPECT_FALSE(excel.usedRange(4, range));
+        EXPECT_EQ(sheetRows(excel, 1), c.rows) << c.file;
+        EXPECT_EQ(sheetRows(excel, 2), Rows{{"only"}});
+        EXPECT_EQ(sheetRows(excel, 3), Rows{{""}});
+        EXPECT_EQ(sheetRows(excel, 4), std::nullopt);
         excel.quit();
         EXPECT_EQ(excel.sheetCount(), 0);
     }
@@ -85,9 +117,7 @@ TEST(ExcelAutomation, KeepsEverySheetName) {
         ASSERT_EQ(excel.open(dataPath(file)), 0);
         ASSERT_EQ(excel.sheetCount(), 22);
         EXPECT_EQ(cp949::toUtf8(excel.sheetName(22)), "시트22");
-        UsedRange range;
-        ASSERT_TRUE(excel.usedRange(21, range));
-        EXPECT_EQ(rangeRows(range), Rows{{"21"}});
+        EXPECT_EQ(sheetRows(excel, 21), Rows{{"21"}});
     }
 }
 
@@ -125,9 +155,44 @@ TEST(ExcelAutomation, DropsRowsAndCellsPastTheSheetsEnd) {
         {"  "});
     ExcelAutomation excel;
     ASSERT_EQ(excel.open(path), 0);
-    UsedRange range;
-    ASSERT_TRUE(excel.usedRange(1, range));
-    EXPECT_EQ(rangeRows(range), (Rows{{"01012345678", "0.3"}, {"  ", ""}}));
+    EXPECT_EQ(sheetRows(excel, 1), (Rows{{"01012345678", "0.3"}, {"  ", ""}}));
+}
+
+// The range is framed by the cells holding a value, wherever they are; a workbook
+// whose cells come in order is given row by row as it is read, any other is put in
+// order first.
+TEST(ExcelAutomation, FramesTheRangeByTheCellsHoldingAValue) {
+    const auto text = [](const std::string& ref, const std::string& t) {
+        return "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>" + t + "</t></is></c>";
+    };
+    const auto shared = [](const std::string& ref, int i) {
+        return "<c r=\"" + ref + "\" t=\"s\"><v>" + std::to_string(i) + "</v></c>";
+    };
+    const struct {
+        const char* name;
+        std::string cells;
+        Rows rows;
+    } cases[] = {
+        {"in order from C5, a row and cells left out",
+         "<row r=\"5\">" + text("C5", "a") + text("E5", "b") + "</row><row r=\"7\">" + text("D7", "c") +
+             "</row>",
+         {{"a", "", "b"}, {"", "", ""}, {"", "c", ""}}},
+        {"rows out of order, a cell written twice",
+         "<row r=\"3\">" + text("B3", "c") + "</row><row r=\"2\">" + text("C2", "b") + text("A2", "a") +
+             text("C2", "b2") + "</row>",
+         {{"a", "", "b2"}, {"", "c", ""}}},
+        {"empty texts at the edges do not count",
+         "<row r=\"1\">" + shared("A1", 0) + "</row><row r=\"2\">" + shared("B2", 1) + shared("D2", 0) +
+             shared("E2", 9) + "</row><row r=\"3\">" + shared("F3", 0) + "</row>",
+         {{"x"}}},
+        {"no values", "<row r=\"4\">" + shared("B4", 0) + "</row>", {{""}}},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        ExcelAutomation excel;
+        ASSERT_EQ(excel.open(test::writeXlsx(dir.file("f.xlsx"), {{"S", c.cells}}, {"", "x"})), 0) << c.name;
+        EXPECT_EQ(sheetRows(excel, 1), c.rows) << c.name;
+    }
 }
 
 // Sheets are read by a quick reader of plain XML, and by expat when it meets
@@ -193,11 +258,7 @@ TEST(ExcelAutomation, ReadsEveryWellFormedSheetAndRefusesTheRest) {
         const std::string path = test::writeXlsxSheetPart(dir.file("x.xlsx"), c.part);
         ExcelAutomation excel;
         ASSERT_EQ(excel.open(path), 0) << c.name;
-        UsedRange range;
-        EXPECT_EQ(excel.usedRange(1, range), c.rows.has_value()) << c.name;
-        if (c.rows) {
-            EXPECT_EQ(rangeRows(range), *c.rows) << c.name;
-        }
+        EXPECT_EQ(sheetRows(excel, 1), c.rows) << c.name;
     }
 }
 
@@ -251,6 +312,9 @@ TEST(ExcelAutomation, LargeSheetsReadWholeAcrossBlocks) {
         if (!c.lastRow.empty()) {
             EXPECT_EQ(range.value(kRows + 1, 1), c.lastRow) << c.name;
         }
+        StreamedRows streamed;
+        ASSERT_TRUE(excel.readRange(1, streamed)) << c.name;
+        EXPECT_TRUE(streamed.rows == rangeRows(range)) << c.name;
     }
 }
 

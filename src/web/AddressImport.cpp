@@ -23,6 +23,39 @@ void step(Progress& progress, std::int64_t done, std::int64_t total) {
         progress.setValue(done);
 }
 
+// Rows of a sheet with fewer than three columns are passed over, then refused.
+class AddressSheetRows final : public RangeRows {
+public:
+    AddressSheetRows(std::vector<AddressRow>& rows, AddressSkips& skipped, Progress& progress)
+        : m_rows(rows), m_skipped(skipped), m_progress(progress) {}
+    void begin(int rows, int columns, std::size_t) override {
+        enough = columns >= 3;
+        m_total = rows;
+        if (enough)
+            m_progress.setRange(0, rows);
+    }
+    void row(int r, std::span<std::string_view> cells) override {
+        if (!enough)
+            return;
+        const auto cell = [&](std::size_t c) { return std::string(c < cells.size() ? cells[c] : ""); };
+        AddressRow row{cell(1), cell(2), cell(3)};
+        if (row.hpno.empty())
+            ++m_skipped.noPhone;
+        else if (!row.storable())
+            ++m_skipped.unstorable;
+        else
+            m_rows.push_back(std::move(row));
+        step(m_progress, r, m_total);
+    }
+    bool enough = false;
+
+private:
+    std::vector<AddressRow>& m_rows;
+    AddressSkips& m_skipped;
+    Progress& m_progress;
+    int m_total = 0;
+};
+
 } // namespace
 
 AddressFileKind addressFileKind(std::string_view path) {
@@ -89,27 +122,19 @@ bool readAddressWorkbook(const std::string& path, AddressImportDialogs& dialogs,
         notifier.error(ko("취소 되었습니다."));
         return false;
     }
-    UsedRange range;
-    if (!excel.usedRange(*sheet, range)) {
+    AddressSheetRows sheetRows(rows, skipped, progress);
+    const std::size_t before = rows.size();
+    const AddressSkips skippedBefore = skipped;
+    if (!excel.readRange(*sheet, sheetRows)) {
+        rows.resize(before);
+        skipped = skippedBefore;
         notifier.error(ko("엑셀화일을 열수 없습니다."));
         return false;
     }
     excel.quit();
-    if (range.columns < 3) {
+    if (!sheetRows.enough) {
         notifier.error(ko("엑셀 시트열이 부족합니다.!"));
         return false;
-    }
-    progress.setRange(0, range.rows);
-    for (int r = 1; r <= range.rows; ++r) {
-        AddressRow row{std::string(range.value(r, 1)), std::string(range.value(r, 2)),
-                       std::string(range.value(r, 3))};
-        if (row.hpno.empty())
-            ++skipped.noPhone;
-        else if (!row.storable())
-            ++skipped.unstorable;
-        else
-            rows.push_back(std::move(row));
-        step(progress, r, range.rows);
     }
     return true;
 }

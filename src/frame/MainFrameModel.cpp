@@ -224,9 +224,8 @@ void MainFrameModel::runAfterLoginSteps() {
     m_sendForm->offerInterruptedJobs();
 }
 
-void MainFrameModel::sendResultArrived(int result, int count) {
-    if (m_sendForm)
-        m_sendForm->sendResultArrived(result, count);
+bool MainFrameModel::sendResultArrived(int result, int count) {
+    return !m_sendForm || m_sendForm->sendResultArrived(result, count);
 }
 
 void MainFrameModel::refreshBalance() {

@@ -99,7 +99,7 @@ private:
 
     void setTitle(const std::string& title);
     void refreshBalance() override;
-    void sendResultArrived(int result, int count) override;
+    bool sendResultArrived(int result, int count) override;
 
     // Tells the window when the logged-in flag has changed since it last heard.
     void syncLoginState();

@@ -172,7 +172,11 @@ void LoginConnection::finishLogin() {
 }
 
 void LoginConnection::handleSendResult(const packet::SendResult& r) {
-    m_session.host().sendResultArrived(r.result, r.count);
+    if (!m_session.host().sendResultArrived(r.result, r.count)) {
+        m_session.log().write(ko("m_DATA_SENDRESULT 패킷수신 결과[") + std::to_string(r.result) +
+                              ko("] 건수[") + std::to_string(r.count) + "] ");
+        return;
+    }
     // A result's box runs the event loop while it is open, and more results are
     // read meanwhile: showing each at once would stack boxes inside one another,
     // so they wait (logged as they come) and follow one after the other. Every

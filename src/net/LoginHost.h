@@ -25,9 +25,11 @@ public:
     // The send form's balance refresh, before a job's completion message.
     virtual void refreshBalance() = 0;
     // Every DATA_SENDRESULT, before it is shown: the send job settles its records.
-    virtual void sendResultArrived(int result, int count) {
+    // False when its count cannot be believed: it is then not shown as sent.
+    virtual bool sendResultArrived(int result, int count) {
         (void)result;
         (void)count;
+        return true;
     }
 };
 

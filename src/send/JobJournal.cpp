@@ -25,7 +25,7 @@ const std::string kSuffix = ".qbj";
 constexpr std::size_t kRecordChunk = 8u << 20;
 constexpr std::uint32_t kMaxEntry = 64u << 20;
 
-enum EntryType : unsigned char { Head = 1, Records = 2, Segment = 3, Allow = 4, Taken = 5 };
+enum EntryType : unsigned char { Head = 1, Records = 2, Segment = 3, Allow = 4, Taken = 5, Reached = 6 };
 
 void putU32(std::string& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -186,9 +186,11 @@ int writeJournalFile(const std::string& part, const std::string& head, std::stri
         ok = writeEntry(fd, Records, records.substr(at, kRecordChunk));
     if (ok && ::fdatasync(fd) == 0)
         return fd;
-    error = part + ": " + std::strerror(errno);
+    const int why = errno;
+    error = part + ": " + std::strerror(why);
     ::close(fd);
     ::unlink(part.c_str());
+    errno = why;
     return -1;
 }
 
@@ -289,7 +291,9 @@ bool JobJournal::create(const std::string& folder, const std::string& userId, Me
                         const PictureSlots& pictures, int pictureCount, const SendQueue& queue,
                         std::string& error) {
     close();
+    m_lastError = 0;
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        m_lastError = errno;
         discardPrepared();
         error = folder + ": " + std::strerror(errno);
         return false;
@@ -310,11 +314,14 @@ bool JobJournal::create(const std::string& folder, const std::string& userId, Me
     if (fd < 0) {
         path = newJournalPath(folder);
         fd = writeJournalFile(path + ".part", head, records, error);
-        if (fd < 0)
+        if (fd < 0) {
+            m_lastError = errno;
             return false;
+        }
     }
     const std::string part = path + ".part";
     if (::rename(part.c_str(), path.c_str()) != 0 || !syncFolder(folder)) {
+        m_lastError = errno;
         error = path + ": " + std::strerror(errno);
         ::close(fd);
         ::unlink(part.c_str());
@@ -325,8 +332,9 @@ bool JobJournal::create(const std::string& folder, const std::string& userId, Me
     return true;
 }
 
-bool JobJournal::adopt(const std::string& path, std::string& error) {
+bool JobJournal::adopt(const JournalContents& contents, std::string& error) {
     close();
+    const std::string& path = contents.path;
     const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
     if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         error = path + ": " + (fd < 0 ? std::strerror(errno) : "in use by another program");
@@ -334,16 +342,52 @@ bool JobJournal::adopt(const std::string& path, std::string& error) {
             ::close(fd);
         return false;
     }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) != contents.fileSize) {
+        error = path + ": changed since it was read";
+        ::close(fd);
+        return false;
+    }
+    // Entries appended behind a torn one would never be read.
+    if (contents.validEnd < contents.fileSize &&
+        (::ftruncate(fd, static_cast<off_t>(contents.validEnd)) != 0 || ::fdatasync(fd) != 0)) {
+        error = path + ": " + std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
     m_fd = fd;
     m_path = path;
     return true;
 }
 
+bool JobJournal::writeAtEnd(const std::string& bytes) {
+    const off_t end = ::lseek(m_fd, 0, SEEK_END);
+    if (end >= 0 && writeAll(m_fd, bytes))
+        return true;
+    m_lastError = errno ? errno : EIO;
+    if (end >= 0 && ::ftruncate(m_fd, end) != 0) {
+        // The torn entry stays; nothing more may follow it.
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    return false;
+}
+
 bool JobJournal::append(int type, const std::string& payload) {
     if (m_fd < 0)
         return false;
-    ::lseek(m_fd, 0, SEEK_END);
-    return writeAll(m_fd, entry(type, payload)) && ::fdatasync(m_fd) == 0;
+    const off_t end = ::lseek(m_fd, 0, SEEK_END);
+    if (!writeAtEnd(entry(type, payload)))
+        return false;
+    if (::fdatasync(m_fd) == 0)
+        return true;
+    // Not known to be on disk: the step it allows is not taken, so it goes.
+    m_lastError = errno;
+    if (::ftruncate(m_fd, end) != 0) {
+        ::close(m_fd);
+        m_fd = -1;
+    }
+    return false;
 }
 
 bool JobJournal::beginSegment(const JournalSegment& s) {
@@ -368,8 +412,7 @@ bool JobJournal::allowAhead(long long upTo) {
         return false;
     std::string p;
     putI64(p, upTo);
-    ::lseek(m_fd, 0, SEEK_END);
-    if (!writeAll(m_fd, entry(Allow, p)))
+    if (!writeAtEnd(entry(Allow, p)))
         return false;
     try {
         m_sync = std::async(std::launch::async, [fd = m_fd] { return ::fdatasync(fd) == 0; });
@@ -380,7 +423,12 @@ bool JobJournal::allowAhead(long long upTo) {
 }
 
 bool JobJournal::allowSettled() {
-    return !m_sync.valid() || m_sync.get();
+    if (!m_sync.valid())
+        return true;
+    if (m_sync.get())
+        return true;
+    m_lastError = EIO;
+    return false;
 }
 
 bool JobJournal::recordTaken(std::size_t segment, long long count) {
@@ -388,6 +436,13 @@ bool JobJournal::recordTaken(std::size_t segment, long long count) {
     putI64(p, static_cast<long long>(segment));
     putI64(p, count);
     return append(Taken, p);
+}
+
+bool JobJournal::recordReached(std::size_t segment, long long count) {
+    std::string p;
+    putI64(p, static_cast<long long>(segment));
+    putI64(p, count);
+    return append(Reached, p);
 }
 
 void JobJournal::finish() {
@@ -449,6 +504,57 @@ std::vector<std::string> JobJournal::pending(const std::string& folder, const st
     return paths;
 }
 
+std::vector<JobJournal::Listed> JobJournal::list(const std::string& folder) {
+    std::vector<Listed> found;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return found;
+    while (const dirent* e = ::readdir(dir)) {
+        const std::string name = e->d_name;
+        if (name.size() > kSuffix.size() && name.ends_with(kSuffix))
+            found.push_back({folder + "/" + name, false});
+    }
+    ::closedir(dir);
+    std::sort(found.begin(), found.end(), [](const Listed& a, const Listed& b) { return a.path < b.path; });
+    for (Listed& l : found) {
+        const int fd = ::open(l.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        l.inUse = fd >= 0 && ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+        if (fd >= 0)
+            ::close(fd);
+    }
+    return found;
+}
+
+std::string JobJournal::setAside(const std::string& path, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        error = path + ": " + std::strerror(errno);
+        return {};
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        error = path + ": in use by another program";
+        ::close(fd);
+        return {};
+    }
+    const std::string from = folderOfPath(path);
+    const std::string aside = from + "/set-aside";
+    std::string name = path.substr(path.rfind('/') + 1);
+    std::string to;
+    if (::mkdir(aside.c_str(), 0700) != 0 && errno != EEXIST) {
+        error = aside + ": " + std::strerror(errno);
+    } else {
+        // Never over another set-aside journal of the same name.
+        for (int n = 0; to.empty() || ::access(to.c_str(), F_OK) == 0; ++n)
+            to = aside + "/" + (n == 0 ? name : name + "." + std::to_string(n));
+        if (::rename(path.c_str(), to.c_str()) != 0 || !syncFolder(from) || !syncFolder(aside)) {
+            error = path + ": " + std::strerror(errno);
+            to.clear();
+        }
+    }
+    ::close(fd);
+    return to;
+}
+
 JournalContents JobJournal::read(const std::string& path) {
     std::string bytes;
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -491,6 +597,8 @@ JournalContents JobJournal::parse(const std::string& bytes) {
     if (!std::string_view(bytes).starts_with(kMagic))
         return broken("not a send job journal");
     std::size_t at = kMagic.size();
+    c.fileSize = bytes.size();
+    c.validEnd = at;
     bool haveHead = false;
     long long recordCount = 0, arenaSize = 0;
     std::string arena;
@@ -553,6 +661,9 @@ JournalContents JobJournal::parse(const std::string& bytes) {
             s.pictureStamp = f.text();
             if (!f.ok() || !haveHead || s.first < 0 || s.count < 0 || s.first + s.count > recordCount)
                 return broken("a damaged segment");
+            // A resume starts again from what the service holds: its marks start
+            // at its first record, below the marks of the segment before.
+            c.allowed = s.first;
             c.segments.push_back(std::move(s));
             break;
         }
@@ -572,9 +683,19 @@ JournalContents JobJournal::parse(const std::string& bytes) {
             c.segments[static_cast<std::size_t>(segment)].taken = count;
             break;
         }
+        case Reached: {
+            const long long segment = f.i64();
+            const long long count = f.i64();
+            if (!f.ok() || segment < 0 || segment >= static_cast<long long>(c.segments.size()) || count < 0 ||
+                count > c.segments[static_cast<std::size_t>(segment)].count)
+                return broken("a damaged count");
+            c.segments[static_cast<std::size_t>(segment)].reached = count;
+            break;
+        }
         default:
             return broken("an entry of unknown type");
         }
+        c.validEnd = at;
     }
     if (!haveHead)
         return broken("no head");
@@ -592,15 +713,25 @@ ResumePlan planResume(const JournalContents& journal, const ServiceJobStatus& la
     if (!journal.segments.empty()) {
         const JournalSegment& s = journal.segments.back();
         // Records at or past the last write-ahead mark never reached a socket.
-        const long long handed = std::clamp(journal.allowed - s.first, 0LL, s.count);
+        long long handed = std::clamp(journal.allowed - s.first, 0LL, s.count);
+        if (s.reached)
+            handed = std::min(handed, *s.reached);
         long long taken = 0;
-        if (last.final() || last.state == ServiceJobStatus::State::NoSuchJob)
-            taken = std::clamp(last.stored, 0LL, handed);
-        else if (s.taken)
-            taken = std::min(*s.taken, handed);
-        else
+        if ((last.final() || last.state == ServiceJobStatus::State::NoSuchJob) && last.stored > s.count) {
+            plan.serviceClaimed = last.stored;
             plan.uncertain = handed;
+        } else if (last.final() || last.state == ServiceJobStatus::State::NoSuchJob) {
+            // The journal may have lost its tail (a backup put back, a cut file):
+            // the service knows better than its marks.
+            taken = std::max(0LL, last.stored);
+        } else if (s.taken) {
+            taken = std::clamp(*s.taken, 0LL, s.count);
+        } else {
+            plan.uncertain = handed;
+            plan.serviceUnreachable = last.state == ServiceJobStatus::State::Unreachable;
+        }
         plan.lastTaken = taken;
+        plan.lastCount = s.count;
         plan.sure = s.first + taken;
     }
     plan.left = plan.total - plan.sure - plan.uncertain;

@@ -33,6 +33,9 @@ struct JournalSegment {
     long long count = 0; // records its check announced
     std::string sendCode, sendTime, sendTag, pictureStamp;
     std::optional<long long> taken; // records of the segment the service took, once known
+    // At most this many of its records can have reached the service: the rest were
+    // still in the system when the connection was reset, and that drops them.
+    std::optional<long long> reached;
 };
 
 struct JournalContents {
@@ -43,9 +46,13 @@ struct JournalContents {
     int pictureCount = 0;
     SendQueue queue; // every record of the job, none taken
     std::vector<JournalSegment> segments;
-    // Records of the job at or past this index were never handed over.
+    // Records of the job at or past this index were never handed over by the last
+    // segment (each segment's marks start again at its first record).
     long long allowed = 0;
     std::string problem; // empty when the journal can be trusted
+    // The bytes that check out; a torn last entry lies past them.
+    std::size_t validEnd = 0;
+    std::size_t fileSize = 0;
 };
 
 // Where a journaled job goes on, from what the journal and the service say.
@@ -55,13 +62,21 @@ struct ResumePlan {
     long long uncertain = 0; // after those, handed over but not known held
     long long left = 0;      // after those, never handed over
     long long lastTaken = 0; // of the last segment, what `sure` counts of it
+    // The service could not be asked: the uncertain span waits until it can.
+    bool serviceUnreachable = false;
+    // The service claimed more records than the last segment has (`lastCount`):
+    // its count is not believed, and the span stays uncertain. -1 when not.
+    long long serviceClaimed = -1;
+    long long lastCount = 0;
+    bool serviceError() const { return serviceClaimed >= 0; }
     bool complete() const { return uncertain == 0 && left == 0; }
     // The queue index to go on from.
     long long from(bool resendUncertain) const { return resendUncertain ? sure : sure + uncertain; }
 };
 
 // `last` is what the service says of the journal's last segment (Unknown when it
-// cannot say or there is none).
+// cannot say or there is none). A final count from the service decides, bounded by
+// the segment's size; the journal's marks only bound what can be uncertain.
 ResumePlan planResume(const JournalContents& journal, const ServiceJobStatus& last);
 
 class JobJournal {
@@ -85,8 +100,9 @@ public:
     void prepare(const std::string& folder, const std::string& userId, MessageKind kind,
                  const PictureSlots& pictures, int pictureCount, const SendQueue& queue);
     void waitForPrepared() const;
-    // Takes over a journal read back (it must still be locked by nobody).
-    bool adopt(const std::string& path, std::string& error);
+    // Takes over a journal read back (it must still be locked by nobody, and
+    // unchanged since it was read); a torn last entry is cut off first.
+    bool adopt(const JournalContents& contents, std::string& error);
 
     bool isOpen() const { return m_fd >= 0; }
     const std::string& path() const { return m_path; }
@@ -99,6 +115,9 @@ public:
     bool allowAhead(long long upTo);
     bool allowSettled();
     bool recordTaken(std::size_t segment, long long count);
+    bool recordReached(std::size_t segment, long long count);
+    // Why the last write failed (errno), 0 when none did.
+    int lastError() const { return m_lastError; }
 
     // The whole job is with the service: the journal goes.
     void finish();
@@ -107,6 +126,16 @@ public:
 
     // The journals in `folder` of `userId` that no other process holds, oldest first.
     static std::vector<std::string> pending(const std::string& folder, const std::string& userId);
+    // Every journal file in `folder`, oldest first: damaged ones, other users' and
+    // those another process holds included.
+    struct Listed {
+        std::string path;
+        bool inUse = false; // another process works on it
+    };
+    static std::vector<Listed> list(const std::string& folder);
+    // Moves a journal into "<folder>/set-aside", never deleting it; refused while
+    // another process holds it. The new path, or empty with `error` set.
+    static std::string setAside(const std::string& path, std::string& error);
     static JournalContents read(const std::string& path);
     // The same from bytes (for the fuzz target and the tests).
     static JournalContents parse(const std::string& bytes);
@@ -115,6 +144,9 @@ public:
 private:
     struct Prepared;
     bool append(int type, const std::string& payload);
+    // Writes one entry at the end; a write that fails is cut back, so the next
+    // entry never lies behind a torn one.
+    bool writeAtEnd(const std::string& bytes);
     // The prepared file's descriptor when it was written for exactly this, else -1
     // (and it is gone).
     int takePrepared(const std::string& folder, const std::string& head, const SendQueue& queue,
@@ -122,6 +154,7 @@ private:
     void discardPrepared();
 
     int m_fd = -1;
+    int m_lastError = 0;
     std::future<bool> m_sync; // a mark written ahead, until durable
     std::string m_path;
     std::unique_ptr<Prepared> m_prepared;

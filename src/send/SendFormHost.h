@@ -31,8 +31,9 @@ public:
     // window) keeps its top-left corner at the main window's top-right corner,
     // given in screen coordinates.
     virtual void followMainWindow(int right, int top) = 0;
-    // The server's result of a send job, before its message is shown.
-    virtual void sendResultArrived(int result, int count) = 0;
+    // The server's result of a send job, before its message is shown; false when
+    // it must not be shown as sent.
+    virtual bool sendResultArrived(int result, int count) = 0;
     // After login: offer the rest of a job a crash or a fault cut short.
     virtual void offerInterruptedJobs() = 0;
 };

@@ -13,6 +13,7 @@
 #include "web/SendStatus.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <limits>
 
 namespace qb {
@@ -32,6 +33,13 @@ constexpr long kStatusWaitMs = 3000;
 
 const char* const kJournalFailed =
     "전송 기록을 저장할 수 없어 전송을 중단합니다. 디스크 공간을 확인해 주세요.";
+const char* const kJournalReadOnly =
+    "전송 기록 폴더에 쓸 수 없어 전송을 중단합니다. 폴더의 쓰기 권한을 확인해 주세요.\n";
+// What follows the counts once the journal holds the rest.
+const char* const kResumeNow = "전송하기를 누르면 남은 건을 이어서 전송합니다.";
+const char* const kResumeLater =
+    "서버가 응답하지 않아 받은 건수를 확인할 수 없습니다. 서버가 다시 응답하면 로그인하여 이어서 전송할 수 "
+    "있습니다.";
 
 } // namespace
 
@@ -70,6 +78,21 @@ std::string SendJob::uncertainMessage(long long sent, long long uncertain, long 
            std::to_string(uncertain) + ko("]건 확인 불가, [") + std::to_string(left) + ko("]건 미전송.");
 }
 
+std::string SendJob::countErrorMessage(long long reported, long long count) {
+    return ko("서버가 보낸 건수 [") + std::to_string(count) + ko("]건보다 많은 [") +
+           std::to_string(reported) +
+           ko("]건을 받았다고 알려왔습니다. 서버 오류이므로 전송 결과로 보지 않습니다. 전송결과 화면에서 "
+              "확인해 "
+              "주세요.");
+}
+
+std::string SendJob::journalFailure() const {
+    const int why = m_journal.lastError();
+    if (why == EROFS || why == EACCES || why == EPERM)
+        return ko(kJournalReadOnly) + m_journalFolder;
+    return ko(kJournalFailed);
+}
+
 std::string SendJob::resendUncertainQuestion(long long uncertain) {
     return ko("서버가 받았는지 확인할 수 없는 [") + std::to_string(uncertain) +
            ko("]건을 다시 전송하시겠습니까?\n예: 받은 번호에는 두 번 갈 수 있습니다.\n아니요: 받지 못한 "
@@ -93,6 +116,7 @@ bool SendJob::openJournal() {
     m_takenBefore = 0;
     m_jobGeneration = queue.generation();
     m_journalBase = queue.taken();
+    m_journalAdopted = false;
     if (m_journalFolder.empty())
         return true;
     std::string error;
@@ -114,8 +138,11 @@ bool SendJob::adoptJournal(const JournalContents& contents, long long lastTaken,
         error = busyMessage();
         return false;
     }
-    if (!m_journal.adopt(contents.path, error))
+    if (!m_journal.adopt(contents, error))
         return false;
+    m_journalAdopted = true;
+    if (m_pendingJournal == contents.path)
+        m_pendingJournal.clear();
     const SendQueue& queue = m_batch.queue;
     m_jobGeneration = queue.generation();
     m_journalBase = 0;
@@ -194,8 +221,9 @@ void SendJob::startSend() {
         m_notifier.error(ko("[확인] 로그인이 되지 않았습니다. 로그인 후 시도해주세요!"));
         return;
     }
+    m_complete = m_refused = m_countError = m_waitsForService = false;
     if (!openJournal()) {
-        m_notifier.error(ko(kJournalFailed));
+        m_notifier.error(journalFailure());
         return;
     }
     m_messageCount = static_cast<std::int32_t>(std::min<std::int64_t>(m_batch.queue.size(), kInt32Max));
@@ -260,12 +288,15 @@ void SendJob::checkReply(const packet::SendCheckAck& ack) {
         startTransmission(false);
         return;
     case 1:
+        m_refused = true;
         fail("[확인] 로그인이 되지 않았습니다. 로그인 후 시도해주세요!");
         return;
     case 2:
+        m_refused = true;
         fail("[확인] 잔여한도가 부족합니다!");
         return;
     default:
+        m_refused = true;
         fail("네트워크 에러! 다시 시도해주세요.");
         return;
     }
@@ -294,7 +325,7 @@ void SendJob::startTransmission(bool resume) {
             return;
         }
         if (!openSegment()) {
-            fail(kJournalFailed);
+            failWith(journalFailure());
             return;
         }
     }
@@ -331,7 +362,7 @@ void SendJob::writeRecords() {
                 most = 0; // the run was checked against the allowance when it was taken
             } else if (m_journal.isOpen()) {
                 if (journalIndex() >= m_allowed && !extendAllowance()) {
-                    fail(kJournalFailed);
+                    failWith(journalFailure());
                     return;
                 }
                 if (m_allowedAhead <= m_allowed)
@@ -487,26 +518,60 @@ void SendJob::onEndTimer() {
 }
 
 void SendJob::fail(const char* utf8Message) {
+    failWith(ko(utf8Message));
+}
+
+void SendJob::failWith(const std::string& message) {
     const bool writing = (m_phase == Phase::Writing || m_phase == Phase::Held) && m_segmentOpen;
     // Settled before the job ends (its end runs the host's handlers, which may
-    // reset the form) and before the first box (it runs the event loop).
+    // reset the form) and before the box (it runs the event loop).
     const std::string howFar = writing ? settleInterrupted() : std::string();
     closeSendConnection(false);
-    m_notifier.error(ko(utf8Message));
-    if (!writing)
+    if (!writing) {
+        m_notifier.error(message);
         return;
-    m_notifier.error(howFar);
-    if (m_uncertain == 0 || !m_askAboutUncertain)
+    }
+    // One box after a fault: what happened, how far it got, what comes next.
+    std::string text = message + "\n" + howFar;
+    if (m_journal.isOpen()) {
+        handOff();
+        m_notifier.error(text + "\n" + ko(m_waitsForService ? kResumeLater : kResumeNow));
         return;
+    }
+    if (m_uncertain == 0 || !m_askAboutUncertain) {
+        m_notifier.error(text);
+        return;
+    }
     const long long uncertain = m_uncertain;
-    if (m_notifier.askYesNo(resendUncertainQuestion(uncertain), MessageIcon::Error)) {
+    if (m_notifier.askYesNo(text + "\n" + resendUncertainQuestion(uncertain), MessageIcon::Error)) {
         m_batch.queue.rewind(static_cast<std::size_t>(uncertain));
         m_takenBefore -= uncertain;
         recomputeBytes();
     }
     m_uncertain = 0;
-    m_journal.recordTaken(m_segments.size() - 1,
-                          static_cast<long long>(m_batch.queue.taken() - m_segmentStart));
+}
+
+void SendJob::handOff() {
+    m_pendingJournal = m_journal.path();
+    m_journal.close();
+    m_batch.queue.clear();
+    m_batch.bytes = 0;
+    m_segments.clear();
+    m_segmentStarts.clear();
+    m_resultsDue.clear();
+    m_jobGeneration = 0;
+}
+
+bool SendJob::releaseJournal() {
+    if (!m_journal.isOpen())
+        return !m_pendingJournal.empty();
+    if (!m_journalAdopted && m_segments.empty()) {
+        m_journal.finish(); // nothing of it was ever handed over
+        return !m_pendingJournal.empty();
+    }
+    m_pendingJournal = m_journal.path();
+    m_journal.close();
+    return true;
 }
 
 long long SendJob::possiblyDelivered(long long handed, long long bytesNotSent) {
@@ -537,9 +602,15 @@ std::string SendJob::settleInterrupted() {
     ServiceJobStatus status;
     if (handed > 0)
         status = querySendStatus(m_webHost, m_login.userId, m_login.sendTag, kStatusWaitMs);
+    const bool answered = status.final() || status.state == ServiceJobStatus::State::NoSuchJob;
+    std::string countError;
+    if (answered && status.stored > handed) {
+        m_countError = true;
+        countError = countErrorMessage(status.stored, handed) + "\n";
+    }
     long long taken = 0;
-    if (handed == 0 || status.final() || status.state == ServiceJobStatus::State::NoSuchJob) {
-        taken = std::clamp(status.stored, 0LL, handed);
+    if (handed == 0 || (answered && countError.empty())) {
+        taken = std::max(0LL, status.stored);
         m_uncertain = 0;
     } else {
         // The service cannot say. What went on the wire may or may not be stored;
@@ -552,18 +623,25 @@ std::string SendJob::settleInterrupted() {
             notSent = std::max(0LL, notSent - static_cast<long long>(m_taken));
         m_uncertain = possiblyDelivered(handed, notSent);
         taken = m_uncertain;
+        // A service that did not answer may answer later; one without the
+        // document never will, and the user chooses.
+        m_waitsForService = countError.empty() && (status.state == ServiceJobStatus::State::Unreachable ||
+                                                   status.state == ServiceJobStatus::State::Running);
     }
     m_haveCurrent = false; // the queue goes on from what the service holds
     m_run = {};
     queue.seek(m_segmentStart + static_cast<std::size_t>(taken));
     m_takenBefore = before + taken;
-    // An uncertain span is the user's to decide; the journal says what was chosen.
+    // An uncertain span is decided later (the user, or the service once it
+    // answers); the journal keeps how much of it can have arrived at most.
     if (m_uncertain == 0)
         m_journal.recordTaken(m_segments.size() - 1, taken);
+    else
+        m_journal.recordReached(m_segments.size() - 1, m_uncertain);
     const long long left = static_cast<long long>(queue.size());
     recomputeBytes();
     if (m_uncertain > 0)
-        return uncertainMessage(m_takenBefore - m_uncertain, m_uncertain, left);
+        return countError + uncertainMessage(m_takenBefore - m_uncertain, m_uncertain, left);
     return interruptedMessage(m_takenBefore, left);
 }
 
@@ -609,20 +687,29 @@ void SendJob::recomputeBytes() {
     m_batch.bytes = bytes;
 }
 
-void SendJob::sendResult(std::int32_t result, std::int32_t count) {
+bool SendJob::sendResult(std::int32_t result, std::int32_t count) {
     if (m_resultsDue.empty())
-        return;
+        return true;
     const std::size_t segment = m_resultsDue.front();
     m_resultsDue.erase(m_resultsDue.begin());
     const long long announced = m_segments[segment].count;
-    long long taken = result == 1 ? std::clamp<long long>(count, 0, announced) : 0;
+    if (result == 1 && count > announced) {
+        // Never shown as sent: the journal keeps the job until the service's
+        // status says what it holds.
+        m_countError = true;
+        m_notifier.error(countErrorMessage(count, announced));
+        return false;
+    }
+    long long taken = result == 1 ? std::max<long long>(count, 0) : 0;
     if (taken < announced) {
-        // The packet names no job: a late result of an earlier, interrupted job
-        // must not send this one's records twice. The service's word per job wins.
+        // The packet names no job, and a service may store fewer than it was sent
+        // (numbers it filters): only its status for this job re-queues the rest.
         const ServiceJobStatus status =
             querySendStatus(m_webHost, m_login.userId, m_segments[segment].sendTag, kStatusWaitMs);
-        if (status.final())
-            taken = std::clamp(status.stored, 0LL, announced);
+        if (status.final() && status.stored <= announced)
+            taken = std::max(0LL, status.stored);
+        else if (result == 1)
+            taken = announced;
     }
     m_segments[segment].taken = taken;
     m_journal.recordTaken(segment, taken);
@@ -631,18 +718,21 @@ void SendJob::sendResult(std::int32_t result, std::int32_t count) {
     const bool sameJob =
         (m_phase == Phase::Draining || m_phase == Phase::Idle) && queue.generation() == m_jobGeneration;
     if (taken >= announced) {
-        if (sameJob && queue.empty() && m_resultsDue.empty())
+        if (sameJob && queue.empty() && m_resultsDue.empty()) {
             m_journal.finish();
-        return;
+            m_complete = true;
+        }
+        return true;
     }
     // The service ended the job short: what it did not take is still to send.
     if (!sameJob || segment + 1 != m_segments.size())
-        return;
+        return true;
     queue.seek(m_segmentStarts[segment] + static_cast<std::size_t>(taken));
     m_takenBefore -= announced - taken;
     recomputeBytes();
     m_notifier.error(ko("서버가 [") + std::to_string(taken) + ko("]건만 받았습니다. 나머지 [") +
                      std::to_string(queue.size()) + ko("]건은 전송하기를 누르면 전송됩니다."));
+    return true;
 }
 
 void SendJob::abandon() {

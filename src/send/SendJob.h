@@ -101,8 +101,26 @@ public:
     bool adoptJournal(const JournalContents& contents, long long lastTaken, std::string& error);
     bool journaled() const { return m_journal.isOpen(); }
     const std::string& journalPath() const { return m_journal.path(); }
-    // The service's DATA_SENDRESULT, in the order the jobs ended.
-    void sendResult(std::int32_t result, std::int32_t count);
+    // After a fault while writing, the rest of a journaled job is left to its
+    // journal: the queue is emptied, and only a resume (the offer after a login, or
+    // "전송하기") sends it, from what the service then says it holds.
+    const std::string& pendingJournal() const { return m_pendingJournal; }
+    void forgetPendingJournal() { m_pendingJournal.clear(); }
+    // The last fault left records whose fate the service could not be asked about.
+    bool waitsForService() const { return m_waitsForService; }
+    // The program is done with the job: a journal nothing was handed over from is
+    // removed, any other is kept for a resume. True when one is kept.
+    bool releaseJournal();
+    // The service's DATA_SENDRESULT, in the order the jobs ended. False when its
+    // count cannot be believed (more than the job had): the job has said so, and
+    // the result must not be shown as sent.
+    bool sendResult(std::int32_t result, std::int32_t count);
+    // The service holds every record of the last job.
+    bool complete() const { return m_complete; }
+    // The service refused the last job's check (login, limit, other).
+    bool refused() const { return m_refused; }
+    // The service reported more records than a job had.
+    bool serviceCountError() const { return m_countError; }
     // The program closes under the job: the connection closes at once, nothing
     // more is written, the user is not told and the balance not refreshed. The
     // journal keeps what is left for the next start.
@@ -112,7 +130,7 @@ public:
     void setAskAboutUncertain(bool ask) { m_askAboutUncertain = ask; }
     // Records of the whole job the service is known to hold.
     long long takenForSure() const { return m_takenBefore; }
-    // Records handed over whose fate the last fault left open (the user chose).
+    // Records handed over whose fate the last fault left open.
     long long uncertainRecords() const { return m_uncertain; }
 
     // Tests put in sockets that fail on purpose.
@@ -132,6 +150,8 @@ public:
     // The same where the service could not say what it took.
     static std::string uncertainMessage(long long sent, long long uncertain, long long left);
     static std::string resendUncertainQuestion(long long uncertain);
+    // What a user is told when the service's count cannot be believed.
+    static std::string countErrorMessage(long long reported, long long count);
 
 private:
     friend class SendConnection;
@@ -163,6 +183,12 @@ private:
     // The first half of it: the connection goes, the record in hand goes back.
     void dropConnection();
     void fail(const char* utf8Message);
+    void failWith(const std::string& message);
+    // The journal takes over what is left of the job (see pendingJournal()).
+    void handOff();
+    // The message of a journal write that failed: a full disk or a folder the
+    // program may not write to.
+    std::string journalFailure() const;
     // After a fault while writing: what the service took of this connection's
     // records decides where the queue goes on. Returns the how-far message.
     std::string settleInterrupted();
@@ -224,6 +250,12 @@ private:
     long long m_takenBefore = 0; // of the whole job, known held by the service
     long long m_uncertain = 0;
     bool m_askAboutUncertain = true;
+    bool m_waitsForService = false;
+    bool m_complete = false;
+    bool m_refused = false;
+    bool m_countError = false;
+    bool m_journalAdopted = false;
+    std::string m_pendingJournal;
 
     std::string m_journalFolder;
     JobJournal m_journal;

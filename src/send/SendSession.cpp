@@ -2,6 +2,7 @@
 
 #include "common/Cp949.h"
 #include "common/Notifier.h"
+#include "send/PendingJobs.h"
 #include "web/MessageSaver.h"
 #include "web/SendStatus.h"
 
@@ -110,47 +111,101 @@ bool SendSession::loadJournal(JournalContents& journal, const ResumePlan& plan, 
     return true;
 }
 
-void SendSession::offerInterruptedJobs() {
+void SendSession::send() {
+    if (!m_sending && !m_job->pendingJournal().empty()) {
+        // Its queue went to the journal: the rest goes from what the service holds.
+        const bool started = offerInterruptedJobs();
+        m_job->forgetPendingJournal();
+        if (started || m_form->state().queue.empty())
+            return;
+    }
+    if (m_form->confirmSend())
+        startSend();
+}
+
+namespace {
+
+std::string countsText(const ResumePlan& plan) {
+    return ko("전체 [") + std::to_string(plan.total) + ko("]건 중 [") + std::to_string(plan.sure) +
+           ko("]건 전송 확인, [") + std::to_string(plan.uncertain) + ko("]건 확인 불가, [") +
+           std::to_string(plan.left) + ko("]건 미전송.");
+}
+
+std::string fileName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+} // namespace
+
+bool SendSession::offerInterruptedJobs() {
     const std::string& folder = m_job->journalFolder();
-    if (folder.empty() || m_sending || m_job->journaled())
-        return;
+    if (folder.empty() || m_sending)
+        return false;
     Notifier& notifier = m_parts.notifier;
-    for (const std::string& path : JobJournal::pending(folder, m_parts.login.userId)) {
-        JournalContents journal = JobJournal::read(path);
-        if (!journal.problem.empty()) {
+    std::vector<PendingJob> jobs =
+        findPendingJobs(folder, m_parts.login.userId, m_job->journalPath(),
+                        [this](const JournalContents& journal) { return lastSegmentStatus(journal); });
+    // What this user cannot resume here is named once, in one box.
+    std::string others;
+    for (const PendingJob& job : jobs) {
+        if (job.state == PendingJob::State::InUse)
+            others += fileName(job.path) + ko(": 다른 프로그램이 사용 중\n");
+        else if (job.state == PendingJob::State::OtherUser)
+            others += fileName(job.path) + ": " + job.journal.userId + ", " + kindName(job.journal.kind) +
+                      ko(", 다른 사용자의 전송 기록\n");
+    }
+    if (!others.empty())
+        notifier.info(ko("작업 폴더에 다른 전송 기록이 있습니다.\n") + others);
+    const std::string setAsideQuestion =
+        ko("\n이 전송 기록을 따로 보관하시겠습니까? (sendjob/set-aside 폴더로 옮기며, "
+           "지우지 않습니다)\n아니요: 다음 로그인 때 다시 묻습니다.");
+    const auto setAside = [&](const std::string& path) {
+        std::string error;
+        if (JobJournal::setAside(path, error).empty())
+            notifier.error(error);
+    };
+    for (PendingJob& job : jobs) {
+        if (job.state == PendingJob::State::Damaged) {
             // Never sent blindly: the user learns of it and decides what happens to it.
-            notifier.error(ko("중단된 전송 기록이 손상되어 이어서 보낼 수 없습니다.\n") + journal.problem);
-            if (notifier.askYesNo(ko("손상된 전송 기록을 지우시겠습니까?"), MessageIcon::Error))
-                JobJournal::remove(path);
+            if (notifier.askYesNo(ko("중단된 전송 기록이 손상되어 이어서 보낼 수 없습니다.\n") +
+                                      job.journal.problem + setAsideQuestion,
+                                  MessageIcon::Error))
+                setAside(job.path);
             continue;
         }
-        const ResumePlan plan = planResume(journal, lastSegmentStatus(journal));
-        if (plan.complete()) {
-            JobJournal::remove(path);
+        if (job.state != PendingJob::State::Resumable)
+            continue;
+        const ResumePlan& plan = job.plan;
+        const std::string counts =
+            ko("이전에 중단된 전송이 있습니다. ") + kindName(job.journal.kind) + " " + countsText(plan);
+        if (plan.serviceError()) {
+            notifier.error(counts + "\n" + SendJob::countErrorMessage(plan.serviceClaimed, plan.lastCount));
             continue;
         }
-        const std::string counts = ko("이전에 중단된 전송이 있습니다. 전체 [") + std::to_string(plan.total) +
-                                   ko("]건 중 [") + std::to_string(plan.sure) + ko("]건 전송 확인, [") +
-                                   std::to_string(plan.uncertain) + ko("]건 확인 불가, [") +
-                                   std::to_string(plan.left) + ko("]건 미전송.");
+        if (plan.uncertain > 0 && plan.serviceUnreachable) {
+            // Asked once the service can say what it holds.
+            notifier.error(counts +
+                           ko("\n서버가 응답하지 않아 받은 건수를 확인할 수 없습니다. 서버가 다시 응답하면 "
+                              "로그인하여 이어서 전송할 수 있습니다."));
+            continue;
+        }
         if (!notifier.askYesNo(counts + ko("\n남은 건을 지금 전송하시겠습니까?"), MessageIcon::None)) {
-            if (notifier.askYesNo(
-                    ko("중단된 전송 기록을 지우시겠습니까?\n아니요: 다음 로그인 때 다시 묻습니다."),
-                    MessageIcon::None))
-                JobJournal::remove(path);
+            if (notifier.askYesNo(ko("중단된 전송을 보내지 않습니다.") + setAsideQuestion, MessageIcon::None))
+                setAside(job.path);
             continue;
         }
         const bool resend =
             plan.uncertain > 0 &&
             notifier.askYesNo(SendJob::resendUncertainQuestion(plan.uncertain), MessageIcon::Error);
         std::string error;
-        if (!loadJournal(journal, plan, resend, error)) {
+        if (!loadJournal(job.journal, plan, resend, error)) {
             notifier.error(error);
             continue;
         }
         startSend();
-        return; // one job at a time; the next is offered at the next login
+        return true; // one job at a time; the next is offered at the next login
     }
+    return false;
 }
 
 } // namespace qb

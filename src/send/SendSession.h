@@ -46,7 +46,10 @@ public:
     // A job runs: everything that rebuilds the table or the queue waits.
     bool sending() const { return m_sending; }
 
-    // "전송하기".
+    // "전송하기": a job this window left to its journal after a fault is offered
+    // first; otherwise the preview's job, once the user agrees to its cost.
+    void send();
+    // The job as it stands, without a question.
     void startSend() { m_job->startSend(); }
     // "잔액새로고침", and the end of every job (unless switched off below).
     void refreshBalance();
@@ -62,8 +65,9 @@ public:
     // Jobs are journaled in the working folder, so a crash loses nothing.
     void setWorkingFolder(const std::string& folder);
     // After a login: a job of this user that a crash or a fault cut short is
-    // offered with its counts, and sent on when the user wants.
-    void offerInterruptedJobs();
+    // offered with its counts, and sent on when the user wants; the other
+    // journals of the working folder are named. True when a job was started.
+    bool offerInterruptedJobs();
     // Puts a journaled job into the form, at `plan`'s next record; false with
     // `error` when the journal is taken by another program.
     bool loadJournal(JournalContents& journal, const ResumePlan& plan, bool resendUncertain,
@@ -71,7 +75,7 @@ public:
     // What the service says of the journal's last segment.
     ServiceJobStatus lastSegmentStatus(const JournalContents& journal) const;
     // The service's DATA_SENDRESULT.
-    void sendResultArrived(int result, int count) { m_job->sendResult(result, count); }
+    bool sendResultArrived(int result, int count) { return m_job->sendResult(result, count); }
 
     // Told after the session changed on its own (a job began or ended, the
     // balance line arrived), so a window can show it.

@@ -40,8 +40,12 @@ ServiceJobStatus querySendStatus(WebHost host, const std::string& userId, const 
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
         std::string reply;
-        const ServiceJobStatus s =
-            HttpGetText(host, path, reply) ? parseSendStatus(reply) : ServiceJobStatus{};
+        HttpOutcome outcome;
+        ServiceJobStatus s;
+        if (HttpGetText(host, path, reply, &outcome))
+            s = parseSendStatus(reply);
+        else if (outcome.status == 0)
+            s.state = ServiceJobStatus::State::Unreachable;
         // A job the service still reads may take in what the socket still holds.
         if (s.state != ServiceJobStatus::State::Running || std::chrono::steady_clock::now() >= until)
             return s;

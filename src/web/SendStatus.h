@@ -9,13 +9,13 @@
 // document "sendstatus.jsp?cid=<user>&sendtag=<tag of the check reply>" answers
 // "<state>|<stored>", where state is running, done or interrupted, and stored
 // counts the job's records the service holds: always its first records, in the
-// order they were written. A service without the document (404), an answer that
-// does not parse and no answer at all are Unknown: the client then knows only
-// what the socket says.
+// order they were written. A service without the document (404) and an answer
+// that does not parse are Unknown: the client then knows only what the socket
+// says. No answer at all is Unreachable: the service may answer later.
 namespace qb {
 
 struct ServiceJobStatus {
-    enum class State { Unknown, NoSuchJob, Running, Done, Interrupted };
+    enum class State { Unknown, Unreachable, NoSuchJob, Running, Done, Interrupted };
     State state = State::Unknown;
     long long stored = 0;
 

@@ -26,9 +26,10 @@ public:
     void loggedOut() override { events.push_back("logged-out"); }
     void runAfterLoginSteps() override;
     void refreshBalance() override;
-    void sendResultArrived(int result, int count) override {
+    bool sendResultArrived(int result, int count) override {
         if (onSendResult)
             onSendResult(result, count);
+        return true;
     }
 
     bool waitWindowOpen() const { return m_waiting; }

@@ -226,6 +226,15 @@ const std::vector<OptionDef>& optionTable() {
              o.resume = true;
              return std::string();
          }},
+        {"--set-aside", "FILE",
+         "move a damaged or unwanted job journal (a name in WORKDIR/sendjob, or a path) to "
+         "WORKDIR/sendjob/set-aside; nothing is deleted",
+         [](Options& o, const std::string& v) {
+             if (v.empty())
+                 return std::string("a journal file");
+             o.setAside = v;
+             return std::string();
+         }},
         {"--resend-uncertain", nullptr,
          "with --resume and after a fault: send again records the service may already have",
          [](Options& o, const std::string&) {
@@ -323,6 +332,11 @@ ParsedOptions parseOptions(const std::vector<std::string>& args, const char* env
         r.error = o.waitGiven ? "--wait goes with a send, not --dry-run" : checkJob("--dry-run");
         return r;
     }
+    if (o.setAside) {
+        if (sendOption || o.resume || o.waitGiven)
+            r.error = "--set-aside moves a journal: no job options";
+        return r;
+    }
     const int passwordWays = !o.password.empty() + o.passwordFile.has_value() + o.passwordFromStdin;
     if (passwordWays == 0 && environmentPassword && *environmentPassword)
         r.options.password = environmentPassword;
@@ -347,6 +361,7 @@ std::string usage() {
         "  or:  qbsend --dry-run (--text FILE... | --excel FILE --sheet N) [options]\n"
         "  or:  qbsend --id ID PASSWORD-OPTION --resume [--resend-uncertain | --skip-uncertain]\n"
         "  or:  qbsend --id ID PASSWORD-OPTION\n"
+        "  or:  qbsend --set-aside FILE\n"
         "PASSWORD-OPTION: --password PASSWORD, --password - (standard input) or --password-file FILE;\n"
         "without one the password comes from the environment variable QBSEND_PASSWORD.\n"
         "Sends a job as the client does: logs in, prepares it as the preview does, sends\n"
@@ -354,13 +369,19 @@ std::string usage() {
         "without logging in. Without recipients it only logs in and out.\n"
         "Messages the user would see are printed in UTF-8; progress goes to stderr.\n"
         "Every job is journaled in WORKDIR/sendjob before its first record goes;\n"
-        "after a crash or a fault --resume sends exactly what the service did not take.\n"
-        "Where the service cannot say what it took, --resume names the uncertain\n"
-        "records and needs --resend-uncertain or --skip-uncertain.\n"
-        "Exit status: 0 sent and taken in full / prepared / logged in / nothing to\n"
-        "resume, 1 any failure message or a result short of the job (the journal keeps\n"
-        "the rest for --resume), 2 bad arguments, 3 --resume needs a choice about\n"
-        "uncertain records.\n\n";
+        "after a crash or a fault --resume lists every journal there and sends exactly\n"
+        "what the service did not take. Where the service cannot say what it took, the\n"
+        "uncertain records need --resend-uncertain or --skip-uncertain.\n"
+        "Exit status:\n"
+        "  0  the service holds the whole job (also when the connection dropped after\n"
+        "     the last record) / prepared / logged in / nothing to resume\n"
+        "  1  failed, and nothing is pending: running the same command again is safe\n"
+        "  2  bad arguments\n"
+        "  3  a choice about uncertain records is needed: --resume with\n"
+        "     --resend-uncertain or --skip-uncertain\n"
+        "  4  the rest of the job is pending: run --resume (not the same command)\n"
+        "  5  refused by the service (login, limit, or a count it cannot have); nothing\n"
+        "     more is sent\n\n";
     for (const OptionDef& s : optionTable()) {
         std::string left = std::string("  ") + s.name + (s.value ? std::string(" ") + s.value : "");
         left.resize(std::max<std::size_t>(left.size() + 2, 24), ' ');

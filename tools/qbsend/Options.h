@@ -52,6 +52,8 @@ struct Options {
 
     // --resume: the rest of this user's interrupted job in the working folder.
     bool resume = false;
+    // --set-aside FILE: a journal moved to sendjob/set-aside (no login).
+    std::optional<std::string> setAside;
     // What to do with records the service may or may not have taken.
     std::optional<bool> resendUncertain; // --resend-uncertain / --skip-uncertain
 

@@ -13,6 +13,7 @@
 #include "net/LoginHost.h"
 #include "net/LoginSession.h"
 #include "send/JobJournal.h"
+#include "send/PendingJobs.h"
 #include "send/SendJob.h"
 
 #include <QEventLoop>
@@ -33,7 +34,7 @@ class HeadlessHost : public qb::LoginHost {
 public:
     std::function<void()> onAttemptFailed;
     std::function<void()> onLoggedIn;
-    std::function<void(int, int)> onSendResult;
+    std::function<bool(int, int)> onSendResult;
     const qb::LoginState* state = nullptr;
 
     void showWaitWindow() override { m_waiting = true; }
@@ -52,9 +53,8 @@ public:
             onLoggedIn();
     }
     void refreshBalance() override {}
-    void sendResultArrived(int result, int count) override {
-        if (onSendResult)
-            onSendResult(result, count);
+    bool sendResultArrived(int result, int count) override {
+        return !onSendResult || onSendResult(result, count);
     }
 
 private:
@@ -190,6 +190,52 @@ qb::DryRunOptions jobOptions(const Options& options, const std::filesystem::path
     return d;
 }
 
+// One line of the resume's list of journals.
+std::string describe(const qb::PendingJob& job) {
+    const std::string name = std::filesystem::path(job.path).filename().string();
+    const qb::JournalContents& j = job.journal;
+    const std::string what = qb::cp949::toUtf8(j.userId) + ", " + qb::kindName(j.kind) + ", ";
+    const qb::ResumePlan& p = job.plan;
+    switch (job.state) {
+    case qb::PendingJob::State::InUse:
+        return name + ": in use by another program";
+    case qb::PendingJob::State::Damaged:
+        return name + ": damaged (" + j.problem.substr(j.problem.rfind(": ") + 2) +
+               "): nothing is sent from it; qbsend --set-aside " + name + " moves it aside";
+    case qb::PendingJob::State::OtherUser:
+        return name + ": of another user: " + what + "left for that user";
+    case qb::PendingJob::State::Complete:
+        return name + ": " + what + std::to_string(p.total) +
+               " records: the service has the whole job; removed";
+    case qb::PendingJob::State::Resumable:
+        break;
+    }
+    std::string line = name + ": " + what + std::to_string(p.total) + " records: " + std::to_string(p.sure) +
+                       " taken, " + std::to_string(p.uncertain) + " uncertain, " + std::to_string(p.left) +
+                       " not sent";
+    if (p.serviceError())
+        line += " (the service claims " + std::to_string(p.serviceClaimed) + " of a segment of " +
+                std::to_string(p.lastCount) + " records: not believed)";
+    else if (p.uncertain > 0 && p.serviceUnreachable)
+        line += " (the service cannot be asked now)";
+    return line;
+}
+
+int setAside(const std::string& file, const std::filesystem::path& workdir, std::ostream& out,
+             std::ostream& err) {
+    const std::string path = file.find('/') == std::string::npos
+                                 ? qb::JobJournal::folderOf(workdir.lexically_normal().string()) + "/" + file
+                                 : file;
+    std::string error;
+    const std::string to = qb::JobJournal::setAside(path, error);
+    if (to.empty()) {
+        err << "qbsend: " << error << "\n";
+        return kFailed;
+    }
+    out << "qbsend: set aside: " << to << std::endl;
+    return kSuccess;
+}
+
 int dryRun(const Options& options, const std::filesystem::path& workdir, std::ostream& out) {
     ConsoleNotifier notifier(out);
     const int fd = &out == &std::cout ? STDOUT_FILENO : -1;
@@ -207,6 +253,8 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
     }
     if (options.dryRun)
         return dryRun(options, workdir, out);
+    if (options.setAside)
+        return setAside(*options.setAside, workdir, out, err);
     const qb::AppPaths paths(workdir.lexically_normal().string());
 
     qb::ServiceConfig config = qb::ServiceConfig::load(paths.workingFolder());
@@ -285,27 +333,39 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
     long long resultsBeforeEnd = 0;
     QTimer resultTimer;
     resultTimer.setSingleShot(true);
+    // Where a job that did not end complete leaves things, as the exit code says.
+    const auto settleCode = [&]() -> int {
+        if (job->complete())
+            return kSuccess;
+        const bool kept = job->releaseJournal();
+        if (kept)
+            err << "qbsend: the rest of the job is kept in " << job->pendingJournal()
+                << "; qbsend --resume sends it\n";
+        if (job->refused() || job->serviceCountError())
+            return kRefused;
+        if (!kept)
+            return kFailed;
+        return job->uncertainRecords() > 0 && !job->waitsForService() ? kNeedsChoice : kPending;
+    };
     const auto evaluate = [&] {
         if (finished || !job)
             return;
+        // Before the connection's state: it may have closed after the last result.
+        if (job->complete()) {
+            finish(kSuccess);
+            return;
+        }
         const qb::LoginConnection* c = session.connection();
         if (c && jobOver && c->sendResultCount() > resultsBeforeEnd) {
             const qb::packet::SendResult& r = *c->lastSendResult();
-            if (r.result == 1 && r.count == job->messageCount() && !notifier.failed)
-                finish(kSuccess);
-            else
-                finish(kFailed, "the server took " + std::to_string(r.count) + " of " +
-                                    std::to_string(job->messageCount()) + " messages");
+            finish(settleCode(), "the server took " + std::to_string(r.count) + " of " +
+                                     std::to_string(job->messageCount()) + " messages");
         } else if (!c || c->isClosed()) {
-            finish(kFailed, "the login connection closed before the send result");
-        } else if (jobOver && notifier.failed && job->stats().recordsWritten == 0) {
-            finish(kFailed, "nothing was sent"); // nothing reached the server
+            finish(settleCode(), "the login connection closed before the send result");
         } else if (jobOver && notifier.failed) {
             // Cut short: the job has said how far it got from what the service
             // holds, and its result may have come while it was still writing.
-            if (job->journaled())
-                err << "qbsend: the rest of the job is kept; qbsend --resume sends it\n";
-            finish(kFailed);
+            finish(settleCode(), job->stats().recordsWritten == 0 ? "nothing was sent" : "");
         } else if (jobOver && !resultTimer.isActive()) {
             resultTimer.start(std::chrono::seconds(options.waitSeconds));
         }
@@ -322,7 +382,7 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
     };
     QObject::connect(&resultTimer, &QTimer::timeout, &loop, [&] {
         err << "qbsend: no send result within " << options.waitSeconds << " s\n";
-        finish(kFailed);
+        finish(settleCode());
     });
     const auto send = [&] {
         qb::SendSession& session = prepared->session();
@@ -333,7 +393,7 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         notifier.failed = false;
         session.startSend();
         if (!job->running())
-            finish(kFailed, "the job did not start"); // refused before it began
+            finish(settleCode(), "the job did not start"); // refused before it began
     };
     const auto makeForm = [&] {
         prepared = std::make_unique<qb::OptionForm>(jobOptions(options, workdir), notifier, preparing, state,
@@ -351,37 +411,48 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         send();
     };
     const auto resumeJob = [&] {
-        const std::string folder = qb::JobJournal::folderOf(paths.workingFolder());
-        const std::vector<std::string> pending = qb::JobJournal::pending(folder, state.userId);
-        if (pending.empty()) {
-            out << "qbsend: nothing to resume" << std::endl;
-            finish(kSuccess);
-            return;
-        }
-        qb::JournalContents journal = qb::JobJournal::read(pending.front());
-        if (!journal.problem.empty()) {
-            finish(kFailed, journal.problem + ": the journal cannot be trusted; nothing was sent");
-            return;
-        }
         makeForm();
         qb::SendSession& session = prepared->session();
-        const qb::ResumePlan plan = qb::planResume(journal, session.lastSegmentStatus(journal));
-        out << "qbsend: interrupted job of " << plan.total << " records: " << plan.sure << " taken, "
-            << plan.uncertain << " uncertain, " << plan.left << " not sent" << std::endl;
-        if (plan.complete()) {
-            qb::JobJournal::remove(journal.path);
-            out << "qbsend: nothing to resume: the service has the whole job" << std::endl;
-            finish(kSuccess);
+        std::vector<qb::PendingJob> jobs = qb::findPendingJobs(
+            qb::JobJournal::folderOf(paths.workingFolder()), state.userId, {},
+            [&](const qb::JournalContents& journal) { return session.lastSegmentStatus(journal); });
+        qb::PendingJob* chosen = nullptr;
+        int otherwise = kSuccess; // when none can be sent now
+        std::string why;
+        for (qb::PendingJob& j : jobs) {
+            out << "qbsend: " << describe(j) << std::endl;
+            using State = qb::PendingJob::State;
+            if (j.state == State::Resumable && j.plan.serviceError()) {
+                otherwise = kRefused;
+                why = "the service's count cannot be believed; nothing was sent";
+            } else if (j.state == State::Resumable && j.plan.uncertain > 0 && j.plan.serviceUnreachable) {
+                otherwise = std::max<int>(otherwise, kPending);
+                why = "the service cannot say yet what it holds: run --resume again later";
+            } else if (j.state == State::Resumable && !chosen) {
+                chosen = &j;
+            } else if (j.state == State::Damaged && otherwise == kSuccess) {
+                otherwise = kFailed;
+                why = "a journal cannot be trusted; nothing was sent from it";
+            } else if (j.state == State::InUse && otherwise == kSuccess) {
+                otherwise = kPending;
+                why = "another program is sending a job of this folder";
+            }
+        }
+        if (!chosen) {
+            if (jobs.empty())
+                out << "qbsend: nothing to resume" << std::endl;
+            finish(otherwise, why);
             return;
         }
+        const qb::ResumePlan plan = chosen->plan;
         if (plan.uncertain > 0 && !options.resendUncertain) {
             finish(kNeedsChoice, "the service cannot say whether it has " + std::to_string(plan.uncertain) +
                                      " records: resume with --resend-uncertain or --skip-uncertain");
             return;
         }
         std::string error;
-        const std::string path = journal.path;
-        if (!session.loadJournal(journal, plan, options.resendUncertain.value_or(false), error)) {
+        const std::string path = chosen->path;
+        if (!session.loadJournal(chosen->journal, plan, options.resendUncertain.value_or(false), error)) {
             finish(kFailed, qb::cp949::toUtf8(error));
             return;
         }
@@ -391,11 +462,11 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
             finish(kSuccess);
             return;
         }
+        out << "qbsend: resuming " << std::filesystem::path(path).filename().string() << std::endl;
         send();
     };
     host.onSendResult = [&](int r, int count) {
-        if (prepared)
-            prepared->session().sendResultArrived(r, count);
+        return !prepared || prepared->session().sendResultArrived(r, count);
     };
 
     // A login the server closes before its reply tells the client's user nothing;

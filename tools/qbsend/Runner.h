@@ -6,7 +6,7 @@
 
 namespace qbsend {
 
-enum ExitCode { kSuccess = 0, kFailed = 1, kBadArguments = 2, kNeedsChoice = 3 };
+enum ExitCode { kSuccess = 0, kFailed = 1, kBadArguments = 2, kNeedsChoice = 3, kPending = 4, kRefused = 5 };
 
 // Runs what the options ask for on the current thread's Qt event loop (a
 // QCoreApplication must exist). Messages go to `out`, qbsend's own

@@ -141,12 +141,7 @@ void CQuillbank2View::connectControls() {
 
     connect(m_ui.preview, &QPushButton::clicked, this,
             [this] { run([&] { m_session->form().validateAndPreview(); }); });
-    connect(m_ui.send, &QPushButton::clicked, this, [this] {
-        run([&] {
-            if (m_session->form().confirmSend())
-                m_session->startSend();
-        });
-    });
+    connect(m_ui.send, &QPushButton::clicked, this, [this] { run([&] { m_session->send(); }); });
     connect(m_ui.resetForm, &QPushButton::clicked, this,
             [this] { run([&] { m_session->form().onResetClicked(); }); });
 }

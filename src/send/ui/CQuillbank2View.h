@@ -72,7 +72,9 @@ public:
     void closeEditorWindows() override;
     void followMainWindow(int right, int top) override;
     bool sendRunning() const override { return m_session->sending(); }
-    void sendResultArrived(int result, int count) override { m_session->sendResultArrived(result, count); }
+    bool sendResultArrived(int result, int count) override {
+        return m_session->sendResultArrived(result, count);
+    }
     void offerInterruptedJobs() override;
     void abandonSend() override { m_session->job().abandon(); }
 

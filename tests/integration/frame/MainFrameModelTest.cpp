@@ -74,7 +74,7 @@ public:
     void loadTransferredEntries(const std::string& text) override { add("form:load " + text); }
     void closeEditorWindows() override { add("form:close-editors"); }
     void followMainWindow(int, int) override {}
-    void sendResultArrived(int, int) override {}
+    bool sendResultArrived(int, int) override { return true; }
     void offerInterruptedJobs() override {}
     bool sendRunning() const override { return sending; }
     void abandonSend() override {

@@ -225,22 +225,21 @@ TEST_P(SendJobFailure, ShowsItsMessageAndKeepsTheUnsentRecords) {
         } else if (e.rfind("info:", 0) == 0) { // only the server's word on what it took
             EXPECT_EQ(e, "info:총 [" + std::to_string(3 - row.recordsLeft) + "] 건 전송이 완료되었습니다.");
         }
+    // A fault while writing says in one box how far the job got.
     Events expected = row.messages;
     if (row.interrupted)
-        expected.push_back("전송이 중단되었습니다. [" + std::to_string(3 - row.recordsLeft) + "]건 전송, [" +
-                           std::to_string(row.recordsLeft) + "]건 미전송.");
+        expected.back() += "\n전송이 중단되었습니다. [" + std::to_string(3 - row.recordsLeft) +
+                           "]건 전송, [" + std::to_string(row.recordsLeft) + "]건 미전송.";
     EXPECT_EQ(errors, expected);
     EXPECT_EQ(form.state().queue.size(), before == 0 ? 0u : static_cast<std::size_t>(row.recordsLeft));
     // Refused at the start, the job never ran; otherwise it stops before its last message.
     Events timeline;
-    for (const std::string& m : row.messages)
+    for (const std::string& m : expected)
         timeline.push_back("error:" + m);
     if (row.started) {
         timeline.insert(timeline.end() - 1, "stopped");
         timeline.insert(timeline.begin(), "running");
     }
-    if (row.interrupted)
-        timeline.push_back("error:" + expected.back());
     Events seen; // the logout is not the job's business
     for (const std::string& e : events)
         if (e != "logged-out" && e != "closed-by-server" && seen.size() < timeline.size())
@@ -385,7 +384,7 @@ TEST_F(SendJobTest, PressingAgainAfterAWriteFailureSendsOnlyTheRecordsLeft) {
     faultySocket().failSendAt = 4; // the check, records 1 and 2, then record 3 fails
     job.startSend();
     ASSERT_TRUE(finish());
-    EXPECT_EQ(notifier.texts(), (std::vector<std::string>{"네트워크 에러! 다시 시도해 주시기 바랍니다.",
+    EXPECT_EQ(notifier.texts(), (std::vector<std::string>{"네트워크 에러! 다시 시도해 주시기 바랍니다.\n"
                                                           "전송이 중단되었습니다. [2]건 전송, [3]건 미전송.",
                                                           "총 [2] 건 전송이 완료되었습니다."}));
     ASSERT_EQ(form.state().queue.size(), 3u);
@@ -529,9 +528,9 @@ TEST_F(SendJobTest, AServerThatGoesAwayLeavesTheRecordsNotTakenInTheQueue) {
     // connection: the queue goes on from the first record the service does not hold.
     const long long stored = serverJobs().at(0).stored;
     const std::size_t left = form.state().queue.size();
-    EXPECT_EQ(errors, (Events{"네트워크 에러! 다시 시도해 주시기 바랍니다.",
-                              "전송이 중단되었습니다. [" + std::to_string(stored) + "]건 전송, [" +
-                                  std::to_string(left) + "]건 미전송."}));
+    EXPECT_EQ(errors,
+              (Events{"네트워크 에러! 다시 시도해 주시기 바랍니다.\n전송이 중단되었습니다. [" +
+                      std::to_string(stored) + "]건 전송, [" + std::to_string(left) + "]건 미전송."}));
     ASSERT_GT(left, 0u);
     EXPECT_EQ(static_cast<long long>(left), kCount - stored);
     EXPECT_LT(stored, job.stats().recordsWritten) << "the socket took more than the service kept";
@@ -569,9 +568,8 @@ TEST_F(SendJobTest, AnEditorClosedUnderAFailingJobLeavesTheRestForTheNextPress) 
     for (const test::Shown& shown : notifier.shown())
         if (shown.icon == MessageIcon::Error)
             errors.push_back(shown.utf8());
-    EXPECT_EQ(errors, (Events{"네트워크 에러! 다시 시도해 주시기 바랍니다.",
-                              "전송이 중단되었습니다. [" + std::to_string(sent) + "]건 전송, [" +
-                                  std::to_string(left) + "]건 미전송."}));
+    EXPECT_EQ(errors, (Events{"네트워크 에러! 다시 시도해 주시기 바랍니다.\n전송이 중단되었습니다. [" +
+                              std::to_string(sent) + "]건 전송, [" + std::to_string(left) + "]건 미전송."}));
     // Still the LMS job, so the next press sends what it left.
     EXPECT_EQ(lms.state().kind, MessageKind::Lms);
     EXPECT_EQ(lms.state().queue.front().number, number(static_cast<int>(sent) + 1));
@@ -653,11 +651,11 @@ TEST_F(SendJobTest, AServerThatStopsReadingEndsTheJobAndTheNextPressSendsExactly
     const long long onTheWire = kCount - left;
     ASSERT_GT(left, 0);
     EXPECT_LT(onTheWire, job.stats().recordsWritten) << "records the client still held go again";
-    EXPECT_EQ(notifier.texts(), (std::vector<std::string>{
-                                    "네트워크 에러! 다시 시도해 주시기 바랍니다.",
-                                    "전송이 중단되었습니다. [0]건 전송 확인, [" + std::to_string(onTheWire) +
-                                        "]건 확인 불가, [" + std::to_string(left) + "]건 미전송.",
-                                    cp949::toUtf8(SendJob::resendUncertainQuestion(onTheWire))}));
+    EXPECT_EQ(notifier.texts(),
+              (std::vector<std::string>{
+                  "네트워크 에러! 다시 시도해 주시기 바랍니다.\n전송이 중단되었습니다. [0]건 전송 확인, [" +
+                  std::to_string(onTheWire) + "]건 확인 불가, [" + std::to_string(left) + "]건 미전송.\n" +
+                  cp949::toUtf8(SendJob::resendUncertainQuestion(onTheWire))}));
     EXPECT_EQ(form.state().queue.front().number, number(static_cast<int>(onTheWire) + 1));
 
     // The service comes back and reads what reached it: exactly the records that
@@ -802,16 +800,19 @@ TEST_F(SendJobTest, AJobCutShortGoesOnFromWhatTheServiceHoldsEvenAfterTheProgram
         heldAfterFault = serverJobs().at(0).stored;
         const std::string held = std::to_string(heldAfterFault), left = std::to_string(5000 - heldAfterFault);
         // Counted from what the service holds, never from what the socket took.
-        const std::vector<std::string> whileWriting{"네트워크 에러! 다시 시도해 주시기 바랍니다.",
-                                                    "전송이 중단되었습니다. [" + held + "]건 전송, [" + left +
-                                                        "]건 미전송.",
-                                                    "총 [" + held + "] 건 전송이 완료되었습니다."};
+        // Met while writing, the rest goes to the journal and waits for a resume.
+        const std::vector<std::string> whileWriting{
+            "네트워크 에러! 다시 시도해 주시기 바랍니다.\n전송이 중단되었습니다. [" + held + "]건 전송, [" +
+                left + "]건 미전송.\n전송하기를 누르면 남은 건을 이어서 전송합니다.",
+            "총 [" + held + "] 건 전송이 완료되었습니다."};
         const std::vector<std::string> afterwards{"서버가 [" + held + "]건만 받았습니다. 나머지 [" + left +
                                                       "]건은 전송하기를 누르면 전송됩니다.",
                                                   "총 [" + held + "] 건 전송이 완료되었습니다."};
         EXPECT_TRUE(notifier.texts() == whileWriting || notifier.texts() == afterwards)
             << ::testing::PrintToString(notifier.texts());
-        EXPECT_EQ(first.form().state().queue.size(), static_cast<std::size_t>(5000 - heldAfterFault));
+        EXPECT_EQ(first.form().state().queue.size(),
+                  notifier.texts() == whileWriting ? 0u : static_cast<std::size_t>(5000 - heldAfterFault));
+        EXPECT_EQ(first.job().pendingJournal().empty(), notifier.texts() != whileWriting);
         EXPECT_GT(first.job().stats().recordsWritten, heldAfterFault)
             << "the socket took more than was stored";
         // The program ends here without sending the rest.
@@ -833,7 +834,7 @@ TEST_F(SendJobTest, AJobCutShortGoesOnFromWhatTheServiceHoldsEvenAfterTheProgram
         60s));
     const std::string left = std::to_string(5000 - heldAfterFault);
     EXPECT_EQ(notifier.texts(), (std::vector<std::string>{
-                                    "이전에 중단된 전송이 있습니다. 전체 [5000]건 중 [" +
+                                    "이전에 중단된 전송이 있습니다. SMS 전체 [5000]건 중 [" +
                                         std::to_string(heldAfterFault) + "]건 전송 확인, [0]건 확인 불가, [" +
                                         left + "]건 미전송.\n남은 건을 지금 전송하시겠습니까?",
                                     "총 [" + left + "] 건 전송이 완료되었습니다."}));

@@ -1,6 +1,7 @@
 #include "send/JobJournal.h"
 
 #include "common/Cp949.h"
+#include "support/FailingWrites.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -135,10 +136,10 @@ TEST(JobJournal, PendingListsTheUsersJournalsThatNoOneHolds) {
     {
         JobJournal held;
         std::string error;
-        ASSERT_TRUE(held.adopt(path, error)) << error;
+        ASSERT_TRUE(held.adopt(JobJournal::read(path), error)) << error;
         EXPECT_TRUE(JobJournal::pending(dir.path(), "user01").empty());
         JobJournal second;
-        EXPECT_FALSE(second.adopt(path, error));
+        EXPECT_FALSE(second.adopt(JobJournal::read(path), error));
         held.finish();
     }
     EXPECT_FALSE(test::fileExists(path));
@@ -235,11 +236,15 @@ TEST(JobJournal, TheResumePlanTrustsTheServiceThenTheJournalAndNeverGuesses) {
         ServiceJobStatus status;
         long long sure, uncertain, left;
     } rows[] = {
-        {"service done", {State::Done, 6}, 9, 0, 1},
+        // The journal may have lost marks: the service's final count wins up to
+        // the segment's size.
+        {"service done", {State::Done, 6}, 10, 0, 0},
         {"service interrupted", {State::Interrupted, 2}, 6, 0, 4},
-        {"service says more than was handed", {State::Interrupted, 99}, 9, 0, 1},
+        {"service holds more than the marks allowed", {State::Interrupted, 5}, 9, 0, 1},
+        {"service claims more than the segment", {State::Interrupted, 7}, 4, 5, 1},
         {"service has no such job", {State::NoSuchJob, 0}, 4, 0, 6},
         {"service cannot say", {State::Unknown, 0}, 4, 5, 1},
+        {"service cannot be reached", {State::Unreachable, 0}, 4, 5, 1},
         {"service still reading", {State::Running, 3}, 4, 5, 1},
     };
     for (const auto& row : rows) {
@@ -251,10 +256,134 @@ TEST(JobJournal, TheResumePlanTrustsTheServiceThenTheJournalAndNeverGuesses) {
         EXPECT_EQ(p.left, row.left);
         EXPECT_EQ(p.from(true), row.sure);
         EXPECT_EQ(p.from(false), row.sure + row.uncertain);
+        EXPECT_EQ(p.serviceError(), row.status.stored == 7);
+        EXPECT_EQ(p.serviceUnreachable, row.status.state == State::Unreachable);
     }
     JournalContents none;
     none.queue = queueOf(3);
     const ResumePlan fresh = planResume(none, {});
     EXPECT_EQ(fresh.left, 3);
     EXPECT_FALSE(fresh.complete());
+}
+
+namespace {
+
+// Appends one entry as a crashed writer would leave it: only `keep` of its bytes.
+void appendTorn(const std::string& path, std::size_t keep) {
+    JobJournal j;
+    std::string error;
+    ASSERT_TRUE(j.adopt(JobJournal::read(path), error)) << error;
+    const std::size_t before = test::readFile(path).size();
+    ASSERT_TRUE(j.allow(10));
+    j.close();
+    std::filesystem::resize_file(path, before + keep);
+}
+
+} // namespace
+
+// A resume's segment starts below the marks of the one before; a torn entry is
+// cut off before anything is appended behind it; a count of what can have reached
+// the service bounds the uncertain span. Each journal stays readable after any
+// sequence of these.
+TEST(JobJournal, StaysExactAcrossSegmentsTornAppendsAndAFullDisk) {
+    test::TempDir dir;
+    std::string path;
+    writeJournal(dir, path); // segment 2 starts at 4, marked up to 9
+    {
+        JobJournal j;
+        std::string error;
+        ASSERT_TRUE(j.adopt(JobJournal::read(path), error)) << error;
+        ASSERT_TRUE(j.recordTaken(1, 1));
+        ASSERT_TRUE(j.beginSegment(segment(5, 5, "0000003")));
+        ASSERT_TRUE(j.allow(7)); // below the last segment's 9
+        ASSERT_TRUE(j.recordReached(2, 1));
+    }
+    JournalContents c = JobJournal::read(path);
+    ASSERT_EQ(c.problem, "");
+    EXPECT_EQ(c.allowed, 7);
+    const ResumePlan reached = planResume(c, {State::Unreachable, 0});
+    EXPECT_EQ(reached.sure, 5);
+    EXPECT_EQ(reached.uncertain, 1) << "only one record can have reached the service";
+    EXPECT_EQ(reached.left, 4);
+
+    for (std::size_t keep : {1u, 5u, 12u}) {
+        SCOPED_TRACE(keep);
+        appendTorn(path, keep);
+        c = JobJournal::read(path);
+        ASSERT_EQ(c.problem, "");
+        ASSERT_LT(c.validEnd, c.fileSize);
+        JobJournal j;
+        std::string error;
+        ASSERT_TRUE(j.adopt(c, error)) << error;
+        EXPECT_EQ(test::readFile(path).size(), c.validEnd) << "the torn entry is cut off";
+        ASSERT_TRUE(j.allow(8));
+        j.close();
+        c = JobJournal::read(path);
+        ASSERT_EQ(c.problem, "");
+        EXPECT_EQ(c.allowed, 8);
+    }
+
+    // A full disk: the mark that does not fit goes, the journal stays whole.
+    const std::size_t size = test::readFile(path).size();
+    {
+        JobJournal j;
+        std::string error;
+        ASSERT_TRUE(j.adopt(JobJournal::read(path), error)) << error;
+        const test::FailingWrites full(size + 6);
+        EXPECT_FALSE(j.allow(9));
+        EXPECT_EQ(j.lastError(), EFBIG);
+    }
+    EXPECT_EQ(test::readFile(path).size(), size);
+    {
+        JobJournal j;
+        std::string error;
+        ASSERT_TRUE(j.adopt(JobJournal::read(path), error)) << error;
+        ASSERT_TRUE(j.allow(9));
+    }
+    c = JobJournal::read(path);
+    ASSERT_EQ(c.problem, "");
+    EXPECT_EQ(c.allowed, 9);
+
+    // Changed between the read and the take-over: not taken.
+    c = JobJournal::read(path);
+    appendTorn(path, 3);
+    JobJournal late;
+    std::string error;
+    EXPECT_FALSE(late.adopt(c, error));
+    EXPECT_TRUE(error.ends_with("changed since it was read")) << error;
+}
+
+TEST(JobJournal, EveryJournalIsListedAndOneSetAsideIsNeverOverwritten) {
+    test::TempDir dir;
+    std::string mine, other;
+    writeJournal(dir, mine);
+    {
+        JobJournal j;
+        std::string error;
+        ASSERT_TRUE(j.create(dir.path(), "user02", MessageKind::Sms, {}, 0, queueOf(2), error)) << error;
+        other = j.path();
+    }
+    const std::string broken = dir.write("20000101000000-1-1.qbj", "QBJOURNAL1\nnot an entry");
+    JobJournal held;
+    std::string error;
+    ASSERT_TRUE(held.adopt(JobJournal::read(mine), error)) << error;
+    std::vector<JobJournal::Listed> listed = JobJournal::list(dir.path());
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0].path, broken); // oldest first
+    EXPECT_FALSE(listed[0].inUse);
+    const auto mineListed =
+        std::find_if(listed.begin(), listed.end(), [&](auto& l) { return l.path == mine; });
+    ASSERT_NE(mineListed, listed.end());
+    EXPECT_TRUE(mineListed->inUse);
+    EXPECT_TRUE(JobJournal::setAside(mine, error).empty()) << "in use";
+
+    const std::string first = JobJournal::setAside(broken, error);
+    EXPECT_EQ(first, dir.path() + "/set-aside/20000101000000-1-1.qbj") << error;
+    dir.write("20000101000000-1-1.qbj", "QBJOURNAL1\n");
+    const std::string second = JobJournal::setAside(broken, error);
+    EXPECT_EQ(second, first + ".1") << error;
+    EXPECT_EQ(test::readFile(first), "QBJOURNAL1\nnot an entry");
+    held.close();
+    listed = JobJournal::list(dir.path());
+    ASSERT_EQ(listed.size(), 2u);
 }

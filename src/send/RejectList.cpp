@@ -5,6 +5,7 @@
 #include "common/ProfileFile.h"
 #include "common/RegularFile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <sys/stat.h>
@@ -154,6 +155,24 @@ bool forEachTokenIn(const std::string& path, std::uint64_t from, std::uint64_t t
 }
 
 } // namespace detail
+
+std::optional<std::string> unreadableRejectFile(const RejectTable& table) {
+    struct stat st {};
+    if (::lstat(table.path().c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR))
+        return std::nullopt;
+    std::string content;
+    if (readRegularFile(table.path(), content, ProfileFile::kMaxBytes) != FileRead::Ok)
+        return table.path();
+    for (const RejectEntry& e : table.activeEntries())
+        if (!regularFileReadable(e.path))
+            return e.path;
+    return std::nullopt;
+}
+
+std::string unreadableRejectMessage(const std::string& path) {
+    return ko("수신거부 목록 파일을 읽을 수 없습니다: ") + cp949::fromNativePath(path) +
+           ko("\n자체수신거부를 끄거나 파일을 확인해 주세요.");
+}
 
 std::optional<long long> countRejectNumbers(const std::string& path) {
     long long n = 0;

@@ -47,6 +47,16 @@ private:
     std::string m_path;
 };
 
+// With "자체수신거부" on, a list that cannot be read must stop the preview: read as
+// empty, it would send to the numbers it holds. The first file in the way is the
+// table file when it is there but cannot be read whole (a folder, no permission,
+// over ProfileFile::kMaxBytes, which would read as no lists at all), else the first
+// active list, entry 50 down to 1, that does not open as a regular file. nullopt
+// when all can be read; no table file at all is a working folder without lists.
+std::optional<std::string> unreadableRejectFile(const RejectTable& table);
+// "수신거부 목록 파일을 읽을 수 없습니다: <path>\n자체수신거부를 끄거나 파일을 확인해 주세요."
+std::string unreadableRejectMessage(const std::string& path);
+
 // Whitespace-separated tokens of the file; nullopt when it cannot be opened.
 std::optional<long long> countRejectNumbers(const std::string& path);
 

@@ -182,6 +182,11 @@ bool SendValidator::run() {
     m_counts = ValidationCounts{};
     if (!checkSettings())
         return false;
+    if (s.rejectOn)
+        if (const std::optional<std::string> path = unreadableRejectFile(m_in.rejects)) {
+            m_in.notifier.error(unreadableRejectMessage(*path));
+            return false;
+        }
 
     // The reject files are read on the second core while the table's numbers are
     // keyed; the two share nothing until the rows are chosen.

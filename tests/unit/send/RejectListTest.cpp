@@ -1,10 +1,15 @@
+#include "DryRun.h"
 #include "FormTestSupport.h"
 #include "common/ProfileFile.h"
 #include "send/RejectListModel.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace qb;
 using namespace qb::test;
@@ -243,5 +248,83 @@ TEST(RejectListModel, ApplyReportsAnIniThatCannotBeWritten) {
         EXPECT_EQ(m.apply(n), std::nullopt) << blocker;
         EXPECT_EQ(n.texts(), Strings{dir.file("msg/RAZIDODU.ini") + "\n화일을 저장할 수 없습니다."})
             << blocker;
+    }
+}
+
+// With "자체수신거부" on, a list that cannot be read stops the preview and qbsend's dry
+// run with the file's name: read as empty, it would send to every number it holds.
+TEST(RejectList, AListThatCannotBeReadStopsThePreview) {
+    const auto table = [](const TempDir& d, const std::string& list) {
+        d.write("msg/RAZIDODU.ini", "[Reject]\r\nReject_001=TRUE,a.txt," + d.write("a.txt", "01000000000\n") +
+                                        "\r\nReject_002=TRUE,b.txt," + list + "\r\n");
+    };
+    const struct Case {
+        const char* name;
+        std::function<std::string(const TempDir&)> make; // the file in the way
+        bool asRootToo = true;
+    } cases[] = {
+        {"missing list",
+         [&](const TempDir& d) {
+             table(d, d.file("gone.txt"));
+             return d.file("gone.txt");
+         }},
+        {"list is a folder",
+         [&](const TempDir& d) {
+             table(d, d.mkdir("b.txt"));
+             return d.file("b.txt");
+         }},
+        {"list is a FIFO",
+         [&](const TempDir& d) {
+             EXPECT_EQ(::mkfifo(d.file("b.txt").c_str(), 0600), 0);
+             table(d, d.file("b.txt"));
+             return d.file("b.txt");
+         }},
+        {"list without read permission",
+         [&](const TempDir& d) {
+             table(d, d.write("b.txt", "01011112222\n"));
+             EXPECT_EQ(::chmod(d.file("b.txt").c_str(), 0), 0);
+             return d.file("b.txt");
+         },
+         false},
+        {"table over the size read",
+         [&](const TempDir& d) {
+             table(d, d.write("b.txt", "01011112222\n"));
+             const std::string ini = readFile(d.file("msg/RAZIDODU.ini"));
+             return d.write("msg/RAZIDODU.ini",
+                            ini + std::string(ProfileFile::kMaxBytes - ini.size() + 1, ';'));
+         }},
+        {"table is a folder", [](const TempDir& d) { return d.mkdir("msg/RAZIDODU.ini"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (!c.asRootToo && ::geteuid() == 0)
+            continue; // root reads it all the same
+        FormFixture f;
+        const std::string message = "수신거부 목록 파일을 읽을 수 없습니다: " + c.make(f.dir) +
+                                    "\n자체수신거부를 끄거나 파일을 확인해 주세요.";
+        f.loadRows({{"01011112222"}, {"01033334444"}});
+        f.prepareSms("hi");
+        EXPECT_FALSE(f.form.validateAndPreview());
+        EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox(message.c_str())});
+        EXPECT_TRUE(f.state().queue.empty());
+        EXPECT_EQ(f.cell(0, 1), "수신번호"); // no preview laid out
+
+        DryRunOptions o;
+        o.workingFolder = f.dir.path();
+        o.textFiles = {f.dir.write("r.txt", "01011112222\n")};
+        o.numberColumn = 1;
+        o.callback = "0212345678";
+        o.message = "hi";
+        RecordingNotifier printed;
+        std::ostringstream out;
+        EXPECT_EQ(runDryRun(o, printed, out), 1);
+        EXPECT_EQ(printed.texts(), Strings{message});
+        EXPECT_EQ(out.str(), "");
+
+        // Switched off, no list is read.
+        f.notifier.clear();
+        f.state().rejectOn = false;
+        EXPECT_TRUE(f.form.validateAndPreview());
+        EXPECT_EQ(f.state().queue.size(), 2u);
     }
 }

@@ -42,11 +42,13 @@ SendForm::SendForm(Notifier& notifier, Progress& progress, SendSettings& setting
 // ---- Recipient table ----
 
 void SendForm::resetTable() {
+    dropRecipients();
     m_loader.resetTable();
 }
 
 void SendForm::loadDirectEntry(std::string_view transferText) {
     m_loader.loadDirectEntry(transferText);
+    forgetReplacedRecipients();
 }
 
 void SendForm::takeDirectEntry(std::string& transferText) {
@@ -56,10 +58,13 @@ void SendForm::takeDirectEntry(std::string& transferText) {
 
 void SendForm::loadTransferredEntries(std::string_view transferText) {
     m_loader.loadTransferredEntries(transferText);
+    forgetReplacedRecipients();
 }
 
 void SendForm::onNumberColumnChanged() {
-    RecipientTable& t = m_state.table;
+    // The choosers name the loaded table's columns, kept aside under a preview.
+    forgetReplacedRecipients();
+    RecipientTable& t = m_keptRecipients ? m_recipients : m_state.table;
     const int k = std::max(0, m_state.numberColumn.selected);
     if (m_state.previousNumberColumn > 0)
         t.setCell(0, m_state.previousNumberColumn,
@@ -98,6 +103,7 @@ void SendForm::resetForm() {
     }
     SendFormState& s = m_state;
     s.queue.clear();
+    m_previewed.reset();
     s.batchBytes = 0;
     s.mergeLock = false;
     s.smsLmsDeclined = false;
@@ -166,10 +172,33 @@ std::string SendForm::previewNumber(std::string_view n) {
     return out;
 }
 
+void SendForm::keepRecipients() {
+    if (m_keptRecipients) {
+        // The recipients are in the table for the run; the old preview goes back.
+        std::swap(m_state.table, m_recipients);
+    } else {
+        // What is left behind keeps its counters, and clear() counts on from them.
+        m_recipients = std::move(m_state.table);
+        m_keptRecipients = true;
+    }
+}
+
+void SendForm::forgetReplacedRecipients() {
+    if (m_keptRecipients && m_state.table.generation() != m_previewTable)
+        dropRecipients();
+}
+
+void SendForm::dropRecipients() {
+    m_recipients = RecipientTable();
+    m_keptRecipients = false;
+}
+
 void SendForm::showPreview() {
     // The preview is the merged table the lock is about.
     const bool lock = m_state.mergeLock;
-    resetTable();
+    keepRecipients();
+    m_loader.resetTable();
+    m_previewTable = m_state.table.generation();
     m_state.mergeLock = lock;
     RecipientTable& t = m_state.table;
     const bool sms = m_state.kind == MessageKind::Sms;
@@ -375,7 +404,60 @@ JobCost SendForm::queuedCost() const {
     return jobCost(m_state.kind, static_cast<long long>(m_state.queue.size()), m_balance);
 }
 
+PreviewInputs SendForm::previewInputs() const {
+    const SendFormState& s = m_state;
+    PreviewInputs in;
+    in.kind = s.kind;
+    if (s.kind == MessageKind::Sms) {
+        in.smsText = s.smsText;
+    } else if (const auto editor =
+                   s.kind == MessageKind::Lms ? m_editors.lmsEditor() : m_editors.mmsWindow()) {
+        in.editorOpen = true;
+        in.title = editor->titleTouched ? editor->title : std::string();
+        in.body = editor->body;
+        if (s.kind == MessageKind::Mms)
+            for (std::size_t i = 0; i < in.pictures.size(); ++i) {
+                const PictureSlot& p = editor->pictures[i];
+                in.pictures[i] = {p.path, p.width, p.height, p.fingerprint};
+            }
+    }
+    in.callbackNumber = callbackNumber();
+    in.numberColumn = s.numberColumn.selected;
+    for (std::size_t k = 0; k < 4; ++k)
+        if (s.mergeOn[k]) {
+            in.mergeOn[k] = true;
+            in.mergeColumns[k] = s.mergeColumn[k].selected;
+        }
+    // Controls that are switched off change nothing that is sent.
+    in.reserved = s.reserved;
+    if (s.reserved)
+        in.reservation = {s.reservationDate.year, s.reservationDate.month, s.reservationDate.day,
+                          s.reservationHour.selected, s.reservationMinute.selected};
+    in.rangeFrom = s.rangeFrom;
+    in.rangeTo = s.rangeTo;
+    in.splitOn = s.splitOn;
+    if (s.splitOn) {
+        in.splitCount = s.splitCount;
+        in.splitMinutes = s.splitMinutes.selected;
+    }
+    in.dedupOn = s.dedupOn;
+    in.rejectOn = s.rejectOn;
+    in.table = s.table.generation();
+    return in;
+}
+
+bool SendForm::previewStale() const {
+    // A queue the preview did not fill (a resumed job's) is not judged by it.
+    return m_previewed && m_previewedQueue == m_state.queue.generation() && previewInputs() != *m_previewed;
+}
+
 bool SendForm::confirmSend() {
+    if (!m_state.queue.empty() && previewStale()) {
+        static const std::string again =
+            ko("미리보기 후 메시지나 설정이 바뀌었습니다. 발송데이터를 다시 확인(미리보기)하시겠습니까?");
+        if (!m_notifier.askYesNo(again, MessageIcon::None) || !validateAndPreview())
+            return false;
+    }
     // An empty queue is refused by the job with its own message.
     if (m_state.queue.empty())
         return true;
@@ -384,6 +466,14 @@ bool SendForm::confirmSend() {
 }
 
 bool SendForm::validateAndPreview() {
+    // Under a preview, the recipients behind it are what is checked again.
+    forgetReplacedRecipients();
+    const bool rebuild = m_keptRecipients;
+    const bool lock = m_state.mergeLock;
+    if (rebuild) {
+        std::swap(m_state.table, m_recipients);
+        m_state.mergeLock = false;
+    }
     if (m_state.kind == MessageKind::Sms && m_state.offerLms && !m_state.mergeLock) {
         const SmsOverflow over = findSmsOverflow(m_state);
         if (over.count > 0 && m_notifier.askYesNo(smsOverflowQuestion(over), MessageIcon::None))
@@ -391,14 +481,25 @@ bool SendForm::validateAndPreview() {
     }
     SendValidator validator(
         {m_state, m_settings, m_login, m_rejects, m_editors, callbackNumber(), m_notifier, m_progress});
-    if (!validator.run())
+    if (!validator.run()) {
+        // Stopped at a check: the table shows what it showed before.
+        if (rebuild) {
+            std::swap(m_state.table, m_recipients);
+            m_state.mergeLock = lock;
+        }
         return false;
+    }
     if (onQueueFilled)
         onQueueFilled();
-    if (m_state.layoutPreview)
+    if (m_state.layoutPreview) {
         showPreview();
-    else
+    } else {
+        // The recipients stay in the table: a run again has them.
+        m_state.mergeLock = false;
         m_progress.setValue(0);
+    }
+    m_previewed = previewInputs();
+    m_previewedQueue = m_state.queue.generation();
     m_counts = validator.counts();
     static const std::string caption = ko(" 발송데이터 확인!");
     std::string text = SendValidator::summary(m_counts);

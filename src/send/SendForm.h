@@ -17,7 +17,9 @@
 #include "send/SendBatch.h"
 
 #include <array>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -96,6 +98,36 @@ struct ValidationCounts {
     long long queued = 0;
 };
 
+// What a preview was built from, as validation reads it. The queue it filled
+// holds these inputs only: any difference since makes the preview stale.
+struct PreviewInputs {
+    struct Picture {
+        std::string path;
+        int width = 0, height = 0;
+        PictureFingerprint fingerprint;
+        bool operator==(const Picture&) const = default;
+    };
+    MessageKind kind = MessageKind::Sms;
+    std::string smsText;
+    bool editorOpen = false;
+    std::string title, body; // the LMS editor's or the MMS window's; an untouched title is none
+    std::array<Picture, 3> pictures;
+    std::string callbackNumber;
+    int numberColumn = -1;
+    MergeSwitches mergeOn{};
+    std::array<int, 4> mergeColumns{}; // of the switches on
+    bool reserved = false;
+    std::array<int, 5> reservation{}; // year, month, day, hour item, minute item
+    std::string rangeFrom, rangeTo;
+    bool splitOn = false;
+    std::string splitCount;
+    int splitMinutes = -1;
+    bool dedupOn = true, rejectOn = true;
+    std::uint64_t table = 0; // the table's generation: a load since brings other recipients
+
+    bool operator==(const PreviewInputs&) const = default;
+};
+
 class SendForm {
 public:
     // A typed callback number is cut here: the longest number the recipient rule
@@ -131,7 +163,6 @@ public:
     bool onResetClicked();
     // A loaded table (or its preview), or text in the SMS box.
     bool holdsWork() const;
-    void showPreview();
 
     // The text and Excel imports: delimiter, files, sheets.
     RecipientLoader& imports() { return m_loader; }
@@ -168,8 +199,14 @@ public:
     void onSplitSwitch();
 
     // "발송데이터 미리보기": true when the queue was built and the summary shown.
-    // An SMS whose merge pushes rows past 90 bytes is offered as LMS first.
+    // An SMS whose merge pushes rows past 90 bytes is offered as LMS first. The
+    // loaded recipients are kept aside while their preview fills the table, and a
+    // preview run again is built from them.
     bool validateAndPreview();
+    // What a preview run now would be built from.
+    PreviewInputs previewInputs() const;
+    // The queue came from a preview whose inputs have changed since.
+    bool previewStale() const;
     // Told when validation has filled the queue, before the preview is shown.
     std::function<void()> onQueueFilled;
     const ValidationCounts& lastCounts() const { return m_counts; }
@@ -178,7 +215,8 @@ public:
     void setBalance(const BalanceLine& line) { m_balance = line; }
     // The prepared job's count, cost and the balance.
     JobCost queuedCost() const;
-    // "전송하기": asks once with count, cost and balance; true to send.
+    // "전송하기": asks once with count, cost and balance; true to send. A stale
+    // preview is never sent: the user is offered the preview again first.
     bool confirmSend();
 
     // "010-1234-5678" for 11 bytes, "011-123-4567" for 10, anything else unchanged.
@@ -186,6 +224,12 @@ public:
 
 private:
     void switchKind(MessageKind kind);
+    void showPreview();
+    // The recipients go aside and the table is made ready for their preview.
+    void keepRecipients();
+    // Kept recipients whose preview no longer fills the table (a load replaced it).
+    void forgetReplacedRecipients();
+    void dropRecipients();
 
     Notifier& m_notifier;
     Progress& m_progress;
@@ -199,6 +243,14 @@ private:
     bool m_sending = false;
     bool m_smsWhenQueueDone = false; // a return to SMS waits for the queue
     BalanceLine m_balance;
+    // The loaded table while its preview is shown (m_previewTable is the preview's
+    // generation). A preview run again swaps them back, so the table on screen only
+    // ever counts its generations up.
+    RecipientTable m_recipients;
+    bool m_keptRecipients = false;
+    std::uint64_t m_previewTable = 0;
+    std::optional<PreviewInputs> m_previewed;
+    std::uint64_t m_previewedQueue = 0; // the queue's generation the preview filled
 };
 
 } // namespace qb

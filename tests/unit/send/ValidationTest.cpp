@@ -433,7 +433,7 @@ TEST(Validation, ReservationWithoutSplitAndImmediate) {
     EXPECT_EQ(f.settings.reservationMinute, "30");
 }
 
-TEST(Validation, MergeFieldsComposeAndLockTheButton) {
+TEST(Validation, MergeFieldsComposeAndAPreviewAgainTakesTheKeptRecipients) {
     FormFixture f;
     f.loadRows({{"01011112222", "Kim"}, {"01033334444", "Lee"}});
     f.prepareSms("<@1@>\r\nhello <@2@>");
@@ -447,6 +447,18 @@ TEST(Validation, MergeFieldsComposeAndLockTheButton) {
     EXPECT_EQ(f.state().queue.at(1).displayBody, "Lee  hello <@2@>");
     EXPECT_TRUE(f.state().mergeLock);
 
+    // The table shows the merged preview; the recipients behind it are read again.
+    f.notifier.clear();
+    f.state().mergeColumn[0].select(1);
+    ASSERT_TRUE(f.form.validateAndPreview());
+    EXPECT_EQ(f.notifier.texts(), Strings{summary(2, 0, 0, 0, 2)});
+    EXPECT_EQ(f.state().queue.at(1).body, "01033334444\nhello <@2@>");
+    EXPECT_EQ(f.cell(2, 3), "01033334444  hello <@2@>");
+    EXPECT_TRUE(f.state().mergeLock);
+
+    // With nothing kept behind a merged table, there is nothing to read again.
+    f.form.loadDirectEntry("01055556666");
+    f.state().mergeLock = true;
     f.notifier.clear();
     EXPECT_FALSE(f.form.validateAndPreview());
     EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("전송메시지를 다시 세팅해 주세요.!")});

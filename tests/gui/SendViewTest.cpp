@@ -105,9 +105,10 @@ TEST(SendView, TextFileToPreviewWithMergeAndRowDeletion) {
     EXPECT_EQ(f.find<QProgressBar>("progress")->value(), 0);
     EXPECT_EQ(f.settings.callbackNumber, "0212345678");
 
-    // With a merge field used, the next preview needs "전송초기화" first.
+    // The next preview is built again from the recipients behind the merged table.
     f.click("preview");
-    EXPECT_EQ(f.texts().back(), "전송메시지를 다시 세팅해 주세요.!");
+    EXPECT_EQ(f.notifier.shown().back().utf8(), summary(4, 1, 0, 1, 2));
+    EXPECT_EQ(row(f, 2), (Strings{"2", "010-3333-4444", "0212345678", "이영희님  안녕하세요", "즉시전송"}));
     EXPECT_EQ(f.state().queue.size(), 2u);
 
     // "행삭제" takes the selected block of rows, nothing without a selection.

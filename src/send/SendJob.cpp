@@ -688,18 +688,20 @@ void SendJob::recomputeBytes() {
 }
 
 bool SendJob::sendResult(std::int32_t result, std::int32_t count) {
+    // A result no segment waits for, after a fault left the job to its journal,
+    // is the cut job's: the fault's box said what it held, and the resume asks.
     if (m_resultsDue.empty())
-        return true;
+        return m_pendingJournal.empty();
     const std::size_t segment = m_resultsDue.front();
-    m_resultsDue.erase(m_resultsDue.begin());
     const long long announced = m_segments[segment].count;
     if (result == 1 && count > announced) {
-        // Never shown as sent: the journal keeps the job until the service's
-        // status says what it holds.
+        // Never shown as sent, and not this job's result: the job waits on for
+        // one it can believe, and the journal keeps it meanwhile.
         m_countError = true;
         m_notifier.error(countErrorMessage(count, announced));
         return false;
     }
+    m_resultsDue.erase(m_resultsDue.begin());
     long long taken = result == 1 ? std::max<long long>(count, 0) : 0;
     if (taken < announced) {
         // The packet names no job, and a service may store fewer than it was sent

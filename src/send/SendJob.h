@@ -117,6 +117,8 @@ public:
     bool sendResult(std::int32_t result, std::int32_t count);
     // The service holds every record of the last job.
     bool complete() const { return m_complete; }
+    // Its last record is handed over and the service's result is still to come.
+    bool awaitingResult() const { return !m_resultsDue.empty(); }
     // The service refused the last job's check (login, limit, other).
     bool refused() const { return m_refused; }
     // The service reported more records than a job had.

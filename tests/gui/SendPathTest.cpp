@@ -335,3 +335,76 @@ TEST_F(SendPathTest, AppliedRejectListsRetitleTheWindow) {
 }
 
 } // namespace qb::test
+
+namespace qb::test {
+namespace {
+
+// A fault the service cannot answer for leaves the job pending in the window; once
+// the service answers again, the next login in the same window offers exactly the
+// rest, as a restart would.
+TEST_F(SendPathTest, AJobCutShortIsOfferedAgainInTheSameWindowOnceTheServiceAnswers) {
+    constexpr int kCount = 60000; // more than the socket buffers hold: the drop comes mid-job
+    qbs::Balance balance;
+    balance.balance = "5000000";
+    service.service().webServer().store().setBalance("user01", balance);
+    logIn();
+    TempDir files;
+    std::string list;
+    for (int i = 0; i < kCount; ++i)
+        list += "010" + std::to_string(30000000 + i) + "\n";
+    FileDialog::setNextFileName(QString::fromStdString(files.write("list.txt", list)));
+    find<QPushButton>("textFile")->click();
+    choose("numberColumn", 1);
+    typeInto(find<QPlainTextEdit>("smsBox"), u("안내 문자"));
+    find<QPushButton>("preview")->click();
+    ASSERT_EQ(view->form().state().queue.size(), static_cast<std::size_t>(kCount));
+
+    qbs::SendQuirks quirks = qbs::SendQuirks::slowReader();
+    quirks.closeAfterRecords = 100;
+    quirks.closeOnce = true;
+    service.service().sendServer().setQuirks(quirks);
+    // The status document does not answer in time: the service cannot be asked.
+    service.service().webServer().faults().set("sendstatus.jsp", {qbs::WebFault::Slow, 8000});
+    MessageBoxNotifier::clearShown();
+    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
+    find<QPushButton>("send")->click();
+    ASSERT_TRUE(runUntil([&] { return !view->sendJob().running() && shownBoxes().size() >= 2; }, 60s));
+    const std::vector<std::string> boxes = shownBoxes();
+    ASSERT_EQ(boxes.size(), 2u) << ::testing::PrintToString(boxes);
+    EXPECT_TRUE(boxes[1].starts_with(
+        "알림 | 네트워크 에러! 다시 시도해 주시기 바랍니다.\n전송이 중단되었습니다. [0]건 "
+        "전송 확인, ["))
+        << boxes[1];
+    EXPECT_TRUE(boxes[1].ends_with(
+        "서버가 응답하지 않아 받은 건수를 확인할 수 없습니다. 서버가 다시 응답하면 로그인하여 "
+        "이어서 전송할 수 있습니다. | error | 확인"))
+        << boxes[1];
+    EXPECT_TRUE(view->form().state().queue.empty()) << "the journal holds the rest";
+
+    // The service answers again; the user logs in again in the same window.
+    service.service().webServer().faults().clear();
+    auto& sends = service.service().sendServer().store();
+    ASSERT_TRUE(runUntil([&] { return sends.jobs("user01").at(0).result != -1; }, 10s));
+    const long long held = sends.jobs("user01").at(0).stored;
+    frame->action(Command::Logout)->trigger();
+    MessageBoxNotifier::clearShown();
+    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
+    logIn();
+    const std::string left = std::to_string(kCount - held);
+    EXPECT_EQ(shownBoxes().at(0), "알림 | 이전에 중단된 전송이 있습니다. SMS 전체 [60000]건 중 [" +
+                                      std::to_string(held) + "]건 전송 확인, [0]건 확인 불가, [" + left +
+                                      "]건 미전송.\n남은 건을 지금 전송하시겠습니까? | none | 예 아니요");
+    ASSERT_TRUE(
+        runUntil([&] { return sends.jobs("user01").size() == 2 && !view->sendJob().running(); }, 60s));
+    ASSERT_TRUE(runUntil([&] { return shownBoxes().size() == 2; }, 10s));
+    EXPECT_EQ(shownBoxes().at(1), "알림 | 총 [" + left + "] 건 전송이 완료되었습니다. | none | 확인");
+    // Every number once, in order.
+    int expected = 0;
+    for (const qbs::SendJobRow& job : sends.jobs("user01"))
+        for (const qbs::SendRecordRow& r : sends.records(job.id))
+            ASSERT_EQ(r.record.number, "010" + std::to_string(30000000 + expected++));
+    EXPECT_EQ(expected, kCount);
+}
+
+} // namespace
+} // namespace qb::test

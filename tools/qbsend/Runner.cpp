@@ -362,7 +362,7 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
                                      std::to_string(job->messageCount()) + " messages");
         } else if (!c || c->isClosed()) {
             finish(settleCode(), "the login connection closed before the send result");
-        } else if (jobOver && notifier.failed) {
+        } else if (jobOver && notifier.failed && !job->awaitingResult()) {
             // Cut short: the job has said how far it got from what the service
             // holds, and its result may have come while it was still writing.
             finish(settleCode(), job->stats().recordsWritten == 0 ? "nothing was sent" : "");

@@ -708,10 +708,23 @@ bool SendJob::sendResult(std::int32_t result, std::int32_t count) {
         // (numbers it filters): only its status for this job re-queues the rest.
         const ServiceJobStatus status =
             querySendStatus(m_webHost, m_login.userId, m_segments[segment].sendTag, kStatusWaitMs);
-        if (status.final() && status.stored <= announced)
+        if (status.final() && status.stored <= announced) {
             taken = std::max(0LL, status.stored);
-        else if (result == 1)
+        } else if (status.state == ServiceJobStatus::State::Unreachable ||
+                   status.state == ServiceJobStatus::State::Running) {
+            // A service going down says less than it will hold: its count waits
+            // for the resume, which asks again.
+            if (m_journal.isOpen() && segment + 1 == m_segments.size() &&
+                m_batch.queue.generation() == m_jobGeneration) {
+                m_resultsDue.clear();
+                handOff();
+                m_notifier.error(ko("서버가 [") + std::to_string(count) +
+                                 ko("]건을 받았다고 알려왔지만 확인할 수 없습니다.\n") + ko(kResumeLater));
+                return false;
+            }
+        } else if (result == 1) {
             taken = announced;
+        }
     }
     m_segments[segment].taken = taken;
     m_journal.recordTaken(segment, taken);

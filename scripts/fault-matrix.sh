@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The long run of the fault matrix: every fault (service killed, service
 # stopped, sender killed, connection reset, stalled reader) at seeded random
-# points, then the documented resume; each trial checks that the service holds
-# every recipient exactly once.
+# points, a second fault that strikes the resume, a full disk under the journal
+# then a kill, and a journal damaged or put back older; then the documented
+# resume. Each trial checks that the service holds every recipient exactly once
+# and that qbsend's exit codes say whether the rest is pending.
 # Usage: scripts/fault-matrix.sh [TRIALS [RECORDS [SEED]]]   (default 10 200000 20261208)
 # Needs a build in build/ (scripts/test.sh --quick makes one).
 set -euo pipefail

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the format check, the normal build, the Debian
-# package with lintian, the build without widgets, the ASan+UBSan build, and a
-# short run of every fuzz target.
+# package with lintian, the build without widgets, the ASan+UBSan build, the
+# ThreadSanitizer build of the code on two threads, and a short run of every
+# fuzz target.
 # `--quick` runs the format check and the normal build's tests only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -50,6 +51,32 @@ export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DQB_SANITIZE=ON -DQB_BUILD_BENCH=OFF
+
+echo "== ThreadSanitizer: the code that runs on two threads =="
+# Only the tests of that code are built (thread_tests, see tests/CMakeLists.txt);
+# the fault matrix runs qbsend and qb-service under it as children. Reports go to
+# files, since the children's output is the tests' to read: any report fails the
+# stage, also one from a child whose test passed.
+tsan_start=$SECONDS
+tsan_reports=$PWD/build-tsan/reports
+rm -rf "$tsan_reports"
+mkdir -p "$tsan_reports"
+cmake -S . -B build-tsan -G Ninja "${launcher[@]}" -DQB_SANITIZE_THREAD=ON -DQB_BUILD_GUI=OFF \
+    -DQB_BUILD_BENCH=OFF >/dev/null
+cmake --build build-tsan -j"$jobs" --target thread_tests
+# Rows of the fault matrix that run the same threads as the rows kept: they
+# differ in what happens to the journal between runs, and the normal build runs them.
+tsan_skipped='FaultMatrix.*/(ServiceStopped|ServiceKilledTwice|ServiceKilledThenResumeKilled|DiskFullThenSenderKilled|LastMarkFlipped|TailCut|OlderCopyPutBack) '
+tsan_failed=0
+TSAN_OPTIONS="suppressions=$PWD/tests/tsan.supp:log_path=$tsan_reports/report:log_exe_name=1:halt_on_error=0" \
+    ctest --test-dir build-tsan --output-on-failure -j"$jobs" --timeout 300 -R '^tsan\.' \
+    -E "$tsan_skipped" || tsan_failed=1
+if compgen -G "$tsan_reports/report*" >/dev/null; then
+    cat "$tsan_reports"/report*
+    tsan_failed=1
+fi
+echo "ThreadSanitizer: $((SECONDS - tsan_start)) s"
+[ $tsan_failed -eq 0 ]
 
 if [ -f tests/fuzz/CMakeLists.txt ]; then
     echo "== fuzz targets (short runs) =="

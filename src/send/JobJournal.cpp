@@ -724,6 +724,13 @@ ResumePlan planResume(const JournalContents& journal, const ServiceJobStatus& la
             // The journal may have lost its tail (a backup put back, a cut file):
             // the service knows better than its marks.
             taken = std::max(0LL, last.stored);
+            const long long rest = plan.total - s.first - taken;
+            const long long restPastReached = plan.total - s.first - (s.reached ? *s.reached : handed);
+            for (long long later : last.laterJobs)
+                plan.maybeOlderCopy =
+                    plan.maybeOlderCopy || (later > 0 && (later == rest || later == restPastReached));
+            if (plan.maybeOlderCopy)
+                plan.uncertain = rest;
         } else if (s.taken) {
             taken = std::clamp(*s.taken, 0LL, s.count);
         } else {

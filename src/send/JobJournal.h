@@ -68,6 +68,10 @@ struct ResumePlan {
     // its count is not believed, and the span stays uncertain. -1 when not.
     long long serviceClaimed = -1;
     long long lastCount = 0;
+    // A later job of the user announced exactly what a resume of this journal
+    // would have: the journal may be an older copy that does not know of it, so
+    // everything after what the service holds is uncertain.
+    bool maybeOlderCopy = false;
     bool serviceError() const { return serviceClaimed >= 0; }
     bool complete() const { return uncertain == 0 && left == 0; }
     // The queue index to go on from.

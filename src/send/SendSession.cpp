@@ -176,8 +176,11 @@ bool SendSession::offerInterruptedJobs() {
         if (job.state != PendingJob::State::Resumable)
             continue;
         const ResumePlan& plan = job.plan;
-        const std::string counts =
+        std::string counts =
             ko("이전에 중단된 전송이 있습니다. ") + kindName(job.journal.kind) + " " + countsText(plan);
+        if (plan.maybeOlderCopy)
+            counts +=
+                ko("\n이 기록 뒤에 같은 건수의 전송이 있었습니다. 예전에 복사해 둔 기록일 수 있습니다.");
         if (plan.serviceError()) {
             notifier.error(counts + "\n" + SendJob::countErrorMessage(plan.serviceClaimed, plan.lastCount));
             continue;

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 // What the service says it took of one send job, asked after a fault: the
 // document "sendstatus.jsp?cid=<user>&sendtag=<tag of the check reply>" answers
@@ -18,6 +19,10 @@ struct ServiceJobStatus {
     enum class State { Unknown, Unreachable, NoSuchJob, Running, Done, Interrupted };
     State state = State::Unknown;
     long long stored = 0;
+    // Asked with "&later=1": the announced counts of the user's jobs that began
+    // after this one ("<state>|<stored>|<count>,<count>..."), so that a journal
+    // put back from an older copy can tell that a resume it does not know of ran.
+    std::vector<long long> laterJobs;
 
     // Done or Interrupted: the count will not change any more.
     bool final() const { return state == State::Done || state == State::Interrupted; }

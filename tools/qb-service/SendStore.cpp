@@ -260,12 +260,12 @@ std::int64_t SendStore::recordCount(std::string_view user) {
     return st.integer(0);
 }
 
-std::string SendStore::statusLine(std::string_view user, std::string_view sendTag) {
+std::string SendStore::statusLine(std::string_view user, std::string_view sendTag, bool later) {
     const std::lock_guard guard(m_db.lock());
     // Tags wrap after ten million jobs; the newest job of a tag is the one its
     // client can still be asking about.
-    Statement st = m_db.prepare(
-        "SELECT state, stored FROM send_jobs WHERE user_id = ?1 AND send_tag = ?2 ORDER BY id DESC LIMIT 1");
+    Statement st = m_db.prepare("SELECT state, stored, id FROM send_jobs WHERE user_id = ?1 AND send_tag = "
+                                "?2 ORDER BY id DESC LIMIT 1");
     st.bindBlob(1, user);
     st.bindBlob(2, sendTag);
     if (!st.step())
@@ -274,7 +274,17 @@ std::string SendStore::statusLine(std::string_view user, std::string_view sendTa
     // A refused job ended without its records; to a client that is what an
     // interrupted one with none stored is.
     const char* name = state == JobState::Refused ? jobStateName(JobState::Interrupted) : jobStateName(state);
-    return std::string(name) + "|" + std::to_string(st.integer(1));
+    std::string line = std::string(name) + "|" + std::to_string(st.integer(1));
+    if (!later)
+        return line;
+    Statement after =
+        m_db.prepare("SELECT announced_count FROM send_jobs WHERE user_id = ?1 AND id > ?2 ORDER BY id");
+    after.bindBlob(1, user);
+    after.bind(2, st.integer(2));
+    line += "|";
+    for (bool first = true; after.step(); first = false)
+        line += (first ? "" : ",") + std::to_string(after.integer(0));
+    return line;
 }
 
 std::string SendStore::resultRows(std::string_view user, int limit) {

@@ -79,7 +79,9 @@ public:
     // The status document's body for the user's job of that send tag:
     // "running|N", "done|N", "interrupted|N" (a refused job too, with 0), or
     // "unknown|0" when the user has no job of that tag.
-    std::string statusLine(std::string_view user, std::string_view sendTag);
+    // "state|stored"; with `later`, "|" and the announced counts of the user's
+    // jobs that began after it, comma-separated.
+    std::string statusLine(std::string_view user, std::string_view sendTag, bool later = false);
 
     // The results page's rows for a user: the jobs, then the latest `limit`
     // records, as HTML in CP949.

@@ -34,8 +34,8 @@ void Service::start() {
         m_web->setLog(m_options.log);
     m_web->setResultsRows(
         [send = m_send.get()](const std::string& user) { return send->store().resultRows(user); });
-    m_web->setJobStatus([send = m_send.get()](const std::string& user, const std::string& tag) {
-        return send->store().statusLine(user, tag);
+    m_web->setJobStatus([send = m_send.get()](const std::string& user, const std::string& tag, bool later) {
+        return send->store().statusLine(user, tag, later);
     });
     if (!m_web->start(m_options.webPort, m_options.host))
         throw std::runtime_error("the web application cannot listen on " + m_options.host + ":" +

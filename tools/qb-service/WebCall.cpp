@@ -14,6 +14,10 @@ std::string WebCall::param(const char* name) const {
     return m_req.get_param_value(name);
 }
 
+std::string WebCall::optionalParam(const char* name) const {
+    return m_req.has_param(name) ? m_req.get_param_value(name) : std::string();
+}
+
 std::string WebCall::field(const char* name) const {
     if (!m_req.is_multipart_form_data())
         throw BadRequest("the body is not multipart/form-data");

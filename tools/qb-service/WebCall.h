@@ -27,6 +27,8 @@ public:
 
     // A query parameter that must be present (decoded to raw bytes).
     std::string param(const char* name) const;
+    // One that may be left out: empty then.
+    std::string optionalParam(const char* name) const;
     // A text part of the multipart body that must be present.
     std::string field(const char* name) const;
     bool hasFile(const char* name) const;

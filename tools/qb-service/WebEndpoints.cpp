@@ -331,7 +331,7 @@ void WebServer::sendStatus(WebCall& call) {
     if (!m_jobStatus)
         return call.notFound();
     const std::string user = call.user();
-    call.text(m_jobStatus(user, call.param("sendtag")), "text/plain");
+    call.text(m_jobStatus(user, call.param("sendtag"), call.optionalParam("later") == "1"), "text/plain");
 }
 
 } // namespace qbs

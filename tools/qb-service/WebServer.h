@@ -51,7 +51,8 @@ public:
     void setResultsRows(PageRows rows);
     // The body of sendstatus.jsp for a user's send tag ("done|120"); without
     // it the document is not there (404).
-    using JobStatus = std::function<std::string(const std::string& userId, const std::string& sendTag)>;
+    using JobStatus =
+        std::function<std::string(const std::string& userId, const std::string& sendTag, bool later)>;
     void setJobStatus(JobStatus status);
 
     // "METHOD target" of every request so far, in arrival order.

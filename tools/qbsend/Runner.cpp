@@ -218,6 +218,8 @@ std::string describe(const qb::PendingJob& job) {
                 std::to_string(p.lastCount) + " records: not believed)";
     else if (p.uncertain > 0 && p.serviceUnreachable)
         line += " (the service cannot be asked now)";
+    else if (p.maybeOlderCopy)
+        line += " (a later job of the same size ran: this journal may be an older copy)";
     return line;
 }
 

@@ -201,6 +201,8 @@ TEST_F(SendServerTest, TheStatusDocumentSaysHowEachJobStandsAndHowManyRecordsAre
     };
     const Row rows[] = {
         {"cid=user01&sendtag=" + a.sendTag, "done|3"},
+        {"cid=user01&sendtag=" + a.sendTag + "&later=1", "done|3|3,3"},
+        {"cid=user01&sendtag=" + c.sendTag + "&later=1", "interrupted|0|"},
         {"cid=user01&sendtag=" + b.sendTag, "interrupted|2"},
         {"cid=user01&sendtag=" + c.sendTag, "interrupted|0"},
         {"cid=%75ser%30%31&sendtag=%3" + a.sendTag.substr(0, 1) + a.sendTag.substr(1), "done|3"},

@@ -239,14 +239,18 @@ TEST(JobJournal, TheResumePlanTrustsTheServiceThenTheJournalAndNeverGuesses) {
     } rows[] = {
         // The journal may have lost marks: the service's final count wins up to
         // the segment's size.
-        {"service done", {State::Done, 6}, 10, 0, 0},
-        {"service interrupted", {State::Interrupted, 2}, 6, 0, 4},
-        {"service holds more than the marks allowed", {State::Interrupted, 5}, 9, 0, 1},
-        {"service claims more than the segment", {State::Interrupted, 7}, 4, 5, 1},
-        {"service has no such job", {State::NoSuchJob, 0}, 4, 0, 6},
-        {"service cannot say", {State::Unknown, 0}, 4, 5, 1},
-        {"service cannot be reached", {State::Unreachable, 0}, 4, 5, 1},
-        {"service still reading", {State::Running, 3}, 4, 5, 1},
+        {"service done", {State::Done, 6, {}}, 10, 0, 0},
+        {"service interrupted", {State::Interrupted, 2, {}}, 6, 0, 4},
+        {"service holds more than the marks allowed", {State::Interrupted, 5, {}}, 9, 0, 1},
+        {"service claims more than the segment", {State::Interrupted, 7, {}}, 4, 5, 1},
+        {"service has no such job", {State::NoSuchJob, 0, {}}, 4, 0, 6},
+        {"service cannot say", {State::Unknown, 0, {}}, 4, 5, 1},
+        {"service cannot be reached", {State::Unreachable, 0, {}}, 4, 5, 1},
+        {"service still reading", {State::Running, 3, {}}, 4, 5, 1},
+        // A later job announced what a resume from here would have: this journal
+        // may be an older copy, and what follows the service's count is uncertain.
+        {"a later job of the rest's size", {State::Interrupted, 2, {3, 4}}, 6, 4, 0},
+        {"later jobs of other sizes", {State::Interrupted, 2, {3, 5}}, 6, 0, 4},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -302,7 +306,7 @@ TEST(JobJournal, StaysExactAcrossSegmentsTornAppendsAndAFullDisk) {
     JournalContents c = JobJournal::read(path);
     ASSERT_EQ(c.problem, "");
     EXPECT_EQ(c.allowed, 7);
-    const ResumePlan reached = planResume(c, {State::Unreachable, 0});
+    const ResumePlan reached = planResume(c, {State::Unreachable, 0, {}});
     EXPECT_EQ(reached.sure, 5);
     EXPECT_EQ(reached.uncertain, 1) << "only one record can have reached the service";
     EXPECT_EQ(reached.left, 4);
@@ -387,4 +391,27 @@ TEST(JobJournal, EveryJournalIsListedAndOneSetAsideIsNeverOverwritten) {
     held.close();
     listed = JobJournal::list(dir.path());
     ASSERT_EQ(listed.size(), 2u);
+}
+
+TEST(JobJournal, TheStatusDocumentNamesTheLaterJobsWhenAsked) {
+    const struct {
+        const char* reply;
+        State state;
+        long long stored;
+        std::vector<long long> later;
+    } rows[] = {
+        {"done|3", State::Done, 3, {}},
+        {"interrupted|2|\r\n", State::Interrupted, 2, {}},
+        {"interrupted|2|4,17", State::Interrupted, 2, {4, 17}},
+        {"done|3|4,", State::Unknown, 0, {}},
+        {"done|3|x", State::Unknown, 0, {}},
+        {"done|x|4", State::Unknown, 0, {}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.reply);
+        const ServiceJobStatus s = parseSendStatus(row.reply);
+        EXPECT_EQ(s.state, row.state);
+        EXPECT_EQ(s.stored, row.stored);
+        EXPECT_EQ(s.laterJobs, row.later);
+    }
 }

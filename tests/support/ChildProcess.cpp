@@ -1,5 +1,6 @@
 #include "support/ChildProcess.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <poll.h>
 #include <stdexcept>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -41,7 +43,11 @@ void ChildProcess::start() {
     }
     const int devNull = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     const pid_t parent = ::getpid();
-    const bool ignoreFileSize = m_ignoreFileSize;
+    const bool limitFiles = m_fileSizeLimit.has_value();
+    rlimit fileSize{};
+    ::getrlimit(RLIMIT_FSIZE, &fileSize);
+    if (limitFiles)
+        fileSize.rlim_cur = std::min<rlim_t>(*m_fileSizeLimit, fileSize.rlim_max);
     const pid_t pid = ::fork();
     if (pid == 0) {
         // Only calls safe between fork and exec from here.
@@ -51,9 +57,11 @@ void ChildProcess::start() {
         sigset_t none;
         sigemptyset(&none);
         ::sigprocmask(SIG_SETMASK, &none, nullptr);
-        // An ignored signal stays ignored across exec.
-        if (ignoreFileSize)
+        if (limitFiles) {
+            // Else the kernel would end the child; an ignored signal stays ignored across exec.
             ::signal(SIGXFSZ, SIG_IGN);
+            ::setrlimit(RLIMIT_FSIZE, &fileSize);
+        }
         ::dup2(devNull, 0);
         ::dup2(out[1], 1);
         ::dup2(err[1], 2);

@@ -2,7 +2,9 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -31,9 +33,9 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
-    // A write past RLIMIT_FSIZE then fails with EFBIG, as on a full disk,
-    // instead of ending the child. Before start().
-    void ignoreFileSizeSignal() { m_ignoreFileSize = true; }
+    // No file of the child's may grow past `bytes` (RLIMIT_FSIZE): a write past
+    // it fails with EFBIG, as on a full disk. Before start().
+    void limitFileSize(std::uint64_t bytes) { m_fileSizeLimit = bytes; }
     // Throws std::runtime_error when the child cannot be started.
     void start();
 
@@ -57,7 +59,7 @@ private:
 
     std::string m_executable;
     std::vector<std::string> m_args;
-    bool m_ignoreFileSize = false;
+    std::optional<std::uint64_t> m_fileSizeLimit;
     pid_t m_pid = -1;
     int m_pidFd = -1;
     int m_code = -1;

@@ -1,9 +1,9 @@
 // Jobs cut short at seeded random points against qb-service as a real process,
 // then resumed as docs/send-transmission.md says: afterwards the service must
 // hold every recipient exactly once. Rows add a second fault that strikes the
-// resume, a full disk under the resume's journal followed by a kill, and a
-// journal damaged after the fault; qbsend's exit code must say whether the rest
-// is pending. The normal suite runs one short trial per row;
+// resume, a full disk (at the start, or under the resume's journal and followed
+// by a kill), and a journal damaged after the fault; qbsend's exit code must say
+// whether the rest is pending. The normal suite runs one short trial per row;
 // scripts/fault-matrix.sh runs many long ones (QB_FAULT_TRIALS,
 // QB_FAULT_RECORDS, QB_FAULT_SEED).
 #include "Database.h"
@@ -32,14 +32,15 @@ namespace {
 
 enum class Fault { None, ServiceKilled, ServiceStopped, SenderKilled, ConnectionReset, ReaderStalled };
 enum class Damage { None, LastMarkFlipped, TailCut, OlderCopy };
+// Where the journal cannot grow: from the job's start (it is never written), or
+// from the first resume on (it stops there, and its fault strikes then).
+enum class DiskFull { No, AtTheStart, InTheResume };
 
 struct FaultRow {
     const char* name;
     Fault fault;                     // strikes the job
     Fault resumeFault = Fault::None; // strikes the first resume
-    // The first resume's journal cannot grow: it stops with kDiskFull, and its
-    // fault strikes then.
-    bool diskFull = false;
+    DiskFull diskFull = DiskFull::No;
     // Done to the journal after the first fault; an older copy is put back after
     // the resume it struck.
     Damage damage = Damage::None;
@@ -113,16 +114,17 @@ std::optional<Frame> lastMark(const std::string& bytes) {
     return mark == frames.rend() ? std::nullopt : std::optional<Frame>(*mark);
 }
 
-// Room for the first few entries a resume appends (what the service took, its
-// segment, a mark or two), so that a random one of them fails, in part or whole.
+// Room for the first few entries a resume appends (what the service took and
+// reached, its segment, two marks), so that a random one of them fails, in part
+// or whole: the second mark is needed while records are still to be written.
 std::uint64_t roomInJournal(const std::string& bytes, std::mt19937& random) {
     const std::vector<Frame> frames = framesOf(bytes);
     const auto segment =
         std::find_if(frames.rbegin(), frames.rend(), [](const Frame& f) { return f.type == kSegmentEntry; });
     const std::uint64_t segmentBytes = segment == frames.rend() ? 80 : 9 + segment->payload;
     constexpr std::uint64_t kTakenBytes = 25, kMarkBytes = 17;
-    return std::uniform_int_distribution<std::uint64_t>(0,
-                                                        kTakenBytes + segmentBytes + 2 * kMarkBytes)(random);
+    const std::uint64_t most = 2 * kTakenBytes + segmentBytes + 2 * kMarkBytes - 1;
+    return std::uniform_int_distribution<std::uint64_t>(0, most)(random);
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {
@@ -334,24 +336,32 @@ void FaultMatrix::runTrial(int records, std::mt19937& random) {
     m_service->start();
     m_service->writeServiceIni(m_dir->path());
 
-    test::ChildProcess job(QBSEND_PATH, senderArgs({"--text", m_dir->file("list.txt"), "--number-column", "1",
-                                                    "--callback", "0212345678", "--message", "안내 문자"}));
+    const std::vector<std::string> jobArgs =
+        senderArgs({"--text", m_dir->file("list.txt"), "--number-column", "1", "--callback", "0212345678",
+                    "--message", "안내 문자"});
+    test::ChildProcess job(QBSEND_PATH, jobArgs);
+    // Far less than the journal of the records takes (some twenty bytes each).
+    if (row.diskFull == DiskFull::AtTheStart)
+        job.limitFileSize(static_cast<std::uint64_t>(records));
     job.start();
-    ASSERT_TRUE(waitForChecks(*m_service, 1, job)) << m_service->log() << job.out() << job.err();
-    if (row.damage == Damage::LastMarkFlipped) {
-        // A mark to damage: the first one goes before any record.
-        while (!job.ended(10ms) && !lastMark(test::readFile(journalFiles().at(0)))) {
+    if (row.diskFull == DiskFull::AtTheStart) {
+        EXPECT_TRUE(job.waitForOutput(kDiskFull, 60s)) << job.out() << job.err();
+    } else {
+        ASSERT_TRUE(waitForChecks(*m_service, 1, job)) << m_service->log() << job.out() << job.err();
+        if (row.damage == Damage::LastMarkFlipped) {
+            // A mark to damage: the first one goes before any record.
+            while (!job.ended(10ms) && !lastMark(test::readFile(journalFiles().at(0)))) {
+            }
         }
+        std::this_thread::sleep_for(delay);
     }
-    std::this_thread::sleep_for(delay);
     strike(row.fault, job);
     if (row.fault != Fault::SenderKilled)
         expectExitSaysWhatIsLeft(job, "the job the fault struck");
-    if (row.diskFull && pending().empty() && job.wait() == kNothingPending) {
-        // The disk filled before anything was handed over: the same command again.
-        test::ChildProcess again(QBSEND_PATH,
-                                 senderArgs({"--text", m_dir->file("list.txt"), "--number-column", "1",
-                                             "--callback", "0212345678", "--message", "안내 문자"}));
+    if (row.diskFull == DiskFull::AtTheStart) {
+        // Nothing was handed over and nothing is kept: the same command again, with room.
+        EXPECT_EQ(job.wait(), kNothingPending);
+        test::ChildProcess again(QBSEND_PATH, jobArgs);
         again.start();
         EXPECT_EQ(again.wait(), kWhole) << again.out() << again.err();
     }
@@ -365,7 +375,7 @@ void FaultMatrix::runTrial(int records, std::mt19937& random) {
         damage(row.damage, journal, random);
     }
     if (row.resumeFault != Fault::None)
-        resumeStruckBy(row.resumeFault, resumeDelay, row.diskFull, random);
+        resumeStruckBy(row.resumeFault, resumeDelay, row.diskFull == DiskFull::InTheResume, random);
     if (row.damage == Damage::OlderCopy)
         writeFile(journal, olderCopy);
     // An older journal does not know what the resume after it sent: the service
@@ -409,15 +419,16 @@ INSTANTIATE_TEST_SUITE_P(
         FaultRow{.name = "ServiceKilledThenResumeKilled",
                  .fault = Fault::ServiceKilled,
                  .resumeFault = Fault::SenderKilled},
+        FaultRow{.name = "DiskFullAtTheStart", .fault = Fault::None, .diskFull = DiskFull::AtTheStart},
         // The service goes first, so that the resume has records left to send.
         FaultRow{.name = "DiskFullThenServiceKilled",
                  .fault = Fault::ServiceKilled,
                  .resumeFault = Fault::ServiceKilled,
-                 .diskFull = true},
+                 .diskFull = DiskFull::InTheResume},
         FaultRow{.name = "DiskFullThenSenderKilled",
                  .fault = Fault::ServiceKilled,
                  .resumeFault = Fault::SenderKilled,
-                 .diskFull = true},
+                 .diskFull = DiskFull::InTheResume},
         FaultRow{.name = "LastMarkFlipped", .fault = Fault::ServiceKilled, .damage = Damage::LastMarkFlipped},
         FaultRow{.name = "TailCut", .fault = Fault::ServiceKilled, .damage = Damage::TailCut},
         FaultRow{.name = "OlderCopyPutBack",

@@ -2,8 +2,9 @@ if(QB_SANITIZE)
     add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
     add_link_options(-fsanitize=address,undefined)
 endif()
-# Qt is not built with it: tests/tsan.supp names the Qt internals it cannot see
-# into. The two sanitizer builds cannot be combined.
+# ThreadSanitizer for our code and tests. Qt is not built with it: what Qt's own
+# locking hides from it goes in tests/tsan.supp. The two sanitizer builds cannot
+# be combined.
 if(QB_SANITIZE_THREAD)
     if(QB_SANITIZE OR QB_FUZZ)
         message(FATAL_ERROR "QB_SANITIZE_THREAD cannot be combined with QB_SANITIZE or QB_FUZZ")

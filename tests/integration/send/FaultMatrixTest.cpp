@@ -114,17 +114,18 @@ std::optional<Frame> lastMark(const std::string& bytes) {
     return mark == frames.rend() ? std::nullopt : std::optional<Frame>(*mark);
 }
 
-// Room for the first few entries a resume appends (what the service took and
-// reached, its segment, two marks), so that a random one of them fails, in part
-// or whole: the second mark is needed while records are still to be written.
+// Room for the first few entries a resume appends (what the service took, its
+// segment, marks), so that a random one of them fails, in part or whole, and
+// the second mark at the latest: it is needed while records are still to be
+// written. The segment is the size of the last one, give or take a digit.
 std::uint64_t roomInJournal(const std::string& bytes, std::mt19937& random) {
     const std::vector<Frame> frames = framesOf(bytes);
     const auto segment =
         std::find_if(frames.rbegin(), frames.rend(), [](const Frame& f) { return f.type == kSegmentEntry; });
-    const std::uint64_t segmentBytes = segment == frames.rend() ? 80 : 9 + segment->payload;
-    constexpr std::uint64_t kTakenBytes = 25, kMarkBytes = 17;
-    const std::uint64_t most = 2 * kTakenBytes + segmentBytes + 2 * kMarkBytes - 1;
-    return std::uniform_int_distribution<std::uint64_t>(0, most)(random);
+    // Without one, the segment's fields without their texts.
+    const std::uint64_t segmentBytes = 9 + (segment == frames.rend() ? 32 : segment->payload);
+    constexpr std::uint64_t kMarkBytes = 17;
+    return std::uniform_int_distribution<std::uint64_t>(0, segmentBytes + kMarkBytes + 8)(random);
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {

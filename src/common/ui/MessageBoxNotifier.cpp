@@ -12,6 +12,10 @@ namespace {
 
 bool s_testMode = false;
 QMessageBox::StandardButton s_nextAnswer = QMessageBox::NoButton;
+// The notice the user is reading: one fault reaches the user by several ways at
+// once (the send job, the login connection, the service's count), and each would
+// stack a box on the last. They are read in one box instead.
+QPointer<QMessageBox> s_openNotice;
 
 QList<MessageBoxNotifier::Shown>& shownList() {
     static QList<MessageBoxNotifier::Shown> list;
@@ -48,6 +52,18 @@ QMessageBox::StandardButton MessageBoxNotifier::run(const std::string& text, Mes
                                                     const std::string& caption,
                                                     QMessageBox::StandardButtons buttons,
                                                     QMessageBox::StandardButton defaultButton) {
+    if (buttons == QMessageBox::Ok && s_openNotice && s_openNotice->windowTitle() == toQString(caption)) {
+        s_openNotice->setText(s_openNotice->text() + "\n\n" + toQString(text));
+        if (icon == MessageIcon::Error)
+            s_openNotice->setIcon(QMessageBox::Critical);
+        shownList().append({s_openNotice->windowTitle(),
+                            toQString(text),
+                            s_openNotice->icon(),
+                            {},
+                            m_owner,
+                            QMessageBox::Ok});
+        return QMessageBox::Ok;
+    }
     QMessageBox box(icon == MessageIcon::Error ? QMessageBox::Critical : QMessageBox::NoIcon,
                     toQString(caption), toQString(text), buttons, m_owner);
     box.setDefaultButton(defaultButton);
@@ -81,7 +97,12 @@ QMessageBox::StandardButton MessageBoxNotifier::run(const std::string& text, Mes
     } else if (s_testMode) {
         answer = buttons.testFlag(QMessageBox::No) ? QMessageBox::No : QMessageBox::Ok;
     } else {
+        const QPointer<QMessageBox> before = s_openNotice;
+        // A question stays a box of its own, and nothing joins a notice under it.
+        s_openNotice = buttons == QMessageBox::Ok ? &box : nullptr;
         answer = static_cast<QMessageBox::StandardButton>(box.exec());
+        s_openNotice = before;
+        record.text = box.text();
     }
     record.answer = answer;
     shownList().append(record);

@@ -431,18 +431,19 @@ bool JobJournal::allowSettled() {
     return false;
 }
 
-bool JobJournal::recordTaken(std::size_t segment, long long count) {
+bool JobJournal::appendCount(int type, std::size_t segment, long long count) {
     std::string p;
     putI64(p, static_cast<long long>(segment));
     putI64(p, count);
-    return append(Taken, p);
+    return append(type, p);
+}
+
+bool JobJournal::recordTaken(std::size_t segment, long long count) {
+    return appendCount(Taken, segment, count);
 }
 
 bool JobJournal::recordReached(std::size_t segment, long long count) {
-    std::string p;
-    putI64(p, static_cast<long long>(segment));
-    putI64(p, count);
-    return append(Reached, p);
+    return appendCount(Reached, segment, count);
 }
 
 void JobJournal::finish() {
@@ -674,22 +675,15 @@ JournalContents JobJournal::parse(const std::string& bytes) {
             c.allowed = upTo;
             break;
         }
-        case Taken: {
-            const long long segment = f.i64();
-            const long long count = f.i64();
-            if (!f.ok() || segment < 0 || segment >= static_cast<long long>(c.segments.size()) || count < 0 ||
-                count > c.segments[static_cast<std::size_t>(segment)].count)
-                return broken("a damaged count");
-            c.segments[static_cast<std::size_t>(segment)].taken = count;
-            break;
-        }
+        case Taken:
         case Reached: {
             const long long segment = f.i64();
             const long long count = f.i64();
             if (!f.ok() || segment < 0 || segment >= static_cast<long long>(c.segments.size()) || count < 0 ||
                 count > c.segments[static_cast<std::size_t>(segment)].count)
                 return broken("a damaged count");
-            c.segments[static_cast<std::size_t>(segment)].reached = count;
+            JournalSegment& s = c.segments[static_cast<std::size_t>(segment)];
+            (type == Taken ? s.taken : s.reached) = count;
             break;
         }
         default:

@@ -148,6 +148,7 @@ public:
 private:
     struct Prepared;
     bool append(int type, const std::string& payload);
+    bool appendCount(int type, std::size_t segment, long long count);
     // Writes one entry at the end; a write that fails is cut back, so the next
     // entry never lies behind a torn one.
     bool writeAtEnd(const std::string& bytes);

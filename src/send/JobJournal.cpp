@@ -24,6 +24,8 @@ const std::string kMagic = "QBJOURNAL1\n";
 const std::string kSuffix = ".qbj";
 constexpr std::size_t kRecordChunk = 8u << 20;
 constexpr std::uint32_t kMaxEntry = 64u << 20;
+// The payload of a mark or of a count; every other entry is larger.
+constexpr std::uint32_t kLargestSmallEntry = 16;
 
 enum EntryType : unsigned char { Head = 1, Records = 2, Segment = 3, Allow = 4, Taken = 5, Reached = 6 };
 
@@ -601,6 +603,7 @@ JournalContents JobJournal::parse(const std::string& bytes) {
     c.fileSize = bytes.size();
     c.validEnd = at;
     bool haveHead = false;
+    bool skippedLast = false;
     long long recordCount = 0, arenaSize = 0;
     std::string arena;
     while (at < bytes.size()) {
@@ -621,8 +624,17 @@ JournalContents JobJournal::parse(const std::string& bytes) {
         if (crcOf(whole) != crc) {
             if (at == bytes.size())
                 break; // a torn last entry
-            return broken("a damaged entry (checksum)");
+            // Only marks and counts are this small. One lost makes the journal's
+            // bounds on what was handed over unknown, not the job: the entry after
+            // it must check out, so a damaged size never takes the reader off course.
+            if (size > kLargestSmallEntry || skippedLast)
+                return broken("a damaged entry (checksum)");
+            ++c.lostEntries;
+            skippedLast = true;
+            c.validEnd = at;
+            continue;
         }
+        skippedLast = false;
         Fields f(whole.substr(5));
         switch (type) {
         case Head: {
@@ -710,6 +722,9 @@ ResumePlan planResume(const JournalContents& journal, const ServiceJobStatus& la
         long long handed = std::clamp(journal.allowed - s.first, 0LL, s.count);
         if (s.reached)
             handed = std::min(handed, *s.reached);
+        // A mark or count was lost: any record of the segment may have gone.
+        if (journal.lostEntries > 0)
+            handed = s.count;
         long long taken = 0;
         if ((last.final() || last.state == ServiceJobStatus::State::NoSuchJob) && last.stored > s.count) {
             plan.serviceClaimed = last.stored;
@@ -725,7 +740,7 @@ ResumePlan planResume(const JournalContents& journal, const ServiceJobStatus& la
                     plan.maybeOlderCopy || (later > 0 && (later == rest || later == restPastReached));
             if (plan.maybeOlderCopy)
                 plan.uncertain = rest;
-        } else if (s.taken) {
+        } else if (s.taken && journal.lostEntries == 0) {
             taken = std::clamp(*s.taken, 0LL, s.count);
         } else {
             plan.uncertain = handed;

@@ -50,6 +50,9 @@ struct JournalContents {
     // segment (each segment's marks start again at its first record).
     long long allowed = 0;
     std::string problem; // empty when the journal can be trusted
+    // Damaged marks or counts skipped: the marks no longer bound what was handed
+    // over, and only the service's final count settles the last segment.
+    int lostEntries = 0;
     // The bytes that check out; a torn last entry lies past them.
     std::size_t validEnd = 0;
     std::size_t fileSize = 0;

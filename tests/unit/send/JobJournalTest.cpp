@@ -96,6 +96,33 @@ TEST(JobJournal, ReadsBackWhatWasWrittenAndTakesATornLastEntryAsNeverWritten) {
     }
 }
 
+// A damaged mark or count in the middle is skipped: the marks then bound nothing,
+// and only the service's final count settles the last segment. Two in a row, or
+// any larger entry, make the journal untrustworthy.
+TEST(JobJournal, ADamagedMarkOrCountLeavesOnlyTheServicesCountToTrust) {
+    test::TempDir dir;
+    std::string path;
+    const std::string bytes = writeJournal(dir, path);
+    const std::size_t mark = bytes.find(std::string("\x04\x08\0\0\0\x06\0", 7)); // the mark at 6
+    ASSERT_NE(mark, std::string::npos);
+    std::string one = bytes;
+    one[mark + 5] ^= 0x01;
+    const JournalContents c = JobJournal::parse(one);
+    ASSERT_EQ(c.problem, "");
+    EXPECT_EQ(c.lostEntries, 1);
+    EXPECT_EQ(c.validEnd, bytes.size());
+    ASSERT_EQ(c.segments.size(), 2u);
+    EXPECT_EQ(c.segments[0].taken, 4);
+    const ResumePlan unknown = planResume(c, {State::Unknown, 0, {}});
+    EXPECT_EQ(unknown.sure, 4);
+    EXPECT_EQ(unknown.uncertain, 6) << "every record of the last segment may have gone";
+    EXPECT_EQ(planResume(c, {State::Interrupted, 3, {}}).sure, 7);
+
+    std::string two = one;
+    two[mark + 17 + 5] ^= 0x01; // the count right after it
+    EXPECT_EQ(JobJournal::parse(two).problem, "a damaged entry (checksum)");
+}
+
 TEST(JobJournal, ADamagedJournalIsRefusedWhole) {
     test::TempDir dir;
     std::string path;

@@ -3,7 +3,9 @@
 # the repository's format (.clang-format); `git commit --no-verify` skips it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-hook=$(git rev-parse --git-path hooks)/pre-commit
+hooks=$(git rev-parse --git-path hooks)
+mkdir -p "$hooks"
+hook=$hooks/pre-commit
 cat >"$hook" <<'HOOK'
 #!/usr/bin/env bash
 # The staged C++ files, as they are staged, must be formatted already.

@@ -2,7 +2,7 @@
 
 #include "common/Cp949.h"
 #include "common/Notifier.h"
-#include "send/PendingJobs.h"
+#include "send/ResumePolicy.h"
 #include "web/MessageSaver.h"
 #include "web/SendStatus.h"
 
@@ -135,80 +135,79 @@ std::string fileName(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
 
+// The client's user makes the choices, one box each.
+class AskingResumeHost : public ResumeHost {
+public:
+    explicit AskingResumeHost(Notifier& notifier) : m_notifier(notifier) {}
+
+    void listed(const std::vector<PendingJob>& jobs) override {
+        // What this user cannot resume here is named once, in one box.
+        std::string others;
+        for (const PendingJob& job : jobs) {
+            if (job.state == PendingJob::State::InUse)
+                others += fileName(job.path) + ko(": 다른 프로그램이 사용 중\n");
+            else if (job.state == PendingJob::State::OtherUser)
+                others += fileName(job.path) + ": " + job.journal.userId + ", " + kindName(job.journal.kind) +
+                          ko(", 다른 사용자의 전송 기록\n");
+        }
+        if (!others.empty())
+            m_notifier.info(ko("작업 폴더에 다른 전송 기록이 있습니다.\n") + others);
+    }
+    bool setAsideDamaged(const PendingJob& job) override {
+        return m_notifier.askYesNo(ko("중단된 전송 기록이 손상되어 이어서 보낼 수 없습니다.\n") +
+                                       job.journal.problem + setAsideQuestion(),
+                                   MessageIcon::Error);
+    }
+    void cannotResumeYet(const PendingJob& job) override {
+        const ResumePlan& plan = job.plan;
+        if (plan.serviceError())
+            m_notifier.error(counts(job) + "\n" +
+                             SendJob::countErrorMessage(plan.serviceClaimed, plan.lastCount));
+        else
+            m_notifier.error(counts(job) +
+                             ko("\n서버가 응답하지 않아 받은 건수를 확인할 수 없습니다. 서버가 다시 응답하면 "
+                                "로그인하여 이어서 전송할 수 있습니다."));
+    }
+    bool resumeNow(const PendingJob& job) override {
+        return m_notifier.askYesNo(counts(job) + ko("\n남은 건을 지금 전송하시겠습니까?"), MessageIcon::None);
+    }
+    bool setAsideDeclined(const PendingJob&) override {
+        return m_notifier.askYesNo(ko("중단된 전송을 보내지 않습니다.") + setAsideQuestion(),
+                                   MessageIcon::None);
+    }
+    std::optional<bool> resendUncertain(const PendingJob& job) override {
+        return m_notifier.askYesNo(SendJob::resendUncertainQuestion(job.plan.uncertain), MessageIcon::Error);
+    }
+
+private:
+    static std::string counts(const PendingJob& job) {
+        std::string text =
+            ko("이전에 중단된 전송이 있습니다. ") + kindName(job.journal.kind) + " " + countsText(job.plan);
+        if (job.plan.maybeOlderCopy)
+            text += ko("\n이 기록 뒤에 같은 건수의 전송이 있었습니다. 예전에 복사해 둔 기록일 수 있습니다.");
+        return text;
+    }
+    static std::string setAsideQuestion() {
+        return ko("\n이 전송 기록을 따로 보관하시겠습니까? (sendjob/set-aside 폴더로 옮기며, "
+                  "지우지 않습니다)\n아니요: 다음 로그인 때 다시 묻습니다.");
+    }
+
+    Notifier& m_notifier;
+};
+
 } // namespace
 
 bool SendSession::offerInterruptedJobs() {
-    const std::string& folder = m_job->journalFolder();
-    if (folder.empty() || m_sending)
+    if (m_job->journalFolder().empty() || m_sending)
         return false;
-    Notifier& notifier = m_parts.notifier;
-    std::vector<PendingJob> jobs =
-        findPendingJobs(folder, m_parts.login.userId, m_job->journalPath(),
-                        [this](const JournalContents& journal) { return lastSegmentStatus(journal); });
-    // What this user cannot resume here is named once, in one box.
-    std::string others;
-    for (const PendingJob& job : jobs) {
-        if (job.state == PendingJob::State::InUse)
-            others += fileName(job.path) + ko(": 다른 프로그램이 사용 중\n");
-        else if (job.state == PendingJob::State::OtherUser)
-            others += fileName(job.path) + ": " + job.journal.userId + ", " + kindName(job.journal.kind) +
-                      ko(", 다른 사용자의 전송 기록\n");
-    }
-    if (!others.empty())
-        notifier.info(ko("작업 폴더에 다른 전송 기록이 있습니다.\n") + others);
-    const std::string setAsideQuestion =
-        ko("\n이 전송 기록을 따로 보관하시겠습니까? (sendjob/set-aside 폴더로 옮기며, "
-           "지우지 않습니다)\n아니요: 다음 로그인 때 다시 묻습니다.");
-    const auto setAside = [&](const std::string& path) {
-        std::string error;
-        if (JobJournal::setAside(path, error).empty())
-            notifier.error(error);
-    };
-    for (PendingJob& job : jobs) {
-        if (job.state == PendingJob::State::Damaged) {
-            // Never sent blindly: the user learns of it and decides what happens to it.
-            if (notifier.askYesNo(ko("중단된 전송 기록이 손상되어 이어서 보낼 수 없습니다.\n") +
-                                      job.journal.problem + setAsideQuestion,
-                                  MessageIcon::Error))
-                setAside(job.path);
-            continue;
-        }
-        if (job.state != PendingJob::State::Resumable)
-            continue;
-        const ResumePlan& plan = job.plan;
-        std::string counts =
-            ko("이전에 중단된 전송이 있습니다. ") + kindName(job.journal.kind) + " " + countsText(plan);
-        if (plan.maybeOlderCopy)
-            counts +=
-                ko("\n이 기록 뒤에 같은 건수의 전송이 있었습니다. 예전에 복사해 둔 기록일 수 있습니다.");
-        if (plan.serviceError()) {
-            notifier.error(counts + "\n" + SendJob::countErrorMessage(plan.serviceClaimed, plan.lastCount));
-            continue;
-        }
-        if (plan.uncertain > 0 && plan.serviceUnreachable) {
-            // Asked once the service can say what it holds.
-            notifier.error(counts +
-                           ko("\n서버가 응답하지 않아 받은 건수를 확인할 수 없습니다. 서버가 다시 응답하면 "
-                              "로그인하여 이어서 전송할 수 있습니다."));
-            continue;
-        }
-        if (!notifier.askYesNo(counts + ko("\n남은 건을 지금 전송하시겠습니까?"), MessageIcon::None)) {
-            if (notifier.askYesNo(ko("중단된 전송을 보내지 않습니다.") + setAsideQuestion, MessageIcon::None))
-                setAside(job.path);
-            continue;
-        }
-        const bool resend =
-            plan.uncertain > 0 &&
-            notifier.askYesNo(SendJob::resendUncertainQuestion(plan.uncertain), MessageIcon::Error);
-        std::string error;
-        if (!loadJournal(job.journal, plan, resend, error)) {
-            notifier.error(error);
-            continue;
-        }
-        startSend();
-        return true; // one job at a time; the next is offered at the next login
-    }
-    return false;
+    AskingResumeHost host(m_parts.notifier);
+    const ResumeResult r = resumeInterruptedJob(*this, host);
+    if (r.outcome == ResumeResult::Outcome::Failed)
+        m_parts.notifier.error(r.error);
+    if (r.outcome != ResumeResult::Outcome::Started)
+        return false;
+    startSend();
+    return true;
 }
 
 } // namespace qb

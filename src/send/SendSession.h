@@ -40,6 +40,8 @@ public:
     const SendForm& form() const { return *m_form; }
     SendJob& job() { return *m_job; }
     WebClient& web() { return m_web; }
+    Notifier& notifier() { return m_parts.notifier; }
+    const std::string& userId() const { return m_parts.login.userId; }
     const BalanceLine& balance() const { return m_balance; }
     // Where the job reports; a test stands in for a job through it.
     SendJobHost& jobHost();

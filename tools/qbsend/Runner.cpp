@@ -14,6 +14,7 @@
 #include "net/LoginSession.h"
 #include "send/JobJournal.h"
 #include "send/PendingJobs.h"
+#include "send/ResumePolicy.h"
 #include "send/SendJob.h"
 
 #include <QEventLoop>
@@ -223,6 +224,31 @@ std::string describe(const qb::PendingJob& job) {
     return line;
 }
 
+// The command line makes the choices: every journal is printed, nothing is set
+// aside, this user's first job goes, uncertain records as --resend-uncertain or
+// --skip-uncertain say.
+class CommandLineResumeHost : public qb::ResumeHost {
+public:
+    CommandLineResumeHost(std::ostream& out, std::optional<bool> resend) : m_out(out), m_resend(resend) {}
+
+    void listed(const std::vector<qb::PendingJob>& jobs) override {
+        for (const qb::PendingJob& job : jobs)
+            m_out << "qbsend: " << describe(job) << std::endl;
+        anyListed = !jobs.empty();
+    }
+    bool setAsideDamaged(const qb::PendingJob&) override { return false; }
+    void cannotResumeYet(const qb::PendingJob&) override {}
+    bool resumeNow(const qb::PendingJob&) override { return true; }
+    bool setAsideDeclined(const qb::PendingJob&) override { return false; }
+    std::optional<bool> resendUncertain(const qb::PendingJob&) override { return m_resend; }
+
+    bool anyListed = false;
+
+private:
+    std::ostream& m_out;
+    std::optional<bool> m_resend;
+};
+
 int setAside(const std::string& file, const std::filesystem::path& workdir, std::ostream& out,
              std::ostream& err) {
     const std::string path = file.find('/') == std::string::npos
@@ -414,58 +440,37 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
     };
     const auto resumeJob = [&] {
         makeForm();
-        qb::SendSession& session = prepared->session();
-        std::vector<qb::PendingJob> jobs = qb::findPendingJobs(
-            qb::JobJournal::folderOf(paths.workingFolder()), state.userId, {},
-            [&](const qb::JournalContents& journal) { return session.lastSegmentStatus(journal); });
-        qb::PendingJob* chosen = nullptr;
-        int otherwise = kSuccess; // when none can be sent now
-        std::string why;
-        for (qb::PendingJob& j : jobs) {
-            out << "qbsend: " << describe(j) << std::endl;
-            using State = qb::PendingJob::State;
-            if (j.state == State::Resumable && j.plan.serviceError()) {
-                otherwise = kRefused;
-                why = "the service's count cannot be believed; nothing was sent";
-            } else if (j.state == State::Resumable && j.plan.uncertain > 0 && j.plan.serviceUnreachable) {
-                otherwise = std::max<int>(otherwise, kPending);
-                why = "the service cannot say yet what it holds: run --resume again later";
-            } else if (j.state == State::Resumable && !chosen) {
-                chosen = &j;
-            } else if (j.state == State::Damaged && otherwise == kSuccess) {
-                otherwise = kFailed;
-                why = "a journal cannot be trusted; nothing was sent from it";
-            } else if (j.state == State::InUse && otherwise == kSuccess) {
-                otherwise = kPending;
-                why = "another program is sending a job of this folder";
-            }
-        }
-        if (!chosen) {
-            if (jobs.empty())
-                out << "qbsend: nothing to resume" << std::endl;
-            finish(otherwise, why);
+        CommandLineResumeHost choices(out, options.resendUncertain);
+        const qb::ResumeResult r = qb::resumeInterruptedJob(prepared->session(), choices);
+        const std::string name = std::filesystem::path(r.path).filename().string();
+        using Outcome = qb::ResumeResult::Outcome;
+        switch (r.outcome) {
+        case Outcome::Started:
+            out << "qbsend: resuming " << name << std::endl;
+            send();
             return;
-        }
-        const qb::ResumePlan plan = chosen->plan;
-        if (plan.uncertain > 0 && !options.resendUncertain) {
-            finish(kNeedsChoice, "the service cannot say whether it has " + std::to_string(plan.uncertain) +
-                                     " records: resume with --resend-uncertain or --skip-uncertain");
-            return;
-        }
-        std::string error;
-        const std::string path = chosen->path;
-        if (!session.loadJournal(chosen->journal, plan, options.resendUncertain.value_or(false), error)) {
-            finish(kFailed, qb::cp949::toUtf8(error));
-            return;
-        }
-        if (prepared->form().state().queue.empty()) {
-            qb::JobJournal::remove(path);
+        case Outcome::NothingLeft:
             out << "qbsend: nothing left to send" << std::endl;
-            finish(kSuccess);
-            return;
+            return finish(kSuccess);
+        case Outcome::Nothing:
+            if (!choices.anyListed)
+                out << "qbsend: nothing to resume" << std::endl;
+            return finish(kSuccess);
+        case Outcome::NeedsChoice:
+            return finish(kNeedsChoice, "the service cannot say whether it has " +
+                                            std::to_string(r.uncertain) +
+                                            " records: resume with --resend-uncertain or --skip-uncertain");
+        case Outcome::Refused:
+            return finish(kRefused, "the service's count cannot be believed; nothing was sent");
+        case Outcome::Waiting:
+            return finish(kPending, "the service cannot say yet what it holds: run --resume again later");
+        case Outcome::InUse:
+            return finish(kPending, "another program is sending a job of this folder");
+        case Outcome::Damaged:
+            return finish(kFailed, "a journal cannot be trusted; nothing was sent from it");
+        case Outcome::Failed:
+            return finish(kFailed, qb::cp949::toUtf8(r.error));
         }
-        out << "qbsend: resuming " << std::filesystem::path(path).filename().string() << std::endl;
-        send();
     };
     host.onSendResult = [&](int r, int count) {
         return !prepared || prepared->session().sendResultArrived(r, count);

@@ -160,9 +160,16 @@ std::string ChildProcess::err() const {
 }
 
 bool ChildProcess::waitForOutput(std::string_view text, std::chrono::milliseconds timeout) const {
+    return waitUntil(
+        [&](const std::string& out, const std::string&) { return out.find(text) != std::string::npos; },
+        timeout);
+}
+
+bool ChildProcess::waitUntil(const std::function<bool(const std::string&, const std::string&)>& done,
+                             std::chrono::milliseconds timeout) const {
     std::unique_lock lock(m_mutex);
-    m_changed.wait_for(lock, timeout, [&] { return m_out.find(text) != std::string::npos || m_outputEnded; });
-    return m_out.find(text) != std::string::npos;
+    m_changed.wait_for(lock, timeout, [&] { return done(m_out, m_err) || m_outputEnded; });
+    return done(m_out, m_err);
 }
 
 } // namespace qb::test

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -53,6 +54,9 @@ public:
     // True once the child's standard output holds `text`; false when `timeout`
     // passes or the output ends first.
     bool waitForOutput(std::string_view text, std::chrono::milliseconds timeout) const;
+    // The same for any condition on what the child wrote so far (out, err).
+    bool waitUntil(const std::function<bool(const std::string&, const std::string&)>& done,
+                   std::chrono::milliseconds timeout) const;
 
 private:
     void readOutput(int out, int err);

@@ -1,15 +1,14 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
+#include "support/ChildProcess.h"
 
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
-#include <thread>
 #include <vector>
 
 // The built qb-service as a child process, for the faults only a real process
@@ -56,8 +55,8 @@ public:
     // Replaces the options given from the next start on.
     void setArgs(std::vector<std::string> args) { m_args = std::move(args); }
 
-    bool running() const { return m_pid > 0; }
-    pid_t pid() const { return m_pid; } // -1 when not running
+    bool running() const { return m_running; }
+    pid_t pid() const { return m_running ? m_child->pid() : -1; }
     // 0 before the first start.
     int loginPort() const { return m_loginPort; }
     int sendPort() const { return m_sendPort; }
@@ -76,22 +75,12 @@ public:
     bool waitForLog(std::string_view text, std::chrono::milliseconds timeout) const;
 
 private:
-    void readOutput(int out, int err);
-    int reap(); // the exit code as stop() returns it
-    void killAndReap();
-
     std::string m_executable;
     std::string m_databasePath;
     std::vector<std::string> m_args;
-    pid_t m_pid = -1;
-    int m_pidFd = -1;
+    std::unique_ptr<ChildProcess> m_child; // the last one started, kept for its log
+    bool m_running = false;
     int m_loginPort = 0, m_sendPort = 0, m_webPort = 0;
-
-    std::thread m_reader;
-    mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
-    std::string m_out, m_err;
-    bool m_outputEnded = false;
 };
 
 } // namespace qb::test

@@ -472,38 +472,28 @@ bool JobJournal::remove(const std::string& path) {
 
 std::vector<std::string> JobJournal::pending(const std::string& folder, const std::string& userId) {
     std::vector<std::string> paths;
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir)
-        return paths;
-    while (const dirent* e = ::readdir(dir)) {
-        const std::string name = e->d_name;
-        if (name.size() > kSuffix.size() && name.ends_with(kSuffix))
-            paths.push_back(folder + "/" + name);
-    }
-    ::closedir(dir);
-    std::sort(paths.begin(), paths.end()); // the names start with the time they were made
-    std::erase_if(paths, [&](const std::string& path) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    for (const Listed& listed : list(folder)) {
+        if (listed.inUse)
+            continue;
+        const int fd = ::open(listed.path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
         if (fd < 0)
-            return true;
+            continue;
         struct stat st {};
-        bool skip = ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_SH | LOCK_NB) != 0;
-        if (!skip) {
+        bool mine = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        if (mine) {
             // Only the head is needed to know whose it is.
             char buf[256];
             const ssize_t n = ::pread(fd, buf, sizeof buf, 0);
             const std::string_view start(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
             const std::size_t at = kMagic.size() + 5;
-            if (!start.starts_with(kMagic) || start.size() < at + 4) {
-                skip = false; // unreadable journals are shown to their user as broken
-            } else {
-                Fields f(start.substr(at));
-                skip = f.text() != userId;
-            }
+            // Unreadable journals are shown to their user as broken.
+            if (start.starts_with(kMagic) && start.size() >= at + 4)
+                mine = Fields(start.substr(at)).text() == userId;
         }
         ::close(fd);
-        return skip;
-    });
+        if (mine)
+            paths.push_back(listed.path);
+    }
     return paths;
 }
 

@@ -2,7 +2,7 @@
 # Run as: cmake -DSRC=<src folder> -P CheckLayers.cmake
 # The order, bottom to top; docs/architecture.md says what each layer holds.
 set(layers
-    common import app net web send compose frame
+    common import app net web compose send frame
     common/ui net/ui web/ui compose/ui send/ui views/ui frame/ui client)
 
 function(layer_of path out)

@@ -190,7 +190,7 @@ void BM_MillionSmsRecords(benchmark::State& state) {
     SendSettings settings;
     LoginState login = loginState();
     NoFormDialogHost dialogs;
-    NoEditorWindows editors;
+    NoEditorWindowHost editors;
     SendForm form(notifier, progress, settings, login, RejectTable("/nonexistent/RAZIDODU.ini"), dialogs,
                   editors);
     NoHost host;

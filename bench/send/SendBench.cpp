@@ -126,7 +126,7 @@ struct Form {
     SendSettings settings;
     LoginState login;
     NoFormDialogHost dialogs;
-    NoEditorWindows editors;
+    NoEditorWindowHost editors;
     SendForm form{notifier, progress, settings, login, RejectTable::inWorkingFolder(data().dir),
                   dialogs,  editors};
 };

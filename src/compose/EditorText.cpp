@@ -1,8 +1,8 @@
 #include "compose/EditorText.h"
 
 #include "common/Cp949.h"
+#include "compose/MessageBuild.h"
 #include "compose/Symbols.h"
-#include "send/MessageBuild.h"
 
 #include <algorithm>
 

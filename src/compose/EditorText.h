@@ -1,6 +1,6 @@
 #pragma once
 
-#include "send/EditorWindows.h"
+#include "compose/EditorContent.h"
 #include "web/MessageSaver.h"
 
 #include <cstddef>

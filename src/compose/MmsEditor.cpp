@@ -1,6 +1,6 @@
 #include "compose/MmsEditor.h"
 
-#include "send/WorkGuard.h"
+#include "compose/WorkGuard.h"
 #include "web/MessageSaver.h"
 #include "web/WebClient.h"
 

@@ -2,10 +2,10 @@
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
+#include "compose/WorkGuard.h"
 #include "import/TextImport.h"
 #include "send/SendValidator.h"
 #include "send/SmsOverflow.h"
-#include "send/WorkGuard.h"
 
 #include <algorithm>
 #include <array>
@@ -28,7 +28,7 @@ std::vector<std::string> twoDigitItems(int count, int step) {
 } // namespace
 
 SendForm::SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
-                   RejectTable rejects, FormDialogHost& dialogs, EditorWindows& editors)
+                   RejectTable rejects, FormDialogHost& dialogs, EditorWindowHost& editors)
     : m_notifier(notifier), m_progress(progress), m_settings(settings), m_login(login),
       m_rejects(std::move(rejects)), m_editors(editors), m_loader(m_state, notifier, progress, dialogs) {
     m_state.delimiterList.fill(delimiterItems());

@@ -6,12 +6,12 @@
 #include "common/Progress.h"
 #include "common/SendQueue.h"
 #include "common/SendTypes.h"
+#include "compose/EditorWindowHost.h"
+#include "compose/MessageBuild.h"
 #include "import/RecipientTable.h"
 #include "send/Chooser.h"
-#include "send/EditorWindows.h"
 #include "send/FormDialogHost.h"
 #include "send/JobCost.h"
-#include "send/MessageBuild.h"
 #include "send/RecipientLoader.h"
 #include "send/RejectList.h"
 #include "send/SendBatch.h"
@@ -137,7 +137,7 @@ public:
     static constexpr std::size_t kMaxCallbackBytes = 15;
 
     SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
-             RejectTable rejects, FormDialogHost& dialogs, EditorWindows& editors);
+             RejectTable rejects, FormDialogHost& dialogs, EditorWindowHost& editors);
 
     SendFormState& state() { return m_state; }
     const SendFormState& state() const { return m_state; }
@@ -236,7 +236,7 @@ private:
     SendSettings& m_settings;
     const LoginState& m_login;
     RejectTable m_rejects;
-    EditorWindows& m_editors;
+    EditorWindowHost& m_editors;
     SendFormState m_state;
     RecipientLoader m_loader; // after the state it fills
     ValidationCounts m_counts;

@@ -25,7 +25,7 @@ struct SendSessionParts {
     SendSettings& settings; // filled by validation, read by the transmission
     RejectTable rejects;
     FormDialogHost& dialogs;
-    EditorWindows& editors;
+    EditorWindowHost& editors;
     ServiceConfig service; // the message server's send port, the web application
 };
 

@@ -120,7 +120,7 @@ bool SendValidator::checkSettings() {
     if (!parseCount(st.rangeFrom, from) || !parseCount(st.rangeTo, to) || from < 1 || to < from)
         return stop("전송범위지정을 확인해주세요.");
 
-    const EditorWindows& editors = m_in.editors;
+    const EditorWindowHost& editors = m_in.editors;
     switch (s.kind) {
     case MessageKind::Sms:
         st.smsBody = s.smsText;

@@ -19,7 +19,7 @@ struct ValidationInput {
     SendSettings& settings;
     const LoginState& login;
     const RejectTable& rejects;
-    const EditorWindows& editors;
+    const EditorWindowHost& editors;
     std::string callbackNumber; // chosen or typed
     Notifier& notifier;
     Progress& progress;

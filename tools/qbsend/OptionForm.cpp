@@ -28,7 +28,7 @@ private:
 };
 
 // The LMS editor or MMS window as the options fill it, open for the chosen kind.
-class OptionEditors : public EditorWindows {
+class OptionEditors : public EditorWindowHost {
 public:
     MessageKind kind = MessageKind::Sms;
     EditorContent content;

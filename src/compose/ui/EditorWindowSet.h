@@ -1,6 +1,6 @@
 #pragma once
 
-#include "send/EditorWindows.h"
+#include "compose/EditorWindowHost.h"
 #include "web/WebClient.h"
 
 #include <QPointer>
@@ -11,7 +11,7 @@
 
 // The send form's editor windows: the LMS editor and the MMS window, each open
 // at most once, beside the main window. The form opens and closes them through
-// EditorWindows; validation reads the open one.
+// EditorWindowHost; validation reads the open one.
 namespace qb {
 
 class CLMSEditDlg;
@@ -28,7 +28,7 @@ struct EditorWindowsContext {
     std::function<void()> closedByUser;
 };
 
-class EditorWindowSet : public EditorWindows {
+class EditorWindowSet : public EditorWindowHost {
 public:
     explicit EditorWindowSet(EditorWindowsContext context);
     ~EditorWindowSet() override;

@@ -2,8 +2,8 @@
 // SMS box, merge substitution, the preview's number grouping, recipient numbers
 // by their digits and the balance reply's amounts.
 #include "common/PhoneNumber.h"
+#include "compose/MessageBuild.h"
 #include "send/JobCost.h"
-#include "send/MessageBuild.h"
 #include "send/RejectList.h"
 #include "send/SendForm.h"
 

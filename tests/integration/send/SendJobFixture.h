@@ -26,7 +26,7 @@
 namespace qb::test {
 
 // The LMS editor and MMS window, open with the content a test gives them.
-class OpenEditors : public EditorWindows {
+class OpenEditors : public EditorWindowHost {
 public:
     std::optional<EditorContent> lms, mms;
     std::optional<EditorContent> lmsEditor() const override { return lms; }

@@ -50,7 +50,7 @@ private:
 };
 
 // Editor windows that are open or closed as a test says.
-class FakeEditors : public EditorWindows {
+class FakeEditors : public EditorWindowHost {
 public:
     std::optional<EditorContent> lms, mms;
     std::vector<std::string> calls;

@@ -1,4 +1,4 @@
-#include "send/WorkGuard.h"
+#include "compose/WorkGuard.h"
 
 #include "common/Cp949.h"
 

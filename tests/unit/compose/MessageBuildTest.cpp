@@ -1,4 +1,4 @@
-#include "send/MessageBuild.h"
+#include "compose/MessageBuild.h"
 #include "common/Cp949.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "send/MessageBuild.h"
+#include "compose/MessageBuild.h"
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Notifier.h"
-#include "send/EditorWindows.h"
+#include "compose/EditorContent.h"
 
 // A click that would throw away what the user made asks first; "아니요" keeps it.
 namespace qb {

@@ -1,26 +1,18 @@
 #pragma once
 
-#include "common/SendTypes.h"
+#include "compose/EditorContent.h"
 
 #include <optional>
 #include <string>
 
-// What the send form asks of the LMS editor and the MMS window above it. The
-// client's editor windows implement it; tests and qbsend have their own.
+// What the send form asks of the editor windows its window keeps: the LMS editor
+// and the MMS window. The client's editor windows implement it; tests and qbsend
+// have their own.
 namespace qb {
 
-// What validation reads from an open LMS editor or MMS window.
-struct EditorContent {
-    std::string title;
-    bool titleTouched = false;
-    std::string body; // CR LF line breaks
-    bool bodyTouched = false;
-    PictureSlots pictures; // MMS only
-};
-
-class EditorWindows {
+class EditorWindowHost {
 public:
-    virtual ~EditorWindows() = default;
+    virtual ~EditorWindowHost() = default;
     // nullopt when the window is not open.
     virtual std::optional<EditorContent> lmsEditor() const = 0;
     virtual std::optional<EditorContent> mmsWindow() const = 0;
@@ -29,8 +21,8 @@ public:
     virtual void showMmsWindow() = 0;
     virtual void closeLmsEditor() = 0;
     virtual void closeMmsWindow() = 0;
-    // The SMS turned LMS: the LMS editor opens holding `body` (touched). A set of
-    // windows without an LMS editor of its own just shows it.
+    // The SMS turned LMS: the LMS editor opens holding `body` (touched). A host
+    // without an LMS editor of its own just shows it.
     virtual void openLmsWith(const std::string& body) {
         (void)body;
         showLmsEditor();
@@ -38,7 +30,7 @@ public:
 };
 
 // For a form used without editor windows (SMS only).
-class NoEditorWindows final : public EditorWindows {
+class NoEditorWindowHost final : public EditorWindowHost {
 public:
     std::optional<EditorContent> lmsEditor() const override { return std::nullopt; }
     std::optional<EditorContent> mmsWindow() const override { return std::nullopt; }

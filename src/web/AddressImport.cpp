@@ -104,9 +104,8 @@ void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& row
     }
 }
 
-bool readAddressWorkbook(const std::string& path, AddressImportDialogs& dialogs,
-                         std::vector<AddressRow>& rows, Notifier& notifier, Progress& progress,
-                         AddressSkips* skips) {
+bool readAddressWorkbook(const std::string& path, AddressImportHost& host, std::vector<AddressRow>& rows,
+                         Notifier& notifier, Progress& progress, AddressSkips* skips) {
     AddressSkips none;
     AddressSkips& skipped = skips ? *skips : none;
     ExcelAutomation excel;
@@ -117,7 +116,7 @@ bool readAddressWorkbook(const std::string& path, AddressImportDialogs& dialogs,
     std::vector<std::string> names;
     for (int i = 1; i <= excel.sheetCount(); ++i)
         names.push_back(excel.sheetName(i));
-    const std::optional<int> sheet = dialogs.chooseSheet(names);
+    const std::optional<int> sheet = host.chooseSheet(names);
     if (!sheet) {
         notifier.error(ko("취소 되었습니다."));
         return false;
@@ -139,11 +138,11 @@ bool readAddressWorkbook(const std::string& path, AddressImportDialogs& dialogs,
     return true;
 }
 
-bool importAddressFile(AddressBookModel& model, AddressImportDialogs& dialogs, Progress& progress) {
+bool importAddressFile(AddressBookModel& model, AddressImportHost& host, Progress& progress) {
     if (!model.dialogGate())
         return true;
     Notifier& notifier = model.web().notifier();
-    const std::optional<std::string> path = dialogs.chooseFile();
+    const std::optional<std::string> path = host.chooseFile();
     if (!path)
         return false;
     if (path->empty()) {
@@ -158,7 +157,7 @@ bool importAddressFile(AddressBookModel& model, AddressImportDialogs& dialogs, P
         read = readAddressText(*path, rows, notifier, progress, &skips);
         break;
     case AddressFileKind::Workbook:
-        read = readAddressWorkbook(*path, dialogs, rows, notifier, progress, &skips);
+        read = readAddressWorkbook(*path, host, rows, notifier, progress, &skips);
         break;
     case AddressFileKind::Unsupported:
         notifier.error(ko("지원하지 않는 확장자입니다."));

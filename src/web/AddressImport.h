@@ -3,8 +3,8 @@
 #include "common/Notifier.h"
 #include "common/Progress.h"
 #include "web/AddressBook.h"
+#include "web/AddressImportHost.h"
 
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -16,16 +16,6 @@
 namespace qb {
 
 class AddressBookModel;
-
-// What the import asks of the user.
-class AddressImportDialogs {
-public:
-    virtual ~AddressImportDialogs() = default;
-    // "텍스트화일 (*.txt)" or "엑셀화일 (*.xls, *.xlsx)"; nullopt when cancelled.
-    virtual std::optional<std::string> chooseFile() = 0;
-    // ":::: 엑셀시트선택": the chosen sheet from 1; nullopt when closed without one.
-    virtual std::optional<int> chooseSheet(const std::vector<std::string>& sheetNames) = 0;
-};
 
 enum class AddressFileKind { Text, Workbook, Unsupported };
 // By the file name's extension, compared exactly: "txt", "xls" or "xlsx".
@@ -50,13 +40,12 @@ bool readAddressText(const std::string& path, std::vector<AddressRow>& rows, Not
 // or holding NUL, 0x02 or 0x04 skipped and counted. False after its message when
 // the workbook cannot be opened, no sheet was chosen or the sheet has fewer than
 // three columns.
-bool readAddressWorkbook(const std::string& path, AddressImportDialogs& dialogs,
-                         std::vector<AddressRow>& rows, Notifier& notifier, Progress& progress,
-                         AddressSkips* skips = nullptr);
+bool readAddressWorkbook(const std::string& path, AddressImportHost& host, std::vector<AddressRow>& rows,
+                         Notifier& notifier, Progress& progress, AddressSkips* skips = nullptr);
 
 // The whole button: login gate, file, rows, registration and its message. True
 // when the register dialog closes (the rows were registered, or nobody is
 // logged in).
-bool importAddressFile(AddressBookModel& model, AddressImportDialogs& dialogs, Progress& progress);
+bool importAddressFile(AddressBookModel& model, AddressImportHost& host, Progress& progress);
 
 } // namespace qb

@@ -4,6 +4,7 @@
 #include "common/ui/Cp949LengthValidator.h"
 #include "common/ui/FileDialog.h"
 #include "common/ui/SheetChoiceDialog.h"
+#include "web/AddressImport.h"
 #include "web/ui/AddressBookDialogs.h"
 
 #include <QGridLayout>

@@ -2,7 +2,7 @@
 
 #include "common/ui/BarProgress.h"
 #include "web/AddressBookModel.h"
-#include "web/AddressImport.h"
+#include "web/AddressImportHost.h"
 
 #include <QDialog>
 
@@ -17,7 +17,7 @@ namespace qb {
 // ":::: 주소록 등록 ": ten rows of name, phone and memo, and "파일등록(xls,txt)"
 // for a text file or a workbook, with a progress bar for long files. Both
 // register into the window's current group.
-class AddressRegisterDialog : public QDialog, private AddressImportDialogs {
+class AddressRegisterDialog : public QDialog, private AddressImportHost {
     Q_OBJECT
 
 public:
@@ -38,7 +38,7 @@ public:
     void importFile();
 
 private:
-    // AddressImportDialogs
+    // AddressImportHost
     std::optional<std::string> chooseFile() override;
     std::optional<int> chooseSheet(const std::vector<std::string>& sheetNames) override;
 

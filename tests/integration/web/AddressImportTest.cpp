@@ -14,7 +14,7 @@ namespace {
 using Shown = std::vector<test::Shown>;
 using Strings = std::vector<std::string>;
 
-class ScriptedDialogs : public AddressImportDialogs {
+class ScriptedDialogs : public AddressImportHost {
 public:
     std::optional<std::string> file;
     std::optional<int> sheet;

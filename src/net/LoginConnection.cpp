@@ -18,8 +18,8 @@ auto LoginConnection::handlerScope() {
     });
 }
 
-LoginConnection::LoginConnection(LoginSession& session, std::unique_ptr<AsyncSocket> socket)
-    : m_session(session), m_socket(std::move(socket)) {
+LoginConnection::LoginConnection(LoginSession& session, LoginHost& host, std::unique_ptr<AsyncSocket> socket)
+    : m_session(session), m_host(host), m_socket(std::move(socket)) {
     m_pauseTimer.setSingleShot(true);
     connect(&m_pauseTimer, &QTimer::timeout, this, &LoginConnection::finishLogin);
     m_replyTimer.setSingleShot(true);
@@ -54,7 +54,7 @@ void LoginConnection::onConnect(int error) {
         sendLoginRequest();
         return;
     }
-    m_session.host().closeWaitWindow();
+    m_host.closeWaitWindow();
     m_session.log().write(ko("Socket 연결실패...다시 시도바랍니다. "));
     m_session.notifier().error(ko("서버 접속실패 ::: 인터넷설정을 확인하세요."));
     m_session.closeLoginConnection();
@@ -69,7 +69,7 @@ void LoginConnection::sendLoginRequest() {
         return;
     }
     // The connection stays; the next login closes it first.
-    m_session.host().closeWaitWindow();
+    m_host.closeWaitWindow();
     m_session.log().write(ko("SOCK_ERROR...send()-(프로그램 종료)"));
     m_session.notifier().error(ko("서버 접속실패! 다시 시도하세요."));
 }
@@ -142,13 +142,13 @@ void LoginConnection::handleLoginAck(const packet::LoginAck& ack) {
         m_pauseTimer.start(kAfterLoginPause);
         break;
     case 1:
-        m_session.host().closeWaitWindow();
+        m_host.closeWaitWindow();
         state.loggedIn = false;
         m_session.notifier().info(ko("이미 로그인 되어 있습니다.!"));
         m_session.closeLoginConnection();
         break;
     case 2:
-        m_session.host().closeWaitWindow();
+        m_host.closeWaitWindow();
         state.loggedIn = false;
         m_session.notifier().error(ko("로그인 실패. 계정정보를 확인하세요!"));
         m_session.closeLoginConnection();
@@ -162,9 +162,9 @@ void LoginConnection::handleLoginAck(const packet::LoginAck& ack) {
 void LoginConnection::finishLogin() {
     const auto scope = handlerScope();
     m_paused = false;
-    m_session.host().closeWaitWindow();
-    m_session.host().loggedIn();
-    m_session.host().runAfterLoginSteps();
+    m_host.closeWaitWindow();
+    m_host.loggedIn();
+    m_host.runAfterLoginSteps();
     if (m_closed)
         return;
     m_socket->setEvents(AsyncSocket::AllEvents);
@@ -172,7 +172,7 @@ void LoginConnection::finishLogin() {
 }
 
 void LoginConnection::handleSendResult(const packet::SendResult& r) {
-    if (!m_session.host().sendResultArrived(r.result, r.count)) {
+    if (!m_host.sendResultArrived(r.result, r.count)) {
         m_session.log().write(ko("m_DATA_SENDRESULT 패킷수신 결과[") + std::to_string(r.result) +
                               ko("] 건수[") + std::to_string(r.count) + "] ");
         return;
@@ -197,7 +197,7 @@ void LoginConnection::handleSendResult(const packet::SendResult& r) {
         }
         // A closed connection's user is logged out: there is no balance to fetch.
         if (!m_closed)
-            m_session.host().refreshBalance();
+            m_host.refreshBalance();
         m_session.notifier().info(ko("총 ") + "[" + std::to_string(next.count) + "] " +
                                   ko("건 전송이 완료되었습니다."));
     }
@@ -205,7 +205,7 @@ void LoginConnection::handleSendResult(const packet::SendResult& r) {
 }
 
 void LoginConnection::receptionError() {
-    m_session.host().closeWaitWindow();
+    m_host.closeWaitWindow();
     m_session.state().loggedIn = false;
     m_session.notifier().error(ko("데이터 수신에러. 프로그램을 다시 실행하세요!"));
     m_session.closeLoginConnection();
@@ -215,7 +215,7 @@ void LoginConnection::loginReplyTimedOut() {
     const auto scope = handlerScope();
     // A server that takes the request and never answers would keep the wait
     // window up for good.
-    m_session.host().closeWaitWindow();
+    m_host.closeWaitWindow();
     m_session.state().loggedIn = false;
     m_session.log().write(ko("로그인 응답 없음...다시 시도바랍니다. "));
     m_session.notifier().error(ko("서버 응답이 없습니다. 잠시 후 다시 시도하세요."));
@@ -227,8 +227,8 @@ void LoginConnection::onClose(int) {
     const bool wasLoggedIn = m_session.state().loggedIn;
     // Unlike a login reply, a close before it used to leave the wait window open
     // for good; the attempt is over, so the window goes.
-    m_session.host().closeWaitWindow();
-    m_session.host().closedByServer();
+    m_host.closeWaitWindow();
+    m_host.closedByServer();
     m_session.state().loggedIn = false;
     m_session.closeLoginConnection();
     if (wasLoggedIn)

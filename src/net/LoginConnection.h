@@ -14,9 +14,10 @@
 // The client end of the login connection: sends the login request once, then
 // turns every server packet into a change of the login state, the title and a
 // message, and writes the system log. Owned by a LoginSession, which stands for
-// the main window.
+// the main window; the window's part goes to the session's LoginHost.
 namespace qb {
 
+class LoginHost;
 class LoginSession;
 
 class LoginConnection : public QObject {
@@ -26,7 +27,7 @@ public:
     // Pause between a successful login reply and the steps that follow it.
     static constexpr std::chrono::milliseconds kAfterLoginPause{500};
 
-    LoginConnection(LoginSession& session, std::unique_ptr<AsyncSocket> socket);
+    LoginConnection(LoginSession& session, LoginHost& host, std::unique_ptr<AsyncSocket> socket);
     ~LoginConnection() override;
 
     // Creates the socket and starts connecting; false when the socket cannot be
@@ -61,6 +62,7 @@ private:
     void loginReplyTimedOut();
 
     LoginSession& m_session;
+    LoginHost& m_host;
     std::unique_ptr<AsyncSocket> m_socket;
     PacketReader m_reader = PacketReader::forLoginConnection();
     QTimer m_pauseTimer;

@@ -37,7 +37,7 @@ bool LoginSession::login() {
     std::unique_ptr<AsyncSocket> socket =
         m_socketFactory ? m_socketFactory() : std::make_unique<AsyncSocket>();
     socket->setConnectTimeout(m_timeouts.connect);
-    m_connection = std::make_unique<LoginConnection>(*this, std::move(socket));
+    m_connection = std::make_unique<LoginConnection>(*this, m_host, std::move(socket));
     if (!m_connection->start()) {
         m_host.closeWaitWindow();
         m_notifier.error(ko("네트워크 연결실패! 재시도 바랍니다."));

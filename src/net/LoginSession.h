@@ -48,7 +48,6 @@ public:
 
     LoginConnection* connection() const { return m_connection.get(); }
     LoginState& state() { return m_state; }
-    LoginHost& host() { return m_host; }
     Notifier& notifier() { return m_notifier; }
     const SystemLog& log() const { return m_log; }
     const ServiceConfig& config() const { return m_config; }

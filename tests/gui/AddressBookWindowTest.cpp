@@ -15,7 +15,7 @@
 #include "support/TempDir.h"
 #include "web/ui/AddressBookDialogs.h"
 #include "web/ui/AddressBookWindow.h"
-#include "web/ui/AddressListModel.h"
+#include "web/ui/AddressItemModel.h"
 #include "web/ui/AddressRegisterDialog.h"
 
 #include <QBrush>

@@ -1,7 +1,7 @@
 #include "common/Cp949.h"
 #include "import/RecipientTable.h"
 #include "send/ui/CGridCtrl.h"
-#include "send/ui/RecipientTableModel.h"
+#include "send/ui/RecipientItemModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QBrush>
@@ -54,10 +54,10 @@ private:
 
 } // namespace
 
-TEST(RecipientTableModel, PassesTheTesterThroughLoadsMarksAndDeletes) {
+TEST(RecipientItemModel, PassesTheTesterThroughLoadsMarksAndDeletes) {
     RecipientTable table;
     fill(table, 5, 3);
-    RecipientTableModel model(table);
+    RecipientItemModel model(table);
     Warnings::list().clear();
     Warnings warnings;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
@@ -116,10 +116,10 @@ TEST(RecipientTableModel, PassesTheTesterThroughLoadsMarksAndDeletes) {
     EXPECT_EQ(Warnings::list().join("\n").toStdString(), "");
 }
 
-TEST(RecipientTableModel, ReadsEmptyWhereTheTableShrankBeforeTheViewsHeard) {
+TEST(RecipientItemModel, ReadsEmptyWhereTheTableShrankBeforeTheViewsHeard) {
     RecipientTable table;
     fill(table, 100, 3);
-    RecipientTableModel model(table);
+    RecipientItemModel model(table);
     // A load in progress: the table is already small, the views still see 100 rows.
     table.clear();
     table.setRowCount(2);

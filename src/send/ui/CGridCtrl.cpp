@@ -1,6 +1,6 @@
 #include "send/ui/CGridCtrl.h"
 
-#include "send/ui/RecipientTableModel.h"
+#include "send/ui/RecipientItemModel.h"
 
 #include <QHeaderView>
 #include <QHelpEvent>
@@ -25,7 +25,7 @@ public:
 } // namespace
 
 CGridCtrl::CGridCtrl(const RecipientTable& table, QWidget* parent)
-    : QTableView(parent), m_table(table), m_model(new RecipientTableModel(table, this)) {
+    : QTableView(parent), m_table(table), m_model(new RecipientItemModel(table, this)) {
     setObjectName("grid");
     auto* style = new GridStyle;
     style->setParent(this);

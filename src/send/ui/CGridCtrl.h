@@ -8,7 +8,7 @@
 
 namespace qb {
 
-class RecipientTableModel;
+class RecipientItemModel;
 
 // The send form's recipient grid: a table view over the recipient table with its
 // header row, the colours the form sets, a rectangular cell selection and tips
@@ -23,7 +23,7 @@ public:
 
     CGridCtrl(const RecipientTable& table, QWidget* parent = nullptr);
 
-    RecipientTableModel* tableModel() const { return m_model; }
+    RecipientItemModel* tableModel() const { return m_model; }
 
     // After the form's handlers: shows what changed in the table.
     void sync();
@@ -45,7 +45,7 @@ private:
     void applyColumnWidths(bool force);
 
     const RecipientTable& m_table;
-    RecipientTableModel* m_model;
+    RecipientItemModel* m_model;
     std::vector<int> m_appliedWidths;
 };
 

@@ -2,7 +2,7 @@
 
 #include "common/QtText.h"
 #include "web/ui/AddressBookDialogs.h"
-#include "web/ui/AddressListModel.h"
+#include "web/ui/AddressItemModel.h"
 #include "web/ui/AddressRegisterDialog.h"
 
 #include <QApplication>
@@ -25,7 +25,7 @@ AddressBookWindow::AddressBookWindow(const LoginState& login, Notifier& notifier
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_notifier([this] { refresh(); }, notifier), m_web(login, m_notifier, host),
       m_model(m_web, transferText, handOverTotal), m_tree(new QTreeWidget(this)),
-      m_list(new QTableView(this)), m_listModel(new AddressListModel(m_model.table(), this)),
+      m_list(new QTableView(this)), m_listModel(new AddressItemModel(m_model.table(), this)),
       m_input(new QPushButton(QString::fromUtf8("입력"), this)),
       m_close(new QPushButton(QString::fromUtf8("닫기"), this)) {
     setObjectName("addressBook");

@@ -17,7 +17,7 @@ class QTreeWidgetItem;
 
 namespace qb {
 
-class AddressListModel;
+class AddressItemModel;
 struct LoginState;
 
 // ":::: 주소록": the group tree, the current group's entries with tick boxes,
@@ -39,7 +39,7 @@ public:
     AddressBookModel& model() { return m_model; }
     QTreeWidget* tree() const { return m_tree; }
     QTableView* list() const { return m_list; }
-    AddressListModel* listModel() const { return m_listModel; }
+    AddressItemModel* listModel() const { return m_listModel; }
     QPushButton* inputButton() const { return m_input; }
     QPushButton* closeButton() const { return m_close; }
 
@@ -71,7 +71,7 @@ private:
     AddressBookModel m_model;
     QTreeWidget* m_tree;
     QTableView* m_list;
-    AddressListModel* m_listModel;
+    AddressItemModel* m_listModel;
     QPushButton* m_input;
     QPushButton* m_close;
     std::uint64_t m_shownTree = ~std::uint64_t{0};

@@ -1,4 +1,4 @@
-#include "web/ui/AddressListModel.h"
+#include "web/ui/AddressItemModel.h"
 
 #include "common/QtText.h"
 #include "web/AddressBookTable.h"
@@ -33,19 +33,19 @@ const AddressColumn* column(int section) {
 
 } // namespace
 
-AddressListModel::AddressListModel(AddressBookTable& table, QObject* parent)
+AddressItemModel::AddressItemModel(AddressBookTable& table, QObject* parent)
     : QAbstractTableModel(parent), m_table(table), m_rows(static_cast<int>(table.rowCount())),
       m_rowsRevision(table.rowsRevision()), m_cellsRevision(table.cellsRevision()) {}
 
-int AddressListModel::rowCount(const QModelIndex& parent) const {
+int AddressItemModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_rows;
 }
 
-int AddressListModel::columnCount(const QModelIndex& parent) const {
+int AddressItemModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kColumns;
 }
 
-QVariant AddressListModel::data(const QModelIndex& index, int role) const {
+QVariant AddressItemModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const auto row = static_cast<std::size_t>(index.row());
@@ -69,7 +69,7 @@ QVariant AddressListModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-bool AddressListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+bool AddressItemModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (role != Qt::CheckStateRole || index.column() != 0 || index.row() >= m_rows)
         return false;
     m_table.setTicked(static_cast<std::size_t>(index.row()), value.toInt() == Qt::Checked);
@@ -78,7 +78,7 @@ bool AddressListModel::setData(const QModelIndex& index, const QVariant& value, 
     return true;
 }
 
-Qt::ItemFlags AddressListModel::flags(const QModelIndex& index) const {
+Qt::ItemFlags AddressItemModel::flags(const QModelIndex& index) const {
     if (!index.isValid())
         return Qt::NoItemFlags;
     Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
@@ -87,7 +87,7 @@ Qt::ItemFlags AddressListModel::flags(const QModelIndex& index) const {
     return f;
 }
 
-QVariant AddressListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant AddressItemModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal)
         return {};
     const AddressColumn* c = column(section);
@@ -107,7 +107,7 @@ QVariant AddressListModel::headerData(int section, Qt::Orientation orientation, 
     }
 }
 
-bool AddressListModel::sync() {
+bool AddressItemModel::sync() {
     if (m_rowsRevision != m_table.rowsRevision() || m_rows != static_cast<int>(m_table.rowCount())) {
         beginResetModel();
         m_rows = static_cast<int>(m_table.rowCount());

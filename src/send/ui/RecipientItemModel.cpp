@@ -1,4 +1,4 @@
-#include "send/ui/RecipientTableModel.h"
+#include "send/ui/RecipientItemModel.h"
 
 #include "common/QtText.h"
 #include "import/RecipientTable.h"
@@ -19,7 +19,7 @@ constexpr int kCellAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 
 } // namespace
 
-RecipientTableModel::RecipientTableModel(const RecipientTable& table, QObject* parent)
+RecipientItemModel::RecipientItemModel(const RecipientTable& table, QObject* parent)
     : QAbstractTableModel(parent), m_table(table) {
     m_rows = std::max(0, table.rowCount() - 1);
     m_columns = table.columnCount();
@@ -27,15 +27,15 @@ RecipientTableModel::RecipientTableModel(const RecipientTable& table, QObject* p
     m_generation = table.generation();
 }
 
-int RecipientTableModel::rowCount(const QModelIndex& parent) const {
+int RecipientItemModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_rows;
 }
 
-int RecipientTableModel::columnCount(const QModelIndex& parent) const {
+int RecipientItemModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_columns;
 }
 
-QVariant RecipientTableModel::data(const QModelIndex& index, int role) const {
+QVariant RecipientItemModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const int row = index.row() + 1;
@@ -51,7 +51,7 @@ QVariant RecipientTableModel::data(const QModelIndex& index, int role) const {
     }
 }
 
-QVariant RecipientTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant RecipientItemModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Vertical) {
         if (role == Qt::DisplayRole && section >= 0 && section < m_rows)
             return section + 1;
@@ -71,7 +71,7 @@ QVariant RecipientTableModel::headerData(int section, Qt::Orientation orientatio
     }
 }
 
-bool RecipientTableModel::sync() {
+bool RecipientItemModel::sync() {
     const int rows = std::max(0, m_table.rowCount() - 1);
     const int columns = m_table.columnCount();
     if (rows != m_rows || columns != m_columns || m_generation != m_table.generation()) {

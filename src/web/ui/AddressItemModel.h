@@ -16,11 +16,11 @@ class AddressBookTable;
 // The table changes under the model inside the window's actions; sync() tells
 // the views afterwards. Until then the model keeps the row count the views last
 // saw, and rows it no longer has read empty.
-class AddressListModel : public QAbstractTableModel {
+class AddressItemModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    explicit AddressListModel(AddressBookTable& table, QObject* parent = nullptr);
+    explicit AddressItemModel(AddressBookTable& table, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -15,11 +15,11 @@ class RecipientTable;
 // The table changes under the model inside the form's handlers; sync() tells the
 // views afterwards. Until then the model keeps reporting the shape the views
 // last saw, and cells it no longer has read empty.
-class RecipientTableModel : public QAbstractTableModel {
+class RecipientItemModel : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    explicit RecipientTableModel(const RecipientTable& table, QObject* parent = nullptr);
+    explicit RecipientItemModel(const RecipientTable& table, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

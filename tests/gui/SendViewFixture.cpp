@@ -2,7 +2,7 @@
 
 #include "app/ServiceConfig.h"
 #include "send/ui/CGridCtrl.h"
-#include "send/ui/RecipientTableModel.h"
+#include "send/ui/RecipientItemModel.h"
 
 #include <QComboBox>
 #include <QPushButton>

@@ -6,7 +6,7 @@
 #include "compose/ui/CLMSEditDlg.h"
 #include "compose/ui/CMMSEditDlg.h"
 #include "send/ui/CGridCtrl.h"
-#include "send/ui/RecipientTableModel.h"
+#include "send/ui/RecipientItemModel.h"
 #include "support/TempDir.h"
 #include "support/TestClock.h"
 

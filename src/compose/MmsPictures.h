@@ -2,6 +2,7 @@
 
 #include "common/PictureCheck.h"
 #include "common/SendTypes.h"
+#include "compose/PictureTarget.h"
 
 #include <array>
 #include <optional>
@@ -11,14 +12,6 @@
 namespace qb {
 
 class Notifier;
-
-// Whoever shows the pictures: handed the decoded pixels of each picture that takes
-// a slot, so what is shown is what was checked, decoded once.
-class PictureTarget {
-public:
-    virtual ~PictureTarget() = default;
-    virtual void keep(const std::string& path, PicturePixels pixels) = 0;
-};
 
 // The three picture slots of the MMS composition and the rules for filling
 // them: slot k takes a picture only when the slots before it hold one; a slot

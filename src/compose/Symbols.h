@@ -1,5 +1,7 @@
 #pragma once
 
+#include "compose/SymbolTarget.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -18,17 +20,6 @@ inline constexpr int kCount = kRows * kColumns;
 std::string_view symbol(int k);
 
 } // namespace specialchars
-
-// A box the palette writes into: the send form's SMS box, an editor's title or
-// body. Implemented by the window that owns the box.
-class SymbolTarget {
-public:
-    virtual ~SymbolTarget() = default;
-    // Puts `symbol` (CP949) over the box's selection, or at its caret when nothing
-    // is selected. An untouched box loses its placeholder first; the box's byte
-    // limit holds afterwards.
-    virtual void insertSymbol(std::string_view symbol) = 0;
-};
 
 // `text` with the bytes [from, to) replaced by `insert`, and the caret just after
 // it. Positions past the end are taken as the end.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "web/SavedMessage.h"
+#include "web/SavedMessageTarget.h"
 
 #include <array>
 #include <memory>
@@ -21,23 +22,6 @@ struct SavedSlot {
     // The message names a picture there that could not be fetched or is no picture:
     // the slot stays empty and says so.
     std::array<bool, 3> unavailable{};
-};
-
-// A message handed to an editor by "선택".
-struct SelectedMessage {
-    std::string title;
-    std::string body;
-    std::array<std::string, 3> pictures; // paths, by slot; empty: no picture
-};
-
-// Implemented by the editors a message box fills: the send form for SMS, the
-// LMS editor and the MMS composition.
-class SavedMessageTarget {
-public:
-    virtual ~SavedMessageTarget() = default;
-    // SMS: the body replaces the message text. LMS: title and body, both flags set.
-    // MMS: title, body and title flag; the pictures replace all three slots.
-    virtual void takeSavedMessage(const SelectedMessage& message) = 0;
 };
 
 // The model behind the three message boxes: one store, read page by page with

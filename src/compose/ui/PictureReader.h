@@ -2,7 +2,7 @@
 
 #include "common/PictureCheck.h"
 #include "common/SendTypes.h"
-#include "compose/MmsPictures.h"
+#include "compose/PictureTarget.h"
 
 #include <QImage>
 

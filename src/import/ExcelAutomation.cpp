@@ -93,7 +93,7 @@ bool collectRange(WorkbookReader& reader, int index, UsedRange& range) {
     return frameRange(read, sink, range);
 }
 
-void giveRows(const UsedRange& range, RangeRows& out) {
+void giveRows(const UsedRange& range, RangeRowTarget& out) {
     out.begin(range.rows, range.columns, range.texts.size());
     std::vector<std::string_view> cells(static_cast<std::size_t>(range.columns) + 1);
     std::size_t next = 0;
@@ -115,7 +115,7 @@ void giveRows(const UsedRange& range, RangeRows& out) {
 // UsedRange otherwise.
 class RowsSink final : public WorkbookReader::CellSink {
 public:
-    RowsSink(RangeRows& out, UsedRange& range) : m_out(out), m_collect(range) {}
+    RowsSink(RangeRowTarget& out, UsedRange& range) : m_out(out), m_collect(range) {}
 
     void reserve(std::size_t cells, std::size_t textBytes) override {
         m_cellCount = cells;
@@ -159,7 +159,7 @@ private:
         ++m_row;
     }
 
-    RangeRows& m_out;
+    RangeRowTarget& m_out;
     RangeSink m_collect;
     std::size_t m_cellCount = 0, m_textBytes = 0;
     bool m_streaming = false;
@@ -218,7 +218,7 @@ bool ExcelAutomation::usedRange(int index, UsedRange& range) {
 
 namespace {
 
-bool readRows(WorkbookReader& reader, int index, RangeRows& rows) {
+bool readRows(WorkbookReader& reader, int index, RangeRowTarget& rows) {
     UsedRange range;
     RowsSink sink(rows, range);
     const bool read = reader.readSheet(index, sink);
@@ -232,7 +232,7 @@ bool readRows(WorkbookReader& reader, int index, RangeRows& rows) {
 
 } // namespace
 
-bool ExcelAutomation::readRange(int index, RangeRows& rows) {
+bool ExcelAutomation::readRange(int index, RangeRowTarget& rows) {
     if (!m_reader || index < 1 || index > sheetCount())
         return false;
     return readRows(*m_reader, index - 1, rows);
@@ -254,7 +254,7 @@ bool readXlsxBytes(std::string_view bytes, std::vector<std::string>& sheetNames,
     return true;
 }
 
-bool readXlsxRows(std::string_view bytes, int sheet, RangeRows& rows) {
+bool readXlsxRows(std::string_view bytes, int sheet, RangeRowTarget& rows) {
     auto reader = openXlsx(std::string(bytes));
     return reader && sheet >= 0 && sheet < static_cast<int>(reader->sheetNames().size()) &&
            readRows(*reader, sheet, rows);

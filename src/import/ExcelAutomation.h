@@ -1,8 +1,9 @@
 #pragma once
 
+#include "import/RangeRowTarget.h"
+
 #include <cstdint>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,18 +46,6 @@ struct UsedRange {
 
 class WorkbookReader;
 
-// A sheet's used range row by row, for a load that puts it straight into a table.
-class RangeRows {
-public:
-    virtual ~RangeRows() = default;
-    // Before the first row: the range's size and the bytes of its cells' texts.
-    virtual void begin(int rows, int columns, std::size_t textBytes) = 0;
-    // Every row of the range in order, from 1. cells[j] is column j's text (empty:
-    // none), up to the row's last value; cells[0] is empty, left for the caller's
-    // use (a row label). Valid during the call.
-    virtual void row(int row, std::span<std::string_view> cells) = 0;
-};
-
 class ExcelAutomation {
 public:
     ExcelAutomation();
@@ -74,7 +63,7 @@ public:
     // The same range given row by row; a workbook whose cells come in order is not
     // held whole on the way. False when the sheet cannot be read: nothing was given,
     // or, if the reader failed after the first row, the rows given are to be dropped.
-    bool readRange(int index, RangeRows& rows);
+    bool readRange(int index, RangeRowTarget& rows);
     void quit();
 
 private:
@@ -84,6 +73,6 @@ private:
 
 // The readers behind open(), for the fuzz targets and tests.
 bool readXlsxBytes(std::string_view bytes, std::vector<std::string>& sheetNames, int sheet, UsedRange* range);
-bool readXlsxRows(std::string_view bytes, int sheet, RangeRows& rows);
+bool readXlsxRows(std::string_view bytes, int sheet, RangeRowTarget& rows);
 
 } // namespace qb

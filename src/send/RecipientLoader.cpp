@@ -154,7 +154,7 @@ namespace {
 
 // A sheet's rows into the table as the workbook gives them, each labelled with its
 // number.
-class SheetIntoTable final : public RangeRows {
+class SheetIntoTable final : public RangeRowTarget {
 public:
     using Begin = std::function<void(int rows, int columns)>;
     SheetIntoTable(RecipientTable& table, Progress& progress, Begin begin)

@@ -24,7 +24,7 @@ void step(Progress& progress, std::int64_t done, std::int64_t total) {
 }
 
 // Rows of a sheet with fewer than three columns are passed over, then refused.
-class AddressSheetRows final : public RangeRows {
+class AddressSheetRows final : public RangeRowTarget {
 public:
     AddressSheetRows(std::vector<AddressRow>& rows, AddressSkips& skipped, Progress& progress)
         : m_rows(rows), m_skipped(skipped), m_progress(progress) {}

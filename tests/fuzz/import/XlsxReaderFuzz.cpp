@@ -11,7 +11,7 @@
 
 namespace {
 
-class SameRows final : public qb::RangeRows {
+class SameRows final : public qb::RangeRowTarget {
 public:
     explicit SameRows(const qb::UsedRange& range) : m_range(range) {}
     void begin(int rows, int columns, std::size_t) override {

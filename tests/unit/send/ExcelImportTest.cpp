@@ -28,7 +28,7 @@ Rows rangeRows(const UsedRange& range) {
 }
 
 // The range as ExcelAutomation::readRange gives it, row by row.
-struct StreamedRows final : RangeRows {
+struct StreamedRows final : RangeRowTarget {
     int rowCount = -1, columns = 0;
     Rows rows;
     void begin(int r, int c, std::size_t) override {

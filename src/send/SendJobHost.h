@@ -1,7 +1,7 @@
 #pragma once
 
-// What the send form's window does for a send job. The client's send form
-// implements it; qbsend and the tests have their own.
+// What a send job asks of the session that runs it. `SendSession` implements it
+// for the client and qbsend alike and tells its window in turn; tests have their own.
 namespace qb {
 
 class SendJobHost {

@@ -148,9 +148,8 @@ void BM_HandOver100k(benchmark::State& state) {
     const auto dir = std::filesystem::temp_directory_path() / "qb-address-bench";
     std::filesystem::create_directories(dir);
     QuietNotifier formNotifier;
-    SendSettings settings;
     CQuillbank2View form(
-        SendViewContext{formNotifier, s.login, settings, s.transfer, dir.string(), ServiceConfig{}, {}});
+        SendViewContext{formNotifier, s.login, s.transfer, dir.string(), ServiceConfig{}, {}});
     form.resize(750, 740);
     form.show();
     settle(form);

@@ -106,7 +106,6 @@ BENCHMARK(BM_GridCreateAndShow1M)->Unit(benchmark::kMillisecond)->UseRealTime()-
 struct FormHost {
     QuietNotifier notifier;
     LoginState login;
-    SendSettings settings;
     std::string transfer;
     std::unique_ptr<CQuillbank2View> view;
 
@@ -114,7 +113,7 @@ struct FormHost {
 
     explicit FormHost(const Data& d = data()) : files(d) {
         view = std::make_unique<CQuillbank2View>(
-            SendViewContext{notifier, login, settings, transfer, d.dir, ServiceConfig{}, {}});
+            SendViewContext{notifier, login, transfer, d.dir, ServiceConfig{}, {}});
         view->resize(750, 740);
         view->show();
         settle(*view);
@@ -164,10 +163,11 @@ void BM_FormPreview1M(benchmark::State& state) {
         state.ResumeTiming();
         host.view->findChild<QPushButton*>("preview")->click();
         settle(*host.view);
-        if (form.state().queue.empty())
+        if (!form.prepared() || form.prepared()->queue.empty())
             state.SkipWithError("nothing was queued");
     }
-    state.counters["queued"] = static_cast<double>(host.view->form().state().queue.size());
+    const SendBatch* batch = host.view->form().prepared();
+    state.counters["queued"] = batch ? static_cast<double>(batch->queue.size()) : 0.0;
     state.counters["peak_MiB"] = peakMiB();
 }
 BENCHMARK(BM_FormPreview1M)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
@@ -267,8 +267,9 @@ void BM_Form10M(benchmark::State& state) {
         host.view->findChild<QPushButton*>("preview")->click();
         settle(*host.view);
         state.counters["preview_ms"] = msSince(start);
-        state.counters["queued"] = static_cast<double>(form.state().queue.size());
-        if (form.state().queue.empty())
+        const SendBatch* batch = form.prepared();
+        state.counters["queued"] = batch ? static_cast<double>(batch->queue.size()) : 0.0;
+        if (!batch || batch->queue.empty())
             state.SkipWithError("nothing was queued");
         state.counters["peak_MiB"] = peakMiB();
     }

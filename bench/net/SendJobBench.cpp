@@ -14,7 +14,7 @@
 #include "net/MessageRecord.h"
 #include "net/Packets.h"
 #include "send/JobJournal.h"
-#include "send/SendForm.h"
+#include "send/SendBatch.h"
 #include "send/SendJob.h"
 #include "send/SendJobHost.h"
 
@@ -187,12 +187,7 @@ void BM_MillionSmsRecords(benchmark::State& state) {
     DrainingReader reader;
     QuietNotifier notifier;
     FinishLine progress;
-    SendSettings settings;
     LoginState login = loginState();
-    NoFormDialogHost dialogs;
-    NoEditorWindowHost editors;
-    SendForm form(notifier, progress, settings, login, RejectTable("/nonexistent/RAZIDODU.ini"), dialogs,
-                  editors);
     NoHost host;
     ServiceConfig config;
     config.host = "127.0.0.1";
@@ -202,22 +197,24 @@ void BM_MillionSmsRecords(benchmark::State& state) {
     const std::string journalFolder = std::filesystem::current_path().string() + "/bench-sendjob";
     double bestJob = 1e9, bestPlain = 1e9, bestRuns = 1e9, peak = 0, growth = 0, queueMiB = 0, journalMiB = 0;
     for (auto _ : state) {
-        fill(form.state().queue, form.state().batchBytes, login);
-        queueMiB = static_cast<double>(form.state().queue.arenaBytes()) / (1 << 20);
+        SendBatch batch;
+        fill(batch.queue, batch.bytes, login);
+        queueMiB = static_cast<double>(batch.queue.arenaBytes()) / (1 << 20);
         resetPeak();
         const double before = peakMiB();
-        SendJob job(form.batch(), login, notifier, progress, host, config);
+        SendJob job(login, notifier, progress, host, config);
         double headMs = 0;
         if (journaled) {
             // As in the client: the journal is written while the user reads the
             // preview, and "전송하기" comes after that.
             job.setJournalFolder(journalFolder);
             const auto prepared = Clock::now();
-            job.prepareJournal();
+            job.prepareJournal(batch);
             job.waitForPreparedJournal();
             headMs = std::chrono::duration<double, std::milli>(Clock::now() - prepared).count();
         }
         const auto start = Clock::now();
+        job.take(std::move(batch));
         job.startSend();
         while (job.phase() != SendJob::Phase::Draining && job.running())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -242,17 +239,17 @@ void BM_MillionSmsRecords(benchmark::State& state) {
         login.sendCode = "SMS";
         login.sendTime = kSendTime;
         login.sendTag = "1";
-        fill(form.state().queue, form.state().batchBytes, login);
+        SendBatch plain;
+        fill(plain.queue, plain.bytes, login);
         std::string bytes;
         std::vector<std::size_t> ends;
         ends.reserve(kRecords);
         bytes.reserve(static_cast<std::size_t>(sent));
-        for (std::size_t i = 0; i < form.state().queue.size(); ++i) {
-            appendMessageRecord(bytes, MessageKind::Sms, form.state().queue.at(i), login, settings.pictures,
-                                "");
+        for (std::size_t i = 0; i < plain.queue.size(); ++i) {
+            appendMessageRecord(bytes, MessageKind::Sms, plain.queue.at(i), login, plain.pictures(), "");
             ends.push_back(bytes.size());
         }
-        form.state().queue.clear();
+        plain.queue.clear();
         if (static_cast<long long>(bytes.size()) != sent)
             state.SkipWithError("the plain loop's bytes differ from the job's");
         const double plainSeconds = plainLoop(reader.port(), bytes, ends);

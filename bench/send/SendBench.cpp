@@ -123,12 +123,10 @@ Run runProgram(const std::vector<std::string>& argv, const std::string& output) 
 struct Form {
     QuietNotifier notifier;
     NoProgress progress;
-    SendSettings settings;
     LoginState login;
     NoFormDialogHost dialogs;
     NoEditorWindowHost editors;
-    SendForm form{notifier, progress, settings, login, RejectTable::inWorkingFolder(data().dir),
-                  dialogs,  editors};
+    SendForm form{notifier, progress, login, RejectTable::inWorkingFolder(data().dir), dialogs, editors};
 };
 
 double seconds(std::chrono::steady_clock::time_point since) {

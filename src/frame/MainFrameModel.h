@@ -77,7 +77,6 @@ public:
     LoginState& loginState() { return m_state; }
     const LoginState& loginState() const { return m_state; }
     LoginSession& session() { return *m_session; }
-    SendSettings& sendSettings() { return m_sendSettings; }
     // Written by direct entry and the address book, read by the send form.
     std::string& transferText() { return m_transferText; }
     // Entries the address book handed over since the program started.
@@ -111,7 +110,6 @@ private:
     SystemLog m_log;
     LoginState m_state;
     std::unique_ptr<LoginSession> m_session;
-    SendSettings m_sendSettings;
     std::string m_transferText;
     long long m_handOverTotal = 0;
     SendFormHost* m_sendForm = nullptr;

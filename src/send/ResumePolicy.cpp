@@ -65,7 +65,7 @@ ResumeResult resumeInterruptedJob(SendSession& session, ResumeHost& host) {
             taken.outcome = Outcome::Failed;
             return taken;
         }
-        if (session.form().state().queue.empty()) {
+        if (session.job().batch().queue.empty()) {
             JobJournal::remove(job.path);
             taken.outcome = Outcome::NothingLeft;
         }

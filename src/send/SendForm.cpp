@@ -27,10 +27,10 @@ std::vector<std::string> twoDigitItems(int count, int step) {
 
 } // namespace
 
-SendForm::SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
-                   RejectTable rejects, FormDialogHost& dialogs, EditorWindowHost& editors)
-    : m_notifier(notifier), m_progress(progress), m_settings(settings), m_login(login),
-      m_rejects(std::move(rejects)), m_editors(editors), m_loader(m_state, notifier, progress, dialogs) {
+SendForm::SendForm(Notifier& notifier, Progress& progress, const LoginState& login, RejectTable rejects,
+                   FormDialogHost& dialogs, EditorWindowHost& editors)
+    : m_notifier(notifier), m_progress(progress), m_login(login), m_rejects(std::move(rejects)),
+      m_editors(editors), m_loader(m_state, notifier, progress, dialogs) {
     m_state.delimiterList.fill(delimiterItems());
     m_state.reservationHour.items = twoDigitItems(24, 1);
     m_state.reservationMinute.items = twoDigitItems(12, 5);
@@ -88,10 +88,16 @@ void SendForm::deleteSelectedRows(const CellRange& selection) {
         m_state.table.deleteRows(first, count);
 }
 
-void SendForm::setSending(bool running) {
+SendBatch SendForm::takePrepared() {
+    SendBatch batch = m_prepared ? std::move(*m_prepared) : SendBatch{};
+    m_prepared.reset();
+    return batch;
+}
+
+void SendForm::setSending(bool running, bool restLeft) {
     m_sending = running;
     m_state.sendEnabled = m_state.previewEnabled = !running;
-    if (!running && m_smsWhenQueueDone && m_state.queue.empty())
+    if (!running && m_smsWhenQueueDone && !restLeft)
         returnToSms();
 }
 
@@ -102,9 +108,9 @@ void SendForm::resetForm() {
         return;
     }
     SendFormState& s = m_state;
-    s.queue.clear();
-    m_previewed.reset();
-    s.batchBytes = 0;
+    m_prepared.reset();
+    if (onRestDropped && !m_sending)
+        onRestDropped();
     s.mergeLock = false;
     s.smsLmsDeclined = false;
 
@@ -155,7 +161,8 @@ bool SendForm::onResetClicked() {
 }
 
 bool SendForm::holdsWork() const {
-    return m_state.table.columnCount() > 1 || !m_state.smsText.empty() || !m_state.queue.empty();
+    return m_state.table.columnCount() > 1 || !m_state.smsText.empty() ||
+           (m_prepared && !m_prepared->queue.empty());
 }
 
 std::string SendForm::previewNumber(std::string_view n) {
@@ -202,7 +209,8 @@ void SendForm::showPreview() {
     m_state.mergeLock = lock;
     RecipientTable& t = m_state.table;
     const bool sms = m_state.kind == MessageKind::Sms;
-    const std::size_t count = m_state.queue.size();
+    const SendQueue& queue = m_prepared->queue;
+    const std::size_t count = queue.size();
     t.setRowCount(static_cast<int>(count) + 1);
     const std::vector<std::string> headers =
         sms ? std::vector<std::string>{ko(" 번 호 "), ko(" 수신번호 "), ko(" 회신번호 "), ko(" 내 용 "),
@@ -225,11 +233,11 @@ void SendForm::showPreview() {
     t.setDataBackground(c++, colours::body);
     t.setDataBackground(c, colours::reservation);
 
-    t.reserveText(m_state.queue.arenaBytes() + count * 16);
+    t.reserveText(queue.arenaBytes() + count * 16);
     RowLabel label;
     std::string number;
     for (std::size_t i = 0; i < count; ++i) {
-        const SendQueue::View v = m_state.queue.view(i);
+        const SendQueue::View v = queue.view(i);
         number = previewNumber(v.number);
         if (sms) {
             const std::array<std::string_view, 5> cells{label(static_cast<long long>(i) + 1), number,
@@ -400,8 +408,8 @@ void SendForm::onSplitSwitch() {
     m_state.splitMinutes.enabled = m_state.splitOn;
 }
 
-JobCost SendForm::queuedCost() const {
-    return jobCost(m_state.kind, static_cast<long long>(m_state.queue.size()), m_balance);
+JobCost SendForm::cost(const SendBatch& batch) const {
+    return jobCost(batch.kind, static_cast<long long>(batch.queue.size()), m_balance);
 }
 
 PreviewInputs SendForm::previewInputs() const {
@@ -446,23 +454,24 @@ PreviewInputs SendForm::previewInputs() const {
     return in;
 }
 
-bool SendForm::previewStale() const {
-    // A queue the preview did not fill (a resumed job's) is not judged by it.
-    return m_previewed && m_previewedQueue == m_state.queue.generation() && previewInputs() != *m_previewed;
+bool SendForm::stale(const SendBatch& batch) const {
+    return batch.builtFrom && previewInputs() != *batch.builtFrom;
 }
 
-bool SendForm::confirmSend() {
-    if (!m_state.queue.empty() && previewStale()) {
+bool SendForm::confirmSend(const SendBatch* jobRest) {
+    const SendBatch* next = m_prepared ? &*m_prepared : jobRest;
+    if (next && !next->queue.empty() && stale(*next)) {
         static const std::string again =
             ko("미리보기 후 메시지나 설정이 바뀌었습니다. 발송데이터를 다시 확인(미리보기)하시겠습니까?");
         if (!m_notifier.askYesNo(again, MessageIcon::None) || !validateAndPreview())
             return false;
+        next = &*m_prepared;
     }
-    // An empty queue is refused by the job with its own message.
-    if (m_state.queue.empty())
+    // An empty batch is refused by the job with its own message.
+    if (!next || next->queue.empty())
         return true;
     static const std::string go = ko("\n전송하시겠습니까?");
-    return m_notifier.askYesNo(costLine(queuedCost()) + go, MessageIcon::None);
+    return m_notifier.askYesNo(costLine(cost(*next)) + go, MessageIcon::None);
 }
 
 bool SendForm::validateAndPreview() {
@@ -479,9 +488,15 @@ bool SendForm::validateAndPreview() {
         if (over.count > 0 && m_notifier.askYesNo(smsOverflowQuestion(over), MessageIcon::None))
             moveToLms(m_state.smsText);
     }
+    // A run refused for the lock stops before it touches anything: the last
+    // preview's batch can still be sent.
+    const bool refusedAtLock = m_state.mergeLock;
+    SendBatch batch;
     SendValidator validator(
-        {m_state, m_settings, m_login, m_rejects, m_editors, callbackNumber(), m_notifier, m_progress});
+        {m_state, batch, m_login, m_rejects, m_editors, callbackNumber(), m_notifier, m_progress});
     if (!validator.run()) {
+        if (!refusedAtLock)
+            m_prepared.reset();
         // Stopped at a check: the table shows what it showed before.
         if (rebuild) {
             std::swap(m_state.table, m_recipients);
@@ -489,8 +504,9 @@ bool SendForm::validateAndPreview() {
         }
         return false;
     }
-    if (onQueueFilled)
-        onQueueFilled();
+    m_prepared = std::move(batch);
+    if (onBatchPrepared)
+        onBatchPrepared(*m_prepared);
     if (m_state.layoutPreview) {
         showPreview();
     } else {
@@ -498,13 +514,12 @@ bool SendForm::validateAndPreview() {
         m_state.mergeLock = false;
         m_progress.setValue(0);
     }
-    m_previewed = previewInputs();
-    m_previewedQueue = m_state.queue.generation();
+    m_prepared->builtFrom = previewInputs(); // the table now shows the preview
     m_counts = validator.counts();
     static const std::string caption = ko(" 발송데이터 확인!");
     std::string text = SendValidator::summary(m_counts);
-    if (const std::string cost = costSummary(queuedCost()); !cost.empty())
-        text += "\n" + cost;
+    if (const std::string line = costSummary(cost(*m_prepared)); !line.empty())
+        text += "\n" + line;
     m_notifier.show(text, MessageIcon::None, caption);
     m_state.previewEnabled = m_state.sendEnabled = true;
     return true;

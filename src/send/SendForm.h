@@ -82,11 +82,6 @@ struct SendFormState {
     std::string workbookPath;
     std::string workbookFileName;
     std::vector<std::string> sheetNames;
-
-    // The job: filled by validation, taken by the transmission.
-    SendQueue queue;
-    long long batchBytes = 0;
-    int pictureCount = 0;
 };
 
 // What one validation run counted (the summary's five numbers).
@@ -98,36 +93,6 @@ struct ValidationCounts {
     long long queued = 0;
 };
 
-// What a preview was built from, as validation reads it. The queue it filled
-// holds these inputs only: any difference since makes the preview stale.
-struct PreviewInputs {
-    struct Picture {
-        std::string path;
-        int width = 0, height = 0;
-        PictureFingerprint fingerprint;
-        bool operator==(const Picture&) const = default;
-    };
-    MessageKind kind = MessageKind::Sms;
-    std::string smsText;
-    bool editorOpen = false;
-    std::string title, body; // the LMS editor's or the MMS window's; an untouched title is none
-    std::array<Picture, 3> pictures;
-    std::string callbackNumber;
-    int numberColumn = -1;
-    MergeSwitches mergeOn{};
-    std::array<int, 4> mergeColumns{}; // of the switches on
-    bool reserved = false;
-    std::array<int, 5> reservation{}; // year, month, day, hour item, minute item
-    std::string rangeFrom, rangeTo;
-    bool splitOn = false;
-    std::string splitCount;
-    int splitMinutes = -1;
-    bool dedupOn = true, rejectOn = true;
-    std::uint64_t table = 0; // the table's generation: a load since brings other recipients
-
-    bool operator==(const PreviewInputs&) const = default;
-};
-
 class SendForm {
 public:
     // A typed callback number is cut here: the longest number the recipient rule
@@ -136,18 +101,19 @@ public:
     // are taken whole.
     static constexpr std::size_t kMaxCallbackBytes = 15;
 
-    SendForm(Notifier& notifier, Progress& progress, SendSettings& settings, const LoginState& login,
-             RejectTable rejects, FormDialogHost& dialogs, EditorWindowHost& editors);
+    SendForm(Notifier& notifier, Progress& progress, const LoginState& login, RejectTable rejects,
+             FormDialogHost& dialogs, EditorWindowHost& editors);
 
     SendFormState& state() { return m_state; }
     const SendFormState& state() const { return m_state; }
-    SendSettings& settings() { return m_settings; }
-    // The job the preview prepared, for the transmission.
-    SendBatch batch() {
-        return {m_state.kind, m_state.queue, m_state.batchBytes, m_settings.pictures, m_state.pictureCount};
-    }
-    // While a job runs, "전송하기" and "발송데이터 확인" stay disabled.
-    void setSending(bool running);
+    // What the last preview produced; null when there is none (none yet, a check
+    // refused, a reset, or "전송하기" took it).
+    const SendBatch* prepared() const { return m_prepared ? &*m_prepared : nullptr; }
+    // "전송하기" hands the preview's batch to the job; the form keeps none of it.
+    SendBatch takePrepared();
+    // While a job runs, "전송하기" and "발송데이터 확인" stay disabled. `restLeft`:
+    // the job ended with records still to send, which a return to SMS waits for.
+    void setSending(bool running, bool restLeft = false);
 
     // Recipient table
     void resetTable();
@@ -205,19 +171,23 @@ public:
     bool validateAndPreview();
     // What a preview run now would be built from.
     PreviewInputs previewInputs() const;
-    // The queue came from a preview whose inputs have changed since.
-    bool previewStale() const;
-    // Told when validation has filled the queue, before the preview is shown.
-    std::function<void()> onQueueFilled;
+    // The batch came from a preview whose inputs have changed since. A journal's
+    // batch is not judged by it.
+    bool stale(const SendBatch& batch) const;
+    // Told when validation has filled a batch, before the preview is shown.
+    std::function<void(const SendBatch&)> onBatchPrepared;
+    // Told when "전송초기화" gives up the records a job left.
+    std::function<void()> onRestDropped;
     const ValidationCounts& lastCounts() const { return m_counts; }
 
     // The balance line the costs are reckoned from.
     void setBalance(const BalanceLine& line) { m_balance = line; }
-    // The prepared job's count, cost and the balance.
-    JobCost queuedCost() const;
-    // "전송하기": asks once with count, cost and balance; true to send. A stale
-    // preview is never sent: the user is offered the preview again first.
-    bool confirmSend();
+    // A batch's count, cost and the balance.
+    JobCost cost(const SendBatch& batch) const;
+    // "전송하기": asks once with count, cost and balance of what goes next (the
+    // preview's batch, or else `jobRest`, the records a job left); true to send. A
+    // stale batch is never sent: the user is offered the preview again first.
+    bool confirmSend(const SendBatch* jobRest);
 
     // "010-1234-5678" for 11 bytes, "011-123-4567" for 10, anything else unchanged.
     static std::string previewNumber(std::string_view number);
@@ -233,7 +203,6 @@ private:
 
     Notifier& m_notifier;
     Progress& m_progress;
-    SendSettings& m_settings;
     const LoginState& m_login;
     RejectTable m_rejects;
     EditorWindowHost& m_editors;
@@ -241,7 +210,7 @@ private:
     RecipientLoader m_loader; // after the state it fills
     ValidationCounts m_counts;
     bool m_sending = false;
-    bool m_smsWhenQueueDone = false; // a return to SMS waits for the queue
+    bool m_smsWhenQueueDone = false; // a return to SMS waits for the job's rest
     BalanceLine m_balance;
     // The loaded table while its preview is shown (m_previewTable is the preview's
     // generation). A preview run again swaps them back, so the table on screen only
@@ -249,8 +218,7 @@ private:
     RecipientTable m_recipients;
     bool m_keptRecipients = false;
     std::uint64_t m_previewTable = 0;
-    std::optional<PreviewInputs> m_previewed;
-    std::uint64_t m_previewedQueue = 0; // the queue's generation the preview filled
+    std::optional<SendBatch> m_prepared;
 };
 
 } // namespace qb

@@ -43,10 +43,10 @@ const char* const kResumeLater =
 
 } // namespace
 
-SendJob::SendJob(SendBatch batch, LoginState& login, Notifier& notifier, Progress& progress,
-                 SendJobHost& host, const ServiceConfig& config)
-    : m_batch(batch), m_login(login), m_notifier(notifier), m_progress(progress), m_host(host),
-      m_config(config), m_webHost(WebHost::from(config)), m_retired(this) {
+SendJob::SendJob(LoginState& login, Notifier& notifier, Progress& progress, SendJobHost& host,
+                 const ServiceConfig& config)
+    : m_login(login), m_notifier(notifier), m_progress(progress), m_host(host), m_config(config),
+      m_webHost(WebHost::from(config)), m_retired(this) {
     m_endTimer.setSingleShot(true);
     m_endTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_endTimer, &QTimer::timeout, this, &SendJob::onEndTimer);
@@ -120,26 +120,40 @@ bool SendJob::openJournal() {
     if (m_journalFolder.empty())
         return true;
     std::string error;
-    return m_journal.create(m_journalFolder, m_login.userId, m_batch.kind, m_batch.pictures,
+    return m_journal.create(m_journalFolder, m_login.userId, m_batch.kind, m_batch.pictures(),
                             m_batch.pictureCount, queue, error);
 }
 
-void SendJob::prepareJournal() {
-    const SendQueue& queue = m_batch.queue;
+bool SendJob::take(SendBatch batch) {
+    if (m_running)
+        return false;
+    m_batch = std::move(batch);
+    return true;
+}
+
+void SendJob::dropRest() {
+    if (!m_running)
+        m_batch = SendBatch{};
+}
+
+void SendJob::prepareJournal(const SendBatch& batch) {
+    const SendQueue& queue = batch.queue;
     if (m_running || m_journalFolder.empty() || !m_login.loggedIn ||
         (m_jobGeneration == queue.generation() && m_journal.isOpen()))
         return;
-    m_journal.prepare(m_journalFolder, m_login.userId, m_batch.kind, m_batch.pictures, m_batch.pictureCount,
+    m_journal.prepare(m_journalFolder, m_login.userId, batch.kind, batch.pictures(), batch.pictureCount,
                       queue);
 }
 
-bool SendJob::adoptJournal(const JournalContents& contents, long long lastTaken, std::string& error) {
+bool SendJob::adoptJournal(SendBatch batch, const JournalContents& contents, long long lastTaken,
+                           std::string& error) {
     if (m_running) {
         error = busyMessage();
         return false;
     }
     if (!m_journal.adopt(contents, error))
         return false;
+    m_batch = std::move(batch);
     m_journalAdopted = true;
     if (m_pendingJournal == contents.path)
         m_pendingJournal.clear();
@@ -318,7 +332,7 @@ void SendJob::startTransmission(bool resume) {
         }
         if (!m_connection)
             return; // closed while the user was being told something
-        m_encoder = RecordEncoder(m_kind, m_login, m_batch.pictures, m_pictureStamp);
+        m_encoder = RecordEncoder(m_kind, m_login, m_batch.pictures(), m_pictureStamp);
         // The server's values and the user id go into every record.
         if (!m_encoder.usable()) {
             fail("패킷 에러! 다시 시도해 주세요.");
@@ -335,8 +349,8 @@ void SendJob::startTransmission(bool resume) {
 
 bool SendJob::uploadPictures() {
     // A file may have been replaced since its picture took the slot.
-    return picturesUnchanged(m_batch.pictures, m_notifier) &&
-           uploadMmsPictures(m_webHost, m_login.userId, m_batch.pictures, m_batch.pictureCount,
+    return picturesUnchanged(m_batch.pictures(), m_notifier) &&
+           uploadMmsPictures(m_webHost, m_login.userId, m_batch.pictures(), m_batch.pictureCount,
                              m_pictureStamp, m_notifier);
 }
 
@@ -664,7 +678,7 @@ void SendJob::closeSendConnection(bool resetPictures) {
         recomputeBytes();
     if (resetPictures) {
         m_batch.pictureCount = 0;
-        m_batch.pictures = PictureSlots{};
+        m_batch.settings.resetPictures();
     }
     if (m_endTimer.isActive()) {
         m_phase = Phase::Draining;
@@ -682,7 +696,7 @@ void SendJob::recomputeBytes() {
         const SendQueue::View v = queue.view(i);
         bytes += estimateRecordBytes(m_kind,
                                      RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation},
-                                     m_login, m_batch.pictures, m_batch.pictureCount);
+                                     m_login, m_batch.pictures(), m_batch.pictureCount);
     }
     m_batch.bytes = bytes;
 }

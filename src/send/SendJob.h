@@ -26,8 +26,8 @@
 // The transmission of a send job, the action of "전송하기": the start checks,
 // the send connection and its check, the MMS picture upload, and one record
 // after the other from the front of the batch's queue until it is empty or
-// the socket is full. Half a second after the last record the connection closes
-// and the balance is refreshed. The client's send form and qbsend both drive it.
+// the socket is full. The job owns its batch from "전송하기" on. Half a second after the last record the
+// connection closes and the balance is refreshed. The client's send form and qbsend both drive it.
 //
 // Every wait has an end: a check reply that does not come and a full socket that
 // takes nothing for too long end the job as a network failure does.
@@ -72,13 +72,21 @@ public:
         long long yields = 0;       // returns to the event loop in the middle of the queue
     };
 
-    SendJob(SendBatch batch, LoginState& login, Notifier& notifier, Progress& progress, SendJobHost& host,
+    SendJob(LoginState& login, Notifier& notifier, Progress& progress, SendJobHost& host,
             const ServiceConfig& config);
     ~SendJob() override;
     SendJob(const SendJob&) = delete;
     SendJob& operator=(const SendJob&) = delete;
 
-    // "전송하기". Refused with a message while a job runs.
+    // The batch the next "전송하기" sends, in place of what an earlier job left.
+    // False while a job runs.
+    bool take(SendBatch batch);
+    const SendBatch& batch() const { return m_batch; }
+    // The records an ended job left to send; null when there are none.
+    const SendBatch* rest() const { return m_running || m_batch.queue.empty() ? nullptr : &m_batch; }
+    // The user gave up the records left.
+    void dropRest();
+    // "전송하기" of the batch taken. Refused with a message while a job runs.
     void startSend();
     bool running() const { return m_running; }
     Phase phase() const { return m_phase; }
@@ -91,14 +99,15 @@ public:
     // Where jobs are journaled (`JobJournal::folderOf`); empty: nowhere.
     void setJournalFolder(std::string folder) { m_journalFolder = std::move(folder); }
     const std::string& journalFolder() const { return m_journalFolder; }
-    // The preview filled the queue: its journal is written while the user reads it,
+    // The preview filled `batch`: its journal is written while the user reads it,
     // so that "전송하기" starts sending at once (`JobJournal::prepare`).
-    void prepareJournal();
+    void prepareJournal(const SendBatch& batch);
     void waitForPreparedJournal() const { m_journal.waitForPrepared(); }
-    // Goes on with a journaled job whose records the batch's queue now holds, from
-    // the first one still to send; the journal file is taken over.
+    // Goes on with a journaled job whose records `batch` holds, from the first one
+    // still to send (where its queue stands); the journal file is taken over.
     // `lastTaken`: what the service holds of the journal's last segment.
-    bool adoptJournal(const JournalContents& contents, long long lastTaken, std::string& error);
+    bool adoptJournal(SendBatch batch, const JournalContents& contents, long long lastTaken,
+                      std::string& error);
     bool journaled() const { return m_journal.isOpen(); }
     const std::string& journalPath() const { return m_journal.path(); }
     // After a fault while writing, the rest of a journaled job is left to its

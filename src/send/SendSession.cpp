@@ -24,11 +24,12 @@ private:
 SendSession::SendSession(SendSessionParts parts)
     : m_parts(std::move(parts)), m_jobHost(std::make_unique<JobHost>(*this)),
       m_web(m_parts.login, m_parts.notifier, WebHost::from(m_parts.service)),
-      m_form(std::make_unique<SendForm>(m_parts.notifier, m_parts.formProgress, m_parts.settings,
-                                        m_parts.login, m_parts.rejects, m_parts.dialogs, m_parts.editors)),
-      m_job(std::make_unique<SendJob>(m_form->batch(), m_parts.login, m_parts.notifier, m_parts.sendProgress,
-                                      *m_jobHost, m_parts.service)) {
-    m_form->onQueueFilled = [this] { m_job->prepareJournal(); };
+      m_form(std::make_unique<SendForm>(m_parts.notifier, m_parts.formProgress, m_parts.login,
+                                        m_parts.rejects, m_parts.dialogs, m_parts.editors)),
+      m_job(std::make_unique<SendJob>(m_parts.login, m_parts.notifier, m_parts.sendProgress, *m_jobHost,
+                                      m_parts.service)) {
+    m_form->onBatchPrepared = [this](const SendBatch& batch) { m_job->prepareJournal(batch); };
+    m_form->onRestDropped = [this] { m_job->dropRest(); };
 }
 
 SendSession::~SendSession() {
@@ -68,7 +69,7 @@ void SendSession::saveSms() {
 
 void SendSession::sendRunningChanged(bool running) {
     m_sending = running;
-    m_form->setSending(running);
+    m_form->setSending(running, m_job->rest() != nullptr);
     if (onRunningChanged)
         onRunningChanged(running);
     changed();
@@ -95,17 +96,15 @@ ServiceJobStatus SendSession::lastSegmentStatus(const JournalContents& journal) 
 
 bool SendSession::loadJournal(JournalContents& journal, const ResumePlan& plan, bool resendUncertain,
                               std::string& error) {
-    SendFormState& state = m_form->state();
-    state.kind = journal.kind;
-    state.queue = std::move(journal.queue);
-    state.queue.seek(static_cast<std::size_t>(plan.from(resendUncertain)));
-    state.pictureCount = journal.pictureCount;
-    m_parts.settings.pictures = journal.pictures;
+    SendBatch batch;
+    batch.kind = journal.kind;
+    batch.queue = std::move(journal.queue);
+    batch.queue.seek(static_cast<std::size_t>(plan.from(resendUncertain)));
+    batch.pictureCount = journal.pictureCount;
+    batch.settings.pictures = journal.pictures;
     const long long lastTaken = plan.lastTaken + (resendUncertain ? 0 : plan.uncertain);
-    if (!m_job->adoptJournal(journal, lastTaken, error)) {
-        state.queue.clear();
+    if (!m_job->adoptJournal(std::move(batch), journal, lastTaken, error))
         return false;
-    }
     m_job->recomputeBytes();
     changed();
     return true;
@@ -116,11 +115,17 @@ void SendSession::send() {
         // Its queue went to the journal: the rest goes from what the service holds.
         const bool started = offerInterruptedJobs();
         m_job->forgetPendingJournal();
-        if (started || m_form->state().queue.empty())
+        if (started || (!m_form->prepared() && !m_job->rest()))
             return;
     }
-    if (m_form->confirmSend())
+    if (m_form->confirmSend(m_job->rest()))
         startSend();
+}
+
+void SendSession::startSend() {
+    if (m_form->prepared() && !m_sending)
+        m_job->take(m_form->takePrepared());
+    m_job->startSend();
 }
 
 namespace {
@@ -206,7 +211,7 @@ bool SendSession::offerInterruptedJobs() {
         m_parts.notifier.error(r.error);
     if (r.outcome != ResumeResult::Outcome::Started)
         return false;
-    startSend();
+    m_job->startSend(); // the journal's batch; a preview's stays with the form
     return true;
 }
 

@@ -22,7 +22,6 @@ struct SendSessionParts {
     Progress& formProgress; // imports and validation
     Progress& sendProgress; // the job's records
     LoginState& login;      // read by everything, written by a send's check reply
-    SendSettings& settings; // filled by validation, read by the transmission
     RejectTable rejects;
     FormDialogHost& dialogs;
     EditorWindowHost& editors;
@@ -51,8 +50,9 @@ public:
     // "전송하기": a job this window left to its journal after a fault is offered
     // first; otherwise the preview's job, once the user agrees to its cost.
     void send();
-    // The job as it stands, without a question.
-    void startSend() { m_job->startSend(); }
+    // The job as it stands, without a question: the preview's batch when there is
+    // one, otherwise what the last job left.
+    void startSend();
     // "잔액새로고침", and the end of every job (unless switched off below).
     void refreshBalance();
     void reloadCallbackNumbers();
@@ -70,8 +70,8 @@ public:
     // offered with its counts, and sent on when the user wants; the other
     // journals of the working folder are named. True when a job was started.
     bool offerInterruptedJobs();
-    // Puts a journaled job into the form, at `plan`'s next record; false with
-    // `error` when the journal is taken by another program.
+    // Gives the job a batch made from a journal, at `plan`'s next record; false
+    // with `error` when the journal is taken by another program.
     bool loadJournal(JournalContents& journal, const ResumePlan& plan, bool resendUncertain,
                      std::string& error);
     // What the service says of the journal's last segment.

@@ -87,7 +87,7 @@ std::vector<std::uint64_t> SendValidator::candidateKeys(long long& formatErrors)
 
 bool SendValidator::checkSettings() {
     SendFormState& s = m_in.state;
-    SendSettings& st = m_in.settings;
+    SendSettings& st = m_in.batch.settings;
 
     if (s.numberColumn.selected <= 0)
         return stop("수신번호열 를 선택해주세요.");
@@ -139,7 +139,7 @@ bool SendValidator::checkSettings() {
     }
     case MessageKind::Mms: {
         st.resetPictures();
-        s.pictureCount = 0;
+        m_in.batch.pictureCount = 0;
         const auto mms = editors.mmsWindow();
         if (!mms)
             return stop("[MMS] 문자 편집창을 실행해 주세요!");
@@ -147,8 +147,8 @@ bool SendValidator::checkSettings() {
         st.longBody = mms->body;
         for (const PictureSlot& slot : mms->pictures)
             if (!slot.empty())
-                st.pictures[static_cast<std::size_t>(s.pictureCount++)] = slot;
-        if (s.pictureCount == 0)
+                st.pictures[static_cast<std::size_t>(m_in.batch.pictureCount++)] = slot;
+        if (m_in.batch.pictureCount == 0)
             return stop(" [MMS] 사진을 선택해주세요.");
         if (mms->body.empty() || !mms->bodyTouched)
             return stop(" [MMS] 전송메세지를 입력해주세요.");
@@ -176,9 +176,8 @@ bool SendValidator::run() {
     SendFormState& s = m_in.state;
     if (s.mergeLock)
         return stop("전송메시지를 다시 세팅해 주세요.!");
-    s.queue.clear();
-    s.batchBytes = 0;
-    s.pictureCount = 0;
+    m_in.batch = SendBatch{};
+    m_in.batch.kind = s.kind;
     m_counts = ValidationCounts{};
     if (!checkSettings())
         return false;
@@ -209,7 +208,7 @@ bool SendValidator::run() {
     Schedule plan;
     if (!schedule(choice.keptCount, plan) || !fillQueue(choice, plan))
         return false;
-    counts.queued = static_cast<long long>(s.queue.size());
+    counts.queued = static_cast<long long>(m_in.batch.queue.size());
     if (s.mergeOn[0] || s.mergeOn[1] || s.mergeOn[2] || s.mergeOn[3])
         s.mergeLock = true;
     m_counts = counts;
@@ -218,7 +217,7 @@ bool SendValidator::run() {
 
 bool SendValidator::schedule(std::size_t chosen, Schedule& plan) {
     SendFormState& s = m_in.state;
-    SendSettings& st = m_in.settings;
+    SendSettings& st = m_in.batch.settings;
     if (s.splitOn) {
         plan.base = Clock::instance().now();
         parseCount(st.splitCount, plan.splitCount);
@@ -265,7 +264,7 @@ constexpr std::size_t kRecordBlock = 4096;
 
 bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
     SendFormState& s = m_in.state;
-    SendSettings& st = m_in.settings;
+    SendSettings& st = m_in.batch.settings;
     Progress& progress = m_in.progress;
     const long long total = std::max(0LL, plan.to - plan.from + 1);
     progress.setRange(0, total);
@@ -274,8 +273,8 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
         return true;
 
     const std::string& body = s.kind == MessageKind::Sms ? st.smsBody : st.longBody;
-    s.queue.reserve(static_cast<std::size_t>(total),
-                    2 * body.size() + st.title.size() + st.callbackNumber.size() + 48);
+    m_in.batch.queue.reserve(static_cast<std::size_t>(total),
+                             2 * body.size() + st.title.size() + st.callbackNumber.size() + 48);
     const int numberColumn = s.numberColumn.selected;
     std::array<int, 4> mergeColumns{};
     for (std::size_t k = 0; k < 4; ++k)
@@ -325,7 +324,8 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
                 block.failure = &tooLong;
                 return;
             }
-            block.bytes += estimateRecordBytes(s.kind, record, m_in.login, st.pictures, s.pictureCount);
+            block.bytes +=
+                estimateRecordBytes(s.kind, record, m_in.login, st.pictures, m_in.batch.pictureCount);
             block.records.push_back(record);
         }
     };
@@ -334,8 +334,8 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
     long long queued = 0;
     const auto take = [&](std::size_t, RecordBlock& block) {
         const long long before = queued;
-        s.queue.append(block.records);
-        s.batchBytes += block.bytes;
+        m_in.batch.queue.append(block.records);
+        m_in.batch.bytes += block.bytes;
         queued += static_cast<long long>(block.records.size());
         if (queued / step != before / step || queued == total)
             progress.setValue(queued);
@@ -344,8 +344,8 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
     };
     if (runPipelined<RecordBlock>(blocks, 6, make, take, 2))
         return true;
-    s.queue.clear();
-    s.batchBytes = 0;
+    m_in.batch.queue.clear();
+    m_in.batch.bytes = 0;
     progress.setValue(0);
     s.previewEnabled = s.sendEnabled = true;
     m_in.notifier.error(*failure);

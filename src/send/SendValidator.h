@@ -12,11 +12,11 @@
 // preview and the summary afterwards.
 namespace qb {
 
-// What validation reads, and writes: the state's queue, byte total and lock,
-// the settings collected for the job.
+// What validation reads, and writes: the state's lock and range, and the batch
+// it fills for the job.
 struct ValidationInput {
     SendFormState& state;
-    SendSettings& settings;
+    SendBatch& batch;
     const LoginState& login;
     const RejectTable& rejects;
     const EditorWindowHost& editors;
@@ -29,7 +29,7 @@ class SendValidator {
 public:
     explicit SendValidator(ValidationInput input) : m_in(std::move(input)) {}
 
-    // False once a refusal has been shown; the queue is then empty.
+    // False once a refusal has been shown; the batch is then empty.
     bool run();
     const ValidationCounts& counts() const { return m_counts; }
     // The summary's text (" 발송데이터 확인!").

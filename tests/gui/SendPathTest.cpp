@@ -117,7 +117,7 @@ TEST_F(SendPathTest, LoginFillsTheFormAndThePreviewIsSummedUpInItsOwnBox) {
     EXPECT_EQ(cell(1, 1), "010-1111-2222");
     EXPECT_EQ(cell(2, 3), u("이영희님 반갑습니다"));
     EXPECT_EQ(cell(2, 2), "0315556666");
-    EXPECT_EQ(view->form().state().queue.size(), 2u);
+    EXPECT_EQ(queued(view->form()), 2u);
     EXPECT_TRUE(find<QPushButton>("send")->isEnabled());
 
     // "전송하기": while the job runs nothing may rebuild the queue; at its end the
@@ -149,7 +149,7 @@ TEST_F(SendPathTest, LoginFillsTheFormAndThePreviewIsSummedUpInItsOwnBox) {
     ASSERT_TRUE(runUntil([&] { return !view->sendJob().running(); }, 5s));
     EXPECT_EQ(find<QProgressBar>("progress")->value(), 0);
     EXPECT_EQ(progress, (std::vector<int>{1, 2, 0}));
-    EXPECT_TRUE(view->form().state().queue.empty());
+    EXPECT_TRUE(view->sendJob().batch().queue.empty());
     EXPECT_TRUE(find<QPushButton>("send")->isEnabled());
     EXPECT_TRUE(find<QPushButton>("resetForm")->isEnabled());
     auto& sends = service.service().sendServer().store();
@@ -207,7 +207,7 @@ TEST_F(SendPathTest, AnLmsIsWrittenInItsEditorBesideTheWindowPreviewedAndSent) {
               std::vector<std::string>{" 발송데이터 확인! | 총 데이터 [2] 건\n중복제거 [0] 건\n"
                                        "수신거부 [0] 건\n번호형식오류 [0] 건\n전송할 데이터 [2] "
                                        "건\n예상금액 [100] 원\n잔액 [15,000] 원 | none | 확인"});
-    ASSERT_EQ(view->form().state().queue.size(), 2u);
+    ASSERT_EQ(queued(view->form()), 2u);
 
     MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
     find<QPushButton>("send")->click();
@@ -272,7 +272,7 @@ TEST_F(SendPathTest, AnMmsFromItsWindowIsSentWithItsPictures) {
     find<QPushButton>("preview")->click();
     ASSERT_EQ(MessageBoxNotifier::shown().size(), 1u);
     EXPECT_EQ(MessageBoxNotifier::shown()[0].caption, u(" 발송데이터 확인!"));
-    ASSERT_EQ(view->form().state().queue.size(), 2u);
+    ASSERT_EQ(queued(view->form()), 2u);
 
     MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
     find<QPushButton>("send")->click();
@@ -357,7 +357,7 @@ TEST_F(SendPathTest, AJobCutShortIsOfferedAgainInTheSameWindowOnceTheServiceAnsw
     choose("numberColumn", 1);
     typeInto(find<QPlainTextEdit>("smsBox"), u("안내 문자"));
     find<QPushButton>("preview")->click();
-    ASSERT_EQ(view->form().state().queue.size(), static_cast<std::size_t>(kCount));
+    ASSERT_EQ(queued(view->form()), static_cast<std::size_t>(kCount));
 
     qbs::SendQuirks quirks = qbs::SendQuirks::slowReader();
     quirks.closeAfterRecords = 100;
@@ -379,7 +379,7 @@ TEST_F(SendPathTest, AJobCutShortIsOfferedAgainInTheSameWindowOnceTheServiceAnsw
         "서버가 응답하지 않아 받은 건수를 확인할 수 없습니다. 서버가 다시 응답하면 로그인하여 "
         "이어서 전송할 수 있습니다. | error | 확인"))
         << boxes[1];
-    EXPECT_TRUE(view->form().state().queue.empty()) << "the journal holds the rest";
+    EXPECT_TRUE(view->sendJob().batch().queue.empty()) << "the journal holds the rest";
 
     // The service answers again; the user logs in again in the same window.
     service.service().webServer().faults().clear();

@@ -27,7 +27,7 @@ SendViewFixture::SendViewFixture(bool loggedIn) {
     login.loggedIn = loggedIn;
     login.userId = "tester";
     view = std::make_unique<CQuillbank2View>(
-        SendViewContext{notifier, login, settings, transferText, service.workdir(), service.config(),
+        SendViewContext{notifier, login, transferText, service.workdir(), service.config(),
                         [this](long long total) { rejectTotals.push_back(total); }});
     view->resize(750, 740);
 }

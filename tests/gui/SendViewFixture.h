@@ -48,7 +48,6 @@ struct SendViewFixture {
     ServiceHarness service;
     ShowingRecorder notifier;
     LoginState login;
-    SendSettings settings;
     std::string transferText;
     std::vector<long long> rejectTotals;
     std::unique_ptr<CQuillbank2View> view;
@@ -57,6 +56,11 @@ struct SendViewFixture {
 
     qbs::WebStore& store() { return service.service().webServer().store(); }
     SendFormState& state() { return view->form().state(); }
+    // What the last preview produced; an empty batch when there is none.
+    const SendBatch& batch() const {
+        static const SendBatch none;
+        return view->form().prepared() ? *view->form().prepared() : none;
+    }
     template <typename W = QWidget> W* find(const char* name) const { return view->findChild<W*>(name); }
     void click(const char* button) const;
     // Chooses item `index` of a combo box as the user would.
@@ -64,5 +68,10 @@ struct SendViewFixture {
     std::string cell(int row, int column) const; // UTF-8, table coordinates
     std::vector<std::string> texts() const { return notifier.texts(); }
 };
+
+// The records the form's last preview queued.
+inline std::size_t queued(const SendForm& form) {
+    return form.prepared() ? form.prepared()->queue.size() : 0;
+}
 
 } // namespace qb::test

@@ -103,13 +103,13 @@ TEST(SendView, TextFileToPreviewWithMergeAndRowDeletion) {
     EXPECT_EQ(cellColour(f, 1, 2), QColor(196, 255, 196));
     EXPECT_EQ(f.view->grid()->columnWidth(3), 400);
     EXPECT_EQ(f.find<QProgressBar>("progress")->value(), 0);
-    EXPECT_EQ(f.settings.callbackNumber, "0212345678");
+    EXPECT_EQ(f.batch().settings.callbackNumber, "0212345678");
 
     // The next preview is built again from the recipients behind the merged table.
     f.click("preview");
     EXPECT_EQ(f.notifier.shown().back().utf8(), summary(4, 1, 0, 1, 2));
     EXPECT_EQ(row(f, 2), (Strings{"2", "010-3333-4444", "0212345678", "이영희님  안녕하세요", "즉시전송"}));
-    EXPECT_EQ(f.state().queue.size(), 2u);
+    EXPECT_EQ(f.batch().queue.size(), 2u);
 
     // "행삭제" takes the selected block of rows, nothing without a selection.
     auto* grid = f.view->grid();
@@ -134,7 +134,7 @@ TEST(SendView, TextFileToPreviewWithMergeAndRowDeletion) {
     EXPECT_FALSE(f.find<QCheckBox>("merge1")->isChecked());
     EXPECT_EQ(f.find<QComboBox>("numberColumn")->count(), 1);
     EXPECT_EQ(f.find<QComboBox>("callbackBox")->currentText(), "0212345678"); // the box keeps its number
-    EXPECT_TRUE(f.state().queue.empty());
+    EXPECT_TRUE(f.batch().queue.empty());
 }
 
 // A selection belongs to the rows it was made on: a reload of the same size or a
@@ -168,7 +168,7 @@ TEST(SendView, NoSelectionOutlivesItsRows) {
     EXPECT_FALSE(grid->selectedRange().valid());
     f.click("deleteRows");
     EXPECT_EQ(grid->model()->rowCount(), 5);
-    EXPECT_EQ(f.state().queue.size(), 5u);
+    EXPECT_EQ(f.batch().queue.size(), 5u);
 }
 
 TEST(SendView, SmsBoxCountsCutsAtNinetyBytesAndPastesWithCtrlV) {

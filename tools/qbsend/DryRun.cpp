@@ -72,7 +72,7 @@ int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out, int
     // Ten million rows are a gigabyte of text: put together and converted a block at
     // a time on both cores while this one writes the blocks before.
     const SendForm& form = prepared.form();
-    const std::size_t count = form.state().queue.size();
+    const std::size_t count = form.prepared()->queue.size();
     constexpr std::size_t kBlockRows = 1 << 14;
     struct Block {
         std::string rows, text;
@@ -95,7 +95,7 @@ int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out, int
 }
 
 void previewRows(const SendForm& form, std::size_t first, std::size_t last, std::string& rows) {
-    const SendQueue& queue = form.state().queue;
+    const SendQueue& queue = form.prepared()->queue;
     const bool sms = form.state().kind == MessageKind::Sms;
     rows.clear();
     char label[24];

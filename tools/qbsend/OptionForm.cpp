@@ -88,7 +88,7 @@ struct OptionForm::Parts {
     Parts(DryRunOptions o, Notifier& notifier, Progress& progress, LoginState& login, Progress& sendProgress,
           const ServiceConfig& service)
         : options(std::move(o)), login(login), service(service), watch(notifier),
-          session(SendSessionParts{watch, progress, sendProgress, login, settings,
+          session(SendSessionParts{watch, progress, sendProgress, login,
                                    RejectTable::inWorkingFolder(options.workingFolder), dialogs, editors,
                                    service}),
           form(session.form()) {
@@ -99,7 +99,6 @@ struct OptionForm::Parts {
     const LoginState& login;
     ServiceConfig service;
     FailureWatch watch;
-    SendSettings settings;
     NoFormDialogHost dialogs;
     OptionEditors editors;
     SendSession session;
@@ -118,10 +117,6 @@ SendSession& OptionForm::session() {
 
 SendForm& OptionForm::form() {
     return m->form;
-}
-
-SendSettings& OptionForm::settings() {
-    return m->settings;
 }
 
 bool OptionForm::prepare() {
@@ -246,7 +241,7 @@ bool OptionForm::prepare() {
     // The line the client's "전송하기" asks with; qbsend asks nothing. A dry
     // run sends nothing.
     if (m->login.loggedIn)
-        watch.info(costLine(form.queuedCost()));
+        watch.info(costLine(form.cost(*form.prepared())));
     return true;
 }
 

@@ -30,7 +30,6 @@ public:
 
     SendSession& session();
     SendForm& form();
-    SendSettings& settings();
 
 private:
     struct Parts;

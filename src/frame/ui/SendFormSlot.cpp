@@ -6,11 +6,11 @@
 namespace qb {
 
 SendFormSlot createSendForm(MainFrameModel& frame, QWidget* parent) {
-    auto* form = new CQuillbank2View(
-        SendViewContext{frame.notifier(), frame.loginState(), frame.sendSettings(), frame.transferText(),
-                        frame.paths().workingFolder(), frame.config(),
-                        [&frame](long long total) { frame.rejectListsApplied(total); }},
-        parent);
+    auto* form =
+        new CQuillbank2View(SendViewContext{frame.notifier(), frame.loginState(), frame.transferText(),
+                                            frame.paths().workingFolder(), frame.config(),
+                                            [&frame](long long total) { frame.rejectListsApplied(total); }},
+                            parent);
     return {form, form};
 }
 

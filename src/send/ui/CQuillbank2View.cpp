@@ -37,7 +37,7 @@ CQuillbank2View::CQuillbank2View(SendViewContext context, QWidget* parent)
       m_sendProgress(m_progressBar, BarProgress::Repaint::Never) {
     setObjectName("sendForm");
     m_session = std::make_unique<SendSession>(SendSessionParts{
-        m_notifier, m_progress, m_sendProgress, m_context.login, m_context.settings,
+        m_notifier, m_progress, m_sendProgress, m_context.login,
         RejectTable::inWorkingFolder(m_context.workingFolder), m_dialogs, *m_editors, m_context.service});
     m_session->onChanged = [this] { refresh(); };
     m_session->setWorkingFolder(m_context.workingFolder);

@@ -32,7 +32,6 @@ struct LoginState;
 struct SendViewContext {
     Notifier& notifier;        // the window's message boxes
     LoginState& login;         // read by everything, written by a send's check reply
-    SendSettings& settings;    // filled by validation, read by the transmission
     std::string& transferText; // written by "직접입력" and the address book
     std::string workingFolder;
     ServiceConfig service; // the message server's send port, the web application

@@ -37,7 +37,7 @@ TEST_P(PacketLength, LoginPushesAndASendWorkWhateverTheLengthFieldSays) {
     events.clear();
     notifier.clear();
     prepareSms(3, "length");
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     EXPECT_EQ(events, (Events{"running", "stopped", "form:refresh-balance", "refresh-balance",
                               "info:총 [3] 건 전송이 완료되었습니다."}));

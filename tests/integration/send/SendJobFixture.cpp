@@ -15,6 +15,15 @@ void SendJobTest::SetUp() {
     service.addAccount("user02", "pass02");
     state.version = "2.1.5";
     loginHost.onSendResult = [this](int result, int count) { job.sendResult(result, count); };
+    host.job = &job;
+}
+
+void SendJobTest::start() {
+    if (next) {
+        job.take(std::move(*next));
+        next.reset();
+    }
+    job.startSend();
 }
 
 void SendJobTest::login(const std::string& id, const std::string& password) {
@@ -44,6 +53,7 @@ void SendJobTest::prepare(MessageKind kind, int count, const std::function<void(
     if (setup)
         setup();
     ASSERT_TRUE(form.validateAndPreview()) << (notifier.texts().empty() ? "" : notifier.texts().back());
+    next = form.takePrepared();
     events.clear();
     notifier.clear();
     progress.values.clear();
@@ -75,9 +85,9 @@ void SendJobTest::prepareMms(int count, int pictures) {
 }
 
 void SendJobTest::fillQueueFor(MessageKind kind, int pictures) {
-    form.state().pictureCount = pictures;
+    staged().pictureCount = pictures;
     for (int slot = 1; slot <= 3; ++slot)
-        settings.pictures[static_cast<std::size_t>(slot - 1)] =
+        staged().settings.pictures[static_cast<std::size_t>(slot - 1)] =
             slot <= pictures ? picture(slot) : PictureSlot{};
     fillQueue(kind, 3);
 }
@@ -129,11 +139,10 @@ FaultySocket& SendJobTest::faultySocket() {
     return made;
 }
 
-void SendJobTest::fillQueue(SendForm& into, MessageKind kind, int count, const std::string& body) {
-    SendFormState& s = into.state();
+void SendJobTest::fillBatch(SendBatch& s, MessageKind kind, int count, const std::string& body) {
     s.kind = kind;
     s.queue.clear();
-    s.batchBytes = 0;
+    s.bytes = 0;
     for (int i = 1; i <= count; ++i) {
         SendRecord r;
         r.number = number(i);
@@ -143,7 +152,7 @@ void SendJobTest::fillQueue(SendForm& into, MessageKind kind, int count, const s
         r.title = kind == MessageKind::Sms ? "" : "title";
         r.reservation = immediateReservation();
         s.queue.push_back(r);
-        s.batchBytes += estimateRecordBytes(kind, r, state, settings.pictures, s.pictureCount);
+        s.bytes += estimateRecordBytes(kind, r, state, s.pictures(), s.pictureCount);
     }
 }
 

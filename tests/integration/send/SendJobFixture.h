@@ -108,8 +108,9 @@ public:
     RecordingSendHost(std::vector<std::string>& events, SendForm& form) : m_events(events), m_form(form) {}
     void sendRunningChanged(bool running) override {
         m_events.push_back(running ? "running" : "stopped");
-        m_form.setSending(running);
+        m_form.setSending(running, job && job->rest());
     }
+    const SendJob* job = nullptr;
     void refreshBalance() override { m_events.push_back("form:refresh-balance"); }
 
 private:
@@ -140,9 +141,21 @@ public:
     void prepareSms(int count, const std::string& utf8Message = "hello");
     // An MMS with the first `pictures` of three fixture pictures.
     void prepareMms(int count, int pictures);
-    // The same records straight into the queue, with `pictures` fixture pictures.
+    // The same records straight into the next batch, with `pictures` fixture pictures.
     void fillQueueFor(MessageKind kind, int pictures = 0);
-    void clearQueue() { form.state().queue.clear(); }
+    void clearQueue() { staged().queue.clear(); }
+    // What the next start() hands the job, as "전송하기" does: the preview's batch,
+    // or records put in directly. None once the job took it.
+    std::optional<SendBatch> next;
+    SendBatch& staged() {
+        if (!next)
+            next.emplace();
+        return *next;
+    }
+    // "전송하기": the job takes the next batch, when there is one, and sends.
+    void start();
+    // What the job holds: after a job, the records it left.
+    const SendBatch& jobBatch() const { return job.batch(); }
     void logout() { session.logout(); }
     void useDeadSendPort();
     // The client believes it is logged in as `id`; the server has no login for it.
@@ -154,11 +167,17 @@ public:
     void shortTimeouts();
     // A faulty socket for the next job only; it lives as long as that job's connection.
     FaultySocket& faultySocket();
-    // Records put straight into the queue, with the byte total validation would leave.
+    // Records put straight into the next batch, with the byte total validation would leave.
     void fillQueue(MessageKind kind, int count, const std::string& body = "hello") {
-        fillQueue(form, kind, count, body);
+        fillBatch(staged(), kind, count, body);
     }
-    void fillQueue(SendForm& into, MessageKind kind, int count, const std::string& body = "hello");
+    // The same batch taken by another job at once.
+    void fillQueue(SendJob& into, MessageKind kind, int count, const std::string& body = "hello") {
+        SendBatch batch;
+        fillBatch(batch, kind, count, body);
+        into.take(std::move(batch));
+    }
+    void fillBatch(SendBatch& batch, MessageKind kind, int count, const std::string& body);
     std::string number(int i) const;
     // Runs the event loop until the job is over and, when `result` is set, the
     // server's result has been shown.
@@ -187,13 +206,12 @@ public:
     SystemLog log{service.workdir()};
     LoginSession session{state, loginHost, notifier, log, service.config()};
     ProgressLog progress;
-    SendSettings settings;
     NoFormDialogHost dialogs;
     OpenEditors editors;
-    SendForm form{notifier, progress, settings, state, RejectTable::inWorkingFolder(service.workdir()),
+    SendForm form{notifier, progress, state, RejectTable::inWorkingFolder(service.workdir()),
                   dialogs,  editors};
     RecordingSendHost host{events, form};
-    SendJob job{form.batch(), state, notifier, progress, host, service.config()};
+    SendJob job{state, notifier, progress, host, service.config()};
     std::unique_ptr<FaultySocket> m_nextSocket;
 };
 

@@ -32,9 +32,9 @@ std::vector<std::string> concat(std::vector<std::string> a, const std::vector<st
 TEST_F(SendJobTest, SmsJobWritesEveryRecordThenClosesAndTheServerReportsTheCount) {
     login();
     prepareSms(3, "안녕하세요");
-    const long long announced = form.state().batchBytes;
+    const long long announced = staged().bytes;
 
-    job.startSend();
+    start();
     EXPECT_TRUE(job.running());
     EXPECT_FALSE(form.state().sendEnabled);
     EXPECT_FALSE(form.state().previewEnabled);
@@ -52,8 +52,8 @@ TEST_F(SendJobTest, SmsJobWritesEveryRecordThenClosesAndTheServerReportsTheCount
     // The form's balance refresh ends the job; the server's result follows on the
     // login connection with the main window's refresh and the message.
     EXPECT_EQ(events, (Events{"running", "stopped", "form:refresh-balance", "refresh-balance", kDone3}));
-    EXPECT_TRUE(form.state().queue.empty());
-    EXPECT_EQ(form.state().batchBytes, 0);
+    EXPECT_TRUE(jobBatch().queue.empty());
+    EXPECT_EQ(jobBatch().bytes, 0);
     EXPECT_TRUE(form.state().sendEnabled);
     EXPECT_TRUE(form.state().previewEnabled);
 
@@ -88,7 +88,7 @@ TEST_F(SendJobTest, ReservedLmsRecordsCarryTheReservationAndTheSendTimeLast) {
         form.state().reservationHour.select(9);
         form.state().reservationMinute.select(6);
     });
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     EXPECT_EQ(state.sendCode, "LMS");
     const std::string when = "2016-09-10 09:30:00";
@@ -111,7 +111,7 @@ TEST_F(SendJobTest, SplitSendingGivesEachSliceItsOwnTime) {
         form.state().splitCount = "2";
         form.state().splitMinutes.select(10); // "20"
     });
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     const char* const slices[] = {"2016-09-10 09:05:07", "2016-09-10 09:05:07", "2016-09-10 09:25:07",
                                   "2016-09-10 09:25:07", "2016-09-10 09:45:07"};
@@ -128,7 +128,7 @@ TEST_F(SendJobTest, MmsPicturesAreUploadedOnceUnderTheNamesTheRecordsCarry) {
         SCOPED_TRACE(pictures);
         service.service().webServer().clearRequests();
         prepareMms(2, pictures);
-        job.startSend();
+        start();
         ASSERT_TRUE(finish());
         EXPECT_EQ(job.pictureStamp(), kStamp);
         EXPECT_EQ(state.sendCode, "MMS");
@@ -162,8 +162,8 @@ TEST_F(SendJobTest, MmsPicturesAreUploadedOnceUnderTheNamesTheRecordsCarry) {
             EXPECT_EQ(p.data, test::readFile(picture(slot).path));
         }
         // The job's end clears the pictures: the next MMS needs the preview again.
-        EXPECT_EQ(form.state().pictureCount, 0);
-        for (const PictureSlot& s : settings.pictures)
+        EXPECT_EQ(jobBatch().pictureCount, 0);
+        for (const PictureSlot& s : jobBatch().pictures())
             EXPECT_TRUE(s.empty() && s.width == 0 && s.height == 0);
         events.clear();
     }
@@ -172,15 +172,15 @@ TEST_F(SendJobTest, MmsPicturesAreUploadedOnceUnderTheNamesTheRecordsCarry) {
 TEST_F(SendJobTest, ASecondPressWhileAJobRunsIsRefused) {
     login();
     prepareSms(3);
-    job.startSend();
-    job.startSend();
+    start();
+    start();
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{"전송중입니다. 전송이 끝난 후 다시 시도해 주세요!"});
     ASSERT_TRUE(finish());
     // Pressed again while the last half second runs, too.
     prepareSms(3);
-    job.startSend();
+    start();
     ASSERT_TRUE(test::runUntil([&] { return job.phase() == SendJob::Phase::Draining; }));
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     EXPECT_EQ(events, (Events{"running", "error:전송중입니다. 전송이 끝난 후 다시 시도해 주세요!", "stopped",
                               "form:refresh-balance", "refresh-balance", kDone3}));
@@ -211,9 +211,9 @@ TEST_P(SendJobFailure, ShowsItsMessageAndKeepsTheUnsentRecords) {
     login();
     prepareSms(3);
     row.setup(*this);
-    const long long bytes = form.state().batchBytes;
-    const std::size_t before = form.state().queue.size();
-    job.startSend();
+    const long long bytes = staged().bytes;
+    const std::size_t before = staged().queue.size();
+    start();
     if (row.after)
         row.after(*this);
     ASSERT_TRUE(test::runUntil([&] { return !job.running(); }, 20s));
@@ -231,7 +231,7 @@ TEST_P(SendJobFailure, ShowsItsMessageAndKeepsTheUnsentRecords) {
         expected.back() += "\n전송이 중단되었습니다. [" + std::to_string(3 - row.recordsLeft) +
                            "]건 전송, [" + std::to_string(row.recordsLeft) + "]건 미전송.";
     EXPECT_EQ(errors, expected);
-    EXPECT_EQ(form.state().queue.size(), before == 0 ? 0u : static_cast<std::size_t>(row.recordsLeft));
+    EXPECT_EQ(jobBatch().queue.size(), before == 0 ? 0u : static_cast<std::size_t>(row.recordsLeft));
     // Refused at the start, the job never ran; otherwise it stops before its last message.
     Events timeline;
     for (const std::string& m : expected)
@@ -249,7 +249,7 @@ TEST_P(SendJobFailure, ShowsItsMessageAndKeepsTheUnsentRecords) {
     EXPECT_EQ(job.connection(), nullptr);
     EXPECT_TRUE(form.state().sendEnabled);
     if (row.recordsLeft == 3) {
-        EXPECT_EQ(form.state().batchBytes, bytes);
+        EXPECT_EQ(jobBatch().bytes, bytes);
         for (const qbs::SendJobRow& j : serverJobs())
             EXPECT_EQ(j.stored, 0);
     }
@@ -351,7 +351,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"PictureFileGone",
                    [](SendJobTest& t) {
                        t.fillQueueFor(MessageKind::Mms, 1);
-                       t.settings.pictures[0].path = "/nonexistent-qb/gone.jpg";
+                       t.staged().settings.pictures[0].path = "/nonexistent-qb/gone.jpg";
                    },
                    nullptr,
                    {"/nonexistent-qb/gone.jpg\n화일경로가 존재하지 않습니다.", "[MMS] 화일서버 에러입니다.!"},
@@ -359,7 +359,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureRow{"PictureChangedSinceItWasTaken",
                    [](SendJobTest& t) {
                        t.fillQueueFor(MessageKind::Mms, 1);
-                       t.settings.pictures[0].fingerprint.sha256[0] ^= 1;
+                       t.staged().settings.pictures[0].fingerprint.sha256[0] ^= 1;
                    },
                    nullptr,
                    {test::dataPath("send/picture-64x48.jpg") +
@@ -380,22 +380,22 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SendJobTest, PressingAgainAfterAWriteFailureSendsOnlyTheRecordsLeft) {
     login();
     prepareSms(5, "again");
-    const long long allBytes = form.state().batchBytes;
+    const long long allBytes = staged().bytes;
     faultySocket().failSendAt = 4; // the check, records 1 and 2, then record 3 fails
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     EXPECT_EQ(notifier.texts(), (std::vector<std::string>{"네트워크 에러! 다시 시도해 주시기 바랍니다.\n"
                                                           "전송이 중단되었습니다. [2]건 전송, [3]건 미전송.",
                                                           "총 [2] 건 전송이 완료되었습니다."}));
-    ASSERT_EQ(form.state().queue.size(), 3u);
-    EXPECT_EQ(form.state().queue.front().number, number(3));
+    ASSERT_EQ(jobBatch().queue.size(), 3u);
+    EXPECT_EQ(jobBatch().queue.front().number, number(3));
     // The next check announces the three records left, not the whole first job.
-    EXPECT_LT(form.state().batchBytes, allBytes);
-    const long long leftBytes = form.state().batchBytes;
+    EXPECT_LT(jobBatch().bytes, allBytes);
+    const long long leftBytes = jobBatch().bytes;
 
     notifier.clear();
     events.clear();
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{"총 [3] 건 전송이 완료되었습니다."});
     const auto jobs = serverJobs();
@@ -420,7 +420,7 @@ TEST_F(SendJobTest, AFullSocketHoldsTheRecordAndTheResumeGoesOnFromItsFirstByteN
     // Were a resume to take a new stamp (and upload again), the names would change.
     socket.onWouldBlock = [this] { clock->advance(1); };
     service.service().webServer().clearRequests();
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     EXPECT_GT(job.stats().wouldBlocks, 40);
     EXPECT_GT(job.stats().partialSends, 40);
@@ -450,7 +450,7 @@ TEST_F(SendJobTest, AHundredThousandRecordsReachASlowReaderWhole) {
     login();
     fillQueue(MessageKind::Sms, kCount, ko("느린 수신 확인"));
     quirks([](qbs::SendQuirks& q) { q = qbs::SendQuirks::slowReader(); });
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     EXPECT_GT(job.stats().wouldBlocks, 0) << "the reader never held the client up";
     EXPECT_EQ(job.stats().recordsWritten, kCount);
@@ -496,11 +496,11 @@ TEST_F(SendJobTest, ALongJobLetsTheEventLoopRunBetweenRecords) {
     progress.onValue = [&](std::int64_t v) {
         if (v == 1)
             QTimer::singleShot(0, [&] {
-                leftWhenTimerRan = form.state().queue.size();
+                leftWhenTimerRan = jobBatch().queue.size();
                 phaseWhenTimerRan = job.phase();
             });
     };
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     EXPECT_GT(job.stats().yields, 0);
     EXPECT_GT(leftWhenTimerRan, 0u);
@@ -517,7 +517,7 @@ TEST_F(SendJobTest, AServerThatGoesAwayLeavesTheRecordsNotTakenInTheQueue) {
         q = qbs::SendQuirks::slowReader();
         q.closeAfterRecords = 100;
     });
-    job.startSend();
+    start();
     ASSERT_TRUE(test::runUntil([&] { return !job.running(); }, 30s));
     test::runFor(200ms);
     Events errors;
@@ -527,26 +527,26 @@ TEST_F(SendJobTest, AServerThatGoesAwayLeavesTheRecordsNotTakenInTheQueue) {
     // What the socket had taken but the service did not keep is gone with the
     // connection: the queue goes on from the first record the service does not hold.
     const long long stored = serverJobs().at(0).stored;
-    const std::size_t left = form.state().queue.size();
+    const std::size_t left = jobBatch().queue.size();
     EXPECT_EQ(errors,
               (Events{"네트워크 에러! 다시 시도해 주시기 바랍니다.\n전송이 중단되었습니다. [" +
                       std::to_string(stored) + "]건 전송, [" + std::to_string(left) + "]건 미전송."}));
     ASSERT_GT(left, 0u);
     EXPECT_EQ(static_cast<long long>(left), kCount - stored);
     EXPECT_LT(stored, job.stats().recordsWritten) << "the socket took more than the service kept";
-    EXPECT_EQ(form.state().queue.front().number, number(static_cast<int>(stored) + 1));
-    EXPECT_EQ(form.state().queue.at(left - 1).number, number(kCount));
+    EXPECT_EQ(jobBatch().queue.front().number, number(static_cast<int>(stored) + 1));
+    EXPECT_EQ(jobBatch().queue.at(left - 1).number, number(kCount));
 }
 
 TEST_F(SendJobTest, AnEditorClosedUnderAFailingJobLeavesTheRestForTheNextPress) {
     constexpr int kCount = 60000; // more than the socket buffers hold: the drop comes mid-job
     login();
-    SendSession send({notifier, progress, progress, state, settings,
-                      RejectTable::inWorkingFolder(service.workdir()), dialogs, editors, service.config()});
+    SendSession send({notifier, progress, progress, state, RejectTable::inWorkingFolder(service.workdir()),
+                      dialogs, editors, service.config()});
     send.refreshBalanceAfterJob = false;
     SendForm& lms = send.form();
     lms.onKindChosen(MessageKind::Lms);
-    fillQueue(lms, MessageKind::Lms, kCount);
+    fillQueue(send.job(), MessageKind::Lms, kCount);
     quirks([](qbs::SendQuirks& q) {
         q = qbs::SendQuirks::slowReader();
         q.closeAfterRecords = 100;
@@ -561,7 +561,7 @@ TEST_F(SendJobTest, AnEditorClosedUnderAFailingJobLeavesTheRestForTheNextPress) 
     ASSERT_TRUE(finish()); // the service's count of the first job
     progress.onValue = nullptr;
     const long long sent = serverJobs().at(0).stored;
-    const std::size_t left = lms.state().queue.size();
+    const std::size_t left = send.job().batch().queue.size();
     ASSERT_GT(left, 0u);
     EXPECT_EQ(sent + static_cast<long long>(left), kCount);
     Events errors;
@@ -572,7 +572,7 @@ TEST_F(SendJobTest, AnEditorClosedUnderAFailingJobLeavesTheRestForTheNextPress) 
                               std::to_string(sent) + "]건 전송, [" + std::to_string(left) + "]건 미전송."}));
     // Still the LMS job, so the next press sends what it left.
     EXPECT_EQ(lms.state().kind, MessageKind::Lms);
-    EXPECT_EQ(lms.state().queue.front().number, number(static_cast<int>(sent) + 1));
+    EXPECT_EQ(send.job().batch().queue.front().number, number(static_cast<int>(sent) + 1));
 
     sendServer().clearQuirks();
     notifier.clear();
@@ -605,11 +605,11 @@ TEST_F(SendJobTest, AnAbandonedJobEndsCleanlyAndTheNextPressSendsExactlyTheRest)
         if (v == 500)
             QTimer::singleShot(0, &job, [&] { job.abandon(); });
     };
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     progress.onValue = nullptr;
     const long long sent = job.stats().recordsWritten;
-    const long long left = static_cast<long long>(form.state().queue.size());
+    const long long left = static_cast<long long>(jobBatch().queue.size());
     ASSERT_GT(left, 0);
     EXPECT_EQ(sent + left, kCount);
     EXPECT_EQ(job.connection(), nullptr);
@@ -618,10 +618,10 @@ TEST_F(SendJobTest, AnAbandonedJobEndsCleanlyAndTheNextPressSendsExactlyTheRest)
     EXPECT_EQ(events, (Events{"running", "stopped", "refresh-balance",
                               "info:총 [" + std::to_string(sent) + "] 건 전송이 완료되었습니다."}));
     EXPECT_EQ(serverJobs().at(0).receivedBytes, job.stats().bytesWritten);
-    EXPECT_EQ(form.state().queue.front().number, number(static_cast<int>(sent) + 1));
+    EXPECT_EQ(jobBatch().queue.front().number, number(static_cast<int>(sent) + 1));
 
     events.clear();
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     const auto jobs = serverJobs();
     ASSERT_EQ(jobs.size(), 2u);
@@ -642,12 +642,12 @@ TEST_F(SendJobTest, AServerThatStopsReadingEndsTheJobAndTheNextPressSendsExactly
         q.stopReadingAfterRecords = 100;
     });
     shortTimeouts();
-    job.startSend();
+    start();
     ASSERT_TRUE(test::runUntil([&] { return !job.running(); }, 30s));
     // A stopped service cannot say what it holds: what went on the wire is
     // uncertain, what the client still held never leaves. The user takes the
     // uncertain records as sent ("아니요").
-    const long long left = static_cast<long long>(form.state().queue.size());
+    const long long left = static_cast<long long>(jobBatch().queue.size());
     const long long onTheWire = kCount - left;
     ASSERT_GT(left, 0);
     EXPECT_LT(onTheWire, job.stats().recordsWritten) << "records the client still held go again";
@@ -656,7 +656,7 @@ TEST_F(SendJobTest, AServerThatStopsReadingEndsTheJobAndTheNextPressSendsExactly
                   "네트워크 에러! 다시 시도해 주시기 바랍니다.\n전송이 중단되었습니다. [0]건 전송 확인, [" +
                   std::to_string(onTheWire) + "]건 확인 불가, [" + std::to_string(left) + "]건 미전송.\n" +
                   cp949::toUtf8(SendJob::resendUncertainQuestion(onTheWire))}));
-    EXPECT_EQ(form.state().queue.front().number, number(static_cast<int>(onTheWire) + 1));
+    EXPECT_EQ(jobBatch().queue.front().number, number(static_cast<int>(onTheWire) + 1));
 
     // The service comes back and reads what reached it: exactly the records that
     // went on the wire whole; the one cut short is dropped.
@@ -670,7 +670,7 @@ TEST_F(SendJobTest, AServerThatStopsReadingEndsTheJobAndTheNextPressSendsExactly
     sendServer().clearQuirks();
     // The rest is most of the job: a slow build's service must not look stalled.
     job.setTimeouts(NetTimeouts{});
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     EXPECT_EQ(notifier.texts(),
               std::vector<std::string>{"총 [" + std::to_string(left) + "] 건 전송이 완료되었습니다."});
@@ -710,14 +710,14 @@ TEST_F(SendJobTest, ARecordThatWouldBreakTheStreamOrPassTheLongestIsNeverWritten
         notifier.clear();
         fillQueue(MessageKind::Sms, 3);
         // Whatever put it in the queue, such a record stops the job.
-        SendQueue& queue = form.state().queue;
+        SendQueue& queue = staged().queue;
         std::vector<SendRecord> records = {queue.at(0), queue.at(1), queue.at(2)};
         row.spoil(records[1]);
         queue.clear();
         for (const SendRecord& r : records)
             queue.push_back(r);
         const std::size_t jobsBefore = serverJobs().size();
-        job.startSend();
+        start();
         ASSERT_TRUE(finish());
         EXPECT_EQ(notifier.texts(),
                   (std::vector<std::string>{std::string(row.message) +
@@ -726,8 +726,8 @@ TEST_F(SendJobTest, ARecordThatWouldBreakTheStreamOrPassTheLongestIsNeverWritten
         ASSERT_EQ(serverJobs().size(), jobsBefore + 1);
         EXPECT_EQ(storedRaw(jobsBefore).size(), 1u);
         EXPECT_EQ(serverJobs().at(jobsBefore).received, 1);
-        ASSERT_EQ(queue.size(), 2u);
-        EXPECT_EQ(queue.front().number, number(2));
+        ASSERT_EQ(jobBatch().queue.size(), 2u);
+        EXPECT_EQ(jobBatch().queue.front().number, number(2));
         session.logout();
         ASSERT_TRUE(service.loginServer().waitForLogout("user01", 5s));
     }
@@ -739,7 +739,7 @@ TEST_F(SendJobTest, ASecondGoAheadDuringTheJobChangesNothing) {
     quirks([](qbs::SendQuirks& q) {
         q.appendToReply = packet::encodeSendCheckAck(0, "XYZ", "2099-01-01 00:00:00", "OTHER");
     });
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     EXPECT_EQ(state.sendCode, "SMS");
     EXPECT_EQ(notifier.texts(), std::vector<std::string>{"총 [3] 건 전송이 완료되었습니다."});
@@ -752,7 +752,7 @@ TEST_F(SendJobTest, TheWebApplicationShowsWhatWasSentAndCharges) {
     b.balance = "1000";
     service.service().webServer().store().setBalance("user01", b);
     prepareSms(3, "결과 <확인>");
-    job.startSend();
+    start();
     ASSERT_TRUE(finish());
     const qbs::Balance after = service.service().webServer().store().balance("user01");
     EXPECT_EQ(after.balance, "940");
@@ -773,17 +773,17 @@ TEST_F(SendJobTest, AJobCutShortGoesOnFromWhatTheServiceHoldsEvenAfterTheProgram
     login();
     const std::string folder = JobJournal::folderOf(service.workdir());
     const auto parts = [&] {
-        return SendSessionParts{notifier, progress, progress,
-                                state,    settings, RejectTable::inWorkingFolder(service.workdir()),
-                                dialogs,  editors,  service.config()};
+        return SendSessionParts{
+            notifier, progress, progress,        state, RejectTable::inWorkingFolder(service.workdir()),
+            dialogs,  editors,  service.config()};
     };
     long long heldAfterFault = 0;
     {
         SendSession first(parts());
         first.setWorkingFolder(service.workdir());
         loginHost.onSendResult = [&](int r, int c) { first.sendResultArrived(r, c); };
-        fillQueue(first.form(), MessageKind::Sms, 5000);
-        first.job().prepareJournal(); // as the preview does
+        fillQueue(first.job(), MessageKind::Sms, 5000);
+        first.job().prepareJournal(first.job().batch()); // as the preview does
         // The service drops the connection, and with it what its socket held.
         quirks([](qbs::SendQuirks& q) {
             q = qbs::SendQuirks::slowReader();
@@ -811,7 +811,7 @@ TEST_F(SendJobTest, AJobCutShortGoesOnFromWhatTheServiceHoldsEvenAfterTheProgram
                                                   "총 [" + held + "] 건 전송이 완료되었습니다."};
         EXPECT_TRUE(notifier.texts() == whileWriting || notifier.texts() == afterwards)
             << ::testing::PrintToString(notifier.texts());
-        EXPECT_EQ(first.form().state().queue.size(),
+        EXPECT_EQ(first.job().batch().queue.size(),
                   notifier.texts() == whileWriting ? 0u : static_cast<std::size_t>(5000 - heldAfterFault));
         EXPECT_EQ(first.job().pendingJournal().empty(), notifier.texts() != whileWriting);
         EXPECT_GT(first.job().stats().recordsWritten, heldAfterFault)

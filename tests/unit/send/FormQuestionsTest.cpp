@@ -133,7 +133,7 @@ TEST(FormQuestions, ThePreviewOffersLmsForRowsPast90Bytes) {
         EXPECT_EQ(f.notifier.texts(),
                   (Strings{"[SMS] 90바이트를 넘는 메세지 [2] 건 (행 2, 4)\nLMS로 전송하시겠습니까?",
                            "[SMS] 내용이 90바이트 이상입니다.!"}));
-        EXPECT_TRUE(f.state().queue.empty());
+        EXPECT_TRUE(f.batch().queue.empty());
     }
     {
         FormFixture f;
@@ -144,9 +144,9 @@ TEST(FormQuestions, ThePreviewOffersLmsForRowsPast90Bytes) {
                   "[SMS] 90바이트를 넘는 메세지 [12] 건 (행 2, 4, 6, 8, 10, 12, 14, "
                   "16, 18, 20 외)\nLMS로 전송하시겠습니까?");
         EXPECT_EQ(f.state().kind, MessageKind::Lms);
-        ASSERT_EQ(f.state().queue.size(), 24u);
-        EXPECT_EQ(f.state().queue.at(1).body, std::string(20, 'a') + std::string(80, 'x'));
-        EXPECT_EQ(f.form.batch().kind, MessageKind::Lms);
+        ASSERT_EQ(f.batch().queue.size(), 24u);
+        EXPECT_EQ(f.batch().queue.at(1).body, std::string(20, 'a') + std::string(80, 'x'));
+        EXPECT_EQ(f.batch().kind, MessageKind::Lms);
     }
 }
 
@@ -183,9 +183,9 @@ TEST(FormQuestions, CostInTheSummaryAndBeforeTheSend) {
             << c.name;
         f.notifier.clear();
         f.notifier.answerNext(false);
-        EXPECT_FALSE(f.form.confirmSend()) << c.name;
+        EXPECT_FALSE(f.form.confirmSend(nullptr)) << c.name;
         f.notifier.answerNext(true);
-        EXPECT_TRUE(f.form.confirmSend()) << c.name;
+        EXPECT_TRUE(f.form.confirmSend(nullptr)) << c.name;
         EXPECT_EQ(f.notifier.texts(), (Strings{c.question, c.question})) << c.name;
     }
 }

@@ -86,14 +86,17 @@ struct FormFixture {
     TempDir dir;
     RecordingNotifier notifier;
     RecordingProgress progress;
-    SendSettings settings;
     LoginState login;
     ScriptedDialogs dialogs;
     FakeEditors editors;
-    SendForm form{notifier, progress, settings, login, RejectTable::inWorkingFolder(dir.path()),
-                  dialogs,  editors};
+    SendForm form{notifier, progress, login, RejectTable::inWorkingFolder(dir.path()), dialogs, editors};
 
     SendFormState& state() { return form.state(); }
+    // What the last preview produced; an empty batch when there is none.
+    const SendBatch& batch() const {
+        static const SendBatch none;
+        return form.prepared() ? *form.prepared() : none;
+    }
     // Cell text as UTF-8.
     std::string cell(int row, int column) const {
         return cp949::toUtf8(form.state().table.text(row, column));

@@ -116,8 +116,8 @@ TEST(NumberDigits, DedupAndRejectListsCompareDigits) {
         EXPECT_EQ(n.rejected, c.rejected) << c.name;
         EXPECT_EQ(n.formatErrors, c.errors) << c.name;
         Strings queued;
-        for (std::size_t i = 0; i < f.state().queue.size(); ++i)
-            queued.push_back(f.state().queue.at(i).number);
+        for (std::size_t i = 0; i < f.batch().queue.size(); ++i)
+            queued.push_back(f.batch().queue.at(i).number);
         EXPECT_EQ(queued, c.queued) << c.name;
     }
 }

@@ -58,22 +58,22 @@ TEST(StalePreview, AnyChangeAsksAndTheNewRecordsAreSent) {
         f.state().dedupOn = false;
         ASSERT_TRUE(f.form.validateAndPreview());
         const auto last = [&f] {
-            const std::size_t n = f.state().queue.size();
-            const SendRecord r = f.state().queue.at(n - 1);
+            const std::size_t n = f.batch().queue.size();
+            const SendRecord r = f.batch().queue.at(n - 1);
             return cp949::toUtf8(std::to_string(n) + "|" + r.callbackNumber + "|" + r.title + "|" + r.body +
-                                 "|" + r.reservation + "|" + f.settings.pictures[0].path);
+                                 "|" + r.reservation + "|" + f.batch().settings.pictures[0].path);
         };
         const std::string before = last();
         c.change(f);
         f.notifier.clear();
-        EXPECT_FALSE(f.form.confirmSend());
+        EXPECT_FALSE(f.form.confirmSend(nullptr));
         const Shown question{ko(stale), MessageIcon::None, defaultCaption(), true};
         EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{question});
         EXPECT_EQ(last(), before);
         for (int i = 0; i < 3; ++i)
             f.notifier.answerNext(true);
-        EXPECT_TRUE(f.form.confirmSend());
-        EXPECT_TRUE(f.form.confirmSend()); // nothing changed since: the cost question alone
+        EXPECT_TRUE(f.form.confirmSend(nullptr));
+        EXPECT_TRUE(f.form.confirmSend(nullptr)); // nothing changed since: the cost question alone
         EXPECT_EQ(last(), c.last);
         const std::string cost =
             "전송 [" + last().substr(0, 1) + "] 건, 예상금액 [-] 원, 잔액 [-] 원\n전송하시겠습니까?";

@@ -24,15 +24,15 @@ std::string summary(long long total, long long dup, long long rej, long long err
 // The queued numbers in order.
 Strings queuedNumbers(const FormFixture& f) {
     Strings out;
-    for (std::size_t i = 0; i < f.form.state().queue.size(); ++i)
-        out.push_back(f.form.state().queue.at(i).number);
+    for (std::size_t i = 0; i < f.batch().queue.size(); ++i)
+        out.push_back(f.batch().queue.at(i).number);
     return out;
 }
 
 Strings reservations(const FormFixture& f) {
     Strings out;
-    for (std::size_t i = 0; i < f.form.state().queue.size(); ++i)
-        out.push_back(cp949::toUtf8(f.form.state().queue.at(i).reservation));
+    for (std::size_t i = 0; i < f.batch().queue.size(); ++i)
+        out.push_back(cp949::toUtf8(f.batch().queue.at(i).reservation));
     return out;
 }
 
@@ -126,7 +126,7 @@ TEST(Validation, ChecksRunInOrderWithTheirMessages) {
         c.setup(f);
         EXPECT_FALSE(f.form.validateAndPreview()) << c.message;
         EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox(c.message)}) << c.message;
-        EXPECT_TRUE(f.state().queue.empty()) << c.message;
+        EXPECT_TRUE(f.batch().queue.empty()) << c.message;
         EXPECT_EQ(f.state().table.columnCount(), 3) << c.message; // table untouched
     }
 }
@@ -407,7 +407,7 @@ TEST(Validation, SplitSlicesNeverPassTheLastFourDigitYear) {
             EXPECT_EQ(reservations(f).back().substr(0, 5), "9999-") << c.name;
         } else {
             EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("분할전송을 확인해주세요.")}) << c.name;
-            EXPECT_TRUE(f.state().queue.empty()) << c.name;
+            EXPECT_TRUE(f.batch().queue.empty()) << c.name;
             EXPECT_TRUE(f.state().previewEnabled) << c.name;
         }
     }
@@ -428,9 +428,9 @@ TEST(Validation, ReservationWithoutSplitAndImmediate) {
     f.state().reservationMinute.select(6);
     ASSERT_TRUE(f.form.validateAndPreview());
     EXPECT_EQ(reservations(f), Strings{"2016-09-10 09:30:00"});
-    EXPECT_EQ(f.settings.reservationDate, "2016-09-10");
-    EXPECT_EQ(f.settings.reservationHour, "09");
-    EXPECT_EQ(f.settings.reservationMinute, "30");
+    EXPECT_EQ(f.batch().settings.reservationDate, "2016-09-10");
+    EXPECT_EQ(f.batch().settings.reservationHour, "09");
+    EXPECT_EQ(f.batch().settings.reservationMinute, "30");
 }
 
 TEST(Validation, MergeFieldsComposeAndAPreviewAgainTakesTheKeptRecipients) {
@@ -441,10 +441,10 @@ TEST(Validation, MergeFieldsComposeAndAPreviewAgainTakesTheKeptRecipients) {
     f.form.onMergeSwitch(1);
     f.state().mergeColumn[0].select(2);
     ASSERT_TRUE(f.form.validateAndPreview());
-    EXPECT_EQ(cp949::toUtf8(f.settings.mergeColumn[0]), "2 열");
-    ASSERT_EQ(f.state().queue.size(), 2u);
-    EXPECT_EQ(f.state().queue.at(1).body, "Lee\nhello <@2@>");
-    EXPECT_EQ(f.state().queue.at(1).displayBody, "Lee  hello <@2@>");
+    EXPECT_EQ(cp949::toUtf8(f.batch().settings.mergeColumn[0]), "2 열");
+    ASSERT_EQ(f.batch().queue.size(), 2u);
+    EXPECT_EQ(f.batch().queue.at(1).body, "Lee\nhello <@2@>");
+    EXPECT_EQ(f.batch().queue.at(1).displayBody, "Lee  hello <@2@>");
     EXPECT_TRUE(f.state().mergeLock);
 
     // The recipients behind the merged preview are read again.
@@ -458,10 +458,10 @@ TEST(Validation, MergeFieldsComposeAndAPreviewAgainTakesTheKeptRecipients) {
     f.notifier.clear();
     EXPECT_FALSE(f.form.validateAndPreview());
     EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("전송메시지를 다시 세팅해 주세요.!")});
-    EXPECT_EQ(f.state().queue.size(), 2u); // the previous queue can still be sent
+    EXPECT_EQ(f.batch().queue.size(), 2u); // the previous queue can still be sent
     f.form.resetForm();
     EXPECT_FALSE(f.state().mergeLock);
-    EXPECT_TRUE(f.state().queue.empty());
+    EXPECT_TRUE(f.batch().queue.empty());
 }
 
 TEST(Validation, AMergeValueOverTheLimitStopsTheWholeRun) {
@@ -472,8 +472,8 @@ TEST(Validation, AMergeValueOverTheLimitStopsTheWholeRun) {
     f.state().mergeColumn[0].select(2);
     EXPECT_FALSE(f.form.validateAndPreview()); // LMS offered, declined
     EXPECT_EQ(f.notifier.shown().back(), errorBox("[SMS] 내용이 90바이트 이상입니다.!"));
-    EXPECT_TRUE(f.state().queue.empty());
-    EXPECT_EQ(f.state().batchBytes, 0);
+    EXPECT_TRUE(f.batch().queue.empty());
+    EXPECT_EQ(f.batch().bytes, 0);
     EXPECT_EQ(f.progress.value, 0);
     EXPECT_TRUE(f.state().previewEnabled);
     EXPECT_TRUE(f.state().sendEnabled);
@@ -511,7 +511,7 @@ TEST(Validation, BytesThatWouldBreakARecordNeverReachTheQueue) {
             c.setup(f);
             EXPECT_FALSE(f.form.validateAndPreview()) << c.message;
             EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox(c.message)});
-            EXPECT_TRUE(f.state().queue.empty());
+            EXPECT_TRUE(f.batch().queue.empty());
         }
 
         // A row whose number or bound merge value holds one is a number-format error.
@@ -529,7 +529,7 @@ TEST(Validation, BytesThatWouldBreakARecordNeverReachTheQueue) {
         ASSERT_TRUE(f.form.validateAndPreview());
         EXPECT_EQ(f.notifier.shown().back().utf8(), summary(4, 0, 0, 2, 2));
         EXPECT_EQ(queuedNumbers(f), (Strings{"01011112222", "01077778888"}));
-        EXPECT_EQ(f.state().queue.at(1).body, "Choi hello");
+        EXPECT_EQ(f.batch().queue.at(1).body, "Choi hello");
     }
 }
 
@@ -551,13 +551,13 @@ TEST(Validation, ARecordLongerThanTheServerTakesStopsTheRun) {
         f.editors.lms = EditorContent{"t", true, std::string(2000, 'b'), true, {}};
         f.state().callbackList.fill({std::string(callback, '7')});
         EXPECT_EQ(f.form.validateAndPreview(), fits) << callback;
-        EXPECT_EQ(f.state().queue.size(), fits ? 2u : 0u) << callback;
+        EXPECT_EQ(f.batch().queue.size(), fits ? 2u : 0u) << callback;
         if (!fits) {
             EXPECT_EQ(
                 f.notifier.shown(),
                 std::vector<Shown>{errorBox(
                     "전송데이터 한 건이 4095바이트를 넘습니다. 회신번호와 전송메세지를 확인해주세요.")});
-            EXPECT_EQ(f.state().batchBytes, 0);
+            EXPECT_EQ(f.batch().bytes, 0);
             EXPECT_TRUE(f.state().sendEnabled);
         }
     }
@@ -605,7 +605,7 @@ TEST(Validation, PreviewLayoutBySmsAndLongKinds) {
     l.state().numberColumn.select(1);
     l.editors.lms->titleTouched = false;
     ASSERT_TRUE(l.form.validateAndPreview());
-    EXPECT_EQ(l.state().queue.front().title, "");
+    EXPECT_EQ(l.batch().queue.front().title, "");
 }
 
 TEST(Validation, ByteTotalAndPicturesFollowTheRecordEstimate) {
@@ -623,20 +623,20 @@ TEST(Validation, ByteTotalAndPicturesFollowTheRecordEstimate) {
                       true,
                       {PictureSlot{}, PictureSlot{"/a.jpg", 640, 480}, PictureSlot{"/b.jpg", 1024, 768}}};
     ASSERT_TRUE(f.form.validateAndPreview());
-    EXPECT_EQ(f.state().pictureCount, 2);
-    EXPECT_EQ(f.settings.pictures[0].path, "/a.jpg");
-    EXPECT_EQ(f.settings.pictures[1].width, 1024);
-    EXPECT_TRUE(f.settings.pictures[2].empty());
+    EXPECT_EQ(f.batch().pictureCount, 2);
+    EXPECT_EQ(f.batch().settings.pictures[0].path, "/a.jpg");
+    EXPECT_EQ(f.batch().settings.pictures[1].width, 1024);
+    EXPECT_TRUE(f.batch().settings.pictures[2].empty());
     // id 6 + number + callback 10 + body 4 + "0.0" 3 + 3 + 3 + 59, title 5 + 1,
     // pictures 2 * (6 + 22) + 3, sizes "640480" and "1024768" 13, separators 6.
     const long long fixed = 6 + 10 + 4 + 3 + 3 + 3 + 59 + 5 + 1 + 2 * 28 + 3 + 13 + 6;
-    EXPECT_EQ(f.state().batchBytes, (fixed + 11) + (fixed + 10));
+    EXPECT_EQ(f.batch().bytes, (fixed + 11) + (fixed + 10));
 
     // The next run starts its total afresh.
     f.loadRows({{"01011112222"}});
     f.state().numberColumn.select(1);
     ASSERT_TRUE(f.form.validateAndPreview());
-    EXPECT_EQ(f.state().batchBytes, fixed + 11);
+    EXPECT_EQ(f.batch().bytes, fixed + 11);
 }
 
 TEST(Validation, TheCallbackNumberIsTheItemChosenOrTheNumberTyped) {
@@ -668,7 +668,7 @@ TEST(Validation, TheCallbackNumberIsTheItemChosenOrTheNumberTyped) {
     f.form.onCallbackEdited("0507778888");
     f.state().mergeLock = false;
     ASSERT_TRUE(f.form.validateAndPreview());
-    EXPECT_EQ(f.state().queue.at(0).callbackNumber, "0507778888");
+    EXPECT_EQ(f.batch().queue.at(0).callbackNumber, "0507778888");
     EXPECT_EQ(f.cell(1, 2), "0507778888");
 
     // The reset keeps the box; the service's list replaces it.

@@ -2,21 +2,18 @@
 
 #include "net/HandlerScope.h"
 
-#include "common/LoginState.h"
-#include "send/SendJob.h"
-
 namespace qb {
 
 // Deletes the connection later when it was closed under its handlers.
 auto SendConnection::handlerScope() {
     return HandlerScope(m_handlerDepth, [this] {
         if (m_closed)
-            m_job.m_retired.purgeLater();
+            m_job.leftHandlerClosed();
     });
 }
 
-SendConnection::SendConnection(SendJob& job, std::unique_ptr<AsyncSocket> socket)
-    : m_job(job), m_socket(std::move(socket)) {
+SendConnection::SendConnection(SendConnectionHost& host, std::unique_ptr<AsyncSocket> socket)
+    : m_job(host), m_socket(std::move(socket)) {
     connect(m_socket.get(), &AsyncSocket::connected, this, &SendConnection::onConnect);
     connect(m_socket.get(), &AsyncSocket::readable, this, &SendConnection::onReceive);
     connect(m_socket.get(), &AsyncSocket::writable, this, &SendConnection::onSend);
@@ -46,8 +43,7 @@ void SendConnection::onConnect(int error) {
         m_job.connectFailed();
         return;
     }
-    m_sendCheck =
-        packet::encodeSendCheck(m_job.kind(), m_job.login().userId, m_job.messageCount(), m_job.checkBytes());
+    m_sendCheck = m_job.sendCheckPacket();
     if (m_socket->send(m_sendCheck.data(), m_sendCheck.size()) != static_cast<long>(m_sendCheck.size())) {
         m_job.checkNotSent();
         return;

@@ -3,6 +3,7 @@
 #include "net/AsyncSocket.h"
 #include "net/PacketReader.h"
 #include "net/Packets.h"
+#include "send/SendConnectionHost.h"
 
 #include <QObject>
 
@@ -12,17 +13,15 @@
 
 // The client end of the send connection, one per job: it sends the send check,
 // reads the server's reply and carries the records the job writes. What each
-// event means for the job is the SendJob's business; this class only turns
-// socket events into calls on it.
+// event means is its host's business (the job); this class only turns socket
+// events into calls on it.
 namespace qb {
-
-class SendJob;
 
 class SendConnection : public QObject {
     Q_OBJECT
 
 public:
-    SendConnection(SendJob& job, std::unique_ptr<AsyncSocket> socket);
+    SendConnection(SendConnectionHost& host, std::unique_ptr<AsyncSocket> socket);
     ~SendConnection() override;
 
     // False when the system gives no socket.
@@ -48,7 +47,7 @@ private:
     void onSend();
     void onClose(int error);
 
-    SendJob& m_job;
+    SendConnectionHost& m_job;
     std::unique_ptr<AsyncSocket> m_socket;
     PacketReader m_reader = PacketReader::forSendConnection();
     bool m_closed = false;

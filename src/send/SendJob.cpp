@@ -52,7 +52,6 @@ SendJob::SendJob(LoginState& login, Notifier& notifier, Progress& progress, Send
     connect(&m_endTimer, &QTimer::timeout, this, &SendJob::onEndTimer);
     m_waitTimer.setSingleShot(true);
     connect(&m_waitTimer, &QTimer::timeout, this, &SendJob::onWaitTimer);
-    m_own.reserve(4096);
 }
 
 SendJob::~SendJob() {
@@ -249,7 +248,8 @@ void SendJob::startSend() {
     std::unique_ptr<AsyncSocket> socket =
         m_socketFactory ? m_socketFactory() : std::make_unique<AsyncSocket>();
     socket->setConnectTimeout(m_timeouts.connect);
-    m_connection = std::make_unique<SendConnection>(*this, std::move(socket));
+    m_connection =
+        std::make_unique<SendConnection>(static_cast<SendConnectionHost&>(*this), std::move(socket));
     if (!m_connection->create()) {
         m_connection.reset();
         m_notifier.error(ko("서버접속 오류입니다. 다시 시도해 주세요!"));
@@ -260,8 +260,13 @@ void SendJob::startSend() {
     m_connection->connectToHost(m_config.host, m_config.sendPort);
 }
 
-std::int32_t SendJob::checkBytes() const {
-    return static_cast<std::int32_t>(std::clamp<long long>(m_batch.bytes, 0, kInt32Max));
+std::string SendJob::sendCheckPacket() const {
+    const auto bytes = static_cast<std::int32_t>(std::clamp<long long>(m_batch.bytes, 0, kInt32Max));
+    return packet::encodeSendCheck(m_kind, m_login.userId, m_messageCount, bytes);
+}
+
+void SendJob::leftHandlerClosed() {
+    m_retired.purgeLater();
 }
 
 void SendJob::connectFailed() {
@@ -362,7 +367,7 @@ void SendJob::writeRecords() {
     const auto yieldAt = std::chrono::steady_clock::now() + m_yieldInterval;
     long long lookAt = m_stats.recordsWritten + 64; // the clock, every 64 records or so
     for (;;) {
-        if (!m_haveCurrent) {
+        if (!m_cursor.holding()) {
             if (queue.empty()) {
                 m_ahead.stop();
                 // The service may answer for it before the end timer runs.
@@ -371,51 +376,13 @@ void SendJob::writeRecords() {
                 m_endTimer.start(kEndDelay);
                 return;
             }
-            std::size_t most = kRunRecords;
-            if (m_runNext < m_run.count) {
-                most = 0; // the run was checked against the allowance when it was taken
-            } else if (m_journal.isOpen()) {
-                if (journalIndex() >= m_allowed && !extendAllowance()) {
-                    failWith(journalFailure());
-                    return;
-                }
-                if (m_allowedAhead <= m_allowed)
-                    markAhead();
-                most = static_cast<std::size_t>(std::min<long long>(kRunRecords, m_allowed - journalIndex()));
-            }
-            if (most > 0) {
-                m_run = m_ahead.takeRun(queue.taken(), most);
-                m_runNext = 0;
-            }
-            if (m_runNext < m_run.count) {
-                takeFromRun();
-            } else {
-                const SendQueue::View v = queue.view(0);
-                queue.pop_front();
-                m_haveCurrent = true;
-                const RecordText text{v.number, v.callbackNumber, v.title, v.body, v.reservation};
-                m_own.clear();
-                const bool encoded = m_encoder.append(m_own, text);
-                m_record = m_own;
-                if (!encoded) {
-                    // Validation keeps such records out; whatever put this one in the
-                    // queue, its bytes would make records nobody composed, or one the
-                    // server refuses while the job counts it as sent.
-                    fail(m_encoder.size(text) > kMaxRecordBytes
-                             ? "4095바이트를 넘는 데이터가 있어 전송을 중단합니다."
-                             : "사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다.");
-                    return;
-                }
-                if (queue.size() >= kEncodeAheadFrom)
-                    m_ahead.start(queue, m_encoder, queue.taken());
-                m_taken = 0;
-                m_progress.setValue(m_messageCount - static_cast<std::int64_t>(queue.size()));
-            }
+            if (!takeRecord())
+                return;
         }
         // A record the socket took in part goes on from its first byte not taken.
-        while (m_taken < m_record.size()) {
-            const std::size_t offered = m_record.size() - m_taken + runBytesAfter();
-            const long n = socket.send(m_record.data() + m_taken, offered);
+        while (!m_cursor.recordDone()) {
+            const std::size_t offered = m_cursor.offered();
+            const long n = socket.send(m_cursor.data(), offered);
             if (n < 0 && socket.wouldBlock()) {
                 ++m_stats.wouldBlocks;
                 m_phase = Phase::Held;
@@ -429,15 +396,13 @@ void SendJob::writeRecords() {
             if (static_cast<std::size_t>(n) < offered)
                 ++m_stats.partialSends;
             m_stats.bytesWritten += n;
-            std::size_t got = static_cast<std::size_t>(n);
-            while (got > m_record.size() - m_taken) { // into the next record of the run
-                got -= m_record.size() - m_taken;
+            // Into the records of the run after it: each is taken off the queue in turn.
+            for (std::size_t i = m_cursor.took(static_cast<std::size_t>(n)); i > 0; --i) {
                 ++m_stats.recordsWritten;
-                takeFromRun();
+                popRecord();
             }
-            m_taken += got;
         }
-        m_haveCurrent = false;
+        m_cursor.release();
         ++m_stats.recordsWritten;
         // A long queue on a fast reader would otherwise keep the window from
         // repainting until the last record.
@@ -453,18 +418,50 @@ void SendJob::writeRecords() {
     }
 }
 
-void SendJob::takeFromRun() {
-    const std::uint32_t begin = m_runNext == 0 ? m_run.base : m_run.ends[m_runNext - 1];
-    m_record = m_run.bytes.substr(begin - m_run.base, m_run.ends[m_runNext] - begin);
-    ++m_runNext;
-    m_batch.queue.pop_front();
-    m_haveCurrent = true;
-    m_taken = 0;
-    m_progress.setValue(m_messageCount - static_cast<std::int64_t>(m_batch.queue.size()));
+bool SendJob::takeRecord() {
+    SendQueue& queue = m_batch.queue;
+    std::size_t most = kRunRecords;
+    if (m_cursor.inRun()) {
+        most = 0; // the run was checked against the allowance when it was taken
+    } else if (m_journal.isOpen()) {
+        if (journalIndex() >= m_allowed && !extendAllowance()) {
+            failWith(journalFailure());
+            return false;
+        }
+        if (m_allowedAhead <= m_allowed)
+            markAhead();
+        most = static_cast<std::size_t>(std::min<long long>(kRunRecords, m_allowed - journalIndex()));
+    }
+    if (most > 0)
+        m_cursor.startRun(m_ahead.takeRun(queue.taken(), most));
+    if (m_cursor.inRun()) {
+        m_cursor.holdFromRun();
+        popRecord();
+        return true;
+    }
+    const SendQueue::View v = queue.view(0);
+    const RecordText text{v.number, v.callbackNumber, v.title, v.body, v.reservation};
+    const bool encoded = m_encoder.append(m_cursor.own(), text);
+    m_cursor.holdOwn();
+    queue.pop_front();
+    if (!encoded) {
+        // Validation keeps such records out; whatever put this one in the
+        // queue, its bytes would make records nobody composed, or one the
+        // server refuses while the job counts it as sent.
+        fail(m_encoder.size(text) > kMaxRecordBytes
+                 ? "4095바이트를 넘는 데이터가 있어 전송을 중단합니다."
+                 : "사용할 수 없는 제어문자가 들어 있는 데이터가 있어 전송을 중단합니다.");
+        return false;
+    }
+    if (queue.size() >= kEncodeAheadFrom)
+        m_ahead.start(queue, m_encoder, queue.taken());
+    m_progress.setValue(m_messageCount - static_cast<std::int64_t>(queue.size()));
+    return true;
 }
 
-std::size_t SendJob::runBytesAfter() const {
-    return m_runNext < m_run.count ? m_run.ends[m_run.count - 1] - m_run.ends[m_runNext - 1] : 0;
+void SendJob::popRecord() {
+    m_batch.queue.pop_front();
+    m_progress.setValue(m_messageCount - static_cast<std::int64_t>(m_batch.queue.size()));
 }
 
 void SendJob::continueAfterYield() {
@@ -607,7 +604,8 @@ std::string SendJob::settleInterrupted() {
     SendQueue& queue = m_batch.queue;
     m_segmentOpen = false;
     // The record in hand was taken off the queue but not handed over whole.
-    const long long handed = static_cast<long long>(queue.taken() - m_segmentStart) - (m_haveCurrent ? 1 : 0);
+    const long long handed =
+        static_cast<long long>(queue.taken() - m_segmentStart) - (m_cursor.holding() ? 1 : 0);
     const long long before = m_takenBefore;
     // The service ends its job once it has read what the connection still holds.
     AsyncSocket* socket = m_connection ? &m_connection->socket() : nullptr;
@@ -633,8 +631,8 @@ std::string SendJob::settleInterrupted() {
         if (socket)
             socket->discardUnsentOnClose();
         // The part of the record in hand the socket took is the last of it.
-        if (notSent >= 0 && m_haveCurrent)
-            notSent = std::max(0LL, notSent - static_cast<long long>(m_taken));
+        if (notSent >= 0 && m_cursor.holding())
+            notSent = std::max(0LL, notSent - static_cast<long long>(m_cursor.sent()));
         m_uncertain = possiblyDelivered(handed, notSent);
         taken = m_uncertain;
         // A service that did not answer may answer later; one without the
@@ -642,8 +640,7 @@ std::string SendJob::settleInterrupted() {
         m_waitsForService = countError.empty() && (status.state == ServiceJobStatus::State::Unreachable ||
                                                    status.state == ServiceJobStatus::State::Running);
     }
-    m_haveCurrent = false; // the queue goes on from what the service holds
-    m_run = {};
+    m_cursor.reset(); // the queue goes on from what the service holds
     queue.seek(m_segmentStart + static_cast<std::size_t>(taken));
     m_takenBefore = before + taken;
     // An uncertain span is decided later (the user, or the service once it
@@ -665,11 +662,9 @@ void SendJob::dropConnection() {
         m_retired.retire(std::move(m_connection));
     m_yieldPending = false;
     m_waitTimer.stop();
-    if (m_haveCurrent) {
+    if (m_cursor.holding())
         m_batch.queue.rewind(1);
-        m_haveCurrent = false;
-    }
-    m_run = {}; // its bytes went with the encoder
+    m_cursor.reset(); // the run's bytes went with the encoder
 }
 
 void SendJob::closeSendConnection(bool resetPictures) {

@@ -9,8 +9,10 @@
 #include "net/Packets.h"
 #include "net/RetiredConnections.h"
 #include "send/JobJournal.h"
+#include "send/RecordCursor.h"
 #include "send/RecordsAhead.h"
 #include "send/SendBatch.h"
+#include "send/SendConnectionHost.h"
 #include "web/WebHost.h"
 
 #include <QObject>
@@ -51,7 +53,7 @@ class SendConnection;
 class SendJobHost;
 struct LoginState;
 
-class SendJob : public QObject {
+class SendJob : public QObject, private SendConnectionHost {
     Q_OBJECT
 
 public:
@@ -165,26 +167,24 @@ public:
     static std::string countErrorMessage(long long reported, long long count);
 
 private:
-    friend class SendConnection;
-
-    // For the connection.
-    MessageKind kind() const { return m_kind; }
-    const LoginState& login() const { return m_login; }
-    std::int32_t checkBytes() const;
-    void connectFailed();
-    void checkNotSent();
-    void checkSent();
-    void readFailed();
-    void packetError();
-    void checkReply(const packet::SendCheckAck& ack);
-    void writable();
-    void connectionClosed();
+    // SendConnectionHost
+    std::string sendCheckPacket() const override;
+    void connectFailed() override;
+    void checkNotSent() override;
+    void checkSent() override;
+    void readFailed() override;
+    void packetError() override;
+    void checkReply(const packet::SendCheckAck& ack) override;
+    void writable() override;
+    void connectionClosed() override;
+    void leftHandlerClosed() override;
 
     void startTransmission(bool resume);
     bool uploadPictures();
     void writeRecords();
-    void takeFromRun();
-    std::size_t runBytesAfter() const;
+    // Takes the next record off the queue and holds it; false when the job failed.
+    bool takeRecord();
+    void popRecord();
     void continueAfterYield();
     void onEndTimer();
     void onWaitTimer();
@@ -239,19 +239,8 @@ private:
     bool m_yieldPending = false;
     Stats m_stats;
 
-    // The record being written: taken off the queue, of which m_taken bytes are
-    // with the socket. Held while the socket is full. Its bytes are the encoder's
-    // block (valid until the next take) or, when this core encoded it, m_own.
-    // Records encoded ahead come in runs that lie together in their block: each
-    // send offers the rest of the run, and a record is taken off the queue when the
-    // one before it is wholly with the socket, as if each were sent alone.
     RecordEncoder m_encoder;
-    bool m_haveCurrent = false;
-    std::string_view m_record;
-    std::string m_own;
-    std::size_t m_taken = 0;
-    RecordsAhead::Run m_run;
-    std::size_t m_runNext = 0; // the run's next record not yet taken off the queue
+    RecordCursor m_cursor;
     // Long queues are encoded ahead on the second core.
     RecordsAhead m_ahead;
 

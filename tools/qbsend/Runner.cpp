@@ -270,22 +270,11 @@ int dryRun(const Options& options, const std::filesystem::path& workdir, std::os
     return qb::runDryRun(jobOptions(options, workdir), notifier, out, fd) == 0 ? kSuccess : kFailed;
 }
 
-} // namespace
-
-int run(const Options& options, std::ostream& out, std::ostream& err) {
-    std::error_code ec;
-    const std::filesystem::path workdir = std::filesystem::absolute(options.workdir, ec);
-    if (ec || !std::filesystem::is_directory(workdir, ec)) {
-        err << "qbsend: --workdir: no such folder: " << options.workdir << "\n";
-        return kBadArguments;
-    }
-    if (options.dryRun)
-        return dryRun(options, workdir, out);
-    if (options.setAside)
-        return setAside(*options.setAside, workdir, out, err);
-    const qb::AppPaths paths(workdir.lexically_normal().string());
-
-    qb::ServiceConfig config = qb::ServiceConfig::load(paths.workingFolder());
+// The service's addresses from service.ini, with what the command line replaces;
+// a bad value the command line does not replace is a bad argument.
+std::optional<int> loadConfig(const Options& options, const qb::AppPaths& paths, qb::ServiceConfig& config,
+                              std::ostream& err) {
+    config = qb::ServiceConfig::load(paths.workingFolder());
     if (options.host)
         config.host = *options.host;
     if (options.loginPort)
@@ -298,7 +287,6 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         err << "qbsend: " << config.unreadFile << ": larger than 1 MiB, not read\n";
         return kBadArguments;
     }
-    // A port the command line does not replace must be good.
     for (const qb::ServiceConfig::BadValue& bad : config.badValues) {
         const bool replaced = (bad.key == "LOGIN_PORT" && options.loginPort) ||
                               (bad.key == "SEND_PORT" && options.sendPort) ||
@@ -309,152 +297,122 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
             return kBadArguments;
         }
     }
+    return std::nullopt;
+}
+
+qb::NetTimeouts timeoutsOf(const Options& options) {
     qb::NetTimeouts timeouts;
     if (options.replyTimeout)
         timeouts.loginReply = timeouts.checkReply = std::chrono::seconds(*options.replyTimeout);
     if (options.writeTimeout)
         timeouts.writeStall = std::chrono::seconds(*options.writeTimeout);
+    return timeouts;
+}
 
-    qb::LoginState state;
-    state.version = paths.readVersion();
-    if (!toCp949(options.id, state.userId) || !toCp949(options.password, state.password)) {
-        err << "qbsend: the id and the password must be text that CP949 can hold\n";
-        return kBadArguments;
+// One run with a login: the login, then the job (new or resumed), then the
+// service's result on the login connection decides the exit code. Each step is
+// a member; the event loop runs them in turn.
+class SessionRun {
+public:
+    SessionRun(const Options& options, const std::filesystem::path& workdir, const qb::AppPaths& paths,
+               const qb::ServiceConfig& config, qb::LoginState& state, std::ostream& out, std::ostream& err)
+        : m_options(options), m_workdir(workdir), m_paths(paths), m_config(config),
+          m_timeouts(timeoutsOf(options)), m_state(state), m_out(out), m_err(err),
+          m_log(paths.workingFolder()), m_console(out), m_notifier(m_console, err),
+          m_session(state, m_host, m_notifier, m_log, config), m_preparing(err, "preparing"),
+          m_sending(err, "sending") {
+        m_host.state = &m_state;
+        m_session.setTimeouts(m_timeouts);
+        m_resultTimer.setSingleShot(true);
+        QObject::connect(&m_resultTimer, &QTimer::timeout, &m_loop, [this] {
+            m_err << "qbsend: no send result within " << m_options.waitSeconds << " s\n";
+            finish(settleCode());
+        });
+        m_notifier.after = [this] { QTimer::singleShot(0, &m_loop, [this] { evaluate(); }); };
+        m_host.onSendResult = [this](int r, int count) {
+            return !m_prepared || m_prepared->session().sendResultArrived(r, count);
+        };
+        // A login the server closes before its reply tells the client's user
+        // nothing; every other failed login has its message.
+        m_host.onAttemptFailed = [this] {
+            finish(kFailed, "the server closed the connection before the login reply", true);
+        };
+        m_host.onLoggedIn = [this] { afterLogin(); };
     }
 
-    const qb::SystemLog log(paths.workingFolder());
-    ConsoleNotifier console(out);
-    WatchingNotifier notifier(console, err);
-    HeadlessHost host;
-    host.state = &state;
-    qb::LoginSession session(state, host, notifier, log, config);
-    session.setTimeouts(timeouts);
-
-    QEventLoop loop;
-    int result = kFailed;
-    bool finished = false;
-    // Printed at the end when no error message has said why qbsend failed (or,
-    // for a login that ended, no message at all).
-    std::string reason;
-    bool reasonOnlyIfSilent = false;
-    // Out of any connection's handler before the connections go.
-    const auto finish = [&](int code, std::string why = {}, bool onlyIfSilent = false) {
-        if (finished)
-            return;
-        finished = true;
-        result = code;
-        reason = std::move(why);
-        reasonOnlyIfSilent = onlyIfSilent;
-        QTimer::singleShot(0, &loop, [&] {
-            session.logout();
-            loop.quit();
-        });
-    };
-
-    // The send: prepared as the preview does, sent by the client's job, then the
-    // server's result on the login connection decides.
-    std::unique_ptr<qb::OptionForm> prepared;
-    qb::SendJob* job = nullptr;
-    StderrProgress preparing(err, "preparing"), sending(err, "sending");
-    bool jobOver = false;
-    // Results that came before the job was written are not its result.
-    long long resultsBeforeEnd = 0;
-    QTimer resultTimer;
-    resultTimer.setSingleShot(true);
-    // Where a job that did not end complete leaves things, as the exit code says.
-    const auto settleCode = [&]() -> int {
-        if (job->complete())
-            return kSuccess;
-        const bool kept = job->releaseJournal();
-        if (kept)
-            err << "qbsend: the rest of the job is kept in " << job->pendingJournal()
-                << "; qbsend --resume sends it\n";
-        if (job->refused() || job->serviceCountError())
-            return kRefused;
-        if (!kept)
+    int exec() {
+        if (!m_session.login())
             return kFailed;
-        return job->uncertainRecords() > 0 && !job->waitsForService() ? kNeedsChoice : kPending;
-    };
-    const auto evaluate = [&] {
-        if (finished || !job)
-            return;
-        // Before the connection's state: it may have closed after the last result.
-        if (job->complete()) {
+        // Every wait of the login and the job has its time-out, and the result its --wait.
+        m_loop.exec();
+        m_notifier.flush();
+        const bool told = m_reasonOnlyIfSilent ? m_notifier.anyShown : m_notifier.anyError;
+        if (m_result != kSuccess && !told && !m_reason.empty())
+            m_err << "qbsend: " << m_reason << "\n";
+        return m_result;
+    }
+
+private:
+    void afterLogin() {
+        if (m_options.resume)
+            QTimer::singleShot(0, &m_loop, [this] { resumeJob(); });
+        else if (m_options.hasJob())
+            QTimer::singleShot(0, &m_loop, [this] { startJob(); });
+        else
             finish(kSuccess);
+    }
+
+    // Printed at the end when no error message has said why qbsend failed (or,
+    // for a login that ended, no message at all). Out of any connection's
+    // handler before the connections go.
+    void finish(int code, std::string why = {}, bool onlyIfSilent = false) {
+        if (m_finished)
             return;
-        }
-        const qb::LoginConnection* c = session.connection();
-        if (c && jobOver && c->sendResultCount() > resultsBeforeEnd) {
-            const qb::packet::SendResult& r = *c->lastSendResult();
-            finish(settleCode(), "the server took " + std::to_string(r.count) + " of " +
-                                     std::to_string(job->messageCount()) + " messages");
-        } else if (!c || c->isClosed()) {
-            finish(settleCode(), "the login connection closed before the send result");
-        } else if (jobOver && notifier.failed && !job->awaitingResult()) {
-            // Cut short: the job has said how far it got from what the service
-            // holds, and its result may have come while it was still writing.
-            finish(settleCode(), job->stats().recordsWritten == 0 ? "nothing was sent" : "");
-        } else if (jobOver && !resultTimer.isActive()) {
-            resultTimer.start(std::chrono::seconds(options.waitSeconds));
-        }
-    };
-    notifier.after = [&] { QTimer::singleShot(0, &loop, evaluate); };
-    const auto onRunning = [&](bool running) {
-        if (running)
-            return;
-        jobOver = true;
-        if (const qb::LoginConnection* c = session.connection())
-            resultsBeforeEnd = c->sendResultCount();
-        sending.done();
-        QTimer::singleShot(0, &loop, evaluate);
-    };
-    QObject::connect(&resultTimer, &QTimer::timeout, &loop, [&] {
-        err << "qbsend: no send result within " << options.waitSeconds << " s\n";
-        finish(settleCode());
-    });
-    const auto send = [&] {
-        qb::SendSession& session = prepared->session();
-        session.onRunningChanged = onRunning;
-        job = &session.job();
-        job->setTimeouts(timeouts);
-        job->setAskAboutUncertain(false);
-        notifier.failed = false;
-        session.startSend();
-        if (!job->running())
-            finish(settleCode(), "the job did not start"); // refused before it began
-    };
-    const auto makeForm = [&] {
-        prepared = std::make_unique<qb::OptionForm>(jobOptions(options, workdir), notifier, preparing, state,
-                                                    sending, config);
-        prepared->session().setWorkingFolder(paths.workingFolder());
-    };
-    const auto startJob = [&] {
+        m_finished = true;
+        m_result = code;
+        m_reason = std::move(why);
+        m_reasonOnlyIfSilent = onlyIfSilent;
+        QTimer::singleShot(0, &m_loop, [this] {
+            m_session.logout();
+            m_loop.quit();
+        });
+    }
+
+    void makeForm() {
+        m_prepared = std::make_unique<qb::OptionForm>(jobOptions(m_options, m_workdir), m_notifier,
+                                                      m_preparing, m_state, m_sending, m_config);
+        m_prepared->session().setWorkingFolder(m_paths.workingFolder());
+    }
+
+    // The send: prepared as the preview does, sent by the client's job.
+    void startJob() {
         makeForm();
-        const bool ready = prepared->prepare();
-        preparing.done();
+        const bool ready = m_prepared->prepare();
+        m_preparing.done();
         if (!ready) {
             finish(kFailed, "the job was not prepared");
             return;
         }
         send();
-    };
-    const auto resumeJob = [&] {
+    }
+
+    void resumeJob() {
         makeForm();
-        CommandLineResumeHost choices(out, options.resendUncertain);
-        const qb::ResumeResult r = qb::resumeInterruptedJob(prepared->session(), choices);
+        CommandLineResumeHost choices(m_out, m_options.resendUncertain);
+        const qb::ResumeResult r = qb::resumeInterruptedJob(m_prepared->session(), choices);
         const std::string name = std::filesystem::path(r.path).filename().string();
         using Outcome = qb::ResumeResult::Outcome;
         switch (r.outcome) {
         case Outcome::Started:
-            out << "qbsend: resuming " << name << std::endl;
+            m_out << "qbsend: resuming " << name << std::endl;
             send();
             return;
         case Outcome::NothingLeft:
-            out << "qbsend: nothing left to send" << std::endl;
+            m_out << "qbsend: nothing left to send" << std::endl;
             return finish(kSuccess);
         case Outcome::Nothing:
             if (!choices.anyListed)
-                out << "qbsend: nothing to resume" << std::endl;
+                m_out << "qbsend: nothing to resume" << std::endl;
             return finish(kSuccess);
         case Outcome::NeedsChoice:
             return finish(kNeedsChoice, "the service cannot say whether it has " +
@@ -471,34 +429,122 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         case Outcome::Failed:
             return finish(kFailed, qb::cp949::toUtf8(r.error));
         }
-    };
-    host.onSendResult = [&](int r, int count) {
-        return !prepared || prepared->session().sendResultArrived(r, count);
-    };
+    }
 
-    // A login the server closes before its reply tells the client's user nothing;
-    // every other failed login has its message.
-    host.onAttemptFailed = [&] {
-        finish(kFailed, "the server closed the connection before the login reply", true);
-    };
-    host.onLoggedIn = [&] {
-        if (options.resume)
-            QTimer::singleShot(0, &loop, resumeJob);
-        else if (options.hasJob())
-            QTimer::singleShot(0, &loop, startJob);
-        else
+    void send() {
+        qb::SendSession& session = m_prepared->session();
+        session.onRunningChanged = [this](bool running) { runningChanged(running); };
+        m_job = &session.job();
+        m_job->setTimeouts(m_timeouts);
+        m_job->setAskAboutUncertain(false);
+        m_notifier.failed = false;
+        session.startSend();
+        if (!m_job->running())
+            finish(settleCode(), "the job did not start"); // refused before it began
+    }
+
+    void runningChanged(bool running) {
+        if (running)
+            return;
+        m_jobOver = true;
+        // Results that came before the job was written are not its result.
+        if (const qb::LoginConnection* c = m_session.connection())
+            m_resultsBeforeEnd = c->sendResultCount();
+        m_sending.done();
+        QTimer::singleShot(0, &m_loop, [this] { evaluate(); });
+    }
+
+    // After every message and the job's end: is the run over, and how?
+    void evaluate() {
+        if (m_finished || !m_job)
+            return;
+        // Before the connection's state: it may have closed after the last result.
+        if (m_job->complete()) {
             finish(kSuccess);
-    };
-    if (!session.login())
-        return kFailed;
+            return;
+        }
+        const qb::LoginConnection* c = m_session.connection();
+        if (c && m_jobOver && c->sendResultCount() > m_resultsBeforeEnd) {
+            const qb::packet::SendResult& r = *c->lastSendResult();
+            finish(settleCode(), "the server took " + std::to_string(r.count) + " of " +
+                                     std::to_string(m_job->messageCount()) + " messages");
+        } else if (!c || c->isClosed()) {
+            finish(settleCode(), "the login connection closed before the send result");
+        } else if (m_jobOver && m_notifier.failed && !m_job->awaitingResult()) {
+            // Cut short: the job has said how far it got from what the service
+            // holds, and its result may have come while it was still writing.
+            finish(settleCode(), m_job->stats().recordsWritten == 0 ? "nothing was sent" : "");
+        } else if (m_jobOver && !m_resultTimer.isActive()) {
+            m_resultTimer.start(std::chrono::seconds(m_options.waitSeconds));
+        }
+    }
 
-    // Every wait of the login and the job has its time-out, and the result its --wait.
-    loop.exec();
-    notifier.flush();
-    const bool told = reasonOnlyIfSilent ? notifier.anyShown : notifier.anyError;
-    if (result != kSuccess && !told && !reason.empty())
-        err << "qbsend: " << reason << "\n";
-    return result;
+    // Where a job that did not end complete leaves things, as the exit code says.
+    int settleCode() {
+        if (m_job->complete())
+            return kSuccess;
+        const bool kept = m_job->releaseJournal();
+        if (kept)
+            m_err << "qbsend: the rest of the job is kept in " << m_job->pendingJournal()
+                  << "; qbsend --resume sends it\n";
+        if (m_job->refused() || m_job->serviceCountError())
+            return kRefused;
+        if (!kept)
+            return kFailed;
+        return m_job->uncertainRecords() > 0 && !m_job->waitsForService() ? kNeedsChoice : kPending;
+    }
+
+    const Options& m_options;
+    const std::filesystem::path m_workdir;
+    const qb::AppPaths& m_paths;
+    const qb::ServiceConfig m_config;
+    const qb::NetTimeouts m_timeouts;
+    qb::LoginState& m_state;
+    std::ostream& m_out;
+    std::ostream& m_err;
+    const qb::SystemLog m_log;
+    ConsoleNotifier m_console;
+    WatchingNotifier m_notifier;
+    HeadlessHost m_host;
+    qb::LoginSession m_session;
+    QEventLoop m_loop;
+    QTimer m_resultTimer;
+    StderrProgress m_preparing, m_sending;
+
+    int m_result = kFailed;
+    bool m_finished = false;
+    std::string m_reason;
+    bool m_reasonOnlyIfSilent = false;
+    std::unique_ptr<qb::OptionForm> m_prepared;
+    qb::SendJob* m_job = nullptr;
+    bool m_jobOver = false;
+    long long m_resultsBeforeEnd = 0;
+};
+
+} // namespace
+
+int run(const Options& options, std::ostream& out, std::ostream& err) {
+    std::error_code ec;
+    const std::filesystem::path workdir = std::filesystem::absolute(options.workdir, ec);
+    if (ec || !std::filesystem::is_directory(workdir, ec)) {
+        err << "qbsend: --workdir: no such folder: " << options.workdir << "\n";
+        return kBadArguments;
+    }
+    if (options.dryRun)
+        return dryRun(options, workdir, out);
+    if (options.setAside)
+        return setAside(*options.setAside, workdir, out, err);
+    const qb::AppPaths paths(workdir.lexically_normal().string());
+    qb::ServiceConfig config;
+    if (const std::optional<int> bad = loadConfig(options, paths, config, err))
+        return *bad;
+    qb::LoginState state;
+    state.version = paths.readVersion();
+    if (!toCp949(options.id, state.userId) || !toCp949(options.password, state.password)) {
+        err << "qbsend: the id and the password must be text that CP949 can hold\n";
+        return kBadArguments;
+    }
+    return SessionRun(options, workdir, paths, config, state, out, err).exec();
 }
 
 } // namespace qbsend

@@ -36,7 +36,7 @@ const char* const kJournalFailed =
 const char* const kJournalReadOnly =
     "전송 기록 폴더에 쓸 수 없어 전송을 중단합니다. 폴더의 쓰기 권한을 확인해 주세요.\n";
 // What follows the counts once the journal holds the rest.
-const char* const kResumeNow = "전송하기를 누르면 남은 건을 이어서 전송합니다.";
+const char* const kResumeNow = "이어서 전송을 누르면 남은 건을 전송합니다.";
 const char* const kResumeLater =
     "서버가 응답하지 않아 받은 건수를 확인할 수 없습니다. 서버가 다시 응답하면 로그인하여 이어서 전송할 수 "
     "있습니다.";
@@ -258,6 +258,13 @@ void SendJob::startSend() {
     m_phase = Phase::Connecting;
     setRunning(true);
     m_connection->connectToHost(m_config.host, m_config.sendPort);
+}
+
+bool SendJob::stop() {
+    if (!m_running || m_phase == Phase::Draining)
+        return false;
+    fail("전송을 중지했습니다.");
+    return true;
 }
 
 std::string SendJob::sendCheckPacket() const {
@@ -755,7 +762,7 @@ bool SendJob::sendResult(std::int32_t result, std::int32_t count) {
     m_takenBefore -= announced - taken;
     recomputeBytes();
     m_notifier.error(ko("서버가 [") + std::to_string(taken) + ko("]건만 받았습니다. 나머지 [") +
-                     std::to_string(queue.size()) + ko("]건은 전송하기를 누르면 전송됩니다."));
+                     std::to_string(queue.size()) + ko("]건은 이어서 전송을 누르면 전송됩니다."));
     return true;
 }
 

@@ -90,6 +90,10 @@ public:
     void dropRest();
     // "전송하기" of the batch taken. Refused with a message while a job runs.
     void startSend();
+    // "전송중지": ends the job as a fault would. The service's count decides what it
+    // holds, and the rest stays for "이어서 전송" (the journal, or the batch). False
+    // when nothing is left to stop (no job, or its last record is handed over).
+    bool stop();
     bool running() const { return m_running; }
     Phase phase() const { return m_phase; }
     // Of the current or last job.

@@ -122,6 +122,20 @@ void SendSession::send() {
         startSend();
 }
 
+void SendSession::stop() {
+    if (!m_sending)
+        return;
+    static const std::string question = ko("전송을 중지하시겠습니까?\n서버가 받은 건까지 전송된 것으로 하고, "
+                                           "남은 건은 이어서 전송할 수 있습니다.");
+    // The job runs on while the question is open and may end by itself.
+    if (m_parts.notifier.askYesNo(question, MessageIcon::None))
+        m_job->stop();
+}
+
+bool SendSession::resumes() const {
+    return !m_sending && !m_form->prepared() && (!m_job->pendingJournal().empty() || m_job->rest());
+}
+
 void SendSession::startSend() {
     if (m_form->prepared() && !m_sending)
         m_job->take(m_form->takePrepared());

@@ -53,6 +53,11 @@ public:
     // The job as it stands, without a question: the preview's batch when there is
     // one, otherwise what the last job left.
     void startSend();
+    // "전송중지" (or Escape) while a job runs: asks once, then stops it
+    // (`SendJob::stop`).
+    void stop();
+    // "전송하기" would go on with what a cut job left ("이어서 전송"), not a preview's batch.
+    bool resumes() const;
     // "잔액새로고침", and the end of every job (unless switched off below).
     void refreshBalance();
     void reloadCallbackNumbers();

@@ -372,6 +372,8 @@ std::string usage() {
         "after a crash or a fault --resume lists every journal there and sends exactly\n"
         "what the service did not take. Where the service cannot say what it took, the\n"
         "uncertain records need --resend-uncertain or --skip-uncertain.\n"
+        "SIGINT (Ctrl+C) or SIGTERM stops a job as the client's \"전송중지\" does: the\n"
+        "service's count decides, the rest is kept for --resume (exit 4).\n"
         "Exit status:\n"
         "  0  the service holds the whole job (also when the connection dropped after\n"
         "     the last record) / prepared / logged in / nothing to resume\n"

@@ -18,8 +18,11 @@
 #include "send/SendJob.h"
 
 #include <QEventLoop>
+#include <QSocketNotifier>
 #include <QTimer>
 
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -309,6 +312,48 @@ qb::NetTimeouts timeoutsOf(const Options& options) {
     return timeouts;
 }
 
+// SIGINT and SIGTERM, while a run lasts, come to the event loop as `stopped`
+// (through a pipe: the handler may do nothing else); the old handlers come back after.
+class StopSignals {
+public:
+    explicit StopSignals(std::function<void()> stopped) {
+        if (::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+            return;
+        struct sigaction a {};
+        a.sa_handler = [](int) {
+            const char c = 's';
+            [[maybe_unused]] const ssize_t n = ::write(s_pipe[1], &c, 1);
+        };
+        ::sigemptyset(&a.sa_mask);
+        ::sigaction(SIGINT, &a, &m_oldInt);
+        ::sigaction(SIGTERM, &a, &m_oldTerm);
+        m_notifier = std::make_unique<QSocketNotifier>(s_pipe[0], QSocketNotifier::Read);
+        QObject::connect(m_notifier.get(), &QSocketNotifier::activated, [stopped = std::move(stopped)] {
+            char c;
+            while (::read(s_pipe[0], &c, 1) > 0) {
+            }
+            stopped();
+        });
+    }
+    ~StopSignals() {
+        if (!m_notifier)
+            return;
+        ::sigaction(SIGINT, &m_oldInt, nullptr);
+        ::sigaction(SIGTERM, &m_oldTerm, nullptr);
+        m_notifier.reset();
+        ::close(s_pipe[0]);
+        ::close(s_pipe[1]);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    static inline int s_pipe[2] = {-1, -1};
+    struct sigaction m_oldInt {
+    }, m_oldTerm{};
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};
+
 // One run with a login: the login, then the job (new or resumed), then the
 // service's result on the login connection decides the exit code. Each step is
 // a member; the event loop runs them in turn.
@@ -353,6 +398,16 @@ public:
     }
 
 private:
+    // Stopped as "전송중지" stops the client's job: the service's count decides,
+    // and the rest is kept for --resume. Before the job there is nothing to keep.
+    void stopRequested() {
+        m_stopRequested = true;
+        if (m_job && m_job->stop())
+            return;
+        if (!m_job || !m_job->running())
+            finish(kFailed, "stopped before anything was sent");
+    }
+
     void afterLogin() {
         if (m_options.resume)
             QTimer::singleShot(0, &m_loop, [this] { resumeJob(); });
@@ -438,6 +493,8 @@ private:
         m_job->setTimeouts(m_timeouts);
         m_job->setAskAboutUncertain(false);
         m_notifier.failed = false;
+        if (m_stopRequested)
+            return finish(kFailed, "stopped before anything was sent");
         session.startSend();
         if (!m_job->running())
             finish(settleCode(), "the job did not start"); // refused before it began
@@ -517,6 +574,8 @@ private:
     bool m_reasonOnlyIfSilent = false;
     std::unique_ptr<qb::OptionForm> m_prepared;
     qb::SendJob* m_job = nullptr;
+    bool m_stopRequested = false;
+    StopSignals m_signals{[this] { stopRequested(); }};
     bool m_jobOver = false;
     long long m_resultsBeforeEnd = 0;
 };

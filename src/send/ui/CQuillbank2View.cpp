@@ -21,6 +21,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QSignalBlocker>
 
 namespace qb {
@@ -142,6 +143,14 @@ void CQuillbank2View::connectControls() {
     connect(m_ui.preview, &QPushButton::clicked, this,
             [this] { run([&] { m_session->form().validateAndPreview(); }); });
     connect(m_ui.send, &QPushButton::clicked, this, [this] { run([&] { m_session->send(); }); });
+    connect(m_ui.stopSend, &QPushButton::clicked, this, [this] { run([&] { m_session->stop(); }); });
+    // Escape stops a running job; otherwise it is left to whatever has focus.
+    auto* escape =
+        new QShortcut(QKeySequence(Qt::Key_Escape), this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (m_session->sending())
+            run([&] { m_session->stop(); });
+    });
     connect(m_ui.resetForm, &QPushButton::clicked, this,
             [this] { run([&] { m_session->form().onResetClicked(); }); });
 }
@@ -154,7 +163,8 @@ void CQuillbank2View::refresh() {
     m_refreshing = true;
     SendForm& form = m_session->form();
     form.setBalance(m_session->balance());
-    m_display.show(form.state(), m_session->balance(), form.callbackNumber(), m_session->sending());
+    m_display.show(form.state(), m_session->balance(), form.callbackNumber(), m_session->sending(),
+                   m_session->resumes());
     m_refreshing = false;
 }
 

@@ -307,12 +307,14 @@ QWidget* SendFormControls::buildActionRow(QWidget* view) {
     deleteRows = button("행삭제", "deleteRows", bar);
     preview = button("발송데이터 미리보기", "preview", bar);
     send = button("전송하기", "send", bar);
+    stopSend = button("전송중지", "stopSend", bar);
+    stopSend->setEnabled(false);
     resetForm = button("전송초기화", "resetForm", bar);
     send->setMinimumWidth(96);
     QFont bold = send->font();
     bold.setBold(true);
     send->setFont(bold);
-    for (QPushButton* b : {preview, send, resetForm})
+    for (QPushButton* b : {preview, send, stopSend, resetForm})
         b->setMinimumHeight(30);
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -322,6 +324,7 @@ QWidget* SendFormControls::buildActionRow(QWidget* view) {
     layout->addStretch();
     layout->addWidget(preview);
     layout->addWidget(send);
+    layout->addWidget(stopSend);
     layout->addWidget(resetForm);
     return bar;
 }

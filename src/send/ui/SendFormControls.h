@@ -72,6 +72,7 @@ struct SendFormControls {
     // Sending
     QPushButton* preview = nullptr;
     QPushButton* send = nullptr;
+    QPushButton* stopSend = nullptr;
     QPushButton* resetForm = nullptr;
     QProgressBar* progressBar = nullptr;
     CGridCtrl* grid = nullptr;

@@ -46,7 +46,7 @@ void SendFormDisplay::showItems(QComboBox* box, const std::vector<std::string>& 
 }
 
 void SendFormDisplay::show(const SendFormState& s, const BalanceLine& balance,
-                           const std::string& callbackText, bool sending) {
+                           const std::string& callbackText, bool sending, bool resumes) {
     m_ui.kindButtons[static_cast<int>(s.kind)]->setChecked(true);
     if (m_ui.smsBox->toPlainText() != toEditText(s.smsText)) {
         const QSignalBlocker block(m_ui.smsBox);
@@ -102,6 +102,10 @@ void SendFormDisplay::show(const SendFormState& s, const BalanceLine& balance,
 
     m_ui.preview->setEnabled(s.previewEnabled);
     m_ui.send->setEnabled(s.sendEnabled);
+    static const QString sendText = QString::fromUtf8("전송하기"),
+                         resumeText = QString::fromUtf8("이어서 전송");
+    m_ui.send->setText(resumes ? resumeText : sendText);
+    m_ui.stopSend->setEnabled(sending);
     for (QWidget* w : {static_cast<QWidget*>(m_ui.kindButtons[0]), static_cast<QWidget*>(m_ui.kindButtons[1]),
                        static_cast<QWidget*>(m_ui.kindButtons[2]), static_cast<QWidget*>(m_ui.directEntry),
                        static_cast<QWidget*>(m_ui.textFile), static_cast<QWidget*>(m_ui.excelFile),

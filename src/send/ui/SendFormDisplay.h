@@ -22,8 +22,9 @@ public:
 
     // `callbackText` is the number chosen or typed; while `sending`, what would
     // rebuild the table or the queue is off.
+    // `resumes`: "전송하기" goes on with what a cut job left, and reads "이어서 전송".
     void show(const SendFormState& state, const BalanceLine& balance, const std::string& callbackText,
-              bool sending);
+              bool sending, bool resumes);
 
 private:
     void showChooser(QComboBox* box, const Chooser& chooser);

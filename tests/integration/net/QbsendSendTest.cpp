@@ -1,11 +1,13 @@
 #include "common/Cp949.h"
 #include "net/Packets.h"
 #include "send/JobJournal.h"
+#include "support/RunUntil.h"
 #include "support/ServiceHarness.h"
 
 #include <QProcess>
 
 #include <chrono>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -197,6 +199,46 @@ TEST_F(QbsendSend, ALongJobShowsProgressAndAShortCountIsAFailure) {
     EXPECT_EQ(cut.exitCode, 4) << cut.err;
     EXPECT_NE(cut.out.find("[알림] 네트워크 에러! 다시 시도해 주시기 바랍니다.\n"), std::string::npos)
         << cut.out;
+}
+
+// SIGTERM (as SIGINT) stops a job as "전송중지" does: the service's count decides,
+// the rest is pending, and --resume sends exactly the rest.
+TEST_F(QbsendSend, ASignalStopsTheJobAndTheResumeSendsExactlyTheRest) {
+    constexpr int kCount = 60000;
+    std::string numbers;
+    for (int i = 0; i < kCount; ++i)
+        numbers += "010" + std::to_string(10000000 + i) + "\n";
+    const std::string big = service.dir().write("big.txt", numbers);
+    service.service().sendServer().setQuirks(qbs::SendQuirks::slowReader());
+    QProcess p;
+    p.start(QBSEND_PATH,
+            QStringList{"--workdir", q(service.workdir()), "--id", "user01", "--password", "pass01"} +
+                sms(big));
+    ASSERT_TRUE(
+        test::runUntil([&] { return !jobs().empty() && jobs()[0].received > 0; }, std::chrono::seconds(60)));
+    p.terminate();
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const std::string out = p.readAllStandardOutput().toStdString(),
+                      err = p.readAllStandardError().toStdString();
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 4) << err;
+    EXPECT_NE(out.find("[알림] 전송을 중지했습니다.\n전송이 중단되었습니다. ["), std::string::npos) << out;
+    EXPECT_NE(out.find("이어서 전송을 누르면 남은 건을 전송합니다.\n"), std::string::npos) << out;
+    EXPECT_NE(err.find("; qbsend --resume sends it\n"), std::string::npos) << err;
+    ASSERT_LT(jobs().at(0).stored, kCount);
+
+    service.service().sendServer().clearQuirks();
+    const Outcome resumed = qbsend({"--resume"}, std::chrono::seconds(120));
+    EXPECT_EQ(resumed.exitCode, 0) << resumed.out << resumed.err;
+    std::set<std::string> stored;
+    std::size_t records = 0;
+    for (const qbs::SendJobRow& j : jobs())
+        for (const auto& r : service.service().sendServer().store().records(j.id)) {
+            stored.insert(r.record.number);
+            ++records;
+        }
+    EXPECT_EQ(records, static_cast<std::size_t>(kCount));
+    EXPECT_EQ(stored.size(), static_cast<std::size_t>(kCount));
 }
 
 TEST_F(QbsendSend, GivesUpWhenTheResultDoesNotComeInTime) {

@@ -796,7 +796,7 @@ TEST_F(SendJobTest, AJobCutShortGoesOnFromWhatTheServiceHoldsEvenAfterTheProgram
             const std::vector<std::string> t = notifier.texts();
             return !first.job().running() && !t.empty() &&
                    (t.back().find("건 전송이 완료되었습니다.") != t.back().npos ||
-                    t.back().find("이어서 전송합니다.") != t.back().npos);
+                    t.back().find("남은 건을 전송합니다.") != t.back().npos);
         };
         ASSERT_TRUE(test::runUntil(reported, 60s)) << ::testing::PrintToString(notifier.texts());
         heldAfterFault = serverJobs().at(0).stored;
@@ -805,9 +805,9 @@ TEST_F(SendJobTest, AJobCutShortGoesOnFromWhatTheServiceHoldsEvenAfterTheProgram
         // Met while writing, the rest goes to the journal and waits for a resume.
         const std::vector<std::string> whileWriting{
             "네트워크 에러! 다시 시도해 주시기 바랍니다.\n전송이 중단되었습니다. [" + held + "]건 전송, [" +
-            left + "]건 미전송.\n전송하기를 누르면 남은 건을 이어서 전송합니다."};
+            left + "]건 미전송.\n이어서 전송을 누르면 남은 건을 전송합니다."};
         const std::vector<std::string> afterwards{"서버가 [" + held + "]건만 받았습니다. 나머지 [" + left +
-                                                      "]건은 전송하기를 누르면 전송됩니다.",
+                                                      "]건은 이어서 전송을 누르면 전송됩니다.",
                                                   "총 [" + held + "] 건 전송이 완료되었습니다."};
         EXPECT_TRUE(notifier.texts() == whileWriting || notifier.texts() == afterwards)
             << ::testing::PrintToString(notifier.texts());

@@ -38,6 +38,23 @@ namespace {
 
 class SendPathTest : public ::testing::Test {
 protected:
+    // Logged in with money enough, `count` numbers 01030000000… loaded from a file
+    // and previewed as an SMS.
+    void previewLongList(int count) {
+        qbs::Balance balance;
+        balance.balance = "5000000";
+        service.service().webServer().store().setBalance("user01", balance);
+        logIn();
+        std::string list;
+        for (int i = 0; i < count; ++i)
+            list += "010" + std::to_string(30000000 + i) + "\n";
+        FileDialog::setNextFileName(QString::fromStdString(m_files.write("list.txt", list)));
+        find<QPushButton>("textFile")->click();
+        choose("numberColumn", 1);
+        typeInto(find<QPlainTextEdit>("smsBox"), u("안내 문자"));
+        find<QPushButton>("preview")->click();
+        ASSERT_EQ(queued(view->form()), static_cast<std::size_t>(count));
+    }
     void SetUp() override {
         service.addAccount("user01", "pass01", 7, "TAG");
         service.dir().write("update.ini", "[PROGRAM]\r\nVERSION=2.1.5\r\n");
@@ -77,6 +94,7 @@ protected:
     ServiceHarness service;
     std::unique_ptr<CMainFrame> frame;
     CQuillbank2View* view = nullptr;
+    TempDir m_files;
 };
 
 } // namespace
@@ -344,20 +362,7 @@ namespace {
 // rest, as a restart would.
 TEST_F(SendPathTest, AJobCutShortIsOfferedAgainInTheSameWindowOnceTheServiceAnswers) {
     constexpr int kCount = 60000; // more than the socket buffers hold: the drop comes mid-job
-    qbs::Balance balance;
-    balance.balance = "5000000";
-    service.service().webServer().store().setBalance("user01", balance);
-    logIn();
-    TempDir files;
-    std::string list;
-    for (int i = 0; i < kCount; ++i)
-        list += "010" + std::to_string(30000000 + i) + "\n";
-    FileDialog::setNextFileName(QString::fromStdString(files.write("list.txt", list)));
-    find<QPushButton>("textFile")->click();
-    choose("numberColumn", 1);
-    typeInto(find<QPlainTextEdit>("smsBox"), u("안내 문자"));
-    find<QPushButton>("preview")->click();
-    ASSERT_EQ(queued(view->form()), static_cast<std::size_t>(kCount));
+    previewLongList(kCount);
 
     qbs::SendQuirks quirks = qbs::SendQuirks::slowReader();
     quirks.closeAfterRecords = 100;
@@ -399,6 +404,49 @@ TEST_F(SendPathTest, AJobCutShortIsOfferedAgainInTheSameWindowOnceTheServiceAnsw
     ASSERT_TRUE(runUntil([&] { return shownBoxes().size() == 2; }, 10s));
     EXPECT_EQ(shownBoxes().at(1), "알림 | 총 [" + left + "] 건 전송이 완료되었습니다. | none | 확인");
     // Every number once, in order.
+    int expected = 0;
+    for (const qbs::SendJobRow& job : sends.jobs("user01"))
+        for (const qbs::SendRecordRow& r : sends.records(job.id))
+            ASSERT_EQ(r.record.number, "010" + std::to_string(30000000 + expected++));
+    EXPECT_EQ(expected, kCount);
+}
+
+// "전송중지" asks once and stops the job as a fault would; "이어서 전송" then sends
+// exactly the rest.
+TEST_F(SendPathTest, AStoppedJobGoesOnWithExactlyTheRest) {
+    constexpr int kCount = 60000;
+    previewLongList(kCount);
+    service.service().sendServer().setQuirks(qbs::SendQuirks::slowReader());
+    auto& sends = service.service().sendServer().store();
+    EXPECT_FALSE(find<QPushButton>("stopSend")->isEnabled());
+    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
+    find<QPushButton>("send")->click();
+    ASSERT_TRUE(
+        runUntil([&] { return !sends.jobs("user01").empty() && sends.jobs("user01")[0].received > 0; }, 30s))
+        << ::testing::PrintToString(shownBoxes());
+    ASSERT_TRUE(find<QPushButton>("stopSend")->isEnabled());
+    MessageBoxNotifier::clearShown();
+    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
+    find<QPushButton>("stopSend")->click();
+    ASSERT_TRUE(runUntil([&] { return !view->sendJob().running() && shownBoxes().size() >= 2; }, 30s));
+    const std::vector<std::string> boxes = shownBoxes();
+    EXPECT_EQ(boxes[0],
+              "알림 | 전송을 중지하시겠습니까?\n서버가 받은 건까지 전송된 것으로 하고, 남은 건은 이어서 "
+              "전송할 수 있습니다. | none | 예 아니요");
+    EXPECT_TRUE(boxes[1].starts_with("알림 | 전송을 중지했습니다.\n전송이 중단되었습니다. [")) << boxes[1];
+    EXPECT_TRUE(boxes[1].ends_with("이어서 전송을 누르면 남은 건을 전송합니다. | error | 확인")) << boxes[1];
+    EXPECT_EQ(find<QPushButton>("send")->text(), u("이어서 전송"));
+    EXPECT_FALSE(find<QPushButton>("stopSend")->isEnabled());
+
+    service.service().sendServer().clearQuirks();
+    ASSERT_TRUE(runUntil([&] { return sends.jobs("user01").at(0).result != -1; }, 10s));
+    MessageBoxNotifier::clearShown();
+    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
+    find<QPushButton>("send")->click();
+    ASSERT_TRUE(
+        runUntil([&] { return sends.jobs("user01").size() == 2 && !view->sendJob().running(); }, 60s));
+    ASSERT_TRUE(runUntil([&] { return sends.jobs("user01")[1].result != -1; }, 10s));
+    EXPECT_EQ(find<QPushButton>("send")->text(), u("전송하기"));
     int expected = 0;
     for (const qbs::SendJobRow& job : sends.jobs("user01"))
         for (const qbs::SendRecordRow& r : sends.records(job.id))

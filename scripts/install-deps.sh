@@ -11,7 +11,7 @@ packages=(
     zlib1g-dev libjsoncpp-dev libcurl4-openssl-dev libfreexl-dev libzip-dev libdeflate-dev libpugixml-dev libexpat1-dev
     libcpp-httplib-dev libsqlite3-dev libjpeg62-turbo-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libx11-dev curl ccache clang-format
+    libx11-dev curl ccache clang-format clang-tidy
     fonts-noto-cjk xvfb xauth imagemagick x11-apps openbox xdotool
     help2man librsvg2-bin gzip dpkg-dev file man-db bsdextrautils
     desktop-file-utils appstream lintian

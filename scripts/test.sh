@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the format check, the normal build, the Debian
-# package with lintian, the build without widgets, the ASan+UBSan build, the
-# ThreadSanitizer build of the code on two threads, and a short run of every
-# fuzz target.
+# Builds and runs every test: the format check, the normal build, clang-tidy
+# over the normal build's sources, the Debian package with lintian, the build
+# without widgets, the ASan+UBSan build, the ThreadSanitizer build of the code
+# on two threads, and a short run of every fuzz target.
 # `--quick` runs the format check and the normal build's tests only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -36,6 +36,13 @@ echo "== build and test =="
 run_suite build
 
 [ $quick -eq 1 ] && exit 0
+
+echo "== static checks: clang-tidy =="
+# Any finding fails. A source found clean is checked again only once something
+# it includes changes (the cache is in scripts/tidy.py).
+tidy_start=$SECONDS
+./scripts/tidy.py build -j"$jobs"
+echo "clang-tidy: $((SECONDS - tidy_start)) s"
 
 echo "== the Debian package =="
 ./scripts/package.sh --no-deps

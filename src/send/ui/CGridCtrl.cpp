@@ -37,6 +37,8 @@ CGridCtrl::CGridCtrl(const RecipientTable& table, QWidget* parent)
     setSelectionMode(QAbstractItemView::ContiguousSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // One Tab stop: Tab goes on to the next control, arrows move between cells.
+    setTabKeyNavigation(false);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
 
     // Row heights are never measured: a measured million rows takes most of a minute.

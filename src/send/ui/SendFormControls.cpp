@@ -20,6 +20,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <iterator>
+
 namespace qb {
 namespace {
 
@@ -110,6 +112,28 @@ void SendFormControls::build(QWidget* view, const RecipientTable& table) {
     layout->addWidget(buildActionRow(view));
     layout->addWidget(progressBar);
     layout->addWidget(grid, 1);
+    setTabOrder();
+}
+
+// Tab follows the layout, top to bottom and left to right, whatever order the
+// controls were made in; the grid, last, is one stop (arrows move inside it).
+void SendFormControls::setTabOrder() {
+    QWidget* const order[] = {
+        // Message
+        kindButtons[0], kindButtons[1], kindButtons[2], smsBox, specialChars, saveMessage, loadMessage,
+        mergeOn[0], mergeColumn[0], mergeOn[1], mergeColumn[1], mergeOn[2], mergeColumn[2], mergeOn[3],
+        mergeColumn[3],
+        // Callback number and balance
+        callbackBox, manageCallbacks, refreshBalance,
+        // Reservation, range, split, filters
+        immediate, reserved, reservationDate, reservationHour, reservationMinute, rangeFrom, rangeTo, splitOn,
+        splitCount, splitMinutes, dedup, selfReject, rejectLists,
+        // Loading
+        directEntry, textFile, delimiterList, delimiterField, excelFile, sheetChooser, sheetName,
+        // Sending, with the grid under the buttons
+        numberColumn, deleteRows, preview, send, stopSend, resetForm, grid};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
 QWidget* SendFormControls::buildMessagePanel(QWidget* view) {
@@ -133,6 +157,7 @@ QWidget* SendFormControls::buildMessagePanel(QWidget* view) {
     smsBox->setFixedHeight(128);
     smsBox->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     smsBox->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    smsBox->setTabChangesFocus(true);
     smsBox->installEventFilter(view);
     ownName(smsBox, u("SMS 메세지"));
     smsCounter = new QLabel(box);

@@ -78,6 +78,7 @@ struct SendFormControls {
     CGridCtrl* grid = nullptr;
 
 private:
+    void setTabOrder();
     QWidget* buildMessagePanel(QWidget* view);
     QWidget* buildSettingsPanel(QWidget* view);
     QGroupBox* buildSenderGroup(QWidget* panel);

@@ -14,16 +14,20 @@
 #include "views/ui/CViewResult.h"
 
 #include <QDesktopServices>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTest>
 #include <QToolBar>
 #include <QWebEngineView>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace qb;
@@ -97,8 +101,8 @@ protected:
 
 TEST_F(MainFrameTest, LoggedOutWindow) {
     EXPECT_EQ(frame->size(), QSize(750, 850));
-    EXPECT_EQ(frame->minimumSize(), frame->maximumSize());
-    EXPECT_FALSE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(frame->minimumSize(), QSize(750, 640));
+    EXPECT_TRUE(frame->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(frame->windowTitle(), titleOf(kBase));
     EXPECT_EQ(test::enabledCommands(*frame), test::loggedOutCommands());
     EXPECT_EQ(frame->currentView(), frame->sendFormWidget());
@@ -139,45 +143,6 @@ TEST_F(MainFrameTest, LoggedOutWindow) {
     const QRect bar = frame->toolBar()->contentsRect();
     EXPECT_TRUE(bar.contains(frame->banner()->geometry())) << frame->banner()->geometry().right();
     EXPECT_TRUE(frame->banner()->isVisible());
-}
-
-TEST(MainFrameHeight, FitsTheScreensFreeHeight) {
-    struct Row {
-        int available, decoration, height;
-    };
-    const Row rows[] = {
-        {1024, 0, 850}, {880, 30, 850}, {879, 30, 849}, // room enough, then one pixel short
-        {768, 0, 768},  {728, 30, 698},                 // 1366 x 768 bare, and with a panel and a title bar
-        {670, 30, 640}, {600, 30, 640},                 // never below the least height
-    };
-    for (const Row& r : rows)
-        EXPECT_EQ(CMainFrame::fittedHeight(r.available, r.decoration), r.height) << r.available;
-}
-
-TEST_F(MainFrameTest, OnAShortScreenTheGridGivesUpTheDifference) {
-    const QList<QScreen*> screens = QGuiApplication::screens();
-    ASSERT_EQ(screens.size(), 2);
-    auto* grid = frame->sendFormWidget()->findChild<QWidget*>("grid");
-    ASSERT_NE(grid, nullptr);
-    ASSERT_EQ(frame->screen(), screens[0]);
-    const int fullGrid = grid->height();
-
-    frame->move(screens[1]->geometry().topLeft() + QPoint(10, 0));
-    ASSERT_TRUE(test::runUntil([&] { return frame->height() != 850; }));
-    EXPECT_EQ(frame->screen(), screens[1]);
-    const int decoration = frame->frameGeometry().height() - frame->height();
-    EXPECT_EQ(frame->size(), QSize(750, 768 - decoration));
-    const int shrunk = fullGrid - (850 - frame->height());
-    EXPECT_TRUE(test::runUntil([&] { return grid->height() == shrunk; })) << grid->height();
-    // The status bar and the grid's bottom are inside the window.
-    const QRect inside = frame->rect();
-    EXPECT_TRUE(inside.contains(frame->statusBar()->geometry())) << frame->statusBar()->geometry().bottom();
-    EXPECT_TRUE(frame->statusBar()->isVisible());
-    EXPECT_TRUE(inside.contains(QRect(grid->mapTo(frame.get(), QPoint(0, 0)), grid->size())));
-
-    frame->move(screens[0]->geometry().topLeft() + QPoint(10, 0));
-    ASSERT_TRUE(test::runUntil([&] { return frame->height() == 850; }));
-    EXPECT_TRUE(test::runUntil([&] { return grid->height() == fullGrid; })) << grid->height();
 }
 
 TEST_F(MainFrameTest, EveryLoginStateSetsTitleAndCommands) {
@@ -298,6 +263,55 @@ TEST_F(MainFrameTest, PageViewsAndSideWindows) {
     ASSERT_TRUE(test::runUntil([&] { return frame->memberInfoWindow() == nullptr; }));
     frame->action(Command::MemberInfo)->trigger();
     EXPECT_NE(frame->memberInfoWindow(), nullptr);
+}
+
+TEST_F(MainFrameTest, MaximisedTheGridGrowsThePlaceStaysAndIsKept) {
+    auto* grid = frame->sendFormWidget()->findChild<QTableView*>("grid");
+    ASSERT_NE(grid, nullptr);
+    const QRect normal(40, 30, 800, 860);
+    frame->setGeometry(normal);
+    ASSERT_TRUE(test::runUntil([&] { return frame->height() == 860; }));
+    QApplication::processEvents();
+    const int gridTop = grid->y(), viewport = grid->viewport()->height();
+    const auto rowsShown = [&] {
+        return grid->viewport()->height() / grid->verticalHeader()->defaultSectionSize();
+    };
+    const int rows = rowsShown();
+
+    frame->showMaximized();
+    ASSERT_TRUE(test::runUntil([&] { return frame->isMaximized() && frame->height() > normal.height(); }));
+    EXPECT_EQ(frame->frameGeometry(), frame->screen()->availableGeometry());
+    // All the height it gains goes to the grid.
+    EXPECT_TRUE(test::runUntil([&] {
+        return grid->viewport()->height() - viewport == frame->height() - 860;
+    })) << grid->viewport()->height();
+    EXPECT_EQ(grid->y(), gridTop);
+    EXPECT_GE(rowsShown(), rows + 6);
+
+    // A page view and back: the same window, where it was.
+    frame->showNormal();
+    ASSERT_TRUE(test::runUntil([&] { return frame->geometry() == normal; }));
+    logIn();
+    const QWindow* window = frame->windowHandle();
+    frame->action(Command::Results)->trigger();
+    QSignalSpy loaded(frame->pageView(ViewId::Results)->browser(), &QWebEngineView::loadFinished);
+    ASSERT_TRUE(test::runUntil([&] { return !loaded.isEmpty(); }));
+    EXPECT_EQ(frame->geometry(), normal);
+    frame->action(Command::SendForm)->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(frame->geometry(), normal);
+    EXPECT_EQ(frame->windowHandle(), window);
+
+    // Closed maximised, it opens maximised, over the same normal place.
+    frame->showMaximized();
+    ASSERT_TRUE(test::runUntil([&] { return frame->isMaximized(); }));
+    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
+    frame->action(Command::Exit)->trigger();
+    frame.reset();
+    frame = std::make_unique<CMainFrame>(AppPaths(service.workdir()), service.config());
+    frame->show();
+    EXPECT_TRUE(test::runUntil([&] { return frame->isMaximized(); }));
+    EXPECT_EQ(frame->normalGeometry(), normal);
 }
 
 TEST_F(MainFrameTest, CloseQuestionNoThenYes) {

@@ -1,11 +1,14 @@
 #include "frame/ui/CMainFrame.h"
 
 #include "common/QtText.h"
+#include "compose/ui/ScreenPlacement.h"
+#include "frame/FramePlacement.h"
 #include "frame/ui/BannerLabel.h"
 #include "frame/ui/LockKeyIndicators.h"
 #include "net/ui/LoginDialog.h"
 #include "net/ui/WaitWindow.h"
 #include "send/SendFormHost.h"
+#include "views/ui/BrowserSurface.h"
 #include "views/ui/CChargeMoney.h"
 #include "views/ui/CMemberInfoDlg.h"
 #include "views/ui/CNoticeDlg.h"
@@ -15,6 +18,7 @@
 
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QMenuBar>
 #include <QScreen>
@@ -22,9 +26,6 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
-#include <QWindow>
-
-#include <algorithm>
 
 namespace qb {
 namespace {
@@ -73,11 +74,22 @@ template <typename W> bool focusIfOpen(const QPointer<W>& window) {
     return true;
 }
 
+// The screens' free areas, and which of them is the primary screen's.
+std::vector<ScreenRect> availableAreas(std::size_t& primary) {
+    std::vector<ScreenRect> areas;
+    for (QScreen* s : QGuiApplication::screens()) {
+        if (s == QGuiApplication::primaryScreen())
+            primary = areas.size();
+        areas.push_back(toScreenRect(s->availableGeometry()));
+    }
+    return areas;
+}
+
 } // namespace
 
 CMainFrame::CMainFrame(AppPaths paths, ServiceConfig config, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                               Qt::WindowCloseButtonHint),
       m_messages(this) {
     setObjectName("mainFrame");
@@ -96,7 +108,9 @@ CMainFrame::CMainFrame(AppPaths paths, ServiceConfig config, QWidget* parent)
     m_views->addWidget(m_sendForm.widget);
     m_model->setSendForm(m_sendForm.panel);
 
-    fitToScreen();
+    prepareBrowserSurface(this);
+    setMinimumSize(kMinWidth, kMinHeight);
+    restorePlace();
     setWindowTitle(toQString(m_model->title()));
     loginStateChanged(m_model->loginState().loggedIn);
 }
@@ -204,39 +218,51 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         return;
     }
     closeSideWindows();
+    savePlace();
     event->accept();
 }
 
-int CMainFrame::fittedHeight(int available, int decoration) {
-    return std::clamp(available - decoration, kMinHeight, kHeight);
+void CMainFrame::restorePlace() {
+    const std::optional<FramePlacement> saved = FramePlacement::read(m_model->paths().envCfgPath());
+    std::size_t primary = 0;
+    const std::vector<ScreenRect> areas = availableAreas(primary);
+    const ScreenRect r = restoredPlace(saved ? std::optional(saved->normal) : std::nullopt, areas, primary,
+                                       {kWidth, kHeight}, {kMinWidth, kMinHeight}, {});
+    setGeometry(r.x, r.y, r.width, r.height);
+    if (saved && saved->maximised)
+        setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-// The window keeps its fixed size where it fits. On a shorter screen (a 1366 x
-// 768 laptop) its bottom, the grid's last rows and the status bar, would be out
-// of reach, so it takes the screen's free height and the grid gives up the rest.
-void CMainFrame::fitToScreen() {
-    const QScreen* s = screen();
-    const int available = s ? s->availableGeometry().height() : kHeight;
-    // Known once the window manager has framed the window; until then, none.
-    const int decoration = frameGeometry().height() - geometry().height();
-    setFixedSize(kWidth, fittedHeight(available, decoration));
+// Once, when the window manager has framed the window: its title bar and
+// borders must fit on the screen too. After that the window moves only when
+// the user moves it.
+void CMainFrame::keepWhole() {
+    if (windowState() != Qt::WindowNoState)
+        return;
+    const QRect frame = frameGeometry(), own = geometry();
+    const FrameMargins margins{own.left() - frame.left(), own.top() - frame.top(),
+                               frame.right() - own.right(), frame.bottom() - own.bottom()};
+    std::size_t primary = 0;
+    const std::vector<ScreenRect> areas = availableAreas(primary);
+    const ScreenRect r =
+        restoredPlace(toScreenRect(own), areas, primary, {kWidth, kHeight}, {kMinWidth, kMinHeight}, margins);
+    if (QRect(r.x, r.y, r.width, r.height) != own)
+        setGeometry(r.x, r.y, r.width, r.height);
 }
 
-void CMainFrame::showEvent(QShowEvent* event) {
-    QMainWindow::showEvent(event);
-    if (QWindow* w = windowHandle(); w && !m_followsScreen) {
-        m_followsScreen = true;
-        // Queued: a size set while the window system is still moving the
-        // window would be overwritten by the move.
-        connect(w, &QWindow::screenChanged, this, &CMainFrame::fitToScreen, Qt::QueuedConnection);
-    }
-    fitToScreen();
+void CMainFrame::savePlace() const {
+    const FramePlacement place{toScreenRect(normalGeometry()), isMaximized()};
+    place.write(m_model->paths().envCfgPath());
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    // The frame's size is known once the window manager has framed the window.
-    QMetaObject::invokeMethod(this, &CMainFrame::fitToScreen, Qt::QueuedConnection);
+    if (!m_framed && frameGeometry() != geometry()) {
+        m_framed = true;
+        // Queued: a place set while the window system is still framing the
+        // window would be overwritten.
+        QMetaObject::invokeMethod(this, &CMainFrame::keepWhole, Qt::QueuedConnection);
+    }
     if (m_sendForm.panel) {
         const QRect frame = frameGeometry();
         m_sendForm.panel->followMainWindow(frame.right() + 1, frame.top());

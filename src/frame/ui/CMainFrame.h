@@ -31,15 +31,13 @@ class CMainFrame : public QMainWindow, private FrameHost {
     Q_OBJECT
 
 public:
+    // The size it first opens at, where the screen has room.
     static constexpr int kWidth = 750;
     static constexpr int kHeight = 850;
-    // The least height the window takes on a short screen: the menu, toolbar,
-    // send form and status bar with a few rows of the grid.
+    // The least size that still shows every control, the whole toolbar and a few
+    // rows of the grid; with a title bar it fits a 1366 x 768 screen's free height.
+    static constexpr int kMinWidth = 750;
     static constexpr int kMinHeight = 640;
-
-    // The window's height on a screen whose free area is `available` pixels high
-    // with `decoration` pixels of title bar and frame: 850, or what fits.
-    static int fittedHeight(int available, int decoration);
 
     CMainFrame(AppPaths paths, ServiceConfig config, QWidget* parent = nullptr);
     ~CMainFrame() override;
@@ -65,7 +63,6 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
     // FrameHost
@@ -88,7 +85,9 @@ private:
     void createToolBar();
     void createStatusBar();
     void closeSideWindows();
-    void fitToScreen();
+    void restorePlace();
+    void keepWhole();
+    void savePlace() const;
 
     MessageBoxNotifier m_messages;
     std::unique_ptr<MainFrameModel> m_model;
@@ -101,7 +100,7 @@ private:
     QPointer<WaitWindow> m_waitWindow;
     QPointer<CNoticeDlg> m_notice;
     QPointer<CMemberInfoDlg> m_memberInfo;
-    bool m_followsScreen = false;
+    bool m_framed = false;
 };
 
 } // namespace qb

@@ -1,5 +1,6 @@
 #include "views/ui/WebPageDialog.h"
 
+#include "views/ui/BrowserSurface.h"
 #include "views/ui/KoreanBrowser.h"
 
 #include <QHBoxLayout>
@@ -12,6 +13,7 @@ namespace qb {
 WebPageDialog::WebPageDialog(const QString& caption, QSize size, QWidget* parent)
     : QDialog(parent), m_browser(newKoreanBrowser(this)),
       m_close(new QPushButton(QString::fromUtf8("닫기"), this)) {
+    prepareBrowserSurface(this);
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     setWindowTitle(caption);

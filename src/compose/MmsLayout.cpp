@@ -31,14 +31,22 @@ PreviewSizes previewSizes(int lines, int lineHeight) {
     return {size, size};
 }
 
-ViewerSizes viewerSizes(Size client, std::optional<Size> picture, Size scrollBars) {
+Size fitInside(Size picture, Size area) {
+    if (picture.width <= area.width && picture.height <= area.height)
+        return picture;
+    const long long w = picture.width, h = picture.height;
+    // The side that meets the area's edge first takes its length; the other is
+    // cut down to a whole pixel.
+    if (w * area.height >= h * area.width)
+        return {area.width, std::max(1, static_cast<int>(h * area.width / w))};
+    return {std::max(1, static_cast<int>(w * area.height / h)), area.height};
+}
+
+ViewerSizes viewerSizes(Size least, std::optional<Size> picture, Size room) {
     if (!picture)
-        return {client, client, client};
-    const bool doubled = picture->width > 2 * client.width && picture->height > 2 * client.height;
-    const Size window = doubled ? Size{2 * client.width, 2 * client.height} : client;
-    const Size maximum{std::max(client.width, picture->width + scrollBars.width),
-                       std::max(client.height, picture->height + scrollBars.height)};
-    return {window, client, maximum};
+        return {least, least};
+    const Size shown = fitInside(*picture, room);
+    return {{std::max(least.width, shown.width), std::max(least.height, shown.height)}, least};
 }
 
 } // namespace qb::mmslayout

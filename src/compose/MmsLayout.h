@@ -43,16 +43,19 @@ struct PreviewSizes {
 };
 PreviewSizes previewSizes(int lines, int lineHeight);
 
-// The picture viewer: its window opens at the client size its layout gives,
-// doubled when the picture is more than twice that in both directions; it can
-// shrink to the opening client size and grow to the picture plus the scroll
-// bars. A picture that did not load leaves the window as it is.
+// A picture of `picture` shown whole inside `area`: shrunk to it when larger,
+// keeping its proportions, never enlarged.
+Size fitInside(Size picture, Size area);
+
+// The picture viewer's picture area: it opens at the picture's size shrunk to
+// fit `room` (a part of the screen), and never smaller than `least`, which is
+// also as small as the user may make it. A picture that did not load leaves it
+// at `least`.
 struct ViewerSizes {
     Size window;
     Size minimum;
-    Size maximum;
     bool operator==(const ViewerSizes&) const = default;
 };
-ViewerSizes viewerSizes(Size client, std::optional<Size> picture, Size scrollBars);
+ViewerSizes viewerSizes(Size least, std::optional<Size> picture, Size room);
 
 } // namespace qb::mmslayout

@@ -49,7 +49,7 @@ std::string writeJpeg(const TempDir& dir, const std::string& name, int w, int h)
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(QColor(40, 120, 200));
     QPainter(&image).fillRect(0, 0, w / 2, h / 2, QColor(240, 200, 40));
-    const std::string path = dir.file(name);
+    std::string path = dir.file(name);
     EXPECT_TRUE(image.save(QString::fromStdString(path), "JPG", 90)) << name;
     return path;
 }
@@ -249,35 +249,46 @@ TEST(MmsEditor, BadPicturesAreRefusedWithAMessageAndTakeNoSlot) {
     EXPECT_EQ(f.texts(), Strings{"손상된 그림파일 입니다.!"});
 }
 
-TEST(MmsEditor, TheViewerShowsThePictureAtItsOwnSizeAndScrollsTheRest) {
+TEST(MmsEditor, TheViewerFitsALargePictureAndShowsItsOwnSizeOnRequest) {
     MmsFixture f;
     AccessibleNamesAudit audit;
-    const QSize client = CMMSImageViewDlg::kClientSize;
     struct Case {
         int w, h;
-        QSize window;
+        bool shrunk;
     };
-    const std::vector<Case> cases{
-        {100, 80, client},
-        {1000, 900, client * 2},
-        {1000, 300, client}, // only one way more than twice as large
-    };
+    const std::vector<Case> cases{{100, 80, false}, {1600, 1200, true}, {2400, 300, true}};
     for (const Case& c : cases) {
         f.open(1, writeJpeg(f.files, std::to_string(c.w) + "x" + std::to_string(c.h) + ".jpg", c.w, c.h));
-        QSize window, picture, maximum;
-        bool scrolls = false;
+        std::vector<std::string> seen;
         whenModal<CMMSImageViewDlg>([&](CMMSImageViewDlg& d) {
-            window = d.size();
-            maximum = d.maximumSize();
-            picture = d.picture()->size();
-            scrolls = d.scrollArea()->horizontalScrollBar()->maximum() > 0;
+            // Fitted: whole inside the picture area, touching its edge, in proportion.
+            const auto look = [&] {
+                QApplication::processEvents();
+                const QSize area = d.pictureAreaSize(), shown = d.shownSize();
+                const bool whole = shown.width() <= area.width() && shown.height() <= area.height();
+                const bool edge = shown.width() == area.width() || shown.height() == area.height();
+                const double ratio = double(shown.width()) * c.h / (double(shown.height()) * c.w);
+                const bool scrolls =
+                    d.scrollArea()->isVisible() && d.scrollArea()->horizontalScrollBar()->maximum() > 0;
+                seen.push_back(std::string(d.showsActualSize() ? "100%" : "fit") + (whole ? " whole" : "") +
+                               (edge ? " edge" : "") + (std::abs(ratio - 1) < 0.02 ? "" : " skewed") +
+                               (shown == QSize(c.w, c.h) ? " own" : "") + (scrolls ? " scrolls" : ""));
+            };
+            look();
+            d.actualSizeButton()->click();
+            look();
+            d.activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&d));
+            QTest::keyClick(&d, Qt::Key_0, Qt::ControlModifier);
+            d.resize(d.size() / 2);
+            look();
             d.close();
         });
         f.composition->runSlotAction(1, MmsPictures::Action::ViewOriginal);
-        EXPECT_EQ(window, c.window) << c.w;
-        EXPECT_EQ(picture, QSize(c.w, c.h)) << c.w;
-        EXPECT_EQ(scrolls, c.w > c.window.width()) << c.w;
-        EXPECT_GE(maximum.width(), c.w) << c.w;
+        if (c.shrunk)
+            EXPECT_EQ(seen, (Strings{"fit whole edge", "100% own scrolls", "fit whole edge"})) << c.w;
+        else
+            EXPECT_EQ(seen, (Strings{"fit whole own", "100% whole own", "fit whole own"})) << c.w;
     }
     EXPECT_EQ(f.texts(), Strings{});
     EXPECT_EQ(lines(audit.problems()), "");

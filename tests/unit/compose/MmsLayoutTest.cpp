@@ -44,25 +44,28 @@ TEST(MmsLayout, TheBodyAndThePreviewsGrowWithTheirLines) {
     EXPECT_EQ(bodyHeight(34, 22), 792);
 }
 
-TEST(MmsLayout, TheViewerOpensAtItsSizeOrTwiceItForALargePicture) {
-    const Size client{300, 200}, bars{17, 17};
+TEST(MmsLayout, TheViewerFitsALargePictureWholeAndNeverEnlargesASmallOne) {
+    const Size least{308, 205}, room{1180, 620};
     struct Case {
         std::optional<Size> picture;
-        ViewerSizes sizes;
+        Size shown; // inside the room
+        Size window;
     };
     const std::vector<Case> cases{
-        {Size{100, 80}, {{300, 200}, {300, 200}, {300, 200}}},
-        {Size{1000, 900}, {{600, 400}, {300, 200}, {1017, 917}}},
-        {Size{1000, 300}, {{300, 200}, {300, 200}, {1017, 317}}}, // one direction only
-        {Size{601, 401}, {{600, 400}, {300, 200}, {618, 418}}},
-        {Size{600, 401}, {{300, 200}, {300, 200}, {617, 418}}},
-        {std::nullopt, {{300, 200}, {300, 200}, {300, 200}}},
+        {Size{100, 80}, {100, 80}, least},
+        {Size{1000, 600}, {1000, 600}, {1000, 600}},  // fits as it is
+        {Size{1600, 1200}, {826, 620}, {826, 620}},   // taller in proportion than the room
+        {Size{4000, 1000}, {1180, 295}, {1180, 295}}, // wider
+        {Size{1180, 621}, {1178, 620}, {1178, 620}},  // one pixel too tall
+        {Size{5000, 20}, {1180, 4}, {1180, 205}},     // a strip keeps the least height
+        {Size{100000, 1}, {1180, 1}, {1180, 205}},
+        {std::nullopt, least, least},
     };
     for (const Case& c : cases) {
-        const ViewerSizes v = viewerSizes(client, c.picture, bars);
-        EXPECT_EQ(v.window, c.sizes.window);
-        EXPECT_EQ(v.minimum, c.sizes.minimum);
-        EXPECT_EQ(v.maximum, c.sizes.maximum);
+        if (c.picture) {
+            EXPECT_EQ(fitInside(*c.picture, room), c.shown) << c.picture->width;
+        }
+        EXPECT_EQ(viewerSizes(least, c.picture, room), (ViewerSizes{c.window, least}));
     }
 }
 

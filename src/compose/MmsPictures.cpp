@@ -32,7 +32,8 @@ std::vector<MmsPictures::MenuEntry> MmsPictures::menu(int k) const {
 }
 
 const std::string& MmsPictures::fileFilter() {
-    static const std::string filter = ko("JPG화일 (*.jpg) | *.jpg|All Files(*.*)|*.*||");
+    // Every spelling chooseFile() takes, on a file system that tells them apart.
+    static const std::string filter = ko("JPG화일 (*.jpg) | *.jpg;*.jpeg;*.JPG;*.JPEG|All Files(*.*)|*.*||");
     return filter;
 }
 

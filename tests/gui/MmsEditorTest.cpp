@@ -294,6 +294,16 @@ TEST(MmsEditor, TheViewerFitsALargePictureAndShowsItsOwnSizeOnRequest) {
     EXPECT_EQ(lines(audit.problems()), "");
 }
 
+TEST(MmsEditor, ThePictureDialogOffersEveryJpegSpellingTheSlotsTake) {
+    const std::pair<std::string, const char*> filters[] = {
+        {MmsPictures::fileFilter(), "JPG화일 (*.jpg) (*.jpg *.jpeg *.JPG *.JPEG);;All Files(*.*) (*)"},
+        {"A|*.a; *.b|B|*.b||C|*.c", "A (*.a *.b);;B (*.b)"},
+        {"", ""},
+    };
+    for (const auto& [windows, qt] : filters)
+        EXPECT_EQ(fileFilters(windows), u(qt)) << windows;
+}
+
 TEST(MmsEditor, TheBodyGrowsFollowsTheCaretAndKeepsItsLimit) {
     MmsFixture f;
     CMMSBodyEdit* body = f.editor->bodyEdit();

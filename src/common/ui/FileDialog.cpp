@@ -1,5 +1,7 @@
 #include "common/ui/FileDialog.h"
 
+#include "common/QtText.h"
+
 #include <QFile>
 #include <QFileDialog>
 
@@ -24,6 +26,23 @@ QString fileFilter(const char* descriptionUtf8, const char* patterns) {
     QString p = QString::fromLatin1(patterns);
     p.replace(';', ' ');
     return QString::fromUtf8(descriptionUtf8) + " (" + p + ")";
+}
+
+QString fileFilters(const std::string& filtersCp949) {
+    const QStringList parts = toQString(filtersCp949).split('|');
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            if (p == "*.*")
+                p = "*";
+        }
+        filters << parts[i].trimmed() + " (" + patterns.join(' ') + ")";
+    }
+    return filters.join(";;");
 }
 
 void FileDialog::setNextFileNames(const QStringList& names) {

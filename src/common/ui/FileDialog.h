@@ -40,4 +40,10 @@ QString fromNativePath(const std::string& path);
 // part Qt needs, so the user reads only the description.
 QString fileFilter(const char* descriptionUtf8, const char* patterns);
 
+// Filters written "description|patterns|description|patterns||" in CP949, the
+// patterns separated by ';' ("*.*" is every file), as Qt's dialogs take them.
+// Qt matches the patterns case by case on this file system, so a filter lists
+// every spelling it offers.
+QString fileFilters(const std::string& filtersCp949);
+
 } // namespace qb

@@ -17,24 +17,6 @@
 #include <QUrl>
 
 namespace qb {
-namespace {
-
-// "desc|pattern|desc|pattern||" as Qt's file dialog takes it; "*.*" is every file.
-QString dialogFilter(const std::string& filter) {
-    const QStringList parts = toQString(filter).split('|');
-    QStringList filters;
-    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        if (parts[i].isEmpty())
-            break;
-        QString pattern = parts[i + 1].trimmed();
-        if (pattern == "*.*")
-            pattern = "*";
-        filters << parts[i].trimmed() + " (" + pattern + ")";
-    }
-    return filters.join(";;");
-}
-
-} // namespace
 
 CMMSSendView::CMMSSendView(MmsPictures& pictures, PictureReader& reader, QWidget* parent)
     : QScrollArea(parent), m_pictures(pictures), m_reader(reader), m_body(new CMMSBodyEdit) {
@@ -108,7 +90,7 @@ void CMMSSendView::runSlotAction(int k, MmsPictures::Action action) {
 
 void CMMSSendView::chooseFile(int k) {
     const QString path =
-        FileDialog::getOpenFileName(this, QString(), QString(), dialogFilter(MmsPictures::fileFilter()),
+        FileDialog::getOpenFileName(this, QString(), QString(), fileFilters(MmsPictures::fileFilter()),
                                     QFileDialog::HideNameFilterDetails);
     if (path.isEmpty())
         return; // cancelled

@@ -255,14 +255,25 @@ void CMainFrame::savePlace() const {
     place.write(m_model->paths().envCfgPath());
 }
 
+bool CMainFrame::event(QEvent* event) {
+    // A window manager frames the window before it gives it the focus.
+    if (event->type() == QEvent::WindowActivate)
+        noteFramed();
+    return QMainWindow::event(event);
+}
+
+void CMainFrame::noteFramed() {
+    if (m_framed || frameGeometry() == geometry())
+        return;
+    m_framed = true;
+    // Queued: a place set while the window system is still framing the window
+    // would be overwritten.
+    QMetaObject::invokeMethod(this, &CMainFrame::keepWhole, Qt::QueuedConnection);
+}
+
 void CMainFrame::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
-    if (!m_framed && frameGeometry() != geometry()) {
-        m_framed = true;
-        // Queued: a place set while the window system is still framing the
-        // window would be overwritten.
-        QMetaObject::invokeMethod(this, &CMainFrame::keepWhole, Qt::QueuedConnection);
-    }
+    noteFramed();
     if (m_sendForm.panel) {
         const QRect frame = frameGeometry();
         m_sendForm.panel->followMainWindow(frame.right() + 1, frame.top());

@@ -63,6 +63,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     // FrameHost
@@ -86,6 +87,7 @@ private:
     void createStatusBar();
     void closeSideWindows();
     void restorePlace();
+    void noteFramed();
     void keepWhole();
     void savePlace() const;
 

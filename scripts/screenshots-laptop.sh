@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes the README's 1366 x 768 screenshots under Xvfb (openbox drawing the
 # frames) against qb-service on loopback: the question before a send with its
-# count, cost and balance, the SMS box offering LMS at 90 bytes, and the MMS
-# editor's palette beside the editor. Needs a built tree (build/).
+# count, cost and balance, the main window maximised, the SMS box offering LMS
+# at 90 bytes, and the MMS editor's palette beside the editor. Needs a built
+# tree (build/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -77,6 +78,16 @@ sleep 1
 root_shot send-cost-confirmation
 xdotool windowactivate --sync "$question" key Escape # 아니요: nothing is sent
 sleep 0.5
+
+# Maximised by a double click on its title bar (the window's frame is at the
+# screen's top), and back.
+xdotool mousemove 300 10 click --repeat 2 --delay 80 1
+sleep 1.5
+xdotool mousemove 683 700
+sleep 0.5
+root_shot main-maximised-laptop
+xdotool mousemove 300 10 click --repeat 2 --delay 80 1
+sleep 1
 
 # Past 90 bytes the SMS box offers LMS.
 click_at 121 207

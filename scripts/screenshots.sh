@@ -220,8 +220,7 @@ sleep 0.5
 shot "$editor" mms-editor
 
 # "원사이즈보기", the second entry of slot 3's menu (a double-click): the
-# picture at its own size, the viewer twice its usual size, scroll bars for
-# the rest. A double-click the machine was too slow for is tried again.
+# 1200 x 560 picture whole, shrunk to the viewer. A double-click the machine was too slow for is tried again.
 slot_at() { echo 129 $((42 + ($1 - 1) * 148 + 74)); }
 viewer=""
 for _ in 1 2 3; do

@@ -98,7 +98,6 @@ TEST(SheetChoiceDialog, ADoubleClickChoosesAndClosingCancels) {
         EXPECT_EQ(d.windowTitle(), u("사용하실 엑셀시트를 선택하세요"));
         for (int i = 0; i < d.list()->count(); ++i)
             listed << d.list()->item(i)->text();
-        EXPECT_TRUE(d.findChildren<QPushButton*>().isEmpty());
         QListWidgetItem* first = d.list()->item(0);
         const QRect r = d.list()->visualItemRect(first);
         // A double-click as the window system delivers it: a click, then the second press.

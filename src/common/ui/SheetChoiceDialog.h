@@ -11,8 +11,9 @@ class QListWidget;
 namespace qb {
 
 // "사용하실 엑셀시트를 선택하세요" (the address book's import calls it ":::: 엑셀시트선택"):
-// the workbook's sheet names and nothing else. A double-click chooses; closing
-// the window chooses nothing.
+// the workbook's sheet names over "확인" and "취소". A double-click, or Enter or
+// "확인" on the current sheet (the first when the window opens), chooses;
+// Escape, "취소" or closing the window chooses nothing.
 class SheetChoiceDialog : public QDialog {
     Q_OBJECT
 
@@ -25,6 +26,8 @@ public:
     int chosenSheet() const { return m_chosen; }
 
 private:
+    void choose(int row);
+
     QListWidget* m_list;
     int m_chosen = 0;
 };

@@ -9,6 +9,8 @@ namespace qb {
 
 WebPageView::WebPageView(QWidget* parent) : QWidget(parent), m_browser(newKoreanBrowser(this)) {
     m_browser->setObjectName("browser");
+    // A view switched to gives its focus to the page, not to this bare frame.
+    setFocusProxy(m_browser);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_browser);

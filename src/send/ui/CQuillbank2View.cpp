@@ -140,8 +140,13 @@ void CQuillbank2View::connectControls() {
     connect(m_ui.deleteRows, &QPushButton::clicked, this,
             [this] { run([&] { m_session->form().deleteSelectedRows(m_ui.grid->selectedRange()); }); });
 
-    connect(m_ui.preview, &QPushButton::clicked, this,
-            [this] { run([&] { m_session->form().validateAndPreview(); }); });
+    connect(m_ui.preview, &QPushButton::clicked, this, [this] {
+        bool ready = false;
+        run([&] { ready = m_session->form().validateAndPreview(); });
+        // The summary read, the next step is "전송하기" (unless another view took the window).
+        if (ready && m_ui.send->isVisible())
+            m_ui.send->setFocus();
+    });
     connect(m_ui.send, &QPushButton::clicked, this, [this] { run([&] { m_session->send(); }); });
     connect(m_ui.stopSend, &QPushButton::clicked, this, [this] { run([&] { m_session->stop(); }); });
     // Escape stops a running job; otherwise it is left to whatever has focus.

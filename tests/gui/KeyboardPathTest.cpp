@@ -5,6 +5,8 @@
 
 #include "common/ui/FileDialog.h"
 #include "common/ui/SheetChoiceDialog.h"
+#include "compose/ui/CLMSEditDlg.h"
+#include "compose/ui/EditorWindowSet.h"
 #include "frame/ui/CMainFrame.h"
 #include "net/ui/LoginDialog.h"
 #include "send/ui/CQuillbank2View.h"
@@ -13,6 +15,8 @@
 #include "support/ServiceHarness.h"
 #include "support/TempDir.h"
 #include "views/ui/CNoticeDlg.h"
+#include "web/ui/LmsMessageBoxDialog.h"
+#include "web/ui/SmsMessageBoxDialog.h"
 
 #include <QImage>
 #include <QPlainTextEdit>
@@ -113,7 +117,7 @@ protected:
 
 // The first control to the grid and round again, as the form stands after a
 // load: only the checked kind and reservation buttons, only enabled controls.
-const QStringList kTabCycle{
+const std::vector<std::string> kTabCycle{
     "kindSms",      "smsBox",      "specialChars", "saveMessage",   "loadMessage",     "merge1",
     "merge2",       "merge3",      "merge4",       "callbackBox",   "manageCallbacks", "refreshBalance",
     "immediate",    "rangeFrom",   "rangeTo",      "splitOn",       "dedup",           "selfReject",
@@ -203,10 +207,10 @@ TEST_P(KeyboardPathTest, LoginLoadPreviewAndSendByKeys) {
         // One round of Tab in the order of the layout; the grid is one stop,
         // also after a visit to another view.
         ASSERT_TRUE(tabTo("kindSms"));
-        QStringList cycle{QString::fromStdString(focusName())};
-        for (qsizetype i = 1; i < kTabCycle.size(); ++i) {
+        std::vector<std::string> cycle{focusName()};
+        while (cycle.size() < kTabCycle.size()) {
             press(Qt::Key_Tab);
-            cycle << QString::fromStdString(focusName());
+            cycle.push_back(focusName());
         }
         EXPECT_EQ(cycle, kTabCycle);
         press(Qt::Key_Tab, Qt::ShiftModifier);
@@ -254,6 +258,29 @@ INSTANTIATE_TEST_SUITE_P(Kinds, KeyboardPathTest, ::testing::Values(0, 1, 2), []
     return std::string(info.param == 0 ? "Sms" : info.param == 1 ? "Lms" : "Mms");
 });
 
+// The saved message boxes' texts: Tab goes on to the next control and no tab is typed.
+TEST(SavedMessageBoxes, TabLeavesEveryTextBox) {
+    SendViewFixture f;
+    f.view->show();
+    std::vector<std::string> passed;
+    auto tabThrough = [&](QDialog& d) {
+        for (QPlainTextEdit* box : d.findChildren<QPlainTextEdit*>()) {
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_Tab);
+            if (d.focusWidget() != box && !box->toPlainText().contains('\t'))
+                passed.push_back(box->objectName().toStdString());
+        }
+        d.reject();
+    };
+    whenModal<SmsMessageBoxDialog>(tabThrough);
+    f.click("loadMessage");
+    f.find<QAbstractButton>("kindLms")->click();
+    whenModal<LmsMessageBoxDialog>(tabThrough);
+    f.view->editorWindows().lmsWindow()->loadSaved();
+    EXPECT_EQ(passed, (std::vector<std::string>{"slot1", "slot2", "slot3", "slot4", "slot5", "slot6", "body1",
+                                                "body2", "body3"}));
+}
+
 TEST(SheetChoiceDialog, EnterPicksTheCurrentSheetEscapeChoosesNothing) {
     struct Case {
         std::vector<Qt::Key> keys;
@@ -277,10 +304,10 @@ TEST(SheetChoiceDialog, EnterPicksTheCurrentSheetEscapeChoosesNothing) {
         EXPECT_FALSE(d.isVisible());
     }
     SheetChoiceDialog d({"Sheet1"});
-    QStringList buttons;
+    std::vector<std::string> buttons;
     for (const QPushButton* b : d.findChildren<QPushButton*>())
-        buttons << b->text();
-    EXPECT_EQ(buttons, (QStringList{u("확인"), u("취소")}));
+        buttons.push_back(b->text().toStdString());
+    EXPECT_EQ(buttons, (std::vector<std::string>{"확인", "취소"}));
 }
 
 } // namespace

@@ -20,6 +20,7 @@ LmsMessageBoxDialog::LmsMessageBoxDialog(WebClient& web, std::string pictureFold
         auto* body = new QPlainTextEdit(this);
         body->setObjectName(QString("body%1").arg(k));
         body->setFixedSize(190, 300);
+        body->setTabChangesFocus(true);
         body->setStyleSheet("background: white;");
         body->viewport()->setCursor(Qt::PointingHandCursor);
         chooseOnDoubleClick(body->viewport(), k);

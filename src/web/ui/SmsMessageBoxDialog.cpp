@@ -17,6 +17,7 @@ SmsMessageBoxDialog::SmsMessageBoxDialog(WebClient& web, std::string pictureFold
         auto* edit = new QPlainTextEdit(this);
         edit->setObjectName(QString("slot%1").arg(k));
         edit->setFixedSize(150, 110);
+        edit->setTabChangesFocus(true);
         edit->setStyleSheet("QPlainTextEdit { background: white; }");
         edit->viewport()->setCursor(Qt::PointingHandCursor);
         chooseOnDoubleClick(edit->viewport(), k);

@@ -31,7 +31,7 @@ bool isProgram(const std::string& path) {
 } // namespace
 
 std::string updaterPath(const std::string& applicationFolder, const std::string& searchPath) {
-    const std::string beside = applicationFolder + "/qbupdater";
+    std::string beside = applicationFolder + "/qbupdater";
     if (isProgram(beside))
         return beside;
     std::size_t start = 0;

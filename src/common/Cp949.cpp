@@ -16,6 +16,7 @@ namespace {
 class Converter {
 public:
     Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {
+        // NOLINTNEXTLINE(performance-no-int-to-ptr): iconv's failure value
         if (m_cd == reinterpret_cast<iconv_t>(-1)) {
             std::fprintf(stderr, "iconv cannot convert %s to %s\n", from, to);
             std::abort();
@@ -144,7 +145,7 @@ public:
 
     TwoByteTable() : m_utf8((0xFE - kFirstLead + 1) * kTrails) {
         iconv_t cd = iconv_open("UTF-8", "CP949");
-        if (cd == reinterpret_cast<iconv_t>(-1))
+        if (cd == reinterpret_cast<iconv_t>(-1)) // NOLINT(performance-no-int-to-ptr): iconv's failure value
             return;
         bool ascii = true;
         for (unsigned b = 0; b < 0x80; ++b)

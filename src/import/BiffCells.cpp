@@ -192,7 +192,6 @@ std::string errorText(unsigned code) {
     case 0x24:
         return "#NUM!";
     case 0x2A:
-        return "#N/A";
     default:
         return "#N/A";
     }

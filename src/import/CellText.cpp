@@ -66,7 +66,7 @@ DateParts datePartsOfFormat(const std::string& code) {
             const std::size_t close = code.find(']', i + 1);
             if (close == std::string::npos)
                 break;
-            const char first = close > i + 1 ? static_cast<char>(code[i + 1] | 0x20) : 0;
+            const char first = close > i + 1 ? static_cast<char>(code[i + 1] | 0x20) : '\0';
             if (first == 'h' || first == 'm' || first == 's')
                 h = true; // elapsed time: [h], [mm], [ss]
             i = close;

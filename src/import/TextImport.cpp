@@ -17,10 +17,9 @@ namespace {
 
 // Reads as a file opened in text mode: CR LF becomes LF, a lone CR stays.
 void crlfToLf(std::string& s) {
-    const char* first = static_cast<const char*>(std::memchr(s.data(), '\r', s.size()));
-    if (!first)
+    std::size_t out = s.find('\r');
+    if (out == std::string::npos)
         return;
-    std::size_t out = static_cast<std::size_t>(first - s.data());
     for (std::size_t i = out; i < s.size(); ++i) {
         if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')
             continue;

@@ -104,7 +104,7 @@ void biff8Main(const std::string& path, int sheet, Writer& out) {
     std::vector<std::pair<std::pair<int, int>, std::string>> cells;
     if (!readBiffWorkbook(file, names, sheet, [&](int row, int column, std::string text) {
             if (!text.empty())
-                cells.push_back({{row, column}, std::move(text)});
+                cells.emplace_back(std::pair{row, column}, std::move(text));
         }))
         return;
     if (sheet < 0) {
@@ -298,7 +298,7 @@ public:
             if (!in.u32(column) || !in.text(text) || row >= static_cast<std::uint32_t>(kMaxSheetRows) ||
                 column >= static_cast<std::uint32_t>(kMaxSheetColumns))
                 return false;
-            cells.push_back({{static_cast<int>(row), static_cast<int>(column)}, std::move(text)});
+            cells.emplace_back(std::pair{static_cast<int>(row), static_cast<int>(column)}, std::move(text));
         }
         for (auto& [at, text] : cells)
             sink.cell(at.first, at.second, cp949::fromUtf8(text).text);

@@ -165,7 +165,7 @@ PlainXmlBase::Step PlainXmlBase::prolog(char*& p, char* end, bool last) {
         ++q;
         while (q < close && isSpace(*q))
             ++q;
-        const char quote = q < close ? *q : 0;
+        const char quote = q < close ? *q : '\0';
         if (quote != '"' && quote != '\'')
             return Step::GiveUp;
         const char* v = ++q;

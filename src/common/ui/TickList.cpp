@@ -7,6 +7,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace qb {
 
 QTableWidget* newTickList(QWidget* parent, const char* objectName, const QStringList& headers,
@@ -41,10 +43,11 @@ QTableWidgetItem* newListItem(const QString& text, bool tick, bool ticked) {
 }
 
 void onTickChanged(QTableWidget* list, QObject* context, std::function<void(int row, bool ticked)> changed) {
-    QObject::connect(list, &QTableWidget::itemChanged, context, [changed](QTableWidgetItem* item) {
-        if (item->column() == 0)
-            changed(item->row(), item->checkState() == Qt::Checked);
-    });
+    QObject::connect(list, &QTableWidget::itemChanged, context,
+                     [changed = std::move(changed)](QTableWidgetItem* item) {
+                         if (item->column() == 0)
+                             changed(item->row(), item->checkState() == Qt::Checked);
+                     });
 }
 
 QPushButton* newDialogButton(const char* textUtf8, const char* objectName, QWidget* parent) {

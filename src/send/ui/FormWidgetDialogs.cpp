@@ -11,7 +11,7 @@ namespace qb {
 namespace {
 
 QString startPath(const QString& folder, const std::string& initialName) {
-    const QString name = QFile::decodeName(QByteArray::fromStdString(initialName));
+    QString name = QFile::decodeName(QByteArray::fromStdString(initialName));
     if (folder.isEmpty())
         return name;
     return name.isEmpty() ? folder : QDir(folder).filePath(name);

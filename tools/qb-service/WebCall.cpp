@@ -41,7 +41,7 @@ const httplib::MultipartFormData& WebCall::file(const char* name) const {
 }
 
 std::string WebCall::user() const {
-    const std::string id = m_req.method == "POST" ? field("m_id") : param("cid");
+    std::string id = m_req.method == "POST" ? field("m_id") : param("cid");
     if (id.empty())
         throw BadRequest("empty user id");
     return id;
@@ -52,9 +52,9 @@ void WebCall::requireMode(std::string_view mode) const {
         throw BadRequest("unknown mode");
 }
 
-void WebCall::text(std::string body, const char* contentType) {
+void WebCall::text(const std::string& body, const char* contentType) {
     m_res.status = 200;
-    m_res.set_content(std::move(body), contentType);
+    m_res.set_content(body, contentType);
 }
 
 void WebCall::html(std::string_view title, std::string_view bodyHtml) {
@@ -65,7 +65,7 @@ void WebCall::html(std::string_view title, std::string_view bodyHtml) {
     page += "</h1>\n";
     page += bodyHtml;
     page += "\n</body></html>\n";
-    text(std::move(page), "text/html; charset=euc-kr");
+    text(page, "text/html; charset=euc-kr");
 }
 
 void WebCall::jsonList(const std::string& member, const std::vector<JsonObject>& objects) {
@@ -96,7 +96,7 @@ void WebCall::jsonList(const std::string& member, const std::vector<JsonObject>&
         body += '}';
     }
     body += "]}\n";
-    text(std::move(body), "application/json; charset=euc-kr");
+    text(body, "application/json; charset=euc-kr");
 }
 
 void WebCall::notFound() {

@@ -39,7 +39,7 @@ public:
     // GETs of the callback and balance documents carry mode=stat_acc.
     void requireMode(std::string_view mode) const;
 
-    void text(std::string body, const char* contentType = "text/plain; charset=euc-kr");
+    void text(const std::string& body, const char* contentType = "text/plain; charset=euc-kr");
     void html(std::string_view titleCp949, std::string_view bodyHtml);
     // {member: [objects]} with CP949 bytes unchanged.
     void jsonList(const std::string& member, const std::vector<JsonObject>& objects);

@@ -11,7 +11,7 @@ namespace qbs {
 namespace {
 
 std::string isAllFlag(const WebCall& call) {
-    const std::string isall = call.field("isall");
+    std::string isall = call.field("isall");
     if (isall != "Y" && isall != "N")
         throw BadRequest("isall is neither Y nor N");
     return isall;

@@ -10,7 +10,7 @@ void WebFaults::set(std::string_view endpoint, FaultRule rule) {
     if (endpoint.empty() && rule.fault == WebFault::None)
         m_rules.clear();
     else
-        m_rules[std::string(endpoint)] = rule;
+        m_rules[std::string(endpoint)] = std::move(rule);
 }
 
 void WebFaults::clear() {

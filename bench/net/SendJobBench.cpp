@@ -149,7 +149,8 @@ double plainLoop(int port, const std::string& bytes, const std::vector<std::size
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     a.sin_port = htons(static_cast<std::uint16_t>(port));
-    ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 && errno != EINPROGRESS)
+        throw std::runtime_error("plain loop: cannot connect");
     pollfd p{fd, POLLOUT, 0};
     ::poll(&p, 1, -1);
     const std::string check = packet::encodeSendCheck(MessageKind::Sms, "user01", kRecords, 1);

@@ -105,6 +105,7 @@ Run runProgram(const std::vector<std::string>& argv, const std::string& output) 
         if (fd < 0 || ::dup2(fd, 1) < 0)
             ::_exit(127);
         std::vector<char*> args;
+        args.reserve(argv.size() + 1);
         for (const std::string& a : argv)
             args.push_back(const_cast<char*>(a.c_str()));
         args.push_back(nullptr);

@@ -14,6 +14,7 @@ namespace {
 
 void ReadAddressBookReply(benchmark::State& state) {
     std::vector<qb::webjson::Object> entries;
+    entries.reserve(static_cast<std::size_t>(state.range(0)));
     for (int i = 0; i < state.range(0); ++i)
         entries.push_back({{"idx", std::to_string(i)},
                            {"hpno", "010" + std::to_string(10000000 + i)},

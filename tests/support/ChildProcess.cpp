@@ -29,6 +29,7 @@ void ChildProcess::start() {
     std::vector<std::string> args = {m_executable};
     args.insert(args.end(), m_args.begin(), m_args.end());
     std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
     for (std::string& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);

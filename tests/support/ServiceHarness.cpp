@@ -4,7 +4,7 @@
 
 namespace qb::test {
 
-ServiceHarness::ServiceHarness(qbs::ServiceOptions options) : m_service(options) {
+ServiceHarness::ServiceHarness(const qbs::ServiceOptions& options) : m_service(options) {
     m_service.start();
     m_dir.mkdir("LOG");
     m_dir.mkdir("msg");

@@ -13,7 +13,7 @@ namespace qb::test {
 
 class ServiceHarness {
 public:
-    explicit ServiceHarness(qbs::ServiceOptions options = {});
+    explicit ServiceHarness(const qbs::ServiceOptions& options = {});
     ~ServiceHarness();
 
     qbs::Service& service() { return m_service; }

@@ -21,7 +21,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::write(std::string_view name, std::string_view bytes) const {
-    const std::string p = file(name);
+    std::string p = file(name);
     std::filesystem::create_directories(std::filesystem::path(p).parent_path());
     std::ofstream out(p, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -29,7 +29,7 @@ std::string TempDir::write(std::string_view name, std::string_view bytes) const 
 }
 
 std::string TempDir::mkdir(std::string_view name) const {
-    const std::string p = file(name);
+    std::string p = file(name);
     std::filesystem::create_directories(p);
     return p;
 }

@@ -297,7 +297,7 @@ TEST_F(LoginTest, APacketMergedWithTheReplyWaitsForTheAfterLoginSteps) {
     server.setQuirks(quirks(
         [](auto& q) { q.appendToReply = packet::encodeSendResult(1, 12) + packet::encodeDeliverAck(3); }));
     ASSERT_TRUE(start());
-    ASSERT_TRUE(test::runUntil([&] { return notifier.shown().size() == 1 && logged().size() > 0; }));
+    ASSERT_TRUE(test::runUntil([&] { return notifier.shown().size() == 1 && !logged().empty(); }));
     test::runFor(50ms);
     EXPECT_EQ(host.events, (Events{"wait:show", "wait:close", kLoggedInTitle, "after-login",
                                    "refresh-balance", "info:총 [12] 건 전송이 완료되었습니다."}));

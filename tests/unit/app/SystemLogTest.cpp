@@ -38,7 +38,7 @@ TEST_F(SystemLogTest, LinesAreStampedAndEndWithCrLf) {
 
 TEST_F(SystemLogTest, TextIsWrittenUnchanged) {
     dir.mkdir("LOG");
-    const std::string raw("a%s%d\x04\x02\xFF\r\nb", 12);
+    const std::string raw("a%s%d\x04\x02\xFF\r\nb\0", 12);
     SystemLog(dir.path()).write(raw);
     SystemLog(dir.path()).write("");
     EXPECT_EQ(test::readFile(dir.file("LOG/2016_09_10_SYS.log")),

@@ -227,7 +227,7 @@ TEST(BiffCells, FormulaResultsAndConstantsFreexlLeavesOut) {
 }
 
 TEST(BiffCells, RefusesWhatItCannotRead) {
-    const auto ignore = [](int, int, std::string) {};
+    const auto ignore = [](int, int, const std::string&) {};
     std::string wb = compoundFile(workbook());
     EXPECT_FALSE(readBiffExtraCells(wb, 1, ignore)); // no such sheet
     EXPECT_FALSE(readBiffExtraCells(wb.substr(0, 1000), 0, ignore));

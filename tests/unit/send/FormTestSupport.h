@@ -109,6 +109,7 @@ struct FormFixture {
     }
     std::vector<std::string> headers() const {
         std::vector<std::string> out;
+        out.reserve(static_cast<std::size_t>(form.state().table.columnCount()));
         for (int c = 0; c < form.state().table.columnCount(); ++c)
             out.push_back(cell(0, c));
         return out;

@@ -232,7 +232,7 @@ TEST(JobJournal, APreparedJournalIsPublishedOnlyForTheJobItWasWrittenFor) {
 TEST(JobJournal, APartNobodyHoldsIsRemovedOnceItIsOldAndAPreparedOneGoesWithItsJournal) {
     test::TempDir dir;
     const auto part = [&](const std::string& name, int minutesOld) {
-        const std::string path = dir.write(name + ".qbj.part", "QBJOURNAL1\n");
+        std::string path = dir.write(name + ".qbj.part", "QBJOURNAL1\n");
         std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() -
                                                    std::chrono::minutes(minutesOld));
         return path;

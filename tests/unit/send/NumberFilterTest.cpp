@@ -19,6 +19,7 @@ namespace {
 // Positions are letters' indexes; "" is a number-format error.
 std::vector<std::uint64_t> keysOf(const std::vector<std::string>& numbers) {
     std::vector<std::uint64_t> keys;
+    keys.reserve(numbers.size());
     for (const std::string& n : numbers)
         keys.push_back(n.empty() ? kNoNumber : numberKey(n));
     return keys;

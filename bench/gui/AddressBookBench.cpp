@@ -149,7 +149,7 @@ void BM_HandOver100k(benchmark::State& state) {
     std::filesystem::create_directories(dir);
     QuietNotifier formNotifier;
     CQuillbank2View form(
-        SendViewContext{formNotifier, s.login, s.transfer, dir.string(), ServiceConfig{}, {}});
+        SendViewContext{formNotifier, s.login, s.transfer, dir.string(), ServiceConfig{}, {}, {}});
     form.resize(750, 740);
     form.show();
     settle(form);

@@ -113,7 +113,7 @@ struct FormHost {
 
     explicit FormHost(const Data& d = data()) : files(d) {
         view = std::make_unique<CQuillbank2View>(
-            SendViewContext{notifier, login, transfer, d.dir, ServiceConfig{}, {}});
+            SendViewContext{notifier, login, transfer, d.dir, ServiceConfig{}, {}, {}});
         view->resize(750, 740);
         view->show();
         settle(*view);

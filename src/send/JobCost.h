@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/Amount.h"
 #include "common/SendTypes.h"
 #include "web/CallbackNumbers.h"
 
@@ -18,13 +19,14 @@ struct JobCost {
 
 JobCost jobCost(MessageKind kind, long long count, const BalanceLine& line);
 
+// How much the balance lacks for the job; nullopt when it is enough or unknown.
+std::optional<long long> shortfall(const JobCost& cost);
+
 // The summary's lines "예상금액 [%s] 원\n잔액 [%s] 원"; empty while nothing is known.
+// A short balance adds "잔액이 [%s] 원 부족합니다.", as it does to the line below.
 std::string costSummary(const JobCost& cost);
 // "전송 [%d] 건, 예상금액 [%s] 원, 잔액 [%s] 원": the question before a send, and
 // qbsend's line. An unknown amount reads "-".
 std::string costLine(const JobCost& cost);
-
-// "50,000"
-std::string groupedAmount(long long value);
 
 } // namespace qb

@@ -454,6 +454,17 @@ PreviewInputs SendForm::previewInputs() const {
     return in;
 }
 
+bool SendForm::offerCharge(const JobCost& c, const std::string& text, const std::string& caption) {
+    if (!shortfall(c) || !onChargeWanted)
+        return false;
+    static const std::string question = ko("\n사이버머니충전 화면을 여시겠습니까?");
+    const bool charge = caption.empty() ? m_notifier.askYesNo(text + question, MessageIcon::None)
+                                        : m_notifier.ask(text + question, MessageIcon::None, caption);
+    if (charge)
+        onChargeWanted();
+    return charge;
+}
+
 bool SendForm::stale(const SendBatch& batch) const {
     return batch.builtFrom && previewInputs() != *batch.builtFrom;
 }
@@ -470,8 +481,11 @@ bool SendForm::confirmSend(const SendBatch* jobRest) {
     // An empty batch is refused by the job with its own message.
     if (!next || next->queue.empty())
         return true;
+    const JobCost c = cost(*next);
+    if (offerCharge(c, costLine(c)))
+        return false;
     static const std::string go = ko("\n전송하시겠습니까?");
-    return m_notifier.askYesNo(costLine(cost(*next)) + go, MessageIcon::None);
+    return m_notifier.askYesNo(costLine(c) + go, MessageIcon::None);
 }
 
 bool SendForm::validateAndPreview() {
@@ -518,9 +532,14 @@ bool SendForm::validateAndPreview() {
     m_counts = validator.counts();
     static const std::string caption = ko(" 발송데이터 확인!");
     std::string text = SendValidator::summary(m_counts);
-    if (const std::string line = costSummary(cost(*m_prepared)); !line.empty())
+    const JobCost c = cost(*m_prepared);
+    if (const std::string line = costSummary(c); !line.empty())
         text += "\n" + line;
-    m_notifier.show(text, MessageIcon::None, caption);
+    // A short balance turns the summary into the charge page's offer.
+    if (!shortfall(c) || !onChargeWanted)
+        m_notifier.show(text, MessageIcon::None, caption);
+    else
+        offerCharge(c, text, caption);
     m_state.previewEnabled = m_state.sendEnabled = true;
     return true;
 }

@@ -178,6 +178,8 @@ public:
     std::function<void(const SendBatch&)> onBatchPrepared;
     // Told when "전송초기화" gives up the records a job left.
     std::function<void()> onRestDropped;
+    // Where a short balance can be charged ("사이버머니충전"); unset, it is not offered.
+    std::function<void()> onChargeWanted;
     const ValidationCounts& lastCounts() const { return m_counts; }
 
     // The balance line the costs are reckoned from.
@@ -194,6 +196,9 @@ public:
 
 private:
     void switchKind(MessageKind kind);
+    // A short balance offers the charge page with `text` ("예" opens it); true when
+    // the user went there.
+    bool offerCharge(const JobCost& cost, const std::string& text, const std::string& caption = {});
     void showPreview();
     // The recipients go aside and the table is made ready for their preview.
     void keepRecipients();

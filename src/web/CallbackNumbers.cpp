@@ -1,5 +1,6 @@
 #include "web/CallbackNumbers.h"
 
+#include "common/Amount.h"
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "common/Notifier.h"
@@ -27,9 +28,11 @@ BalanceLine balanceFromReply(std::string_view reply) {
     auto value = [&](std::size_t i) { return i < values.size() ? values[i] : std::string_view(); };
     static const std::string templ = "[SMS] %s / [LMS] %s / [MMS] %s ";
     BalanceLine line;
-    line.balance = value(0);
-    line.prices = webtext::fill(templ, {value(1), value(2), value(3)});
-    line.counts = webtext::fill(templ, {value(4), value(5), value(6)});
+    // Shown with thousands separators, as every amount the client writes.
+    const auto shown = [&](std::size_t i) { return groupedText(value(i)); };
+    line.balance = shown(0);
+    line.prices = webtext::fill(templ, {shown(1), shown(2), shown(3)});
+    line.counts = webtext::fill(templ, {shown(4), shown(5), shown(6)});
     line.unitPrices = {std::string(value(1)), std::string(value(2)), std::string(value(3))};
     return line;
 }

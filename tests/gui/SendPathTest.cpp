@@ -106,7 +106,7 @@ TEST_F(SendPathTest, LoginFillsTheFormAndThePreviewIsSummedUpInItsOwnBox) {
 
     logIn();
     // The after-login steps: balance line, callback numbers.
-    EXPECT_EQ(find<QLabel>("balance")->text(), "15000");
+    EXPECT_EQ(find<QLabel>("balance")->text(), "15,000");
     EXPECT_EQ(find<QLabel>("counts")->text(), "[SMS] 750 / [LMS] 300 / [MMS] 75 ");
     auto* callbacks = find<QComboBox>("callbackBox");
     ASSERT_EQ(callbacks->count(), 2);
@@ -163,7 +163,7 @@ TEST_F(SendPathTest, LoginFillsTheFormAndThePreviewIsSummedUpInItsOwnBox) {
     EXPECT_EQ(shownBoxes(), (std::vector<std::string>{
                                 "알림 | 전송중입니다. 전송이 끝난 후 다시 시도해 주세요! | error | 확인",
                                 "알림 | 총 [2] 건 전송이 완료되었습니다. | none | 확인"}));
-    ASSERT_TRUE(runUntil([&] { return find<QLabel>("balance")->text() == "14960"; }, 5s));
+    ASSERT_TRUE(runUntil([&] { return find<QLabel>("balance")->text() == "14,960"; }, 5s));
     ASSERT_TRUE(runUntil([&] { return !view->sendJob().running(); }, 5s));
     EXPECT_EQ(find<QProgressBar>("progress")->value(), 0);
     EXPECT_EQ(progress, (std::vector<int>{1, 2, 0}));

@@ -27,8 +27,13 @@ SendViewFixture::SendViewFixture(bool loggedIn) {
     login.loggedIn = loggedIn;
     login.userId = "tester";
     view = std::make_unique<CQuillbank2View>(
-        SendViewContext{notifier, login, transferText, service.workdir(), service.config(),
-                        [this](long long total) { rejectTotals.push_back(total); }});
+        SendViewContext{notifier,
+                        login,
+                        transferText,
+                        service.workdir(),
+                        service.config(),
+                        [this](long long total) { rejectTotals.push_back(total); },
+                        {}});
     view->resize(750, 740);
 }
 

@@ -9,7 +9,8 @@ SendFormSlot createSendForm(MainFrameModel& frame, QWidget* parent) {
     auto* form =
         new CQuillbank2View(SendViewContext{frame.notifier(), frame.loginState(), frame.transferText(),
                                             frame.paths().workingFolder(), frame.config(),
-                                            [&frame](long long total) { frame.rejectListsApplied(total); }},
+                                            [&frame](long long total) { frame.rejectListsApplied(total); },
+                                            [&frame] { frame.execute(Command::Charge); }},
                             parent);
     return {form, form};
 }

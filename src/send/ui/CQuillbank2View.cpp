@@ -41,6 +41,7 @@ CQuillbank2View::CQuillbank2View(SendViewContext context, QWidget* parent)
         m_notifier, m_progress, m_sendProgress, m_context.login,
         RejectTable::inWorkingFolder(m_context.workingFolder), m_dialogs, *m_editors, m_context.service});
     m_session->onChanged = [this] { refresh(); };
+    m_session->form().onChargeWanted = m_context.openChargePage;
     m_session->setWorkingFolder(m_context.workingFolder);
     m_ui.progressBar = m_progressBar;
     m_ui.build(this, m_session->form().state().table);

@@ -37,6 +37,8 @@ struct SendViewContext {
     ServiceConfig service; // the message server's send port, the web application
     // "적용" in the reject list dialog while logged in: the title's new count.
     std::function<void(long long)> rejectTotalApplied;
+    // "사이버머니충전", offered when the balance is short of a job's cost.
+    std::function<void()> openChargePage;
 };
 
 // View 101, the send form: the message, the callback number and balance line,

@@ -130,7 +130,7 @@ TEST_F(CallbackNumbersTest, BalanceLine) {
     store().setBalance(user(), {"15300", {"20", "45", "180"}, {"765", "0", "12"}});
     BalanceLine line;
     ASSERT_TRUE(loadBalanceLine(*web, line));
-    EXPECT_EQ(line.balance, "15300");
+    EXPECT_EQ(line.balance, "15,300");
     EXPECT_EQ(line.prices, "[SMS] 20 / [LMS] 45 / [MMS] 180 ");
     EXPECT_EQ(line.counts, "[SMS] 765 / [LMS] 0 / [MMS] 12 ");
 

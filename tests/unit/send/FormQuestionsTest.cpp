@@ -168,6 +168,10 @@ TEST(FormQuestions, CostInTheSummaryAndBeforeTheSend) {
          {"1234567", "", "", {"x", "50", "200"}},
          "\n예상금액 [-] 원\n잔액 [1,234,567] 원",
          "전송 [3] 건, 예상금액 [-] 원, 잔액 [1,234,567] 원\n전송하시겠습니까?"},
+        {"balance short of the cost",
+         {"50", "", "", {"20", "50", "200"}},
+         "\n예상금액 [60] 원\n잔액 [50] 원\n잔액이 [10] 원 부족합니다.",
+         "전송 [3] 건, 예상금액 [60] 원, 잔액 [50] 원\n잔액이 [10] 원 부족합니다.\n전송하시겠습니까?"},
     };
     for (const Case& c : cases) {
         FormFixture f;
@@ -187,6 +191,50 @@ TEST(FormQuestions, CostInTheSummaryAndBeforeTheSend) {
         f.notifier.answerNext(true);
         EXPECT_TRUE(f.form.confirmSend(nullptr)) << c.name;
         EXPECT_EQ(f.notifier.texts(), (Strings{c.question, c.question})) << c.name;
+    }
+}
+
+// Where the charge page can be opened, a short balance offers it: the summary
+// becomes the offer, and "전송하기" offers it before its question.
+TEST(FormQuestions, AShortBalanceOffersTheChargePage) {
+    FormFixture f;
+    int opened = 0;
+    f.form.onChargeWanted = [&] { ++opened; };
+    f.form.setBalance({"1,000", "", "", {"400", "50", "200"}});
+    f.loadRows({{"01011112222"}, {"01033334444"}, {"01055556666"}});
+    f.prepareSms("hi");
+    f.notifier.answerNext(true);
+    ASSERT_TRUE(f.form.validateAndPreview());
+    const std::string shortLine = "예상금액 [1,200] 원\n잔액 [1,000] 원\n잔액이 [200] 원 부족합니다.";
+    EXPECT_TRUE(
+        f.notifier.texts().at(0).ends_with("[3] 건\n" + shortLine + "\n사이버머니충전 화면을 여시겠습니까?"));
+    EXPECT_EQ(opened, 1);
+
+    const std::string line = "전송 [3] 건, 예상금액 [1,200] 원, 잔액 [1,000] 원\n잔액이 [200] 원 부족합니다.";
+    const struct Case {
+        std::vector<bool> answers;
+        bool sends;
+        int opened;
+        Strings asked;
+    } cases[] = {
+        {{true}, false, 1, {line + "\n사이버머니충전 화면을 여시겠습니까?"}},
+        {{false, true},
+         true,
+         0,
+         {line + "\n사이버머니충전 화면을 여시겠습니까?", line + "\n전송하시겠습니까?"}},
+        {{false, false},
+         false,
+         0,
+         {line + "\n사이버머니충전 화면을 여시겠습니까?", line + "\n전송하시겠습니까?"}},
+    };
+    for (const Case& c : cases) {
+        f.notifier.clear();
+        opened = 0;
+        for (const bool answer : c.answers)
+            f.notifier.answerNext(answer);
+        EXPECT_EQ(f.form.confirmSend(nullptr), c.sends);
+        EXPECT_EQ(opened, c.opened);
+        EXPECT_EQ(f.notifier.texts(), c.asked);
     }
 }
 

@@ -36,8 +36,14 @@ TEST(CallbackReplies, BalanceLineTexts) {
     };
     const std::vector<Case> cases{
         {"12000|20|50|200|3|4|5",
-         {"12000", "[SMS] 20 / [LMS] 50 / [MMS] 200 ", "[SMS] 3 / [LMS] 4 / [MMS] 5 ", {"20", "50", "200"}}},
-        {"12000|20", {"12000", "[SMS] 20 / [LMS]  / [MMS]  ", "[SMS]  / [LMS]  / [MMS]  ", {"20", "", ""}}},
+         {"12,000", "[SMS] 20 / [LMS] 50 / [MMS] 200 ", "[SMS] 3 / [LMS] 4 / [MMS] 5 ", {"20", "50", "200"}}},
+        // Amounts are shown grouped; what is not a plain integer stays as written.
+        {"10000000|1200|0020|x|1500000|-2500|1,000",
+         {"10,000,000",
+          "[SMS] 1,200 / [LMS] 0020 / [MMS] x ",
+          "[SMS] 1,500,000 / [LMS] -2,500 / [MMS] 1,000 ",
+          {"1200", "0020", "x"}}},
+        {"12000|20", {"12,000", "[SMS] 20 / [LMS]  / [MMS]  ", "[SMS]  / [LMS]  / [MMS]  ", {"20", "", ""}}},
         {"", {"", "[SMS]  / [LMS]  / [MMS]  ", "[SMS]  / [LMS]  / [MMS]  ", {}}},
         {"1|2|3|4|5|6|7|8",
          {"1", "[SMS] 2 / [LMS] 3 / [MMS] 4 ", "[SMS] 5 / [LMS] 6 / [MMS] 7 ", {"2", "3", "4"}}},

@@ -67,8 +67,9 @@ class Keys:
         common = hashlib.sha256(version.encode())
         configs = subprocess.run(["git", "-C", ROOT, "ls-files", "-z", "--", "*.clang-tidy"],
                                  capture_output=True, text=True, check=True).stdout.split("\0")
-        for path in sorted(p for p in configs if p) + [os.path.relpath(__file__, ROOT)]:
+        for path in sorted(p for p in configs if p):
             common.update(path.encode() + b"\0" + self.content(os.path.join(ROOT, path)))
+        # What this script passes is all that it adds to the result.
         common.update(json.dumps(EXTRA).encode())
         self.common = common.digest()
 
@@ -113,6 +114,14 @@ def check(build, file):
     return r.returncode == 0 and "warning:" not in r.stdout, report
 
 
+def edited_since(entry, deps, started):
+    """Whether a file the key was made of changed while clang-tidy read it."""
+    try:
+        return any(os.path.getmtime(os.path.join(entry["directory"], d)) >= started for d in deps)
+    except FileNotFoundError:
+        return True
+
+
 def prune(cache):
     limit = time.time() - CACHE_DAYS * 86400
     for name in os.listdir(cache):
@@ -141,6 +150,7 @@ def main():
         os.makedirs(cache, exist_ok=True)
 
     todo, hits = [], 0
+    started = time.time()
     for e in entries:
         obj = object_of(e["command"])
         key = None
@@ -153,19 +163,19 @@ def main():
             os.utime(os.path.join(cache, key))
             hits += 1
         else:
-            todo.append((e["file"], key))
+            todo.append((e, key))
 
     failed = []
     with concurrent.futures.ThreadPoolExecutor(max(1, args.j)) as pool:
-        runs = {pool.submit(check, build, f): (f, key) for f, key in todo}
+        runs = {pool.submit(check, build, e["file"]): (e, key) for e, key in todo}
         for run in concurrent.futures.as_completed(runs):
-            file, key = runs[run]
+            e, key = runs[run]
             clean, report = run.result()
             if clean:
-                if key:
+                if key and not edited_since(e, deps[object_of(e["command"])], started):
                     open(os.path.join(cache, key), "wb").close()
             else:
-                failed.append(os.path.relpath(file, ROOT))
+                failed.append(os.path.relpath(e["file"], ROOT))
                 sys.stdout.write(report)
                 sys.stdout.flush()
 

@@ -60,6 +60,7 @@ struct AddressSkips {
     long long notThreeValues = 0; // text lines that do not split into three values
     long long noPhone = 0;        // workbook rows without a phone
     long long unstorable = 0;     // values holding NUL, 0x02 or 0x04
+    long long badNumber = 0;      // phones that are no number
 };
 
 // An entry named for a delete or a move.

@@ -105,6 +105,16 @@ std::string AddressBookModel::menuText(MenuItem item) {
     return {};
 }
 
+bool AddressBookModel::offers(MenuItem item) const {
+    const std::vector<MenuItem> menu = menuFor(m_selected);
+    return std::find(menu.begin(), menu.end(), item) != menu.end();
+}
+
+bool AddressBookModel::isNumber(std::string_view hpno) {
+    PhoneDigits digits;
+    return phoneDigits(hpno, digits);
+}
+
 bool AddressBookModel::windowGate() {
     if (m_web.loginGate())
         return true;
@@ -135,8 +145,7 @@ bool AddressBookModel::addGroup(std::string_view name) {
 }
 
 bool AddressBookModel::numberRefused(const std::string& hpno) {
-    PhoneDigits digits;
-    if (phoneDigits(hpno, digits))
+    if (isNumber(hpno))
         return false;
     m_web.notifier().error("[" + hpno + ko("] 전화번호를 확인해주세요."));
     return true;
@@ -178,9 +187,10 @@ bool AddressBookModel::registerImported(const std::vector<AddressRow>& rows, con
     static const std::string noPhone = ko("\n전화번호가 없는 %d 행은 건너뛰었습니다.");
     static const std::string unstorable =
         ko("\n쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있는 %d 건은 건너뛰었습니다.");
+    static const std::string badNumber = ko("\n전화번호가 올바르지 않은 %d 건은 건너뛰었습니다.");
     for (const auto& [count, line] :
          {std::pair{skips.notThreeValues, &notThree}, std::pair{skips.noPhone, &noPhone},
-          std::pair{skips.unstorable, &unstorable}})
+          std::pair{skips.unstorable, &unstorable}, std::pair{skips.badNumber, &badNumber}})
         if (count > 0)
             text += webtext::fill(*line, {std::to_string(count)});
     m_web.notifier().info(text);

@@ -55,6 +55,11 @@ public:
     // The pop-up menu of a tree item; none for kNoItem.
     static std::vector<MenuItem> menuFor(int item);
     static std::string menuText(MenuItem item);
+    // Whether the selected item's menu holds `item`: the window's buttons follow it.
+    bool offers(MenuItem item) const;
+
+    // The rule every stored number meets, typed or imported.
+    static bool isNumber(std::string_view hpno);
 
     // "신규그룹생성" → "추가".
     bool addGroup(std::string_view name);

@@ -23,6 +23,17 @@ void step(Progress& progress, std::int64_t done, std::int64_t total) {
         progress.setValue(done);
 }
 
+// A row the import stores; the others are counted by why they were left out.
+bool kept(const AddressRow& row, AddressSkips& skipped) {
+    if (!row.storable())
+        ++skipped.unstorable;
+    else if (!AddressBookModel::isNumber(row.hpno))
+        ++skipped.badNumber;
+    else
+        return true;
+    return false;
+}
+
 // Rows of a sheet with fewer than three columns are passed over, then refused.
 class AddressSheetRows final : public RangeRowTarget {
 public:
@@ -41,9 +52,7 @@ public:
         AddressRow row{cell(1), cell(2), cell(3)};
         if (row.hpno.empty())
             ++m_skipped.noPhone;
-        else if (!row.storable())
-            ++m_skipped.unstorable;
-        else
+        else if (kept(row, m_skipped))
             m_rows.push_back(std::move(row));
         step(m_progress, r, m_total);
     }
@@ -93,10 +102,8 @@ void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& row
         const std::vector<std::string_view> values = bytes::splitRuns(line, ",");
         if (values.size() == 3) {
             AddressRow row{std::string(values[0]), std::string(values[1]), std::string(values[2])};
-            if (row.storable())
+            if (kept(row, skipped))
                 rows.push_back(std::move(row));
-            else
-                ++skipped.unstorable;
         } else if (!bytes::trim(line).empty()) {
             ++skipped.notThreeValues;
         }

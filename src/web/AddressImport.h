@@ -26,7 +26,8 @@ class ImportLines;
 // The rows of a text file's lines: each line (at most 1023 bytes) is split at
 // commas, runs of commas counting as one; a line of exactly three values is a
 // row (name, phone, memo), other lines are skipped, and so are rows holding NUL,
-// 0x02 or 0x04. Empty lines are no rows and no skips; the others are counted in `skips`.
+// 0x02 or 0x04 or whose phone is no number. Empty lines are no rows and no skips; the others are counted in
+// `skips`.
 void addressRowsFromLines(const ImportLines& lines, std::vector<AddressRow>& rows, Progress& progress,
                           AddressSkips* skips = nullptr);
 
@@ -36,8 +37,8 @@ bool readAddressText(const std::string& path, std::vector<AddressRow>& rows, Not
                      Progress& progress, AddressSkips* skips = nullptr);
 
 // A workbook's rows: the chosen sheet's used range, columns 1 to 3 as name, phone
-// and memo (a wider sheet gives its first three columns), rows without a phone
-// or holding NUL, 0x02 or 0x04 skipped and counted. False after its message when
+// and memo (a wider sheet gives its first three columns), rows without a phone,
+// holding NUL, 0x02 or 0x04 or whose phone is no number skipped and counted. False after its message when
 // the workbook cannot be opened, no sheet was chosen or the sheet has fewer than
 // three columns.
 bool readAddressWorkbook(const std::string& path, AddressImportHost& host, std::vector<AddressRow>& rows,

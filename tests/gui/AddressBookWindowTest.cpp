@@ -256,16 +256,41 @@ TEST_F(AddressBookWindowTest, NewGroupRegisterAndImportFromATextFileAndAWorkbook
         EXPECT_EQ(rows(w), (Strings{"[ ] 1 홍길동 01044440001", "[ ] 2  01044440002", "[ ] 3 가 01033330001",
                                     "[ ] 4 다 01033330002", "[ ] 5 홍길동 01011112222",
                                     "[ ] 6 Kim 01033334444", "[ ] 7  01055556666"}));
+
+        // The buttons under the tree run what the selected item's menu offers.
+        const auto buttons = [&] {
+            std::string on;
+            for (QPushButton* b : {w.addGroupButton(), w.addEntryButton(), w.importButton()})
+                on += b->isEnabled() ? '1' : '0';
+            return on;
+        };
+        EXPECT_EQ(buttons(), "011");
+        select(w, 0);
+        EXPECT_EQ(buttons(), "100");
+        int dialogs = 0;
+        whenModal<AddressGroupDialog>([&](AddressGroupDialog& d) { ++dialogs, d.reject(); });
+        w.addGroupButton()->click();
+        select(w, 3);
+        whenModal<AddressRegisterDialog>([&](AddressRegisterDialog& d) { ++dialogs, d.reject(); });
+        w.addEntryButton()->click();
+        EXPECT_EQ(dialogs, 2);
+        FileDialog::setNextFileName(
+            QString::fromStdString(files.write("bad.txt", "ok,01033330003,x\nno,abc,y\n")));
+        w.importButton()->click();
+        EXPECT_EQ(rows(w).back(), "[ ] 8 ok 01033330003");
     });
-    EXPECT_EQ(shownBoxes(),
-              (Strings{"알림 | 그룹이름을 입력하세요! | error | 확인",
-                       "알림 | 데이터를 입력해 주세요. | error | 확인",
-                       "알림 | 2 개의 데이터가 입력되었습니다.\n쉼표로 나눈 값이 세 개가 아닌 1 줄은 "
-                       "건너뛰었습니다. | none | 확인",
-                       "알림 | 3 개의 데이터가 입력되었습니다.\n전화번호가 없는 1 행은 건너뛰었습니다. | "
-                       "none | 확인"}));
+    EXPECT_EQ(
+        shownBoxes(),
+        (Strings{"알림 | 그룹이름을 입력하세요! | error | 확인",
+                 "알림 | 데이터를 입력해 주세요. | error | 확인",
+                 "알림 | 2 개의 데이터가 입력되었습니다.\n쉼표로 나눈 값이 세 개가 아닌 1 줄은 "
+                 "건너뛰었습니다. | none | 확인",
+                 "알림 | 3 개의 데이터가 입력되었습니다.\n전화번호가 없는 1 행은 건너뛰었습니다. | "
+                 "none | 확인",
+                 "알림 | 1 개의 데이터가 입력되었습니다.\n전화번호가 올바르지 않은 1 건은 건너뛰었습니다. | "
+                 "none | 확인"}));
     EXPECT_EQ(store().groups("user01").back().grpname, ko("동호회"));
-    EXPECT_EQ(store().entries("user01").size(), 11u);
+    EXPECT_EQ(store().entries("user01").size(), 12u);
 }
 
 TEST_F(AddressBookWindowTest, MoveModifyAndDeleteWithItsQuestion) {

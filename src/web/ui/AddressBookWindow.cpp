@@ -57,9 +57,12 @@ AddressBookWindow::AddressBookWindow(const LoginState& login, Notifier& notifier
     connect(m_input, &QPushButton::clicked, this, &AddressBookWindow::handOver);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
 
+    auto* treePane = new QVBoxLayout;
+    treePane->addWidget(m_tree, 1);
+    treePane->addLayout(buildTreeButtons());
     auto* panes = new QHBoxLayout;
     panes->setSpacing(6);
-    panes->addWidget(m_tree);
+    panes->addLayout(treePane);
     panes->addWidget(m_list, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -107,6 +110,24 @@ void AddressBookWindow::buildList() {
             [this](const QModelIndex& index) { modifyRow(index.row()); });
 }
 
+QLayout* AddressBookWindow::buildTreeButtons() {
+    auto* row = new QHBoxLayout;
+    row->setSpacing(4);
+    const auto button = [&](const char* text, const char* name, void (AddressBookWindow::*act)()) {
+        auto* b = new QPushButton(QString::fromUtf8(text), this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        b->setEnabled(false);
+        connect(b, &QPushButton::clicked, this, act);
+        row->addWidget(b);
+        return b;
+    };
+    m_addGroup = button("그룹추가", "addGroup", &AddressBookWindow::newGroup);
+    m_addEntry = button("추가", "addEntry", &AddressBookWindow::registerEntries);
+    m_import = button("가져오기", "importFile", &AddressBookWindow::importFile);
+    return row;
+}
+
 bool AddressBookWindow::run() {
     setWindowModality(Qt::ApplicationModal);
     show();
@@ -151,6 +172,10 @@ void AddressBookWindow::refresh() {
     }
     m_listModel->sync();
     m_list->horizontalHeader()->viewport()->update();
+    using Item = AddressBookModel::MenuItem;
+    m_addGroup->setEnabled(m_model.offers(Item::NewGroup));
+    m_addEntry->setEnabled(m_model.offers(Item::Register));
+    m_import->setEnabled(m_model.offers(Item::Register));
 }
 
 void AddressBookWindow::afterAction() {
@@ -163,22 +188,22 @@ std::unique_ptr<QMenu> AddressBookWindow::menuFor(int item) {
     auto menu = std::make_unique<QMenu>(this);
     for (const AddressBookModel::MenuItem m : AddressBookModel::menuFor(item)) {
         QAction* a = menu->addAction(toQString(AddressBookModel::menuText(m)));
-        switch (m) {
-        case AddressBookModel::MenuItem::NewGroup:
-            connect(a, &QAction::triggered, this, &AddressBookWindow::newGroup);
-            break;
-        case AddressBookModel::MenuItem::Register:
-            connect(a, &QAction::triggered, this, &AddressBookWindow::registerEntries);
-            break;
-        case AddressBookModel::MenuItem::Move:
-            connect(a, &QAction::triggered, this, &AddressBookWindow::moveTicked);
-            break;
-        case AddressBookModel::MenuItem::Delete:
-            connect(a, &QAction::triggered, this, &AddressBookWindow::deleteTicked);
-            break;
-        }
+        connect(a, &QAction::triggered, this, [this, m] { runMenuItem(m); });
     }
     return menu;
+}
+
+void AddressBookWindow::runMenuItem(AddressBookModel::MenuItem item) {
+    switch (item) {
+    case AddressBookModel::MenuItem::NewGroup:
+        return newGroup();
+    case AddressBookModel::MenuItem::Register:
+        return registerEntries();
+    case AddressBookModel::MenuItem::Move:
+        return moveTicked();
+    case AddressBookModel::MenuItem::Delete:
+        return deleteTicked();
+    }
 }
 
 void AddressBookWindow::showContextMenu(const QPoint& pos) {
@@ -200,6 +225,13 @@ void AddressBookWindow::newGroup() {
 void AddressBookWindow::registerEntries() {
     AddressRegisterDialog dialog(m_model, this);
     dialog.exec();
+    afterAction();
+}
+
+void AddressBookWindow::importFile() {
+    // The register dialog's own import, without showing its ten empty rows.
+    AddressRegisterDialog dialog(m_model, this);
+    dialog.importFile();
     afterAction();
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+class QLayout;
 class QMenu;
 class QPushButton;
 class QTableView;
@@ -42,6 +43,11 @@ public:
     AddressItemModel* listModel() const { return m_listModel; }
     QPushButton* inputButton() const { return m_input; }
     QPushButton* closeButton() const { return m_close; }
+    // "그룹추가", "추가" and "가져오기" under the tree: the selected item's menu
+    // items, the last one straight to the register dialog's file import.
+    QPushButton* addGroupButton() const { return m_addGroup; }
+    QPushButton* addEntryButton() const { return m_addEntry; }
+    QPushButton* importButton() const { return m_import; }
 
     // The pop-up menu of a tree item (the root is item 0), empty for none.
     std::unique_ptr<QMenu> menuFor(int item);
@@ -51,6 +57,7 @@ public:
     // The menus' and buttons' actions.
     void newGroup();
     void registerEntries();
+    void importFile();
     void moveTicked();
     void deleteTicked();
     void modifyRow(int row);
@@ -62,6 +69,8 @@ public:
 
 private:
     void buildList();
+    QLayout* buildTreeButtons();
+    void runMenuItem(AddressBookModel::MenuItem item);
     void showContextMenu(const QPoint& pos);
     // After every action: the state shown, and the window closed when nobody is logged in.
     void afterAction();
@@ -74,6 +83,9 @@ private:
     AddressItemModel* m_listModel;
     QPushButton* m_input;
     QPushButton* m_close;
+    QPushButton* m_addGroup = nullptr;
+    QPushButton* m_addEntry = nullptr;
+    QPushButton* m_import = nullptr;
     std::uint64_t m_shownTree = ~std::uint64_t{0};
 };
 

@@ -65,24 +65,28 @@ TEST(AddressImport, FileKindByTheExtensionComparedExactly) {
 
 TEST(AddressImport, TextLinesOfExactlyThreeCommaSeparatedValues) {
     TempDir dir;
-    const std::string path = dir.write("list.txt", ko("홍길동,01011112222,서울\n") + "two,,values\n" +
-                                                       "a,b,c,d\n" + ",,x,,y,,z,,\r\n" + "\n" + "only\n" +
-                                                       std::string("nul,010\0"
-                                                                   "1,m\n",
-                                                                   12) +
-                                                       "sep,0102,\x02m\n" + "last,0109,no line end");
+    const std::string path = dir.write(
+        "list.txt", ko("홍길동,01011112222,서울\n") + "two,,values\n" + "a,b,c,d\n" +
+                        ",,x,,010 2222-3333,,z,,\r\n" + "\n" + "only\n" + "abc,abc,x\n" +
+                        "short,0101234,x\n" + "long,0101234567890123,x\n" + "typo,010-1234-567o,x\n" +
+                        std::string("nul,010\0"
+                                    "1,m\n",
+                                    12) +
+                        "sep,0102,\x02m\n" + "last,010-9999-8888,no line end");
     std::vector<AddressRow> rows;
     RecordingNotifier notifier;
     MaxProgress progress;
     AddressSkips skips;
     ASSERT_TRUE(readAddressText(path, rows, notifier, progress, &skips));
-    EXPECT_EQ(utf8Rows(rows), (Strings{"홍길동|01011112222|서울", "x|y|z", "last|0109|no line end"}));
-    // The empty line is no line of data.
+    EXPECT_EQ(utf8Rows(rows),
+              (Strings{"홍길동|01011112222|서울", "x|010 2222-3333|z", "last|010-9999-8888|no line end"}));
+    // The empty line is no line of data; 7 and 16 digits are one too few and one too many.
     EXPECT_EQ(skips.notThreeValues, 3);
     EXPECT_EQ(skips.unstorable, 2);
+    EXPECT_EQ(skips.badNumber, 4);
     EXPECT_TRUE(notifier.shown().empty());
-    EXPECT_EQ(progress.range, 9);
-    EXPECT_EQ(progress.highest, 9);
+    EXPECT_EQ(progress.range, 13);
+    EXPECT_EQ(progress.highest, 13);
 
     EXPECT_FALSE(readAddressText(dir.file("missing.txt"), rows, notifier, progress));
     EXPECT_EQ(notifier.shown(), Shown{errorBox("화일경로가 존재하지 않습니다.")});
@@ -150,10 +154,10 @@ protected:
 };
 
 TEST_F(AddressImportTest, TheButtonRegistersTheFileIntoTheCurrentGroup) {
-    const std::string text = dir.write("list.txt", "a,0101,m\nb,0102,n\nskipped line\n");
+    const std::string text = dir.write("list.txt", "a,01000000101,m\nb,01000000102,n\nskipped line\n");
     const std::string empty = dir.write("none.txt", "no,rows\n");
-    const std::string control = dir.write("control.txt", "c,0103,m\nd,01\x04"
-                                                         "04,n\ne,0105,\x02x\n\n");
+    const std::string control = dir.write("control.txt", "c,01000000103,m\nd,01\x04"
+                                                         "04,n\ne,0105,\x02x\nabc,abc,x\n\n");
     struct Case {
         std::optional<std::string> file;
         bool fault; // the service refuses the rows
@@ -182,7 +186,7 @@ TEST_F(AddressImportTest, TheButtonRegistersTheFileIntoTheCurrentGroup) {
          false,
          true,
          {plainBox("1 개의 데이터가 입력되었습니다.\n쓸 수 없는 문자(NUL, 0x02, 0x04)가 들어 있는 2 건은 "
-                   "건너뛰었습니다.")},
+                   "건너뛰었습니다.\n전화번호가 올바르지 않은 1 건은 건너뛰었습니다.")},
          3},
         {dataPath("excel/addresses.xlsx"),
          false,
@@ -202,10 +206,11 @@ TEST_F(AddressImportTest, TheButtonRegistersTheFileIntoTheCurrentGroup) {
         EXPECT_EQ(model.table().rowCount(), c.entries) << what;
         EXPECT_LE(progress.last, 0) << what; // the bar is back at the start
     }
-    EXPECT_EQ(remote(),
-              (Strings{"친구:a:0101:2024-03-05 14:07:09", "친구:b:0102:2024-03-05 14:07:09",
-                       "친구:c:0103:2024-03-05 14:07:09", "친구:홍길동:01011112222:2024-03-05 14:07:09",
-                       "친구:Kim:01033334444:2024-03-05 14:07:09", "친구::01055556666:2024-03-05 14:07:09"}));
+    EXPECT_EQ(
+        remote(),
+        (Strings{"친구:a:01000000101:2024-03-05 14:07:09", "친구:b:01000000102:2024-03-05 14:07:09",
+                 "친구:c:01000000103:2024-03-05 14:07:09", "친구:홍길동:01011112222:2024-03-05 14:07:09",
+                 "친구:Kim:01033334444:2024-03-05 14:07:09", "친구::01055556666:2024-03-05 14:07:09"}));
 
     // Logged out: the dialog closes before a file is asked for.
     notifier.clear();

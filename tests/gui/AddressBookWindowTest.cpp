@@ -30,8 +30,6 @@
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 namespace qb::test {
 namespace {
 
@@ -259,19 +257,16 @@ TEST_F(AddressBookWindowTest, NewGroupRegisterAndImportFromATextFileAndAWorkbook
                                     "[ ] 4 다 01033330002", "[ ] 5 홍길동 01011112222",
                                     "[ ] 6 Kim 01033334444", "[ ] 7  01055556666"}));
 
-        // The buttons under the tree run what the selected item's menu offers.
-        const auto on = [&] {
-            return std::tuple{w.addGroupButton()->isEnabled(), w.addEntryButton()->isEnabled(),
-                              w.importButton()->isEnabled()};
-        };
+        // The buttons under the tree run what the selected item's menu offers; a
+        // disabled one would not open its dialog.
         int dialogs = 0;
         whenModal<AddressGroupDialog>([&](AddressGroupDialog& d) { ++dialogs, d.reject(); });
         select(w, 0);
-        EXPECT_EQ(on(), std::tuple(true, false, false));
+        EXPECT_FALSE(w.addEntryButton()->isEnabled() || w.importButton()->isEnabled());
         w.addGroupButton()->click();
         whenModal<AddressRegisterDialog>([&](AddressRegisterDialog& d) { ++dialogs, d.reject(); });
         select(w, 3);
-        EXPECT_EQ(on(), std::tuple(false, true, true));
+        EXPECT_FALSE(w.addGroupButton()->isEnabled());
         w.addEntryButton()->click();
         FileDialog::setNextFileName(
             QString::fromStdString(files.write("bad.txt", "ok,01033330003,x\nno,abc,y\n")));

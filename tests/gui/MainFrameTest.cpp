@@ -119,7 +119,6 @@ TEST_F(MainFrameTest, LoggedOutWindow) {
     // Every menu and item has its key; the usual commands their shortcuts.
     EXPECT_EQ(menus, (std::vector<std::string>{
                          "로그인/아웃(&L): 로그인(&I)=32783[Ctrl+L] 로그아웃(&O)=32784[Ctrl+Shift+L]",
-                         // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one menu's line, split
                          "전송/조회(&S): 문자전송(&S)=32772[Ctrl+1] 결과조회(&R)=32774[Ctrl+2] "
                          "예약조회(&V)=32776[Ctrl+3] 주소록(&A)=32794[Ctrl+B]",
                          "충전(&C): 사이버머니충전(&C)=32778",

@@ -175,7 +175,6 @@ TEST(TextImport, AFileInTwoPartsReadsAsAWhole) {
     const std::string contents[] = {
         "01011112222,a\r\n01033334444,b\r\n\r\n0105,c",
         "ascii first\nthen \xEA\xB0\x80 in UTF-8 last\n", // the second part decides
-        // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): split so that \xBF does not take the b
         "\xEF\xBB\xBF"
         "bom\nline \xEC\x95\x88\n\xEF\xBB\xBFnot a bom\n", // only the file's start is one
         "cp949 " + cp949 + "\nand more " + cp949 + "\n",

@@ -96,9 +96,8 @@ void TextBlock::toCp949() {
         std::size_t end = std::min(m_bytes.size(), read + kPiece);
         if (end < m_bytes.size()) {
             // Up to a NUL, so that no character is cut.
-            const auto* nul =
-                static_cast<const char*>(std::memchr(m_bytes.data() + end, '\0', m_bytes.size() - end));
-            end = nul ? static_cast<std::size_t>(nul - m_bytes.data()) + 1 : m_bytes.size();
+            const std::size_t nul = m_bytes.find('\0', end);
+            end = nul == std::string::npos ? m_bytes.size() : nul + 1;
         }
         const std::string piece = cp949::fromUtf8(std::string_view(m_bytes).substr(read, end - read)).text;
         if (write + piece.size() > end) { // cannot happen; kept safe all the same

@@ -310,7 +310,8 @@ void SendForm::returnToSms() {
     switchKind(MessageKind::Sms);
 }
 
-void SendForm::moveToLms(std::string body) { // a copy: the SMS text goes
+// NOLINTNEXTLINE(performance-unnecessary-value-param): a copy, the SMS text it may be is cleared
+void SendForm::moveToLms(std::string body) {
     m_editors.closeMmsWindow();
     m_state.kind = MessageKind::Lms;
     m_state.smsText.clear();

@@ -239,7 +239,8 @@ void SendJob::startSend() {
         m_notifier.error(journalFailure());
         return;
     }
-    m_messageCount = static_cast<std::int32_t>(std::min<std::int64_t>(m_batch.queue.size(), kInt32Max));
+    m_messageCount = static_cast<std::int32_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(m_batch.queue.size()), kInt32Max));
     m_kind = m_batch.kind;
     m_checkAnswered = false;
     m_pictureStamp.clear();

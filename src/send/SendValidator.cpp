@@ -297,7 +297,7 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
     };
 
     const auto make = [&](std::size_t index, RecordBlock& block) {
-        const long long first = static_cast<long long>(index * kRecordBlock);
+        const long long first = static_cast<long long>(index) * static_cast<long long>(kRecordBlock);
         const long long end = std::min<long long>(first + static_cast<long long>(kRecordBlock), total);
         if (!block.composer)
             block.composer.emplace(s.kind, body, st.title, s.mergeOn);

@@ -58,11 +58,11 @@ public:
 };
 
 // The service's default prices (SMS 20) and an account without a balance row:
-// the summary's cost, then the line the client's "전송하기" asks with.
+// the summary's cost and shortfall, then the line the client's "전송하기" asks with.
 const char* const kSummary3 =
     "[ 발송데이터 확인!] 총 데이터 [3] 건\n중복제거 [0] 건\n수신거부 [0] 건\n번호형식오류 "
-    "[0] 건\n전송할 데이터 [3] 건\n예상금액 [60] 원\n잔액 [0] 원\n"
-    "[알림] 전송 [3] 건, 예상금액 [60] 원, 잔액 [0] 원\n";
+    "[0] 건\n전송할 데이터 [3] 건\n예상금액 [60] 원\n잔액 [0] 원\n잔액이 [60] 원 부족합니다.\n"
+    "[알림] 전송 [3] 건, 예상금액 [60] 원, 잔액 [0] 원\n잔액이 [60] 원 부족합니다.\n";
 
 } // namespace
 
@@ -99,8 +99,9 @@ TEST_F(QbsendSend, SeparatorsInTheRecipientsFileNeverMakeRecordsOfTheirOwn) {
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_EQ(r.out,
               "[ 발송데이터 확인!] 총 데이터 [5] 건\n중복제거 [0] 건\n수신거부 [0] 건\n번호형식오류 [3] "
-              "건\n전송할 데이터 [2] 건\n예상금액 [40] 원\n잔액 [0] 원\n"
-              "[알림] 전송 [2] 건, 예상금액 [40] 원, 잔액 [0] 원\n[알림] 총 [2] 건 전송이 완료되었습니다.\n");
+              "건\n전송할 데이터 [2] 건\n예상금액 [40] 원\n잔액 [0] 원\n잔액이 [40] 원 부족합니다.\n"
+              "[알림] 전송 [2] 건, 예상금액 [40] 원, 잔액 [0] 원\n잔액이 [40] 원 부족합니다.\n"
+              "[알림] 총 [2] 건 전송이 완료되었습니다.\n");
     // What the server stores is what the preview showed, and nothing else.
     const auto j = jobs();
     ASSERT_EQ(j.size(), 1u);

@@ -93,6 +93,15 @@ protected:
         QTest::keyClick(w, key, modifiers);
     }
     void type(const char* utf8) { typeInto(wm.focused(), u(utf8)); }
+    // A busy machine shows a dialog before it takes the focus; one that never
+    // gets it closes, so the test fails instead of waiting for keys.
+    bool focusArrives(QDialog& dialog, const char* name) {
+        if (runUntil([&] { return focusName() == name; }, std::chrono::seconds(20)))
+            return true;
+        ADD_FAILURE() << name << " never had the focus: " << focusName();
+        dialog.reject();
+        return false;
+    }
     // Tab (or Shift+Tab) until `name` has the focus; false when it is never reached.
     bool tabTo(const char* name, Qt::KeyboardModifiers modifiers = {}) {
         for (int i = 0; i < 60 && focusName() != name; ++i)
@@ -144,13 +153,8 @@ TEST_P(KeyboardPathTest, LoginLoadPreviewAndSendByKeys) {
     TempDir files;
 
     whenModal<LoginDialog>([this](LoginDialog& dialog) {
-        // A busy machine shows the dialog before it takes the focus; one that
-        // never gets it closes, so the test fails instead of waiting for keys.
-        if (!runUntil([&] { return focusName() == "idEdit"; }, std::chrono::seconds(20))) {
-            ADD_FAILURE() << "the login dialog's focus: " << focusName();
-            dialog.reject();
+        if (!focusArrives(dialog, "idEdit"))
             return;
-        }
         type("user01");
         press(Qt::Key_Tab);
         type("pass01");
@@ -204,11 +208,8 @@ TEST_P(KeyboardPathTest, LoginLoadPreviewAndSendByKeys) {
 
     ASSERT_TRUE(tabTo("directEntry"));
     whenModal<DirectEntryDialog>([this](DirectEntryDialog& dialog) {
-        if (!runUntil([&] { return focusName() == "numbers"; }, std::chrono::seconds(20))) {
-            ADD_FAILURE() << "the direct entry's focus: " << focusName();
-            dialog.reject();
+        if (!focusArrives(dialog, "numbers"))
             return;
-        }
         type("01011112222\n01033334444");
         press(Qt::Key_Tab);
         EXPECT_EQ(focusName(), "ok");

@@ -1,5 +1,6 @@
 // "|"-separated replies (callback numbers, balance) and picture names from the
 // service, as the client takes them apart.
+#include "common/Amount.h"
 #include "common/Bytes.h"
 #include "web/CallbackNumbers.h"
 #include "web/WebText.h"
@@ -23,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort(); // the first pair of the reply is the last row
 
     const auto line = qb::balanceFromReply(reply);
-    if (!values.empty() && line.balance != values.front())
+    if (!values.empty() && line.balance != qb::groupedText(values.front()))
         std::abort();
     if (!line.prices.starts_with("[SMS] ") || !line.counts.ends_with(" "))
         std::abort();

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Takes the README's 1366 x 768 screenshots under Xvfb (openbox drawing the
 # frames) against qb-service on loopback: the question before a send with its
-# count, cost and balance, the main window maximised, the SMS box offering LMS
+# count, cost and a balance short of it, the main window maximised, the SMS box offering LMS
 # at 90 bytes, and the MMS editor's palette beside the editor. Needs a built
 # tree (build/).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 if [ -z "${QB_SCREENSHOTS_INSIDE:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1366x768x24" env QB_SCREENSHOTS_INSIDE=1 "$0" "$@"
@@ -13,7 +13,8 @@ fi
 
 . scripts/screenshot-session.sh
 
-# Numbers as a spreadsheet exports them: a header line, hyphens, one person twice.
+# Numbers as a spreadsheet exports them: a header line, hyphens, one person
+# twice; then 3,000 more, so the job costs more than the demo's 50,000 원.
 cat >"$work/recipients.txt" <<'LIST'
 phone_number,name,grade
 010-1234-5601,김민준,VIP
@@ -22,6 +23,7 @@ phone_number,name,grade
 01012345601,김민준,중복
 010-4567-8904,최수아,VIP
 LIST
+seq 3000 | awk '{ printf "010-5%03d-%04d,고객%d,일반\n", $1 % 1000, $1, $1 }' >>"$work/recipients.txt"
 
 start_client
 
@@ -66,16 +68,20 @@ load_recipients() {
 load_recipients
 click_at 121 207
 xdotool type --delay 150 '봄맞이 할인 쿠폰이 도착했습니다.'
-# "발송데이터 미리보기", its summary closed, then "전송하기": the question.
-click_at 500 490
+# "발송데이터 미리보기": the summary names the shortfall and offers the charge
+# page; 아니요. Then "전송하기": the question offers it again, then asks to send.
+click_at "${PREVIEW_X:-415}" 490
 summary=$(find_window '발송데이터 확인')
 sleep 0.5
-xdotool windowactivate --sync "$summary" key Return
+xdotool windowactivate --sync "$summary" key Escape
 sleep 0.5
-click_at "${SEND_X:-610}" 490
+click_at "${SEND_X:-524}" 490
 question=$(find_window '^알림$')
 sleep 1
-root_shot send-cost-confirmation
+root_shot send-shortfall
+xdotool windowactivate --sync "$question" key Escape # 아니요: no charge page
+sleep 1
+question=$(find_window '^알림$')
 xdotool windowactivate --sync "$question" key Escape # 아니요: nothing is sent
 sleep 0.5
 

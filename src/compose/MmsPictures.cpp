@@ -31,6 +31,17 @@ std::vector<MmsPictures::MenuEntry> MmsPictures::menu(int k) const {
             {Action::Delete, k == 1 ? deletePicture : deleteFile}};
 }
 
+namespace {
+
+std::string asciiLower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+} // namespace
+
 const std::string& MmsPictures::fileFilter() {
     // Every spelling chooseFile() takes, on a file system that tells them apart.
     static const std::string filter = ko("JPG화일 (*.jpg) | *.jpg;*.jpeg;*.JPG;*.JPEG|All Files(*.*)|*.*||");
@@ -76,8 +87,8 @@ bool MmsPictures::chooseFile(int k, const std::string& path) {
         m_notifier.error(missingFile());
         return false;
     }
-    const std::string ext = dialogExtension(path);
-    if (ext != "jpg" && ext != "jpeg" && ext != "JPG" && ext != "JPEG") {
+    const std::string ext = asciiLower(dialogExtension(path));
+    if (ext != "jpg" && ext != "jpeg") {
         static const std::string text = ko("지원하지 않는 그림파일 입니다.");
         m_notifier.error(text);
         return false;
@@ -104,11 +115,9 @@ bool MmsPictures::drop(std::optional<int> k, const std::vector<std::string>& fil
         m_notifier.error(text);
         return false;
     }
-    // Anywhere in the name, in these four spellings only.
-    bool jpegName = false;
-    for (const char* form : {".jpg", ".jpeg", ".JPG", ".JPEG"})
-        jpegName = jpegName || name.find(form) != std::string::npos;
-    if (!jpegName) {
+    // Anywhere in the name, in any case (cameras write ".JPG", some tools ".Jpg").
+    const std::string lower = asciiLower(name);
+    if (lower.find(".jpg") == std::string::npos && lower.find(".jpeg") == std::string::npos) {
         static const std::string text = ko("jpg 그림파일만 지원합니다.!");
         m_notifier.error(text);
         return false;

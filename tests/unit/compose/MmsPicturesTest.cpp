@@ -29,7 +29,7 @@ protected:
     MmsPictures pictures{notifier};
 };
 
-TEST_F(MmsPicturesTest, TheDialogChecksTheFileItsExactExtensionThenTheOrder) {
+TEST_F(MmsPicturesTest, TheDialogChecksTheFileItsExtensionInAnyCaseThenTheOrder) {
     const std::string a = picture("a.jpg");
     struct Case {
         int slot;
@@ -40,7 +40,6 @@ TEST_F(MmsPicturesTest, TheDialogChecksTheFileItsExactExtensionThenTheOrder) {
         {1, "", "화일경로가 존재하지 않습니다."},
         {1, dir.file("none.jpg"), "화일경로가 존재하지 않습니다."},
         {1, dir.mkdir("folder.jpg"), "화일경로가 존재하지 않습니다."},
-        {1, picture("photo.Jpg"), "지원하지 않는 그림파일 입니다."},
         {1, picture("a.jpeg.txt"), "지원하지 않는 그림파일 입니다."},
         {1, picture("noext"), "지원하지 않는 그림파일 입니다."},
         {2, a, "그림화일을 순서대로 선택하세요.!"},
@@ -48,6 +47,7 @@ TEST_F(MmsPicturesTest, TheDialogChecksTheFileItsExactExtensionThenTheOrder) {
         {3, a, "그림화일을 순서대로 선택하세요.!"}, // slot 2 still empty
         {2, picture("c.jpeg"), nullptr},
         {3, picture("d.JPG"), nullptr},
+        {1, picture("photo.Jpg"), nullptr},
         {1, a, nullptr}, // a filled slot takes another picture
     };
     for (const Case& c : cases) {
@@ -79,11 +79,12 @@ TEST_F(MmsPicturesTest, DropsAreCheckedForPlaceCountNameOrderThenTheFile) {
         {1, {a, a}, "한개의 파일만 선택해 주세요.!"},
         {1, {}, ""},
         {1, {""}, "파일명 오류입니다.!"},
-        {1, {picture("photo.Jpg")}, "jpg 그림파일만 지원합니다.!"},
+        {1, {picture("photo.png")}, "jpg 그림파일만 지원합니다.!"},
         {2, {a}, "그림화일을 순서대로 선택하세요.!"},
         {1, {dir.file("gone.jpg")}, "화일경로가 존재하지 않습니다."},
         {1, {picture("a.jpeg.txt")}, nullptr}, // the name holds ".jpeg" somewhere
         {2, {a}, nullptr},
+        {3, {picture("PHOTO.Jpeg")}, nullptr},
     };
     for (const Case& c : cases) {
         notifier.clear();
@@ -96,7 +97,7 @@ TEST_F(MmsPicturesTest, DropsAreCheckedForPlaceCountNameOrderThenTheFile) {
         else
             EXPECT_TRUE(notifier.shown().empty()) << label;
     }
-    EXPECT_EQ(paths(), (std::vector<std::string>{dir.file("a.jpeg.txt"), a, ""}));
+    EXPECT_EQ(paths(), (std::vector<std::string>{dir.file("a.jpeg.txt"), a, dir.file("PHOTO.Jpeg")}));
 }
 
 TEST_F(MmsPicturesTest, APictureTakesASlotOnlyWhenItReadsWhole) {

@@ -54,6 +54,8 @@ struct SendFormState {
     bool smsLmsDeclined = false;
     // An SMS past 90 bytes is offered as LMS; qbsend keeps the kind it was given.
     bool offerLms = true;
+    // "광고": the message is an advertisement, checked against the rules for one.
+    bool advertising = false;
 
     bool reserved = false;     // "예약"
     LocalTime reservationDate; // the date picker; only the date is used

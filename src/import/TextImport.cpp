@@ -4,6 +4,7 @@
 #include "common/Cp949.h"
 #include "common/Pipeline.h"
 #include "common/RegularFile.h"
+#include "import/CsvRecords.h"
 #include "import/FileBytes.h"
 
 #include <algorithm>
@@ -98,13 +99,19 @@ bool readInTwo(const std::string& path, std::string& first, std::string& second)
 } // namespace
 
 const std::vector<std::string>& delimiterItems() {
-    static const std::vector<std::string> items = {ko("구분자없음"), ",", ":", ";", "|", "Tab"};
+    static const std::vector<std::string> items = {ko("구분자없음"), ",", ":", ";", "|", "Tab", "CSV"};
     return items;
+}
+
+bool isCsvField(std::string_view field) {
+    return field == "CSV";
 }
 
 std::string delimiterSet(std::string_view field) {
     if (field == "Tab")
         return "\t";
+    if (isCsvField(field))
+        return ",";
     return std::string(field);
 }
 
@@ -115,51 +122,126 @@ void ImportLines::clear() {
     m_bytes = 0;
 }
 
-std::size_t ImportLines::appendFile(std::string content, Progress* progress) {
-    return appendFile(std::move(content), std::string(), progress);
+TextFileRead ImportLines::appendFile(std::string content, TextEncoding choice, Progress* progress) {
+    return appendFile(std::move(content), std::string(), choice, progress);
 }
 
-std::size_t ImportLines::appendFile(std::string first, std::string second, Progress* progress) {
-    if (first.empty())
-        first.swap(second); // the file starts in `second`, and so may its BOM
+namespace {
+
+std::string lineMessage(std::size_t line, std::string_view what) {
+    return std::to_string(line) + ko("행") + std::string(what);
+}
+
+// CP949 text of a file in its encoding: the parts as they came, or (UTF-16, whose
+// parts may not split at a character) the whole in `first`.
+std::size_t toCp949(const FileEncoding& e, std::string& first, std::string& second) {
     std::size_t unmappable = 0;
-    static constexpr std::string_view bom = "\xEF\xBB\xBF";
-    const bool hasBom = first.size() >= 3 && std::string_view(first).substr(0, 3) == bom;
-    const std::string_view parts[] = {first, second};
-    const bool utf8 = hasBom || cp949::looksLikeUtf8(parts);
-    std::size_t count = 0;
-    for (std::string* part : {&first, &second}) {
-        if (part == &second && second.empty())
-            break;
-        if (utf8) {
+    if (e.kind == FileEncoding::Utf16Le || e.kind == FileEncoding::Utf16Be) {
+        first.append(second);
+        std::string().swap(second);
+        std::string text;
+        unmappable =
+            utf16ToCp949(std::string_view(first).substr(e.bomBytes), e.kind == FileEncoding::Utf16Be, text);
+        first = std::move(text);
+        return unmappable;
+    }
+    if (e.kind == FileEncoding::Utf8) {
+        for (std::string* part : {&first, &second}) {
             cp949::Conversion c =
-                cp949::fromUtf8(std::string_view(*part).substr(part == &first && hasBom ? 3 : 0));
+                cp949::fromUtf8(std::string_view(*part).substr(part == &first ? e.bomBytes : 0));
             unmappable += c.unmappable;
             *part = std::move(c.text);
         }
-        crlfToLf(*part);
-        m_buffers.push_back(std::move(*part));
-        const std::string_view text = m_buffers.back();
-        m_bytes += text.size();
+    }
+    return unmappable;
+}
 
-        // Counting is a scan for line breaks, far quicker than the fill that follows;
-        // the bar shows the file's lines counted.
-        Place at{m_buffers.size() - 1, 0, {}, false};
-        std::string_view piece;
-        for (;;) {
-            if (m_marks.size() * kLinesPerMark == m_count + count)
-                m_marks.push_back(at);
-            if (!nextPiece(text, at.pos, at.rest, at.inLine, piece))
-                break;
-            ++count;
+} // namespace
+
+TextFileRead ImportLines::appendFile(std::string first, std::string second, TextEncoding choice,
+                                     Progress* progress) {
+    if (first.empty())
+        first.swap(second); // the file starts in `second`, and so may its BOM
+    TextFileRead read;
+    {
+        const std::string_view parts[] = {first, second};
+        read.encoding = findEncoding(parts, choice);
+    }
+    if (read.encoding.mixed()) {
+        read.refusal = "UTF-8 " + ko("줄(") + std::to_string(read.encoding.utf8Line) + ko("행)과 CP949 줄(") +
+                       std::to_string(read.encoding.cp949Line) +
+                       ko("행)이 섞여 있습니다. 인코딩을 골라 다시 불러오세요.");
+        return read;
+    }
+    read.unmappable = toCp949(read.encoding, first, second);
+
+    const std::size_t buffersBefore = m_buffers.size(), marksBefore = m_marks.size();
+    std::size_t count = 0, bytes = 0;
+    for (std::string* part : {&first, &second}) {
+        if (part == &second && second.empty())
+            break;
+        if (!m_csv)
+            crlfToLf(*part);
+        const std::string_view text = *part;
+        const std::size_t index = m_buffers.size();
+        if (!m_csv) {
+            // Counting is a scan for line breaks, far quicker than the fill that follows;
+            // the bar shows the file's lines counted.
+            Place at{index, 0, {}, false};
+            std::string_view piece;
+            for (;;) {
+                if (m_marks.size() * kLinesPerMark == m_count + count)
+                    m_marks.push_back(at);
+                if (!nextPiece(text, at.pos, at.rest, at.inLine, piece))
+                    break;
+                ++count;
+            }
+        } else {
+            std::size_t pos = 0;
+            for (;;) {
+                if (m_marks.size() * kLinesPerMark == m_count + count)
+                    m_marks.push_back(Place{index, pos, {}, false});
+                if (pos >= text.size())
+                    break;
+                const csv::Record r = csv::next(text, pos);
+                if (r.fault == csv::Record::Unclosed && part == &first && !second.empty()) {
+                    // The record goes on in the second part: it starts there instead.
+                    second.insert(0, first, pos);
+                    first.resize(pos);
+                    break;
+                }
+                if (r.fault != csv::Record::None || r.bytes.size() > kImportLineBytes) {
+                    const std::size_t at = r.fault == csv::Record::None ? pos : r.faultAt;
+                    std::size_t line =
+                        1 + static_cast<std::size_t>(std::count(
+                                text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+                    if (part == &second)
+                        line += static_cast<std::size_t>(std::count(first.begin(), first.end(), '\n'));
+                    read.refusal = lineMessage(
+                        line, r.fault == csv::Record::Unclosed
+                                  ? ko("의 따옴표가 닫히지 않았습니다. 확인바랍니다.")
+                              : r.fault == csv::Record::TextAfterQuote
+                                  ? ko("의 닫는 따옴표 뒤에 쉼표가 없습니다. 확인바랍니다.")
+                                  : ko("에서 시작하는 행이 1023바이트를 넘습니다. 확인바랍니다."));
+                    while (m_buffers.size() > buffersBefore)
+                        m_buffers.pop_back();
+                    m_marks.resize(marksBefore);
+                    return read;
+                }
+                ++count;
+                pos = r.next;
+            }
         }
+        bytes += part->size();
+        m_buffers.push_back(std::move(*part));
     }
     m_count += count;
+    m_bytes += bytes;
     if (progress) {
         progress->setRange(0, static_cast<std::int64_t>(count));
         progress->setValue(static_cast<std::int64_t>(count));
     }
-    return unmappable;
+    return read;
 }
 
 ImportLines::Cursor::Cursor(const ImportLines& lines, std::size_t first) : m_lines(lines) {
@@ -174,7 +256,14 @@ ImportLines::Cursor::Cursor(const ImportLines& lines, std::size_t first) : m_lin
 
 bool ImportLines::Cursor::next(std::string_view& line) {
     while (m_at.buffer < m_lines.m_buffers.size()) {
-        if (nextPiece(m_lines.m_buffers[m_at.buffer], m_at.pos, m_at.rest, m_at.inLine, line))
+        const std::string_view text = m_lines.m_buffers[m_at.buffer];
+        if (m_lines.m_csv && m_at.pos < text.size()) {
+            const csv::Record r = csv::next(text, m_at.pos);
+            line = r.bytes;
+            m_at.pos = r.next;
+            return true;
+        }
+        if (!m_lines.m_csv && nextPiece(text, m_at.pos, m_at.rest, m_at.inLine, line))
             return true;
         ++m_at.buffer;
         m_at.pos = 0;
@@ -182,17 +271,29 @@ bool ImportLines::Cursor::next(std::string_view& line) {
     return false;
 }
 
-bool readLines(const std::string& path, ImportLines& lines, Notifier& notifier, Progress& progress) {
+ReadResult readTextFile(const std::string& path, ImportLines& lines, TextEncoding choice, Notifier& notifier,
+                        Progress& progress, FileEncoding* used) {
     std::string first, second;
     if (!readInTwo(path, first, second)) {
         notifier.error(ko("화일경로가 존재하지 않습니다."));
-        return false;
+        return ReadResult::NotOpened;
     }
-    const std::size_t replaced = lines.appendFile(std::move(first), std::move(second), &progress);
-    if (replaced > 0)
-        notifier.info(cp949::fromNativePath(path) + "\n" + ko("UTF-8 화일에서 CP949로 바꿀 수 없는 글자 ") +
-                      std::to_string(replaced) + ko("개를 '?'로 바꾸었습니다."));
-    return true;
+    const TextFileRead read = lines.appendFile(std::move(first), std::move(second), choice, &progress);
+    if (used)
+        *used = read.encoding;
+    if (!read.refusal.empty()) {
+        notifier.error(cp949::fromNativePath(path) + "\n" + read.refusal);
+        return ReadResult::Refused;
+    }
+    if (read.unmappable > 0)
+        notifier.info(cp949::fromNativePath(path) + "\n" + read.encoding.name() +
+                      ko(" 화일에서 CP949로 바꿀 수 없는 글자 ") + std::to_string(read.unmappable) +
+                      ko("개를 '?'로 바꾸었습니다."));
+    return ReadResult::Read;
+}
+
+bool readLines(const std::string& path, ImportLines& lines, Notifier& notifier, Progress& progress) {
+    return readTextFile(path, lines, TextEncoding::Auto, notifier, progress) == ReadResult::Read;
 }
 
 namespace {
@@ -214,23 +315,27 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
     static const std::string columnSuffix = ko(" 열");
     rows = static_cast<int>(lines.size());
     const bool columns = !separators.empty();
+    const bool csv = columns && lines.csv();
     const bytes::RunSplitter splitter(separators);
     // Column mode keeps ten fields and counts them all; a whole line is one field.
-    auto split = [&](std::string_view line, std::array<std::string_view, 11>& cells) {
+    // `scratch` holds the CSV fields that lose a doubled quote.
+    auto split = [&](std::string_view line, std::array<std::string_view, 11>& cells, std::string& scratch) {
         if (!columns) {
             cells[1] = line.empty() ? std::string_view(" ") : line;
             return 1;
         }
         std::size_t k = 1;
-        return splitter.forEach(line, [&](std::string_view field) {
+        const auto take = [&](std::string_view field) {
             if (k <= 10)
                 cells[k++] = field;
-        });
+        };
+        return csv ? csv::forEachField(line, scratch, take) : splitter.forEach(line, take);
     };
 
     std::string_view line;
     std::array<std::string_view, 11> first;
-    if (columns && (!ImportLines::Cursor(lines).next(line) || split(line, first) == 0)) {
+    std::string firstScratch;
+    if (columns && (!ImportLines::Cursor(lines).next(line) || split(line, first, firstScratch) == 0)) {
         notifier.error(ko("화일포맷이 잘못되었습니다. 확인바랍니다."));
         lines.clear();
         rows = 0;
@@ -259,9 +364,10 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
         ImportLines::Cursor cursor(lines, from);
         RowLabel rowLabel;
         std::array<std::string_view, 11> cells;
+        std::string scratch;
         std::string_view text;
         for (std::size_t i = from; i < to && cursor.next(text); ++i) {
-            const int fields = split(text, cells);
+            const int fields = split(text, cells, scratch);
             block.widest = std::max(block.widest, fields);
             cells[0] = rowLabel(static_cast<long long>(i) + 1);
             block.rows.add(std::span<const std::string_view>(

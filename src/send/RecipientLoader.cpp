@@ -127,16 +127,27 @@ void RecipientLoader::importTextFiles() {
 }
 
 void RecipientLoader::importTextPaths(const std::vector<std::string>& paths) {
-    ImportLines lines;
+    const bool csv = isCsvField(m_state.delimiterField);
+    ImportLines lines(csv);
+    const auto choice = static_cast<TextEncoding>(std::max(0, m_state.encodingList.selected));
+    std::string used;
     for (const std::string& path : paths) {
         if (path.empty()) {
             m_notifier.error(ko("화일경로") + " " + cp949::fromNativePath(path) + " " +
                              ko(" 가 존재하지 않습니다."));
             return;
         }
-        readLines(path, lines, m_notifier, m_progress);
+        FileEncoding encoding;
+        const ReadResult read = readTextFile(path, lines, choice, m_notifier, m_progress, &encoding);
+        if (read == ReadResult::Refused) {
+            m_progress.setValue(0);
+            return;
+        }
+        if (read == ReadResult::Read && used.find(encoding.name()) == std::string::npos)
+            used += (used.empty() ? "" : ", ") + std::string(encoding.name());
         m_state.textFileName = std::string(baseName(path));
     }
+    m_state.encodingUsed = used;
     resetTable();
     const std::string separators = delimiterSet(m_state.delimiterField);
     int rows = 0;

@@ -32,6 +32,7 @@ SendForm::SendForm(Notifier& notifier, Progress& progress, const LoginState& log
     : m_notifier(notifier), m_progress(progress), m_login(login), m_rejects(std::move(rejects)),
       m_editors(editors), m_loader(m_state, notifier, progress, dialogs) {
     m_state.delimiterList.fill(delimiterItems());
+    m_state.encodingList.fill(encodingItems());
     m_state.reservationHour.items = twoDigitItems(24, 1);
     m_state.reservationMinute.items = twoDigitItems(12, 5);
     m_state.splitMinutes.items = {"1", "2",  "3",  "4",  "5",  "6",  "7", "8",
@@ -127,6 +128,7 @@ void SendForm::resetForm() {
     s.sheetChooser.fill({ko("시트선택")});
     s.numberColumn.fill({ko("수신번호열 선택")});
     s.delimiterList.select(0);
+    s.encodingList.select(0);
 
     s.sheetNameField.clear();
     s.delimiterField.clear();

@@ -34,6 +34,10 @@ struct SendFormState {
 
     Chooser delimiterList;
     std::string delimiterField;
+    // "인코딩": what the text files are read as, TextEncoding's order.
+    Chooser encodingList;
+    // What the last text import read its files as ("UTF-8", "CP949, UTF-16 LE").
+    std::string encodingUsed;
     Chooser sheetChooser;
     std::string sheetNameField;
 

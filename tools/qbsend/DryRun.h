@@ -2,6 +2,7 @@
 
 #include "common/Notifier.h"
 #include "common/SendTypes.h"
+#include "import/TextEncoding.h"
 
 #include <cstddef>
 #include <optional>
@@ -19,6 +20,10 @@ struct DryRunOptions {
     std::string workingFolder = "."; // its msg/RAZIDODU.ini holds the reject lists
     std::vector<std::string> textFiles;
     std::optional<std::string> delimiter; // the delimiter field; none: single column
+    TextEncoding encoding = TextEncoding::Auto;
+    // Told what the text files were read as ("qbsend: encoding: UTF-8"); standard
+    // output stays the job's alone.
+    std::ostream* encodingLog = nullptr;
     std::string excelFile;
     int sheet = 0; // from 1
     int numberColumn = 0;

@@ -4,8 +4,10 @@
 #include "common/Cp949.h"
 #include "common/PictureCheck.h"
 #include "import/FileBytes.h"
+
 #include "web/CallbackNumbers.h"
 #include "web/WebClient.h"
+#include <ostream>
 
 namespace qb {
 namespace {
@@ -136,7 +138,10 @@ bool OptionForm::prepare() {
         form.imports().loadWorkbookSheet(o.excelFile, o.sheet);
     } else {
         s.delimiterField = o.delimiter ? cp949::fromUtf8(*o.delimiter).text : std::string();
+        s.encodingList.select(static_cast<int>(o.encoding));
         form.imports().importTextPaths(o.textFiles);
+        if (o.encodingLog && !s.encodingUsed.empty())
+            *o.encodingLog << "qbsend: encoding: " << s.encodingUsed << std::endl;
     }
     if (watch.failed)
         return false;

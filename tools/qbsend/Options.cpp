@@ -62,6 +62,13 @@ std::string text(std::string& target, const std::string& value) {
     return {};
 }
 
+std::string lowerAscii(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
 // Texts that go into what is sent: a character CP949 cannot hold would go as '?'.
 constexpr const char* kNotCp949 = "text that CP949 can hold";
 bool holdsCp949(const std::string& value) {
@@ -127,14 +134,26 @@ const std::vector<OptionDef>& optionTable() {
          },
          nullptr, true},
         {"--delimiter", "D",
-         "delimiter field: \",\", \":\", \";\", \"|\", \"Tab\" or any bytes (default: one column)",
+         "delimiter field: \",\", \":\", \";\", \"|\", \"Tab\", \"csv\" (quoted fields) or any bytes\n"
+         "                        (default: one column)",
          [](Options& o, const std::string& v) {
              if (!holdsCp949(v))
                  return std::string(kNotCp949);
              std::string d;
              std::string e = text(d, v);
-             o.delimiter = d;
+             o.delimiter = lowerAscii(d) == "csv" ? "CSV" : d;
              return e;
+         },
+         nullptr, true},
+        {"--encoding", "utf-8|cp949|utf-16",
+         "what the text files are in (default: found from each file; utf-16 without a\n"
+         "                        byte-order mark is little-endian)",
+         [](Options& o, const std::string& v) {
+             const std::string e = lowerAscii(v);
+             if (e != "utf-8" && e != "cp949" && e != "utf-16")
+                 return std::string("utf-8, cp949 or utf-16");
+             o.encoding = e;
+             return std::string();
          },
          nullptr, true},
         {"--excel", "FILE", "recipients from a workbook (.xls, .xlsx)",
@@ -322,6 +341,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args, const char* env
             return "--excel needs --sheet";
         if (!o.excelFile.empty() && o.delimiter)
             return "--delimiter goes with --text";
+        if (!o.excelFile.empty() && !o.encoding.empty())
+            return "--encoding goes with --text";
         if (o.message && o.messageFile)
             return "--message and --message-file exclude each other";
         if (!o.pictures.empty() && o.kind != "mms")

@@ -25,7 +25,8 @@ struct Options {
     // --dry-run: load, validate and print what would be sent.
     bool dryRun = false;
     std::vector<std::string> textFiles;
-    std::optional<std::string> delimiter;
+    std::optional<std::string> delimiter; // "csv" in any case is given as "CSV"
+    std::string encoding;                 // --encoding: utf-8, cp949, utf-16; empty: found
     std::string excelFile;
     int sheet = 0;
     int numberColumn = 0;

@@ -174,6 +174,10 @@ qb::DryRunOptions jobOptions(const Options& options, const std::filesystem::path
     d.workingFolder = workdir.lexically_normal().string();
     d.textFiles = options.textFiles;
     d.delimiter = options.delimiter;
+    d.encoding = options.encoding == "utf-8"    ? qb::TextEncoding::Utf8
+                 : options.encoding == "cp949"  ? qb::TextEncoding::Cp949
+                 : options.encoding == "utf-16" ? qb::TextEncoding::Utf16
+                                                : qb::TextEncoding::Auto;
     d.excelFile = options.excelFile;
     d.sheet = options.sheet;
     d.numberColumn = options.numberColumn;
@@ -267,10 +271,13 @@ int setAside(const std::string& file, const std::filesystem::path& workdir, std:
     return kSuccess;
 }
 
-int dryRun(const Options& options, const std::filesystem::path& workdir, std::ostream& out) {
+int dryRun(const Options& options, const std::filesystem::path& workdir, std::ostream& out,
+           std::ostream& err) {
     ConsoleNotifier notifier(out);
     const int fd = &out == &std::cout ? STDOUT_FILENO : -1;
-    return qb::runDryRun(jobOptions(options, workdir), notifier, out, fd) == 0 ? kSuccess : kFailed;
+    qb::DryRunOptions job = jobOptions(options, workdir);
+    job.encodingLog = &err;
+    return qb::runDryRun(job, notifier, out, fd) == 0 ? kSuccess : kFailed;
 }
 
 // The service's addresses from service.ini, with what the command line replaces;
@@ -434,8 +441,10 @@ private:
     }
 
     void makeForm() {
-        m_prepared = std::make_unique<qb::OptionForm>(jobOptions(m_options, m_workdir), m_notifier,
-                                                      m_preparing, m_state, m_sending, m_config);
+        qb::DryRunOptions job = jobOptions(m_options, m_workdir);
+        job.encodingLog = &m_err;
+        m_prepared = std::make_unique<qb::OptionForm>(std::move(job), m_notifier, m_preparing, m_state,
+                                                      m_sending, m_config);
         m_prepared->session().setWorkingFolder(m_paths.workingFolder());
     }
 
@@ -590,7 +599,7 @@ int run(const Options& options, std::ostream& out, std::ostream& err) {
         return kBadArguments;
     }
     if (options.dryRun)
-        return dryRun(options, workdir, out);
+        return dryRun(options, workdir, out, err);
     if (options.setAside)
         return setAside(*options.setAside, workdir, out, err);
     const qb::AppPaths paths(workdir.lexically_normal().string());

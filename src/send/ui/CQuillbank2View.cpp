@@ -17,12 +17,14 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
 #include <QSignalBlocker>
+#include <QStatusBar>
 
 namespace qb {
 
@@ -128,6 +130,7 @@ void CQuillbank2View::connectControls() {
     });
     connect(m_ui.delimiterField, &QLineEdit::textEdited, this,
             [&s](const QString& t) { s.delimiterField = fromQString(t); });
+    connect(m_ui.encodingList, &QComboBox::activated, this, [&s](int i) { s.encodingList.select(i); });
     connect(m_ui.excelFile, &QPushButton::clicked, this,
             [this] { run([&] { m_session->form().imports().importExcelFile(); }); });
     connect(m_ui.sheetChooser, &QComboBox::activated, this, [this, &s](int i) {
@@ -171,7 +174,21 @@ void CQuillbank2View::refresh() {
     form.setBalance(m_session->balance());
     m_display.show(form.state(), m_session->balance(), form.callbackNumber(), m_session->sending(),
                    m_session->resumes());
+    showEncoding(form.state().encodingUsed);
     m_refreshing = false;
+}
+
+void CQuillbank2View::showEncoding(const std::string& used) {
+    auto* frame = qobject_cast<QMainWindow*>(window());
+    if (!frame || (!m_encodingPane && used.empty()))
+        return;
+    if (!m_encodingPane) {
+        // Beside the lock keys, for as long as the window lives.
+        m_encodingPane = new QLabel(frame->statusBar());
+        m_encodingPane->setObjectName("encodingPane");
+        frame->statusBar()->insertPermanentWidget(0, m_encodingPane);
+    }
+    m_encodingPane->setText(used.empty() ? QString() : QString::fromUtf8("인코딩: ") + toQString(used));
 }
 
 void CQuillbank2View::onSmsTextChanged() {

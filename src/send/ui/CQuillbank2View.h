@@ -21,6 +21,7 @@
 #include <string>
 
 class QComboBox;
+class QLabel;
 class QProgressBar;
 
 namespace qb {
@@ -98,6 +99,8 @@ private:
     void saveMessage();
     void returnToSms();
     void openPalette();
+    // What the last text import was read as, in the main window's status bar.
+    void showEncoding(const std::string& used);
 
     // SymbolTarget: over the SMS box's selection; the 90-byte cut follows.
     void insertSymbol(std::string_view symbol) override;
@@ -116,6 +119,7 @@ private:
     SendFormControls m_ui;
     SendFormDisplay m_display;
     QProgressBar* m_progressBar = nullptr;
+    QPointer<QLabel> m_encodingPane;
     BarProgress m_progress;     // imports and validation: lets the window repaint
     BarProgress m_sendProgress; // the job returns to the event loop by itself
 };

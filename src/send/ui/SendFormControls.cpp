@@ -118,20 +118,21 @@ void SendFormControls::build(QWidget* view, const RecipientTable& table) {
 // Tab follows the layout, top to bottom and left to right, whatever order the
 // controls were made in; the grid, last, is one stop (arrows move inside it).
 void SendFormControls::setTabOrder() {
-    QWidget* const order[] = {
-        // Message
-        kindButtons[0], kindButtons[1], kindButtons[2], smsBox, specialChars, saveMessage, loadMessage,
-        mergeOn[0], mergeColumn[0], mergeOn[1], mergeColumn[1], mergeOn[2], mergeColumn[2], mergeOn[3],
-        mergeColumn[3],
-        // Callback number and balance
-        callbackBox, manageCallbacks, refreshBalance,
-        // Reservation, range, split, filters
-        immediate, reserved, reservationDate, reservationHour, reservationMinute, rangeFrom, rangeTo, splitOn,
-        splitCount, splitMinutes, dedup, selfReject, rejectLists,
-        // Loading
-        directEntry, textFile, delimiterList, delimiterField, excelFile, sheetChooser, sheetName,
-        // Sending, with the grid under the buttons
-        numberColumn, deleteRows, preview, send, stopSend, resetForm, grid};
+    QWidget* const order[] = {// Message
+                              kindButtons[0], kindButtons[1], kindButtons[2], smsBox, specialChars,
+                              saveMessage, loadMessage, mergeOn[0], mergeColumn[0], mergeOn[1],
+                              mergeColumn[1], mergeOn[2], mergeColumn[2], mergeOn[3], mergeColumn[3],
+                              // Callback number and balance
+                              callbackBox, manageCallbacks, refreshBalance,
+                              // Reservation, range, split, filters
+                              immediate, reserved, reservationDate, reservationHour, reservationMinute,
+                              rangeFrom, rangeTo, splitOn, splitCount, splitMinutes, dedup, selfReject,
+                              rejectLists,
+                              // Loading
+                              directEntry, textFile, delimiterList, delimiterField, encodingList, excelFile,
+                              sheetChooser, sheetName,
+                              // Sending, with the grid under the buttons
+                              numberColumn, deleteRows, preview, send, stopSend, resetForm, grid};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -305,6 +306,7 @@ QGroupBox* SendFormControls::buildLoadingGroup(QWidget* panel) {
     textFile = button("텍스트화일", "textFile", loading);
     delimiterList = combo("delimiterList", 96, loading);
     delimiterField = field("delimiterField", 60, loading);
+    encodingList = combo("encodingList", 76, loading);
     excelFile = button("엑셀화일", "excelFile", loading);
     sheetChooser = combo("sheetChooser", 120, loading);
     sheetName = field("sheetName", 120, loading);
@@ -316,8 +318,9 @@ QGroupBox* SendFormControls::buildLoadingGroup(QWidget* panel) {
     auto* loadingLayout = new QVBoxLayout(loading);
     loadingLayout->setContentsMargins(6, 4, 6, 4);
     loadingLayout->setSpacing(3);
-    loadingLayout->addLayout(row(
-        {directEntry, textFile, labelFor("구분자", delimiterList, loading), delimiterList, delimiterField}));
+    loadingLayout->addLayout(
+        row({directEntry, textFile, labelFor("구분자", delimiterList, loading), delimiterList, delimiterField,
+             labelFor("인코딩", encodingList, loading), encodingList}));
     auto* excelRow = row({excelFile}, false);
     excelRow->addSpacing(84 + 4);
     excelRow->addLayout(row({labelFor("시트", sheetChooser, loading), sheetChooser, sheetName}));

@@ -63,6 +63,7 @@ struct SendFormControls {
     QPushButton* textFile = nullptr;
     QComboBox* delimiterList = nullptr;
     QLineEdit* delimiterField = nullptr;
+    QComboBox* encodingList = nullptr;
     QPushButton* excelFile = nullptr;
     QComboBox* sheetChooser = nullptr;
     QLineEdit* sheetName = nullptr;

@@ -96,6 +96,7 @@ void SendFormDisplay::show(const SendFormState& s, const BalanceLine& balance,
 
     showChooser(m_ui.delimiterList, s.delimiterList);
     showText(m_ui.delimiterField, s.delimiterField);
+    showChooser(m_ui.encodingList, s.encodingList);
     showChooser(m_ui.sheetChooser, s.sheetChooser);
     showText(m_ui.sheetName, s.sheetNameField);
     showChooser(m_ui.numberColumn, s.numberColumn);

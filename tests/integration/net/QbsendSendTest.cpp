@@ -70,7 +70,7 @@ TEST_F(QbsendSend, SendsAJobAsTheClientDoesAndExitsZeroOnTheFullCount) {
     const Outcome r = qbsend(sms(list));
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, std::string(kSummary3) + "[알림] 총 [3] 건 전송이 완료되었습니다.\n");
-    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.err, "qbsend: encoding: CP949\n");
     const auto j = jobs();
     ASSERT_EQ(j.size(), 1u);
     EXPECT_EQ(j[0].stored, 3);
@@ -249,8 +249,8 @@ TEST_F(QbsendSend, GivesUpWhenTheResultDoesNotComeInTime) {
     const Outcome r = qbsend(sms(list) + QStringList{"--wait", "1"});
     EXPECT_EQ(r.exitCode, 4) << "the service may hold the job: only --resume can tell";
     EXPECT_EQ(r.out, kSummary3);
-    EXPECT_TRUE(
-        r.err.starts_with("qbsend: no send result within 1 s\nqbsend: the rest of the job is kept in "))
+    EXPECT_TRUE(r.err.starts_with("qbsend: encoding: CP949\nqbsend: no send result within 1 s\nqbsend: the "
+                                  "rest of the job is kept in "))
         << r.err;
 }
 
@@ -262,7 +262,7 @@ TEST_F(QbsendSend, EveryWaitEndsAndSaysWhy) {
     const Outcome unanswered = qbsend(sms(list) + QStringList{"--reply-timeout", "1"});
     EXPECT_EQ(unanswered.exitCode, 1);
     EXPECT_EQ(unanswered.out, std::string(kSummary3) + "[알림] 네트워크 에러!! 다시 시도해 주세요!\n");
-    EXPECT_EQ(unanswered.err, "");
+    EXPECT_EQ(unanswered.err, "qbsend: encoding: CP949\n");
 
     // A server that stops reading in the middle: the stalled write ends the job.
     std::string numbers;

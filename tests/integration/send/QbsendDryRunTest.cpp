@@ -9,6 +9,7 @@ namespace {
 struct Outcome {
     int exitCode = -1;
     std::string out;
+    std::string err;
 };
 
 Outcome qbsend(const QStringList& args) {
@@ -16,7 +17,7 @@ Outcome qbsend(const QStringList& args) {
     p.start(QBSEND_PATH, args);
     EXPECT_TRUE(p.waitForFinished(30000));
     return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            p.readAllStandardOutput().toStdString()};
+            p.readAllStandardOutput().toStdString(), p.readAllStandardError().toStdString()};
 }
 
 QString q(const std::string& s) {
@@ -66,4 +67,39 @@ TEST(QbsendDryRun, PrintsWhatWouldBeSentWithTheClientsRules) {
 
     EXPECT_EQ(qbsend({"--dry-run", "--text", q(list), "--range", "1"}).exitCode, 2);
     EXPECT_EQ(qbsend({"--text", q(list)}).exitCode, 2); // a send needs the account
+}
+
+// CSV and the encodings: what was read goes to standard error, a refused file ends
+// with exit 1 and its message on standard output.
+TEST(QbsendDryRun, CsvAndEncodings) {
+    qb::test::TempDir dir;
+    const std::string csv = dir.write("list.csv", "\xEF\xBB\xBF\"01011112222\",\"김, 철수\"\r\n");
+    const std::string open = dir.write("open.csv", "01011112222,\"a\r\n");
+    const std::string mixed = dir.write("mixed.txt", "01011112222,\xEA\xB9\x80\n01033334444,\xB1\xE8\n");
+    const auto dryRun = [&](const std::string& file, const QStringList& more) {
+        return qbsend(QStringList{"--dry-run", "--workdir", q(dir.path()), "--text", q(file),
+                                  "--number-column", "1", "--merge", "1=2", "--callback", "021234",
+                                  "--message", "<@1@>"} +
+                      more);
+    };
+    const std::string summary =
+        "총 데이터 [1] 건\n중복제거 [0] 건\n수신거부 [0] 건\n번호형식오류 [0] 건\n전송할 데이터 [1] 건\n";
+    const Outcome ok = dryRun(csv, {"--delimiter", "Csv"});
+    EXPECT_EQ(ok.exitCode, 0);
+    EXPECT_EQ(ok.out, summary + "1\t010-1111-2222\t021234\t김, 철수\t즉시전송\n");
+    EXPECT_EQ(ok.err, "qbsend: encoding: UTF-8\n");
+
+    const Outcome unclosed = dryRun(open, {"--delimiter", "csv"});
+    EXPECT_EQ(unclosed.exitCode, 1);
+    EXPECT_EQ(unclosed.out, "[알림] " + open + "\n1행의 따옴표가 닫히지 않았습니다. 확인바랍니다.\n");
+
+    const Outcome refused = dryRun(mixed, {"--delimiter", ","});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.out,
+              "[알림] " + mixed +
+                  "\nUTF-8 줄(1행)과 CP949 줄(2행)이 섞여 있습니다. 인코딩을 골라 다시 불러오세요.\n");
+    const Outcome chosen = dryRun(mixed, {"--delimiter", ",", "--encoding", "UTF-8", "--range", "1", "1"});
+    EXPECT_EQ(chosen.exitCode, 0);
+    EXPECT_EQ(chosen.err, "qbsend: encoding: UTF-8\n");
+    EXPECT_EQ(dryRun(mixed, {"--encoding", "latin-1"}).exitCode, 2);
 }

@@ -24,7 +24,8 @@ TEST(SendForm, StartsResetWithItsDefaults) {
     EXPECT_EQ(f.cell(0, 0), " 번호 ");
     EXPECT_EQ(f.cell(1, 0), " 1");
     EXPECT_EQ(s.table.background(0, 0), colours::header);
-    EXPECT_EQ(utf8(s.delimiterList.items), (Strings{"구분자없음", ",", ":", ";", "|", "Tab"}));
+    EXPECT_EQ(utf8(s.delimiterList.items), (Strings{"구분자없음", ",", ":", ";", "|", "Tab", "CSV"}));
+    EXPECT_EQ(utf8(s.encodingList.items), (Strings{"자동", "UTF-8", "CP949", "UTF-16"}));
     EXPECT_EQ(s.delimiterList.selected, 0);
     EXPECT_EQ(utf8(s.sheetChooser.items), Strings{"시트선택"});
     EXPECT_EQ(utf8(s.numberColumn.items), Strings{"수신번호열 선택"});

@@ -182,13 +182,13 @@ TEST(TextImport, AFileInTwoPartsReadsAsAWhole) {
     };
     for (const std::string& whole : contents) {
         ImportLines once;
-        const std::size_t replacedOnce = once.appendFile(whole);
+        const std::size_t replacedOnce = once.appendFile(whole).unmappable;
         const Strings want = linesOf(once);
         for (std::size_t at = 0; at <= whole.size(); ++at) {
             if (at > 0 && whole[at - 1] != '\n' && at < whole.size())
                 continue;
             ImportLines parts;
-            EXPECT_EQ(parts.appendFile(whole.substr(0, at), whole.substr(at)), replacedOnce) << at;
+            EXPECT_EQ(parts.appendFile(whole.substr(0, at), whole.substr(at)).unmappable, replacedOnce) << at;
             ASSERT_EQ(linesOf(parts), want) << whole << " at " << at;
             ASSERT_EQ(parts.size(), once.size());
         }
@@ -337,4 +337,136 @@ TEST(TextImport, ProgressCoversTheLinesAndReturnsToZero) {
     importWith(f, ",", {"a\nb\nc\n", "d\n"});
     EXPECT_EQ(f.progress.ranges, (std::vector<std::int64_t>{3, 1}));
     EXPECT_EQ(f.progress.value, 0);
+}
+
+// The fields as Python's csv module reads them (csv.reader, strict=True, files opened
+// with newline=''): RFC 4180's cases, then lines as Excel, LibreOffice and Google
+// Sheets write them. A refused file names its line and leaves the table as it was.
+TEST(TextImport, CsvReadsQuotedFieldsAsPythonsCsvModule) {
+    struct Case {
+        const char* name;
+        std::string content;
+        Rows rows; // UTF-8
+        const char* refusal = nullptr;
+    } cases[] = {
+        {"quoted comma", "a,\"b,c\",d\n", {{"a", "b,c", "d"}}},
+        {"doubled quote", "\"say \"\"hi\"\"\",x\n", {{"say \"hi\"", "x"}}},
+        {"crlf inside quotes", "\"l1\r\nl2\",x\r\ny,z\r\n", {{"l1\r\nl2", "x"}, {"y", "z"}}},
+        {"lf inside quotes", "\"l1\nl2\",x\n", {{"l1\nl2", "x"}}},
+        {"empty fields", "a,,b\n,\n", {{"a", "", "b"}, {"", ""}}},
+        {"empty last field", "a,b,\n", {{"a", "b", ""}}},
+        {"no trailing newline", "a,b\r\nc,\"d\"", {{"a", "b"}, {"c", "d"}}},
+        {"bom",
+         "\xEF\xBB\xBF"
+         "a,\"b\"\r\n",
+         {{"a", "b"}}},
+        {"quote in unquoted field", "a\"b,c\"\"\n", {{"a\"b", "c\"\""}}},
+        {"empty quoted, empty line", "\"\",x\n\n\" y \", \"z\"\n", {{"", "x"}, {}, {" y ", " \"z\""}}},
+        {"excel cp949",
+         ko("010-1234-5678,홍길동,\"서울시, 강남구\"\r\n01022223333,김영희,\r\n"),
+         {{"010-1234-5678", "홍길동", "서울시, 강남구"}, {"01022223333", "김영희", ""}}},
+        {"excel utf-8 bom",
+         "\xEF\xBB\xBF"
+         "010-1234-5678,홍길동,\"서울시, 강남구\"\r\n",
+         {{"010-1234-5678", "홍길동", "서울시, 강남구"}}},
+        {"libreoffice",
+         "01012345678,김철수,\"메모 \"\"중요\"\"\"\n01098765432,박민수,\n",
+         {{"01012345678", "김철수", "메모 \"중요\""}, {"01098765432", "박민수", ""}}},
+        {"google sheets",
+         "01011112222,이영희,\"첫줄\n둘째줄\"\r\n01033334444,최지훈,일반\r\n",
+         {{"01011112222", "이영희", "첫줄\n둘째줄"}, {"01033334444", "최지훈", "일반"}}},
+        {"unclosed quote", "a\r\nb,\"c\nd\n", {}, "2행의 따옴표가 닫히지 않았습니다. 확인바랍니다."},
+        {"text after a closing quote",
+         "x\n\"a\"b,c\n",
+         {},
+         "2행의 닫는 따옴표 뒤에 쉼표가 없습니다. 확인바랍니다."},
+        {"record of 1023 bytes", "\"" + std::string(1020, 'a') + "\n\"\n", {{std::string(1020, 'a') + "\n"}}},
+        {"record over 1023 bytes",
+         "x\n\"" + std::string(1021, 'a') + "\n\"\n",
+         {},
+         "2행에서 시작하는 행이 1023바이트를 넘습니다. 확인바랍니다."},
+    };
+    for (Case& c : cases) {
+        FormFixture f;
+        f.loadRows({{"01011112222"}});
+        importWith(f, "CSV", {c.content});
+        if (c.refusal) {
+            EXPECT_EQ(f.notifier.texts(), Strings{f.dir.file("in0.txt") + "\n" + c.refusal}) << c.name;
+            EXPECT_EQ(dataRows(f), (Rows{{"01011112222", ""}})) << c.name;
+            continue;
+        }
+        std::size_t width = 0;
+        for (const Strings& row : c.rows)
+            width = std::max(width, row.size());
+        for (Strings& row : c.rows)
+            row.resize(width);
+        EXPECT_EQ(dataRows(f), c.rows) << c.name;
+        EXPECT_TRUE(f.notifier.shown().empty()) << c.name;
+    }
+}
+
+// UTF-16 files with their mark are read as such, either byte order; without one only
+// when chosen, as little-endian. A file whose lines mix UTF-8 and CP949 is refused
+// unless its encoding is chosen.
+TEST(TextImport, EncodingsFoundOrChosen) {
+    const auto utf16 = [](bool big, bool mark) {
+        std::string out = mark ? (big ? "\xFE\xFF" : "\xFF\xFE") : "";
+        for (const char16_t c : std::u16string(u"\uD55C\uAE00,1\r\n\U0001F600,2\n")) {
+            const char hi = static_cast<char>(c >> 8), lo = static_cast<char>(c & 0xFF);
+            out += big ? std::string{hi, lo} : std::string{lo, hi};
+        }
+        return out;
+    };
+    const std::string mixed = "a,1\n\xED\x95\x9C,2\n" + ko("한,3\n글,4\n");
+    struct Case {
+        const char* name;
+        std::string content;
+        int encoding; // the chooser's item
+        Rows rows;
+        std::string used;
+        Strings messages; // after the file's path
+    } cases[] = {
+        {"utf-16 le",
+         utf16(false, true),
+         0,
+         {{"한글", "1"}, {"?", "2"}},
+         "UTF-16 LE",
+         {"UTF-16 LE 화일에서 CP949로 바꿀 수 없는 글자 1개를 '?'로 바꾸었습니다."}},
+        {"utf-16 be",
+         utf16(true, true),
+         0,
+         {{"한글", "1"}, {"?", "2"}},
+         "UTF-16 BE",
+         {"UTF-16 BE 화일에서 CP949로 바꿀 수 없는 글자 1개를 '?'로 바꾸었습니다."}},
+        {"utf-16 chosen, no mark",
+         utf16(false, false),
+         3,
+         {{"한글", "1"}, {"?", "2"}},
+         "UTF-16 LE",
+         {"UTF-16 LE 화일에서 CP949로 바꿀 수 없는 글자 1개를 '?'로 바꾸었습니다."}},
+        {"mixed",
+         mixed,
+         0,
+         {{"01011112222", ""}},
+         "",
+         {"UTF-8 줄(2행)과 CP949 줄(3행)이 섞여 있습니다. 인코딩을 골라 다시 불러오세요."}},
+        {"mixed, cp949 chosen", mixed, 2, {{"a", "1"}, {"한", "3"}, {"글", "4"}}, "CP949", {}},
+    };
+    for (const Case& c : cases) {
+        FormFixture f;
+        f.loadRows({{"01011112222"}});
+        f.state().encodingList.select(c.encoding);
+        importWith(f, ",", {c.content});
+        Rows rows = dataRows(f);
+        if (c.encoding == 2) { // CP949 chosen: the UTF-8 line's bytes stay as they are
+            EXPECT_EQ(f.state().table.text(2, 1), "\xED\x95\x9C");
+            rows.erase(rows.begin() + 1);
+        }
+        EXPECT_EQ(rows, c.rows) << c.name;
+        EXPECT_EQ(f.state().encodingUsed, c.used) << c.name;
+        Strings texts = f.notifier.texts();
+        for (std::string& t : texts)
+            t = t.substr(t.find('\n') + 1);
+        EXPECT_EQ(texts, c.messages) << c.name;
+    }
 }

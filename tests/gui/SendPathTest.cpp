@@ -120,6 +120,7 @@ TEST_F(SendPathTest, LoginFillsTheFormAndThePreviewIsSummedUpInItsOwnBox) {
     FileDialog::setNextFileName(QString::fromStdString(list));
     find<QPushButton>("textFile")->click();
     ASSERT_EQ(view->grid()->model()->rowCount(), 3);
+    EXPECT_EQ(frame->findChild<QLabel*>("encodingPane")->text(), u("인코딩: CP949"));
     choose("numberColumn", 1);
     find<QCheckBox>("merge1")->click();
     choose("mergeColumn1", 2);

@@ -215,8 +215,10 @@ TextFileRead ImportLines::appendFile(std::string first, std::string second, Text
                     std::size_t line =
                         1 + static_cast<std::size_t>(std::count(
                                 text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
-                    if (part == &second)
-                        line += static_cast<std::size_t>(std::count(first.begin(), first.end(), '\n'));
+                    if (part == &second) { // after the first part, already taken
+                        const std::string& taken = m_buffers[buffersBefore];
+                        line += static_cast<std::size_t>(std::count(taken.begin(), taken.end(), '\n'));
+                    }
                     read.refusal = lineMessage(
                         line, r.fault == csv::Record::Unclosed
                                   ? ko("의 따옴표가 닫히지 않았습니다. 확인바랍니다.")

@@ -29,7 +29,10 @@ public:
     // Converts as much as possible; on an unconvertible or invalid sequence calls
     // onBad(input position) which returns how many input bytes to skip and what to write.
     // `growth`: output bytes per input byte to start with.
-    template <typename OnBad> std::string run(std::string_view in, OnBad onBad, std::size_t growth = 2) {
+    // `replacedAt`, when given, gets the output offset of each replacement.
+    template <typename OnBad>
+    std::string run(std::string_view in, OnBad onBad, std::size_t growth = 2,
+                    std::vector<std::size_t>* replacedAt = nullptr) {
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
         std::string out;
         out.reserve(in.size() * growth + 16);
@@ -56,6 +59,8 @@ public:
             srcLeft -= skip;
             if (out.size() - used < replacement.size())
                 out.resize(out.size() + replacement.size() + 16);
+            if (replacedAt)
+                replacedAt->push_back(used);
             out.replace(used, replacement.size(), replacement);
             used += replacement.size();
             iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
@@ -104,6 +109,10 @@ std::size_t validUtf8At(std::string_view s) {
 } // namespace
 
 Conversion fromUtf8(std::string_view utf8) {
+    return fromUtf8(utf8, nullptr);
+}
+
+Conversion fromUtf8(std::string_view utf8, std::vector<std::size_t>* replacedAt) {
     Conversion result;
     if (std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
         result.text = utf8;
@@ -120,7 +129,7 @@ Conversion fromUtf8(std::string_view utf8) {
                 skip = 1;
             return std::pair<std::size_t, std::string_view>(skip, "?");
         },
-        1);
+        1, replacedAt);
     return result;
 }
 

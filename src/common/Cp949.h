@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // All text inside the program is CP949 bytes. These helpers are the only place
 // that converts; they use glibc iconv, whose "CP949" is the Windows code page
@@ -19,6 +20,9 @@ struct Conversion {
 };
 
 Conversion fromUtf8(std::string_view utf8);
+// The same, noting in `replacedAt` where in the text each '?' of a replaced
+// character stands (in order).
+Conversion fromUtf8(std::string_view utf8, std::vector<std::size_t>* replacedAt);
 // Bytes that are not valid CP949 become U+FFFD.
 std::string toUtf8(std::string_view cp949);
 // The same into `out`, whose buffer is reused (large texts converted a block at a time).

@@ -19,6 +19,7 @@ void RecipientTable::clear() {
     m_arena.clear();
     m_arena.shrink_to_fit();
     m_garbage = 0;
+    m_replacedRows.clear();
 }
 
 void RecipientTable::setRowCount(int rows) {
@@ -258,6 +259,11 @@ bool RecipientTable::deleteRows(int row, int count) {
             m_garbage += blobSize(m_rows[i]);
     m_rows.erase(first, last);
     m_rowCount -= static_cast<int>(last - first);
+    const int gone = static_cast<int>(last - first);
+    std::erase_if(m_replacedRows, [&](int r) { return r >= row && r < row + gone; });
+    for (int& r : m_replacedRows)
+        if (r >= row + gone)
+            r -= gone;
     compactIfWasteful();
     return true;
 }

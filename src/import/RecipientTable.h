@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // The send form's grid as data: text cells addressed by (row, column) from 0, row 0
@@ -81,6 +82,11 @@ public:
     // Removes `count` data rows starting at `row` (>= 1); later rows move up.
     bool deleteRows(int row, int count);
 
+    // The data rows (ascending) where a load wrote '?' for a character CP949 cannot
+    // hold; clear() forgets them and deleteRows moves them with their rows.
+    void setReplacedRows(std::vector<int> rows) { m_replacedRows = std::move(rows); }
+    const std::vector<int>& replacedRows() const { return m_replacedRows; }
+
     // Room for `bytes` more bytes of cell text (a big load knows its size).
     void reserveText(std::size_t bytes);
     // Bytes held for cell text (for the memory figures of the benchmarks).
@@ -112,6 +118,7 @@ private:
     std::size_t m_garbage = 0;
     std::uint64_t m_revision = 0;
     std::uint64_t m_generation = 0;
+    std::vector<int> m_replacedRows;
 };
 
 // The text of the row number column, written without allocating: a million

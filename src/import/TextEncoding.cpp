@@ -136,10 +136,13 @@ FileEncoding findEncoding(std::span<const std::string_view> parts, TextEncoding 
     return e;
 }
 
-std::size_t utf16ToCp949(std::string_view bytes, bool bigEndian, std::string& out) {
+std::size_t utf16ToCp949(std::string_view bytes, bool bigEndian, std::string& out,
+                         std::vector<std::size_t>* replacedAt) {
     std::string utf8;
     utf8.reserve(bytes.size() * 3 / 2 + 16);
-    std::size_t bad = 0;
+    // What UTF-16 cannot give becomes a byte UTF-8 never holds, which the conversion
+    // then replaces, counts and places with the rest.
+    constexpr char kBad = '\xFF';
     const auto unit = [&](std::size_t i) -> char32_t {
         const auto a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
         return bigEndian ? char32_t(a) << 8 | b : char32_t(b) << 8 | a;
@@ -152,19 +155,16 @@ std::size_t utf16ToCp949(std::string_view bytes, bool bigEndian, std::string& ou
             cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
             i += 2;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            ++bad;
-            utf8 += '?';
+            utf8 += kBad;
             continue;
         }
         appendUtf8(utf8, cp);
     }
-    if (i < bytes.size()) {
-        ++bad;
-        utf8 += '?';
-    }
-    cp949::Conversion c = cp949::fromUtf8(utf8);
+    if (i < bytes.size())
+        utf8 += kBad;
+    cp949::Conversion c = cp949::fromUtf8(utf8, replacedAt);
     out = std::move(c.text);
-    return bad + c.unmappable;
+    return c.unmappable;
 }
 
 } // namespace qb

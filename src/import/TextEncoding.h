@@ -34,7 +34,9 @@ struct FileEncoding {
 FileEncoding findEncoding(std::span<const std::string_view> parts, TextEncoding choice);
 
 // UTF-16 (without its mark) as CP949; unpaired surrogates, a last odd byte and
-// characters CP949 lacks become '?' and are counted.
-std::size_t utf16ToCp949(std::string_view bytes, bool bigEndian, std::string& out);
+// characters CP949 lacks become '?' and are counted. `replacedAt`, when given, gets
+// where in `out` each such '?' stands.
+std::size_t utf16ToCp949(std::string_view bytes, bool bigEndian, std::string& out,
+                         std::vector<std::size_t>* replacedAt = nullptr);
 
 } // namespace qb

@@ -16,17 +16,31 @@
 namespace qb {
 namespace {
 
-// Reads as a file opened in text mode: CR LF becomes LF, a lone CR stays.
-void crlfToLf(std::string& s) {
+// Reads as a file opened in text mode: CR LF becomes LF, a lone CR stays. The
+// offsets in `marks` (ascending) move with their bytes.
+void crlfToLf(std::string& s, std::vector<std::size_t>& marks) {
     std::size_t out = s.find('\r');
     if (out == std::string::npos)
         return;
+    auto mark = std::lower_bound(marks.begin(), marks.end(), out);
     for (std::size_t i = out; i < s.size(); ++i) {
         if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n')
             continue;
+        if (mark != marks.end() && *mark == i)
+            *mark++ = out;
         s[out++] = s[i];
     }
     s.resize(out);
+}
+
+// Notes `line` when a mark lies before `end`, and passes the marks before it.
+void noteReplaced(std::vector<std::size_t>::const_iterator& mark, std::vector<std::size_t>::const_iterator last,
+                  std::size_t end, std::size_t line, std::vector<std::size_t>& lines) {
+    if (mark == last || *mark >= end)
+        return;
+    lines.push_back(line);
+    while (mark != last && *mark < end)
+        ++mark;
 }
 
 // The next piece of `text` from `pos`: a line, or the next 1023 bytes or fewer of a
@@ -120,6 +134,7 @@ void ImportLines::clear() {
     m_marks.clear();
     m_count = 0;
     m_bytes = 0;
+    m_replacedLines.clear();
 }
 
 TextFileRead ImportLines::appendFile(std::string content, TextEncoding choice, Progress* progress) {
@@ -133,22 +148,24 @@ std::string lineMessage(std::size_t line, std::string_view what) {
 }
 
 // CP949 text of a file in its encoding: the parts as they came, or (UTF-16, whose
-// parts may not split at a character) the whole in `first`.
-std::size_t toCp949(const FileEncoding& e, std::string& first, std::string& second) {
+// parts may not split at a character) the whole in `first`. `replaced[p]` gets
+// where in part p each '?' of a replaced character stands.
+std::size_t toCp949(const FileEncoding& e, std::string& first, std::string& second,
+                    std::vector<std::size_t> (&replaced)[2]) {
     std::size_t unmappable = 0;
     if (e.kind == FileEncoding::Utf16Le || e.kind == FileEncoding::Utf16Be) {
         first.append(second);
         std::string().swap(second);
         std::string text;
-        unmappable =
-            utf16ToCp949(std::string_view(first).substr(e.bomBytes), e.kind == FileEncoding::Utf16Be, text);
+        unmappable = utf16ToCp949(std::string_view(first).substr(e.bomBytes), e.kind == FileEncoding::Utf16Be,
+                                  text, &replaced[0]);
         first = std::move(text);
         return unmappable;
     }
     if (e.kind == FileEncoding::Utf8) {
         for (std::string* part : {&first, &second}) {
-            cp949::Conversion c =
-                cp949::fromUtf8(std::string_view(*part).substr(part == &first ? e.bomBytes : 0));
+            cp949::Conversion c = cp949::fromUtf8(std::string_view(*part).substr(part == &first ? e.bomBytes : 0),
+                                                  &replaced[part == &first ? 0 : 1]);
             unmappable += c.unmappable;
             *part = std::move(c.text);
         }
@@ -173,17 +190,21 @@ TextFileRead ImportLines::appendFile(std::string first, std::string second, Text
                        ko("행)이 섞여 있습니다. 인코딩을 골라 다시 불러오세요.");
         return read;
     }
-    read.unmappable = toCp949(read.encoding, first, second);
+    std::vector<std::size_t> replaced[2];
+    read.unmappable = toCp949(read.encoding, first, second, replaced);
+    const std::size_t replacedBefore = m_replacedLines.size();
 
     const std::size_t buffersBefore = m_buffers.size(), marksBefore = m_marks.size();
     std::size_t count = 0, bytes = 0;
     for (std::string* part : {&first, &second}) {
         if (part == &second && second.empty())
             break;
+        std::vector<std::size_t>& marks = replaced[part == &first ? 0 : 1];
         if (!m_csv)
-            crlfToLf(*part);
+            crlfToLf(*part, marks);
         const std::string_view text = *part;
         const std::size_t index = m_buffers.size();
+        auto mark = marks.cbegin();
         if (!m_csv) {
             // Counting is a scan for line breaks, far quicker than the fill that follows;
             // the bar shows the file's lines counted.
@@ -194,6 +215,8 @@ TextFileRead ImportLines::appendFile(std::string first, std::string second, Text
                     m_marks.push_back(at);
                 if (!nextPiece(text, at.pos, at.rest, at.inLine, piece))
                     break;
+                noteReplaced(mark, marks.cend(), static_cast<std::size_t>(piece.data() - text.data()) + piece.size(),
+                             m_count + count, m_replacedLines);
                 ++count;
             }
         } else {
@@ -206,6 +229,13 @@ TextFileRead ImportLines::appendFile(std::string first, std::string second, Text
                 const csv::Record r = csv::next(text, pos);
                 if (r.fault == csv::Record::Unclosed && part == &first && !second.empty()) {
                     // The record goes on in the second part: it starts there instead.
+                    const std::size_t moved = first.size() - pos;
+                    for (std::size_t& m : replaced[1])
+                        m += moved;
+                    std::vector<std::size_t> carried;
+                    for (auto m = mark; m != marks.cend(); ++m)
+                        carried.push_back(*m - pos);
+                    replaced[1].insert(replaced[1].begin(), carried.begin(), carried.end());
                     second.insert(0, first, pos);
                     first.resize(pos);
                     break;
@@ -228,8 +258,10 @@ TextFileRead ImportLines::appendFile(std::string first, std::string second, Text
                     while (m_buffers.size() > buffersBefore)
                         m_buffers.pop_back();
                     m_marks.resize(marksBefore);
+                    m_replacedLines.resize(replacedBefore);
                     return read;
                 }
+                noteReplaced(mark, marks.cend(), r.next, m_count + count, m_replacedLines);
                 ++count;
                 pos = r.next;
             }
@@ -383,6 +415,11 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
         return true;
     };
     runPipelined<RowBlock>((count + kRowBlock - 1) / kRowBlock, 4, make, take, 2);
+    std::vector<int> replaced;
+    replaced.reserve(lines.replacedLines().size());
+    for (const std::size_t line : lines.replacedLines())
+        replaced.push_back(static_cast<int>(line) + 1);
+    table.setReplacedRows(std::move(replaced));
     lines.clear();
     if (columns)
         table.setColumnCount(widest + 1);

@@ -49,6 +49,9 @@ public:
     std::size_t size() const { return m_count; }
     // The bytes of all files, line breaks included.
     std::size_t bytes() const { return m_bytes; }
+    // The lines (records for CSV; from 0, ascending) holding a '?' written for a
+    // character that has no CP949 form.
+    const std::vector<std::size_t>& replacedLines() const { return m_replacedLines; }
 
     // Takes a file's bytes as text: a UTF-8 or UTF-16 file (see findEncoding) is
     // converted to CP949, CR LF reads as LF, and lines longer than 1023 bytes are cut
@@ -94,6 +97,7 @@ private:
     std::size_t m_count = 0;
     std::size_t m_bytes = 0;
     bool m_csv = false;
+    std::vector<std::size_t> m_replacedLines;
 };
 
 enum class ReadResult { Read, NotOpened, Refused };

@@ -17,6 +17,11 @@ public:
     virtual std::optional<std::string> chooseWorkbook(const std::string& initialName) = 0;
     // "사용하실 엑셀시트를 선택하세요": the chosen sheet from 1, nullopt when closed without one.
     virtual std::optional<int> chooseSheet(const std::vector<std::string>& sheetNames) = 0;
+    // Save-file dialog for a CSV file, offering `initialName`. nullopt: cancelled.
+    virtual std::optional<std::string> chooseCsvToSave(const std::string& initialName) {
+        (void)initialName;
+        return std::nullopt;
+    }
 };
 
 // For a form that asks nobody (qbsend, benchmarks): every dialog is cancelled.

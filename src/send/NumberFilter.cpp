@@ -102,12 +102,17 @@ private:
     std::vector<std::uint32_t> m_counts;
 };
 
+void setBit(std::vector<std::uint64_t>& bits, std::uint32_t position) {
+    std::atomic_ref<std::uint64_t>(bits[position / 64])
+        .fetch_or(std::uint64_t{1} << (position % 64), std::memory_order_relaxed);
+}
+
 // Buckets [first, last). A bucket holds its rows in table order, so going through
 // it in order keeps the first row of each number and lets each reject take the
 // earliest row left of its number.
 Tally chooseInBuckets(std::size_t first, std::size_t last, const std::vector<std::uint64_t>& keys,
                       const std::vector<std::uint32_t>& positions, const std::vector<std::size_t>& starts,
-                      bool dedup, const KeyBuckets* rejects, std::vector<std::uint64_t>& kept) {
+                      bool dedup, const KeyBuckets* rejects, RowChoice& choice) {
     Tally tally;
     BucketTable seen, rejectCounts;
     for (std::size_t b = first; b < last; ++b) {
@@ -122,6 +127,7 @@ Tally chooseInBuckets(std::size_t first, std::size_t last, const std::vector<std
         for (std::size_t i = begin; i < end; ++i) {
             if (dedup && seen.at(keys[i])++ > 0) {
                 ++tally.duplicates;
+                setBit(choice.duplicate, positions[i]);
                 continue;
             }
             if (rejects) {
@@ -129,12 +135,11 @@ Tally chooseInBuckets(std::size_t first, std::size_t last, const std::vector<std
                 if (left && *left > 0) {
                     --*left;
                     ++tally.rejected;
+                    setBit(choice.rejectedRows, positions[i]);
                     continue;
                 }
             }
-            const std::uint32_t position = positions[i];
-            std::atomic_ref<std::uint64_t>(kept[position / 64])
-                .fetch_or(std::uint64_t{1} << (position % 64), std::memory_order_relaxed);
+            setBit(choice.kept, positions[i]);
         }
     }
     return tally;
@@ -215,6 +220,8 @@ RowChoice chooseRows(std::vector<std::uint64_t> keys, bool dedup, KeyBuckets* r)
     RowChoice choice;
     const std::size_t n = keys.size();
     choice.kept.assign((n + 63) / 64, 0);
+    choice.duplicate.assign(choice.kept.size(), 0);
+    choice.rejectedRows.assign(choice.kept.size(), 0);
     const unsigned bits = KeyBuckets::bitsFor(n);
     // The rows in two halves, counted and put into buckets on both cores; the first
     // half's rows go first in each bucket, so a bucket keeps the table's order.
@@ -261,10 +268,10 @@ RowChoice chooseRows(std::vector<std::uint64_t> keys, bool dedup, KeyBuckets* r)
     std::future<Tally> other;
     if (candidates >= 65536)
         other = std::async(std::launch::async, [&] {
-            return chooseInBuckets(split, buckets, bucketKeys, positions, starts, dedup, r, choice.kept);
+            return chooseInBuckets(split, buckets, bucketKeys, positions, starts, dedup, r, choice);
         });
-    Tally first = chooseInBuckets(0, other.valid() ? split : buckets, bucketKeys, positions, starts, dedup, r,
-                                  choice.kept);
+    Tally first =
+        chooseInBuckets(0, other.valid() ? split : buckets, bucketKeys, positions, starts, dedup, r, choice);
     if (other.valid())
         second = other.get();
     choice.duplicates = first.duplicates + second.duplicates;

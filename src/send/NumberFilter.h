@@ -40,11 +40,16 @@ KeyBuckets rejectKeys(const RejectTable& table, unsigned bits);
 
 struct RowChoice {
     std::vector<std::uint64_t> kept; // a bit per row position
+    // Rows left out as a later copy of a number, and as a reject list's number; a
+    // row in none of the three sets was no number.
+    std::vector<std::uint64_t> duplicate, rejectedRows;
     std::size_t keptCount = 0;
     long long duplicates = 0;
     long long rejected = 0;
 
     bool isKept(std::size_t i) const { return (kept[i / 64] >> (i % 64)) & 1; }
+    bool isDuplicate(std::size_t i) const { return (duplicate[i / 64] >> (i % 64)) & 1; }
+    bool isRejected(std::size_t i) const { return (rejectedRows[i / 64] >> (i % 64)) & 1; }
 };
 
 // The kept positions in order, from the `skip`-th kept one.

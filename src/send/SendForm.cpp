@@ -1,5 +1,6 @@
 #include "send/SendForm.h"
 
+#include "common/AtomicFile.h"
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "compose/WorkGuard.h"
@@ -30,7 +31,7 @@ std::vector<std::string> twoDigitItems(int count, int step) {
 SendForm::SendForm(Notifier& notifier, Progress& progress, const LoginState& login, RejectTable rejects,
                    FormDialogHost& dialogs, EditorWindowHost& editors)
     : m_notifier(notifier), m_progress(progress), m_login(login), m_rejects(std::move(rejects)),
-      m_editors(editors), m_loader(m_state, notifier, progress, dialogs) {
+      m_editors(editors), m_loader(m_state, notifier, progress, dialogs), m_dialogs(dialogs) {
     m_state.delimiterList.fill(delimiterItems());
     m_state.encodingList.fill(encodingItems());
     m_state.reservationHour.items = twoDigitItems(24, 1);
@@ -512,8 +513,10 @@ bool SendForm::validateAndPreview() {
     SendValidator validator(
         {m_state, batch, m_login, m_rejects, m_editors, callbackNumber(), m_notifier, m_progress});
     if (!validator.run()) {
-        if (!refusedAtLock)
+        if (!refusedAtLock) {
             m_prepared.reset();
+            m_excluded.reset();
+        }
         // Stopped at a check: the table shows what it showed before.
         if (rebuild) {
             std::swap(m_state.table, m_recipients);
@@ -522,6 +525,7 @@ bool SendForm::validateAndPreview() {
         return false;
     }
     m_prepared = std::move(batch);
+    m_excluded = validator.takeExcluded();
     if (onBatchPrepared)
         onBatchPrepared(*m_prepared);
     if (m_state.layoutPreview) {
@@ -545,6 +549,28 @@ bool SendForm::validateAndPreview() {
         offerCharge(c, text, caption);
     m_state.previewEnabled = m_state.sendEnabled = true;
     return true;
+}
+
+bool SendForm::canSaveExcluded() const {
+    const RecipientTable& loaded = m_keptRecipients ? m_recipients : m_state.table;
+    return m_excluded && m_excluded->tableGeneration == loaded.generation();
+}
+
+bool SendForm::onSaveExcludedClicked() {
+    if (!canSaveExcluded())
+        return false;
+    const std::optional<std::string> path = m_dialogs.chooseCsvToSave("제외목록.csv"); // a file name: UTF-8
+    return path && saveExcluded(*path);
+}
+
+bool SendForm::saveExcluded(const std::string& path) {
+    if (!canSaveExcluded())
+        return false;
+    const RecipientTable& loaded = m_keptRecipients ? m_recipients : m_state.table;
+    if (writeFileAtomically(path, excludedRowsCsv(*m_excluded, loaded)))
+        return true;
+    m_notifier.error(cp949::fromNativePath(path) + "\n" + ko("화일을 저장할 수 없습니다."));
+    return false;
 }
 
 } // namespace qb

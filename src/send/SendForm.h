@@ -10,6 +10,7 @@
 #include "compose/MessageBuild.h"
 #include "import/RecipientTable.h"
 #include "send/Chooser.h"
+#include "send/ExcludedRows.h"
 #include "send/FormDialogHost.h"
 #include "send/JobCost.h"
 #include "send/RecipientLoader.h"
@@ -74,6 +75,10 @@ struct SendFormState {
     bool splitCountEnabled = false;
     Chooser splitMinutes;
 
+    // qbsend --strict: rows the preview would ask about (an empty merge value, a
+    // character CP949 cannot hold) refuse it instead.
+    bool refuseFindings = false;
+
     bool dedupOn = true;  // "중복제거"
     bool rejectOn = true; // "자체수신거부"
     bool mergeLock = false;
@@ -96,6 +101,7 @@ struct ValidationCounts {
     long long duplicates = 0;
     long long rejected = 0;
     long long formatErrors = 0;
+    long long corrected = 0; // candidates whose number was written in another form
     long long queued = 0;
 };
 
@@ -188,6 +194,14 @@ public:
     std::function<void()> onChargeWanted;
     const ValidationCounts& lastCounts() const { return m_counts; }
 
+    // "제외된 행 저장": the rows the last preview left out, while the table they came
+    // from is still the loaded one (a load or a reset forgets them).
+    bool canSaveExcluded() const;
+    // Asks where ("제외목록.csv" offered) and saves; false when cancelled or failed.
+    bool onSaveExcludedClicked();
+    // Writes the file atomically; false after "화일을 저장할 수 없습니다.".
+    bool saveExcluded(const std::string& path);
+
     // The balance line the costs are reckoned from.
     void setBalance(const BalanceLine& line) { m_balance = line; }
     // A batch's count, cost and the balance.
@@ -230,6 +244,8 @@ private:
     bool m_keptRecipients = false;
     std::uint64_t m_previewTable = 0;
     std::optional<SendBatch> m_prepared;
+    FormDialogHost& m_dialogs;
+    std::optional<ExcludedRows> m_excluded;
 };
 
 } // namespace qb

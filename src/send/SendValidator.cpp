@@ -36,8 +36,10 @@ std::time_t reservationTime(const std::string& text) {
 std::string SendValidator::summary(const ValidationCounts& counts) {
     return ko("총 데이터 [") + std::to_string(counts.total) + ko("] 건\n중복제거 [") +
            std::to_string(counts.duplicates) + ko("] 건\n수신거부 [") + std::to_string(counts.rejected) +
-           ko("] 건\n번호형식오류 [") + std::to_string(counts.formatErrors) + ko("] 건\n전송할 데이터 [") +
-           std::to_string(counts.queued) + ko("] 건");
+           ko("] 건\n번호형식오류 [") + std::to_string(counts.formatErrors) +
+           (counts.corrected > 0 ? ko("] 건\n번호보정 [") + std::to_string(counts.corrected)
+                                 : std::string()) +
+           ko("] 건\n전송할 데이터 [") + std::to_string(counts.queued) + ko("] 건");
 }
 
 bool SendValidator::stop(const char* utf8Message) {
@@ -45,7 +47,7 @@ bool SendValidator::stop(const char* utf8Message) {
     return false;
 }
 
-std::vector<std::uint64_t> SendValidator::candidateKeys(long long& formatErrors) const {
+std::vector<std::uint64_t> SendValidator::candidateKeys(long long& formatErrors, long long* corrected) const {
     const SendFormState& s = m_in.state;
     const RecipientTable& t = s.table;
     const int rows = std::max(0, t.rowCount() - 1);
@@ -57,8 +59,11 @@ std::vector<std::uint64_t> SendValidator::candidateKeys(long long& formatErrors)
         if (s.mergeOn[k])
             mergeColumns[static_cast<std::size_t>(mergeCount++)] = s.mergeColumn[k].selected;
     // Rows [first, last) of the table; the table is only read, so two cores share it.
+    struct Tally {
+        long long errors = 0, corrected = 0;
+    };
     const auto keyRows = [&](int first, int last) {
-        long long errors = 0;
+        Tally tally;
         PhoneDigits digits;
         for (int r = first; r < last; ++r) {
             std::uint64_t& key = keys[static_cast<std::size_t>(r - 1)];
@@ -68,20 +73,28 @@ std::vector<std::uint64_t> SendValidator::candidateKeys(long long& formatErrors)
             bool fits = phoneDigits(t.text(r, column), digits);
             for (int k = 0; fits && k < mergeCount; ++k)
                 fits = fitsInRecord(t.text(r, mergeColumns[static_cast<std::size_t>(k)]));
-            if (fits)
+            if (fits) {
                 key = numberKey(digits.view());
-            else
-                ++errors;
+                tally.corrected += digits.corrected;
+            } else {
+                ++tally.errors;
+            }
         }
-        return errors;
+        return tally;
     };
     const int middle = 1 + rows / 2;
-    std::future<long long> second;
+    std::future<Tally> second;
     if (rows >= 65536)
         second = std::async(std::launch::async, keyRows, middle, rows + 1);
-    formatErrors = keyRows(1, second.valid() ? middle : rows + 1);
-    if (second.valid())
-        formatErrors += second.get();
+    Tally tally = keyRows(1, second.valid() ? middle : rows + 1);
+    if (second.valid()) {
+        const Tally more = second.get();
+        tally.errors += more.errors;
+        tally.corrected += more.corrected;
+    }
+    formatErrors = tally.errors;
+    if (corrected)
+        *corrected = tally.corrected;
     return keys;
 }
 
@@ -179,6 +192,7 @@ bool SendValidator::run() {
     m_in.batch = SendBatch{};
     m_in.batch.kind = s.kind;
     m_counts = ValidationCounts{};
+    m_findings.clear();
     if (!checkSettings())
         return false;
     if (s.rejectOn)
@@ -195,24 +209,53 @@ bool SendValidator::run() {
         rejectsReady =
             std::async(std::launch::async, [table = m_in.rejects, bits] { return rejectKeys(table, bits); });
     ValidationCounts counts;
-    std::vector<std::uint64_t> keys = candidateKeys(counts.formatErrors);
+    std::vector<std::uint64_t> keys = candidateKeys(counts.formatErrors, &counts.corrected);
     counts.total = static_cast<long long>(keys.size());
     KeyBuckets rejects;
     if (s.rejectOn)
         rejects = rejectsReady.get();
-    const RowChoice choice = chooseRows(std::move(keys), s.dedupOn, s.rejectOn ? &rejects : nullptr);
+    RowChoice choice = chooseRows(std::move(keys), s.dedupOn, s.rejectOn ? &rejects : nullptr);
     KeyBuckets().keys.swap(rejects.keys);
     counts.duplicates = choice.duplicates;
     counts.rejected = choice.rejected;
 
     Schedule plan;
-    if (!schedule(choice.keptCount, plan) || !fillQueue(choice, plan))
+    if (!schedule(choice.keptCount, plan) || !fillQueue(choice, plan) || !acceptFindings())
         return false;
     counts.queued = static_cast<long long>(m_in.batch.queue.size());
+    const auto rows = static_cast<std::size_t>(std::max(0, s.table.rowCount() - 1));
+    const auto queuedFrom = static_cast<std::size_t>(plan.from - 1);
+    m_excluded = ExcludedRows{std::move(choice.kept),
+                              std::move(choice.duplicate),
+                              std::move(choice.rejectedRows),
+                              rows,
+                              queuedFrom,
+                              std::max(queuedFrom, static_cast<std::size_t>(std::max(0LL, plan.to))),
+                              s.numberColumn.selected,
+                              s.table.generation()};
     if (s.mergeOn[0] || s.mergeOn[1] || s.mergeOn[2] || s.mergeOn[3])
         s.mergeLock = true;
     m_counts = counts;
     return true;
+}
+
+void SendValidator::emptyBatch() {
+    m_in.batch.queue.clear();
+    m_in.batch.bytes = 0;
+    m_in.progress.setValue(0);
+    m_in.state.previewEnabled = m_in.state.sendEnabled = true;
+}
+
+bool SendValidator::acceptFindings() {
+    if (!m_findings.any())
+        return true;
+    if (m_in.state.refuseFindings) {
+        m_in.notifier.error(findingsText(m_findings, m_in.state.table));
+    } else if (m_in.notifier.askYesNo(findingsQuestion(m_findings, m_in.state.table), MessageIcon::None)) {
+        return true;
+    }
+    emptyBatch();
+    return false;
 }
 
 bool SendValidator::schedule(std::size_t chosen, Schedule& plan) {
@@ -256,7 +299,21 @@ struct RecordBlock {
     std::optional<MessageComposer> composer;
     SendRecord record;
     PhoneDigits digits;
+    PreviewFindings findings;
 };
+
+// The merge fields the message uses: switched on and their token in the body or
+// (LMS, MMS) the title.
+std::array<bool, 4> usedMergeFields(const SendFormState& s, const std::string& body,
+                                    const std::string& title) {
+    std::array<bool, 4> used{};
+    for (std::size_t k = 0; k < 4; ++k) {
+        const std::string token = "<@" + std::to_string(k + 1) + "@>";
+        used[k] = s.mergeOn[k] && (body.find(token) != std::string::npos ||
+                                   (s.kind != MessageKind::Sms && title.find(token) != std::string::npos));
+    }
+    return used;
+}
 
 constexpr std::size_t kRecordBlock = 4096;
 
@@ -279,6 +336,25 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
     std::array<int, 4> mergeColumns{};
     for (std::size_t k = 0; k < 4; ++k)
         mergeColumns[k] = s.mergeOn[k] ? s.mergeColumn[k].selected : -1;
+    const std::array<bool, 4> used = usedMergeFields(s, body, st.title);
+    const bool anyUsed = used[0] || used[1] || used[2] || used[3];
+    const std::vector<int>& replacedRows = s.table.replacedRows();
+    // Rows whose message carries an empty merge value or a '?' of the load's.
+    const auto findIn = [&](int row, const std::array<std::string_view, 4>& values, PreviewFindings& found) {
+        bool empty = false, replaced = false;
+        const bool marked =
+            !replacedRows.empty() && std::binary_search(replacedRows.begin(), replacedRows.end(), row);
+        for (std::size_t k = 0; k < 4; ++k) {
+            if (!used[k])
+                continue;
+            empty = empty || bytes::trim(values[k]).empty();
+            replaced = replaced || (marked && values[k].find('?') != std::string_view::npos);
+        }
+        if (empty)
+            found.emptyMerge.add(row);
+        if (replaced)
+            found.unmappable.add(row);
+    };
     // The server refuses a longer record, and the job would count it as sent.
     const RecordEncoder longest = RecordEncoder::withLongestReply(s.kind, m_in.login, st.pictures);
     static const std::string tooLong =
@@ -305,6 +381,7 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
         block.records.reserve(static_cast<std::size_t>(end - first), 2 * body.size() + 48);
         block.bytes = 0;
         block.failure = nullptr;
+        block.findings.clear();
         SendRecord& record = block.record;
         record.callbackNumber = st.callbackNumber;
         record.reservation = s.splitOn ? sliceReservation(first) : plan.reservation;
@@ -316,6 +393,8 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
                 values[k] = mergeColumns[k] >= 0 ? s.table.text(row, mergeColumns[k]) : std::string_view();
             if ((block.failure = block.composer->compose(values, record)))
                 return;
+            if (anyUsed)
+                findIn(row, values, block.findings);
             phoneDigits(s.table.text(row, numberColumn), block.digits); // a candidate's: it is a number
             record.number.assign(block.digits.view());
             if (s.splitOn && made % plan.splitCount == 0 && made != first)
@@ -337,6 +416,8 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
         m_in.batch.queue.append(block.records);
         m_in.batch.bytes += block.bytes;
         queued += static_cast<long long>(block.records.size());
+        m_findings.emptyMerge.append(block.findings.emptyMerge);
+        m_findings.unmappable.append(block.findings.unmappable);
         if (queued / step != before / step || queued == total)
             progress.setValue(queued);
         failure = block.failure;
@@ -344,10 +425,7 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
     };
     if (runPipelined<RecordBlock>(blocks, 6, make, take, 2))
         return true;
-    m_in.batch.queue.clear();
-    m_in.batch.bytes = 0;
-    progress.setValue(0);
-    s.previewEnabled = s.sendEnabled = true;
+    emptyBatch();
     m_in.notifier.error(*failure);
     return false;
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "send/ExcludedRows.h"
 #include "send/NumberFilter.h"
+#include "send/PreviewFindings.h"
 #include "send/SendForm.h"
 
 #include <cstdint>
@@ -32,14 +34,17 @@ public:
     // False once a refusal has been shown; the batch is then empty.
     bool run();
     const ValidationCounts& counts() const { return m_counts; }
+    // The rows the run left out, after a run that built the queue.
+    ExcludedRows takeExcluded() { return std::move(m_excluded); }
     // The summary's text (" 발송데이터 확인!").
     static std::string summary(const ValidationCounts& counts);
 
-    // A key per data row (row r at r - 1): its number's key when the number is 8..15
-    // digits with nothing but hyphens and spaces beside them and the merge values
+    // A key per data row (row r at r - 1): its number's key when phoneDigits takes
+    // the number (corrected where it corrects one) and the merge values
     // of the merge fields switched on fit in a record (no 0x00, 0x02, 0x04);
-    // otherwise kNoNumber, counted in `formatErrors`.
-    std::vector<std::uint64_t> candidateKeys(long long& formatErrors) const;
+    // otherwise kNoNumber, counted in `formatErrors`. `corrected`, when given, counts
+    // the candidates whose number phoneDigits corrected.
+    std::vector<std::uint64_t> candidateKeys(long long& formatErrors, long long* corrected = nullptr) const;
 
 private:
     // Where the chosen rows go in the queue and when they are sent.
@@ -54,9 +59,14 @@ private:
     bool checkSettings();
     bool schedule(std::size_t chosen, Schedule& plan);
     bool fillQueue(const RowChoice& choice, const Schedule& plan);
+    // Asks about the findings (or refuses, `refuseFindings`); false leaves the batch empty.
+    bool acceptFindings();
+    void emptyBatch();
 
     ValidationInput m_in;
     ValidationCounts m_counts;
+    PreviewFindings m_findings;
+    ExcludedRows m_excluded;
 };
 
 } // namespace qb

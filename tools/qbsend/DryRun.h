@@ -39,6 +39,8 @@ struct DryRunOptions {
     std::optional<std::pair<std::string, std::string>> split; // count, minutes
     bool dedup = true;
     bool reject = true;
+    std::optional<std::string> excludedFile; // the rows left out, written as CSV
+    bool strict = false;                     // the preview's findings refuse instead of asking
 };
 
 // 0 after printing the summary's five lines and one TAB-separated line per queued

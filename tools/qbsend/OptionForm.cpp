@@ -233,6 +233,7 @@ bool OptionForm::prepare() {
     }
     s.dedupOn = o.dedup;
     s.rejectOn = o.reject;
+    s.refuseFindings = o.strict;
 
     BalanceLine balance;
     if (m->login.loggedIn) {
@@ -242,6 +243,8 @@ bool OptionForm::prepare() {
     }
     form.setBalance(balance);
     if (!form.validateAndPreview())
+        return false;
+    if (o.excludedFile && !form.saveExcluded(*o.excludedFile))
         return false;
     // The line the client's "전송하기" asks with; qbsend asks nothing. A dry
     // run sends nothing.

@@ -239,6 +239,22 @@ const std::vector<OptionDef>& optionTable() {
              return std::string();
          },
          nullptr, true},
+        {"--excluded", "FILE",
+         "write the rows the preview left out (row, number, reason) to FILE as UTF-8 CSV",
+         [](Options& o, const std::string& v) {
+             std::string f;
+             std::string e = text(f, v);
+             o.excludedFile = f;
+             return e;
+         },
+         nullptr, true},
+        {"--strict", nullptr,
+         "refuse (exit 1) when rows to send have an empty merge value or a character CP949 cannot hold",
+         [](Options& o, const std::string&) {
+             o.strict = true;
+             return std::string();
+         },
+         nullptr, true},
         {"--resume", nullptr,
          "send the rest of this user's job that a crash or a fault cut short (from the working folder)",
          [](Options& o, const std::string&) {

@@ -42,6 +42,8 @@ struct Options {
     std::optional<std::pair<std::string, std::string>> split;
     bool noDedup = false;
     bool noReject = false;
+    std::optional<std::string> excludedFile; // --excluded FILE: the rows left out, as CSV
+    bool strict = false;                     // --strict: empty merge values and '?' refuse
 
     // How long a send waits for the server's result once the job is written.
     int waitSeconds = 60;

@@ -195,6 +195,8 @@ qb::DryRunOptions jobOptions(const Options& options, const std::filesystem::path
     d.split = options.split;
     d.dedup = !options.noDedup;
     d.reject = !options.noReject;
+    d.excludedFile = options.excludedFile;
+    d.strict = options.strict;
     return d;
 }
 

@@ -151,6 +151,8 @@ void CQuillbank2View::connectControls() {
         if (ready && m_ui.send->isVisible())
             m_ui.send->setFocus();
     });
+    connect(m_ui.saveExcluded, &QPushButton::clicked, this,
+            [this] { run([&] { m_session->form().onSaveExcludedClicked(); }); });
     connect(m_ui.send, &QPushButton::clicked, this, [this] { run([&] { m_session->send(); }); });
     connect(m_ui.stopSend, &QPushButton::clicked, this, [this] { run([&] { m_session->stop(); }); });
     // Escape stops a running job; otherwise it is left to whatever has focus.
@@ -175,6 +177,7 @@ void CQuillbank2View::refresh() {
     m_display.show(form.state(), m_session->balance(), form.callbackNumber(), m_session->sending(),
                    m_session->resumes());
     showEncoding(form.state().encodingUsed);
+    m_ui.saveExcluded->setEnabled(form.canSaveExcluded() && !m_session->sending());
     m_refreshing = false;
 }
 

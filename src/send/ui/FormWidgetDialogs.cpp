@@ -42,6 +42,15 @@ std::optional<std::string> FormWidgetDialogs::chooseWorkbook(const std::string& 
     return nativePath(path);
 }
 
+std::optional<std::string> FormWidgetDialogs::chooseCsvToSave(const std::string& initialName) {
+    const QString path = FileDialog::getSaveFileName(m_owner, QString(), startPath(m_lastFolder, initialName),
+                                                     fileFilter("CSV 화일 (*.csv)", "*.csv"));
+    if (path.isEmpty())
+        return std::nullopt;
+    m_lastFolder = QFileInfo(path).absolutePath();
+    return nativePath(path);
+}
+
 std::optional<int> FormWidgetDialogs::chooseSheet(const std::vector<std::string>& sheetNames) {
     SheetChoiceDialog dialog(sheetNames, m_owner);
     if (dialog.exec() != QDialog::Accepted || dialog.chosenSheet() < 1)

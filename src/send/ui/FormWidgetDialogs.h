@@ -17,6 +17,7 @@ public:
     std::optional<std::vector<std::string>> chooseTextFiles(const std::string& initialName) override;
     std::optional<std::string> chooseWorkbook(const std::string& initialName) override;
     std::optional<int> chooseSheet(const std::vector<std::string>& sheetNames) override;
+    std::optional<std::string> chooseCsvToSave(const std::string& initialName) override;
 
 private:
     QWidget* m_owner;

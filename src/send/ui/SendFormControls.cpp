@@ -132,7 +132,7 @@ void SendFormControls::setTabOrder() {
                               directEntry, textFile, delimiterList, delimiterField, encodingList, excelFile,
                               sheetChooser, sheetName,
                               // Sending, with the grid under the buttons
-                              numberColumn, deleteRows, preview, send, stopSend, resetForm, grid};
+                              numberColumn, deleteRows, preview, saveExcluded, send, stopSend, resetForm, grid};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
@@ -334,6 +334,8 @@ QWidget* SendFormControls::buildActionRow(QWidget* view) {
     ownName(numberColumn, u("수신번호열"));
     deleteRows = button("행삭제", "deleteRows", bar);
     preview = button("발송데이터 미리보기", "preview", bar);
+    saveExcluded = button("제외된 행 저장", "saveExcluded", bar);
+    saveExcluded->setEnabled(false);
     send = button("전송하기", "send", bar);
     stopSend = button("전송중지", "stopSend", bar);
     stopSend->setEnabled(false);
@@ -351,6 +353,7 @@ QWidget* SendFormControls::buildActionRow(QWidget* view) {
     layout->addWidget(deleteRows);
     layout->addStretch();
     layout->addWidget(preview);
+    layout->addWidget(saveExcluded);
     layout->addWidget(send);
     layout->addWidget(stopSend);
     layout->addWidget(resetForm);

@@ -72,6 +72,7 @@ struct SendFormControls {
 
     // Sending
     QPushButton* preview = nullptr;
+    QPushButton* saveExcluded = nullptr; // "제외된 행 저장": what the preview left out
     QPushButton* send = nullptr;
     QPushButton* stopSend = nullptr;
     QPushButton* resetForm = nullptr;

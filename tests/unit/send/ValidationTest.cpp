@@ -15,10 +15,11 @@ namespace {
 
 const char* const kSummaryCaption = " 발송데이터 확인!";
 
-std::string summary(long long total, long long dup, long long rej, long long err, long long queued) {
+std::string summary(long long total, long long dup, long long rej, long long err, long long queued,
+                    const std::string& corrected = "") {
     return "총 데이터 [" + std::to_string(total) + "] 건\n중복제거 [" + std::to_string(dup) +
            "] 건\n수신거부 [" + std::to_string(rej) + "] 건\n번호형식오류 [" + std::to_string(err) +
-           "] 건\n전송할 데이터 [" + std::to_string(queued) + "] 건";
+           "] 건\n" + corrected + "전송할 데이터 [" + std::to_string(queued) + "] 건";
 }
 
 // The queued numbers in order.
@@ -231,6 +232,43 @@ TEST(Validation, CountsFormatErrorsDuplicatesAndRejects) {
         EXPECT_EQ(cp949::toUtf8(box.caption), kSummaryCaption);
         EXPECT_EQ(box.icon, MessageIcon::None);
     }
+}
+
+// Corrected numbers are compared, rejected and sent in their domestic form.
+TEST(Validation, CorrectedNumbersAreCountedAfterTheFormatErrors) {
+    FormFixture f;
+    f.writeRejectIni({"TRUE,rej.txt," + f.dir.write("rej.txt", "+82-10-5555-6666\n")});
+    f.loadRows(
+        numberRows({"+82 10-3456-7804", "01034567804", "1012345678", "01055556666", "+1 555 1234 567"}));
+    f.prepareSms("hi");
+    ASSERT_TRUE(f.form.validateAndPreview());
+    EXPECT_EQ(queuedNumbers(f), (Strings{"01034567804", "01012345678"}));
+    EXPECT_EQ(f.notifier.shown().at(0).utf8(), summary(5, 1, 1, 1, 2, "번호보정 [2] 건\n"));
+}
+
+// Rows whose message would carry an empty merge value or a '?' the load wrote are
+// named first; "아니요" leaves no batch. A '?' the file itself holds is no finding.
+TEST(Validation, EmptyMergeValuesAndReplacedCharactersAreAskedAbout) {
+    FormFixture f;
+    std::string file = numbered(1) + ",김\n" + numbered(2) + ",a\xF0\x9F\x98\x80\n" + numbered(3) + ",?\n";
+    for (int i = 4; i <= 14; ++i)
+        file += numbered(i) + ", \n";
+    f.state().delimiterField = ",";
+    f.form.imports().importTextPaths({f.dir.write("r.txt", file)});
+    f.prepareSms("<@1@>님");
+    f.state().mergeOn[0] = true;
+    f.state().mergeColumn[0].select(2);
+    f.notifier.clear();
+    EXPECT_FALSE(f.form.validateAndPreview());
+    EXPECT_EQ(
+        f.notifier.texts(),
+        Strings{"메시지 조합 값이 비어 있는 행이 [11] 건 있습니다. (행 4, 5, 6, 7, 8, 9, 10, 11, 12, 13 외)\n"
+                "CP949로 바꿀 수 없어 '?'로 바뀐 글자가 들어간 행이 [1] 건 있습니다. (행 2)\n"
+                "계속하시겠습니까?"});
+    EXPECT_EQ(f.form.prepared(), nullptr);
+    f.notifier.answerNext(true);
+    ASSERT_TRUE(f.form.validateAndPreview());
+    EXPECT_EQ(f.batch().queue.size(), 14u);
 }
 
 TEST(Validation, RangeCountsFinalListPositionsAndClampsTheEnd) {

@@ -1,6 +1,7 @@
 #include "DryRun.h"
 #include "common/Clock.h"
 #include "common/Cp949.h"
+#include "import/FileBytes.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
 
@@ -139,6 +140,15 @@ TEST(DryRun, RefusalsPrintNothingAndExitOne) {
              o.messageFile = dir.write("emoji.txt", "hi 😀\n");
          },
          dir.file("emoji.txt") + "\nCP949로 바꿀 수 없는 글자 1개가 있습니다."},
+        {"--strict: a row with an empty merge value",
+         [&](DryRunOptions& o) {
+             o.textFiles = {dir.write("m.txt", "01011112222,a\n01022223333, \n")};
+             o.delimiter = ",";
+             o.merges = {{1, 2}};
+             o.message = "<@1@>님";
+             o.strict = true;
+         },
+         "메시지 조합 값이 비어 있는 행이 [1] 건 있습니다. (행 2)"},
         {"sheet out of range",
          [](DryRunOptions& o) {
              o.excelFile = dataPath("excel/recipients.xls");
@@ -159,6 +169,25 @@ TEST(DryRun, RefusalsPrintNothingAndExitOne) {
         EXPECT_EQ(r.out, "") << c.name;
         EXPECT_EQ(r.messages, std::vector<std::string>{c.message}) << c.name;
     }
+}
+
+TEST(DryRun, TheRowsLeftOutGoToTheFileGiven) {
+    TempDir dir;
+    DryRunOptions o;
+    o.workingFolder = dir.path();
+    o.textFiles = {dir.write("a.txt", "01011112222\n010-1111-2222\nphone\n")};
+    o.numberColumn = 1;
+    o.callback = "021234";
+    o.message = "hi";
+    o.excludedFile = dir.file("x.csv");
+    ASSERT_EQ(dryRun(o).code, 0);
+    std::string bytes;
+    ASSERT_TRUE(readFileBytes(*o.excludedFile, bytes));
+    EXPECT_EQ(bytes, "\xEF\xBB\xBF행,수신번호,사유\r\n2,010-1111-2222,중복\r\n3,phone,번호형식오류\r\n");
+    o.excludedFile = dir.file("none/x.csv");
+    const DryRunResult r = dryRun(o);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.messages, std::vector<std::string>{*o.excludedFile + "\n화일을 저장할 수 없습니다."});
 }
 
 TEST(DryRun, MessagesBecomeCp949WithCrLf) {

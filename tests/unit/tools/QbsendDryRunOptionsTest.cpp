@@ -35,7 +35,10 @@ TEST(QbsendDryRunOptions, EveryOptionLandsInItsField) {
                                  "100",
                                  "10",
                                  "--no-dedup",
-                                 "--no-reject"});
+                                 "--no-reject",
+                                 "--excluded",
+                                 "x.csv",
+                                 "--strict"});
     ASSERT_TRUE(r.ok()) << r.error;
     const qbsend::Options& o = r.options;
     EXPECT_TRUE(o.dryRun);
@@ -50,6 +53,8 @@ TEST(QbsendDryRunOptions, EveryOptionLandsInItsField) {
     EXPECT_EQ(o.split, (std::pair<std::string, std::string>("100", "10")));
     EXPECT_TRUE(o.noDedup);
     EXPECT_TRUE(o.noReject);
+    EXPECT_EQ(o.excludedFile, "x.csv");
+    EXPECT_TRUE(o.strict);
     EXPECT_TRUE(o.id.empty()); // no login for a dry run
 }
 

@@ -34,8 +34,9 @@ void crlfToLf(std::string& s, std::vector<std::size_t>& marks) {
 }
 
 // Notes `line` when a mark lies before `end`, and passes the marks before it.
-void noteReplaced(std::vector<std::size_t>::const_iterator& mark, std::vector<std::size_t>::const_iterator last,
-                  std::size_t end, std::size_t line, std::vector<std::size_t>& lines) {
+void noteReplaced(std::vector<std::size_t>::const_iterator& mark,
+                  std::vector<std::size_t>::const_iterator last, std::size_t end, std::size_t line,
+                  std::vector<std::size_t>& lines) {
     if (mark == last || *mark >= end)
         return;
     lines.push_back(line);
@@ -164,8 +165,9 @@ std::size_t toCp949(const FileEncoding& e, std::string& first, std::string& seco
     }
     if (e.kind == FileEncoding::Utf8) {
         for (std::string* part : {&first, &second}) {
-            cp949::Conversion c = cp949::fromUtf8(std::string_view(*part).substr(part == &first ? e.bomBytes : 0),
-                                                  &replaced[part == &first ? 0 : 1]);
+            cp949::Conversion c =
+                cp949::fromUtf8(std::string_view(*part).substr(part == &first ? e.bomBytes : 0),
+                                &replaced[part == &first ? 0 : 1]);
             unmappable += c.unmappable;
             *part = std::move(c.text);
         }
@@ -215,7 +217,8 @@ TextFileRead ImportLines::appendFile(std::string first, std::string second, Text
                     m_marks.push_back(at);
                 if (!nextPiece(text, at.pos, at.rest, at.inLine, piece))
                     break;
-                noteReplaced(mark, marks.cend(), static_cast<std::size_t>(piece.data() - text.data()) + piece.size(),
+                noteReplaced(mark, marks.cend(),
+                             static_cast<std::size_t>(piece.data() - text.data()) + piece.size(),
                              m_count + count, m_replacedLines);
                 ++count;
             }

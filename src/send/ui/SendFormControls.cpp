@@ -118,21 +118,21 @@ void SendFormControls::build(QWidget* view, const RecipientTable& table) {
 // Tab follows the layout, top to bottom and left to right, whatever order the
 // controls were made in; the grid, last, is one stop (arrows move inside it).
 void SendFormControls::setTabOrder() {
-    QWidget* const order[] = {// Message
-                              kindButtons[0], kindButtons[1], kindButtons[2], smsBox, specialChars,
-                              saveMessage, loadMessage, mergeOn[0], mergeColumn[0], mergeOn[1],
-                              mergeColumn[1], mergeOn[2], mergeColumn[2], mergeOn[3], mergeColumn[3],
-                              // Callback number and balance
-                              callbackBox, manageCallbacks, refreshBalance,
-                              // Reservation, range, split, filters
-                              immediate, reserved, reservationDate, reservationHour, reservationMinute,
-                              rangeFrom, rangeTo, splitOn, splitCount, splitMinutes, dedup, selfReject,
-                              rejectLists,
-                              // Loading
-                              directEntry, textFile, delimiterList, delimiterField, encodingList, excelFile,
-                              sheetChooser, sheetName,
-                              // Sending, with the grid under the buttons
-                              numberColumn, deleteRows, preview, saveExcluded, send, stopSend, resetForm, grid};
+    QWidget* const order[] = {
+        // Message
+        kindButtons[0], kindButtons[1], kindButtons[2], smsBox, specialChars, saveMessage, loadMessage,
+        mergeOn[0], mergeColumn[0], mergeOn[1], mergeColumn[1], mergeOn[2], mergeColumn[2], mergeOn[3],
+        mergeColumn[3],
+        // Callback number and balance
+        callbackBox, manageCallbacks, refreshBalance,
+        // Reservation, range, split, filters
+        immediate, reserved, reservationDate, reservationHour, reservationMinute, rangeFrom, rangeTo, splitOn,
+        splitCount, splitMinutes, dedup, selfReject, rejectLists,
+        // Loading
+        directEntry, textFile, delimiterList, delimiterField, encodingList, excelFile, sheetChooser,
+        sheetName,
+        // Sending, with the grid under the buttons
+        numberColumn, deleteRows, preview, saveExcluded, send, stopSend, resetForm, grid};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

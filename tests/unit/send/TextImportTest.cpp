@@ -161,6 +161,29 @@ TEST(TextImport, CursorsStartAnywhere) {
     EXPECT_FALSE(ImportLines::Cursor(lines, walked.size()).next(line));
 }
 
+// The lines (CSV: records) where a '?' stands for a character CP949 lacks, the
+// file read whole or in two parts.
+TEST(TextImport, LinesWithReplacedCharactersAreNoted) {
+    const std::string smile = "\xF0\x9F\x98\x80";
+    const struct Case {
+        bool csv;
+        std::string text;
+        std::vector<std::size_t> lines;
+    } cases[] = {
+        {false, "\xEA\xB0\x80?\r\n" + smile + "\r\nb\r\nc" + smile + smile + "\n", {1, 3}},
+        {true, "\"\xEA\xB0\x80\n" + smile + "\",1\nb?,2\n" + smile + ",3\n", {0, 2}},
+        {false, std::string(1500, 'x') + smile + "\n", {1}}, // in the second piece of a long line
+    };
+    for (const Case& c : cases)
+        for (std::size_t at = 0; at <= c.text.size(); ++at) {
+            if (at > 0 && at < c.text.size() && c.text[at - 1] != '\n')
+                continue;
+            ImportLines lines(c.csv);
+            lines.appendFile(c.text.substr(0, at), c.text.substr(at));
+            EXPECT_EQ(lines.replacedLines(), c.lines) << c.text << " at " << at;
+        }
+}
+
 // A file in two parts, the second after any line break, reads as the whole file:
 // its encoding decided over both parts. A big file is read so from disk.
 TEST(TextImport, AFileInTwoPartsReadsAsAWhole) {

@@ -127,7 +127,7 @@ TEST(MmsEditor, PicturesTakeTheirSlotsFromTheDialogAndFromDropsInOrder) {
     const std::string wide = writeJpeg(f.files, "wide.jpeg", 400, 200);
     const std::string tall = writeJpeg(f.files, "tall.JPG", 100, 300);
     const std::string small = writeJpeg(f.files, "small.JPEG", 100, 100);
-    const std::string oddCase = writeJpeg(f.files, "photo.Jpg", 50, 50);
+    const std::string png = writeJpeg(f.files, "photo.png", 50, 50);
     CMMSBodyEdit* body = f.editor->bodyEdit();
     const QPoint middle(80, 70);
 
@@ -137,7 +137,7 @@ TEST(MmsEditor, PicturesTakeTheirSlotsFromTheDialogAndFromDropsInOrder) {
     };
     const std::vector<Step> steps{
         {[&] { f.open(2, square); }, "그림화일을 순서대로 선택하세요.!"},
-        {[&] { f.open(1, oddCase); }, "지원하지 않는 그림파일 입니다."},
+        {[&] { f.open(1, png); }, "지원하지 않는 그림파일 입니다."},
         {[&] { f.open(1, f.files.file("none.jpg")); }, "화일경로가 존재하지 않습니다."},
         {[&] { f.open(1, square); }, nullptr},
         {[&] {
@@ -153,7 +153,7 @@ TEST(MmsEditor, PicturesTakeTheirSlotsFromTheDialogAndFromDropsInOrder) {
          },
          "Drag&drop 위치가 잘못되었습니다.!"},
         {[&] { dropOn(f.composition->slotControl(3), middle, {wide}); }, "그림화일을 순서대로 선택하세요.!"},
-        {[&] { dropOn(f.composition->slotControl(2), middle, {oddCase}); }, "jpg 그림파일만 지원합니다.!"},
+        {[&] { dropOn(f.composition->slotControl(2), middle, {png}); }, "jpg 그림파일만 지원합니다.!"},
         {[&] { dropOn(f.composition->slotControl(2), middle, {f.files.file("gone.jpg")}); },
          "화일경로가 존재하지 않습니다."},
         {[&] { dropOn(f.composition->slotControl(2), middle, {wide}); }, nullptr},

@@ -5,6 +5,7 @@
 #include "common/ui/FileDialog.h"
 #include "compose/ui/CLMSEditDlg.h"
 #include "compose/ui/CMMSEditDlg.h"
+#include "import/FileBytes.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/RecipientItemModel.h"
 #include "support/TempDir.h"
@@ -111,6 +112,13 @@ TEST(SendView, TextFileToPreviewWithMergeAndRowDeletion) {
     EXPECT_EQ(row(f, 2), (Strings{"2", "010-3333-4444", "0212345678", "이영희님  안녕하세요", "즉시전송"}));
     EXPECT_EQ(f.batch().queue.size(), 2u);
 
+    // "제외된 행 저장" writes the rows the preview left out where the dialog says.
+    FileDialog::setNextFileNames({toQString(files.file("out.csv"))});
+    f.click("saveExcluded");
+    std::string saved;
+    ASSERT_TRUE(readFileBytes(files.file("out.csv"), saved));
+    EXPECT_EQ(saved, "\xEF\xBB\xBF행,수신번호,사유\r\n3,0104444,번호형식오류\r\n4,01011112222,중복\r\n");
+
     // "행삭제" takes the selected block of rows, nothing without a selection.
     auto* grid = f.view->grid();
     f.click("deleteRows");
@@ -135,6 +143,7 @@ TEST(SendView, TextFileToPreviewWithMergeAndRowDeletion) {
     EXPECT_EQ(f.find<QComboBox>("numberColumn")->count(), 1);
     EXPECT_EQ(f.find<QComboBox>("callbackBox")->currentText(), "0212345678"); // the box keeps its number
     EXPECT_TRUE(f.batch().queue.empty());
+    EXPECT_FALSE(f.find<QPushButton>("saveExcluded")->isEnabled());
 }
 
 // A selection belongs to the rows it was made on: a reload of the same size or a

@@ -37,6 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const char c : digits.view())
             if (c < '0' || c > '9')
                 std::abort();
+        // A correction always gives the domestic form.
+        if (digits.corrected && digits.digits[0] != '0')
+            std::abort();
     }
     qb::BalanceLine line;
     line.balance = text.substr(0, size / 2);

@@ -27,6 +27,12 @@ public:
         (void)body;
         showLmsEditor();
     }
+    // The open editor of `kind` (LMS or MMS) now holds `body` (touched); its own
+    // limit and counter apply. A host without editor windows ignores it.
+    virtual void replaceBody(MessageKind kind, const std::string& body) {
+        (void)kind;
+        (void)body;
+    }
 };
 
 // For a form used without editor windows (SMS only).

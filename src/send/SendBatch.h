@@ -39,7 +39,10 @@ struct PreviewInputs {
     std::string splitCount;
     int splitMinutes = -1;
     bool dedupOn = true, rejectOn = true;
-    std::uint64_t table = 0; // the table's generation: a load since brings other recipients
+    // "광고" switched on since is a check the batch did not have.
+    bool advertising = false;
+    std::string adName, adOptOut; // while advertising
+    std::uint64_t table = 0;      // the table's generation: a load since brings other recipients
 
     bool operator==(const PreviewInputs&) const = default;
 };

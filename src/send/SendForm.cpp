@@ -3,6 +3,8 @@
 #include "common/AtomicFile.h"
 #include "common/Bytes.h"
 #include "common/Cp949.h"
+#include "compose/AdvertisingCheck.h"
+#include "compose/AdvertisingSettings.h"
 #include "compose/WorkGuard.h"
 #include "import/TextImport.h"
 #include "send/SendValidator.h"
@@ -350,6 +352,29 @@ void SendForm::onMessageFocused() {
     m_state.smsCounter = smsCounterText(countedLength(m_state.smsText));
 }
 
+bool SendForm::insertAdvertisingText() {
+    const SendFormState& s = m_state;
+    const AdvertisingSettings settings{s.advertising, s.adName, s.adOptOut};
+    if (const std::string problem = settings.problem(); !problem.empty()) {
+        m_notifier.error(problem);
+        return false;
+    }
+    if (s.kind == MessageKind::Sms) {
+        onMessageEdited(withAdvertisingText(s.smsText, s.adName, s.adOptOut));
+        return true;
+    }
+    const bool lms = s.kind == MessageKind::Lms;
+    const std::optional<EditorContent> editor = lms ? m_editors.lmsEditor() : m_editors.mmsWindow();
+    if (!editor) {
+        m_notifier.error(ko(lms ? "LMS 문자 편집창을 실행해 주세요!" : "[MMS] 문자 편집창을 실행해 주세요!"));
+        return false;
+    }
+    // An untouched body shows its placeholder, which is not the message.
+    const std::string body = editor->bodyTouched ? editor->body : std::string();
+    m_editors.replaceBody(s.kind, withAdvertisingText(body, s.adName, s.adOptOut));
+    return true;
+}
+
 // ---- Callback number box ----
 
 void SendForm::setCallbackChoices(std::vector<std::string> numbers) {
@@ -454,6 +479,11 @@ PreviewInputs SendForm::previewInputs() const {
     }
     in.dedupOn = s.dedupOn;
     in.rejectOn = s.rejectOn;
+    in.advertising = s.advertising;
+    if (s.advertising) {
+        in.adName = s.adName;
+        in.adOptOut = s.adOptOut;
+    }
     in.table = s.table.generation();
     return in;
 }

@@ -61,6 +61,8 @@ struct SendFormState {
     bool offerLms = true;
     // "광고": the message is an advertisement, checked against the rules for one.
     bool advertising = false;
+    // "광고 설정": the sender's name and the free refusal number (CP949).
+    std::string adName, adOptOut;
 
     bool reserved = false;     // "예약"
     LocalTime reservationDate; // the date picker; only the date is used
@@ -161,6 +163,11 @@ public:
     // bytes the user is offered LMS (moveToLms with the whole text).
     void onMessageEdited(std::string_view text);
     void onMessageFocused(); // refreshes the counter only
+    // "광고 문구 넣기": "(광고)" and the sender's name at the start of the SMS box or
+    // the open editor's body, the free refusal line at its end. An SMS that no
+    // longer fits is offered as LMS. False (after a message) when the settings
+    // are incomplete or the kind's editor is not open.
+    bool insertAdvertisingText();
 
     // Callback number box
     // The service's numbers in reply order. The number chosen or typed stays;

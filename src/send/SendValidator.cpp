@@ -4,6 +4,7 @@
 #include "common/Cp949.h"
 #include "common/PhoneNumber.h"
 #include "common/Pipeline.h"
+#include "compose/AdvertisingSettings.h"
 #include "net/MessageRecord.h"
 #include "send/SendForm.h"
 
@@ -193,7 +194,7 @@ bool SendValidator::run() {
     m_in.batch.kind = s.kind;
     m_counts = ValidationCounts{};
     m_findings.clear();
-    if (!checkSettings())
+    if (!checkSettings() || (s.advertising && !checkAdvertising()))
         return false;
     if (s.rejectOn)
         if (const std::optional<std::string> path = unreadableRejectFile(m_in.rejects)) {
@@ -258,6 +259,32 @@ bool SendValidator::acceptFindings() {
     return false;
 }
 
+bool SendValidator::checkAdvertising() {
+    const SendFormState& s = m_in.state;
+    const SendSettings& st = m_in.batch.settings;
+    const AdvertisingSettings settings{true, s.adName, s.adOptOut};
+    if (const std::string problem = settings.problem(); !problem.empty()) {
+        m_in.notifier.error(problem);
+        return false;
+    }
+    const std::string& body = s.kind == MessageKind::Sms ? st.smsBody : st.longBody;
+    bool merged = false;
+    for (int k = 1; k <= 4; ++k)
+        merged = merged || (s.mergeOn[static_cast<std::size_t>(k - 1)] &&
+                            (body.find(mergeToken(k)) != std::string::npos ||
+                             st.title.find(mergeToken(k)) != std::string::npos));
+    AdvertisingCheck check(s.kind, s.adName, s.adOptOut);
+    if (merged) {
+        m_adRows = std::move(check);
+        return true;
+    }
+    check.check(st.title, body, 0);
+    if (check.passed())
+        return true;
+    m_in.notifier.error(check.report());
+    return false;
+}
+
 bool SendValidator::schedule(std::size_t chosen, Schedule& plan) {
     SendFormState& s = m_in.state;
     SendSettings& st = m_in.batch.settings;
@@ -300,6 +327,7 @@ struct RecordBlock {
     SendRecord record;
     PhoneDigits digits;
     PreviewFindings findings;
+    std::optional<AdvertisingCheck> ad; // this block's findings
 };
 
 // The merge fields the message uses: switched on and their token in the body or
@@ -372,6 +400,8 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
                            "%Y-%m-%d %H:%M:%S");
     };
 
+    // What the blocks start from: m_adRows collects their findings meanwhile.
+    const std::optional<AdvertisingCheck> adEmpty = m_adRows;
     const auto make = [&](std::size_t index, RecordBlock& block) {
         const long long first = static_cast<long long>(index) * static_cast<long long>(kRecordBlock);
         const long long end = std::min<long long>(first + static_cast<long long>(kRecordBlock), total);
@@ -382,6 +412,11 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
         block.bytes = 0;
         block.failure = nullptr;
         block.findings.clear();
+        if (adEmpty) {
+            if (!block.ad)
+                block.ad.emplace(*adEmpty);
+            block.ad->clear();
+        }
         SendRecord& record = block.record;
         record.callbackNumber = st.callbackNumber;
         record.reservation = s.splitOn ? sliceReservation(first) : plan.reservation;
@@ -403,6 +438,8 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
                 block.failure = &tooLong;
                 return;
             }
+            if (block.ad)
+                block.ad->check(record.title, record.body, row);
             block.bytes +=
                 estimateRecordBytes(s.kind, record, m_in.login, st.pictures, m_in.batch.pictureCount);
             block.records.push_back(record);
@@ -413,8 +450,17 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
     long long queued = 0;
     const auto take = [&](std::size_t, RecordBlock& block) {
         const long long before = queued;
-        m_in.batch.queue.append(block.records);
-        m_in.batch.bytes += block.bytes;
+        // Once a row breaks the advertising rules nothing is queued: the rest is
+        // only checked, so every finding names its rows.
+        if (m_adRows) {
+            m_adRows->add(*block.ad);
+            if (!m_adRows->passed())
+                m_in.batch.queue.clear();
+        }
+        if (!m_adRows || m_adRows->passed()) {
+            m_in.batch.queue.append(block.records);
+            m_in.batch.bytes += block.bytes;
+        }
         queued += static_cast<long long>(block.records.size());
         m_findings.emptyMerge.append(block.findings.emptyMerge);
         m_findings.unmappable.append(block.findings.unmappable);
@@ -423,8 +469,13 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
         failure = block.failure;
         return failure == nullptr;
     };
-    if (runPipelined<RecordBlock>(blocks, 6, make, take, 2))
-        return true;
+    std::string findings;
+    if (runPipelined<RecordBlock>(blocks, 6, make, take, 2)) {
+        if (!m_adRows || m_adRows->passed())
+            return true;
+        findings = m_adRows->report([&s](long long row) { return rowLabel(s.table, static_cast<int>(row)); });
+        failure = &findings;
+    }
     emptyBatch();
     m_in.notifier.error(*failure);
     return false;

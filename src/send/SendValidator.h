@@ -1,11 +1,13 @@
 #pragma once
 
+#include "compose/AdvertisingCheck.h"
 #include "send/ExcludedRows.h"
 #include "send/NumberFilter.h"
 #include "send/PreviewFindings.h"
 #include "send/SendForm.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +64,11 @@ private:
     // Asks about the findings (or refuses, `refuseFindings`); false leaves the batch empty.
     bool acceptFindings();
     void emptyBatch();
+    // "광고": the message checked once when no merge field changes it; otherwise the
+    // check that fillQueue runs on every composed record.
+    bool checkAdvertising();
+
+    std::optional<AdvertisingCheck> m_adRows;
 
     ValidationInput m_in;
     ValidationCounts m_counts;

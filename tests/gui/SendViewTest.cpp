@@ -3,6 +3,7 @@
 #include "common/Clock.h"
 #include "common/QtText.h"
 #include "common/ui/FileDialog.h"
+#include "compose/AdvertisingSettings.h"
 #include "compose/ui/CLMSEditDlg.h"
 #include "compose/ui/CMMSEditDlg.h"
 #include "import/FileBytes.h"
@@ -453,6 +454,31 @@ TEST(SendView, TheGridSelectsOneBlockOfRows) {
     EXPECT_EQ(grid->model()->rowCount(), 3);
     EXPECT_EQ(f.cell(1, 1), "01011111111");
     EXPECT_EQ(f.cell(3, 1), "01033333333");
+}
+
+} // namespace qb::test
+
+namespace qb::test {
+
+// "광고 문구 넣기" in a well-filled SMS box: the box offers LMS and the editor
+// takes the whole text; the switch is kept in Env.cfg.
+TEST(SendView, AdvertisingTextGoesInAndAFullSmsBecomesLms) {
+    SendViewFixture f;
+    f.view->show();
+    f.state().adName = ko("홍길동상회");
+    f.state().adOptOut = "080-123-4567";
+    EXPECT_FALSE(f.find<QPushButton>("adInsert")->isEnabled());
+    f.find<QCheckBox>("adSwitch")->click();
+    EXPECT_TRUE(AdvertisingSettings::read(f.service.workdir() + "/Env.cfg").on);
+    typeInto(f.find<QPlainTextEdit>("smsBox"), QString(60, 'a'));
+    f.notifier.answerNext(true);
+    f.click("adInsert");
+    EXPECT_EQ(f.texts(), Strings{"[SMS] 90바이트를 넘었습니다. LMS로 전환하시겠습니까?"});
+    CLMSEditDlg* lms = f.view->editorWindows().lmsWindow();
+    ASSERT_TRUE(lms);
+    EXPECT_EQ(lms->bodyEdit()->toPlainText(), QString::fromUtf8("(광고)홍길동상회\n") + QString(60, 'a') +
+                                                  QString::fromUtf8("\n무료수신거부 080-123-4567"));
+    EXPECT_EQ(lms->counter()->text(), "103 / 2000 byte");
 }
 
 } // namespace qb::test

@@ -41,6 +41,9 @@ struct DryRunOptions {
     bool reject = true;
     std::optional<std::string> excludedFile; // the rows left out, written as CSV
     bool strict = false;                     // the preview's findings refuse instead of asking
+    bool advertising = false;
+    std::string adName; // UTF-8
+    std::string adOptOut;
 };
 
 // 0 after printing the summary's five lines and one TAB-separated line per queued

@@ -234,6 +234,9 @@ bool OptionForm::prepare() {
     s.dedupOn = o.dedup;
     s.rejectOn = o.reject;
     s.refuseFindings = o.strict;
+    s.advertising = o.advertising;
+    s.adName = cp949::fromUtf8(o.adName).text;
+    s.adOptOut = o.adOptOut;
 
     BalanceLine balance;
     if (m->login.loggedIn) {

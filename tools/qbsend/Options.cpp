@@ -2,6 +2,7 @@
 
 #include "common/Bytes.h"
 #include "common/Cp949.h"
+#include "compose/AdvertisingSettings.h"
 
 #include <fstream>
 #include <functional>
@@ -255,6 +256,32 @@ const std::vector<OptionDef>& optionTable() {
              return std::string();
          },
          nullptr, true},
+        {"--ad", nullptr,
+         "an advertisement: every composed message is checked for \"(광고)\" first, the sender's\n"
+         "                        name and a free refusal line at its end (needs --ad-name, --ad-optout)",
+         [](Options& o, const std::string&) {
+             o.advertising = true;
+             return std::string();
+         },
+         nullptr, true},
+        {"--ad-name", "TEXT", "with --ad: the sender's business or service name",
+         [](Options& o, const std::string& v) {
+             if (!holdsCp949(v))
+                 return std::string(kNotCp949);
+             if (!qb::isSenderName(qb::cp949::fromUtf8(v).text))
+                 return std::string("a name of at most 40 CP949 bytes, without control characters");
+             o.adName = v;
+             return std::string();
+         },
+         nullptr, true},
+        {"--ad-optout", "NUMBER", "with --ad: the free refusal number, 080 with or without hyphens",
+         [](Options& o, const std::string& v) {
+             if (!qb::isOptOutNumber(v))
+                 return std::string("an 080 number (080-123-4567 or 0801234567)");
+             o.adOptOut = v;
+             return std::string();
+         },
+         nullptr, true},
         {"--resume", nullptr,
          "send the rest of this user's job that a crash or a fault cut short (from the working folder)",
          [](Options& o, const std::string&) {
@@ -363,6 +390,10 @@ ParsedOptions parseOptions(const std::vector<std::string>& args, const char* env
             return "--message and --message-file exclude each other";
         if (!o.pictures.empty() && o.kind != "mms")
             return "--picture needs --kind mms";
+        if (o.advertising && (o.adName.empty() || o.adOptOut.empty()))
+            return "--ad needs --ad-name and --ad-optout";
+        if (!o.advertising && (!o.adName.empty() || !o.adOptOut.empty()))
+            return "--ad-name and --ad-optout go with --ad";
         return {};
     };
     if (o.dryRun) {

@@ -44,6 +44,10 @@ struct Options {
     bool noReject = false;
     std::optional<std::string> excludedFile; // --excluded FILE: the rows left out, as CSV
     bool strict = false;                     // --strict: empty merge values and '?' refuse
+    // --ad: an advertisement, with its sender's name and free refusal number.
+    bool advertising = false;
+    std::string adName;
+    std::string adOptOut;
 
     // How long a send waits for the server's result once the job is written.
     int waitSeconds = 60;

@@ -197,6 +197,9 @@ qb::DryRunOptions jobOptions(const Options& options, const std::filesystem::path
     d.reject = !options.noReject;
     d.excludedFile = options.excludedFile;
     d.strict = options.strict;
+    d.advertising = options.advertising;
+    d.adName = options.adName;
+    d.adOptOut = options.adOptOut;
     return d;
 }
 

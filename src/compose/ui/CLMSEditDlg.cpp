@@ -48,11 +48,6 @@ bool CLMSEditDlg::mayDiscard() {
     return m_model.mayDiscard();
 }
 
-void CLMSEditDlg::takeBody(const std::string& body) {
-    m_model.text().edited(EditorText::Box::Body, body);
-    showState();
-}
-
 void CLMSEditDlg::reset() {
     if (!m_model.mayDiscard())
         return;

@@ -24,8 +24,6 @@ public:
     void loadSaved() override;
     void save() override;
     void reset() override;
-    // The SMS turned LMS: its text becomes the body.
-    void takeBody(const std::string& body);
 
 protected:
     EditorText& text() override { return m_model.text(); }

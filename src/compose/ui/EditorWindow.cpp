@@ -107,6 +107,12 @@ void EditorWindow::build(QWidget* bodyArea, const char* kindUtf8) {
     m_loadButton->setFocus();
 }
 
+void EditorWindow::takeBody(const std::string& body) {
+    text().edited(Box::Body, body);
+    showState();
+    bodyEdited();
+}
+
 void EditorWindow::showState() {
     const EditorText& t = text();
     QPlainTextEdit* b = body();

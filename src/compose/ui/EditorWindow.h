@@ -36,6 +36,8 @@ public:
     virtual void save() = 0;      // "메시지저장"
     virtual void reset() = 0;     // "초기화"
     void openPalette();           // "특수문자"
+    // The body becomes `body` (the SMS turned LMS, "광고 문구 넣기"), its limit applied.
+    void takeBody(const std::string& body);
     // The form closes the window (a kind switch it asked about): no question.
     void closeWithoutAsking();
 

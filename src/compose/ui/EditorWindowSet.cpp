@@ -60,6 +60,14 @@ void EditorWindowSet::openLmsWith(const std::string& body) {
     m_lms->takeBody(body);
 }
 
+void EditorWindowSet::replaceBody(MessageKind kind, const std::string& body) {
+    EditorWindow* window = kind == MessageKind::Lms   ? static_cast<EditorWindow*>(m_lms.data())
+                           : kind == MessageKind::Mms ? static_cast<EditorWindow*>(m_mms.data())
+                                                      : nullptr;
+    if (window)
+        window->takeBody(body);
+}
+
 void EditorWindowSet::closeLmsEditor() {
     close(m_lms.data());
     m_lms = nullptr;

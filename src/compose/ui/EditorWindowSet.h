@@ -40,6 +40,7 @@ public:
     void closeLmsEditor() override;
     void closeMmsWindow() override;
     void openLmsWith(const std::string& body) override;
+    void replaceBody(MessageKind kind, const std::string& body) override;
 
     // The open LMS editor, else the open MMS window, keeps its top-left corner at
     // the given point (the main window's top-right corner), kept on the screen.

@@ -4,6 +4,7 @@
 #include "common/QtText.h"
 #include "compose/ui/CSpecialCharDlg.h"
 #include "compose/ui/EditSelection.h"
+#include "send/ui/AdvertisingSettingsDialog.h"
 #include "send/ui/CGridCtrl.h"
 #include "send/ui/DirectEntryDialog.h"
 #include "send/ui/RejectListDialog.h"
@@ -47,6 +48,11 @@ CQuillbank2View::CQuillbank2View(SendViewContext context, QWidget* parent)
     m_session->setWorkingFolder(m_context.workingFolder);
     m_ui.progressBar = m_progressBar;
     m_ui.build(this, m_session->form().state().table);
+    const AdvertisingSettings ad = AdvertisingSettings::read(m_context.workingFolder + "/Env.cfg");
+    SendFormState& s = m_session->form().state();
+    s.advertising = ad.on;
+    s.adName = ad.name;
+    s.adOptOut = ad.optOut;
     connectControls();
     refresh();
 }
@@ -78,6 +84,10 @@ void CQuillbank2View::connectControls() {
     connect(m_ui.saveMessage, &QPushButton::clicked, this, &CQuillbank2View::saveMessage);
     connect(m_ui.loadMessage, &QPushButton::clicked, this, &CQuillbank2View::openSavedMessages);
     connect(m_ui.specialChars, &QPushButton::clicked, this, &CQuillbank2View::openPalette);
+    connect(m_ui.adSwitch, &QCheckBox::clicked, this, &CQuillbank2View::switchAdvertising);
+    connect(m_ui.adSettings, &QPushButton::clicked, this, &CQuillbank2View::editAdvertisingSettings);
+    connect(m_ui.adInsert, &QPushButton::clicked, this,
+            [this] { run([&] { m_session->form().insertAdvertisingText(); }); });
     for (int k = 0; k < 4; ++k) {
         connect(m_ui.mergeOn[k], &QCheckBox::clicked, this, [this, &s, k](bool on) {
             s.mergeOn[static_cast<std::size_t>(k)] = on;
@@ -263,6 +273,33 @@ void CQuillbank2View::insertSymbol(std::string_view symbol) {
     run([&] { m_session->form().onMessageEdited(r.text); });
     const std::string& text = m_session->form().state().smsText;
     placeCaret(m_ui.smsBox, text, std::min(r.caret, text.size()));
+}
+
+void CQuillbank2View::switchAdvertising(bool on) {
+    SendFormState& s = m_session->form().state();
+    s.advertising = on;
+    // Switched on without a name or number: they are asked for at once.
+    if (on && !AdvertisingSettings{true, s.adName, s.adOptOut}.problem().empty() && editAdvertisingSettings())
+        return;
+    keepAdvertisingSettings();
+    refresh();
+}
+
+bool CQuillbank2View::editAdvertisingSettings() {
+    SendFormState& s = m_session->form().state();
+    AdvertisingSettingsDialog dialog({s.advertising, s.adName, s.adOptOut}, m_notifier, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    s.adName = dialog.settings().name;
+    s.adOptOut = dialog.settings().optOut;
+    keepAdvertisingSettings();
+    refresh();
+    return true;
+}
+
+void CQuillbank2View::keepAdvertisingSettings() const {
+    const SendFormState& s = m_session->form().state();
+    AdvertisingSettings{s.advertising, s.adName, s.adOptOut}.write(m_context.workingFolder + "/Env.cfg");
 }
 
 void CQuillbank2View::saveMessage() {

@@ -101,6 +101,10 @@ private:
     void openPalette();
     // What the last text import was read as, in the main window's status bar.
     void showEncoding(const std::string& used);
+    // "광고" and "광고 설정": the state and Env.cfg alike.
+    void switchAdvertising(bool on);
+    bool editAdvertisingSettings();
+    void keepAdvertisingSettings() const;
 
     // SymbolTarget: over the SMS box's selection; the 90-byte cut follows.
     void insertSymbol(std::string_view symbol) override;

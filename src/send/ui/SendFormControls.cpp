@@ -120,9 +120,9 @@ void SendFormControls::build(QWidget* view, const RecipientTable& table) {
 void SendFormControls::setTabOrder() {
     QWidget* const order[] = {
         // Message
-        kindButtons[0], kindButtons[1], kindButtons[2], smsBox, specialChars, saveMessage, loadMessage,
-        mergeOn[0], mergeColumn[0], mergeOn[1], mergeColumn[1], mergeOn[2], mergeColumn[2], mergeOn[3],
-        mergeColumn[3],
+        kindButtons[0], kindButtons[1], kindButtons[2], adSwitch, smsBox, specialChars, saveMessage,
+        loadMessage, adInsert, adSettings, mergeOn[0], mergeColumn[0], mergeOn[1], mergeColumn[1], mergeOn[2],
+        mergeColumn[2], mergeOn[3], mergeColumn[3],
         // Callback number and balance
         callbackBox, manageCallbacks, refreshBalance,
         // Reservation, range, split, filters
@@ -152,6 +152,9 @@ QWidget* SendFormControls::buildMessagePanel(QWidget* view) {
         kindRow->addWidget(kindButtons[i]);
     }
     kindRow->addStretch();
+    adSwitch = new QCheckBox(u("광고"), box);
+    adSwitch->setObjectName("adSwitch");
+    kindRow->addWidget(adSwitch);
 
     smsBox = new QPlainTextEdit(box);
     smsBox->setObjectName("smsBox");
@@ -197,6 +200,13 @@ QWidget* SendFormControls::buildMessagePanel(QWidget* view) {
     saveLoad->addWidget(saveMessage);
     saveLoad->addWidget(loadMessage);
     layout->addLayout(saveLoad);
+    adInsert = button("광고 문구 넣기", "adInsert", box);
+    adSettings = button("광고 설정", "adSettings", box);
+    auto* adRow = new QHBoxLayout;
+    adRow->setSpacing(4);
+    adRow->addWidget(adInsert);
+    adRow->addWidget(adSettings);
+    layout->addLayout(adRow);
     auto* mergeTitle = label("메세지 조합", box);
     layout->addWidget(mergeTitle);
     layout->addLayout(merges);

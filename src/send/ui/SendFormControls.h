@@ -27,6 +27,9 @@ struct SendFormControls {
     // Message
     QButtonGroup* kinds = nullptr;
     QRadioButton* kindButtons[3] = {};
+    QCheckBox* adSwitch = nullptr;     // "광고"
+    QPushButton* adInsert = nullptr;   // "광고 문구 넣기"
+    QPushButton* adSettings = nullptr; // "광고 설정"
     QPlainTextEdit* smsBox = nullptr;
     QLabel* smsCounter = nullptr;
     QPushButton* saveMessage = nullptr;

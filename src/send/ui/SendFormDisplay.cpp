@@ -48,6 +48,8 @@ void SendFormDisplay::showItems(QComboBox* box, const std::vector<std::string>& 
 void SendFormDisplay::show(const SendFormState& s, const BalanceLine& balance,
                            const std::string& callbackText, bool sending, bool resumes) {
     m_ui.kindButtons[static_cast<int>(s.kind)]->setChecked(true);
+    m_ui.adSwitch->setChecked(s.advertising);
+    m_ui.adInsert->setEnabled(s.advertising && !sending);
     if (m_ui.smsBox->toPlainText() != toEditText(s.smsText)) {
         const QSignalBlocker block(m_ui.smsBox);
         m_ui.smsBox->setPlainText(toEditText(s.smsText));

@@ -103,3 +103,27 @@ TEST(QbsendDryRun, CsvAndEncodings) {
     EXPECT_EQ(chosen.err, "qbsend: encoding: UTF-8\n");
     EXPECT_EQ(dryRun(mixed, {"--encoding", "latin-1"}).exitCode, 2);
 }
+
+TEST(QbsendDryRun, AdvertisingArgumentsAndFindings) {
+    qb::test::TempDir dir;
+    const std::string list = dir.write("list.txt", "01011112222\tA\r\n01033334444\t[광고]\r\n");
+    const QStringList job{"--dry-run", "--workdir",       q(dir.path()), "--text",     q(list), "--delimiter",
+                          "Tab",       "--number-column", "1",           "--callback", "021234"};
+    for (const QStringList& bad :
+         {QStringList{"--ad", "--ad-name", "홍길동상회"}, QStringList{"--ad", "--ad-optout", "0801234567"},
+          QStringList{"--ad", "--ad-name", "홍길동상회", "--ad-optout", "070-123-4567"},
+          QStringList{"--ad-name", "홍길동상회", "--ad-optout", "0801234567"}})
+        EXPECT_EQ(qbsend(job + bad + QStringList{"--message", "hi"}).exitCode, 2)
+            << bad.join(' ').toStdString();
+
+    const QStringList ad{"--ad", "--ad-name", "홍길동상회", "--ad-optout", "080-123-4567", "--merge", "1=2"};
+    const Outcome found = qbsend(job + ad + QStringList{"--message", "(광고)<@1@>\n무료거부 0801234567"});
+    EXPECT_EQ(found.exitCode, 1);
+    EXPECT_EQ(found.out, "[알림] 광고 문자 규칙에 맞지 않습니다. 고친 뒤 다시 미리보기 해주세요.\n"
+                         "- \"[광고]\"처럼 바꾼 표기는 쓸 수 없습니다. \"(광고)\"로 써주세요. (행 2)\n"
+                         "- 상호(서비스명) \"홍길동상회\" 표시가 없습니다. (행 1, 2)\n");
+    const Outcome passed =
+        qbsend(job + ad + QStringList{"--message", "(광고)홍길동상회 <@1@>\n무료거부 0801234567"});
+    EXPECT_EQ(passed.exitCode, 0);
+    EXPECT_NE(passed.out.find("전송할 데이터 [2] 건"), std::string::npos);
+}

@@ -67,6 +67,13 @@ public:
         lms->body = body;
         lms->bodyTouched = true;
     }
+    void replaceBody(MessageKind kind, const std::string& body) override {
+        std::optional<EditorContent>& editor = kind == MessageKind::Lms ? lms : mms;
+        if (editor) {
+            editor->body = body;
+            editor->bodyTouched = true;
+        }
+    }
 };
 
 class RecordingProgress : public Progress {

@@ -78,9 +78,9 @@ sleep 0.5
 xdotool type --delay 10 "$work/recipients.txt"
 xdotool key Return
 sleep 1
-pick_item 65 490 1
-click_at 48 362
-pick_item 138 362 2
+pick_item 65 528 1
+click_at 48 401
+pick_item 138 401 2
 click_at 360 128
 xdotool type --delay 20 0212345678
 click_at 121 207
@@ -91,7 +91,7 @@ sleep 0.5
 shot "$main" send-form-loaded
 
 # The preview and its summary box, taken from the screen so both show.
-click_at 500 490
+click_at 500 528
 summary=$(find_window '발송데이터 확인')
 sleep 0.5
 # The frame adds a 20-pixel title bar and a 1-pixel border around the client area.
@@ -126,7 +126,7 @@ sleep 0.5
 xdotool type --delay 10 "$work/recipients.txt"
 xdotool key Return
 sleep 1
-pick_item 65 490 1
+pick_item 65 528 1
 # Points below are in the editor's client area.
 edit_at() { xdotool mousemove --window "$editor" "$1" "$2" click 1; sleep 0.3; }
 # The body is reached with Tab: keys stay in order, where a click may overtake them.

@@ -1,30 +1,24 @@
-// Any bytes as an advertising message: the check and the marker scan stay inside
-// the text, and "광고 문구 넣기" always leaves the marker first, the name and the
-// refusal line in place.
+// Any bytes as an advertising message: the scans stay inside the text, and "광고
+// 문구 넣기" always leaves the marker first, the name and the refusal line.
 #include "common/Cp949.h"
 #include "compose/AdvertisingCheck.h"
 
-#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string text(reinterpret_cast<const char*>(data), size), name = qb::ko("홍길동상회");
     for (qb::TextSpan s = qb::findMarkerVariant(text); s.pos != std::string::npos;
          s = qb::findMarkerVariant(text, s.pos + s.size))
         if (s.size == 0 || s.pos + s.size > text.size())
             std::abort();
-
-    static const std::string name = qb::ko("홍길동상회");
-    qb::AdvertisingCheck check(qb::MessageKind::Mms, name, "080-123-4567");
+    qb::AdvertisingCheck check(qb::MessageKind::Mms, name, "080-123-4567"), after = check;
     check.check(text.substr(0, size / 3), text, 1);
-    const std::string inserted = qb::withAdvertisingText(text, name, "080-123-4567");
-    qb::AdvertisingCheck after(qb::MessageKind::Sms, name, "080-123-4567");
-    after.check({}, inserted, 1);
+    (void)check.report();
+    after.check({}, qb::withAdvertisingText(text, name, "080-123-4567"), 1);
     using F = qb::AdvertisingCheck::Finding;
     if (after.rows(F::MarkerNotFirst) + after.rows(F::NameMissing) + after.rows(F::OptOutMissing) != 0)
         std::abort();
-    (void)check.report();
     return 0;
 }

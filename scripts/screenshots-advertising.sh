@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# Takes the README's two shots of the "광고" switch under Xvfb against qb-service
+# on loopback: the preview stopped with its findings by row, and the SMS box after
+# "광고 문구 넣기". Needs a built tree (build/).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+if [ -z "${QB_SCREENSHOTS_INSIDE:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" env QB_SCREENSHOTS_INSIDE=1 "$0" "$@"
+fi
+
+. scripts/screenshot-session.sh
+
+cat >"$work/recipients.txt" <<'LIST'
+01012345601,김민준
+01023456702,이서연
+01034567803,박지호
+LIST
+# "광고" on, with the sender's name and refusal number of "광고 설정" (CP949).
+printf '[AD]\r\nON=Y\r\nNAME=봄꽃상회\r\nOPTOUT=080-123-4567\r\n' | iconv -f UTF-8 -t CP949 >"$work/Env.cfg"
+
+start_client
+
+main=$(find_window '퀼뱅크문자')
+sleep 1
+xdotool mousemove --window "$main" 30 55 click 1
+find_window '^로그인$' >/dev/null
+sleep 0.5
+xdotool type --delay 20 demo
+xdotool key Tab
+xdotool type --delay 20 demo1234
+xdotool key Return
+find_window '^공지사항$' >/dev/null
+sleep 1.5
+notice=$(find_window '^공지사항$')
+xdotool windowactivate --sync "$notice" key Escape
+sleep 1
+main=$(find_window '퀼뱅크문자')
+
+# The recipients with "," as the delimiter, column 1 as the number column and
+# <@1@> bound to column 2; a message without the marker, the name or the refusal.
+click_at() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.3; }
+pick_item() {
+    click_at "$1" "$2"
+    for _ in $(seq "$3"); do xdotool key Down; done
+    xdotool key Return
+    sleep 0.3
+}
+pick_item 514 413 1
+click_at 382 413
+find_window '열기|Open' >/dev/null
+sleep 0.5
+xdotool type --delay 10 "$work/recipients.txt"
+xdotool key Return
+sleep 1
+pick_item 65 528 1
+click_at 48 401
+pick_item 138 401 2
+click_at 121 207
+xdotool type --delay 150 '<@1@>님, 봄맞이 할인 쿠폰이 도착했습니다.'
+
+# "발송데이터 미리보기": the findings, taken from the screen with the window behind.
+click_at 328 528
+box=$(find_window '^알림$')
+sleep 0.5
+x=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ { print $4 }')
+y=$(xwininfo -id "$main" | awk '/Absolute upper-left Y/ { print $4 }')
+import -window root -crop "752x871+$((x - 1))+$((y - 20))" +repage "$out/advertising-findings.png"
+echo docs/screenshots/advertising-findings.png
+xdotool windowactivate --sync "$box" key Return
+sleep 0.5
+
+# "광고 문구 넣기": the marker and the name first, the refusal line last.
+click_at 67 348
+xdotool mousemove --window "$main" 600 700
+sleep 0.5
+import -window "$main" -frame "$out/advertising-inserted.png"
+echo docs/screenshots/advertising-inserted.png

@@ -347,7 +347,7 @@ constexpr std::size_t kRowBlock = 8192;
 } // namespace
 
 bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_view separators,
-                        Notifier& notifier, int& rows) {
+                        Notifier& notifier, int& rows, const HeaderRowChoice& headerRow) {
     static const std::string rowHeader = ko(" 번 호 ");
     static const std::string columnSuffix = ko(" 열");
     rows = static_cast<int>(lines.size());
@@ -378,6 +378,23 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
         rows = 0;
         return false;
     }
+    // The header line, when taken, is skipped: row r is line r + skip.
+    std::size_t skip = 0;
+    int headerFields = 0;
+    if (headerRow) {
+        ColumnSample sample;
+        ImportLines::Cursor cursor(lines);
+        std::array<std::string_view, 11> cells;
+        while (!sample.full() && cursor.next(line)) {
+            const int fields = std::min(split(line, cells), 10);
+            sample.add(std::span<const std::string_view>(cells.data() + 1, static_cast<std::size_t>(fields)));
+        }
+        if (!sample.rows.empty() && headerRow(sample)) {
+            skip = 1;
+            headerFields = static_cast<int>(sample.rows.front().size());
+            --rows;
+        }
+    }
     const int width = columns ? 11 : 2;
     table.setRowCount(rows + 1);
     table.setColumnCount(width);
@@ -393,12 +410,12 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
     table.setHeaderBackground(0, colours::header);
     table.setHeaderBackground(1, colours::header);
 
-    const std::size_t count = lines.size();
+    const std::size_t count = lines.size() - skip;
     const auto make = [&](std::size_t b, RowBlock& block) {
         const std::size_t from = b * kRowBlock, to = std::min(count, from + kRowBlock);
         block.rows.clear(static_cast<std::size_t>(width));
         block.widest = 0;
-        ImportLines::Cursor cursor(lines, from);
+        ImportLines::Cursor cursor(lines, from + skip);
         RowLabel rowLabel;
         std::array<std::string_view, 11> cells;
         std::string scratch;
@@ -411,7 +428,7 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
                 cells.data(), static_cast<std::size_t>(std::min(fields, 10)) + 1));
         }
     };
-    int widest = 0;
+    int widest = headerFields;
     const auto take = [&](std::size_t b, RowBlock& block) {
         widest = std::max(widest, block.widest);
         table.setRows(static_cast<int>(b * kRowBlock) + 1, block.rows);

@@ -2,11 +2,13 @@
 
 #include "common/Notifier.h"
 #include "common/Progress.h"
+#include "import/ColumnChoice.h"
 #include "import/RecipientTable.h"
 #include "import/TextEncoding.h"
 
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -112,10 +114,15 @@ ReadResult readTextFile(const std::string& path, ImportLines& lines, TextEncodin
 // readTextFile with the encoding found; false unless it was read.
 bool readLines(const std::string& path, ImportLines& lines, Notifier& notifier, Progress& progress);
 
+// Told the first lines as the table would split them, before any row is stored; true
+// takes the first line as the header row: it is no data row, and the rows after it
+// are numbered from 1.
+using HeaderRowChoice = std::function<bool(const ColumnSample&)>;
+
 // Fills the table from the lines (the table must have been reset). Column mode when
 // `separators` is not empty; CSV fields when the lines are CSV records. False (after its message) when a
 // column-mode file has no usable first line. On success `rows` is the number of data rows.
 bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_view separators,
-                        Notifier& notifier, int& rows);
+                        Notifier& notifier, int& rows, const HeaderRowChoice& headerRow = {});
 
 } // namespace qb

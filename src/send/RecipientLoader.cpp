@@ -3,8 +3,10 @@
 #include "common/Bytes.h"
 #include "common/Cp949.h"
 #include "common/RegularFile.h"
+#include "import/ColumnChoice.h"
 #include "import/ExcelAutomation.h"
 #include "import/TextImport.h"
+#include "send/ColumnMemory.h"
 #include "send/SendForm.h"
 
 #include <algorithm>
@@ -33,16 +35,86 @@ void RecipientLoader::resetTable() {
     t.setCell(1, 0, " 1");
 }
 
+std::string RecipientLoader::columnCaption(int k) const {
+    const auto i = static_cast<std::size_t>(k - 1);
+    return qb::columnCaption(k, k >= 1 && i < m_state.headerNames.size() ? m_state.headerNames[i] : "");
+}
+
 void RecipientLoader::fillColumnChoosers(int columns) {
     std::vector<std::string> numbers{ko("수신번호열 선택")};
     std::vector<std::string> merges{ko("열선택")};
     for (int k = 1; k <= columns; ++k) {
-        numbers.push_back(columnLabel(k));
+        numbers.push_back(columnCaption(k));
         merges.push_back(numbers.back());
     }
     m_state.numberColumn.fill(std::move(numbers));
     for (Chooser& c : m_state.mergeColumn)
         c.fill(merges);
+}
+
+void RecipientLoader::markNumberColumn(RecipientTable& t) {
+    const int k = std::max(0, m_state.numberColumn.selected);
+    if (m_state.previousNumberColumn > 0)
+        t.setCell(0, m_state.previousNumberColumn, columnCaption(m_state.previousNumberColumn));
+    for (int c = 1; c < t.columnCount(); ++c)
+        t.setDataBackground(c, colours::white);
+    if (k > 0) {
+        t.setDataBackground(k, colours::numberColumn);
+        t.setCell(0, k, ko("수신번호"));
+    }
+    m_state.previousNumberColumn = k;
+}
+
+void RecipientLoader::keepChoices() const {
+    if (m_envCfgPath.empty() || m_state.headerSignature.empty())
+        return;
+    KeptColumns kept;
+    kept.number = std::max(0, m_state.numberColumn.selected);
+    for (std::size_t k = 0; k < kept.merge.size(); ++k)
+        kept.merge[k] = std::max(0, m_state.mergeColumn[k].selected);
+    // A choice that cannot be kept is still made: nothing to tell.
+    kept.write(m_envCfgPath, m_state.headerSignature);
+}
+
+bool RecipientLoader::decideHeaderRow(const ColumnSample& sample) {
+    static const std::string question = ko("첫 줄을 제목 줄로 쓸까요?");
+    const bool header = m_state.headerRow
+                            ? *m_state.headerRow
+                            : offerHeaderRow(sample) && m_notifier.askYesNo(question, MessageIcon::None);
+    m_found = findNumberColumn(sample, header);
+    if (header) {
+        for (const std::string& cell : sample.rows.front())
+            m_state.headerNames.push_back(headerName(cell));
+        m_state.headerSignature = headerSignature(m_state.headerNames);
+    }
+    return header;
+}
+
+void RecipientLoader::forgetHeader() {
+    m_state.headerNames.clear();
+    m_state.headerSignature.clear();
+    m_state.numberColumnFound = false;
+    m_found = 0;
+}
+
+void RecipientLoader::settleColumns(int columns, int found) {
+    fillColumnChoosers(columns);
+    RecipientTable& t = m_state.table;
+    if (!m_state.headerNames.empty())
+        for (int k = 1; k < t.columnCount(); ++k)
+            t.setCell(0, k, columnCaption(k));
+    int number = found;
+    if (!m_envCfgPath.empty() && !m_state.headerSignature.empty())
+        if (const auto kept = KeptColumns::read(m_envCfgPath, m_state.headerSignature, columns)) {
+            number = kept->number;
+            for (std::size_t k = 0; k < kept->merge.size(); ++k)
+                m_state.mergeColumn[k].select(kept->merge[k]);
+        }
+    m_state.numberColumn.select(number);
+    m_state.numberColumnFound = number > 0;
+    m_state.previousNumberColumn = 0;
+    if (number > 0)
+        markNumberColumn(t);
 }
 
 void RecipientLoader::finishLoad(int rows) {
@@ -57,6 +129,7 @@ void RecipientLoader::loadDirectEntry(std::string_view transferText) {
         return;
     }
     resetTable();
+    forgetHeader();
     const std::vector<std::string_view> numbers = bytes::splitRuns(transferText, "\r\n");
     RecipientTable& t = m_state.table;
     const int rows = static_cast<int>(numbers.size());
@@ -72,7 +145,7 @@ void RecipientLoader::loadDirectEntry(std::string_view transferText) {
         const std::array<std::string_view, 2> cells{label(r), numbers[static_cast<std::size_t>(r - 1)]};
         t.setRow(r, cells);
     }
-    fillColumnChoosers(1);
+    settleColumns(1, 1);
     m_state.rangeFrom = "1";
     m_state.rangeTo = std::to_string(rows);
 }
@@ -81,7 +154,7 @@ void RecipientLoader::loadTransferredEntries(std::string_view transferText) {
     // Records are separated by 0x02, fields by 0x04; runs count as one separator.
     const std::vector<std::string_view> lines = bytes::splitRuns(transferText, "\x02");
     resetTable();
-    fillColumnChoosers(2);
+    forgetHeader();
     RecipientTable& t = m_state.table;
     const int rows = static_cast<int>(lines.size());
     t.setRowCount(rows + 1);
@@ -102,6 +175,8 @@ void RecipientLoader::loadTransferredEntries(std::string_view transferText) {
             cells[first + k] = fields[k];
         t.setRow(r, cells);
     }
+    // The hand-over is name, then number.
+    settleColumns(2, 2);
     m_state.rangeFrom = "1";
     m_state.rangeTo = std::to_string(rows);
     m_state.sheetNameField.clear();
@@ -149,13 +224,15 @@ void RecipientLoader::importTextPaths(const std::vector<std::string>& paths) {
     }
     m_state.encodingUsed = used;
     resetTable();
+    forgetHeader();
     const std::string separators = delimiterSet(m_state.delimiterField);
     int rows = 0;
-    if (!fillTableFromLines(m_state.table, lines, separators, m_notifier, rows)) {
+    if (!fillTableFromLines(m_state.table, lines, separators, m_notifier, rows,
+                            [this](const ColumnSample& sample) { return decideHeaderRow(sample); })) {
         m_progress.setValue(0);
         return;
     }
-    fillColumnChoosers(separators.empty() ? 1 : 10);
+    settleColumns(separators.empty() ? 1 : 10, m_found);
     finishLoad(rows);
 }
 
@@ -164,12 +241,14 @@ void RecipientLoader::importTextPaths(const std::vector<std::string>& paths) {
 namespace {
 
 // A sheet's rows into the table as the workbook gives them, each labelled with its
-// number.
+// number. The first rows wait for the header question; a header row is then no
+// data row, and the rows after it are numbered from 1.
 class SheetIntoTable final : public RangeRowTarget {
 public:
     using Begin = std::function<void(int rows, int columns)>;
-    SheetIntoTable(RecipientTable& table, Progress& progress, Begin begin)
-        : m_table(table), m_progress(progress), m_begin(std::move(begin)) {}
+    SheetIntoTable(RecipientTable& table, Progress& progress, Begin begin, HeaderRowChoice headerRow)
+        : m_table(table), m_progress(progress), m_begin(std::move(begin)), m_headerRow(std::move(headerRow)) {
+    }
 
     void begin(int rows, int columns, std::size_t textBytes) override {
         m_begun = true;
@@ -189,41 +268,86 @@ public:
     void row(int row, std::span<std::string_view> cells) override {
         if (row % m_step == 0 || row == m_rows)
             m_progress.setValue(row);
-        cells[0] = m_label(row);
-        m_table.setRow(row, cells);
+        if (m_decided) {
+            store(row, cells);
+            return;
+        }
+        m_sample.add(cells.subspan(1));
+        if (m_sample.full() || row >= m_rows)
+            decide();
+    }
+    // The rows still held, for a read that gave fewer than it announced.
+    void finish() {
+        if (m_begun && !m_decided)
+            decide();
     }
 
     bool begun() const { return m_begun; }
 
 private:
+    void decide() {
+        m_decided = true;
+        if (!m_sample.rows.empty() && m_headerRow(m_sample)) {
+            m_skip = 1;
+            m_table.setRowCount(m_rows);
+        }
+        std::vector<std::string_view> cells;
+        for (std::size_t i = 0; i < m_sample.rows.size(); ++i) {
+            cells.assign(1, std::string_view());
+            cells.insert(cells.end(), m_sample.rows[i].begin(), m_sample.rows[i].end());
+            store(static_cast<int>(i) + 1, cells);
+        }
+        m_sample = ColumnSample();
+    }
+    void store(int row, std::span<std::string_view> cells) {
+        if (row <= m_skip)
+            return;
+        cells[0] = m_label(row - m_skip);
+        m_table.setRow(row - m_skip, cells);
+    }
+
     RecipientTable& m_table;
     Progress& m_progress;
     Begin m_begin;
-    bool m_begun = false;
-    int m_rows = 0, m_step = 1;
+    HeaderRowChoice m_headerRow;
+    ColumnSample m_sample;
+    bool m_begun = false, m_decided = false;
+    int m_rows = 0, m_step = 1, m_skip = 0;
     RowLabel m_label;
 };
 
 } // namespace
 
 bool RecipientLoader::fillFromSheet(ExcelAutomation& excel, int index) {
-    SheetIntoTable into(m_state.table, m_progress, [&](int rows, int columns) {
-        m_state.rangeFrom = "1";
-        m_state.rangeTo = std::to_string(rows);
-        fillColumnChoosers(columns);
-        resetTable();
-    });
+    int columns = 0;
+    SheetIntoTable into(
+        m_state.table, m_progress,
+        [&](int rows, int width) {
+            m_state.rangeFrom = "1";
+            m_state.rangeTo = std::to_string(rows);
+            columns = width;
+            fillColumnChoosers(columns);
+            resetTable();
+            forgetHeader();
+        },
+        [this](const ColumnSample& sample) { return decideHeaderRow(sample); });
     const bool read = excel.readRange(index, into);
+    if (read)
+        into.finish();
     // The workbook's bytes are not needed any more.
     excel.quit();
     m_progress.setValue(0);
     if (!read) {
         // A reader that failed after its first rows leaves none of them.
-        if (into.begun())
+        if (into.begun()) {
             resetTable();
+            forgetHeader();
+        }
         m_notifier.error(ko("엑셀화일을 열수 없습니다."));
         return false;
     }
+    m_state.rangeTo = std::to_string(m_state.table.rowCount() - 1);
+    settleColumns(columns, m_found);
     return true;
 }
 

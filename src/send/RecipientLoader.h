@@ -10,11 +10,16 @@
 
 // Fills the send form's table: numbers typed in, the address book's hand-over,
 // text files and workbook sheets. Each load replaces the table and sets the
-// column choosers and the range to what was loaded.
+// column choosers and the range to what was loaded. A file or sheet whose first
+// row looks like a header row is asked about once ("첫 줄을 제목 줄로 쓸까요?");
+// the number column is then chosen as the columns' first rows say (ColumnChoice.h),
+// or as the user chose it last for the same header row.
 namespace qb {
 
 class ExcelAutomation;
+struct ColumnSample;
 struct SendFormState;
+class RecipientTable;
 
 class RecipientLoader {
 public:
@@ -36,8 +41,23 @@ public:
 
     // "3 열": the header of data column k.
     static std::string columnLabel(int k);
+    // "3 열 (이름)" with the loaded header row's name of column k.
+    std::string columnCaption(int k) const;
+
+    // Where the choices are kept per header row (Env.cfg); empty: nowhere.
+    void keepColumnsIn(std::string envCfgPath) { m_envCfgPath = std::move(envCfgPath); }
+    // The number column chooser's column marked in `table` (the one its items name).
+    void markNumberColumn(RecipientTable& table);
+    // The number and merge columns, kept for the loaded header row.
+    void keepChoices() const;
 
 private:
+    // Asked once per load, before a row is stored; true: the first row is the header.
+    bool decideHeaderRow(const ColumnSample& sample);
+    void forgetHeader();
+    // After a load with `columns` chooser items: captions, choosers, and the number
+    // column (kept for the header row, else `found`; 0 leaves it to the user).
+    void settleColumns(int columns, int found);
     void fillColumnChoosers(int columns);
     void finishLoad(int rows);
     bool fillFromSheet(ExcelAutomation& excel, int index);
@@ -50,6 +70,8 @@ private:
     Notifier& m_notifier;
     Progress& m_progress;
     FormDialogHost& m_dialogs;
+    std::string m_envCfgPath;
+    int m_found = 0; // the number column the last header decision found
 };
 
 } // namespace qb

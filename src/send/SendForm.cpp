@@ -68,18 +68,14 @@ void SendForm::loadTransferredEntries(std::string_view transferText) {
 void SendForm::onNumberColumnChanged() {
     // The choosers name the loaded table's columns, kept aside under a preview.
     forgetReplacedRecipients();
-    RecipientTable& t = m_keptRecipients ? m_recipients : m_state.table;
-    const int k = std::max(0, m_state.numberColumn.selected);
-    if (m_state.previousNumberColumn > 0)
-        t.setCell(0, m_state.previousNumberColumn,
-                  RecipientLoader::columnLabel(m_state.previousNumberColumn));
-    for (int c = 1; c < t.columnCount(); ++c)
-        t.setDataBackground(c, colours::white);
-    if (k > 0) {
-        t.setDataBackground(k, colours::numberColumn);
-        t.setCell(0, k, ko("수신번호"));
-    }
-    m_state.previousNumberColumn = k;
+    m_loader.markNumberColumn(m_keptRecipients ? m_recipients : m_state.table);
+    m_loader.keepChoices();
+}
+
+void SendForm::onMergeColumnChosen(int k, int index) {
+    if (k < 1 || k > 4 || !m_state.mergeColumn[static_cast<std::size_t>(k - 1)].select(index))
+        return;
+    m_loader.keepChoices();
 }
 
 void SendForm::deleteSelectedRows(const CellRange& selection) {
@@ -146,6 +142,9 @@ void SendForm::resetForm() {
     s.smsCounter = smsCounterText(0);
     s.workbookPath.clear();
     s.sheetNames.clear();
+    s.headerNames.clear();
+    s.headerSignature.clear();
+    s.numberColumnFound = false;
 
     s.reserved = false;
     s.reservationHour.selected = -1;

@@ -44,6 +44,14 @@ struct SendFormState {
 
     Chooser numberColumn;
     int previousNumberColumn = -1;
+    // The loaded table's header row: its names by column (index 0 is column 1; empty
+    // without a header row) and the key its column choices are kept under.
+    std::vector<std::string> headerNames;
+    std::string headerSignature;
+    // Set (qbsend): the first row is the header row, or is not, without asking.
+    std::optional<bool> headerRow;
+    // The last load chose the number column itself (or as kept for its header).
+    bool numberColumnFound = false;
     std::array<Chooser, 4> mergeColumn;
     MergeSwitches mergeOn{};
     Chooser callbackList; // filled by the callback-number code
@@ -137,6 +145,10 @@ public:
     void takeDirectEntry(std::string& transferText);
     void loadTransferredEntries(std::string_view transferText);
     void onNumberColumnChanged();
+    // Merge chooser k (1..4) set to `index`; kept for the loaded header row.
+    void onMergeColumnChosen(int k, int index);
+    // Where the column choices are kept per header row (Env.cfg); unset: nowhere.
+    void keepColumnsIn(std::string envCfgPath) { m_loader.keepColumnsIn(std::move(envCfgPath)); }
     void deleteSelectedRows(const CellRange& selection);
     void resetForm();
     // "전송초기화": asks first when there is work to lose; false when kept.

@@ -5,6 +5,7 @@
 #include "import/TextEncoding.h"
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -25,9 +26,13 @@ struct DryRunOptions {
     // output stays the job's alone.
     std::ostream* encodingLog = nullptr;
     std::string excelFile;
-    int sheet = 0; // from 1
-    int numberColumn = 0;
+    int sheet = 0;                           // from 1
+    int numberColumn = 0;                    // 0: the column found in the recipients, told to `note`
+    bool header = false;                     // the first row is the header row (never asked)
     std::vector<std::pair<int, int>> merges; // <@K@> -> column
+    std::vector<std::pair<int, std::string>> mergeNames; // <@K@> -> the header's column of that name
+    // Where a choice made without being asked is told (qbsend: standard error).
+    std::function<void(const std::string&)> note;
     MessageKind kind = MessageKind::Sms;
     std::string callback;
     std::optional<std::string> message;

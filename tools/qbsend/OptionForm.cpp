@@ -9,6 +9,8 @@
 #include "web/WebClient.h"
 #include <ostream>
 
+#include <algorithm>
+
 namespace qb {
 namespace {
 
@@ -133,6 +135,7 @@ bool OptionForm::prepare() {
     form.onKindChosen(o.kind);
     s.layoutPreview = false;
     s.offerLms = false;
+    s.headerRow = o.header;
 
     if (!o.excelFile.empty()) {
         form.imports().loadWorkbookSheet(o.excelFile, o.sheet);
@@ -150,14 +153,35 @@ bool OptionForm::prepare() {
         s.rangeFrom = o.range->first;
         s.rangeTo = o.range->second;
     }
-    s.numberColumn.select(o.numberColumn);
-    form.onNumberColumnChanged();
-    for (const auto& [k, column] : o.merges) {
+    if (o.numberColumn > 0 || !s.numberColumnFound) {
+        // A column the table does not have is no column, never the one found.
+        if (!s.numberColumn.select(o.numberColumn))
+            s.numberColumn.select(0);
+        form.onNumberColumnChanged();
+    } else if (o.note) {
+        const int k = s.numberColumn.selected;
+        const std::string name = static_cast<std::size_t>(k) <= s.headerNames.size()
+                                     ? s.headerNames[static_cast<std::size_t>(k) - 1]
+                                     : std::string();
+        o.note("number column " + std::to_string(k) + (name.empty() ? "" : " (" + cp949::toUtf8(name) + ")"));
+    }
+    const auto mergeFrom = [&](int k, int column) {
         if (k < 1 || k > 4)
-            continue;
+            return;
         s.mergeOn[static_cast<std::size_t>(k - 1)] = true;
         form.onMergeSwitch(k);
         s.mergeColumn[static_cast<std::size_t>(k - 1)].select(column);
+    };
+    for (const auto& [k, column] : o.merges)
+        mergeFrom(k, column);
+    for (const auto& [k, utf8Name] : o.mergeNames) {
+        const std::string name = cp949::fromUtf8(utf8Name).text;
+        const auto it = std::find(s.headerNames.begin(), s.headerNames.end(), name);
+        if (it == s.headerNames.end()) {
+            watch.error(ko("제목 줄에 없는 열 이름입니다: ") + name);
+            return false;
+        }
+        mergeFrom(k, static_cast<int>(it - s.headerNames.begin()) + 1);
     }
     if (!o.callback.empty())
         s.callbackList.fill({cp949::fromUtf8(o.callback).text});

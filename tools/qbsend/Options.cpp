@@ -33,10 +33,21 @@ std::string positive(int& target, const std::string& value) {
 std::string merge(Options& o, const std::string& value) {
     const std::size_t eq = value.find('=');
     long long k = 0, c = 0;
+    static const std::string wanted = "K=C with K from 1 to 4 and a column C from 1";
     if (eq == std::string::npos || !qb::bytes::parseDecimal(value.substr(0, eq), k) || k < 1 || k > 4 ||
-        !qb::bytes::parseDecimal(value.substr(eq + 1), c) || c < 1 || c > 1000000)
-        return "K=C with K from 1 to 4 and a column C from 1";
-    o.merges.emplace_back(static_cast<int>(k), static_cast<int>(c));
+        eq + 1 == value.size())
+        return wanted;
+    const std::string column = value.substr(eq + 1);
+    // Digits alone are a column's number; a header row may name columns so too.
+    if (qb::bytes::parseDecimal(column, c)) {
+        if (c < 1 || c > 1000000)
+            return wanted;
+        o.merges.emplace_back(static_cast<int>(k), static_cast<int>(c));
+    } else {
+        if (!qb::cp949::fromUtf8(column).ok())
+            return wanted;
+        o.mergeNames.emplace_back(static_cast<int>(k), column);
+    }
     return {};
 }
 
@@ -161,9 +172,18 @@ const std::vector<OptionDef>& optionTable() {
          [](Options& o, const std::string& v) { return text(o.excelFile, v); }, nullptr, true},
         {"--sheet", "N", "sheet of the workbook, from 1",
          [](Options& o, const std::string& v) { return positive(o.sheet, v); }, nullptr, true},
-        {"--number-column", "K", "the column holding the numbers",
+        {"--number-column", "K",
+         "the column holding the numbers (default: the one found, named on standard error)",
          [](Options& o, const std::string& v) { return positive(o.numberColumn, v); }, nullptr, true},
-        {"--merge", "K=C", "merge field <@K@> from column C (repeatable)", merge, nullptr, true},
+        {"--header", nullptr,
+         "the first row is the header row: not sent, its names may name columns in --merge",
+         [](Options& o, const std::string&) {
+             o.header = true;
+             return std::string();
+         },
+         nullptr, true},
+        {"--merge", "K=C", "merge field <@K@> from column C, a number or (with --header) a name (repeatable)",
+         merge, nullptr, true},
         {"--kind", "sms|lms|mms", "message kind (default: sms)",
          [](Options& o, const std::string& v) {
              if (v != "sms" && v != "lms" && v != "mms")
@@ -394,6 +414,8 @@ ParsedOptions parseOptions(const std::vector<std::string>& args, const char* env
             return "--ad needs --ad-name and --ad-optout";
         if (!o.advertising && (!o.adName.empty() || !o.adOptOut.empty()))
             return "--ad-name and --ad-optout go with --ad";
+        if (!o.mergeNames.empty() && !o.header)
+            return "--merge K=NAME needs --header";
         return {};
     };
     if (o.dryRun) {

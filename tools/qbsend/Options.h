@@ -30,7 +30,9 @@ struct Options {
     std::string excelFile;
     int sheet = 0;
     int numberColumn = 0;
+    bool header = false; // --header: the first row is the header row
     std::vector<std::pair<int, int>> merges;
+    std::vector<std::pair<int, std::string>> mergeNames; // --merge K=NAME: a header's column
     std::string kind = "sms";
     std::string callback;
     std::optional<std::string> message;

@@ -169,8 +169,10 @@ bool toCp949(const std::string& utf8, std::string& out) {
     return c.ok();
 }
 
-qb::DryRunOptions jobOptions(const Options& options, const std::filesystem::path& workdir) {
+qb::DryRunOptions jobOptions(const Options& options, const std::filesystem::path& workdir,
+                             std::ostream& err) {
     qb::DryRunOptions d;
+    d.note = [&err](const std::string& line) { err << "qbsend: " << line << std::endl; };
     d.workingFolder = workdir.lexically_normal().string();
     d.textFiles = options.textFiles;
     d.delimiter = options.delimiter;
@@ -181,7 +183,9 @@ qb::DryRunOptions jobOptions(const Options& options, const std::filesystem::path
     d.excelFile = options.excelFile;
     d.sheet = options.sheet;
     d.numberColumn = options.numberColumn;
+    d.header = options.header;
     d.merges = options.merges;
+    d.mergeNames = options.mergeNames;
     d.kind = options.kind == "lms"   ? qb::MessageKind::Lms
              : options.kind == "mms" ? qb::MessageKind::Mms
                                      : qb::MessageKind::Sms;
@@ -280,7 +284,7 @@ int dryRun(const Options& options, const std::filesystem::path& workdir, std::os
            std::ostream& err) {
     ConsoleNotifier notifier(out);
     const int fd = &out == &std::cout ? STDOUT_FILENO : -1;
-    qb::DryRunOptions job = jobOptions(options, workdir);
+    qb::DryRunOptions job = jobOptions(options, workdir, err);
     job.encodingLog = &err;
     return qb::runDryRun(job, notifier, out, fd) == 0 ? kSuccess : kFailed;
 }
@@ -446,7 +450,7 @@ private:
     }
 
     void makeForm() {
-        qb::DryRunOptions job = jobOptions(m_options, m_workdir);
+        qb::DryRunOptions job = jobOptions(m_options, m_workdir, m_err);
         job.encodingLog = &m_err;
         m_prepared = std::make_unique<qb::OptionForm>(std::move(job), m_notifier, m_preparing, m_state,
                                                       m_sending, m_config);

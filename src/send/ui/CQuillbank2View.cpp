@@ -46,6 +46,7 @@ CQuillbank2View::CQuillbank2View(SendViewContext context, QWidget* parent)
     m_session->onChanged = [this] { refresh(); };
     m_session->form().onChargeWanted = m_context.openChargePage;
     m_session->setWorkingFolder(m_context.workingFolder);
+    m_session->form().keepColumnsIn(m_context.workingFolder + "/Env.cfg");
     m_ui.progressBar = m_progressBar;
     m_ui.build(this, m_session->form().state().table);
     const AdvertisingSettings ad = AdvertisingSettings::read(m_context.workingFolder + "/Env.cfg");
@@ -74,6 +75,19 @@ void CQuillbank2View::run(const std::function<void()>& handler) {
     refresh();
 }
 
+void CQuillbank2View::load(const std::function<void()>& handler) {
+    const std::uint64_t before = m_session->form().state().table.generation();
+    run(handler);
+    const SendFormState& s = m_session->form().state();
+    // The number column found, the next step is the message (or, written, the preview).
+    if (s.table.generation() == before || !s.numberColumnFound || !isVisible())
+        return;
+    if (m_ui.smsBox->isEnabled() && s.smsText.empty())
+        m_ui.smsBox->setFocus();
+    else
+        m_ui.preview->setFocus();
+}
+
 void CQuillbank2View::connectControls() {
     SendFormState& s = m_session->form().state();
 
@@ -94,7 +108,7 @@ void CQuillbank2View::connectControls() {
             run([&] { m_session->form().onMergeSwitch(k + 1); });
         });
         connect(m_ui.mergeColumn[k], &QComboBox::activated, this,
-                [this, &s, k](int i) { run([&] { s.mergeColumn[static_cast<std::size_t>(k)].select(i); }); });
+                [this, k](int i) { run([&] { m_session->form().onMergeColumnChosen(k + 1, i); }); });
     }
 
     connect(m_ui.callbackBox, &QComboBox::activated, this,
@@ -133,7 +147,7 @@ void CQuillbank2View::connectControls() {
 
     connect(m_ui.directEntry, &QPushButton::clicked, this, &CQuillbank2View::openDirectEntry);
     connect(m_ui.textFile, &QPushButton::clicked, this,
-            [this] { run([&] { m_session->form().imports().importTextFiles(); }); });
+            [this] { load([&] { m_session->form().imports().importTextFiles(); }); });
     connect(m_ui.delimiterList, &QComboBox::activated, this, [this, &s](int i) {
         s.delimiterList.select(i);
         run([&] { m_session->form().imports().onDelimiterChosen(); });
@@ -142,10 +156,10 @@ void CQuillbank2View::connectControls() {
             [&s](const QString& t) { s.delimiterField = fromQString(t); });
     connect(m_ui.encodingList, &QComboBox::activated, this, [&s](int i) { s.encodingList.select(i); });
     connect(m_ui.excelFile, &QPushButton::clicked, this,
-            [this] { run([&] { m_session->form().imports().importExcelFile(); }); });
+            [this] { load([&] { m_session->form().imports().importExcelFile(); }); });
     connect(m_ui.sheetChooser, &QComboBox::activated, this, [this, &s](int i) {
         s.sheetChooser.select(i);
-        run([&] { m_session->form().imports().onSheetChosen(); });
+        load([&] { m_session->form().imports().onSheetChosen(); });
     });
     connect(m_ui.numberColumn, &QComboBox::activated, this, [this, &s](int i) {
         s.numberColumn.select(i);
@@ -228,7 +242,7 @@ void CQuillbank2View::openDirectEntry() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     m_context.transferText = dialog.text();
-    run([&] { m_session->form().takeDirectEntry(m_context.transferText); });
+    load([&] { m_session->form().takeDirectEntry(m_context.transferText); });
 }
 
 void CQuillbank2View::openRejectLists() {
@@ -325,7 +339,7 @@ void CQuillbank2View::clearBalanceAndCallbacks() {
 }
 
 void CQuillbank2View::loadTransferredEntries(const std::string& transferText) {
-    run([&] { m_session->form().loadTransferredEntries(transferText); });
+    load([&] { m_session->form().loadTransferredEntries(transferText); });
 }
 
 void CQuillbank2View::closeEditorWindows() {

@@ -90,6 +90,9 @@ private:
     void connectControls();
     // Runs a handler of the form and shows the result.
     void run(const std::function<void()>& handler);
+    // A handler that may load the table: the focus then moves on when the number
+    // column was found.
+    void load(const std::function<void()>& handler);
 
     void onSmsTextChanged();
     void openDirectEntry();

@@ -54,7 +54,9 @@ TEST(SendForm, DirectEntryCutsAtRunsOfLineBreaks) {
         FormFixture f;
         f.form.loadDirectEntry(c.text);
         EXPECT_EQ(f.column(1), c.numbers) << c.text;
-        EXPECT_EQ(f.headers(), (Strings{" 번 호 ", " 전화번호 "}));
+        // The one column is the number column, chosen by itself.
+        EXPECT_EQ(f.headers(), (Strings{" 번 호 ", "수신번호"}));
+        EXPECT_EQ(f.state().numberColumn.selected, 1);
         EXPECT_EQ(f.state().table.columnWidth(1), 100);
         EXPECT_EQ(f.state().rangeFrom, "1");
         EXPECT_EQ(f.state().rangeTo, std::to_string(c.numbers.size()));
@@ -92,7 +94,8 @@ TEST(SendForm, TransferTakesTwoFieldsOfEachRecord) {
                                      "01012345678\x04"
                                      "extra\x02\x02"
                                      "only\x02"));
-    EXPECT_EQ(f.headers(), (Strings{" 번 호 ", "1 열", "2 열"}));
+    EXPECT_EQ(f.headers(), (Strings{" 번 호 ", "1 열", "수신번호"})); // name, then number
+    EXPECT_EQ(f.state().numberColumn.selected, 2);
     EXPECT_EQ(f.column(0), (Strings{"1", "2"}));
     EXPECT_EQ(f.column(1), (Strings{"홍길동", "only"}));
     EXPECT_EQ(f.column(2), (Strings{"01012345678", ""}));

@@ -16,6 +16,9 @@ TEST(QbsendDryRunOptions, EveryOptionLandsInItsField) {
                                  "--merge",
                                  "1=3",
                                  "--merge=4=1",
+                                 "--header",
+                                 "--merge",
+                                 "2=이름",
                                  "--kind",
                                  "mms",
                                  "--callback",
@@ -46,6 +49,8 @@ TEST(QbsendDryRunOptions, EveryOptionLandsInItsField) {
     EXPECT_EQ(o.delimiter, ",;");
     EXPECT_EQ(o.numberColumn, 2);
     EXPECT_EQ(o.merges, (std::vector<std::pair<int, int>>{{1, 3}, {4, 1}}));
+    EXPECT_TRUE(o.header);
+    EXPECT_EQ(o.mergeNames, (std::vector<std::pair<int, std::string>>{{2, "이름"}}));
     EXPECT_EQ(o.kind, "mms");
     EXPECT_EQ(o.message, "hi\nthere");
     EXPECT_EQ(o.pictures, std::vector<std::string>{"p.jpg"});
@@ -87,6 +92,7 @@ TEST(QbsendDryRunOptions, BadCombinations) {
         {{"--dry-run", "--text", "a", "--range=1", "2"}, "--range needs FROM TO"},
         {{"--dry-run", "--text", "a", "--merge", "5=1"},
          "--merge needs K=C with K from 1 to 4 and a column C from 1"},
+        {{"--dry-run", "--text", "a", "--merge", "1=이름"}, "--merge K=NAME needs --header"},
         {{"--dry-run", "--text", "a", "--merge", "1"},
          "--merge needs K=C with K from 1 to 4 and a column C from 1"},
         {{"--dry-run", "--text", "a", "--kind", "fax"}, "--kind needs sms, lms or mms"},

@@ -56,7 +56,7 @@ TEST(DirectEntryDialog, EnterMakesLinesEscapeIsIgnoredAndInputLoadsTheNumbers) {
     f.click("directEntry");
     EXPECT_TRUE(stillOpenAfterEscape);
     EXPECT_EQ(hints.size(), 2);
-    EXPECT_EQ(f.cell(0, 1), " 전화번호 ");
+    EXPECT_EQ(f.cell(0, 1), "수신번호");
     EXPECT_EQ(f.cell(1, 1), "01011112222");
     EXPECT_EQ(f.cell(2, 1), "01033334444");
     EXPECT_EQ(f.cell(3, 1), "0105555");
@@ -105,14 +105,21 @@ TEST(SheetChoiceDialog, ADoubleClickChoosesAndClosingCancels) {
         QTest::mouseDClick(d.list()->viewport(), Qt::LeftButton, {}, r.center());
     });
     FileDialog::setNextFileName(QString::fromStdString(dataPath("excel/recipients.xlsx")));
+    // Its first row is taken as the header row: the captions name the columns, the
+    // number column is found, and the message is the next step.
+    f.notifier.answerNext(true);
     f.click("excelFile");
     EXPECT_EQ(listed, (QStringList{u("수신자"), "Sheet2", u("빈 시트")}));
-    EXPECT_EQ(f.texts(), Strings{});
+    EXPECT_EQ(f.texts(), Strings{"첫 줄을 제목 줄로 쓸까요?"});
+    f.notifier.clear();
     EXPECT_EQ(f.find<QLineEdit>("sheetName")->text(), u("수신자"));
     EXPECT_EQ(f.find<QComboBox>("sheetChooser")->currentText(), u("수신자"));
     EXPECT_EQ(f.find<QComboBox>("sheetChooser")->count(), 4);
-    EXPECT_EQ(f.cell(2, 2), "01012345678");
-    EXPECT_EQ(f.find<QLineEdit>("rangeTo")->text(), "5");
+    EXPECT_EQ(f.cell(0, 1), "1 열 (이름)");
+    EXPECT_EQ(f.find<QComboBox>("numberColumn")->currentText(), u("2 열 (전화번호)"));
+    EXPECT_EQ(f.cell(1, 2), "01012345678");
+    EXPECT_EQ(f.find<QLineEdit>("rangeTo")->text(), "4");
+    EXPECT_EQ(f.view->focusWidget(), f.find<QWidget>("smsBox"));
 
     // Another sheet from the chooser, then "시트선택" empties the table.
     f.choose("sheetChooser", 2);
@@ -144,7 +151,7 @@ TEST(FormFileDialogs, FiltersReadAsWrittenAndPathsReachTheCoreAsFileNames) {
     FileDialog::setNextFileName(QString::fromUtf8(hangul.c_str()));
     f.click("textFile");
     EXPECT_EQ(f.texts(), Strings{});
-    EXPECT_EQ(f.cell(0, 1), " 1 열 ");
+    EXPECT_EQ(f.cell(0, 1), "수신번호");
     EXPECT_EQ(f.cell(2, 1), "01033334444");
     EXPECT_EQ(f.state().textFileName, "수신자 목록.txt"); // offered by the next dialog
 

@@ -65,7 +65,7 @@ TEST(SendView, TextFileToPreviewWithMergeAndRowDeletion) {
     FileDialog::setNextFileNames({toQString(list)});
     f.click("textFile");
     EXPECT_EQ(f.texts(), Strings{});
-    EXPECT_EQ(row(f, 0), (Strings{" 번 호 ", "1 열", "2 열"}));
+    EXPECT_EQ(row(f, 0), (Strings{" 번 호 ", "수신번호", "2 열"})); // the column of numbers
     EXPECT_EQ(row(f, 2), (Strings{"2", "01033334444", "이영희"}));
     EXPECT_EQ(f.find<QLineEdit>("rangeFrom")->text(), "1");
     EXPECT_EQ(f.find<QLineEdit>("rangeTo")->text(), "4");

@@ -123,3 +123,17 @@ TEST(QbsendDryRun, AdvertisingArgumentsAndFindings) {
                          "- \"[광고]\"처럼 바꾼 표기는 쓸 수 없습니다. \"(광고)\"로 써주세요. (행 2)\n"
                          "- 상호(서비스명) \"홍길동상회\" 표시가 없습니다. (행 1, 2)\n");
 }
+
+TEST(QbsendDryRun, AHeaderRowNamesMergeColumnsAndTheNumberColumnIsFound) {
+    qb::test::TempDir dir;
+    const std::string list = dir.write("list.txt", "이름,휴대폰\r\n김철수,01011112222\r\n");
+    const Outcome ok =
+        qbsend({"--dry-run", "--workdir", q(dir.path()), "--text", q(list), "--delimiter", ",", "--header",
+                "--merge", "1=이름", "--callback", "021234", "--message", "<@1@>님"});
+    EXPECT_EQ(ok.exitCode, 0);
+    EXPECT_EQ(ok.err, "qbsend: number column 2 (휴대폰)\n");
+    EXPECT_EQ(
+        ok.out,
+        "총 데이터 [1] 건\n중복제거 [0] 건\n수신거부 [0] 건\n번호형식오류 [0] 건\n전송할 데이터 [1] 건\n"
+        "1\t010-1111-2222\t021234\t김철수님\t즉시전송\n");
+}

@@ -385,8 +385,9 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
         ColumnSample sample;
         ImportLines::Cursor cursor(lines);
         std::array<std::string_view, 11> cells;
+        std::string scratch;
         while (!sample.full() && cursor.next(line)) {
-            const int fields = std::min(split(line, cells), 10);
+            const int fields = std::min(split(line, cells, scratch), 10);
             sample.add(std::span<const std::string_view>(cells.data() + 1, static_cast<std::size_t>(fields)));
         }
         if (!sample.rows.empty() && headerRow(sample)) {

@@ -52,4 +52,45 @@ std::string formatLocal(std::time_t t, const char* format) {
     return std::string(buf, n);
 }
 
+namespace {
+constexpr std::time_t kKoreaOffset = 9 * 60 * 60;
+} // namespace
+
+LocalTime toKorean(std::time_t t) {
+    const std::time_t shifted = t + kKoreaOffset;
+    std::tm tm{};
+    gmtime_r(&shifted, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+std::time_t fromKorean(const LocalTime& kt) {
+    std::tm tm{};
+    tm.tm_year = kt.year - 1900;
+    tm.tm_mon = kt.month - 1;
+    tm.tm_mday = kt.day;
+    tm.tm_hour = kt.hour;
+    tm.tm_min = kt.minute;
+    tm.tm_sec = kt.second;
+    return timegm(&tm) - kKoreaOffset;
+}
+
+LocalTime koreanNow() {
+    return toKorean(Clock::instance().now());
+}
+
+std::string formatKorean(std::time_t t, const char* format) {
+    const std::time_t shifted = t + kKoreaOffset;
+    std::tm tm{};
+    gmtime_r(&shifted, &tm);
+    char buf[128];
+    const std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
+    return std::string(buf, n);
+}
+
+bool localIsKorean(std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return tm.tm_gmtoff == kKoreaOffset;
+}
+
 } // namespace qb

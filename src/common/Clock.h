@@ -49,4 +49,15 @@ inline std::string formatLocalNow(const char* format) {
     return formatLocal(Clock::instance().now(), format);
 }
 
+// Korea Standard Time (UTC+9, no daylight saving), whatever the machine's zone:
+// the service schedules reservations and split slices in it. Log lines and file
+// names stay in the machine's local time.
+LocalTime toKorean(std::time_t t);
+// Normalises overflowing fields as fromLocal does.
+std::time_t fromKorean(const LocalTime& kt);
+LocalTime koreanNow();
+std::string formatKorean(std::time_t t, const char* format);
+// Whether the machine's clock reads as Korea's at `t` (same offset from UTC).
+bool localIsKorean(std::time_t t);
+
 } // namespace qb

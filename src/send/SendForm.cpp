@@ -114,7 +114,7 @@ void SendForm::resetForm() {
     s.mergeLock = false;
     s.smsLmsDeclined = false;
 
-    const LocalTime now = localNow();
+    const LocalTime now = koreanNow();
     s.reservationDate = LocalTime{now.year, now.month, now.day, 0, 0, 0};
     s.reservationDateEnabled = false;
     s.reservationHour.enabled = false;
@@ -426,9 +426,16 @@ void SendForm::onReservedChosen() {
     m_state.reservationDateEnabled = true;
     m_state.reservationHour.enabled = true;
     m_state.reservationMinute.enabled = true;
-    const LocalTime now = localNow();
+    const LocalTime now = koreanNow();
     m_state.reservationHour.select(now.hour);
     m_state.reservationMinute.select(now.minute / 5);
+}
+
+std::string SendForm::koreanTimeNote() {
+    const std::time_t now = Clock::instance().now();
+    if (localIsKorean(now))
+        return {};
+    return ko("한국시간 ") + formatKorean(now, "%m-%d %H:%M");
 }
 
 void SendForm::onSplitSwitch() {
@@ -571,6 +578,8 @@ bool SendForm::validateAndPreview() {
     const JobCost c = cost(*m_prepared);
     if (const std::string line = costSummary(c); !line.empty())
         text += "\n" + line;
+    for (const std::string& note : validator.notes())
+        text += "\n\n" + note;
     // A short balance turns the summary into the charge page's offer.
     if (!shortfall(c) || !onChargeWanted)
         m_notifier.show(text, MessageIcon::None, caption);

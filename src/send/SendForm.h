@@ -71,6 +71,9 @@ struct SendFormState {
     bool advertising = false;
     // "광고 설정": the sender's name and the free refusal number (CP949).
     std::string adName, adOptOut;
+    // The answer to the night-time question given beforehand (qbsend's
+    // --ad-night-consent); unset, the user is asked.
+    std::optional<bool> nightConsent;
 
     bool reserved = false;     // "예약"
     LocalTime reservationDate; // the date picker; only the date is used
@@ -194,6 +197,9 @@ public:
     void onImmediateChosen();
     void onReservedChosen();
     void onSplitSwitch();
+    // "한국시간 MM-DD HH:MM" for beside the date picker when the machine's clock is
+    // not on Korean time; empty when it is.
+    static std::string koreanTimeNote();
 
     // "발송데이터 미리보기": true when the queue was built and the summary shown.
     // An SMS whose merge pushes rows past 90 bytes is offered as LMS first. The

@@ -6,6 +6,7 @@
 #include "common/Pipeline.h"
 #include "compose/AdvertisingSettings.h"
 #include "net/MessageRecord.h"
+#include "send/NightHours.h"
 #include "send/SendForm.h"
 
 #include <algorithm>
@@ -20,7 +21,8 @@ bool parseCount(const std::string& text, long long& value) {
     return bytes::parseDecimal(bytes::trim(text), value);
 }
 
-// "YYYY-MM-DD HH:MM:SS" read back by byte positions, as the split slices need it.
+// "YYYY-MM-DD HH:MM:SS" read back by byte positions, as the split slices need it,
+// in Korean time as the service reads it.
 std::time_t reservationTime(const std::string& text) {
     auto field = [&](std::size_t pos, std::size_t len) {
         int v = 0;
@@ -29,7 +31,19 @@ std::time_t reservationTime(const std::string& text) {
                 v = v * 10 + (text[i] - '0');
         return v;
     };
-    return fromLocal(LocalTime{field(0, 4), field(5, 2), field(8, 2), field(11, 2), field(14, 2), 0});
+    return fromKorean(LocalTime{field(0, 4), field(5, 2), field(8, 2), field(11, 2), field(14, 2), 0});
+}
+
+std::string reservationText(const SendSettings& st) {
+    return st.reservationDate + " " + st.reservationHour + ":" + st.reservationMinute + ":00";
+}
+
+std::string digitsOf(std::string_view text) {
+    std::string digits;
+    for (const char c : text)
+        if (c >= '0' && c <= '9')
+            digits += c;
+    return digits;
 }
 
 } // namespace
@@ -110,6 +124,8 @@ bool SendValidator::checkSettings() {
         return stop("회신번호를 확인해주세요.");
     if (!fitsInRecord(st.callbackNumber))
         return stop("회신번호에 사용할 수 없는 제어문자가 들어 있습니다.");
+    if (!checkSenderNumber())
+        return false;
     static const std::string noColumn = ko("열선택");
     for (std::size_t k = 0; k < 4; ++k) {
         st.mergeColumn[k].clear();
@@ -182,7 +198,55 @@ bool SendValidator::checkSettings() {
         st.reservationDate = date;
         st.reservationHour = s.reservationHour.selectedText();
         st.reservationMinute = s.reservationMinute.selectedText();
+        // The service would send a past time at once, at whatever hour that is.
+        if (reservationTime(reservationText(st)) <= Clock::instance().now())
+            return stop("예약시간이 현재시간 이전입니다. 예약시간을 확인해 주세요.");
     }
+    return true;
+}
+
+bool SendValidator::checkSenderNumber() {
+    const SendFormState& s = m_in.state;
+    // A number chosen from the list is one the service listed; without a login
+    // there is no list to hold a typed one against.
+    if (!m_in.login.loggedIn || s.callbackList.selected >= 0)
+        return true;
+    const std::string typed = digitsOf(m_in.callbackNumber);
+    for (const std::string& listed : s.callbackList.items)
+        if (digitsOf(listed) == typed)
+            return true;
+    const std::string finding =
+        ko("회신번호 [") + m_in.callbackNumber +
+        ko("]는 등록된 발신번호가 아닙니다. 등록된 번호만 발신번호로 쓸 수 있습니다.");
+    if (s.advertising) {
+        m_in.notifier.error(finding);
+        return false;
+    }
+    m_notes.push_back(finding);
+    return true;
+}
+
+bool SendValidator::checkNightHours(const Schedule& plan) {
+    const SendFormState& s = m_in.state;
+    if (!s.advertising)
+        return true;
+    SendTimes times;
+    times.records = std::max(0LL, plan.to - plan.from + 1);
+    times.split = s.splitOn;
+    times.immediate = !s.reserved;
+    times.base = s.splitOn || s.reserved ? plan.base : Clock::instance().now();
+    times.sliceSize = plan.splitCount;
+    times.minutes = plan.splitMinutes;
+    const NightSlices night = nightSlices(times);
+    if (night.slices == 0)
+        return true;
+    if (s.nightConsent.has_value() && !*s.nightConsent) {
+        m_in.notifier.error(night.text + "\n\n" + nightAdvice());
+        return false;
+    }
+    if (!s.nightConsent && !m_in.notifier.askYesNo(night.text + "\n\n" + nightQuestion(), MessageIcon::None))
+        return false;
+    m_notes.push_back(night.text);
     return true;
 }
 
@@ -221,7 +285,8 @@ bool SendValidator::run() {
     counts.rejected = choice.rejected;
 
     Schedule plan;
-    if (!schedule(choice.keptCount, plan) || !fillQueue(choice, plan) || !acceptFindings())
+    if (!schedule(choice.keptCount, plan) || !checkNightHours(plan) || !fillQueue(choice, plan) ||
+        !acceptFindings())
         return false;
     counts.queued = static_cast<long long>(m_in.batch.queue.size());
     const auto rows = static_cast<std::size_t>(std::max(0, s.table.rowCount() - 1));
@@ -300,13 +365,13 @@ bool SendValidator::schedule(std::size_t chosen, Schedule& plan) {
         s.rangeTo = st.rangeTo = std::to_string(plan.to);
     }
     plan.reservation = immediateReservation();
-    if (s.reserved)
-        plan.reservation = st.reservationDate + " " + st.reservationHour + ":" + st.reservationMinute + ":00";
-    if (s.splitOn && s.reserved)
+    if (s.reserved) {
+        plan.reservation = reservationText(st);
         plan.base = reservationTime(plan.reservation);
+    }
     // The last slice's time stamp must still be a four-digit year.
     if (s.splitOn && plan.to >= plan.from) {
-        static const std::time_t latest = fromLocal(LocalTime{9999, 12, 31, 23, 59, 59});
+        static const std::time_t latest = fromKorean(LocalTime{9999, 12, 31, 23, 59, 59});
         const long long lastSlice = (plan.to - plan.from) / plan.splitCount;
         if (static_cast<long long>(plan.base) + lastSlice * plan.splitMinutes * 60 >
             static_cast<long long>(latest))
@@ -395,9 +460,9 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
          c.skip(kRecordBlock))
         starts.push_back(c);
     const auto sliceReservation = [&](long long made) {
-        return formatLocal(plan.base +
-                               static_cast<std::time_t>((made / plan.splitCount) * plan.splitMinutes * 60),
-                           "%Y-%m-%d %H:%M:%S");
+        return formatKorean(plan.base +
+                                static_cast<std::time_t>((made / plan.splitCount) * plan.splitMinutes * 60),
+                            "%Y-%m-%d %H:%M:%S");
     };
 
     // What the blocks start from: m_adRows collects their findings meanwhile.

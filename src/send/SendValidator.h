@@ -38,6 +38,8 @@ public:
     const ValidationCounts& counts() const { return m_counts; }
     // The rows the run left out, after a run that built the queue.
     ExcludedRows takeExcluded() { return std::move(m_excluded); }
+    // Lines the summary adds: what was let through but must be known before sending.
+    const std::vector<std::string>& notes() const { return m_notes; }
     // The summary's text (" 발송데이터 확인!").
     static std::string summary(const ValidationCounts& counts);
 
@@ -59,6 +61,10 @@ private:
 
     bool stop(const char* utf8Message);
     bool checkSettings();
+    // A typed callback number the service does not list.
+    bool checkSenderNumber();
+    // An advertisement with records sent at night goes on only with the user's word.
+    bool checkNightHours(const Schedule& plan);
     bool schedule(std::size_t chosen, Schedule& plan);
     bool fillQueue(const RowChoice& choice, const Schedule& plan);
     // Asks about the findings (or refuses, `refuseFindings`); false leaves the batch empty.
@@ -74,6 +80,7 @@ private:
     ValidationCounts m_counts;
     PreviewFindings m_findings;
     ExcludedRows m_excluded;
+    std::vector<std::string> m_notes;
 };
 
 } // namespace qb

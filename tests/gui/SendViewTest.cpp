@@ -287,7 +287,7 @@ TEST(SendView, KindSwitchOpensTheEditorResetsAndComesBackToSms) {
 }
 
 TEST(SendView, ReservationAndSplitControlsFollowTheirSwitches) {
-    ClockAt at{LocalTime{2024, 3, 5, 14, 37, 0}};
+    ClockAt at{fromKorean({2024, 3, 5, 14, 37, 0})};
     SendViewFixture f;
     auto* date = f.find<QDateEdit>("reservationDate");
     auto* hour = f.find<QComboBox>("reservationHour");

@@ -2,6 +2,10 @@
 
 #include "common/Clock.h"
 
+#include <cstdlib>
+#include <optional>
+#include <string>
+
 // A fixed clock for as long as the object lives; the system clock again after.
 namespace qb::test {
 
@@ -24,5 +28,31 @@ public:
 private:
     FixedClock* m_clock = nullptr;
 };
+
+// The machine's zone set (TZ) for as long as the object lives.
+class ZoneAt {
+public:
+    explicit ZoneAt(const char* zone) {
+        if (const char* old = std::getenv("TZ"))
+            m_old = old;
+        ::setenv("TZ", zone, 1);
+        ::tzset();
+    }
+    ~ZoneAt() {
+        if (m_old)
+            ::setenv("TZ", m_old->c_str(), 1);
+        else
+            ::unsetenv("TZ");
+        ::tzset();
+    }
+    ZoneAt(const ZoneAt&) = delete;
+    ZoneAt& operator=(const ZoneAt&) = delete;
+
+private:
+    std::optional<std::string> m_old;
+};
+
+// Zones a machine may be set to: Korea's own, behind it, and one with daylight saving.
+inline constexpr const char* kZones[] = {"Asia/Seoul", "UTC", "America/Los_Angeles"};
 
 } // namespace qb::test

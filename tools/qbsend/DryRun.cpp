@@ -59,7 +59,10 @@ std::string messageFromUtf8(std::string_view text, std::size_t* unmappable) {
     return std::move(c.text);
 }
 
-int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out, int outFd) {
+int runDryRun(const DryRunOptions& o, Notifier& notifier, std::ostream& out, int outFd, std::ostream* err) {
+    if (err && !o.callback.empty())
+        *err << "qbsend: --dry-run does not log in: the callback number is not checked against the "
+                "service's registered numbers\n";
     DryRunNotifier shown(notifier);
     NoProgress progress;
     LoginState login;

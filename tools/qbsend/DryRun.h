@@ -49,6 +49,8 @@ struct DryRunOptions {
     bool advertising = false;
     std::string adName; // UTF-8
     std::string adOptOut;
+    // An advertisement's records sent at night are let through without a question.
+    bool nightConsent = false;
 };
 
 // 0 after printing the summary's five lines and one TAB-separated line per queued
@@ -56,7 +58,9 @@ struct DryRunOptions {
 // reservation); 1 when loading or validation refused (its message went to `notifier`).
 // `outFd` is the file descriptor behind `out` when there is one: a big output to a
 // file is then written behind (see WriteBehind).
-int runDryRun(const DryRunOptions& options, Notifier& notifier, std::ostream& out, int outFd = -1);
+// `err` is told what a run without a login leaves unchecked.
+int runDryRun(const DryRunOptions& options, Notifier& notifier, std::ostream& out, int outFd = -1,
+              std::ostream* err = nullptr);
 
 class SendForm;
 // Rows [first, last) of the form's queue as the preview shows them (row number,

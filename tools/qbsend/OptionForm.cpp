@@ -82,7 +82,7 @@ bool parseReservation(const std::string& text, LocalTime& date, int& hour, int& 
     if (date.month < 1 || date.month > 12 || date.day < 1 || date.day > 31 || hour > 23 || minute > 59 ||
         minute % 5 != 0)
         return false;
-    const LocalTime check = toLocal(fromLocal(LocalTime{date.year, date.month, date.day, 12, 0, 0}));
+    const LocalTime check = toKorean(fromKorean(LocalTime{date.year, date.month, date.day, 12, 0, 0}));
     return check.year == date.year && check.month == date.month && check.day == date.day;
 }
 
@@ -183,8 +183,23 @@ bool OptionForm::prepare() {
         }
         mergeFrom(k, static_cast<int>(it - s.headerNames.begin()) + 1);
     }
-    if (!o.callback.empty())
-        s.callbackList.fill({cp949::fromUtf8(o.callback).text});
+    if (!o.callback.empty()) {
+        const std::string callback = cp949::fromUtf8(o.callback).text;
+        if (m->login.loggedIn) {
+            // Held against the service's registered numbers as a number typed in the box.
+            QuietNotifier quiet;
+            WebClient web(m->login, quiet, WebHost::from(m->service));
+            std::vector<std::string> registered;
+            loadCallbackChoices(web, registered);
+            form.setCallbackChoices(std::move(registered));
+            const auto& items = s.callbackList.items;
+            const auto it = std::find(items.begin(), items.end(), callback);
+            s.callbackList.selected = it == items.end() ? -1 : static_cast<int>(it - items.begin());
+            s.callbackTyped = it == items.end() ? callback : std::string();
+        } else {
+            s.callbackList.fill({callback});
+        }
+    }
 
     std::string message;
     if (o.messageFile) {
@@ -261,6 +276,7 @@ bool OptionForm::prepare() {
     s.advertising = o.advertising;
     s.adName = cp949::fromUtf8(o.adName).text;
     s.adOptOut = o.adOptOut;
+    s.nightConsent = o.nightConsent;
 
     BalanceLine balance;
     if (m->login.loggedIn) {

@@ -227,7 +227,7 @@ const std::vector<OptionDef>& optionTable() {
              return e;
          },
          nullptr, true},
-        {"--reserve", "\"YYYY-MM-DD HH:MM\"", "reserved sending (minutes in steps of 5)",
+        {"--reserve", "\"YYYY-MM-DD HH:MM\"", "reserved sending, Korean time (minutes in steps of 5)",
          [](Options& o, const std::string& v) {
              std::string r;
              std::string e = text(r, v);
@@ -251,6 +251,13 @@ const std::vector<OptionDef>& optionTable() {
         {"--no-dedup", nullptr, "keep duplicate numbers",
          [](Options& o, const std::string&) {
              o.noDedup = true;
+             return std::string();
+         },
+         nullptr, true},
+        {"--ad-night-consent", nullptr,
+         "an advertisement may go out from 21:00 to 08:00 Korean time: the recipients agreed to it",
+         [](Options& o, const std::string&) {
+             o.adNightConsent = true;
              return std::string();
          },
          nullptr, true},

@@ -50,6 +50,7 @@ struct Options {
     bool advertising = false;
     std::string adName;
     std::string adOptOut;
+    bool adNightConsent = false;
 
     // How long a send waits for the server's result once the job is written.
     int waitSeconds = 60;

@@ -204,6 +204,7 @@ qb::DryRunOptions jobOptions(const Options& options, const std::filesystem::path
     d.advertising = options.advertising;
     d.adName = options.adName;
     d.adOptOut = options.adOptOut;
+    d.nightConsent = options.adNightConsent;
     return d;
 }
 
@@ -286,7 +287,7 @@ int dryRun(const Options& options, const std::filesystem::path& workdir, std::os
     const int fd = &out == &std::cout ? STDOUT_FILENO : -1;
     qb::DryRunOptions job = jobOptions(options, workdir, err);
     job.encodingLog = &err;
-    return qb::runDryRun(job, notifier, out, fd) == 0 ? kSuccess : kFailed;
+    return qb::runDryRun(job, notifier, out, fd, &err) == 0 ? kSuccess : kFailed;
 }
 
 // The service's addresses from service.ini, with what the command line replaces;

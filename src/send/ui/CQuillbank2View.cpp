@@ -26,6 +26,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QStatusBar>
+#include <QTimer>
 
 namespace qb {
 
@@ -55,6 +56,11 @@ CQuillbank2View::CQuillbank2View(SendViewContext context, QWidget* parent)
     s.adName = ad.name;
     s.adOptOut = ad.optOut;
     connectControls();
+    // The Korean time beside the date picker follows the clock.
+    auto* koreanClock = new QTimer(this);
+    koreanClock->setObjectName("koreanClock");
+    connect(koreanClock, &QTimer::timeout, this, [this] { m_display.showKoreanTime(); });
+    koreanClock->start(1000);
     refresh();
 }
 

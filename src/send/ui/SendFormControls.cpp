@@ -280,6 +280,10 @@ QGroupBox* SendFormControls::buildTimingGroup(QWidget* view, QWidget* panel) {
     ownName(reservationDate, u("예약 날짜"));
     ownName(reservationHour, u("예약 시"));
     ownName(reservationMinute, u("예약 분"));
+    koreanTime = new QLabel(timing);
+    koreanTime->setObjectName("koreanTime");
+    koreanTime->setToolTip(u("예약과 분할전송은 한국시간으로 보냅니다."));
+    koreanTime->hide();
     rangeFrom = field("rangeFrom", 64, timing);
     rangeTo = field("rangeTo", 64, timing);
     splitOn = new QCheckBox(u("분할전송"), timing);
@@ -300,7 +304,7 @@ QGroupBox* SendFormControls::buildTimingGroup(QWidget* view, QWidget* panel) {
     timingLayout->setSpacing(3);
     timingLayout->addLayout(
         row({immediate, reserved, reservationDate, reservationHour, unitOf("시", reservationHour, timing),
-             reservationMinute, unitOf("분", reservationMinute, timing)}));
+             reservationMinute, unitOf("분", reservationMinute, timing), koreanTime}));
     timingLayout->addLayout(
         row({label("전송범위", timing), rangeFrom, label("부터", timing), rangeTo, label("까지", timing)}));
     timingLayout->addLayout(row({splitOn, splitCount, label("개단위", timing), splitMinutes,

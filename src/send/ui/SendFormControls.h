@@ -52,6 +52,7 @@ struct SendFormControls {
     QDateEdit* reservationDate = nullptr;
     QComboBox* reservationHour = nullptr;
     QComboBox* reservationMinute = nullptr;
+    QLabel* koreanTime = nullptr; // shown when the machine's clock is not on Korean time
     QLineEdit* rangeFrom = nullptr;
     QLineEdit* rangeTo = nullptr;
     QCheckBox* splitOn = nullptr;

@@ -45,6 +45,13 @@ void SendFormDisplay::showItems(QComboBox* box, const std::vector<std::string>& 
     shown = items;
 }
 
+void SendFormDisplay::showKoreanTime() {
+    const QString note = toQString(SendForm::koreanTimeNote());
+    if (m_ui.koreanTime->text() != note)
+        m_ui.koreanTime->setText(note);
+    m_ui.koreanTime->setVisible(!note.isEmpty());
+}
+
 void SendFormDisplay::show(const SendFormState& s, const BalanceLine& balance,
                            const std::string& callbackText, bool sending, bool resumes) {
     m_ui.kindButtons[static_cast<int>(s.kind)]->setChecked(true);
@@ -87,6 +94,7 @@ void SendFormDisplay::show(const SendFormState& s, const BalanceLine& balance,
     m_ui.reservationDate->setEnabled(s.reservationDateEnabled);
     showChooser(m_ui.reservationHour, s.reservationHour);
     showChooser(m_ui.reservationMinute, s.reservationMinute);
+    showKoreanTime();
     showText(m_ui.rangeFrom, s.rangeFrom);
     showText(m_ui.rangeTo, s.rangeTo);
     m_ui.splitOn->setChecked(s.splitOn);

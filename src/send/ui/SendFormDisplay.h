@@ -25,6 +25,8 @@ public:
     // `resumes`: "전송하기" goes on with what a cut job left, and reads "이어서 전송".
     void show(const SendFormState& state, const BalanceLine& balance, const std::string& callbackText,
               bool sending, bool resumes);
+    // The Korean time beside the date picker, when the machine's clock is not on it.
+    void showKoreanTime();
 
 private:
     void showChooser(QComboBox* box, const Chooser& chooser);

@@ -30,6 +30,7 @@ class QbsendSend : public ::testing::Test {
 public:
     void SetUp() override {
         service.addAccount("user01", "pass01", 123456789, "TAG-01");
+        service.service().webServer().store().addCallback("user01", "0212345678", "2024-01-01");
         std::string numbers;
         for (int i = 1; i <= 3; ++i)
             numbers += "0101000000" + std::to_string(i) + "\r\n";

@@ -52,18 +52,23 @@ TEST(QbsendDryRun, PrintsWhatWouldBeSentWithTheClientsRules) {
                                "--callback",
                                "021234",
                                "--reserve",
-                               "2024-03-05 14:30"});
+                               "2099-03-05 14:30"});
     EXPECT_EQ(ok.exitCode, 0);
     EXPECT_EQ(
         ok.out,
         "총 데이터 [3] 건\n중복제거 [0] 건\n수신거부 [1] 건\n번호형식오류 [0] 건\n전송할 데이터 [2] 건\n"
-        "1\t010-1111-2222\t021234\t김철수님께\t안녕하세요  김철수님\t2024-03-05 14:30:00\n"
-        "2\t010-123-4567\t021234\t이영희님께\t안녕하세요  이영희님\t2024-03-05 14:30:00\n");
+        "1\t010-1111-2222\t021234\t김철수님께\t안녕하세요  김철수님\t2099-03-05 14:30:00\n"
+        "2\t010-123-4567\t021234\t이영희님께\t안녕하세요  이영희님\t2099-03-05 14:30:00\n");
 
     const Outcome refused = qbsend({"--dry-run", "--workdir", q(dir.path()), "--text", q(list), "--delimiter",
                                     "Tab", "--number-column", "1", "--message", "hi"});
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_EQ(refused.out, "[알림] 회신번호를 확인해주세요.\n");
+
+    const Outcome past = qbsend({"--dry-run", "--text", q(list), "--number-column", "1", "--message", "hi",
+                                 "--callback", "021234", "--reserve", "2024-03-05 14:30"});
+    EXPECT_EQ(past.exitCode, 1);
+    EXPECT_EQ(past.out, "[알림] 예약시간이 현재시간 이전입니다. 예약시간을 확인해 주세요.\n");
 
     EXPECT_EQ(qbsend({"--dry-run", "--text", q(list), "--range", "1"}).exitCode, 2);
     EXPECT_EQ(qbsend({"--text", q(list)}).exitCode, 2); // a send needs the account

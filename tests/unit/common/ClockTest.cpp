@@ -1,4 +1,5 @@
 #include "common/Clock.h"
+#include "support/TestClock.h"
 
 #include <gtest/gtest.h>
 
@@ -21,4 +22,16 @@ TEST(Clock, FromLocalNormalisesRollOver) {
     EXPECT_EQ(formatLocal(t, "%Y-%m-%d %H:%M:%S"), "2025-01-01 00:00:00");
     const std::time_t leap = fromLocal({2024, 2, 28, 24, 0, 0});
     EXPECT_EQ(formatLocal(leap, "%Y-%m-%d"), "2024-02-29");
+}
+
+TEST(Clock, KoreanTimeWhateverTheMachinesZone) {
+    const std::time_t t = 1733807100; // 2024-12-10 05:05:00 UTC
+    for (const char* zone : test::kZones) {
+        test::ZoneAt at(zone);
+        EXPECT_EQ(formatKorean(t, "%Y-%m-%d %H:%M:%S"), "2024-12-10 14:05:00") << zone;
+        EXPECT_EQ(fromKorean({2024, 12, 10, 14, 5, 0}), t) << zone;
+        EXPECT_EQ(fromKorean({2024, 12, 10, 13, 65, 0}), t) << zone;
+        EXPECT_EQ(toKorean(t).hour, 14) << zone;
+        EXPECT_EQ(localIsKorean(t), std::string(zone) == "Asia/Seoul") << zone;
+    }
 }

@@ -266,7 +266,7 @@ TEST(SendForm, ReservationPreselectsTheCurrentHourAndFiveMinuteStep) {
         const char* m;
     } cases[] = {{14, 37, "14", "35"}, {0, 0, "00", "00"}, {23, 59, "23", "55"}, {9, 5, "09", "05"}};
     for (const Case& c : cases) {
-        ClockAt clock({2024, 3, 5, c.hour, c.minute, 12});
+        ClockAt clock(fromKorean({2024, 3, 5, c.hour, c.minute, 12}));
         FormFixture f;
         f.form.onReservedChosen();
         EXPECT_EQ(f.state().reservationHour.selectedText(), c.h);

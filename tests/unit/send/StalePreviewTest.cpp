@@ -45,7 +45,7 @@ TEST(StalePreview, AnyChangeAsksAndTheNewRecordsAreSent) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.last);
-        ClockAt clock(LocalTime{2030, 1, 2, 9, 0, 0});
+        ClockAt clock(fromKorean({2030, 1, 2, 9, 0, 0}));
         FormFixture f;
         f.form.onKindChosen(c.kind);
         f.loadRows({{"01011112222", "Kim"}, {"01011112222", "Kim"}});

@@ -300,7 +300,7 @@ TEST(Validation, RangeCountsFinalListPositionsAndClampsTheEnd) {
     }
 }
 
-TEST(Validation, SplitSlicesGetTimeStampsInLocalTime) {
+TEST(Validation, SplitSlicesGetTimeStampsInKoreanTime) {
     struct Case {
         const char* name;
         int records;
@@ -380,8 +380,11 @@ TEST(Validation, SplitSlicesGetTimeStampsInLocalTime) {
          0,
          {{1, "2023-05-01 00:30:00"}}},
     };
-    for (const Case& c : cases) {
-        ClockAt clock(c.date);
+    // Each case in each of the zones.
+    for (std::size_t i = 0; i < std::size(cases) * std::size(kZones); ++i) {
+        const Case& c = cases[i / std::size(kZones)];
+        const ZoneAt zone(kZones[i % std::size(kZones)]);
+        ClockAt clock(fromKorean(c.date));
         FormFixture f;
         Strings numbers;
         for (int i = 0; i < c.records; ++i)
@@ -401,7 +404,8 @@ TEST(Validation, SplitSlicesGetTimeStampsInLocalTime) {
         const Strings stamps = reservations(f);
         ASSERT_EQ(stamps.size(), static_cast<std::size_t>(c.records)) << c.name;
         for (const auto& [index, stamp] : c.expect)
-            EXPECT_EQ(stamps[static_cast<std::size_t>(index)], stamp) << c.name << " record " << index;
+            EXPECT_EQ(stamps[static_cast<std::size_t>(index)], stamp)
+                << c.name << " record " << index << " " << i;
     }
 }
 
@@ -415,8 +419,8 @@ TEST(Validation, SplitSlicesNeverPassTheLastFourDigitYear) {
         LocalTime clock;
         bool accepted;
     } cases[] = {
-        {"reserved, second slice in year 10000", 2, "1", 9, true, {9999, 12, 31, 23, 55, 0}, false},
-        {"reserved, one slice", 2, "2", 9, true, {9999, 12, 31, 23, 55, 0}, true},
+        {"reserved, second slice in year 10000", 2, "1", 9, true, {9999, 12, 31, 23, 50, 0}, false},
+        {"reserved, one slice", 2, "2", 9, true, {9999, 12, 31, 23, 50, 0}, true},
         {"immediate, second slice a minute after the end",
          2,
          "1",
@@ -427,7 +431,7 @@ TEST(Validation, SplitSlicesNeverPassTheLastFourDigitYear) {
         {"immediate, last second", 1, "1", 0, false, {9999, 12, 31, 23, 59, 59}, true},
     };
     for (const Case& c : cases) {
-        ClockAt clock(c.clock);
+        ClockAt clock(fromKorean(c.clock));
         FormFixture f;
         Strings numbers;
         for (int i = 0; i < c.records; ++i)
@@ -438,8 +442,10 @@ TEST(Validation, SplitSlicesNeverPassTheLastFourDigitYear) {
         f.form.onSplitSwitch();
         f.state().splitCount = c.count;
         f.state().splitMinutes.select(c.minutesItem);
-        if (c.reserved)
-            f.form.onReservedChosen(); // the clock's hour and five-minute step: 23:55
+        if (c.reserved) {
+            f.form.onReservedChosen(); // the clock's hour; 23:55, later than now
+            f.state().reservationMinute.select(11);
+        }
         EXPECT_EQ(f.form.validateAndPreview(), c.accepted) << c.name;
         if (c.accepted) {
             EXPECT_EQ(reservations(f).back().substr(0, 5), "9999-") << c.name;
@@ -452,7 +458,7 @@ TEST(Validation, SplitSlicesNeverPassTheLastFourDigitYear) {
 }
 
 TEST(Validation, ReservationWithoutSplitAndImmediate) {
-    ClockAt clock({2016, 9, 10, 8, 0, 0});
+    ClockAt clock(fromKorean({2016, 9, 10, 8, 0, 0}));
     FormFixture f;
     f.loadRows({{"01011112222"}});
     f.prepareSms("hi");

@@ -87,6 +87,7 @@ TEST(SendView, TextFileToPreviewWithMergeAndRowDeletion) {
     EXPECT_EQ(f.view->form().callbackNumber(), "021234567890123");
     callback->selectAll();
     typeInto(callback, "0212345678");
+    f.view->form().setCallbackChoices({"02-1234-5678"}); // the typed number, as the service lists it
     typeInto(f.find<QPlainTextEdit>("smsBox"), u("<@1@>님\n안녕하세요"));
     EXPECT_EQ(f.state().smsText, ko("<@1@>") + ko("님\r\n안녕하세요"));
     EXPECT_EQ(f.find<QLabel>("smsCounter")->text(), "18 / 90 byte");

@@ -3,7 +3,6 @@
 #include "common/Clock.h"
 
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 // A fixed clock for as long as the object lives; the system clock again after.
@@ -32,24 +31,19 @@ private:
 // The machine's zone set (TZ) for as long as the object lives.
 class ZoneAt {
 public:
-    explicit ZoneAt(const char* zone) {
-        if (const char* old = std::getenv("TZ"))
-            m_old = old;
+    explicit ZoneAt(const char* zone) : m_old(std::getenv("TZ") ? std::getenv("TZ") : "") {
         ::setenv("TZ", zone, 1);
         ::tzset();
     }
     ~ZoneAt() {
-        if (m_old)
-            ::setenv("TZ", m_old->c_str(), 1);
-        else
-            ::unsetenv("TZ");
+        m_old.empty() ? ::unsetenv("TZ") : ::setenv("TZ", m_old.c_str(), 1);
         ::tzset();
     }
     ZoneAt(const ZoneAt&) = delete;
     ZoneAt& operator=(const ZoneAt&) = delete;
 
 private:
-    std::optional<std::string> m_old;
+    std::string m_old;
 };
 
 // Zones a machine may be set to: Korea's own, behind it, and one with daylight saving.

@@ -89,10 +89,12 @@ TEST(QbsendDryRun, CsvAndEncodings) {
     };
     const std::string summary =
         "총 데이터 [1] 건\n중복제거 [0] 건\n수신거부 [0] 건\n번호형식오류 [0] 건\n전송할 데이터 [1] 건\n";
+    const std::string unchecked = "qbsend: --dry-run does not log in: the callback number is not checked "
+                                  "against the service's registered numbers\n";
     const Outcome ok = dryRun(csv, {"--delimiter", "Csv"});
     EXPECT_EQ(ok.exitCode, 0);
     EXPECT_EQ(ok.out, summary + "1\t010-1111-2222\t021234\t김, 철수\t즉시전송\n");
-    EXPECT_EQ(ok.err, "qbsend: encoding: UTF-8\n");
+    EXPECT_EQ(ok.err, unchecked + "qbsend: encoding: UTF-8\n");
 
     const Outcome unclosed = dryRun(open, {"--delimiter", "csv"});
     EXPECT_EQ(unclosed.exitCode, 1);
@@ -105,7 +107,7 @@ TEST(QbsendDryRun, CsvAndEncodings) {
                   "\nUTF-8 줄(1행)과 CP949 줄(2행)이 섞여 있습니다. 인코딩을 골라 다시 불러오세요.\n");
     const Outcome chosen = dryRun(mixed, {"--delimiter", ",", "--encoding", "UTF-8", "--range", "1", "1"});
     EXPECT_EQ(chosen.exitCode, 0);
-    EXPECT_EQ(chosen.err, "qbsend: encoding: UTF-8\n");
+    EXPECT_EQ(chosen.err, unchecked + "qbsend: encoding: UTF-8\n");
     EXPECT_EQ(dryRun(mixed, {"--encoding", "latin-1"}).exitCode, 2);
 }
 

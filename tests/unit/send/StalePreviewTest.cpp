@@ -39,8 +39,12 @@ TEST(StalePreview, AnyChangeAsksAndTheNewRecordsAreSent) {
              f.state().splitMinutes.select(9);
          },
          "2|021234||Kim hi|2030-01-02 09:10:00|"},
-        {MessageKind::Sms, [](FormFixture& f) { f.form.onReservedChosen(); },
-         "2|021234||Kim hi|2030-01-02 09:00:00|"},
+        {MessageKind::Sms,
+         [](FormFixture& f) {
+             f.form.onReservedChosen();
+             f.state().reservationHour.select(10); // later than now
+         },
+         "2|021234||Kim hi|2030-01-02 10:00:00|"},
         {MessageKind::Sms, [](FormFixture& f) { f.state().dedupOn = true; }, "1|021234||Kim hi|즉시전송|"},
     };
     for (const Case& c : cases) {

@@ -4,6 +4,7 @@
 #include "import/FileBytes.h"
 #include "support/RecordingNotifier.h"
 #include "support/TempDir.h"
+#include "support/TestClock.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,7 @@ TEST(DryRun, PrintsTheSummaryAndOneLinePerRecord) {
 }
 
 TEST(DryRun, LongKindsReservationSplitRangeAndRejects) {
+    const test::ClockAt clock(fromKorean({2024, 12, 1, 0, 0, 0}));
     TempDir dir;
     const std::string rejects = dir.write("rej.txt", "01000000002\n");
     dir.write("msg/RAZIDODU.ini", "[Reject]\r\nReject_001=TRUE,rej.txt," + rejects + "\r\n");

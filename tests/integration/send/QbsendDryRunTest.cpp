@@ -129,6 +129,13 @@ TEST(QbsendDryRun, AdvertisingArgumentsAndFindings) {
     EXPECT_EQ(found.out, "[알림] 광고 문자 규칙에 맞지 않습니다. 고친 뒤 다시 미리보기 해주세요.\n"
                          "- \"[광고]\"처럼 바꾼 표기는 쓸 수 없습니다. \"(광고)\"로 써주세요. (행 2)\n"
                          "- 상호(서비스명) \"홍길동상회\" 표시가 없습니다. (행 1, 2)\n");
+
+    const QStringList night = job + ad + QStringList{"--message", "(광고)홍길동상회\n무료거부 0801234567",
+                                                     "--reserve", "2099-03-05 22:00",
+                                                     "--range",   "1",
+                                                     "1"};
+    EXPECT_EQ(qbsend(night).exitCode, 1);
+    EXPECT_EQ(qbsend(night + QStringList{"--ad-night-consent"}).exitCode, 0);
 }
 
 TEST(QbsendDryRun, AHeaderRowNamesMergeColumnsAndTheNumberColumnIsFound) {

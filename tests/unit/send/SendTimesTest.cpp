@@ -22,6 +22,15 @@ void reserve(FormFixture& f, int rows, int hour, int minuteItem) {
     f.state().reservationMinute.select(minuteItem);
 }
 
+// "광고" on, its settings and the message made to pass its checks.
+void advertise(FormFixture& f, bool on = true) {
+    f.state().advertising = on;
+    f.state().adName = ko("퀼뱅크");
+    f.state().adOptOut = "080-123-4567";
+    if (on)
+        f.form.insertAdvertisingText();
+}
+
 } // namespace
 
 TEST(SendTimes, AReservationNotLaterThanNowIsRefused) {
@@ -33,7 +42,7 @@ TEST(SendTimes, AReservationNotLaterThanNowIsRefused) {
                 const ClockAt clock(fromKorean(now));
                 FormFixture f;
                 reserve(f, 1, 14, 1);
-                f.state().advertising = ad;
+                advertise(f, ad);
                 const bool accepted = now.minute == 4;
                 EXPECT_EQ(f.form.validateAndPreview(), accepted) << zone << now.hour;
                 EXPECT_EQ(accepted ? f.batch().queue.at(0).reservation : f.notifier.texts().back(),
@@ -73,7 +82,7 @@ TEST(SendTimes, NightSlicesOfAnAdvertisementNeedConsent) {
         const ClockAt clock(fromKorean({2024, 12, 10, 9, 0, 0}));
         FormFixture f;
         reserve(f, 30, 20, 8);
-        f.state().advertising = true;
+        advertise(f);
         f.state().nightConsent = c.consent;
         f.state().splitOn = true;
         f.state().splitCount = "10";
@@ -107,7 +116,7 @@ TEST(SendTimes, ATypedCallbackTheServiceDoesNotListIsNamed) {
         f.login.loggedIn = c.loggedIn;
         f.loadRows({{"01011112222"}});
         f.prepareSms("hi");
-        f.state().advertising = c.ad;
+        advertise(f, c.ad);
         f.form.setCallbackChoices({"0212345678", "0311112222"});
         if (c.typed)
             f.form.onCallbackEdited(c.typed);

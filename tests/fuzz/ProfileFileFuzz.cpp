@@ -2,6 +2,7 @@
 // key read back.
 #include "app/LoginSettings.h"
 #include "common/ProfileFile.h"
+#include "send/ColumnMemory.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,6 +39,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const qb::ProfileFile ini(path);
     (void)ini.read("LOGIN", "ID", "x");
     (void)ini.read("", "", "");
+    // Kept columns name only columns the table has.
+    if (const auto kept = qb::KeptColumns::read(path, "0000000000000000", 10)) {
+        check(kept->number >= 0 && kept->number <= 10);
+        for (const int m : kept->merge)
+            check(m >= 0 && m <= 10);
+    }
     for (const auto& [key, value] : ini.readSection("SERVICE"))
         check(key.find('\n') == std::string::npos && value.find('\n') == std::string::npos);
     (void)qb::LoginSettings::read(path);

@@ -1,6 +1,7 @@
 // A text file as the import takes it: encoding guess, line pieces (the same when it
 // comes in two parts), then the table in single-column or column mode, with the
-// delimiter picked by the first byte.
+// delimiter picked by the first byte; the first rows judged for a header row and a
+// number column, and the header row taken or not as the first byte says.
 #include "common/Notifier.h"
 #include "import/RecipientTable.h"
 #include "import/TextImport.h"
@@ -43,8 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     qb::RecipientTable table;
     Silent notifier;
     int rows = 0;
-    if (qb::fillTableFromLines(table, lines, qb::delimiterSet(field), notifier, rows)) {
-        if (table.rowCount() != rows + 1 || static_cast<std::size_t>(rows) != count)
+    bool taken = false;
+    const auto headerRow = [&](const qb::ColumnSample& sample) {
+        taken = (data[0] / 6) % 2 == 1;
+        const int column = qb::findNumberColumn(sample, qb::offerHeaderRow(sample) || taken);
+        if (column < 0 || column > 10)
+            std::abort();
+        return taken;
+    };
+    if (qb::fillTableFromLines(table, lines, qb::delimiterSet(field), notifier, rows, headerRow)) {
+        if (table.rowCount() != rows + 1 || static_cast<std::size_t>(rows) + (taken ? 1 : 0) != count)
             std::abort();
         for (int r = 0; r < table.rowCount(); ++r)
             for (int c = 0; c <= table.columnCount(); ++c)

@@ -7,10 +7,6 @@ using namespace qb::test;
 
 using Strings = std::vector<std::string>;
 
-namespace {
-const char* const kQuestion = "첫 줄을 제목 줄로 쓸까요?";
-} // namespace
-
 TEST(HeaderRow, TakenOnceAndTheChoicesKeptForTheSameHeader) {
     FormFixture f;
     f.form.keepColumnsIn(f.dir.file("Env.cfg"));
@@ -22,7 +18,7 @@ TEST(HeaderRow, TakenOnceAndTheChoicesKeptForTheSameHeader) {
         f.notifier.answerNext(yes);
         f.state().delimiterField = ",";
         f.form.imports().importTextPaths({path});
-        EXPECT_EQ(f.notifier.texts(), Strings{kQuestion}) << path;
+        EXPECT_EQ(f.notifier.texts(), Strings{"첫 줄을 제목 줄로 쓸까요?"}) << path;
     };
     const SendFormState& s = f.state();
 
@@ -54,16 +50,4 @@ TEST(HeaderRow, TakenOnceAndTheChoicesKeptForTheSameHeader) {
     EXPECT_EQ(f.headers(), (Strings{" 번 호 ", "1 열", "2 열", "3 열"}));
     EXPECT_EQ(s.numberColumn.selected, 0);
     EXPECT_FALSE(s.numberColumnFound);
-}
-
-TEST(HeaderRow, TakenFromASheetWhileItIsRead) {
-    FormFixture f;
-    f.notifier.answerNext(true);
-    ASSERT_TRUE(f.form.imports().loadWorkbookSheet(dataPath("excel/recipients.xlsx"), 1));
-    EXPECT_EQ(f.notifier.texts(), Strings{kQuestion});
-    EXPECT_EQ(f.column(0), (Strings{"1", "2", "3", "4"}));
-    EXPECT_EQ(f.cell(1, 1), "홍길동");
-    EXPECT_EQ(f.cell(0, 1), "1 열 (이름)");
-    EXPECT_EQ(f.cell(0, 2), "수신번호");
-    EXPECT_EQ(f.state().rangeTo, "4");
 }

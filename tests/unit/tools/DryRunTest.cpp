@@ -203,42 +203,6 @@ TEST(DryRun, TheRowsLeftOutGoToTheFileGiven) {
     EXPECT_EQ(r.messages, std::vector<std::string>{*o.excludedFile + "\n화일을 저장할 수 없습니다."});
 }
 
-TEST(DryRun, HeaderRowAndTheNumberColumnFound) {
-    TempDir dir;
-    DryRunOptions o;
-    o.workingFolder = dir.path();
-    o.textFiles = {dir.write("a.txt", "이름,휴대폰\n김철수,01011112222\n이영희,0101234567\n")};
-    o.delimiter = ",";
-    o.header = true;
-    o.mergeNames = {{1, "이름"}};
-    std::vector<std::string> notes;
-    o.note = [&](const std::string& line) { notes.push_back(line); };
-    o.callback = "0212345678";
-    o.message = "<@1@>님";
-    const std::string rows = "1\t010-1111-2222\t0212345678\t김철수님\t즉시전송\n"
-                             "2\t010-123-4567\t0212345678\t이영희님\t즉시전송\n";
-    DryRunResult r = dryRun(o);
-    EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(notes, std::vector<std::string>{"number column 2 (휴대폰)"});
-    EXPECT_EQ(
-        r.out,
-        "총 데이터 [2] 건\n중복제거 [0] 건\n수신거부 [0] 건\n번호형식오류 [0] 건\n전송할 데이터 [2] 건\n" +
-            rows);
-
-    // Without it the first row is a row like the others, and nothing is asked.
-    o.header = false;
-    o.mergeNames.clear();
-    o.merges = {{1, 1}};
-    notes.clear();
-    r = dryRun(o);
-    EXPECT_TRUE(r.messages.empty());
-    EXPECT_EQ(notes, std::vector<std::string>{"number column 2"});
-    EXPECT_EQ(
-        r.out,
-        "총 데이터 [3] 건\n중복제거 [0] 건\n수신거부 [0] 건\n번호형식오류 [1] 건\n전송할 데이터 [2] 건\n" +
-            rows);
-}
-
 TEST(DryRun, MessagesBecomeCp949WithCrLf) {
     EXPECT_EQ(messageFromUtf8("a\nb\r\nc\rd"), "a\r\nb\r\nc\r\nd");
     EXPECT_EQ(messageFromUtf8("가"), ko("가"));

@@ -145,7 +145,9 @@ TEST(QbsendDryRun, AHeaderRowNamesMergeColumnsAndTheNumberColumnIsFound) {
         qbsend({"--dry-run", "--workdir", q(dir.path()), "--text", q(list), "--delimiter", ",", "--header",
                 "--merge", "1=이름", "--callback", "021234", "--message", "<@1@>님"});
     EXPECT_EQ(ok.exitCode, 0);
-    EXPECT_EQ(ok.err, "qbsend: encoding: UTF-8\nqbsend: number column 2 (휴대폰)\n");
+    EXPECT_EQ(ok.err,
+              "qbsend: --dry-run does not log in: the callback number is not checked against the "
+              "service's registered numbers\nqbsend: encoding: UTF-8\nqbsend: number column 2 (휴대폰)\n");
     EXPECT_EQ(
         ok.out,
         "총 데이터 [1] 건\n중복제거 [0] 건\n수신거부 [0] 건\n번호형식오류 [0] 건\n전송할 데이터 [1] 건\n"

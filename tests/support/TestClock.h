@@ -29,21 +29,13 @@ private:
 };
 
 // The machine's zone set (TZ) for as long as the object lives.
-class ZoneAt {
-public:
-    explicit ZoneAt(const char* zone) : m_old(std::getenv("TZ") ? std::getenv("TZ") : "") {
+struct ZoneAt {
+    explicit ZoneAt(const char* zone) {
         ::setenv("TZ", zone, 1);
         ::tzset();
     }
-    ~ZoneAt() {
-        m_old.empty() ? ::unsetenv("TZ") : ::setenv("TZ", m_old.c_str(), 1);
-        ::tzset();
-    }
-    ZoneAt(const ZoneAt&) = delete;
-    ZoneAt& operator=(const ZoneAt&) = delete;
-
-private:
-    std::string m_old;
+    ~ZoneAt() { (m_old.empty() ? ::unsetenv("TZ") : ::setenv("TZ", m_old.c_str(), 1)), ::tzset(); }
+    const std::string m_old = std::getenv("TZ") ? std::getenv("TZ") : "";
 };
 
 // Zones a machine may be set to: Korea's own, behind it, and one with daylight saving.

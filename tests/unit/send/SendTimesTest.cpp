@@ -9,50 +9,50 @@ using namespace qb::test;
 
 namespace {
 
-// `rows` numbers, an SMS, reserved for 2024-12-10 hour:minute Korean time.
-void reserve(FormFixture& f, int rows, int hour, int minuteItem) {
+// `rows` numbers in an SMS form; with `ad`, "광고" on with its settings and text.
+void prepare(FormFixture& f, int rows, bool ad) {
     std::vector<std::vector<std::string>> numbers;
     for (int i = 0; i < rows; ++i)
         numbers.push_back({"010" + std::to_string(10000000 + i)});
     f.loadRows(numbers);
     f.prepareSms("hi");
+    f.state().advertising = ad;
+    f.state().adName = ko("퀼뱅크");
+    f.state().adOptOut = "080-123-4567";
+    if (ad)
+        f.form.insertAdvertisingText();
+}
+
+void reserve(FormFixture& f, int hour, int minuteItem) {
     f.form.onReservedChosen();
     f.state().reservationDate = {2024, 12, 10};
     f.state().reservationHour.select(hour);
     f.state().reservationMinute.select(minuteItem);
 }
 
-// "광고" on, its settings and the message made to pass its checks.
-void advertise(FormFixture& f, bool on = true) {
-    f.state().advertising = on;
-    f.state().adName = ko("퀼뱅크");
-    f.state().adOptOut = "080-123-4567";
-    if (on)
-        f.form.insertAdvertisingText();
-}
-
 } // namespace
 
 TEST(SendTimes, AReservationNotLaterThanNowIsRefused) {
-    const LocalTime nows[] = {{2024, 12, 10, 14, 4, 0}, {2024, 12, 10, 14, 5, 0}, {2024, 12, 10, 17, 5, 0}};
+    const struct Case {
+        int hour, minute; // now, Korean time
+        bool ad, accepted;
+    } cases[] = {{14, 4, false, true}, {14, 4, true, true}, {14, 5, true, false}, {17, 5, false, false}};
     for (const char* zone : kZones)
-        for (const bool ad : {false, true})
-            for (const LocalTime& now : nows) {
-                const ZoneAt at(zone);
-                const ClockAt clock(fromKorean(now));
-                FormFixture f;
-                reserve(f, 1, 14, 1);
-                advertise(f, ad);
-                const bool accepted = now.minute == 4;
-                EXPECT_EQ(f.form.validateAndPreview(), accepted) << zone << now.hour;
-                EXPECT_EQ(accepted ? f.batch().queue.at(0).reservation : f.notifier.texts().back(),
-                          accepted ? "2024-12-10 14:05:00"
-                                   : "예약시간이 현재시간 이전입니다. 예약시간을 확인해 주세요.")
-                    << zone;
-            }
+        for (const Case& c : cases) {
+            const ZoneAt at(zone);
+            const ClockAt clock(fromKorean({2024, 12, 10, c.hour, c.minute, 0}));
+            FormFixture f;
+            prepare(f, 1, c.ad);
+            reserve(f, 14, 1);
+            EXPECT_EQ(f.form.validateAndPreview(), c.accepted) << zone << c.hour;
+            EXPECT_EQ(c.accepted ? f.batch().queue.at(0).reservation : f.notifier.texts().back(),
+                      c.accepted ? "2024-12-10 14:05:00"
+                                 : "예약시간이 현재시간 이전입니다. 예약시간을 확인해 주세요.")
+                << zone;
+        }
 }
 
-TEST(SendTimes, NightSlicesAreNamedInKoreanTime) {
+TEST(SendTimes, NightIsFrom21To08KoreanTime) {
     const auto kst = [](int hour, int minute, int second) {
         return fromKorean({2024, 12, 10, hour, minute, second});
     };
@@ -68,35 +68,31 @@ TEST(SendTimes, NightSlicesAreNamedInKoreanTime) {
             EXPECT_EQ(nightSlices(c.times).slices, c.slices) << zone << c.times.base;
         }
     const std::string many = cp949::toUtf8(nightSlices(cases[1].times).text);
-    EXPECT_EQ(many.substr(many.rfind('\n')), "\n외 [90] 회차");
+    EXPECT_EQ(many.substr(many.rfind('\n')), "\n외 [90] 회차"); // ten named
 }
 
 // Reserved for 20:40, ten records every ten minutes: the third slice goes at 21:00.
 TEST(SendTimes, NightSlicesOfAnAdvertisementNeedConsent) {
     const struct Case {
-        std::optional<bool> consent; // qbsend's answer beforehand
+        std::optional<bool> consent; // given beforehand, as qbsend does
         bool answer;
     } cases[] = {{std::nullopt, false}, {std::nullopt, true}, {false, true}, {true, false}};
     for (const Case& c : cases) {
         const ZoneAt at("UTC");
         const ClockAt clock(fromKorean({2024, 12, 10, 9, 0, 0}));
         FormFixture f;
-        reserve(f, 30, 20, 8);
-        advertise(f);
+        prepare(f, 30, true);
+        reserve(f, 20, 8);
         f.state().nightConsent = c.consent;
         f.state().splitOn = true;
         f.state().splitCount = "10";
         f.state().splitMinutes.select(9);
         f.notifier.answerNext(c.answer);
-        const bool queued = c.consent.value_or(c.answer);
-        EXPECT_EQ(f.form.validateAndPreview(), queued);
-        EXPECT_EQ(f.batch().queue.size(), queued ? 30U : 0U);
+        EXPECT_EQ(f.form.validateAndPreview(), c.consent.value_or(c.answer));
         const std::string shown = f.notifier.texts().back();
-        EXPECT_NE(
-            shown.find(
-                "야간(21시~08시) 전송 (한국시간): 분할전송 [1] 회차, [10] 건\n3회차 2024-12-10 21:00:00 "
-                "(21~30번째)"),
-            std::string::npos)
+        EXPECT_NE(shown.find("야간(21시~08시) 전송 (한국시간): 분할전송 [1] 회차, [10] 건\n"
+                             "3회차 2024-12-10 21:00:00 (21~30번째)"),
+                  std::string::npos)
             << shown;
         EXPECT_EQ(f.notifier.shown().back().question, !c.consent && !c.answer);
     }
@@ -114,18 +110,14 @@ TEST(SendTimes, ATypedCallbackTheServiceDoesNotListIsNamed) {
     for (const Case& c : cases) {
         FormFixture f;
         f.login.loggedIn = c.loggedIn;
-        f.loadRows({{"01011112222"}});
-        f.prepareSms("hi");
-        advertise(f, c.ad);
+        prepare(f, 1, c.ad);
         f.form.setCallbackChoices({"0212345678", "0311112222"});
         if (c.typed)
             f.form.onCallbackEdited(c.typed);
         EXPECT_EQ(f.form.validateAndPreview(), !(c.named && c.ad)) << c.typed;
-        const std::string text = f.notifier.texts().back();
-        EXPECT_EQ(
-            text.find("회신번호 [0212345679]는 등록된 발신번호가 아닙니다. 등록된 번호만 발신번호로 쓸 수 "
-                      "있습니다.") != std::string::npos,
-            c.named)
-            << text;
+        EXPECT_EQ(f.notifier.texts().back().find(
+                      "회신번호 [0212345679]는 등록된 발신번호가 아닙니다. 등록된 번호만 "
+                      "발신번호로 쓸 수 있습니다.") != std::string::npos,
+                  c.named);
     }
 }

@@ -103,23 +103,15 @@ TEST(AdvertisingCheck, InsertedTextPassesTheCheck) {
 }
 
 TEST(AdvertisingSettings, NumbersAndNames) {
-    for (const auto& [number, ok] : std::vector<std::pair<std::string, bool>>{{"080-123-4567", true},
-                                                                              {"0801234567", true},
-                                                                              {"080-1234-5678", true},
-                                                                              {"070-123-4567", false},
-                                                                              {"080-123-456", false},
-                                                                              {"080--1234567", false},
-                                                                              {"-0801234567", false},
-                                                                              {"080 123 4567", false},
-                                                                              {"", false},
-                                                                              {"080123456789", false}})
-        EXPECT_EQ(isOptOutNumber(number), ok) << number;
-    for (const auto& [name, ok] : std::vector<std::pair<std::string, bool>>{{ko("홍길동상회"), true},
-                                                                            {"  ", false},
-                                                                            {"a\r\nb", false},
-                                                                            {std::string(40, 'a'), true},
-                                                                            {std::string(41, 'a'), false}})
-        EXPECT_EQ(isSenderName(name), ok) << name;
+    for (const char* good : {"080-123-4567", "0801234567", "080-1234-5678"})
+        EXPECT_TRUE(isOptOutNumber(good)) << good;
+    for (const char* bad :
+         {"070-123-4567", "080-123-456", "080--1234567", "-0801234567", "080 123 4567", "", "080123456789"})
+        EXPECT_FALSE(isOptOutNumber(bad)) << bad;
+    for (const std::string& good : {ko("홍길동상회"), std::string(40, 'a')})
+        EXPECT_TRUE(isSenderName(good)) << good;
+    for (const std::string& bad : {std::string("  "), std::string("a\r\nb"), std::string(41, 'a')})
+        EXPECT_FALSE(isSenderName(bad)) << bad;
 }
 
 } // namespace

@@ -22,13 +22,13 @@ void Clock::setInstance(std::unique_ptr<Clock> clock) {
     g_override = std::move(clock);
 }
 
-LocalTime toLocal(std::time_t t) {
-    std::tm tm{};
-    localtime_r(&t, &tm);
+namespace {
+
+LocalTime fieldsOf(const std::tm& tm) {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-std::time_t fromLocal(const LocalTime& lt) {
+std::tm tmOf(const LocalTime& lt) {
     std::tm tm{};
     tm.tm_year = lt.year - 1900;
     tm.tm_mon = lt.month - 1;
@@ -36,6 +36,19 @@ std::time_t fromLocal(const LocalTime& lt) {
     tm.tm_hour = lt.hour;
     tm.tm_min = lt.minute;
     tm.tm_sec = lt.second;
+    return tm;
+}
+
+} // namespace
+
+LocalTime toLocal(std::time_t t) {
+    std::tm tm{};
+    localtime_r(&t, &tm);
+    return fieldsOf(tm);
+}
+
+std::time_t fromLocal(const LocalTime& lt) {
+    std::tm tm = tmOf(lt);
     tm.tm_isdst = -1;
     return std::mktime(&tm);
 }
@@ -60,17 +73,11 @@ LocalTime toKorean(std::time_t t) {
     const std::time_t shifted = t + kKoreaOffset;
     std::tm tm{};
     gmtime_r(&shifted, &tm);
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    return fieldsOf(tm);
 }
 
 std::time_t fromKorean(const LocalTime& kt) {
-    std::tm tm{};
-    tm.tm_year = kt.year - 1900;
-    tm.tm_mon = kt.month - 1;
-    tm.tm_mday = kt.day;
-    tm.tm_hour = kt.hour;
-    tm.tm_min = kt.minute;
-    tm.tm_sec = kt.second;
+    std::tm tm = tmOf(kt);
     return timegm(&tm) - kKoreaOffset;
 }
 

@@ -44,3 +44,13 @@ start_client() {
     (cd "$work" && exec "$client" /u) >/dev/null 2>&1 &
     pids+=($!)
 }
+
+# A click in the main window ($main, set by the script), and a combo box at
+# (x, y) moved to its n-th item below the current one.
+click_at() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.3; }
+pick_item() {
+    click_at "$1" "$2"
+    for _ in $(seq "$3"); do xdotool key Down; done
+    xdotool key Return
+    sleep 0.3
+}

@@ -3,7 +3,7 @@
 # on loopback: the preview stopped with its findings by row, and the SMS box after
 # "광고 문구 넣기". Needs a built tree (build/).
 set -euo pipefail
-cd "$(dirname "$0")/.."
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 if [ -z "${QB_SCREENSHOTS_INSIDE:-}" ]; then
     exec xvfb-run -a -s "-screen 0 1280x1024x24" env QB_SCREENSHOTS_INSIDE=1 "$0" "$@"
@@ -39,13 +39,6 @@ main=$(find_window '퀼뱅크문자')
 
 # The recipients with "," as the delimiter, column 1 as the number column and
 # <@1@> bound to column 2; a message without the marker, the name or the refusal.
-click_at() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.3; }
-pick_item() {
-    click_at "$1" "$2"
-    for _ in $(seq "$3"); do xdotool key Down; done
-    xdotool key Return
-    sleep 0.3
-}
 pick_item 514 413 1
 click_at 382 413
 find_window '열기|Open' >/dev/null
@@ -53,7 +46,7 @@ sleep 0.5
 xdotool type --delay 10 "$work/recipients.txt"
 xdotool key Return
 sleep 1
-pick_item 65 528 1
+# The number column, 1 열, is found by itself.
 click_at 48 401
 pick_item 138 401 2
 click_at 121 207

@@ -48,13 +48,6 @@ xdotool windowactivate --sync "$notice" key Escape
 sleep 1
 main=$(find_window '퀼뱅크문자')
 
-click_at() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.3; }
-pick_item() {
-    click_at "$1" "$2"
-    for _ in $(seq "$3"); do xdotool key Down; done
-    xdotool key Return
-    sleep 0.3
-}
 load_recipients() {
     pick_item 514 413 1
     click_at 382 413

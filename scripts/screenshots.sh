@@ -64,13 +64,6 @@ shot "$main" main-logged-in
 # The send form, driven as a user would: "," as the delimiter, the file through
 # the file dialog, column 1 as the number column, <@2@> bound to column 2, a
 # callback number and a message. Points are in the main window's client area.
-click_at() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.3; }
-pick_item() { # a combo box at (x, y): its n-th item below the current one
-    click_at "$1" "$2"
-    for _ in $(seq "$3"); do xdotool key Down; done
-    xdotool key Return
-    sleep 0.3
-}
 pick_item 514 413 1
 click_at 382 413
 find_window '열기|Open' >/dev/null

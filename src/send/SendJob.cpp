@@ -13,17 +13,12 @@
 #include "web/SendStatus.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <limits>
 
 namespace qb {
 namespace {
 
 constexpr std::int64_t kInt32Max = std::numeric_limits<std::int32_t>::max();
-// Write-ahead marks start small, so a crash early in a job leaves little in doubt,
-// and grow so that a long job syncs its journal a few times a second at most.
-constexpr long long kFirstAllowance = 4096;
-constexpr long long kLargestAllowance = 262144;
 // Shorter queues are encoded as they are written.
 constexpr std::size_t kEncodeAheadFrom = 2048;
 // Records encoded ahead are offered to the socket this many at most in one send.
@@ -31,10 +26,6 @@ constexpr std::size_t kRunRecords = 64;
 // How long the service may keep reading what a broken connection still held.
 constexpr long kStatusWaitMs = 3000;
 
-const char* const kJournalFailed =
-    "전송 기록을 저장할 수 없어 전송을 중단합니다. 디스크 공간을 확인해 주세요.";
-const char* const kJournalReadOnly =
-    "전송 기록 폴더에 쓸 수 없어 전송을 중단합니다. 폴더의 쓰기 권한을 확인해 주세요.\n";
 // What follows the counts once the journal holds the rest.
 const char* const kResumeNow = "이어서 전송을 누르면 남은 건을 전송합니다.";
 const char* const kResumeLater =
@@ -85,42 +76,11 @@ std::string SendJob::countErrorMessage(long long reported, long long count) {
               "주세요.");
 }
 
-std::string SendJob::journalFailure() const {
-    const int why = m_journal.lastError();
-    if (why == EROFS || why == EACCES || why == EPERM)
-        return ko(kJournalReadOnly) + m_journalFolder;
-    return ko(kJournalFailed);
-}
-
 std::string SendJob::resendUncertainQuestion(long long uncertain) {
     return ko("서버가 받았는지 확인할 수 없는 [") + std::to_string(uncertain) +
            ko("]건을 다시 전송하시겠습니까?\n예: 받은 번호에는 두 번 갈 수 있습니다.\n아니요: 받지 못한 "
               "번호에는 "
               "가지 않습니다.");
-}
-
-long long SendJob::journalIndex() const {
-    return static_cast<long long>(m_batch.queue.taken() - m_journalBase);
-}
-
-bool SendJob::openJournal() {
-    const SendQueue& queue = m_batch.queue;
-    if (m_jobGeneration == queue.generation() && (m_journalFolder.empty() || m_journal.isOpen()))
-        return true;
-    // A new fill of the queue is a new job: an earlier one's journal is over.
-    m_journal.finish();
-    m_segments.clear();
-    m_segmentStarts.clear();
-    m_resultsDue.clear();
-    m_takenBefore = 0;
-    m_jobGeneration = queue.generation();
-    m_journalBase = queue.taken();
-    m_journalAdopted = false;
-    if (m_journalFolder.empty())
-        return true;
-    std::string error;
-    return m_journal.create(m_journalFolder, m_login.userId, m_batch.kind, m_batch.pictures(),
-                            m_batch.pictureCount, queue, error);
 }
 
 bool SendJob::take(SendBatch batch) {
@@ -136,12 +96,8 @@ void SendJob::dropRest() {
 }
 
 void SendJob::prepareJournal(const SendBatch& batch) {
-    const SendQueue& queue = batch.queue;
-    if (m_running || m_journalFolder.empty() || !m_login.loggedIn ||
-        (m_jobGeneration == queue.generation() && m_journal.isOpen()))
-        return;
-    m_journal.prepare(m_journalFolder, m_login.userId, batch.kind, batch.pictures(), batch.pictureCount,
-                      queue);
+    if (!m_running && m_login.loggedIn)
+        m_ledger.prepare(batch, m_login.userId);
 }
 
 bool SendJob::adoptJournal(SendBatch batch, const JournalContents& contents, long long lastTaken,
@@ -150,75 +106,21 @@ bool SendJob::adoptJournal(SendBatch batch, const JournalContents& contents, lon
         error = busyMessage();
         return false;
     }
-    if (!m_journal.adopt(contents, error))
+    if (!m_ledger.adopt(batch.queue, contents, lastTaken, error))
         return false;
     m_batch = std::move(batch);
-    m_journalAdopted = true;
-    if (m_pendingJournal == contents.path)
-        m_pendingJournal.clear();
-    const SendQueue& queue = m_batch.queue;
-    m_jobGeneration = queue.generation();
-    m_journalBase = 0;
-    m_segments = contents.segments;
-    m_segmentStarts.clear();
-    for (const JournalSegment& s : m_segments)
-        m_segmentStarts.push_back(static_cast<std::size_t>(s.first));
-    m_resultsDue.clear();
-    m_takenBefore = static_cast<long long>(queue.taken());
-    if (!m_segments.empty()) {
-        m_segments.back().taken = lastTaken;
-        m_journal.recordTaken(m_segments.size() - 1, lastTaken);
-    }
     return true;
 }
 
 bool SendJob::openSegment() {
-    m_segmentStart = m_batch.queue.taken();
-    m_segmentOpen = true;
     m_uncertain = 0;
     JournalSegment s;
-    s.first = journalIndex();
     s.count = m_messageCount;
     s.sendCode = m_login.sendCode;
     s.sendTime = m_login.sendTime;
     s.sendTag = m_login.sendTag;
     s.pictureStamp = m_pictureStamp;
-    if (m_journal.isOpen() && !m_journal.beginSegment(s))
-        return false;
-    m_segments.push_back(s);
-    m_segmentStarts.push_back(m_segmentStart);
-    m_journal.allowSettled();
-    m_allowed = m_allowedAhead = s.first;
-    m_allowStep = kFirstAllowance;
-    return true;
-}
-
-bool SendJob::extendAllowance() {
-    if (m_allowedAhead > m_allowed) {
-        if (!m_journal.allowSettled())
-            return false;
-        m_allowed = m_allowedAhead;
-        if (journalIndex() < m_allowed)
-            return true;
-    }
-    const long long total = static_cast<long long>(m_batch.queue.total() - m_journalBase);
-    m_allowed = m_allowedAhead = std::min(total, journalIndex() + m_allowStep);
-    m_allowStep = std::min(m_allowStep * 2, kLargestAllowance);
-    return m_journal.allow(m_allowed);
-}
-
-void SendJob::markAhead() {
-    // One mark ahead, synced on the second core while this one writes what is
-    // allowed already: the writer seldom waits for the disk. A crash leaves at most
-    // that much more in doubt, which the service's count settles.
-    const long long total = static_cast<long long>(m_batch.queue.total() - m_journalBase);
-    if (m_allowedAhead > m_allowed || m_allowed >= total)
-        return;
-    const long long next = std::min(total, m_allowed + m_allowStep);
-    if (!m_journal.allowAhead(next))
-        return; // the mark is written in turn, and its failure stops the job there
-    m_allowedAhead = next;
-    m_allowStep = std::min(m_allowStep * 2, kLargestAllowance);
+    return m_ledger.openSegment(std::move(s), m_batch.queue);
 }
 
 void SendJob::startSend() {
@@ -235,8 +137,8 @@ void SendJob::startSend() {
         return;
     }
     m_complete = m_refused = m_countError = m_waitsForService = false;
-    if (!openJournal()) {
-        m_notifier.error(journalFailure());
+    if (!m_ledger.begin(m_batch, m_login.userId)) {
+        m_notifier.error(m_ledger.failure());
         return;
     }
     m_messageCount = static_cast<std::int32_t>(
@@ -352,7 +254,7 @@ void SendJob::startTransmission(bool resume) {
             return;
         }
         if (!openSegment()) {
-            failWith(journalFailure());
+            failWith(m_ledger.failure());
             return;
         }
     }
@@ -379,7 +281,7 @@ void SendJob::writeRecords() {
             if (queue.empty()) {
                 m_ahead.stop();
                 // The service may answer for it before the end timer runs.
-                closeSegment();
+                m_ledger.closeSegment(queue);
                 m_phase = Phase::Draining;
                 m_endTimer.start(kEndDelay);
                 return;
@@ -428,20 +330,16 @@ void SendJob::writeRecords() {
 
 bool SendJob::takeRecord() {
     SendQueue& queue = m_batch.queue;
-    std::size_t most = kRunRecords;
-    if (m_cursor.inRun()) {
-        most = 0; // the run was checked against the allowance when it was taken
-    } else if (m_journal.isOpen()) {
-        if (journalIndex() >= m_allowed && !extendAllowance()) {
-            failWith(journalFailure());
+    // A run was checked against the journal's allowance when it was taken.
+    if (!m_cursor.inRun()) {
+        const long long most = m_ledger.room(queue, kRunRecords);
+        if (most < 0) {
+            failWith(m_ledger.failure());
             return false;
         }
-        if (m_allowedAhead <= m_allowed)
-            markAhead();
-        most = static_cast<std::size_t>(std::min<long long>(kRunRecords, m_allowed - journalIndex()));
+        if (most > 0)
+            m_cursor.startRun(m_ahead.takeRun(queue.taken(), static_cast<std::size_t>(most)));
     }
-    if (most > 0)
-        m_cursor.startRun(m_ahead.takeRun(queue.taken(), most));
     if (m_cursor.inRun()) {
         m_cursor.holdFromRun();
         popRecord();
@@ -521,14 +419,6 @@ void SendJob::connectionClosed() {
     }
 }
 
-void SendJob::closeSegment() {
-    if (!m_segmentOpen)
-        return;
-    m_segmentOpen = false;
-    m_takenBefore += static_cast<long long>(m_batch.queue.taken() - m_segmentStart);
-    m_resultsDue.push_back(m_segments.size() - 1);
-}
-
 void SendJob::onEndTimer() {
     m_endTimer.stop();
     closeSendConnection(true);
@@ -541,7 +431,7 @@ void SendJob::fail(const char* utf8Message) {
 }
 
 void SendJob::failWith(const std::string& message) {
-    const bool writing = (m_phase == Phase::Writing || m_phase == Phase::Held) && m_segmentOpen;
+    const bool writing = (m_phase == Phase::Writing || m_phase == Phase::Held) && m_ledger.segmentOpen();
     // Settled before the job ends (its end runs the host's handlers, which may
     // reset the form) and before the box (it runs the event loop).
     const std::string howFar = writing ? settleInterrupted() : std::string();
@@ -552,7 +442,7 @@ void SendJob::failWith(const std::string& message) {
     }
     // One box after a fault: what happened, how far it got, what comes next.
     std::string text = message + "\n" + howFar;
-    if (m_journal.isOpen()) {
+    if (m_ledger.journaled()) {
         handOff();
         m_notifier.error(text + "\n" + ko(m_waitsForService ? kResumeLater : kResumeNow));
         return;
@@ -564,33 +454,16 @@ void SendJob::failWith(const std::string& message) {
     const long long uncertain = m_uncertain;
     if (m_notifier.askYesNo(text + "\n" + resendUncertainQuestion(uncertain), MessageIcon::Error)) {
         m_batch.queue.rewind(static_cast<std::size_t>(uncertain));
-        m_takenBefore -= uncertain;
+        m_ledger.takenLess(uncertain);
         recomputeBytes();
     }
     m_uncertain = 0;
 }
 
 void SendJob::handOff() {
-    m_pendingJournal = m_journal.path();
-    m_journal.close();
+    m_ledger.handOff();
     m_batch.queue.clear();
     m_batch.bytes = 0;
-    m_segments.clear();
-    m_segmentStarts.clear();
-    m_resultsDue.clear();
-    m_jobGeneration = 0;
-}
-
-bool SendJob::releaseJournal() {
-    if (!m_journal.isOpen())
-        return !m_pendingJournal.empty();
-    if (!m_journalAdopted && m_segments.empty()) {
-        m_journal.finish(); // nothing of it was ever handed over
-        return !m_pendingJournal.empty();
-    }
-    m_pendingJournal = m_journal.path();
-    m_journal.close();
-    return true;
 }
 
 long long SendJob::possiblyDelivered(long long handed, long long bytesNotSent) {
@@ -600,7 +473,7 @@ long long SendJob::possiblyDelivered(long long handed, long long bytesNotSent) {
     long long notDelivered = 0;
     std::string record;
     for (long long i = handed - 1; i >= 0 && bytesNotSent > 0; --i, ++notDelivered) {
-        const SendQueue::View v = m_batch.queue.record(m_segmentStart + static_cast<std::size_t>(i));
+        const SendQueue::View v = m_batch.queue.record(m_ledger.segmentStart() + static_cast<std::size_t>(i));
         record.clear();
         m_encoder.append(record, RecordText{v.number, v.callbackNumber, v.title, v.body, v.reservation});
         bytesNotSent -= static_cast<long long>(record.size());
@@ -610,11 +483,9 @@ long long SendJob::possiblyDelivered(long long handed, long long bytesNotSent) {
 
 std::string SendJob::settleInterrupted() {
     SendQueue& queue = m_batch.queue;
-    m_segmentOpen = false;
+    const std::size_t start = m_ledger.segmentStart();
     // The record in hand was taken off the queue but not handed over whole.
-    const long long handed =
-        static_cast<long long>(queue.taken() - m_segmentStart) - (m_cursor.holding() ? 1 : 0);
-    const long long before = m_takenBefore;
+    const long long handed = static_cast<long long>(queue.taken() - start) - (m_cursor.holding() ? 1 : 0);
     // The service ends its job once it has read what the connection still holds.
     AsyncSocket* socket = m_connection ? &m_connection->socket() : nullptr;
     if (socket)
@@ -649,19 +520,15 @@ std::string SendJob::settleInterrupted() {
                                                    status.state == ServiceJobStatus::State::Running);
     }
     m_cursor.reset(); // the queue goes on from what the service holds
-    queue.seek(m_segmentStart + static_cast<std::size_t>(taken));
-    m_takenBefore = before + taken;
-    // An uncertain span is decided later (the user, or the service once it
-    // answers); the journal keeps how much of it can have arrived at most.
-    if (m_uncertain == 0)
-        m_journal.recordTaken(m_segments.size() - 1, taken);
-    else
-        m_journal.recordReached(m_segments.size() - 1, m_uncertain);
+    queue.seek(start + static_cast<std::size_t>(taken));
+    // An uncertain span is decided later: the user, or the service once it answers.
+    m_ledger.cutSegment(taken, m_uncertain == 0);
     const long long left = static_cast<long long>(queue.size());
     recomputeBytes();
+    const long long held = m_ledger.takenBefore();
     if (m_uncertain > 0)
-        return countError + uncertainMessage(m_takenBefore - m_uncertain, m_uncertain, left);
-    return interruptedMessage(m_takenBefore, left);
+        return countError + uncertainMessage(held - m_uncertain, m_uncertain, left);
+    return interruptedMessage(held, left);
 }
 
 void SendJob::dropConnection() {
@@ -707,10 +574,10 @@ void SendJob::recomputeBytes() {
 bool SendJob::sendResult(std::int32_t result, std::int32_t count) {
     // A result no segment waits for, after a fault left the job to its journal,
     // is the cut job's: the fault's box said what it held, and the resume asks.
-    if (m_resultsDue.empty())
-        return m_pendingJournal.empty();
-    const std::size_t segment = m_resultsDue.front();
-    const long long announced = m_segments[segment].count;
+    if (!m_ledger.resultDue())
+        return m_ledger.pendingJournal().empty();
+    const JobLedger::Due due = m_ledger.nextDue();
+    const long long announced = due.count;
     if (result == 1 && count > announced) {
         // Never shown as sent, and not this job's result: the job waits on for
         // one it can believe, and the journal keeps it meanwhile.
@@ -718,22 +585,19 @@ bool SendJob::sendResult(std::int32_t result, std::int32_t count) {
         m_notifier.error(countErrorMessage(count, announced));
         return false;
     }
-    m_resultsDue.erase(m_resultsDue.begin());
     long long taken = result == 1 ? std::max<long long>(count, 0) : 0;
     if (taken < announced) {
         // The packet names no job, and a service may store fewer than it was sent
         // (numbers it filters): only its status for this job re-queues the rest.
         const ServiceJobStatus status =
-            querySendStatus(m_webHost, m_login.userId, m_segments[segment].sendTag, kStatusWaitMs);
+            querySendStatus(m_webHost, m_login.userId, due.sendTag, kStatusWaitMs);
         if (status.final() && status.stored <= announced) {
             taken = std::max(0LL, status.stored);
         } else if (status.state == ServiceJobStatus::State::Unreachable ||
                    status.state == ServiceJobStatus::State::Running) {
             // A service going down says less than it will hold: its count waits
             // for the resume, which asks again.
-            if (m_journal.isOpen() && segment + 1 == m_segments.size() &&
-                m_batch.queue.generation() == m_jobGeneration) {
-                m_resultsDue.clear();
+            if (m_ledger.journaled() && due.last && m_ledger.isFor(m_batch.queue)) {
                 handOff();
                 m_notifier.error(ko("서버가 [") + std::to_string(count) +
                                  ko("]건을 받았다고 알려왔지만 확인할 수 없습니다.\n") + ko(kResumeLater));
@@ -743,24 +607,22 @@ bool SendJob::sendResult(std::int32_t result, std::int32_t count) {
             taken = announced;
         }
     }
-    m_segments[segment].taken = taken;
-    m_journal.recordTaken(segment, taken);
+    m_ledger.settleDue(taken);
     SendQueue& queue = m_batch.queue;
     // Once its last record is handed over the job only waits for its end.
-    const bool sameJob =
-        (m_phase == Phase::Draining || m_phase == Phase::Idle) && queue.generation() == m_jobGeneration;
+    const bool sameJob = (m_phase == Phase::Draining || m_phase == Phase::Idle) && m_ledger.isFor(queue);
     if (taken >= announced) {
-        if (sameJob && queue.empty() && m_resultsDue.empty()) {
-            m_journal.finish();
+        if (sameJob && queue.empty() && !m_ledger.resultDue()) {
+            m_ledger.finish();
             m_complete = true;
         }
         return true;
     }
     // The service ended the job short: what it did not take is still to send.
-    if (!sameJob || segment + 1 != m_segments.size())
+    if (!sameJob || !due.last)
         return true;
-    queue.seek(m_segmentStarts[segment] + static_cast<std::size_t>(taken));
-    m_takenBefore -= announced - taken;
+    queue.seek(due.start + static_cast<std::size_t>(taken));
+    m_ledger.takenLess(announced - taken);
     recomputeBytes();
     m_notifier.error(ko("서버가 [") + std::to_string(taken) + ko("]건만 받았습니다. 나머지 [") +
                      std::to_string(queue.size()) + ko("]건은 이어서 전송을 누르면 전송됩니다."));
@@ -772,9 +634,8 @@ void SendJob::abandon() {
         return;
     m_endTimer.stop();
     closeSendConnection(false);
-    m_segmentOpen = false;
     // The service's count decides at the next start; the journal keeps the rest.
-    m_journal.close();
+    m_ledger.abandon();
     m_phase = Phase::Idle;
     setRunning(false);
 }

@@ -8,7 +8,7 @@
 #include "net/NetTimeouts.h"
 #include "net/Packets.h"
 #include "net/RetiredConnections.h"
-#include "send/JobJournal.h"
+#include "send/JobLedger.h"
 #include "send/RecordCursor.h"
 #include "send/RecordsAhead.h"
 #include "send/SendBatch.h"
@@ -103,29 +103,29 @@ public:
     SendConnection* connection() const { return m_connection.get(); }
 
     // Where jobs are journaled (`JobJournal::folderOf`); empty: nowhere.
-    void setJournalFolder(std::string folder) { m_journalFolder = std::move(folder); }
-    const std::string& journalFolder() const { return m_journalFolder; }
+    void setJournalFolder(std::string folder) { m_ledger.setFolder(std::move(folder)); }
+    const std::string& journalFolder() const { return m_ledger.folder(); }
     // The preview filled `batch`: its journal is written while the user reads it,
     // so that "전송하기" starts sending at once (`JobJournal::prepare`).
     void prepareJournal(const SendBatch& batch);
-    void waitForPreparedJournal() const { m_journal.waitForPrepared(); }
+    void waitForPreparedJournal() const { m_ledger.waitForPrepared(); }
     // Goes on with a journaled job whose records `batch` holds, from the first one
     // still to send (where its queue stands); the journal file is taken over.
     // `lastTaken`: what the service holds of the journal's last segment.
     bool adoptJournal(SendBatch batch, const JournalContents& contents, long long lastTaken,
                       std::string& error);
-    bool journaled() const { return m_journal.isOpen(); }
-    const std::string& journalPath() const { return m_journal.path(); }
+    bool journaled() const { return m_ledger.journaled(); }
+    const std::string& journalPath() const { return m_ledger.journalPath(); }
     // After a fault while writing, the rest of a journaled job is left to its
     // journal: the queue is emptied, and only a resume (the offer after a login, or
     // "전송하기") sends it, from what the service then says it holds.
-    const std::string& pendingJournal() const { return m_pendingJournal; }
-    void forgetPendingJournal() { m_pendingJournal.clear(); }
+    const std::string& pendingJournal() const { return m_ledger.pendingJournal(); }
+    void forgetPendingJournal() { m_ledger.forgetPendingJournal(); }
     // The last fault left records whose fate the service could not be asked about.
     bool waitsForService() const { return m_waitsForService; }
     // The program is done with the job: a journal nothing was handed over from is
     // removed, any other is kept for a resume. True when one is kept.
-    bool releaseJournal();
+    bool releaseJournal() { return m_ledger.release(); }
     // The service's DATA_SENDRESULT, in the order the jobs ended. False when its
     // count cannot be believed (more than the job had): the job has said so, and
     // the result must not be shown as sent.
@@ -133,7 +133,7 @@ public:
     // The service holds every record of the last job.
     bool complete() const { return m_complete; }
     // Its last record is handed over and the service's result is still to come.
-    bool awaitingResult() const { return !m_resultsDue.empty(); }
+    bool awaitingResult() const { return m_ledger.resultDue(); }
     // The service refused the last job's check (login, limit, other).
     bool refused() const { return m_refused; }
     // The service reported more records than a job had.
@@ -146,7 +146,7 @@ public:
     // again; qbsend leaves that to --resume.
     void setAskAboutUncertain(bool ask) { m_askAboutUncertain = ask; }
     // Records of the whole job the service is known to hold.
-    long long takenForSure() const { return m_takenBefore; }
+    long long takenForSure() const { return m_ledger.takenBefore(); }
     // Records handed over whose fate the last fault left open.
     long long uncertainRecords() const { return m_uncertain; }
 
@@ -201,20 +201,11 @@ private:
     void failWith(const std::string& message);
     // The journal takes over what is left of the job (see pendingJournal()).
     void handOff();
-    // The message of a journal write that failed: a full disk or a folder the
-    // program may not write to.
-    std::string journalFailure() const;
     // After a fault while writing: what the service took of this connection's
     // records decides where the queue goes on. Returns the how-far message.
     std::string settleInterrupted();
     long long possiblyDelivered(long long handed, long long bytesNotSent);
-    bool openJournal();
     bool openSegment();
-    // Its last record is handed over: its result is due.
-    void closeSegment();
-    bool extendAllowance();
-    void markAhead();
-    long long journalIndex() const;
     void setRunning(bool running);
 
     SendBatch m_batch;
@@ -248,29 +239,13 @@ private:
     // Long queues are encoded ahead on the second core.
     RecordsAhead m_ahead;
 
-    // This connection's records start at this queue index.
-    std::size_t m_segmentStart = 0;
-    bool m_segmentOpen = false;
-    long long m_takenBefore = 0; // of the whole job, known held by the service
+    JobLedger m_ledger;
     long long m_uncertain = 0;
     bool m_askAboutUncertain = true;
     bool m_waitsForService = false;
     bool m_complete = false;
     bool m_refused = false;
     bool m_countError = false;
-    bool m_journalAdopted = false;
-    std::string m_pendingJournal;
-
-    std::string m_journalFolder;
-    JobJournal m_journal;
-    std::uint64_t m_jobGeneration = 0; // the queue fill the job (and its journal) is for
-    std::size_t m_journalBase = 0;     // queue index of the journal's first record
-    std::vector<JournalSegment> m_segments;
-    std::vector<std::size_t> m_segmentStarts; // queue index of each segment's first record
-    std::vector<std::size_t> m_resultsDue;    // segments whose DATA_SENDRESULT is still to come
-    long long m_allowed = 0;
-    long long m_allowedAhead = 0; // a mark written ahead, durable once settled
-    long long m_allowStep = 0;
 };
 
 } // namespace qb

@@ -128,9 +128,8 @@ void SavedMessageBox::fetchPictures() {
                 continue;
             }
             const std::string local = m_pictureFolder + "/" + name;
-            const long long got =
-                DownloadToFile(m_web.url("fileSave/" + percentEncode(name)), local, m_web.host().timeouts,
-                               static_cast<long long>(kMaxPictureFileBytes));
+            const long long got = m_web.download("fileSave/" + percentEncode(name), local,
+                                                 static_cast<long long>(kMaxPictureFileBytes));
             // Judged as a picture the user chooses is judged: what the editor would
             // refuse is not offered.
             if (got > 0 && checkPicture(local).status == PictureStatus::Ok) {

@@ -48,6 +48,10 @@ public:
 
     // The full URL of a document on the service host.
     std::string url(std::string_view path) const { return m_host.url(path); }
+    // `path` on the service host into `localPath`, at most `maxBytes` (`DownloadToFile`).
+    long long download(std::string_view path, const std::string& localPath, long long maxBytes) const {
+        return DownloadToFile(url(path), localPath, m_host.timeouts, maxBytes);
+    }
 
 private:
     const LoginState& m_login;

@@ -21,8 +21,8 @@ protected:
         MessageBoxNotifier::clearShown();
         dir.mkdir("imgtemp");
         dir.write("imgtemp/left.jpg", "jpeg");
-        // Stands in for qbupdater: notes the folder it was started in.
-        updater = tools.write("qbupdater", "#!/bin/sh\npwd > \"$0.started\"\n");
+        // Stands in for qbupdater: notes the folder it was started in, whole or not at all.
+        updater = tools.write("qbupdater", "#!/bin/sh\npwd > \"$0.part\" && mv \"$0.part\" \"$0.started\"\n");
         ::chmod(updater.c_str(), 0755);
     }
     QString folder() const { return QString::fromStdString(dir.path()); }

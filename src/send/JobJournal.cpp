@@ -2,8 +2,6 @@
 
 #include "common/Clock.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -20,86 +18,7 @@
 namespace qb {
 namespace {
 
-const std::string kMagic = "QBJOURNAL1\n";
 const std::string kSuffix = ".qbj";
-constexpr std::size_t kRecordChunk = 8u << 20;
-constexpr std::uint32_t kMaxEntry = 64u << 20;
-// The payload of a mark or of a count; every other entry is larger.
-constexpr std::uint32_t kLargestSmallEntry = 16;
-
-enum EntryType : unsigned char { Head = 1, Records = 2, Segment = 3, Allow = 4, Taken = 5, Reached = 6 };
-
-void putU32(std::string& out, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out += static_cast<char>(v >> (8 * i) & 0xFF);
-}
-
-void putI64(std::string& out, long long value) {
-    const auto v = static_cast<std::uint64_t>(value);
-    for (int i = 0; i < 8; ++i)
-        out += static_cast<char>(v >> (8 * i) & 0xFF);
-}
-
-void putText(std::string& out, const std::string& text) {
-    putU32(out, static_cast<std::uint32_t>(text.size()));
-    out += text;
-}
-
-// Reads the fields of one entry's payload; any read past its end fails them all.
-class Fields {
-public:
-    explicit Fields(std::string_view bytes) : m_bytes(bytes) {}
-    bool ok() const { return m_ok && m_at == m_bytes.size(); }
-
-    std::uint64_t u(int width) {
-        if (m_bytes.size() - m_at < static_cast<std::size_t>(width)) {
-            m_ok = false;
-            return 0;
-        }
-        std::uint64_t v = 0;
-        for (int i = 0; i < width; ++i)
-            v |= static_cast<std::uint64_t>(static_cast<unsigned char>(m_bytes[m_at + i])) << (8 * i);
-        m_at += static_cast<std::size_t>(width);
-        return v;
-    }
-    long long i64() { return static_cast<long long>(u(8)); }
-    std::string text() {
-        const std::size_t n = u(4);
-        if (m_bytes.size() - m_at < n) {
-            m_ok = false;
-            return {};
-        }
-        std::string t(m_bytes.substr(m_at, n));
-        m_at += n;
-        return t;
-    }
-
-private:
-    std::string_view m_bytes;
-    std::size_t m_at = 0;
-    bool m_ok = true;
-};
-
-std::uint32_t crcOf(std::string_view bytes, std::uint32_t start = 0) {
-    uLong crc = start;
-    // zlib takes at most 4 GiB a call.
-    while (!bytes.empty()) {
-        const std::size_t n = std::min<std::size_t>(bytes.size(), 1u << 30);
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(n));
-        bytes.remove_prefix(n);
-    }
-    return static_cast<std::uint32_t>(crc);
-}
-
-std::string entry(int type, std::string_view payload) {
-    std::string e;
-    e.reserve(payload.size() + 9);
-    e += static_cast<char>(type);
-    putU32(e, static_cast<std::uint32_t>(payload.size()));
-    e.append(payload);
-    putU32(e, crcOf(e));
-    return e;
-}
 
 bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
@@ -127,37 +46,6 @@ std::string folderOfPath(const std::string& path) {
     return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
-} // namespace
-
-JobJournal::~JobJournal() {
-    discardPrepared();
-    close();
-}
-
-std::string JobJournal::folderOf(const std::string& workingFolder) {
-    return workingFolder + "/sendjob";
-}
-
-namespace {
-
-std::string headOf(const std::string& userId, MessageKind kind, const PictureSlots& pictures,
-                   int pictureCount, std::size_t records, std::size_t recordBytes) {
-    std::string head;
-    putText(head, userId);
-    putI64(head, static_cast<int>(kind));
-    putI64(head, pictureCount);
-    for (const PictureSlot& slot : pictures) {
-        putText(head, slot.path);
-        putI64(head, slot.width);
-        putI64(head, slot.height);
-        putI64(head, static_cast<long long>(slot.fingerprint.bytes));
-        putText(head, slot.fingerprint.sha256);
-    }
-    putI64(head, static_cast<long long>(records));
-    putI64(head, static_cast<long long>(recordBytes));
-    return head;
-}
-
 // The time first, so that names sort oldest first; never the name of another journal.
 std::string newJournalPath(const std::string& folder) {
     static std::atomic<unsigned> made{0};
@@ -166,12 +54,9 @@ std::string newJournalPath(const std::string& folder) {
 }
 
 // An entry framed around bytes kept elsewhere: megabytes of records are not copied.
-bool writeEntry(int fd, int type, std::string_view payload) {
-    std::string frame(1, static_cast<char>(type));
-    putU32(frame, static_cast<std::uint32_t>(payload.size()));
-    std::string crc;
-    putU32(crc, crcOf(payload, crcOf(frame)));
-    return writeAll(fd, frame) && writeAll(fd, payload) && writeAll(fd, crc);
+bool writeEntry(int fd, JournalEntry type, std::string_view payload) {
+    const JournalFrame frame = journalFrame(type, payload);
+    return writeAll(fd, frame.front) && writeAll(fd, payload) && writeAll(fd, frame.back);
 }
 
 // The whole file of a new journal under `part`, locked and on disk: its
@@ -183,9 +68,10 @@ int writeJournalFile(const std::string& part, const std::string& head, std::stri
         error = part + ": " + std::strerror(errno);
         return -1;
     }
-    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && writeAll(fd, kMagic) && writeEntry(fd, Head, head);
-    for (std::size_t at = 0; ok && at < records.size(); at += kRecordChunk)
-        ok = writeEntry(fd, Records, records.substr(at, kRecordChunk));
+    bool ok = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && writeAll(fd, kJournalMagic) &&
+              writeEntry(fd, JournalEntry::Head, head);
+    for (std::size_t at = 0; ok && at < records.size(); at += kJournalRecordsPerEntry)
+        ok = writeEntry(fd, JournalEntry::Records, records.substr(at, kJournalRecordsPerEntry));
     if (ok && ::fdatasync(fd) == 0)
         return fd;
     const int why = errno;
@@ -232,6 +118,15 @@ struct JobJournal::Prepared {
 
 JobJournal::JobJournal() = default;
 
+JobJournal::~JobJournal() {
+    discardPrepared();
+    close();
+}
+
+std::string JobJournal::folderOf(const std::string& workingFolder) {
+    return workingFolder + "/sendjob";
+}
+
 void JobJournal::prepare(const std::string& folder, const std::string& userId, MessageKind kind,
                          const PictureSlots& pictures, int pictureCount, const SendQueue& queue) {
     discardPrepared();
@@ -242,7 +137,7 @@ void JobJournal::prepare(const std::string& folder, const std::string& userId, M
     p->folder = folder;
     p->generation = queue.generation();
     std::shared_ptr<const std::string> records = queue.sharedArena();
-    p->head = headOf(userId, kind, pictures, pictureCount, queue.size(), records->size());
+    p->head = journalHead(userId, kind, pictures, pictureCount, queue.size(), records->size());
     p->path = newJournalPath(folder);
     // The records are let go once written: a queue filled anew frees them.
     try {
@@ -310,7 +205,7 @@ bool JobJournal::create(const std::string& folder, const std::string& userId, Me
             rest.push_back(queue.at(i));
         records = rest.arena();
     }
-    const std::string head = headOf(userId, kind, pictures, pictureCount, queue.size(), records.size());
+    const std::string head = journalHead(userId, kind, pictures, pictureCount, queue.size(), records.size());
     std::string path;
     int fd = takePrepared(folder, head, queue, path);
     if (fd < 0) {
@@ -375,11 +270,11 @@ bool JobJournal::writeAtEnd(const std::string& bytes) {
     return false;
 }
 
-bool JobJournal::append(int type, const std::string& payload) {
+bool JobJournal::append(const std::string& entry) {
     if (m_fd < 0)
         return false;
     const off_t end = ::lseek(m_fd, 0, SEEK_END);
-    if (!writeAtEnd(entry(type, payload)))
+    if (!writeAtEnd(entry))
         return false;
     if (::fdatasync(m_fd) == 0)
         return true;
@@ -392,29 +287,18 @@ bool JobJournal::append(int type, const std::string& payload) {
     return false;
 }
 
-bool JobJournal::beginSegment(const JournalSegment& s) {
-    std::string p;
-    putI64(p, s.first);
-    putI64(p, s.count);
-    putText(p, s.sendCode);
-    putText(p, s.sendTime);
-    putText(p, s.sendTag);
-    putText(p, s.pictureStamp);
-    return append(Segment, p);
+bool JobJournal::beginSegment(const JournalSegment& segment) {
+    return append(segmentEntry(segment));
 }
 
 bool JobJournal::allow(long long upTo) {
-    std::string p;
-    putI64(p, upTo);
-    return append(Allow, p);
+    return append(allowEntry(upTo));
 }
 
 bool JobJournal::allowAhead(long long upTo) {
     if (m_fd < 0 || !allowSettled())
         return false;
-    std::string p;
-    putI64(p, upTo);
-    if (!writeAtEnd(entry(Allow, p)))
+    if (!writeAtEnd(allowEntry(upTo)))
         return false;
     try {
         m_sync = std::async(std::launch::async, [fd = m_fd] { return ::fdatasync(fd) == 0; });
@@ -433,19 +317,12 @@ bool JobJournal::allowSettled() {
     return false;
 }
 
-bool JobJournal::appendCount(int type, std::size_t segment, long long count) {
-    std::string p;
-    putI64(p, static_cast<long long>(segment));
-    putI64(p, count);
-    return append(type, p);
-}
-
 bool JobJournal::recordTaken(std::size_t segment, long long count) {
-    return appendCount(Taken, segment, count);
+    return append(takenEntry(segment, count));
 }
 
 bool JobJournal::recordReached(std::size_t segment, long long count) {
-    return appendCount(Reached, segment, count);
+    return append(reachedEntry(segment, count));
 }
 
 void JobJournal::finish() {
@@ -485,10 +362,9 @@ std::vector<std::string> JobJournal::pending(const std::string& folder, const st
             char buf[256];
             const ssize_t n = ::pread(fd, buf, sizeof buf, 0);
             const std::string_view start(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
-            const std::size_t at = kMagic.size() + 5;
             // Unreadable journals are shown to their user as broken.
-            if (start.starts_with(kMagic) && start.size() >= at + 4)
-                mine = Fields(start.substr(at)).text() == userId;
+            if (const std::optional<std::string> user = journalUserId(start))
+                mine = *user == userId;
         }
         ::close(fd);
         if (mine)
@@ -572,176 +448,11 @@ JournalContents JobJournal::read(const std::string& path) {
     }
     ::close(fd);
     bytes.resize(got);
-    JournalContents c = parse(bytes);
+    JournalContents c = parseJournal(bytes);
     c.path = path;
     if (!c.problem.empty())
         c.problem = path + ": " + c.problem;
     return c;
-}
-
-JournalContents JobJournal::parse(const std::string& bytes) {
-    JournalContents c;
-    const auto broken = [&](const char* why) {
-        c.problem = why;
-        c.segments.clear();
-        c.queue.clear();
-        return std::move(c);
-    };
-    if (!std::string_view(bytes).starts_with(kMagic))
-        return broken("not a send job journal");
-    std::size_t at = kMagic.size();
-    c.fileSize = bytes.size();
-    c.validEnd = at;
-    bool haveHead = false;
-    bool skippedLast = false;
-    long long recordCount = 0, arenaSize = 0;
-    std::string arena;
-    while (at < bytes.size()) {
-        // A last entry cut short was never synced: what it would allow never happened.
-        if (bytes.size() - at < 9)
-            break;
-        const auto type = static_cast<unsigned char>(bytes[at]);
-        const std::uint32_t size =
-            static_cast<std::uint32_t>(Fields(std::string_view(bytes).substr(at + 1, 4)).u(4));
-        if (size > kMaxEntry)
-            return broken("an entry of impossible size");
-        if (bytes.size() - at - 5 < static_cast<std::size_t>(size) + 4)
-            break;
-        const std::string_view whole(bytes.data() + at, 5 + size);
-        const auto crc =
-            static_cast<std::uint32_t>(Fields(std::string_view(bytes).substr(at + 5 + size, 4)).u(4));
-        at += 9 + static_cast<std::size_t>(size);
-        if (crcOf(whole) != crc) {
-            if (at == bytes.size())
-                break; // a torn last entry
-            // Only marks and counts are this small. One lost makes the journal's
-            // bounds on what was handed over unknown, not the job: the entry after
-            // it must check out, so a damaged size never takes the reader off course.
-            if (size > kLargestSmallEntry || skippedLast)
-                return broken("a damaged entry (checksum)");
-            ++c.lostEntries;
-            skippedLast = true;
-            c.validEnd = at;
-            continue;
-        }
-        skippedLast = false;
-        Fields f(whole.substr(5));
-        switch (type) {
-        case Head: {
-            if (haveHead)
-                return broken("two heads");
-            haveHead = true;
-            c.userId = f.text();
-            const long long kind = f.i64();
-            c.pictureCount = static_cast<int>(f.i64());
-            for (PictureSlot& slot : c.pictures) {
-                slot.path = f.text();
-                slot.width = static_cast<int>(f.i64());
-                slot.height = static_cast<int>(f.i64());
-                slot.fingerprint.bytes = static_cast<std::uint64_t>(f.i64());
-                slot.fingerprint.sha256 = f.text();
-            }
-            recordCount = f.i64();
-            arenaSize = f.i64();
-            if (!f.ok() || kind < 0 || kind > 2 || c.pictureCount < 0 || c.pictureCount > 3 ||
-                recordCount < 0 || arenaSize < 0)
-                return broken("a damaged head");
-            c.kind = static_cast<MessageKind>(kind);
-            break;
-        }
-        case Records:
-            if (!haveHead || !c.segments.empty())
-                return broken("records out of place");
-            arena.append(whole.substr(5));
-            break;
-        case Segment: {
-            JournalSegment s;
-            s.first = f.i64();
-            s.count = f.i64();
-            s.sendCode = f.text();
-            s.sendTime = f.text();
-            s.sendTag = f.text();
-            s.pictureStamp = f.text();
-            if (!f.ok() || !haveHead || s.first < 0 || s.count < 0 || s.first + s.count > recordCount)
-                return broken("a damaged segment");
-            // A resume starts again from what the service holds: its marks start
-            // at its first record, below the marks of the segment before.
-            c.allowed = s.first;
-            c.segments.push_back(std::move(s));
-            break;
-        }
-        case Allow: {
-            const long long upTo = f.i64();
-            if (!f.ok() || upTo < c.allowed || upTo > recordCount)
-                return broken("a damaged mark");
-            c.allowed = upTo;
-            break;
-        }
-        case Taken:
-        case Reached: {
-            const long long segment = f.i64();
-            const long long count = f.i64();
-            if (!f.ok() || segment < 0 || segment >= static_cast<long long>(c.segments.size()) || count < 0 ||
-                count > c.segments[static_cast<std::size_t>(segment)].count)
-                return broken("a damaged count");
-            JournalSegment& s = c.segments[static_cast<std::size_t>(segment)];
-            (type == Taken ? s.taken : s.reached) = count;
-            break;
-        }
-        default:
-            return broken("an entry of unknown type");
-        }
-        c.validEnd = at;
-    }
-    if (!haveHead)
-        return broken("no head");
-    if (static_cast<long long>(arena.size()) != arenaSize)
-        return broken("records missing");
-    if (!SendQueue::fromArena(std::move(arena), c.queue) ||
-        static_cast<long long>(c.queue.size()) != recordCount)
-        return broken("damaged records");
-    return c;
-}
-
-ResumePlan planResume(const JournalContents& journal, const ServiceJobStatus& last) {
-    ResumePlan plan;
-    plan.total = static_cast<long long>(journal.queue.total());
-    if (!journal.segments.empty()) {
-        const JournalSegment& s = journal.segments.back();
-        // Records at or past the last write-ahead mark never reached a socket.
-        long long handed = std::clamp(journal.allowed - s.first, 0LL, s.count);
-        if (s.reached)
-            handed = std::min(handed, *s.reached);
-        // A mark or count was lost: any record of the segment may have gone.
-        if (journal.lostEntries > 0)
-            handed = s.count;
-        long long taken = 0;
-        if ((last.final() || last.state == ServiceJobStatus::State::NoSuchJob) && last.stored > s.count) {
-            plan.serviceClaimed = last.stored;
-            plan.uncertain = handed;
-        } else if (last.final() || last.state == ServiceJobStatus::State::NoSuchJob) {
-            // The journal may have lost its tail (a backup put back, a cut file):
-            // the service knows better than its marks.
-            taken = std::max(0LL, last.stored);
-            const long long rest = plan.total - s.first - taken;
-            const long long restPastReached = plan.total - s.first - (s.reached ? *s.reached : handed);
-            for (long long later : last.laterJobs)
-                plan.maybeOlderCopy =
-                    plan.maybeOlderCopy || (later > 0 && (later == rest || later == restPastReached));
-            if (plan.maybeOlderCopy)
-                plan.uncertain = rest;
-        } else if (s.taken && journal.lostEntries == 0) {
-            taken = std::clamp(*s.taken, 0LL, s.count);
-        } else {
-            plan.uncertain = handed;
-            plan.serviceUnreachable = last.state == ServiceJobStatus::State::Unreachable;
-        }
-        plan.lastTaken = taken;
-        plan.lastCount = s.count;
-        plan.sure = s.first + taken;
-    }
-    plan.left = plan.total - plan.sure - plan.uncertain;
-    return plan;
 }
 
 } // namespace qb

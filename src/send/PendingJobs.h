@@ -1,6 +1,7 @@
 #pragma once
 
 #include "send/JobJournal.h"
+#include "send/ResumePlan.h"
 #include "web/SendStatus.h"
 
 #include <functional>

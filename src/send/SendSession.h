@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
+#include "send/ResumePlan.h"
 #include "send/SendForm.h"
 #include "send/SendJob.h"
 #include "send/SendJobHost.h"

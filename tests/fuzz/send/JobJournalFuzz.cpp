@@ -1,7 +1,8 @@
 // A send job journal read back after a crash: any bytes are refused with a
 // reason or give a queue whose every record decodes. The same bytes as the
 // service's status document: the resume plan always adds up to the job.
-#include "send/JobJournal.h"
+#include "send/JournalFormat.h"
+#include "send/ResumePlan.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -12,7 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string bytes = "QBJOURNAL1\n";
     bytes.append(reinterpret_cast<const char*>(data), size);
     for (const std::string& input : {bytes, std::string(reinterpret_cast<const char*>(data), size)}) {
-        const qb::JournalContents c = qb::JobJournal::parse(input);
+        const qb::JournalContents c = qb::parseJournal(input);
         for (std::size_t i = 0; i < c.queue.size(); ++i)
             (void)c.queue.at(i);
         const qb::ResumePlan p = qb::planResume(c, qb::parseSendStatus(input));

@@ -1,6 +1,7 @@
 #include "send/JobJournal.h"
 
 #include "common/Cp949.h"
+#include "send/ResumePlan.h"
 #include "support/FailingWrites.h"
 #include "support/TempDir.h"
 
@@ -89,7 +90,7 @@ TEST(JobJournal, ReadsBackWhatWasWrittenAndTakesATornLastEntryAsNeverWritten) {
     // that segment unmarked: nothing of it was handed over.
     const std::size_t lastEntry = 1 + 4 + 8 + 4; // type, size, the mark, CRC
     for (std::size_t cut = 1; cut <= lastEntry; ++cut) {
-        const JournalContents torn = JobJournal::parse(bytes.substr(0, bytes.size() - cut));
+        const JournalContents torn = parseJournal(bytes.substr(0, bytes.size() - cut));
         ASSERT_EQ(torn.problem, "") << cut;
         EXPECT_EQ(torn.allowed, 4) << cut;
         EXPECT_EQ(torn.segments.size(), 2u);
@@ -107,7 +108,7 @@ TEST(JobJournal, ADamagedMarkOrCountLeavesOnlyTheServicesCountToTrust) {
     ASSERT_NE(mark, std::string::npos);
     std::string one = bytes;
     one[mark + 5] ^= 0x01;
-    const JournalContents c = JobJournal::parse(one);
+    const JournalContents c = parseJournal(one);
     ASSERT_EQ(c.problem, "");
     EXPECT_EQ(c.lostEntries, 1);
     EXPECT_EQ(c.validEnd, bytes.size());
@@ -120,7 +121,7 @@ TEST(JobJournal, ADamagedMarkOrCountLeavesOnlyTheServicesCountToTrust) {
 
     std::string two = one;
     two[mark + 17 + 5] ^= 0x01; // the count right after it
-    EXPECT_EQ(JobJournal::parse(two).problem, "a damaged entry (checksum)");
+    EXPECT_EQ(parseJournal(two).problem, "a damaged entry (checksum)");
 }
 
 TEST(JobJournal, ADamagedJournalIsRefusedWhole) {
@@ -148,7 +149,7 @@ TEST(JobJournal, ADamagedJournalIsRefusedWhole) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const JournalContents c = JobJournal::parse(row.bytes);
+        const JournalContents c = parseJournal(row.bytes);
         EXPECT_EQ(c.problem, row.problem);
         EXPECT_TRUE(c.queue.empty());
         EXPECT_TRUE(c.segments.empty());

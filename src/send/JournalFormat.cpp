@@ -218,7 +218,8 @@ const char* JournalReader::readSegment(Fields& f) {
     s.sendTime = f.text();
     s.sendTag = f.text();
     s.pictureStamp = f.text();
-    if (!f.ok() || !m_haveHead || s.first < 0 || s.count < 0 || s.first + s.count > m_recordCount)
+    // Compared without adding: two huge counts would overflow.
+    if (!f.ok() || !m_haveHead || s.first < 0 || s.count < 0 || s.count > m_recordCount - s.first)
         return "a damaged segment";
     // A resume starts again from what the service holds: its marks start at its
     // first record, below the marks of the segment before.

@@ -146,6 +146,8 @@ TEST(JobJournal, ADamagedJournalIsRefusedWhole) {
         {"a byte of the head", flipped(20), "a damaged entry (checksum)"},
         {"records cut off", bytes.substr(0, headEnd + 20), "records missing"},
         {"no head", bytes.substr(0, 11), "no head"},
+        {"a segment past any count", bytes + segmentEntry(segment(1LL << 62, 1LL << 62, "0000003")),
+         "a damaged segment"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

@@ -3,12 +3,11 @@
 #include "common/Notifier.h"
 #include "common/QtText.h"
 #include "common/ui/Cp949LengthValidator.h"
+#include "common/ui/DialogButtons.h"
 
 #include <QFormLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
@@ -37,22 +36,10 @@ AdvertisingSettingsDialog::AdvertisingSettingsDialog(AdvertisingSettings setting
     fields->addRow(QString::fromUtf8("상호(서비스명)"), m_name);
     fields->addRow(QString::fromUtf8("무료수신거부 번호"), m_optOut);
 
-    auto* ok = new QPushButton(QString::fromUtf8("확인"), this);
-    auto* cancel = new QPushButton(QString::fromUtf8("취소"), this);
-    ok->setObjectName("ok");
-    cancel->setObjectName("cancel");
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, this, &AdvertisingSettingsDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(hint);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    addDialogButtons(this, layout, "확인");
     m_name->setFocus();
 }
 

@@ -1,12 +1,11 @@
 #include "send/ui/DirectEntryDialog.h"
 
 #include "common/QtText.h"
+#include "common/ui/DialogButtons.h"
 
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -29,29 +28,14 @@ DirectEntryDialog::DirectEntryDialog(QWidget* parent)
     m_edit->setTabChangesFocus(true);
     connect(m_edit, &QPlainTextEdit::textChanged, this, &DirectEntryDialog::enforceLimit);
 
-    auto* ok = new QPushButton(QString::fromUtf8("입력"), this);
-    auto* cancel = new QPushButton(QString::fromUtf8("취소"), this);
-    ok->setObjectName("ok");
-    cancel->setObjectName("cancel");
-    // Enter belongs to the edit box: no button may take it as the default.
-    for (QPushButton* b : {ok, cancel}) {
-        b->setAutoDefault(false);
-        b->setDefault(false);
-    }
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(ok);
-    buttons->addWidget(cancel);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
     layout->setSpacing(4);
     layout->addWidget(hint1);
     layout->addWidget(hint2);
     layout->addWidget(m_edit, 1);
-    layout->addLayout(buttons);
+    // Enter belongs to the edit box: no button may take it as the default.
+    addDialogButtons(this, layout, "입력", "ok", false);
     m_edit->setFocus();
 }
 

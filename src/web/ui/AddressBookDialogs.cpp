@@ -3,6 +3,7 @@
 #include "common/QtText.h"
 #include "common/ui/AccessibleNames.h"
 #include "common/ui/Cp949LengthValidator.h"
+#include "common/ui/DialogButtons.h"
 
 #include <algorithm>
 
@@ -30,23 +31,6 @@ QLineEdit* limitedEdit(QWidget* parent, const char* name, std::size_t width, con
 }
 
 } // namespace
-
-QPushButton* addDialogButtons(QDialog* dialog, QBoxLayout* layout, const char* okUtf8, const char* okName) {
-    auto* ok = new QPushButton(QString::fromUtf8(okUtf8), dialog);
-    auto* cancel = new QPushButton(QString::fromUtf8("취소"), dialog);
-    ok->setObjectName(okName);
-    cancel->setObjectName("cancel");
-    ok->setDefault(true);
-    cancel->setAutoDefault(false);
-    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
-    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
-    auto* row = new QHBoxLayout;
-    row->addStretch();
-    row->addWidget(ok);
-    row->addWidget(cancel);
-    layout->addLayout(row);
-    return ok;
-}
 
 AddressGroupDialog::AddressGroupDialog(AddressBookModel& model, QWidget* parent)
     : QDialog(parent, kDialogFlags), m_model(model),

@@ -76,7 +76,4 @@ private:
     QPushButton* m_modify;
 };
 
-// A button row: `ok` (the default) and "취소".
-QPushButton* addDialogButtons(QDialog* dialog, QBoxLayout* layout, const char* okUtf8, const char* okName);
-
 } // namespace qb

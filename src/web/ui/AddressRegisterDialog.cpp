@@ -2,6 +2,7 @@
 
 #include "common/QtText.h"
 #include "common/ui/Cp949LengthValidator.h"
+#include "common/ui/DialogButtons.h"
 #include "common/ui/FileDialog.h"
 #include "common/ui/SheetChoiceDialog.h"
 #include "web/AddressImport.h"

@@ -45,6 +45,39 @@ start_client() {
     pids+=($!)
 }
 
+# The demo account typed into the login dialog, once it is open; Return is left
+# to the script.
+type_credentials() {
+    dialog=$(find_window '^로그인$')
+    sleep 0.5
+    xdotool type --delay 20 demo
+    xdotool key Tab
+    xdotool type --delay 20 demo1234
+}
+
+# The notice window opens after every login. The page's browser may make the
+# main window anew as it starts, so it is looked up again.
+close_notice() {
+    find_window '^공지사항$' >/dev/null
+    sleep 1.5
+    local notice
+    notice=$(find_window '^공지사항$')
+    xdotool windowactivate --sync "$notice" key Escape
+    sleep 1
+    main=$(find_window '퀼뱅크문자')
+}
+
+# "," as the delimiter, then $work/recipients.txt through the file dialog.
+open_recipients() {
+    pick_item 514 413 1
+    click_at 382 413
+    find_window '열기|Open' >/dev/null
+    sleep 0.5
+    xdotool type --delay 10 "$work/recipients.txt"
+    xdotool key Return
+    sleep 1
+}
+
 # A click in the main window ($main, set by the script), and a combo box at
 # (x, y) moved to its n-th item below the current one.
 click_at() { xdotool mousemove --window "$main" "$1" "$2" click 1; sleep 0.3; }

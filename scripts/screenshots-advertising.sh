@@ -24,28 +24,13 @@ start_client
 main=$(find_window '퀼뱅크문자')
 sleep 1
 xdotool mousemove --window "$main" 30 55 click 1
-find_window '^로그인$' >/dev/null
-sleep 0.5
-xdotool type --delay 20 demo
-xdotool key Tab
-xdotool type --delay 20 demo1234
+type_credentials
 xdotool key Return
-find_window '^공지사항$' >/dev/null
-sleep 1.5
-notice=$(find_window '^공지사항$')
-xdotool windowactivate --sync "$notice" key Escape
-sleep 1
-main=$(find_window '퀼뱅크문자')
+close_notice
 
 # The recipients with "," as the delimiter, column 1 as the number column and
 # <@1@> bound to column 2; a message without the marker, the name or the refusal.
-pick_item 514 413 1
-click_at 382 413
-find_window '열기|Open' >/dev/null
-sleep 0.5
-xdotool type --delay 10 "$work/recipients.txt"
-xdotool key Return
-sleep 1
+open_recipients
 # The number column, 1 열, is found by itself.
 click_at 48 401
 pick_item 138 401 2

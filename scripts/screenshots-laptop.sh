@@ -35,27 +35,12 @@ xdotool windowmove "$main" 1 20
 sleep 0.5
 # 로그인 through its menu key and shortcut: Ctrl+L.
 xdotool windowactivate --sync "$main" key ctrl+l
-dialog=$(find_window '^로그인$')
-sleep 0.5
-xdotool type --delay 20 demo
-xdotool key Tab
-xdotool type --delay 20 demo1234
+type_credentials
 xdotool key Return
-find_window '^공지사항$' >/dev/null
-sleep 1.5
-notice=$(find_window '^공지사항$')
-xdotool windowactivate --sync "$notice" key Escape
-sleep 1
-main=$(find_window '퀼뱅크문자')
+close_notice
 
 load_recipients() {
-    pick_item 514 413 1
-    click_at 382 413
-    find_window '열기|Open' >/dev/null
-    sleep 0.5
-    xdotool type --delay 10 "$work/recipients.txt"
-    xdotool key Return
-    sleep 1
+    open_recipients
     pick_item 65 528 1
 }
 load_recipients

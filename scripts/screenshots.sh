@@ -40,23 +40,11 @@ shot "$main" main-logged-out
 
 # 로그인: the first toolbar button.
 xdotool mousemove --window "$main" 30 55 click 1
-dialog=$(find_window '^로그인$')
-sleep 0.5
-xdotool type --delay 20 demo
-xdotool key Tab
-xdotool type --delay 20 demo1234
+type_credentials
 sleep 0.3
 shot "$dialog" login-dialog
 xdotool key Return
-
-# The notice window opens after every login; the shot is of the main window.
-# The page's browser may make the window anew as it starts; look it up again.
-find_window '^공지사항$' >/dev/null
-sleep 1.5
-notice=$(find_window '^공지사항$')
-xdotool windowactivate --sync "$notice" key Escape
-sleep 1
-main=$(find_window '퀼뱅크문자')
+close_notice
 xdotool mousemove --window "$main" 400 400
 sleep 0.5
 shot "$main" main-logged-in
@@ -64,13 +52,7 @@ shot "$main" main-logged-in
 # The send form, driven as a user would: "," as the delimiter, the file through
 # the file dialog, column 1 as the number column, <@2@> bound to column 2, a
 # callback number and a message. Points are in the main window's client area.
-pick_item 514 413 1
-click_at 382 413
-find_window '열기|Open' >/dev/null
-sleep 0.5
-xdotool type --delay 10 "$work/recipients.txt"
-xdotool key Return
-sleep 1
+open_recipients
 pick_item 65 528 1
 click_at 48 401
 pick_item 138 401 2
@@ -112,13 +94,7 @@ sleep 0.5
 click_at 90 127
 editor=$(find_window 'LMS 문자 편집창')
 sleep 0.5
-pick_item 514 413 1
-click_at 382 413
-find_window '열기|Open' >/dev/null
-sleep 0.5
-xdotool type --delay 10 "$work/recipients.txt"
-xdotool key Return
-sleep 1
+open_recipients
 pick_item 65 528 1
 # Points below are in the editor's client area.
 edit_at() { xdotool mousemove --window "$editor" "$1" "$2" click 1; sleep 0.3; }

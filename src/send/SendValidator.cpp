@@ -124,8 +124,13 @@ bool SendValidator::checkSettings() {
         return stop("회신번호를 확인해주세요.");
     if (!fitsInRecord(st.callbackNumber))
         return stop("회신번호에 사용할 수 없는 제어문자가 들어 있습니다.");
-    if (!checkSenderNumber())
-        return false;
+    return checkSenderNumber() && takeMergeColumns() && takeSplitAndRange() && takeMessage() &&
+           takeReservation();
+}
+
+bool SendValidator::takeMergeColumns() {
+    const SendFormState& s = m_in.state;
+    SendSettings& st = m_in.batch.settings;
     static const std::string noColumn = ko("열선택");
     for (std::size_t k = 0; k < 4; ++k) {
         st.mergeColumn[k].clear();
@@ -135,6 +140,12 @@ bool SendValidator::checkSettings() {
         if (st.mergeColumn[k].empty() || st.mergeColumn[k] == noColumn || s.mergeColumn[k].selected <= 0)
             return stop("메세지조합기능를 확인해주세요.");
     }
+    return true;
+}
+
+bool SendValidator::takeSplitAndRange() {
+    const SendFormState& s = m_in.state;
+    SendSettings& st = m_in.batch.settings;
     if (s.splitOn) {
         st.splitMinutes = s.splitMinutes.selectedText();
         st.splitCount = s.splitCount;
@@ -149,7 +160,12 @@ bool SendValidator::checkSettings() {
     // A start below 1 or an end before the start addresses nothing of the final list.
     if (!parseCount(st.rangeFrom, from) || !parseCount(st.rangeTo, to) || from < 1 || to < from)
         return stop("전송범위지정을 확인해주세요.");
+    return true;
+}
 
+bool SendValidator::takeMessage() {
+    const SendFormState& s = m_in.state;
+    SendSettings& st = m_in.batch.settings;
     const EditorWindowHost& editors = m_in.editors;
     switch (s.kind) {
     case MessageKind::Sms:
@@ -191,17 +207,23 @@ bool SendValidator::checkSettings() {
         return stop("제목에 사용할 수 없는 제어문자가 들어 있습니다.");
     if (!fitsInRecord(s.kind == MessageKind::Sms ? st.smsBody : st.longBody))
         return stop("전송메세지에 사용할 수 없는 제어문자가 들어 있습니다.");
-    if (s.reserved) {
-        char date[16];
-        std::snprintf(date, sizeof date, "%04d-%02d-%02d", s.reservationDate.year, s.reservationDate.month,
-                      s.reservationDate.day);
-        st.reservationDate = date;
-        st.reservationHour = s.reservationHour.selectedText();
-        st.reservationMinute = s.reservationMinute.selectedText();
-        // The service would send a past time at once, at whatever hour that is.
-        if (reservationTime(reservationText(st)) <= Clock::instance().now())
-            return stop("예약시간이 현재시간 이전입니다. 예약시간을 확인해 주세요.");
-    }
+    return true;
+}
+
+bool SendValidator::takeReservation() {
+    const SendFormState& s = m_in.state;
+    SendSettings& st = m_in.batch.settings;
+    if (!s.reserved)
+        return true;
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", s.reservationDate.year, s.reservationDate.month,
+                  s.reservationDate.day);
+    st.reservationDate = date;
+    st.reservationHour = s.reservationHour.selectedText();
+    st.reservationMinute = s.reservationMinute.selectedText();
+    // The service would send a past time at once, at whatever hour that is.
+    if (reservationTime(reservationText(st)) <= Clock::instance().now())
+        return stop("예약시간이 현재시간 이전입니다. 예약시간을 확인해 주세요.");
     return true;
 }
 
@@ -412,33 +434,96 @@ constexpr std::size_t kRecordBlock = 4096;
 
 } // namespace
 
-bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
-    SendFormState& s = m_in.state;
-    SendSettings& st = m_in.batch.settings;
-    Progress& progress = m_in.progress;
-    const long long total = std::max(0LL, plan.to - plan.from + 1);
-    progress.setRange(0, total);
-    s.previewEnabled = s.sendEnabled = false;
-    if (total == 0)
-        return true;
+// What every block of the queue is made from, fixed before the first one so that
+// both cores read it.
+class SendValidator::RecordMaker {
+public:
+    RecordMaker(const ValidationInput& in, const RowChoice& choice, const Schedule& plan, long long total,
+                const std::optional<AdvertisingCheck>& adRows)
+        : m_state(in.state), m_settings(in.batch.settings), m_login(in.login),
+          m_pictureCount(in.batch.pictureCount), m_plan(plan), m_total(total),
+          m_body(m_state.kind == MessageKind::Sms ? m_settings.smsBody : m_settings.longBody),
+          m_numberColumn(m_state.numberColumn.selected),
+          m_used(usedMergeFields(m_state, m_body, m_settings.title)),
+          m_anyUsed(m_used[0] || m_used[1] || m_used[2] || m_used[3]),
+          m_replacedRows(m_state.table.replacedRows()),
+          m_longest(RecordEncoder::withLongestReply(m_state.kind, m_login, m_settings.pictures)),
+          m_adEmpty(adRows) {
+        for (std::size_t k = 0; k < 4; ++k)
+            m_mergeColumns[k] = m_state.mergeOn[k] ? m_state.mergeColumn[k].selected : -1;
+        // Where each block's rows start, so blocks can be made in any order.
+        const std::size_t blocks = (static_cast<std::size_t>(m_total) + kRecordBlock - 1) / kRecordBlock;
+        m_starts.reserve(blocks);
+        for (KeptCursor c(choice, static_cast<std::size_t>(m_plan.from - 1)); m_starts.size() < blocks;
+             c.skip(kRecordBlock))
+            m_starts.push_back(c);
+    }
 
-    const std::string& body = s.kind == MessageKind::Sms ? st.smsBody : st.longBody;
-    m_in.batch.queue.reserve(static_cast<std::size_t>(total),
-                             2 * body.size() + st.title.size() + st.callbackNumber.size() + 48);
-    const int numberColumn = s.numberColumn.selected;
-    std::array<int, 4> mergeColumns{};
-    for (std::size_t k = 0; k < 4; ++k)
-        mergeColumns[k] = s.mergeOn[k] ? s.mergeColumn[k].selected : -1;
-    const std::array<bool, 4> used = usedMergeFields(s, body, st.title);
-    const bool anyUsed = used[0] || used[1] || used[2] || used[3];
-    const std::vector<int>& replacedRows = s.table.replacedRows();
+    std::size_t blocks() const { return m_starts.size(); }
+    const std::string& message() const { return m_body; }
+
+    void make(std::size_t index, RecordBlock& block) const {
+        // The server refuses a longer record, and the job would count it as sent.
+        static const std::string tooLong =
+            ko("전송데이터 한 건이 4095바이트를 넘습니다. 회신번호와 전송메세지를 확인해주세요.");
+        const long long first = static_cast<long long>(index) * static_cast<long long>(kRecordBlock);
+        const long long end = std::min<long long>(first + static_cast<long long>(kRecordBlock), m_total);
+        startBlock(block, static_cast<std::size_t>(end - first));
+        SendRecord& record = block.record;
+        record.callbackNumber = m_settings.callbackNumber;
+        record.reservation = m_state.splitOn ? sliceReservation(first) : m_plan.reservation;
+        KeptCursor rows = m_starts[index];
+        std::array<std::string_view, 4> values;
+        for (long long made = first; made < end; ++made) {
+            const int row = static_cast<int>(rows.next()) + 1;
+            for (std::size_t k = 0; k < 4; ++k)
+                values[k] =
+                    m_mergeColumns[k] >= 0 ? m_state.table.text(row, m_mergeColumns[k]) : std::string_view();
+            if ((block.failure = block.composer->compose(values, record)))
+                return;
+            if (m_anyUsed)
+                findIn(row, values, block.findings);
+            phoneDigits(m_state.table.text(row, m_numberColumn),
+                        block.digits); // a candidate's: it is a number
+            record.number.assign(block.digits.view());
+            if (m_state.splitOn && made % m_plan.splitCount == 0 && made != first)
+                record.reservation = sliceReservation(made);
+            if (m_longest.size(recordText(record)) > kMaxRecordBytes) {
+                block.failure = &tooLong;
+                return;
+            }
+            if (block.ad)
+                block.ad->check(record.title, record.body, row);
+            block.bytes +=
+                estimateRecordBytes(m_state.kind, record, m_login, m_settings.pictures, m_pictureCount);
+            block.records.push_back(record);
+        }
+    }
+
+private:
+    // Empties a block for `rows` records; its composer and checker are kept.
+    void startBlock(RecordBlock& block, std::size_t rows) const {
+        if (!block.composer)
+            block.composer.emplace(m_state.kind, m_body, m_settings.title, m_state.mergeOn);
+        block.records.clear();
+        block.records.reserve(rows, 2 * m_body.size() + 48);
+        block.bytes = 0;
+        block.failure = nullptr;
+        block.findings.clear();
+        if (m_adEmpty) {
+            if (!block.ad)
+                block.ad.emplace(*m_adEmpty);
+            block.ad->clear();
+        }
+    }
+
     // Rows whose message carries an empty merge value or a '?' of the load's.
-    const auto findIn = [&](int row, const std::array<std::string_view, 4>& values, PreviewFindings& found) {
+    void findIn(int row, const std::array<std::string_view, 4>& values, PreviewFindings& found) const {
         bool empty = false, replaced = false;
         const bool marked =
-            !replacedRows.empty() && std::binary_search(replacedRows.begin(), replacedRows.end(), row);
+            !m_replacedRows.empty() && std::binary_search(m_replacedRows.begin(), m_replacedRows.end(), row);
         for (std::size_t k = 0; k < 4; ++k) {
-            if (!used[k])
+            if (!m_used[k])
                 continue;
             empty = empty || bytes::trim(values[k]).empty();
             replaced = replaced || (marked && values[k].find('?') != std::string_view::npos);
@@ -447,69 +532,45 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
             found.emptyMerge.add(row);
         if (replaced)
             found.unmappable.add(row);
-    };
-    // The server refuses a longer record, and the job would count it as sent.
-    const RecordEncoder longest = RecordEncoder::withLongestReply(s.kind, m_in.login, st.pictures);
-    static const std::string tooLong =
-        ko("전송데이터 한 건이 4095바이트를 넘습니다. 회신번호와 전송메세지를 확인해주세요.");
-    const std::size_t blocks = (static_cast<std::size_t>(total) + kRecordBlock - 1) / kRecordBlock;
-    // Where each block's rows start, so blocks can be made in any order.
-    std::vector<KeptCursor> starts;
-    starts.reserve(blocks);
-    for (KeptCursor c(choice, static_cast<std::size_t>(plan.from - 1)); starts.size() < blocks;
-         c.skip(kRecordBlock))
-        starts.push_back(c);
-    const auto sliceReservation = [&](long long made) {
-        return formatKorean(plan.base +
-                                static_cast<std::time_t>((made / plan.splitCount) * plan.splitMinutes * 60),
-                            "%Y-%m-%d %H:%M:%S");
-    };
+    }
 
+    std::string sliceReservation(long long made) const {
+        return formatKorean(
+            m_plan.base + static_cast<std::time_t>((made / m_plan.splitCount) * m_plan.splitMinutes * 60),
+            "%Y-%m-%d %H:%M:%S");
+    }
+
+    const SendFormState& m_state;
+    const SendSettings& m_settings;
+    const LoginState& m_login;
+    const int m_pictureCount;
+    const Schedule& m_plan;
+    const long long m_total;
+    const std::string& m_body;
+    const int m_numberColumn;
+    std::array<int, 4> m_mergeColumns{};
+    const std::array<bool, 4> m_used;
+    const bool m_anyUsed;
+    const std::vector<int>& m_replacedRows;
+    const RecordEncoder m_longest;
+    std::vector<KeptCursor> m_starts;
     // What the blocks start from: m_adRows collects their findings meanwhile.
-    const std::optional<AdvertisingCheck> adEmpty = m_adRows;
-    const auto make = [&](std::size_t index, RecordBlock& block) {
-        const long long first = static_cast<long long>(index) * static_cast<long long>(kRecordBlock);
-        const long long end = std::min<long long>(first + static_cast<long long>(kRecordBlock), total);
-        if (!block.composer)
-            block.composer.emplace(s.kind, body, st.title, s.mergeOn);
-        block.records.clear();
-        block.records.reserve(static_cast<std::size_t>(end - first), 2 * body.size() + 48);
-        block.bytes = 0;
-        block.failure = nullptr;
-        block.findings.clear();
-        if (adEmpty) {
-            if (!block.ad)
-                block.ad.emplace(*adEmpty);
-            block.ad->clear();
-        }
-        SendRecord& record = block.record;
-        record.callbackNumber = st.callbackNumber;
-        record.reservation = s.splitOn ? sliceReservation(first) : plan.reservation;
-        KeptCursor rows = starts[index];
-        std::array<std::string_view, 4> values;
-        for (long long made = first; made < end; ++made) {
-            const int row = static_cast<int>(rows.next()) + 1;
-            for (std::size_t k = 0; k < 4; ++k)
-                values[k] = mergeColumns[k] >= 0 ? s.table.text(row, mergeColumns[k]) : std::string_view();
-            if ((block.failure = block.composer->compose(values, record)))
-                return;
-            if (anyUsed)
-                findIn(row, values, block.findings);
-            phoneDigits(s.table.text(row, numberColumn), block.digits); // a candidate's: it is a number
-            record.number.assign(block.digits.view());
-            if (s.splitOn && made % plan.splitCount == 0 && made != first)
-                record.reservation = sliceReservation(made);
-            if (longest.size(recordText(record)) > kMaxRecordBytes) {
-                block.failure = &tooLong;
-                return;
-            }
-            if (block.ad)
-                block.ad->check(record.title, record.body, row);
-            block.bytes +=
-                estimateRecordBytes(s.kind, record, m_in.login, st.pictures, m_in.batch.pictureCount);
-            block.records.push_back(record);
-        }
-    };
+    const std::optional<AdvertisingCheck> m_adEmpty;
+};
+
+bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
+    SendFormState& s = m_in.state;
+    const SendSettings& st = m_in.batch.settings;
+    Progress& progress = m_in.progress;
+    const long long total = std::max(0LL, plan.to - plan.from + 1);
+    progress.setRange(0, total);
+    s.previewEnabled = s.sendEnabled = false;
+    if (total == 0)
+        return true;
+
+    const RecordMaker maker(m_in, choice, plan, total, m_adRows);
+    m_in.batch.queue.reserve(static_cast<std::size_t>(total),
+                             2 * maker.message().size() + st.title.size() + st.callbackNumber.size() + 48);
     const long long step = std::max(1LL, total / 1000);
     const std::string* failure = nullptr;
     long long queued = 0;
@@ -534,8 +595,9 @@ bool SendValidator::fillQueue(const RowChoice& choice, const Schedule& plan) {
         failure = block.failure;
         return failure == nullptr;
     };
+    const auto make = [&maker](std::size_t index, RecordBlock& block) { maker.make(index, block); };
     std::string findings;
-    if (runPipelined<RecordBlock>(blocks, 6, make, take, 2)) {
+    if (runPipelined<RecordBlock>(maker.blocks(), 6, make, take, 2)) {
         if (!m_adRows || m_adRows->passed())
             return true;
         findings = m_adRows->report([&s](long long row) { return rowLabel(s.table, static_cast<int>(row)); });

@@ -59,8 +59,16 @@ private:
         std::time_t base = 0;
     };
 
+    class RecordMaker;
+
     bool stop(const char* utf8Message);
+    // The form's settings into the batch's, refusing what cannot be sent; in this order.
     bool checkSettings();
+    bool takeMergeColumns();
+    bool takeSplitAndRange();
+    // The kind's message and title, from the box or the editor window, and MMS pictures.
+    bool takeMessage();
+    bool takeReservation();
     // A typed callback number the service does not list.
     bool checkSenderNumber();
     // An advertisement with records sent at night goes on only with the user's word.

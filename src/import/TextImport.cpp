@@ -11,6 +11,7 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <optional>
 #include <sys/stat.h>
 
 namespace qb {
@@ -175,7 +176,44 @@ std::size_t toCp949(const FileEncoding& e, std::string& first, std::string& seco
     return unmappable;
 }
 
+// Why a CSV file is refused at record `r`, found at `pos` of `text`; `linesBefore`
+// are the lines of the part before it.
+std::string recordRefusal(std::string_view text, const csv::Record& r, std::size_t pos,
+                          std::size_t linesBefore) {
+    const std::size_t at = r.fault == csv::Record::None ? pos : r.faultAt;
+    const std::size_t line = 1 + linesBefore +
+                             static_cast<std::size_t>(std::count(
+                                 text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
+    return lineMessage(line, r.fault == csv::Record::Unclosed
+                                 ? ko("의 따옴표가 닫히지 않았습니다. 확인바랍니다.")
+                             : r.fault == csv::Record::TextAfterQuote
+                                 ? ko("의 닫는 따옴표 뒤에 쉼표가 없습니다. 확인바랍니다.")
+                                 : ko("에서 시작하는 행이 1023바이트를 넘습니다. 확인바랍니다."));
+}
+
 } // namespace
+
+struct ImportLines::NewFile {
+    std::array<std::string, 2> parts;
+    std::vector<std::size_t> replaced[2]; // where each '?' of a replaced character stands, per part
+    std::size_t count = 0;                // lines (CSV records) found so far
+    // How far the lists went before the file, to take it back.
+    std::size_t buffersBefore = 0, marksBefore = 0, replacedBefore = 0;
+
+    // A record at `pos` of the first part that goes on in the second starts there
+    // instead; `mark` is the first replaced place of the first part not passed.
+    void carryOver(std::size_t pos, std::vector<std::size_t>::const_iterator mark) {
+        const std::size_t moved = parts[0].size() - pos;
+        for (std::size_t& m : replaced[1])
+            m += moved;
+        std::vector<std::size_t> carried;
+        for (auto m = mark; m != replaced[0].cend(); ++m)
+            carried.push_back(*m - pos);
+        replaced[1].insert(replaced[1].begin(), carried.begin(), carried.end());
+        parts[1].insert(0, parts[0], pos);
+        parts[0].resize(pos);
+    }
+};
 
 TextFileRead ImportLines::appendFile(std::string first, std::string second, TextEncoding choice,
                                      Progress* progress) {
@@ -192,93 +230,92 @@ TextFileRead ImportLines::appendFile(std::string first, std::string second, Text
                        ko("행)이 섞여 있습니다. 인코딩을 골라 다시 불러오세요.");
         return read;
     }
-    std::vector<std::size_t> replaced[2];
-    read.unmappable = toCp949(read.encoding, first, second, replaced);
-    const std::size_t replacedBefore = m_replacedLines.size();
+    NewFile file;
+    file.parts = {std::move(first), std::move(second)};
+    read.unmappable = toCp949(read.encoding, file.parts[0], file.parts[1], file.replaced);
+    file.buffersBefore = m_buffers.size();
+    file.marksBefore = m_marks.size();
+    file.replacedBefore = m_replacedLines.size();
 
-    const std::size_t buffersBefore = m_buffers.size(), marksBefore = m_marks.size();
-    std::size_t count = 0, bytes = 0;
-    for (std::string* part : {&first, &second}) {
-        if (part == &second && second.empty())
+    std::size_t bytes = 0;
+    for (std::size_t p = 0; p < 2; ++p) {
+        std::string& part = file.parts[p];
+        if (p == 1 && part.empty())
             break;
-        std::vector<std::size_t>& marks = replaced[part == &first ? 0 : 1];
-        if (!m_csv)
-            crlfToLf(*part, marks);
-        const std::string_view text = *part;
-        const std::size_t index = m_buffers.size();
-        auto mark = marks.cbegin();
         if (!m_csv) {
-            // Counting is a scan for line breaks, far quicker than the fill that follows;
-            // the bar shows the file's lines counted.
-            Place at{index, 0, {}, false};
-            std::string_view piece;
-            for (;;) {
-                if (m_marks.size() * kLinesPerMark == m_count + count)
-                    m_marks.push_back(at);
-                if (!nextPiece(text, at.pos, at.rest, at.inLine, piece))
-                    break;
-                noteReplaced(mark, marks.cend(),
-                             static_cast<std::size_t>(piece.data() - text.data()) + piece.size(),
-                             m_count + count, m_replacedLines);
-                ++count;
-            }
-        } else {
-            std::size_t pos = 0;
-            for (;;) {
-                if (m_marks.size() * kLinesPerMark == m_count + count)
-                    m_marks.push_back(Place{index, pos, {}, false});
-                if (pos >= text.size())
-                    break;
-                const csv::Record r = csv::next(text, pos);
-                if (r.fault == csv::Record::Unclosed && part == &first && !second.empty()) {
-                    // The record goes on in the second part: it starts there instead.
-                    const std::size_t moved = first.size() - pos;
-                    for (std::size_t& m : replaced[1])
-                        m += moved;
-                    std::vector<std::size_t> carried;
-                    for (auto m = mark; m != marks.cend(); ++m)
-                        carried.push_back(*m - pos);
-                    replaced[1].insert(replaced[1].begin(), carried.begin(), carried.end());
-                    second.insert(0, first, pos);
-                    first.resize(pos);
-                    break;
-                }
-                if (r.fault != csv::Record::None || r.bytes.size() > kImportLineBytes) {
-                    const std::size_t at = r.fault == csv::Record::None ? pos : r.faultAt;
-                    std::size_t line =
-                        1 + static_cast<std::size_t>(std::count(
-                                text.begin(), text.begin() + static_cast<std::ptrdiff_t>(at), '\n'));
-                    if (part == &second) { // after the first part, already taken
-                        const std::string& taken = m_buffers[buffersBefore];
-                        line += static_cast<std::size_t>(std::count(taken.begin(), taken.end(), '\n'));
-                    }
-                    read.refusal = lineMessage(
-                        line, r.fault == csv::Record::Unclosed
-                                  ? ko("의 따옴표가 닫히지 않았습니다. 확인바랍니다.")
-                              : r.fault == csv::Record::TextAfterQuote
-                                  ? ko("의 닫는 따옴표 뒤에 쉼표가 없습니다. 확인바랍니다.")
-                                  : ko("에서 시작하는 행이 1023바이트를 넘습니다. 확인바랍니다."));
-                    while (m_buffers.size() > buffersBefore)
-                        m_buffers.pop_back();
-                    m_marks.resize(marksBefore);
-                    m_replacedLines.resize(replacedBefore);
-                    return read;
-                }
-                noteReplaced(mark, marks.cend(), r.next, m_count + count, m_replacedLines);
-                ++count;
-                pos = r.next;
-            }
+            crlfToLf(part, file.replaced[p]);
+            noteLines(file, p);
+        } else if (!noteRecords(file, p, read.refusal)) {
+            while (m_buffers.size() > file.buffersBefore)
+                m_buffers.pop_back();
+            m_marks.resize(file.marksBefore);
+            m_replacedLines.resize(file.replacedBefore);
+            return read;
         }
-        bytes += part->size();
-        m_buffers.push_back(std::move(*part));
+        bytes += part.size();
+        m_buffers.push_back(std::move(part));
     }
-    m_count += count;
+    m_count += file.count;
     m_bytes += bytes;
+    // Counting is a scan for line breaks, far quicker than the fill that follows;
+    // the bar shows the file's lines counted.
     if (progress) {
-        progress->setRange(0, static_cast<std::int64_t>(count));
-        progress->setValue(static_cast<std::int64_t>(count));
+        progress->setRange(0, static_cast<std::int64_t>(file.count));
+        progress->setValue(static_cast<std::int64_t>(file.count));
     }
     return read;
+}
+
+void ImportLines::noteLines(NewFile& file, std::size_t part) {
+    const std::string_view text = file.parts[part];
+    const std::vector<std::size_t>& marks = file.replaced[part];
+    auto mark = marks.cbegin();
+    const std::size_t first = m_count + file.count;
+    std::size_t count = 0;
+    Place at{m_buffers.size(), 0, {}, false};
+    std::string_view piece;
+    for (;;) {
+        if (m_marks.size() * kLinesPerMark == first + count)
+            m_marks.push_back(at);
+        if (!nextPiece(text, at.pos, at.rest, at.inLine, piece))
+            break;
+        noteReplaced(mark, marks.cend(), static_cast<std::size_t>(piece.data() - text.data()) + piece.size(),
+                     first + count, m_replacedLines);
+        ++count;
+    }
+    file.count += count;
+}
+
+bool ImportLines::noteRecords(NewFile& file, std::size_t part, std::string& refusal) {
+    const std::string_view text = file.parts[part];
+    const std::vector<std::size_t>& marks = file.replaced[part];
+    auto mark = marks.cbegin();
+    const std::size_t index = m_buffers.size();
+    const std::size_t first = m_count + file.count;
+    std::size_t count = 0, pos = 0;
+    for (;;) {
+        if (m_marks.size() * kLinesPerMark == first + count)
+            m_marks.push_back(Place{index, pos, {}, false});
+        if (pos >= text.size())
+            break;
+        const csv::Record r = csv::next(text, pos);
+        if (r.fault == csv::Record::Unclosed && part == 0 && !file.parts[1].empty()) {
+            file.carryOver(pos, mark);
+            break;
+        }
+        if (r.fault != csv::Record::None || r.bytes.size() > kImportLineBytes) {
+            // The first part is already taken when the second is read.
+            const std::string_view taken = part == 0 ? std::string_view() : m_buffers[file.buffersBefore];
+            refusal = recordRefusal(text, r, pos,
+                                    static_cast<std::size_t>(std::count(taken.begin(), taken.end(), '\n')));
+            return false;
+        }
+        noteReplaced(mark, marks.cend(), r.next, first + count, m_replacedLines);
+        ++count;
+        pos = r.next;
+    }
+    file.count += count;
+    return true;
 }
 
 ImportLines::Cursor::Cursor(const ImportLines& lines, std::size_t first) : m_lines(lines) {
@@ -344,20 +381,19 @@ struct RowBlock {
 
 constexpr std::size_t kRowBlock = 8192;
 
-} // namespace
+// A line's cells from 1: column mode keeps ten fields and counts them all; a whole
+// line is one field. `scratch` holds the CSV fields that lose a doubled quote.
+class LineSplitter {
+public:
+    LineSplitter(std::string_view separators, bool csvRecords)
+        : m_columns(!separators.empty()), m_csv(m_columns && csvRecords), m_splitter(separators) {}
 
-bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_view separators,
-                        Notifier& notifier, int& rows, const HeaderRowChoice& headerRow) {
-    static const std::string rowHeader = ko(" 번 호 ");
-    static const std::string columnSuffix = ko(" 열");
-    rows = static_cast<int>(lines.size());
-    const bool columns = !separators.empty();
-    const bool csv = columns && lines.csv();
-    const bytes::RunSplitter splitter(separators);
-    // Column mode keeps ten fields and counts them all; a whole line is one field.
-    // `scratch` holds the CSV fields that lose a doubled quote.
-    auto split = [&](std::string_view line, std::array<std::string_view, 11>& cells, std::string& scratch) {
-        if (!columns) {
+    bool columns() const { return m_columns; }
+    int width() const { return m_columns ? 11 : 2; }
+
+    int operator()(std::string_view line, std::array<std::string_view, 11>& cells,
+                   std::string& scratch) const {
+        if (!m_columns) {
             cells[1] = line.empty() ? std::string_view(" ") : line;
             return 1;
         }
@@ -366,42 +402,42 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
             if (k <= 10)
                 cells[k++] = field;
         };
-        return csv ? csv::forEachField(line, scratch, take) : splitter.forEach(line, take);
-    };
+        return m_csv ? csv::forEachField(line, scratch, take) : m_splitter.forEach(line, take);
+    }
 
+private:
+    bool m_columns;
+    bool m_csv;
+    bytes::RunSplitter m_splitter;
+};
+
+// Shows the first lines as the table would split them; the fields of the first
+// line when the user takes it as the header row.
+std::optional<int> chosenHeaderRow(const ImportLines& lines, const LineSplitter& split,
+                                   const HeaderRowChoice& headerRow) {
+    ColumnSample sample;
+    ImportLines::Cursor cursor(lines);
+    std::array<std::string_view, 11> cells;
+    std::string scratch;
     std::string_view line;
-    std::array<std::string_view, 11> first;
-    std::string firstScratch;
-    if (columns && (!ImportLines::Cursor(lines).next(line) || split(line, first, firstScratch) == 0)) {
-        notifier.error(ko("화일포맷이 잘못되었습니다. 확인바랍니다."));
-        lines.clear();
-        rows = 0;
-        return false;
+    while (!sample.full() && cursor.next(line)) {
+        const int fields = std::min(split(line, cells, scratch), 10);
+        sample.add(std::span<const std::string_view>(cells.data() + 1, static_cast<std::size_t>(fields)));
     }
-    // The header line, when taken, is skipped: row r is line r + skip.
-    std::size_t skip = 0;
-    int headerFields = 0;
-    if (headerRow) {
-        ColumnSample sample;
-        ImportLines::Cursor cursor(lines);
-        std::array<std::string_view, 11> cells;
-        std::string scratch;
-        while (!sample.full() && cursor.next(line)) {
-            const int fields = std::min(split(line, cells, scratch), 10);
-            sample.add(std::span<const std::string_view>(cells.data() + 1, static_cast<std::size_t>(fields)));
-        }
-        if (!sample.rows.empty() && headerRow(sample)) {
-            skip = 1;
-            headerFields = static_cast<int>(sample.rows.front().size());
-            --rows;
-        }
-    }
-    const int width = columns ? 11 : 2;
+    if (sample.rows.empty() || !headerRow(sample))
+        return std::nullopt;
+    return static_cast<int>(sample.rows.front().size());
+}
+
+// The table's size and room, and its header row and column.
+void setUpTable(RecipientTable& table, const ImportLines& lines, const LineSplitter& split, int rows) {
+    static const std::string rowHeader = ko(" 번 호 ");
+    static const std::string columnSuffix = ko(" 열");
     table.setRowCount(rows + 1);
-    table.setColumnCount(width);
-    table.reserveText(lines.bytes() + lines.size() * (columns ? 24 : 16));
+    table.setColumnCount(split.width());
+    table.reserveText(lines.bytes() + lines.size() * (split.columns() ? 24 : 16));
     table.setCell(0, 0, rowHeader);
-    if (columns) {
+    if (split.columns()) {
         for (int k = 1; k <= 10; ++k)
             table.setCell(0, k, std::to_string(k) + columnSuffix);
     } else {
@@ -410,11 +446,15 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
     }
     table.setHeaderBackground(0, colours::header);
     table.setHeaderBackground(1, colours::header);
+}
 
+// Fills the rows from line `skip` on, blocks made on both cores; the most fields
+// of a line.
+int fillRows(RecipientTable& table, const ImportLines& lines, const LineSplitter& split, std::size_t skip) {
     const std::size_t count = lines.size() - skip;
     const auto make = [&](std::size_t b, RowBlock& block) {
         const std::size_t from = b * kRowBlock, to = std::min(count, from + kRowBlock);
-        block.rows.clear(static_cast<std::size_t>(width));
+        block.rows.clear(static_cast<std::size_t>(split.width()));
         block.widest = 0;
         ImportLines::Cursor cursor(lines, from + skip);
         RowLabel rowLabel;
@@ -429,20 +469,50 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
                 cells.data(), static_cast<std::size_t>(std::min(fields, 10)) + 1));
         }
     };
-    int widest = headerFields;
+    int widest = 0;
     const auto take = [&](std::size_t b, RowBlock& block) {
         widest = std::max(widest, block.widest);
         table.setRows(static_cast<int>(b * kRowBlock) + 1, block.rows);
         return true;
     };
     runPipelined<RowBlock>((count + kRowBlock - 1) / kRowBlock, 4, make, take, 2);
+    return widest;
+}
+
+} // namespace
+
+bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_view separators,
+                        Notifier& notifier, int& rows, const HeaderRowChoice& headerRow) {
+    rows = static_cast<int>(lines.size());
+    const LineSplitter split(separators, lines.csv());
+    std::string_view line;
+    std::array<std::string_view, 11> first;
+    std::string firstScratch;
+    if (split.columns() &&
+        (!ImportLines::Cursor(lines).next(line) || split(line, first, firstScratch) == 0)) {
+        notifier.error(ko("화일포맷이 잘못되었습니다. 확인바랍니다."));
+        lines.clear();
+        rows = 0;
+        return false;
+    }
+    // The header line, when taken, is skipped: row r is line r + skip.
+    std::size_t skip = 0;
+    int headerFields = 0;
+    if (headerRow)
+        if (const std::optional<int> fields = chosenHeaderRow(lines, split, headerRow)) {
+            skip = 1;
+            headerFields = *fields;
+            --rows;
+        }
+    setUpTable(table, lines, split, rows);
+    const int widest = std::max(headerFields, fillRows(table, lines, split, skip));
     std::vector<int> replaced;
     replaced.reserve(lines.replacedLines().size());
-    for (const std::size_t line : lines.replacedLines())
-        replaced.push_back(static_cast<int>(line) + 1);
+    for (const std::size_t replacedLine : lines.replacedLines())
+        replaced.push_back(static_cast<int>(replacedLine) + 1);
     table.setReplacedRows(std::move(replaced));
     lines.clear();
-    if (columns)
+    if (split.columns())
         table.setColumnCount(widest + 1);
     return true;
 }

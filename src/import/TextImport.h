@@ -94,6 +94,13 @@ public:
 private:
     static constexpr std::size_t kLinesPerMark = 8192;
 
+    struct NewFile;
+    // A part of a file being appended, as the Cursor will find it: marks where its
+    // lines (records) start, notes those with a replaced character, counts them.
+    void noteLines(NewFile& file, std::size_t part);
+    // False, with `refusal`, at a record that is broken or longer than 1023 bytes.
+    bool noteRecords(NewFile& file, std::size_t part, std::string& refusal);
+
     std::deque<std::string> m_buffers; // elements never move, so the views stay valid
     std::vector<Place> m_marks;        // where line k * kLinesPerMark starts
     std::size_t m_count = 0;

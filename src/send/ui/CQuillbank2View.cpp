@@ -95,8 +95,14 @@ void CQuillbank2View::load(const std::function<void()>& handler) {
 }
 
 void CQuillbank2View::connectControls() {
-    SendFormState& s = m_session->form().state();
+    connectMessageControls();
+    connectSendingOptions();
+    connectRecipientControls();
+    connectSendButtons();
+}
 
+void CQuillbank2View::connectMessageControls() {
+    SendFormState& s = m_session->form().state();
     // A switch the user takes back leaves the old kind checked (the refresh).
     connect(m_ui.kinds, &QButtonGroup::idClicked, this,
             [this](int id) { run([&] { m_session->form().onKindChosen(static_cast<MessageKind>(id)); }); });
@@ -116,7 +122,10 @@ void CQuillbank2View::connectControls() {
         connect(m_ui.mergeColumn[k], &QComboBox::activated, this,
                 [this, k](int i) { run([&] { m_session->form().onMergeColumnChosen(k + 1, i); }); });
     }
+}
 
+void CQuillbank2View::connectSendingOptions() {
+    SendFormState& s = m_session->form().state();
     connect(m_ui.callbackBox, &QComboBox::activated, this,
             [this](int i) { run([&] { m_session->form().onCallbackChosen(i); }); });
     connect(m_ui.callbackBox->lineEdit(), &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -150,7 +159,10 @@ void CQuillbank2View::connectControls() {
     connect(m_ui.dedup, &QCheckBox::clicked, this, [&s](bool on) { s.dedupOn = on; });
     connect(m_ui.selfReject, &QCheckBox::clicked, this, [&s](bool on) { s.rejectOn = on; });
     connect(m_ui.rejectLists, &QPushButton::clicked, this, &CQuillbank2View::openRejectLists);
+}
 
+void CQuillbank2View::connectRecipientControls() {
+    SendFormState& s = m_session->form().state();
     connect(m_ui.directEntry, &QPushButton::clicked, this, &CQuillbank2View::openDirectEntry);
     connect(m_ui.textFile, &QPushButton::clicked, this,
             [this] { load([&] { m_session->form().imports().importTextFiles(); }); });
@@ -173,7 +185,9 @@ void CQuillbank2View::connectControls() {
     });
     connect(m_ui.deleteRows, &QPushButton::clicked, this,
             [this] { run([&] { m_session->form().deleteSelectedRows(m_ui.grid->selectedRange()); }); });
+}
 
+void CQuillbank2View::connectSendButtons() {
     connect(m_ui.preview, &QPushButton::clicked, this, [this] {
         bool ready = false;
         run([&] { ready = m_session->form().validateAndPreview(); });

@@ -88,6 +88,14 @@ protected:
 
 private:
     void connectControls();
+    // The kind, the message box and its buttons, advertising and the merge fields.
+    void connectMessageControls();
+    // Callback number, reservation, range, split and the filters.
+    void connectSendingOptions();
+    // Loading the recipients and choosing their columns.
+    void connectRecipientControls();
+    // Preview, send, stop and reset.
+    void connectSendButtons();
     // Runs a handler of the form and shows the result.
     void run(const std::function<void()>& handler);
     // A handler that may load the table: the focus then moves on when the number

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // The stand-in's reading of the records a send connection carries: the byte
 // stream is cut at each 0x02, whatever pieces it arrives in, and every record is
@@ -62,6 +63,11 @@ public:
     Result parse(std::string_view record);
 
 private:
+    // Why the fields every kind carries do not fit the job, or empty.
+    std::string checkJobFields(const std::vector<std::string_view>& f) const;
+    // An MMS record's picture names and sizes into `r`; why they do not fit, or empty.
+    std::string takePictures(const std::vector<std::string_view>& f, ReceivedRecord& r);
+
     RecordContext m_context;
     std::string m_buffer;
     std::size_t m_start = 0; // m_buffer before it is consumed

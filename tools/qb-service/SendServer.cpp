@@ -140,94 +140,61 @@ std::int32_t SendServer::judge(const std::string& userId, std::int32_t kind, std
     return kGoAhead;
 }
 
-void SendServer::serve(int fd) {
+// What one send connection carries from the check to the end of its job.
+struct SendServer::Connection {
+    int fd = -1;
     SendQuirks quirks;
     LengthField length;
+    RecordContext context; // its user is the check's
+    std::int32_t result = kBadCheck;
+    SendJobRow job; // begun when the result is kGoAhead
+    bool replied = false;
+    bool serviceStopped = false;
+};
+
+// The records of a job read and not yet committed, and what the job's end reports.
+struct SendServer::Intake {
+    explicit Intake(const RecordContext& context) : parser(context) {}
+
+    RecordParser parser;
+    std::vector<ReceivedRecord> batch;
+    std::chrono::steady_clock::time_point commitBy; // of the batch's first record
+    std::vector<std::size_t> hashes;
+    bool stoppedOnce = false; // stopReadingAfterRecords has stopped it
+};
+
+void SendServer::serve(int fd) {
+    Connection c;
+    c.fd = fd;
     {
         std::lock_guard lock(m_mutex);
-        quirks = m_quirks;
-        length = m_length;
+        c.quirks = m_quirks;
+        c.length = m_length;
     }
-    if (quirks.receiveBuffer > 0)
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &quirks.receiveBuffer, sizeof quirks.receiveBuffer);
-
-    char request[packet::kSendCheckSize];
-    if (!m_server.readExact(fd, request, sizeof request)) {
-        log("closed before a send check");
+    if (c.quirks.receiveBuffer > 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &c.quirks.receiveBuffer, sizeof c.quirks.receiveBuffer);
+    const std::optional<packet::SendCheck> check = readSendCheck(fd);
+    if (!check)
         return;
-    }
-    const packet::SendCheck check = *packet::decodeSendCheck(std::string_view(request, sizeof request));
-    if (check.header.type != packet::DATA_SENDCHECK ||
-        check.header.length != static_cast<std::int32_t>(packet::kSendCheckSize - packet::kHeaderSize)) {
-        log("not a send check (type " + std::to_string(check.header.type) + "), connection closed");
-        return;
-    }
-    const std::string& user = check.userId;
-    const std::optional<Account> account = m_accounts.find(user);
-    const std::int32_t result = quirks.checkResult.value_or(
-        judge(user, check.messageKind, check.messageCount, check.totalBytes, account));
-
-    RecordContext context;
-    context.kind = static_cast<qb::MessageKind>(std::clamp(check.messageKind, 0, 2));
-    context.userId = user;
-    context.userNumber = account ? std::to_string(account->userNumber) : std::string();
-    context.userTag = account ? account->userTag : std::string();
-    context.sendCode = context.kind == qb::MessageKind::Sms   ? "SMS"
-                       : context.kind == qb::MessageKind::Lms ? "LMS"
-                                                              : "MMS";
-    context.sendTime = now();
-    SendJobRow job;
-    if (result == kGoAhead) {
-        job.id = m_store.beginJob(context, check.messageCount, check.totalBytes);
-        job.sendTag = context.sendTag;
-        job.userId = user;
-        job.kind = static_cast<int>(context.kind);
-        job.announcedCount = check.messageCount;
-        job.announcedBytes = check.totalBytes;
-    }
-    log(user + ": send check kind " + std::to_string(check.messageKind) + ", " +
-        std::to_string(check.messageCount) + " messages, " + std::to_string(check.totalBytes) +
-        " bytes: result " + std::to_string(result));
+    takeCheck(*check, c);
     // From here a job that was begun is ended on every path, so none stays running.
-    bool replied = false, stopped = false;
-    char ignored[4096];
-    if (quirks.closeBeforeReply) {
-        log(user + ": closed before the reply, as asked");
-    } else if (quirks.neverReply) {
-        log(user + ": no reply, as asked");
-        long n;
-        while ((n = m_server.readSome(fd, ignored, sizeof ignored)) > 0) {
-        }
-        stopped = n < 0 && m_stopping;
-    } else {
-        std::string reply =
-            packet::encodeSendCheckAck(result, context.sendCode, context.sendTime, context.sendTag);
-        length.apply(reply);
-        if (quirks.replyType)
-            reply.replace(0, 4, bigEndian(*quirks.replyType));
-        reply += quirks.appendToReply;
-        replied = m_server.writeAll(fd, reply);
-    }
-    if (replied && result != kGoAhead) {
-        // The client closes after a refusal; anything it sends first is dropped.
-        long long extra = 0;
-        for (long n; (n = m_server.readSome(fd, ignored, sizeof ignored)) > 0;)
-            extra += n;
-        if (extra > 0)
-            log(user + ": " + std::to_string(extra) + " bytes after a refused check, dropped");
-    }
-    if (result != kGoAhead)
+    replyToCheck(c);
+    const std::string& user = c.context.userId;
+    if (c.result != kGoAhead) {
+        if (c.replied)
+            dropAfterRefusal(c);
         return;
+    }
     try {
-        if (replied)
-            stopped = receiveRecords(fd, quirks, context, job);
-        endJob(job, replied, stopped);
+        if (c.replied)
+            c.serviceStopped = receiveRecords(c);
+        endJob(c.job, c.replied, c.serviceStopped);
     } catch (const std::exception& e) {
         // The database failed (a full disk, say): the job keeps what was committed.
-        log(user + ": job " + std::to_string(job.id) + " broken off: " + e.what());
+        log(user + ": job " + std::to_string(c.job.id) + " broken off: " + e.what());
         try {
-            job.state = JobState::Interrupted;
-            m_store.finishJob(job);
+            c.job.state = JobState::Interrupted;
+            m_store.finishJob(c.job);
         } catch (const std::exception&) {
             // Left running; the next start of the service marks it interrupted.
         }
@@ -237,6 +204,82 @@ void SendServer::serve(int fd) {
         ++m_finished[user];
     }
     m_jobDone.notify_all();
+}
+
+std::optional<packet::SendCheck> SendServer::readSendCheck(int fd) {
+    char request[packet::kSendCheckSize];
+    if (!m_server.readExact(fd, request, sizeof request)) {
+        log("closed before a send check");
+        return std::nullopt;
+    }
+    const packet::SendCheck check = *packet::decodeSendCheck(std::string_view(request, sizeof request));
+    if (check.header.type != packet::DATA_SENDCHECK ||
+        check.header.length != static_cast<std::int32_t>(packet::kSendCheckSize - packet::kHeaderSize)) {
+        log("not a send check (type " + std::to_string(check.header.type) + "), connection closed");
+        return std::nullopt;
+    }
+    return check;
+}
+
+void SendServer::takeCheck(const packet::SendCheck& check, Connection& c) {
+    const std::string& user = check.userId;
+    const std::optional<Account> account = m_accounts.find(user);
+    c.result = c.quirks.checkResult.value_or(
+        judge(user, check.messageKind, check.messageCount, check.totalBytes, account));
+
+    RecordContext& context = c.context;
+    context.kind = static_cast<qb::MessageKind>(std::clamp(check.messageKind, 0, 2));
+    context.userId = user;
+    context.userNumber = account ? std::to_string(account->userNumber) : std::string();
+    context.userTag = account ? account->userTag : std::string();
+    context.sendCode = context.kind == qb::MessageKind::Sms   ? "SMS"
+                       : context.kind == qb::MessageKind::Lms ? "LMS"
+                                                              : "MMS";
+    context.sendTime = now();
+    if (c.result == kGoAhead) {
+        c.job.id = m_store.beginJob(context, check.messageCount, check.totalBytes);
+        c.job.sendTag = context.sendTag;
+        c.job.userId = user;
+        c.job.kind = static_cast<int>(context.kind);
+        c.job.announcedCount = check.messageCount;
+        c.job.announcedBytes = check.totalBytes;
+    }
+    log(user + ": send check kind " + std::to_string(check.messageKind) + ", " +
+        std::to_string(check.messageCount) + " messages, " + std::to_string(check.totalBytes) +
+        " bytes: result " + std::to_string(c.result));
+}
+
+void SendServer::replyToCheck(Connection& c) {
+    const SendQuirks& quirks = c.quirks;
+    const std::string& user = c.context.userId;
+    if (quirks.closeBeforeReply) {
+        log(user + ": closed before the reply, as asked");
+    } else if (quirks.neverReply) {
+        log(user + ": no reply, as asked");
+        char ignored[4096];
+        long n;
+        while ((n = m_server.readSome(c.fd, ignored, sizeof ignored)) > 0) {
+        }
+        c.serviceStopped = n < 0 && m_stopping;
+    } else {
+        std::string reply =
+            packet::encodeSendCheckAck(c.result, c.context.sendCode, c.context.sendTime, c.context.sendTag);
+        c.length.apply(reply);
+        if (quirks.replyType)
+            reply.replace(0, 4, bigEndian(*quirks.replyType));
+        reply += quirks.appendToReply;
+        c.replied = m_server.writeAll(c.fd, reply);
+    }
+}
+
+void SendServer::dropAfterRefusal(const Connection& c) {
+    // The client closes after a refusal; anything it sends first is dropped.
+    char ignored[4096];
+    long long extra = 0;
+    for (long n; (n = m_server.readSome(c.fd, ignored, sizeof ignored)) > 0;)
+        extra += n;
+    if (extra > 0)
+        log(c.context.userId + ": " + std::to_string(extra) + " bytes after a refused check, dropped");
 }
 
 void SendServer::commitBatch(SendJobRow& job, std::vector<ReceivedRecord>& batch) {
@@ -259,27 +302,22 @@ void SendServer::refuseJob(SendJobRow& job, std::vector<ReceivedRecord>& batch) 
     job.stored = 0;
 }
 
-bool SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordContext& context,
-                                SendJobRow& job) {
+bool SendServer::receiveRecords(Connection& c) {
     using Clock = std::chrono::steady_clock;
-    const std::string& user = context.userId;
-    RecordParser parser(context);
-    std::vector<ReceivedRecord> batch;
-    Clock::time_point commitBy; // of the batch's first record
-    std::vector<std::size_t> hashes;
-    std::string buffer(std::max<std::size_t>(quirks.readChunk, 1), '\0');
-    bool stoppedOnce = false;
+    SendJobRow& job = c.job;
+    Intake in(c.context);
+    std::string buffer(std::max<std::size_t>(c.quirks.readChunk, 1), '\0');
     bool stopped = false;
     for (;;) {
         long n = TcpServer::kTimedOut;
-        if (batch.empty()) {
-            n = m_server.readSome(fd, buffer.data(), buffer.size());
-        } else if (const auto left = std::chrono::ceil<std::chrono::milliseconds>(commitBy - Clock::now());
+        if (in.batch.empty()) {
+            n = m_server.readSome(c.fd, buffer.data(), buffer.size());
+        } else if (const auto left = std::chrono::ceil<std::chrono::milliseconds>(in.commitBy - Clock::now());
                    left.count() > 0) {
-            n = m_server.readSome(fd, buffer.data(), buffer.size(), left);
+            n = m_server.readSome(c.fd, buffer.data(), buffer.size(), left);
         }
         if (n == TcpServer::kTimedOut) {
-            commitBatch(job, batch);
+            commitBatch(job, in.batch);
             continue;
         }
         if (n < 0 && m_stopping) {
@@ -290,63 +328,74 @@ bool SendServer::receiveRecords(int fd, const SendQuirks& quirks, const RecordCo
         if (n <= 0)
             break;
         job.receivedBytes += n;
-        parser.append(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
-        while (std::optional<RecordParser::Result> r = parser.next()) {
-            ++job.received;
-            if (!r->record) {
-                if (++job.malformed <= 5)
-                    log(user + ": record " + std::to_string(job.received) + " refused: " + r->error);
-                // Nothing of the job is kept from here on, and what was is dropped at once.
-                if (job.malformed == 1)
-                    refuseJob(job, batch);
-                continue;
-            }
-            if (job.malformed > 0)
-                continue;
-            hashes.push_back(std::hash<std::string>{}(r->record->raw));
-            if (batch.empty())
-                commitBy = Clock::now() + kCommitWithin;
-            batch.push_back(std::move(*r->record));
-            if (batch.size() >= kBatch)
-                commitBatch(job, batch);
-        }
-        if (!batch.empty() && Clock::now() >= commitBy)
-            commitBatch(job, batch);
-        if (quirks.closeAfterRecords > 0 &&
-            job.received >= static_cast<std::int64_t>(quirks.closeAfterRecords)) {
-            if (quirks.closeOnce) {
-                std::lock_guard lock(m_mutex);
-                m_quirks.closeAfterRecords = 0;
-            }
-            log(user + ": connection dropped after " + std::to_string(job.received) + " records, as asked");
-            // Unread bytes make the close a reset, as a crashed server's would.
-            break;
-        }
-        if (quirks.stopReadingAfterRecords > 0 &&
-            job.received >= static_cast<std::int64_t>(quirks.stopReadingAfterRecords) && !stoppedOnce) {
-            stoppedOnce = true;
-            commitBatch(job, batch);
-            log(user + ": stopped reading after " + std::to_string(job.received) + " records, as asked");
-            std::unique_lock lock(m_mutex);
-            m_readingStopped = true;
-            m_readingChanged.notify_all();
-            m_readingChanged.wait(lock, [&] { return m_readingResumed || m_stopping; });
-            if (m_stopping) {
-                stopped = true;
-                break;
-            }
-        }
-        if (quirks.readPause.count() > 0 && !m_server.pause(quirks.readPause) && m_stopping) {
-            stopped = true;
+        in.parser.append(std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+        takeParsed(in, job);
+        if (!in.batch.empty() && Clock::now() >= in.commitBy)
+            commitBatch(job, in.batch);
+        const AfterRead next = afterRead(c, in);
+        if (next != AfterRead::ReadOn) {
+            stopped = next == AfterRead::ServiceStops;
             break;
         }
     }
-    commitBatch(job, batch);
-    job.truncatedBytes = static_cast<std::int64_t>(parser.pendingBytes());
-    std::sort(hashes.begin(), hashes.end());
-    for (std::size_t i = 1; i < hashes.size(); ++i)
-        job.duplicates += hashes[i] == hashes[i - 1];
+    commitBatch(job, in.batch);
+    job.truncatedBytes = static_cast<std::int64_t>(in.parser.pendingBytes());
+    std::sort(in.hashes.begin(), in.hashes.end());
+    for (std::size_t i = 1; i < in.hashes.size(); ++i)
+        job.duplicates += in.hashes[i] == in.hashes[i - 1];
     return stopped;
+}
+
+void SendServer::takeParsed(Intake& in, SendJobRow& job) {
+    while (std::optional<RecordParser::Result> r = in.parser.next()) {
+        ++job.received;
+        if (!r->record) {
+            if (++job.malformed <= 5)
+                log(job.userId + ": record " + std::to_string(job.received) + " refused: " + r->error);
+            // Nothing of the job is kept from here on, and what was is dropped at once.
+            if (job.malformed == 1)
+                refuseJob(job, in.batch);
+            continue;
+        }
+        if (job.malformed > 0)
+            continue;
+        in.hashes.push_back(std::hash<std::string>{}(r->record->raw));
+        if (in.batch.empty())
+            in.commitBy = std::chrono::steady_clock::now() + kCommitWithin;
+        in.batch.push_back(std::move(*r->record));
+        if (in.batch.size() >= kBatch)
+            commitBatch(job, in.batch);
+    }
+}
+
+SendServer::AfterRead SendServer::afterRead(Connection& c, Intake& in) {
+    const SendQuirks& quirks = c.quirks;
+    SendJobRow& job = c.job;
+    const std::string& user = job.userId;
+    if (quirks.closeAfterRecords > 0 && job.received >= static_cast<std::int64_t>(quirks.closeAfterRecords)) {
+        if (quirks.closeOnce) {
+            std::lock_guard lock(m_mutex);
+            m_quirks.closeAfterRecords = 0;
+        }
+        log(user + ": connection dropped after " + std::to_string(job.received) + " records, as asked");
+        // Unread bytes make the close a reset, as a crashed server's would.
+        return AfterRead::Close;
+    }
+    if (quirks.stopReadingAfterRecords > 0 &&
+        job.received >= static_cast<std::int64_t>(quirks.stopReadingAfterRecords) && !in.stoppedOnce) {
+        in.stoppedOnce = true;
+        commitBatch(job, in.batch);
+        log(user + ": stopped reading after " + std::to_string(job.received) + " records, as asked");
+        std::unique_lock lock(m_mutex);
+        m_readingStopped = true;
+        m_readingChanged.notify_all();
+        m_readingChanged.wait(lock, [&] { return m_readingResumed || m_stopping; });
+        if (m_stopping)
+            return AfterRead::ServiceStops;
+    }
+    if (quirks.readPause.count() > 0 && !m_server.pause(quirks.readPause) && m_stopping)
+        return AfterRead::ServiceStops;
+    return AfterRead::ReadOn;
 }
 
 void SendServer::endJob(SendJobRow& job, bool replied, bool serviceStopped) {

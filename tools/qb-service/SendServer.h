@@ -6,6 +6,8 @@
 #include "TcpServer.h"
 #include "WebStore.h"
 
+#include "net/Packets.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -91,11 +93,27 @@ public:
     bool waitForJobs(const std::string& userId, std::size_t count, std::chrono::milliseconds timeout) const;
 
 private:
+    struct Connection;
+    struct Intake;
+    enum class AfterRead { ReadOn, Close, ServiceStops };
+
     void serve(int fd);
+    // The check the connection starts with; nullopt (logged) when it closes first or
+    // sends something else.
+    std::optional<qb::packet::SendCheck> readSendCheck(int fd);
+    // The result, the job's values, and the job when it goes ahead.
+    void takeCheck(const qb::packet::SendCheck& check, Connection& c);
     std::int32_t judge(const std::string& userId, std::int32_t kind, std::int32_t count, std::int32_t bytes,
                        const std::optional<Account>& account);
+    // The check reply, or what the quirks do instead.
+    void replyToCheck(Connection& c);
+    void dropAfterRefusal(const Connection& c);
     // Reads records to the end of the job; true when the service's stop ended it.
-    bool receiveRecords(int fd, const SendQuirks& quirks, const RecordContext& context, SendJobRow& job);
+    bool receiveRecords(Connection& c);
+    // The records parsed so far into the batch, or refused.
+    void takeParsed(Intake& in, SendJobRow& job);
+    // What the quirks make of the records read so far.
+    AfterRead afterRead(Connection& c, Intake& in);
     void commitBatch(SendJobRow& job, std::vector<ReceivedRecord>& batch);
     void refuseJob(SendJobRow& job, std::vector<ReceivedRecord>& batch);
     void endJob(SendJobRow& job, bool replied, bool serviceStopped);

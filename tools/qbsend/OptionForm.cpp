@@ -95,9 +95,18 @@ struct OptionForm::Parts {
           session(SendSessionParts{watch, progress, sendProgress, login,
                                    RejectTable::inWorkingFolder(options.workingFolder), dialogs, editors,
                                    service}),
-          form(session.form()) {
+          form(session.form()), s(form.state()) {
         session.refreshBalanceAfterJob = false; // no balance line to show
     }
+
+    // The steps of prepare(), in its order; false once a refusal has been shown.
+    bool loadRecipients();
+    bool chooseColumns();
+    void chooseCallback();
+    bool takeMessage();
+    bool takePictures();
+    bool takeSendingOptions();
+    bool validate();
 
     DryRunOptions options;
     const LoginState& login;
@@ -107,6 +116,7 @@ struct OptionForm::Parts {
     OptionEditors editors;
     SendSession session;
     SendForm& form;
+    SendFormState& s;
 };
 
 OptionForm::OptionForm(DryRunOptions options, Notifier& notifier, Progress& progress, LoginState& login,
@@ -124,12 +134,14 @@ SendForm& OptionForm::form() {
 }
 
 bool OptionForm::prepare() {
-    const DryRunOptions& o = m->options;
-    FailureWatch& watch = m->watch;
-    OptionEditors& editors = m->editors;
-    SendForm& form = m->form;
-    SendFormState& s = form.state();
+    if (!m->loadRecipients() || !m->chooseColumns())
+        return false;
+    m->chooseCallback();
+    return m->takeMessage() && m->takePictures() && m->takeSendingOptions() && m->validate();
+}
 
+bool OptionForm::Parts::loadRecipients() {
+    const DryRunOptions& o = options;
     // The kind comes first: choosing it resets the form, as in the client.
     editors.kind = o.kind;
     form.onKindChosen(o.kind);
@@ -146,9 +158,11 @@ bool OptionForm::prepare() {
         if (o.encodingLog && !s.encodingUsed.empty())
             *o.encodingLog << "qbsend: encoding: " << s.encodingUsed << std::endl;
     }
-    if (watch.failed)
-        return false;
+    return !watch.failed;
+}
 
+bool OptionForm::Parts::chooseColumns() {
+    const DryRunOptions& o = options;
     if (o.range) {
         s.rangeFrom = o.range->first;
         s.rangeTo = o.range->second;
@@ -183,24 +197,31 @@ bool OptionForm::prepare() {
         }
         mergeFrom(k, static_cast<int>(it - s.headerNames.begin()) + 1);
     }
-    if (!o.callback.empty()) {
-        const std::string callback = cp949::fromUtf8(o.callback).text;
-        if (m->login.loggedIn) {
-            // Held against the service's registered numbers as a number typed in the box.
-            QuietNotifier quiet;
-            WebClient web(m->login, quiet, WebHost::from(m->service));
-            std::vector<std::string> registered;
-            loadCallbackChoices(web, registered);
-            form.setCallbackChoices(std::move(registered));
-            const auto& items = s.callbackList.items;
-            const auto it = std::find(items.begin(), items.end(), callback);
-            s.callbackList.selected = it == items.end() ? -1 : static_cast<int>(it - items.begin());
-            s.callbackTyped = it == items.end() ? callback : std::string();
-        } else {
-            s.callbackList.fill({callback});
-        }
-    }
+    return true;
+}
 
+void OptionForm::Parts::chooseCallback() {
+    if (options.callback.empty())
+        return;
+    const std::string callback = cp949::fromUtf8(options.callback).text;
+    if (!login.loggedIn) {
+        s.callbackList.fill({callback});
+        return;
+    }
+    // Held against the service's registered numbers as a number typed in the box.
+    QuietNotifier quiet;
+    WebClient web(login, quiet, WebHost::from(service));
+    std::vector<std::string> registered;
+    loadCallbackChoices(web, registered);
+    form.setCallbackChoices(std::move(registered));
+    const auto& items = s.callbackList.items;
+    const auto it = std::find(items.begin(), items.end(), callback);
+    s.callbackList.selected = it == items.end() ? -1 : static_cast<int>(it - items.begin());
+    s.callbackTyped = it == items.end() ? callback : std::string();
+}
+
+bool OptionForm::Parts::takeMessage() {
+    const DryRunOptions& o = options;
     std::string message;
     if (o.messageFile) {
         std::string bytes;
@@ -234,21 +255,31 @@ bool OptionForm::prepare() {
         editors.content.title = cp949::fromUtf8(*o.title).text;
         editors.content.titleTouched = true;
     }
-    if (o.pictures.size() > 3) {
+    return true;
+}
+
+bool OptionForm::Parts::takePictures() {
+    const std::vector<std::string>& pictures = options.pictures;
+    if (pictures.size() > 3) {
         watch.error(ko("사진은 3장까지 선택할 수 있습니다."));
         return false;
     }
     // Judged as the MMS window judges a picture it is given.
-    for (std::size_t i = 0; i < o.pictures.size(); ++i) {
-        PictureInfo info = checkPicture(o.pictures[i]);
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        PictureInfo info = checkPicture(pictures[i]);
         if (info.status != PictureStatus::Ok) {
-            watch.error(cp949::fromNativePath(o.pictures[i]) + "\n" + pictureMessage(info.status));
+            watch.error(cp949::fromNativePath(pictures[i]) + "\n" + pictureMessage(info.status));
             return false;
         }
         editors.content.pictures[i] =
-            PictureSlot{o.pictures[i], info.width, info.height, std::move(info.fingerprint)};
+            PictureSlot{pictures[i], info.width, info.height, std::move(info.fingerprint)};
     }
+    return true;
+}
 
+// The reservation, the split and the switches.
+bool OptionForm::Parts::takeSendingOptions() {
+    const DryRunOptions& o = options;
     if (o.reserve) {
         LocalTime date;
         int hour = 0, minute = 0;
@@ -277,11 +308,16 @@ bool OptionForm::prepare() {
     s.adName = cp949::fromUtf8(o.adName).text;
     s.adOptOut = o.adOptOut;
     s.nightConsent = o.nightConsent;
+    return true;
+}
 
+// The balance line the cost is read against, then the preview's validation.
+bool OptionForm::Parts::validate() {
+    const DryRunOptions& o = options;
     BalanceLine balance;
-    if (m->login.loggedIn) {
+    if (login.loggedIn) {
         QuietNotifier quiet;
-        WebClient web(m->login, quiet, WebHost::from(m->service));
+        WebClient web(login, quiet, WebHost::from(service));
         loadBalanceLine(web, balance);
     }
     form.setBalance(balance);
@@ -291,7 +327,7 @@ bool OptionForm::prepare() {
         return false;
     // The line the client's "전송하기" asks with; qbsend asks nothing. A dry
     // run sends nothing.
-    if (m->login.loggedIn)
+    if (login.loggedIn)
         watch.info(costLine(form.cost(*form.prepared())));
     return true;
 }

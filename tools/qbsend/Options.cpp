@@ -350,83 +350,80 @@ const std::vector<OptionDef>& optionTable() {
     return table;
 }
 
+// The option `args[i]` names, with its value: "--name value" and "--name=value"
+// alike, and the two values of an apply2 option. Moves `i` to its last argument;
+// an error text, empty when it was taken.
+std::string applyOption(const std::vector<std::string>& args, std::size_t& i, Options& options,
+                        const char*& sendOption) {
+    std::string name = args[i];
+    std::optional<std::string> value;
+    if (const std::size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
+        value = name.substr(eq + 1);
+        name.erase(eq);
+    }
+    const OptionDef* def = nullptr;
+    for (const OptionDef& s : optionTable())
+        if (name == s.name)
+            def = &s;
+    if (!def)
+        return "unknown argument: " + args[i];
+    if (!def->value && value)
+        return name + " takes no value";
+    if (def->sendOption && !sendOption)
+        sendOption = def->name;
+    if (def->apply2) {
+        if (value || i + 2 >= args.size())
+            return name + " needs " + def->value;
+        if (std::string why = def->apply2(options, args[i + 1], args[i + 2]); !why.empty())
+            return name + " needs " + why;
+        i += 2;
+        return {};
+    }
+    if (def->value && !value) {
+        if (i + 1 >= args.size())
+            return name + " needs " + def->value;
+        value = args[++i];
+    }
+    if (std::string why = def->apply(options, value.value_or("")); !why.empty())
+        return name + " needs " + why;
+    return {};
+}
+
+// A job needs its recipients; the rest of it is checked as the form would.
+std::string checkJob(const Options& o, const std::string& what) {
+    if (o.textFiles.empty() == o.excelFile.empty())
+        return what + " needs recipients from --text or --excel (one of them)";
+    if (!o.excelFile.empty() && o.sheet == 0)
+        return "--excel needs --sheet";
+    if (!o.excelFile.empty() && o.delimiter)
+        return "--delimiter goes with --text";
+    if (!o.excelFile.empty() && !o.encoding.empty())
+        return "--encoding goes with --text";
+    if (o.message && o.messageFile)
+        return "--message and --message-file exclude each other";
+    if (!o.pictures.empty() && o.kind != "mms")
+        return "--picture needs --kind mms";
+    if (o.advertising && (o.adName.empty() || o.adOptOut.empty()))
+        return "--ad needs --ad-name and --ad-optout";
+    if (!o.advertising && (!o.adName.empty() || !o.adOptOut.empty()))
+        return "--ad-name and --ad-optout go with --ad";
+    if (!o.mergeNames.empty() && !o.header)
+        return "--merge K=NAME needs --header";
+    return {};
+}
+
 } // namespace
 
 ParsedOptions parseOptions(const std::vector<std::string>& args, const char* environmentPassword) {
     ParsedOptions r;
     const char* sendOption = nullptr;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        std::string name = args[i];
-        std::optional<std::string> value;
-        if (const std::size_t eq = name.find('='); name.rfind("--", 0) == 0 && eq != std::string::npos) {
-            value = name.substr(eq + 1);
-            name.erase(eq);
-        }
-        const OptionDef* def = nullptr;
-        for (const OptionDef& s : optionTable())
-            if (name == s.name)
-                def = &s;
-        if (!def) {
-            r.error = "unknown argument: " + args[i];
-            return r;
-        }
-        if (!def->value && value) {
-            r.error = name + " takes no value";
-            return r;
-        }
-        if (def->sendOption && !sendOption)
-            sendOption = def->name;
-        if (def->apply2) {
-            if (value || i + 2 >= args.size()) {
-                r.error = name + " needs " + def->value;
-                return r;
-            }
-            if (std::string why = def->apply2(r.options, args[i + 1], args[i + 2]); !why.empty()) {
-                r.error = name + " needs " + why;
-                return r;
-            }
-            i += 2;
-            continue;
-        }
-        if (def->value && !value) {
-            if (i + 1 >= args.size()) {
-                r.error = name + " needs " + def->value;
-                return r;
-            }
-            value = args[++i];
-        }
-        if (std::string why = def->apply(r.options, value.value_or("")); !why.empty()) {
-            r.error = name + " needs " + why;
-            return r;
-        }
-    }
-    if (r.options.help)
+    for (std::size_t i = 0; i < args.size() && r.error.empty(); ++i)
+        r.error = applyOption(args, i, r.options, sendOption);
+    if (!r.error.empty() || r.options.help)
         return r;
     const Options& o = r.options;
-    // A job needs its recipients; the rest of it is checked as the form would.
-    const auto checkJob = [&o](const std::string& what) -> std::string {
-        if (o.textFiles.empty() == o.excelFile.empty())
-            return what + " needs recipients from --text or --excel (one of them)";
-        if (!o.excelFile.empty() && o.sheet == 0)
-            return "--excel needs --sheet";
-        if (!o.excelFile.empty() && o.delimiter)
-            return "--delimiter goes with --text";
-        if (!o.excelFile.empty() && !o.encoding.empty())
-            return "--encoding goes with --text";
-        if (o.message && o.messageFile)
-            return "--message and --message-file exclude each other";
-        if (!o.pictures.empty() && o.kind != "mms")
-            return "--picture needs --kind mms";
-        if (o.advertising && (o.adName.empty() || o.adOptOut.empty()))
-            return "--ad needs --ad-name and --ad-optout";
-        if (!o.advertising && (!o.adName.empty() || !o.adOptOut.empty()))
-            return "--ad-name and --ad-optout go with --ad";
-        if (!o.mergeNames.empty() && !o.header)
-            return "--merge K=NAME needs --header";
-        return {};
-    };
     if (o.dryRun) {
-        r.error = o.waitGiven ? "--wait goes with a send, not --dry-run" : checkJob("--dry-run");
+        r.error = o.waitGiven ? "--wait goes with a send, not --dry-run" : checkJob(o, "--dry-run");
         return r;
     }
     if (o.setAside) {
@@ -446,7 +443,7 @@ ParsedOptions parseOptions(const std::vector<std::string>& args, const char* env
     else if (o.resume && sendOption)
         r.error = "--resume sends the journaled job: no recipients or message options";
     else if (sendOption)
-        r.error = checkJob("a send");
+        r.error = checkJob(o, "a send");
     else if (o.waitGiven && !o.resume)
         r.error = "--wait goes with a send (--text or --excel)";
     return r;

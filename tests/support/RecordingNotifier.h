@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Notifier.h"
+#include "support/TextLists.h"
 
 #include <deque>
 #include <string>
@@ -30,7 +31,7 @@ public:
 
     const std::vector<Shown>& shown() const { return m_shown; }
     // The texts in UTF-8, for compact EXPECT_EQ against a list.
-    std::vector<std::string> texts() const;
+    Strings texts() const;
     void clear() { m_shown.clear(); }
 
 private:

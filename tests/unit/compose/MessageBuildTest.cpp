@@ -1,9 +1,12 @@
 #include "compose/MessageBuild.h"
 #include "common/Cp949.h"
+#include "support/TextLists.h"
 
 #include <gtest/gtest.h>
 
 using namespace qb;
+using qb::test::split;
+using qb::test::Strings;
 
 namespace {
 std::string syllables(int n) {
@@ -88,43 +91,23 @@ TEST(MessageBuild, LimitsAreCheckedAfterSubstitutionTitleFirst) {
 TEST(MessageBuild, SubstitutionRunsFieldByFieldInOrder) {
     struct Case {
         const char* name;
-        MergeSwitches on;
-        std::array<std::string, 4> values;
+        const char* on;     // fields 1 to 4, '1' for on
+        const char* values; // split at '|'
         std::string body, title;
         std::string wantBody, wantTitle;
     } cases[] = {
-        {"only 2 on", {false, true, false, false}, {"A", "B", "C", "D"}, "<@1@>-<@2@>", "", "<@1@>-B", ""},
-        {"later token in an earlier value is replaced",
-         {true, true, false, false},
-         {"x<@2@>", "Y", "", ""},
-         "<@1@>",
-         "",
-         "xY",
-         ""},
-        {"earlier token in a later value stays",
-         {true, true, false, false},
-         {"X", "<@1@>", "", ""},
-         "<@2@><@1@>",
-         "",
-         "<@1@>X",
-         ""},
-        {"every occurrence, title too",
-         {false, false, false, true},
-         {"", "", "", "Kim"},
-         "<@4@>,<@4@>",
-         "to <@4@>",
-         "Kim,Kim",
-         "to Kim"},
-        {"token split by a value does not rejoin",
-         {true, false, false, false},
-         {"@", "", "", ""},
-         "<<@1@>1@>",
-         "",
-         "<@1@>",
-         ""},
+        {"only 2 on", "0100", "A|B|C|D", "<@1@>-<@2@>", "", "<@1@>-B", ""},
+        {"later token in an earlier value is replaced", "1100", "x<@2@>|Y||", "<@1@>", "", "xY", ""},
+        {"earlier token in a later value stays", "1100", "X|<@1@>||", "<@2@><@1@>", "", "<@1@>X", ""},
+        {"every occurrence, title too", "0001", "|||Kim", "<@4@>,<@4@>", "to <@4@>", "Kim,Kim", "to Kim"},
+        {"token split by a value does not rejoin", "1000", "@|||", "<<@1@>1@>", "", "<@1@>", ""},
     };
     for (const Case& c : cases) {
-        const ComposedMessage m = composeMessage(entry(c.values), MessageKind::Lms, c.body, c.title, c.on);
+        const Strings v = split(c.values);
+        ASSERT_EQ(v.size(), 4u) << c.name;
+        const MergeSwitches on{c.on[0] == '1', c.on[1] == '1', c.on[2] == '1', c.on[3] == '1'};
+        const ComposedMessage m =
+            composeMessage(entry({v[0], v[1], v[2], v[3]}), MessageKind::Lms, c.body, c.title, on);
         ASSERT_TRUE(m.ok) << c.name;
         EXPECT_EQ(m.body, c.wantBody) << c.name;
         EXPECT_EQ(m.title, c.wantTitle) << c.name;

@@ -42,30 +42,27 @@ TEST_F(DialogTest, OpensWithSavedValuesOnlyWhenTheCheckIsExactlyY) {
     }
 }
 
-TEST_F(DialogTest, EmptyIdOrPasswordIsRefusedAndNothingIsWritten) {
+TEST_F(DialogTest, EmptyFieldsLineBreaksAndNulsAreRefusedAndNothingIsWritten) {
     const std::string before = "[LOGIN]\r\nID=old\r\nIDCHECK=Y\r\n";
     dir.write("Env.cfg", before);
-    const LoginDialogFields rows[] = {
-        {"abc", "", true, true}, {"", "pw", true, true}, {"", "", false, false}};
-    for (const LoginDialogFields& f : rows)
-        EXPECT_FALSE(model.accept(f));
-    EXPECT_EQ(notifier.shown(), std::vector<test::Shown>(3, test::errorBox("아이디와 비번을 입력해주세요!")));
+    const char* const empty = "아이디와 비번을 입력해주세요!";
+    const char* const breaks = "아이디와 비번에 줄바꿈 문자를 넣을 수 없습니다.";
+    const std::pair<LoginDialogFields, const char*> rows[] = {
+        {{"abc", "", true, true}, empty},
+        {{"", "pw", true, true}, empty},
+        {{"", "", false, false}, empty},
+        {{"abc", "pw\r\nID=evil", true, true}, breaks},
+        {{"abc", "pw\nIDCHECK=N", false, true}, breaks},
+        {{"a\rb", "pw", true, false}, breaks},
+        {{"abc", std::string("pw\0x", 4), true, true}, breaks},
+    };
+    for (const auto& [fields, message] : rows) {
+        notifier.clear();
+        EXPECT_FALSE(model.accept(fields)) << fields.id << fields.password;
+        EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{test::errorBox(message)}) << fields.id;
+    }
     EXPECT_EQ(test::readFile(dir.file("Env.cfg")), before);
     EXPECT_EQ(state.userId, "");
-}
-
-TEST_F(DialogTest, LineBreaksAndNulsAreRefusedAndNothingIsWritten) {
-    const std::string before = "[LOGIN]\r\nID=old\r\nIDCHECK=Y\r\n";
-    dir.write("Env.cfg", before);
-    const LoginDialogFields rows[] = {{"abc", "pw\r\nID=evil", true, true},
-                                      {"abc", "pw\nIDCHECK=N", false, true},
-                                      {"a\rb", "pw", true, false},
-                                      {"abc", std::string("pw\0x", 4), true, true}};
-    for (const LoginDialogFields& f : rows)
-        EXPECT_FALSE(model.accept(f)) << f.id << f.password;
-    EXPECT_EQ(notifier.shown(),
-              std::vector<test::Shown>(4, test::errorBox("아이디와 비번에 줄바꿈 문자를 넣을 수 없습니다.")));
-    EXPECT_EQ(test::readFile(dir.file("Env.cfg")), before);
     EXPECT_EQ(state.password, "");
 }
 

@@ -7,23 +7,13 @@
 using namespace qb;
 using namespace qb::test;
 
-namespace {
-
-void advertise(FormFixture& f) {
-    f.state().advertising = true;
-    f.state().adName = ko("홍길동상회");
-    f.state().adOptOut = "0801234567";
-}
-
-} // namespace
-
 TEST(AdvertisingForm, FindingsOfMergedRowsStopThePreview) {
     FormFixture f;
     f.loadRows({{"01011112222", "a"}, {"01033334444", "(광 고)"}, {"01055556666", "b"}});
     f.prepareSms("(광고)홍길동상회 <@1@>\r\n무료수신거부 080-123-4567");
     f.state().mergeOn[0] = true;
     f.state().mergeColumn[0].select(2);
-    advertise(f);
+    f.advertise();
     EXPECT_FALSE(f.form.validateAndPreview());
     EXPECT_EQ(f.notifier.texts(),
               std::vector<std::string>{"광고 문자 규칙에 맞지 않습니다. 고친 뒤 다시 "
@@ -40,7 +30,7 @@ TEST(AdvertisingForm, AMessageWithoutMergeIsCheckedOnceAndNeedsTheSettings) {
     FormFixture f;
     f.loadRows({{"01011112222"}, {"01033334444"}});
     f.prepareSms("봄 세일");
-    advertise(f);
+    f.advertise();
     f.state().adOptOut = "070-123-4567";
     EXPECT_FALSE(f.form.validateAndPreview());
     EXPECT_EQ(f.notifier.texts().back(), "광고 설정에서 무료수신거부 번호를 080으로 시작하는 번호로 "
@@ -56,7 +46,7 @@ TEST(AdvertisingForm, AMessageWithoutMergeIsCheckedOnceAndNeedsTheSettings) {
 TEST(AdvertisingForm, InsertingInTheSmsBoxAndTheEditors) {
     FormFixture f;
     f.prepareSms("봄 세일");
-    advertise(f);
+    f.advertise();
     ASSERT_TRUE(f.form.insertAdvertisingText());
     EXPECT_EQ(cp949::toUtf8(f.state().smsText), "(광고)홍길동상회\r\n봄 세일\r\n무료수신거부 0801234567");
     EXPECT_EQ(f.state().smsCounter, "48 / 90 byte");

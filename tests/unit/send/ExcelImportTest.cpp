@@ -11,7 +11,6 @@
 using namespace qb;
 using namespace qb::test;
 
-using Strings = std::vector<std::string>;
 using Rows = std::vector<Strings>;
 
 namespace {
@@ -70,29 +69,25 @@ const Strings kHeader{"이름", "전화번호", "숫자번호", "날짜", "일�
 } // namespace
 
 TEST(ExcelAutomation, ReadsTheUsedRangeOfEachSheetAsDisplayTexts) {
-    struct Case {
-        const char* file;
-        Rows rows; // sheet 1, used range from C5
-    } cases[] = {
-        {"excel/recipients.xlsx",
-         {kHeader,
-          {"홍길동", "01012345678", "1012345678", "2024-03-05", "2024-03-05 14:30:00", "TRUE", "3.5",
-           "#DIV/0!"},
-          {"김철수", "010-9876-5432", "", "1999-12-31", "2000-01-01 00:00:01", "FALSE", "-42",
-           "123456789012345"},
-          {"Lee & \"Park\"", "0.0001", "1E+20", "0.1", "", "", "", "끝"},
-          // formula results; a boolean formula is a number with a TRUE/FALSE format
-          {"2", "01055551234", "1", "0", "#N/A", "", "", ""}}},
-        // The writer kept 0 as the cached result of the text formula in .xls.
-        {"excel/recipients.xls",
-         {kHeader,
-          {"홍길동", "01012345678", "1012345678", "2024-03-05", "2024-03-05 14:30:00", "TRUE", "3.5",
-           "#DIV/0!"},
-          {"김철수", "010-9876-5432", "", "1999-12-31", "2000-01-01 00:00:01", "FALSE", "-42",
-           "123456789012345"},
-          {"Lee & \"Park\"", "0.0001", "1E+20", "0.1", "", "", "", "끝"},
-          {"2", "0", "1", "0", "#N/A", "", "", ""}}},
+    // Sheet 1, used range from C5; the last row holds formula results, a boolean
+    // formula being a number with a TRUE/FALSE format.
+    const Rows rows{kHeader,
+                    {"홍길동", "01012345678", "1012345678", "2024-03-05", "2024-03-05 14:30:00", "TRUE",
+                     "3.5", "#DIV/0!"},
+                    {"김철수", "010-9876-5432", "", "1999-12-31", "2000-01-01 00:00:01", "FALSE", "-42",
+                     "123456789012345"},
+                    {"Lee & \"Park\"", "0.0001", "1E+20", "0.1", "", "", "", "끝"}};
+    const auto withFormulas = [&](const char* text) {
+        Rows all = rows;
+        all.push_back({"2", text, "1", "0", "#N/A", "", "", ""});
+        return all;
     };
+    // The writer kept 0 as the cached result of the text formula in .xls.
+    const struct Case {
+        const char* file;
+        Rows rows;
+    } cases[] = {{"excel/recipients.xlsx", withFormulas("01055551234")},
+                 {"excel/recipients.xls", withFormulas("0")}};
     for (const Case& c : cases) {
         ExcelAutomation excel;
         ASSERT_EQ(excel.open(dataPath(c.file)), 0) << c.file;
@@ -356,15 +351,6 @@ TEST(ExcelAutomation, RefusesDamagedParts) {
                 bytes[at + 16] ^= 1;
         return dir.write("damaged.xlsx", bytes);
     };
-    const struct {
-        const char* part;
-        bool crc;
-    } cases[] = {
-        {"xl/worksheets/sheet1.xml", true},
-        {"xl/worksheets/sheet1.xml", false},
-        {"xl/sharedStrings.xml", true},
-        {"xl/sharedStrings.xml", false},
-    };
     {
         ExcelAutomation excel;
         ASSERT_EQ(excel.open(dir.write("intact.xlsx", good)), 0);
@@ -372,13 +358,14 @@ TEST(ExcelAutomation, RefusesDamagedParts) {
         ASSERT_TRUE(excel.usedRange(1, range));
         EXPECT_EQ(range.value(300, 1), "name 300");
     }
-    for (const auto& c : cases) {
-        ExcelAutomation excel;
-        ASSERT_EQ(excel.open(damage(c.part, c.crc)), 0) << c.part << c.crc;
-        UsedRange range;
-        EXPECT_FALSE(excel.usedRange(1, range)) << c.part << c.crc;
-        EXPECT_TRUE(range.cells.empty());
-    }
+    for (const char* part : {"xl/worksheets/sheet1.xml", "xl/sharedStrings.xml"})
+        for (const bool crc : {true, false}) {
+            ExcelAutomation excel;
+            ASSERT_EQ(excel.open(damage(part, crc)), 0) << part << crc;
+            UsedRange range;
+            EXPECT_FALSE(excel.usedRange(1, range)) << part << crc;
+            EXPECT_TRUE(range.cells.empty());
+        }
 }
 
 // Numbers as the file writes them: most are shown as written, the rest as the

@@ -24,11 +24,8 @@ TEST(ExcludedRows, TheFileHoldsEachLeftOutRowWithItsReason) {
     };
     for (const Case& c : cases) {
         FormFixture f;
-        f.writeRejectIni({"TRUE,rej.txt," + f.dir.write("rej.txt", "01099998888\n")});
-        std::vector<std::vector<std::string>> rows;
-        for (const std::string& n : c.numbers)
-            rows.push_back({n});
-        f.loadRows(rows);
+        f.useRejectFile("01099998888\n");
+        f.loadNumbers(c.numbers);
         f.prepareSms("hi");
         f.state().rangeTo = c.rangeTo;
         ASSERT_TRUE(f.form.validateAndPreview());

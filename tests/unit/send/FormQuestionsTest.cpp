@@ -7,8 +7,6 @@
 using namespace qb;
 using namespace qb::test;
 
-using Strings = std::vector<std::string>;
-
 namespace {
 
 const char* const kDiscard = "작성한 내용이 지워집니다. 계속하시겠습니까?";
@@ -211,21 +209,17 @@ TEST(FormQuestions, AShortBalanceOffersTheChargePage) {
     EXPECT_EQ(opened, 1);
 
     const std::string line = "전송 [3] 건, 예상금액 [1,200] 원, 잔액 [1,000] 원\n잔액이 [200] 원 부족합니다.";
+    const std::string offer = line + "\n사이버머니충전 화면을 여시겠습니까?",
+                      ask = line + "\n전송하시겠습니까?";
     const struct Case {
         std::vector<bool> answers;
         bool sends;
         int opened;
         Strings asked;
     } cases[] = {
-        {{true}, false, 1, {line + "\n사이버머니충전 화면을 여시겠습니까?"}},
-        {{false, true},
-         true,
-         0,
-         {line + "\n사이버머니충전 화면을 여시겠습니까?", line + "\n전송하시겠습니까?"}},
-        {{false, false},
-         false,
-         0,
-         {line + "\n사이버머니충전 화면을 여시겠습니까?", line + "\n전송하시겠습니까?"}},
+        {{true}, false, 1, {offer}},
+        {{false, true}, true, 0, {offer, ask}},
+        {{false, false}, false, 0, {offer, ask}},
     };
     for (const Case& c : cases) {
         f.notifier.clear();
@@ -240,6 +234,11 @@ TEST(FormQuestions, AShortBalanceOffersTheChargePage) {
 
 // After login and after "회신번호관리" the box is never left empty while numbers exist.
 TEST(CallbackChoices, TheNumberInUseStaysElseTheFirst) {
+    const auto chooseSecond = [](SendForm& f) {
+        f.setCallbackChoices({"0212345678", "0311112222"});
+        f.onCallbackChosen(1);
+    };
+    const auto type = [](SendForm& f) { f.onCallbackEdited("0507778888"); };
     const struct Case {
         const char* name;
         std::function<void(SendForm&)> before;
@@ -248,28 +247,10 @@ TEST(CallbackChoices, TheNumberInUseStaysElseTheFirst) {
         int selected;
     } cases[] = {
         {"first login", [](SendForm&) {}, {"0212345678", "0311112222"}, "0212345678", 0},
-        {"chosen number kept",
-         [](SendForm& f) {
-             f.setCallbackChoices({"0212345678", "0311112222"});
-             f.onCallbackChosen(1);
-         },
-         {"0500000000", "0311112222"},
-         "0311112222",
-         1},
-        {"chosen number deleted",
-         [](SendForm& f) {
-             f.setCallbackChoices({"0212345678", "0311112222"});
-             f.onCallbackChosen(1);
-         },
-         {"0212345678"},
-         "0212345678",
-         0},
-        {"typed number kept",
-         [](SendForm& f) { f.onCallbackEdited("0507778888"); },
-         {"0212345678"},
-         "0507778888",
-         -1},
-        {"logout", [](SendForm& f) { f.onCallbackEdited("0507778888"); }, {}, "", -1},
+        {"chosen number kept", chooseSecond, {"0500000000", "0311112222"}, "0311112222", 1},
+        {"chosen number deleted", chooseSecond, {"0212345678"}, "0212345678", 0},
+        {"typed number kept", type, {"0212345678"}, "0507778888", -1},
+        {"logout", type, {}, "", -1},
     };
     for (const Case& c : cases) {
         FormFixture f;

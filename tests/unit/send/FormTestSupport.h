@@ -123,9 +123,17 @@ struct FormFixture {
     }
     // Loads numbers (and optional merge columns) through direct entry or transfer.
     void loadRows(const std::vector<std::vector<std::string>>& rows);
+    // One number a row.
+    void loadNumbers(const std::vector<std::string>& numbers);
+    // `count` rows numbered from 01010000000.
+    void loadNumbered(int count);
     // A ready SMS form: number column 1, callback, message.
     void prepareSms(const std::string& utf8Message);
     void writeRejectIni(const std::vector<std::string>& values);
+    // One reject list, rej.txt, holding `content`.
+    void useRejectFile(const std::string& content);
+    // "광고" on or off, with the settings of 홍길동상회.
+    void advertise(bool on = true);
 };
 
 inline void FormFixture::loadRows(const std::vector<std::vector<std::string>>& rows) {
@@ -139,6 +147,22 @@ inline void FormFixture::loadRows(const std::vector<std::vector<std::string>>& r
         text += '\x02';
     }
     form.loadTransferredEntries(text);
+}
+
+inline void FormFixture::loadNumbers(const std::vector<std::string>& numbers) {
+    std::vector<std::vector<std::string>> rows;
+    rows.reserve(numbers.size());
+    for (const std::string& n : numbers)
+        rows.push_back({n});
+    loadRows(rows);
+}
+
+inline void FormFixture::loadNumbered(int count) {
+    std::vector<std::string> numbers;
+    numbers.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        numbers.push_back("010" + std::to_string(10000000 + i));
+    loadNumbers(numbers);
 }
 
 inline void FormFixture::prepareSms(const std::string& utf8Message) {
@@ -155,5 +179,14 @@ inline void FormFixture::writeRejectIni(const std::vector<std::string>& values) 
     dir.write("msg/RAZIDODU.ini", ini);
 }
 
-// Installs a fixed clock for one test.
+inline void FormFixture::useRejectFile(const std::string& content) {
+    writeRejectIni({"TRUE,rej.txt," + dir.write("rej.txt", content)});
+}
+
+inline void FormFixture::advertise(bool on) {
+    state().advertising = on;
+    state().adName = ko("홍길동상회");
+    state().adOptOut = "0801234567";
+}
+
 } // namespace qb::test

@@ -5,8 +5,6 @@
 using namespace qb;
 using namespace qb::test;
 
-using Strings = std::vector<std::string>;
-
 TEST(HeaderRow, TakenOnceAndTheChoicesKeptForTheSameHeader) {
     FormFixture f;
     f.form.keepColumnsIn(f.dir.file("Env.cfg"));

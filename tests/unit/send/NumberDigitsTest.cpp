@@ -8,8 +8,6 @@
 using namespace qb;
 using namespace qb::test;
 
-using Strings = std::vector<std::string>;
-
 TEST(NumberDigits, SeparatorsAndCorrectionsMakeANumber) {
     struct Case {
         const char* text;
@@ -74,79 +72,6 @@ TEST(NumberDigits, SeparatorsAndCorrectionsMakeANumber) {
             EXPECT_EQ(d.view(), c.digits) << c.text;
             EXPECT_EQ(d.corrected, c.corrected) << c.text;
         }
-    }
-}
-
-// Duplicates and reject matches by digits; the digits are what is queued.
-TEST(NumberDigits, DedupAndRejectListsCompareDigits) {
-    struct Case {
-        const char* name;
-        Strings numbers;
-        bool dedup;
-        std::string rejectFile;
-        long long duplicates, rejected, errors;
-        Strings queued;
-    } cases[] = {
-        {"written three ways, one person",
-         {"010-2468-1357", "01024681357", "010 2468 1357", "01011112222"},
-         true,
-         "",
-         2,
-         0,
-         0,
-         {"01024681357", "01011112222"}},
-        {"a header line is a format error",
-         {"phone_number", "01024681357", "HP-01011112222"},
-         true,
-         "",
-         0,
-         0,
-         2,
-         {"01024681357"}},
-        {"a reject written with hyphens removes the plain number",
-         {"01024681357", "01011112222"},
-         true,
-         "010-2468-1357\n",
-         0,
-         1,
-         0,
-         {"01011112222"}},
-        {"a plain reject removes a number written with hyphens",
-         {"010-2468-1357", "01011112222"},
-         true,
-         "01024681357 x-y-z\n",
-         0,
-         1,
-         0,
-         {"01011112222"}},
-        {"dedup off: both forms stay, one reject removes one",
-         {"010-2468-1357", "01024681357"},
-         false,
-         "01024681357\n",
-         0,
-         1,
-         0,
-         {"01024681357"}},
-    };
-    for (const Case& c : cases) {
-        FormFixture f;
-        if (!c.rejectFile.empty())
-            f.writeRejectIni({"TRUE,rej.txt," + f.dir.write("rej.txt", c.rejectFile)});
-        std::vector<std::vector<std::string>> rows;
-        for (const std::string& n : c.numbers)
-            rows.push_back({n});
-        f.loadRows(rows);
-        f.prepareSms("hi");
-        f.state().dedupOn = c.dedup;
-        ASSERT_TRUE(f.form.validateAndPreview()) << c.name;
-        const ValidationCounts& n = f.form.lastCounts();
-        EXPECT_EQ(n.duplicates, c.duplicates) << c.name;
-        EXPECT_EQ(n.rejected, c.rejected) << c.name;
-        EXPECT_EQ(n.formatErrors, c.errors) << c.name;
-        Strings queued;
-        for (std::size_t i = 0; i < f.batch().queue.size(); ++i)
-            queued.push_back(f.batch().queue.at(i).number);
-        EXPECT_EQ(queued, c.queued) << c.name;
     }
 }
 

@@ -13,8 +13,6 @@
 using namespace qb;
 using namespace qb::test;
 
-using Strings = std::vector<std::string>;
-
 TEST(RejectList, KeysAreRejectZeroAndTwoDigits) {
     EXPECT_EQ(rejectKey(1), "Reject_001");
     EXPECT_EQ(rejectKey(50), "Reject_050");

@@ -5,8 +5,6 @@
 using namespace qb;
 using namespace qb::test;
 
-using Strings = std::vector<std::string>;
-
 namespace {
 Strings utf8(const std::vector<std::string>& cp949) {
     Strings out;

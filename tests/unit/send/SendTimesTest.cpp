@@ -11,15 +11,9 @@ namespace {
 
 // `rows` numbers in an SMS form; with `ad`, "광고" on with its settings and text.
 void prepare(FormFixture& f, int rows, bool ad) {
-    std::vector<std::vector<std::string>> numbers;
-    numbers.reserve(static_cast<std::size_t>(rows));
-    for (int i = 0; i < rows; ++i)
-        numbers.push_back({"010" + std::to_string(10000000 + i)});
-    f.loadRows(numbers);
+    f.loadNumbered(rows);
     f.prepareSms("hi");
-    f.state().advertising = ad;
-    f.state().adName = ko("퀼뱅크");
-    f.state().adOptOut = "080-123-4567";
+    f.advertise(ad);
     if (ad)
         f.form.insertAdvertisingText();
 }

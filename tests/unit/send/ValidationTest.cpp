@@ -9,8 +9,6 @@
 using namespace qb;
 using namespace qb::test;
 
-using Strings = std::vector<std::string>;
-
 namespace {
 
 const char* const kSummaryCaption = " 발송데이터 확인!";
@@ -35,13 +33,6 @@ Strings reservations(const FormFixture& f) {
     for (std::size_t i = 0; i < f.batch().queue.size(); ++i)
         out.push_back(cp949::toUtf8(f.batch().queue.at(i).reservation));
     return out;
-}
-
-std::vector<std::vector<std::string>> numberRows(const Strings& numbers) {
-    std::vector<std::vector<std::string>> rows;
-    for (const auto& n : numbers)
-        rows.push_back({n});
-    return rows;
 }
 
 std::string numbered(int i) {
@@ -132,114 +123,71 @@ TEST(Validation, ChecksRunInOrderWithTheirMessages) {
     }
 }
 
+// Duplicates and reject matches by digits; the digits are what is queued.
 TEST(Validation, CountsFormatErrorsDuplicatesAndRejects) {
     struct Case {
         const char* name;
-        Strings numbers;
+        const char* numbers; // split at '|'
         bool dedup, reject;
         std::string rejectFile;
-        long long total, dup, rej, err;
-        Strings queued;
+        long long dup, rej, err;
+        const char* queued;
     } cases[] = {
-        {"lengths, hyphens dropped",
-         {"01012345678", "0101234567", "010-1234-5678", "0101"},
-         true,
-         true,
-         "",
-         4,
-         1,
-         0,
-         1,
-         {"01012345678", "0101234567"}},
-        {"8 and 15 pass, 7 and 16 fail",
-         {"12345678", "123456789012345", "1234567", "1234567890123456"},
-         true,
-         true,
-         "",
-         4,
-         0,
-         0,
-         2,
-         {"12345678", "123456789012345"}},
-        {"duplicate keeps the first",
-         {"01099998888", "01011112222", "01033334444", "01011112222"},
-         true,
-         true,
-         "",
-         4,
-         1,
-         0,
-         0,
-         {"01099998888", "01011112222", "01033334444"}},
-        {"dedup off, one reject removes one copy",
-         {"01011112222", "01033334444", "01011112222"},
-         false,
-         true,
-         "01011112222\n",
-         3,
-         0,
-         1,
-         0,
-         {"01033334444", "01011112222"}},
-        {"a reject listed twice removes one deduplicated copy",
-         {"01011112222", "01011112222", "01033334444"},
-         true,
-         true,
-         "01011112222 01011112222\n",
-         3,
-         1,
-         1,
-         0,
-         {"01033334444"}},
-        {"rejects compare digits",
-         {"01011112222", "01033334444"},
-         true,
-         true,
-         "010-1111-2222\n0103333444\n",
-         2,
-         0,
-         1,
-         0,
-         {"01033334444"}},
-        {"reject off", {"01011112222"}, true, false, "01011112222\n", 1, 0, 0, 0, {"01011112222"}},
-        {"prefix is not equal",
-         {"010111122223", "01011112222"},
-         true,
-         true,
-         "01011112222\n",
-         2,
-         0,
-         1,
-         0,
-         {"010111122223"}},
+        {"lengths, hyphens dropped", "01012345678|0101234567|010-1234-5678|0101", true, true, "", 1, 0, 1,
+         "01012345678|0101234567"},
+        {"8 and 15 pass, 7 and 16 fail", "12345678|123456789012345|1234567|1234567890123456", true, true, "",
+         0, 0, 2, "12345678|123456789012345"},
+        {"duplicate keeps the first", "01099998888|01011112222|01033334444|01011112222", true, true, "", 1, 0,
+         0, "01099998888|01011112222|01033334444"},
+        {"dedup off, one reject removes one copy", "01011112222|01033334444|01011112222", false, true,
+         "01011112222\n", 0, 1, 0, "01033334444|01011112222"},
+        {"a reject listed twice removes one deduplicated copy", "01011112222|01011112222|01033334444", true,
+         true, "01011112222 01011112222\n", 1, 1, 0, "01033334444"},
+        {"rejects compare digits", "01011112222|01033334444", true, true, "010-1111-2222\n0103333444\n", 0, 1,
+         0, "01033334444"},
+        {"reject off", "01011112222", true, false, "01011112222\n", 0, 0, 0, "01011112222"},
+        {"prefix is not equal", "010111122223|01011112222", true, true, "01011112222\n", 0, 1, 0,
+         "010111122223"},
+        {"written three ways, one person", "010-2468-1357|01024681357|010 2468 1357|01011112222", true, true,
+         "", 2, 0, 0, "01024681357|01011112222"},
+        {"a header line is a format error", "phone_number|01024681357|HP-01011112222", true, true, "", 0, 0,
+         2, "01024681357"},
+        {"a reject written with hyphens removes the plain number", "01024681357|01011112222", true, true,
+         "010-2468-1357\n", 0, 1, 0, "01011112222"},
+        {"a plain reject removes a number written with hyphens", "010-2468-1357|01011112222", true, true,
+         "01024681357 x-y-z\n", 0, 1, 0, "01011112222"},
+        {"dedup off: both forms stay, one reject removes one", "010-2468-1357|01024681357", false, true,
+         "01024681357\n", 0, 1, 0, "01024681357"},
     };
     for (const Case& c : cases) {
         FormFixture f;
-        if (!c.rejectFile.empty()) {
-            const std::string path = f.dir.write("rej.txt", c.rejectFile);
-            f.writeRejectIni({"TRUE,rej.txt," + path});
-        }
-        f.loadRows(numberRows(c.numbers));
+        if (!c.rejectFile.empty())
+            f.useRejectFile(c.rejectFile);
+        const Strings numbers = split(c.numbers), queued = split(c.queued);
+        f.loadNumbers(numbers);
         f.prepareSms("hi");
         f.state().dedupOn = c.dedup;
         f.state().rejectOn = c.reject;
         ASSERT_TRUE(f.form.validateAndPreview()) << c.name;
-        EXPECT_EQ(queuedNumbers(f), c.queued) << c.name;
-        const long long queued = static_cast<long long>(c.queued.size());
+        EXPECT_EQ(queuedNumbers(f), queued) << c.name;
         ASSERT_EQ(f.notifier.shown().size(), 1u) << c.name;
         const Shown& box = f.notifier.shown()[0];
-        EXPECT_EQ(box.utf8(), summary(c.total, c.dup, c.rej, c.err, queued)) << c.name;
+        EXPECT_EQ(box.utf8(), summary(static_cast<long long>(numbers.size()), c.dup, c.rej, c.err,
+                                      static_cast<long long>(queued.size())))
+            << c.name;
         EXPECT_EQ(cp949::toUtf8(box.caption), kSummaryCaption);
         EXPECT_EQ(box.icon, MessageIcon::None);
+        const ValidationCounts& n = f.form.lastCounts();
+        EXPECT_EQ(std::tuple(n.duplicates, n.rejected, n.formatErrors), std::tuple(c.dup, c.rej, c.err))
+            << c.name;
     }
 }
 
 // Corrected numbers are compared, rejected and sent in their domestic form.
 TEST(Validation, CorrectedNumbersAreCountedAfterTheFormatErrors) {
     FormFixture f;
-    f.writeRejectIni({"TRUE,rej.txt," + f.dir.write("rej.txt", "+82-10-5555-6666\n")});
-    f.loadRows(
-        numberRows({"+82 10-3456-7804", "01034567804", "1012345678", "01055556666", "+1 555 1234 567"}));
+    f.useRejectFile("+82-10-5555-6666\n");
+    f.loadNumbers({"+82 10-3456-7804", "01034567804", "1012345678", "01055556666", "+1 555 1234 567"});
     f.prepareSms("hi");
     ASSERT_TRUE(f.form.validateAndPreview());
     EXPECT_EQ(queuedNumbers(f), (Strings{"01034567804", "01012345678"}));
@@ -287,8 +235,8 @@ TEST(Validation, RangeCountsFinalListPositionsAndClampsTheEnd) {
     for (const Case& c : cases) {
         FormFixture f;
         // Row 2 has a bad number, so positions skip it.
-        f.loadRows(numberRows({"01000000001", "bad", "01000000002", "01000000003", "01000000004",
-                               "01000000005", "01000000006"}));
+        f.loadNumbers({"01000000001", "bad", "01000000002", "01000000003", "01000000004", "01000000005",
+                       "01000000006"});
         f.prepareSms("hi");
         f.state().rangeFrom = c.from;
         f.state().rangeTo = c.to;
@@ -386,10 +334,7 @@ TEST(Validation, SplitSlicesGetTimeStampsInKoreanTime) {
         const ZoneAt zone(kZones[i % std::size(kZones)]);
         ClockAt clock(fromKorean(c.date));
         FormFixture f;
-        Strings numbers;
-        for (int i = 0; i < c.records; ++i)
-            numbers.push_back(numbered(i));
-        f.loadRows(numberRows(numbers));
+        f.loadNumbered(c.records);
         f.prepareSms("hi");
         f.state().splitOn = true;
         f.form.onSplitSwitch();
@@ -433,10 +378,7 @@ TEST(Validation, SplitSlicesNeverPassTheLastFourDigitYear) {
     for (const Case& c : cases) {
         ClockAt clock(fromKorean(c.clock));
         FormFixture f;
-        Strings numbers;
-        for (int i = 0; i < c.records; ++i)
-            numbers.push_back(numbered(i));
-        f.loadRows(numberRows(numbers));
+        f.loadNumbered(c.records);
         f.prepareSms("hi");
         f.state().splitOn = true;
         f.form.onSplitSwitch();

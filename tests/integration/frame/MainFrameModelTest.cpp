@@ -268,51 +268,49 @@ TEST_F(MainFrameModelTest, ServerClosingTheConnectionLogsOutBeforeItsMessage) {
     EXPECT_FALSE(model->loginState().loggedIn);
 }
 
+// "아니요" changes nothing; "예" ends a running job before the logout closes the
+// connection its result would come on, and empties imgtemp.
 TEST_F(MainFrameModelTest, CloseQuestion) {
-    logIn();
-    service.dir().write("imgtemp/pic.jpg", "jpeg");
+    const Events closing{"form:clear", std::string("title: ") + kBase + " ", "commands:out",
+                         "form:close-editors"};
+    Events stopping = closing;
+    stopping.insert(stopping.begin(), "form:abandon-send");
+    const struct Row {
+        bool sending;
+        const char* question;
+        Events events;
+    } rows[] = {
+        {false, "종료하시겠습니까?", closing},
+        {true,
+         "전송중입니다. 종료하면 전송이 중단되며, 남은 데이터는 다음 실행 후 전송할 수 있습니다. "
+         "종료하시겠습니까?",
+         stopping},
+    };
+    const std::string picture = service.dir().file("imgtemp/pic.jpg");
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.sending);
+        logIn();
+        service.dir().write("imgtemp/pic.jpg", "jpeg");
+        frame.sending = r.sending;
+        const test::Shown question{ko(r.question), MessageIcon::Error, defaultCaption(), true};
+        notifier.answerNext(false);
+        EXPECT_FALSE(model->confirmClose());
+        EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{question});
+        EXPECT_EQ(events, Events{}); // a question is not an event of the timeline
+        EXPECT_EQ(frame.sending, r.sending);
+        EXPECT_TRUE(model->loginState().loggedIn);
+        EXPECT_NE(model->session().connection(), nullptr);
+        EXPECT_TRUE(test::fileExists(picture));
 
-    notifier.answerNext(false);
-    EXPECT_FALSE(model->confirmClose());
-    EXPECT_EQ(events, Events{}); // a question is not an event of the timeline
-    ASSERT_EQ(notifier.shown().size(), 1u);
-    EXPECT_EQ(notifier.shown()[0],
-              (test::Shown{ko("종료하시겠습니까?"), MessageIcon::Error, defaultCaption(), true}));
-    EXPECT_TRUE(model->loginState().loggedIn);
-    EXPECT_NE(model->session().connection(), nullptr);
-    EXPECT_TRUE(test::fileExists(service.dir().file("imgtemp/pic.jpg")));
-
-    notifier.answerNext(true);
-    EXPECT_TRUE(model->confirmClose());
-    EXPECT_EQ(events, (Events{"form:clear", std::string("title: ") + kBase + " ", "commands:out",
-                              "form:close-editors"}));
-    EXPECT_FALSE(model->loginState().loggedIn);
-    EXPECT_EQ(model->session().connection(), nullptr);
-    EXPECT_FALSE(test::fileExists(service.dir().file("imgtemp/pic.jpg")));
-}
-
-TEST_F(MainFrameModelTest, ClosingWhileASendJobRunsAsksWhetherToStopIt) {
-    logIn();
-    frame.sending = true;
-    const test::Shown question{
-        ko("전송중입니다. 종료하면 전송이 중단되며, 남은 데이터는 다음 실행 후 전송할 수 "
-           "있습니다. 종료하시겠습니까?"),
-        MessageIcon::Error, defaultCaption(), true};
-    notifier.answerNext(false);
-    EXPECT_FALSE(model->confirmClose());
-    EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{question});
-    EXPECT_EQ(events, Events{});
-    EXPECT_TRUE(frame.sending);
-    EXPECT_TRUE(model->loginState().loggedIn);
-
-    notifier.clear();
-    notifier.answerNext(true);
-    EXPECT_TRUE(model->confirmClose());
-    EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{question});
-    // The job ends before the logout closes the connection its result would come on.
-    EXPECT_EQ(events, (Events{"form:abandon-send", "form:clear", std::string("title: ") + kBase + " ",
-                              "commands:out", "form:close-editors"}));
-    EXPECT_FALSE(model->loginState().loggedIn);
+        notifier.clear();
+        notifier.answerNext(true);
+        EXPECT_TRUE(model->confirmClose());
+        EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{question});
+        EXPECT_EQ(events, r.events);
+        EXPECT_FALSE(model->loginState().loggedIn);
+        EXPECT_EQ(model->session().connection(), nullptr);
+        EXPECT_FALSE(test::fileExists(picture));
+    }
 }
 
 TEST_F(MainFrameModelTest, AddressBookHandOver) {

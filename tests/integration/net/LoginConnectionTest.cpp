@@ -102,6 +102,12 @@ protected:
         notifier.clear();
         ::unlink(logPath().c_str());
     }
+    // The events so far: `before`, then `box`, the one box shown.
+    void expectEvents(Events before, const test::Shown& box) {
+        before.push_back((box.icon == MessageIcon::Error ? "error:" : "info:") + box.utf8());
+        EXPECT_EQ(host.events, before);
+        EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{box});
+    }
     std::string logPath() const { return service.dir().file("LOG/2016_09_10_SYS.log"); }
     std::string logged() const { return test::readFile(logPath()); }
     // The log as it should read: one stamped CP949 line per text, CR LF after each.
@@ -162,45 +168,34 @@ TEST_F(LoginTest, RefusedAndMalformedReplies) {
         const char* password;
         qbs::LoginQuirks quirks;
         test::Shown message;
-        const char* event;
     };
-    const char* const garbled = "데이터 수신에러. 프로그램을 다시 실행하세요!";
-    const char* const refused = "로그인 실패. 계정정보를 확인하세요!";
+    const test::Shown garbled = errorBox("데이터 수신에러. 프로그램을 다시 실행하세요!");
+    const test::Shown refused = errorBox("로그인 실패. 계정정보를 확인하세요!");
     const Row rows[] = {
-        {"wrong password",
-         "user01",
-         "nope",
-         {},
-         errorBox(refused),
-         "error:로그인 실패. 계정정보를 확인하세요!"},
-        {"unknown id", "ghost", "pass01", {}, errorBox(refused), "error:로그인 실패. 계정정보를 확인하세요!"},
+        {"wrong password", "user01", "nope", {}, refused},
+        {"unknown id", "ghost", "pass01", {}, refused},
         {"result 1", "user01", "pass01", quirks([](auto& q) { q.replyResult = 1; }),
-         plainBox("이미 로그인 되어 있습니다.!"), "info:이미 로그인 되어 있습니다.!"},
-        {"result 3", "user01", "pass01", quirks([](auto& q) { q.replyResult = 3; }), errorBox(garbled),
-         "error:데이터 수신에러. 프로그램을 다시 실행하세요!"},
-        {"result -1", "user01", "pass01", quirks([](auto& q) { q.replyResult = -1; }), errorBox(garbled),
-         "error:데이터 수신에러. 프로그램을 다시 실행하세요!"},
-        {"unknown type", "user01", "pass01", quirks([](auto& q) { q.replyType = 99; }), errorBox(garbled),
-         "error:데이터 수신에러. 프로그램을 다시 실행하세요!"},
-        {"client type", "user01", "pass01", quirks([](auto& q) { q.replyType = 1; }), errorBox(garbled),
-         "error:데이터 수신에러. 프로그램을 다시 실행하세요!"},
+         plainBox("이미 로그인 되어 있습니다.!")},
+        {"result 3", "user01", "pass01", quirks([](auto& q) { q.replyResult = 3; }), garbled},
+        {"result -1", "user01", "pass01", quirks([](auto& q) { q.replyResult = -1; }), garbled},
+        {"unknown type", "user01", "pass01", quirks([](auto& q) { q.replyType = 99; }), garbled},
+        {"client type", "user01", "pass01", quirks([](auto& q) { q.replyType = 1; }), garbled},
         // What a read of a zeroed buffer would have looked like.
-        {"type 0", "user01", "pass01", quirks([](auto& q) { q.replyType = 0; }), errorBox(garbled),
-         "error:데이터 수신에러. 프로그램을 다시 실행하세요!"},
+        {"type 0", "user01", "pass01", quirks([](auto& q) { q.replyType = 0; }), garbled},
     };
     for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         reset();
         server.setQuirks(row.quirks);
         state.loggedIn = true; // every refusal clears it
-        ASSERT_TRUE(start(row.id, row.password)) << row.name;
+        ASSERT_TRUE(start(row.id, row.password));
         waitAttemptOver();
-        EXPECT_EQ(host.events, (Events{"wait:show", "wait:close", row.event})) << row.name;
-        EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{row.message}) << row.name;
-        EXPECT_FALSE(state.loggedIn) << row.name;
-        EXPECT_EQ(session.connection(), nullptr) << row.name;
-        EXPECT_EQ(logged(), lines({kConnected, kRequestSent})) << row.name;
+        expectEvents({"wait:show", "wait:close"}, row.message);
+        EXPECT_FALSE(state.loggedIn);
+        EXPECT_EQ(session.connection(), nullptr);
+        EXPECT_EQ(logged(), lines({kConnected, kRequestSent}));
         // The server sees the client's close in its own time.
-        EXPECT_TRUE(server.waitForLogout("user01", 5s)) << row.name;
+        EXPECT_TRUE(server.waitForLogout("user01", 5s));
     }
 }
 
@@ -216,8 +211,7 @@ TEST_F(LoginTest, ResultOneWhenTheIdHasALiveLoginConnection) {
 
     ASSERT_TRUE(start());
     waitAttemptOver();
-    EXPECT_EQ(host.events, (Events{"wait:show", "wait:close", "info:이미 로그인 되어 있습니다.!"}));
-    EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{plainBox("이미 로그인 되어 있습니다.!")});
+    expectEvents({"wait:show", "wait:close"}, plainBox("이미 로그인 되어 있습니다.!"));
     EXPECT_FALSE(state.loggedIn);
     // The first login is untouched.
     EXPECT_TRUE(otherState.loggedIn);
@@ -248,10 +242,7 @@ TEST_F(LoginTest, ALoginReplyThatNeverComesEndsTheAttempt) {
     session.setTimeouts(timeouts);
     ASSERT_TRUE(start());
     waitAttemptOver();
-    EXPECT_EQ(host.events,
-              (Events{"wait:show", "wait:close", "error:서버 응답이 없습니다. 잠시 후 다시 시도하세요."}));
-    EXPECT_EQ(notifier.shown(),
-              std::vector<test::Shown>{errorBox("서버 응답이 없습니다. 잠시 후 다시 시도하세요.")});
+    expectEvents({"wait:show", "wait:close"}, errorBox("서버 응답이 없습니다. 잠시 후 다시 시도하세요."));
     EXPECT_EQ(logged(), lines({kConnected, kRequestSent, "로그인 응답 없음...다시 시도바랍니다. "}));
     EXPECT_EQ(session.connection(), nullptr);
     EXPECT_FALSE(state.loggedIn);
@@ -270,8 +261,7 @@ TEST_F(LoginTest, CloseWhileLoggedInTellsTheUser) {
     ASSERT_TRUE(server.disconnect("user01"));
     ASSERT_TRUE(test::runUntil([&] { return session.connection() == nullptr; }));
     test::runFor(50ms);
-    EXPECT_EQ(host.events, (Events{kClosedTitle, "error:서버연결이 종료되었습니다.!"}));
-    EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{errorBox("서버연결이 종료되었습니다.!")});
+    expectEvents({kClosedTitle}, errorBox("서버연결이 종료되었습니다.!"));
     EXPECT_FALSE(state.loggedIn);
 }
 
@@ -299,9 +289,8 @@ TEST_F(LoginTest, APacketMergedWithTheReplyWaitsForTheAfterLoginSteps) {
     ASSERT_TRUE(start());
     ASSERT_TRUE(test::runUntil([&] { return notifier.shown().size() == 1 && !logged().empty(); }));
     test::runFor(50ms);
-    EXPECT_EQ(host.events, (Events{"wait:show", "wait:close", kLoggedInTitle, "after-login",
-                                   "refresh-balance", "info:총 [12] 건 전송이 완료되었습니다."}));
-    EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{plainBox("총 [12] 건 전송이 완료되었습니다.")});
+    expectEvents({"wait:show", "wait:close", kLoggedInTitle, "after-login", "refresh-balance"},
+                 plainBox("총 [12] 건 전송이 완료되었습니다."));
     EXPECT_EQ(logged(), lines({kConnected, kRequestSent, "m_DATA_DELIVERACK 패킷수신 "}));
     EXPECT_TRUE(state.loggedIn);
 }
@@ -327,33 +316,23 @@ TEST_F(LoginTest, SendResults) {
     struct Row {
         std::int32_t result;
         std::int32_t count;
-        Events events;
-        test::Shown message;
+        test::Shown message; // after a balance refresh when it tells of a success
     };
-    const char* const failed = "데이터 전송에 실패하였습니다. 다시 시도하세요!";
+    const test::Shown failed = errorBox("데이터 전송에 실패하였습니다. 다시 시도하세요!");
     const Row rows[] = {
-        {1,
-         12,
-         {"refresh-balance", "info:총 [12] 건 전송이 완료되었습니다."},
-         plainBox("총 [12] 건 전송이 완료되었습니다.")},
-        {1,
-         0,
-         {"refresh-balance", "info:총 [0] 건 전송이 완료되었습니다."},
-         plainBox("총 [0] 건 전송이 완료되었습니다.")},
-        {1,
-         -5,
-         {"refresh-balance", "info:총 [-5] 건 전송이 완료되었습니다."},
-         plainBox("총 [-5] 건 전송이 완료되었습니다.")},
-        {0, 12, {"error:데이터 전송에 실패하였습니다. 다시 시도하세요!"}, errorBox(failed)},
-        {2, 12, {"error:데이터 전송에 실패하였습니다. 다시 시도하세요!"}, errorBox(failed)},
+        {1, 12, plainBox("총 [12] 건 전송이 완료되었습니다.")},
+        {1, 0, plainBox("총 [0] 건 전송이 완료되었습니다.")},
+        {1, -5, plainBox("총 [-5] 건 전송이 완료되었습니다.")},
+        {0, 12, failed},
+        {2, 12, failed},
     };
     for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.result) + " " + std::to_string(row.count));
         reset();
         ASSERT_TRUE(server.pushSendResult("user01", row.result, row.count));
         ASSERT_TRUE(test::runUntil([&] { return !notifier.shown().empty(); }));
         test::runFor(30ms);
-        EXPECT_EQ(host.events, row.events) << row.result << " " << row.count;
-        EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{row.message});
+        expectEvents(row.result == 1 ? Events{"refresh-balance"} : Events{}, row.message);
         EXPECT_EQ(session.connection()->lastSendResult()->count, row.count);
         EXPECT_TRUE(state.loggedIn);
         EXPECT_FALSE(test::fileExists(logPath()));
@@ -478,14 +457,11 @@ TEST_F(LoginTest, UnreachableServiceAndUnresolvableHost) {
         LoginSession s(state, host, notifier, log, config);
         state.userId = "user01";
         state.password = "pass01";
-        ASSERT_TRUE(s.login()) << row.name;
+        SCOPED_TRACE(row.name);
+        ASSERT_TRUE(s.login());
         waitAttemptOver();
-        EXPECT_EQ(host.events,
-                  (Events{"wait:show", "wait:close", "error:서버 접속실패 ::: 인터넷설정을 확인하세요."}))
-            << row.name;
-        EXPECT_EQ(notifier.shown(),
-                  std::vector<test::Shown>{errorBox("서버 접속실패 ::: 인터넷설정을 확인하세요.")});
-        EXPECT_EQ(logged(), lines({"Socket 연결실패...다시 시도바랍니다. "})) << row.name;
+        expectEvents({"wait:show", "wait:close"}, errorBox("서버 접속실패 ::: 인터넷설정을 확인하세요."));
+        EXPECT_EQ(logged(), lines({"Socket 연결실패...다시 시도바랍니다. "}));
         EXPECT_EQ(s.connection(), nullptr);
         EXPECT_FALSE(state.loggedIn);
     }
@@ -501,9 +477,7 @@ TEST_F(LoginTest, IdsAndPasswordsThatDoNotFitAreRefusedBeforeConnecting) {
     for (const auto& [id, password] : refused) {
         reset();
         EXPECT_FALSE(start(id, password));
-        EXPECT_EQ(host.events, Events{"error:아이디와 비번은 영문 16자, 한글 8자 이내로 입력해주세요!"});
-        EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{errorBox(
-                                        "아이디와 비번은 영문 16자, 한글 8자 이내로 입력해주세요!")});
+        expectEvents({}, errorBox("아이디와 비번은 영문 16자, 한글 8자 이내로 입력해주세요!"));
         EXPECT_EQ(session.connection(), nullptr);
     }
     test::runFor(50ms);
@@ -521,47 +495,53 @@ TEST_F(LoginTest, IdsAndPasswordsThatDoNotFitAreRefusedBeforeConnecting) {
     loginOk(ko("가나다라마바사아"), "pw");
 }
 
-TEST_F(LoginTest, ReadFailureIsReportedAndChangesNothing) {
-    session.setSocketFactory(
-        [] { return std::make_unique<FailingSocket>(FailingSocket::Fault::ReceiveError); });
-    ASSERT_TRUE(start());
-    ASSERT_TRUE(test::runUntil([&] { return !notifier.shown().empty(); }));
-    test::runFor(50ms);
-    EXPECT_EQ(host.events, (Events{"wait:show", "error:네트워크 에러! ::: 네트워크 환경을 확인하세요."}));
-    EXPECT_EQ(notifier.shown(),
-              std::vector<test::Shown>{errorBox("네트워크 에러! ::: 네트워크 환경을 확인하세요.")});
-    EXPECT_EQ(logged(), lines({kConnected, kRequestSent, "SOCKET (rcv()) ERROR. "}));
-    EXPECT_FALSE(state.loggedIn);
-    EXPECT_NE(session.connection(), nullptr);
-}
-
-TEST_F(LoginTest, LoginRequestNotTakenInFullKeepsTheConnectionUntilTheNextLogin) {
-    for (const auto fault : {FailingSocket::Fault::ShortSend, FailingSocket::Fault::SendError}) {
+// A socket that cannot be made, read or written: the user is told, the login does
+// not happen; a connection kept is closed by the next login, which goes through.
+TEST_F(LoginTest, SocketFailuresAreReportedAndChangeNothing) {
+    using Fault = FailingSocket::Fault;
+    const struct Row {
+        Fault fault;
+        Events before; // the box
+        const char* message;
+        std::string log; // empty: no log file
+        bool keepsConnection;
+    } rows[] = {
+        {Fault::Create, {"wait:show", "wait:close"}, "네트워크 연결실패! 재시도 바랍니다.", "", false},
+        {Fault::ReceiveError,
+         {"wait:show"},
+         "네트워크 에러! ::: 네트워크 환경을 확인하세요.",
+         lines({kConnected, kRequestSent, "SOCKET (rcv()) ERROR. "}),
+         true},
+        {Fault::ShortSend,
+         {"wait:show", "wait:close"},
+         "서버 접속실패! 다시 시도하세요.",
+         lines({kConnected, "SOCK_ERROR...send()-(프로그램 종료)"}),
+         true},
+        {Fault::SendError,
+         {"wait:show", "wait:close"},
+         "서버 접속실패! 다시 시도하세요.",
+         lines({kConnected, "SOCK_ERROR...send()-(프로그램 종료)"}),
+         true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.fault));
         reset();
-        session.setSocketFactory([fault] { return std::make_unique<FailingSocket>(fault); });
-        ASSERT_TRUE(start());
-        waitAttemptOver();
-        EXPECT_EQ(host.events, (Events{"wait:show", "wait:close", "error:서버 접속실패! 다시 시도하세요."}));
-        EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{errorBox("서버 접속실패! 다시 시도하세요.")});
-        EXPECT_EQ(logged(), lines({kConnected, "SOCK_ERROR...send()-(프로그램 종료)"}));
-        EXPECT_NE(session.connection(), nullptr);
+        session.setSocketFactory([fault = row.fault] { return std::make_unique<FailingSocket>(fault); });
+        EXPECT_EQ(start(), row.fault != Fault::Create);
+        ASSERT_TRUE(test::runUntil([&] { return !notifier.shown().empty(); }));
+        test::runFor(50ms); // anything that would still follow
+        expectEvents(row.before, errorBox(row.message));
+        if (row.log.empty())
+            EXPECT_FALSE(test::fileExists(logPath()));
+        else
+            EXPECT_EQ(logged(), row.log);
+        EXPECT_EQ(session.connection() != nullptr, row.keepsConnection);
         EXPECT_FALSE(state.loggedIn);
     }
-    // The next login closes it first and goes through.
     reset();
     session.setSocketFactory({});
     loginOk();
     EXPECT_TRUE(state.loggedIn);
-}
-
-TEST_F(LoginTest, SocketCreationFailure) {
-    session.setSocketFactory([] { return std::make_unique<FailingSocket>(FailingSocket::Fault::Create); });
-    EXPECT_FALSE(start());
-    EXPECT_EQ(host.events, (Events{"wait:show", "wait:close", "error:네트워크 연결실패! 재시도 바랍니다."}));
-    EXPECT_EQ(notifier.shown(), std::vector<test::Shown>{errorBox("네트워크 연결실패! 재시도 바랍니다.")});
-    EXPECT_EQ(session.connection(), nullptr);
-    test::runFor(50ms);
-    EXPECT_FALSE(test::fileExists(logPath()));
 }
 
 TEST_F(LoginTest, ANewLoginClosesTheOldConnectionFirst) {

@@ -52,6 +52,13 @@ public:
         return {"--text",     q(file),      "--number-column", "1",
                 "--callback", "0212345678", "--message",       "안녕\n하세요"};
     }
+    // A file of `count` numbers from 01010000000 on.
+    std::string numbers(const std::string& name, int count) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += "010" + std::to_string(10000000 + i) + "\n";
+        return service.dir().write(name, text);
+    }
     std::vector<qbs::SendJobRow> jobs() { return service.service().sendServer().store().jobs("user01"); }
 
     test::ServiceHarness service;
@@ -173,10 +180,7 @@ TEST_F(QbsendSend, EveryFailureMessageExitsOneOrFiveForARefusal) {
 }
 
 TEST_F(QbsendSend, ALongJobShowsProgressAndAShortCountIsAFailure) {
-    std::string numbers;
-    for (int i = 0; i < 40000; ++i)
-        numbers += "010" + std::to_string(10000000 + i) + "\n";
-    const std::string big = service.dir().write("big.txt", numbers);
+    const std::string big = numbers("big.txt", 40000);
     // qbsend's waits add up to 15 + 10 + 10 + 10 + 20 s at most; the test waits
     // for its end far longer, so no two time-outs meet.
     const QStringList waits{"--reply-timeout", "10", "--write-timeout", "10", "--wait", "20"};
@@ -191,9 +195,7 @@ TEST_F(QbsendSend, ALongJobShowsProgressAndAShortCountIsAFailure) {
     // The server drops the connection part way: the rest is pending.
     // More records than the sockets' buffers hold (about 13 MB), so that the drop
     // meets a job still writing however fast it writes.
-    for (int i = 40000; i < 100000; ++i)
-        numbers += "010" + std::to_string(10000000 + i) + "\n";
-    const std::string bigger = service.dir().write("bigger.txt", numbers);
+    const std::string bigger = numbers("bigger.txt", 100000);
     qbs::SendQuirks dropping = qbs::SendQuirks::slowReader();
     dropping.closeAfterRecords = 500;
     service.service().sendServer().setQuirks(dropping);
@@ -207,10 +209,7 @@ TEST_F(QbsendSend, ALongJobShowsProgressAndAShortCountIsAFailure) {
 // the rest is pending, and --resume sends exactly the rest.
 TEST_F(QbsendSend, ASignalStopsTheJobAndTheResumeSendsExactlyTheRest) {
     constexpr int kCount = 60000;
-    std::string numbers;
-    for (int i = 0; i < kCount; ++i)
-        numbers += "010" + std::to_string(10000000 + i) + "\n";
-    const std::string big = service.dir().write("big.txt", numbers);
+    const std::string big = numbers("big.txt", kCount);
     service.service().sendServer().setQuirks(qbs::SendQuirks::slowReader());
     QProcess p;
     p.start(QBSEND_PATH,
@@ -266,10 +265,7 @@ TEST_F(QbsendSend, EveryWaitEndsAndSaysWhy) {
     EXPECT_EQ(unanswered.err, "qbsend: encoding: CP949\n");
 
     // A server that stops reading in the middle: the stalled write ends the job.
-    std::string numbers;
-    for (int i = 0; i < 60000; ++i)
-        numbers += "010" + std::to_string(10000000 + i) + "\n";
-    const std::string big = service.dir().write("big.txt", numbers);
+    const std::string big = numbers("big.txt", 60000);
     qbs::SendQuirks stopping;
     stopping.receiveBuffer = 16 * 1024;
     stopping.stopReadingAfterRecords = 100;

@@ -63,15 +63,24 @@ std::vector<std::string> logTexts(const test::ServiceHarness& service) {
     return texts;
 }
 
+// A service with the account user01 / pass01.
+class Qbsend : public ::testing::Test {
+protected:
+    Qbsend() { service.addAccount("user01", "pass01"); }
+    // qbsend as user01 in the service's working folder, with `more` arguments.
+    Outcome asUser01(const QStringList& more = {}) {
+        return qbsend(QStringList{"--workdir", workdir, "--id", "user01", "--password", "pass01"} + more);
+    }
+
+    test::ServiceHarness service;
+    const QString workdir = QString::fromStdString(service.workdir());
+};
+
 } // namespace
 
-TEST(Qbsend, LogsInAndOutAsTheClientDoes) {
-    test::ServiceHarness service;
-    service.addAccount("user01", "pass01");
+TEST_F(Qbsend, LogsInAndOutAsTheClientDoes) {
     service.addAccount(ko("홍길동"), ko("비번"));
-    const QString workdir = QString::fromStdString(service.workdir());
-
-    const Outcome ok = qbsend({"--workdir", workdir, "--id", "user01", "--password", "pass01"});
+    const Outcome ok = asUser01();
     EXPECT_EQ(ok.exitCode, 0) << ok.err;
     EXPECT_EQ(ok.out, "");
     EXPECT_TRUE(service.loginServer().waitForLogout("user01", 5s));
@@ -83,10 +92,7 @@ TEST(Qbsend, LogsInAndOutAsTheClientDoes) {
     EXPECT_EQ(service.loginServer().receivedRequests().back().substr(8, 6), ko("홍길동"));
 }
 
-TEST(Qbsend, FailuresPrintWhatTheUserWouldSee) {
-    test::ServiceHarness service;
-    service.addAccount("user01", "pass01");
-    const QString workdir = QString::fromStdString(service.workdir());
+TEST_F(Qbsend, FailuresPrintWhatTheUserWouldSee) {
     struct Row {
         const char* name;
         QStringList args;
@@ -125,10 +131,7 @@ TEST(Qbsend, FailuresPrintWhatTheUserWouldSee) {
     EXPECT_NE(noFolder.err.find("no such folder"), std::string::npos);
 }
 
-TEST(Qbsend, ThePasswordCanStayOutOfTheProcessList) {
-    test::ServiceHarness service;
-    service.addAccount("user01", "pass01");
-    const QString workdir = QString::fromStdString(service.workdir());
+TEST_F(Qbsend, ThePasswordCanStayOutOfTheProcessList) {
     const QString file = QString::fromStdString(service.dir().write("pw.txt", "pass01\n"));
     struct Row {
         const char* name;
@@ -153,14 +156,11 @@ TEST(Qbsend, ThePasswordCanStayOutOfTheProcessList) {
     EXPECT_EQ(none.err, "qbsend: --password -: no password on standard input\n");
 }
 
-TEST(Qbsend, AFailureWithoutAMessageStillSaysWhy) {
-    test::ServiceHarness service;
-    service.addAccount("user01", "pass01");
-    const QString workdir = QString::fromStdString(service.workdir());
+TEST_F(Qbsend, AFailureWithoutAMessageStillSaysWhy) {
     qbs::LoginQuirks closing;
     closing.closeBeforeReply = true;
     service.loginServer().setQuirks(closing);
-    const Outcome closed = qbsend({"--workdir", workdir, "--id", "user01", "--password", "pass01"});
+    const Outcome closed = asUser01();
     EXPECT_EQ(closed.exitCode, 1);
     EXPECT_EQ(closed.out, "");
     EXPECT_EQ(closed.err, "qbsend: the server closed the connection before the login reply\n");
@@ -169,34 +169,27 @@ TEST(Qbsend, AFailureWithoutAMessageStillSaysWhy) {
     qbs::LoginQuirks silent;
     silent.neverReply = true;
     service.loginServer().setQuirks(silent);
-    const Outcome timedOut =
-        qbsend({"--workdir", workdir, "--id", "user01", "--password", "pass01", "--reply-timeout", "1"});
+    const Outcome timedOut = asUser01({"--reply-timeout", "1"});
     EXPECT_EQ(timedOut.exitCode, 1);
     EXPECT_EQ(timedOut.out, "[알림] 서버 응답이 없습니다. 잠시 후 다시 시도하세요.\n");
     EXPECT_EQ(timedOut.err, "");
 }
 
-TEST(Qbsend, PortsOutOfRangeInServiceIniAreAnError) {
-    test::ServiceHarness service;
-    service.addAccount("user01", "pass01");
+TEST_F(Qbsend, PortsOutOfRangeInServiceIniAreAnError) {
     const std::string ini = test::readFile(service.dir().file("service.ini"));
     const std::string port = std::to_string(service.config().loginPort);
     service.dir().write("service.ini", ini.substr(0, ini.find("LOGIN_PORT=")) + "LOGIN_PORT=70000\r\n" +
                                            ini.substr(ini.find("\r\n", ini.find("LOGIN_PORT=")) + 2));
-    const QString workdir = QString::fromStdString(service.workdir());
-    const Outcome bad = qbsend({"--workdir", workdir, "--id", "user01", "--password", "pass01"});
+    const Outcome bad = asUser01();
     EXPECT_EQ(bad.exitCode, 2);
     EXPECT_EQ(bad.out, "");
     EXPECT_EQ(bad.err, "qbsend: service.ini: LOGIN_PORT=70000 is not a port number (1..65535)\n");
     // The command line replaces it.
-    const Outcome given = qbsend({"--workdir", workdir, "--id", "user01", "--password", "pass01",
-                                  "--login-port", QString::fromStdString(port)});
+    const Outcome given = asUser01({"--login-port", QString::fromStdString(port)});
     EXPECT_EQ(given.exitCode, 0) << given.out << given.err;
 }
 
-TEST(Qbsend, CommandLineOverridesServiceIni) {
-    test::ServiceHarness service;
-    service.addAccount("user01", "pass01");
+TEST_F(Qbsend, CommandLineOverridesServiceIni) {
     test::TempDir bare; // no service.ini: the built-in host would be used
     const Outcome r =
         qbsend({"--workdir", QString::fromStdString(bare.path()), "--host", "127.0.0.1", "--login-port",
@@ -227,36 +220,20 @@ TEST(QbService, ExecutableServesLoginsUntilTerminated) {
     const QString webPort = QString::fromStdString(second.substr(9)).trimmed();
     const QString sendPort = QString::fromStdString(third.substr(10)).trimmed();
 
+    const QStringList at{
+        "--workdir", QString::fromStdString(dir.path()), "--host", "127.0.0.1", "--login-port", port};
     for (const char* id : {"demo", "seeded"}) {
-        const Outcome r =
-            qbsend({"--workdir", QString::fromStdString(dir.path()), "--host", "127.0.0.1", "--login-port",
-                    port, "--id", id, "--password", std::string(id) == "demo" ? "demo1234" : "pw1"});
+        const Outcome r = qbsend(
+            at + QStringList{"--id", id, "--password", std::string(id) == "demo" ? "demo1234" : "pw1"});
         EXPECT_EQ(r.exitCode, 0) << id << r.out << r.err;
     }
     // A job through every port the executable took.
     const std::string list = dir.write("list.txt", "01012345678\n01087654321\n");
-    const Outcome sent = qbsend({"--workdir",
-                                 QString::fromStdString(dir.path()),
-                                 "--host",
-                                 "127.0.0.1",
-                                 "--login-port",
-                                 port,
-                                 "--send-port",
-                                 sendPort,
-                                 "--web-port",
-                                 webPort,
-                                 "--id",
-                                 "demo",
-                                 "--password",
-                                 "demo1234",
-                                 "--text",
-                                 QString::fromStdString(list),
-                                 "--number-column",
-                                 "1",
-                                 "--callback",
-                                 "0212345678",
-                                 "--message",
-                                 "demo"});
+    const Outcome sent =
+        qbsend(at +
+               QStringList{"--send-port", sendPort, "--web-port", webPort, "--id", "demo", "--password",
+                           "demo1234", "--text", QString::fromStdString(list)} +
+               QStringList{"--number-column", "1", "--callback", "0212345678", "--message", "demo"});
     EXPECT_EQ(sent.exitCode, 0) << sent.out << sent.err;
     EXPECT_NE(sent.out.find("[알림] 총 [2] 건 전송이 완료되었습니다.\n"), std::string::npos) << sent.out;
 

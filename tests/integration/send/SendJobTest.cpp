@@ -27,6 +27,31 @@ std::vector<std::string> concat(std::vector<std::string> a, const std::vector<st
     return a;
 }
 
+// Every record the service holds, job after job, carries the next number from
+// 1 on, and there are `count` of them: nothing lost, nothing sent twice.
+void expectEveryNumberOnceInOrder(SendJobTest& t, int count) {
+    int expected = 1;
+    for (const qbs::SendJobRow& j : t.serverJobs())
+        for (const qbs::SendRecordRow& r : t.sendServer().store().records(j.id))
+            ASSERT_EQ(r.record.number, t.number(expected++));
+    EXPECT_EQ(expected, count + 1);
+}
+
+// The error boxes shown, in order.
+Events errorTexts(const test::RecordingNotifier& notifier) {
+    Events errors;
+    for (const test::Shown& s : notifier.shown())
+        if (s.icon == MessageIcon::Error)
+            errors.push_back(s.utf8());
+    return errors;
+}
+
+// The one box of a write fault with its counts.
+std::string writeFault(long long sent, std::size_t left) {
+    return "네트워크 에러! 다시 시도해 주시기 바랍니다.\n전송이 중단되었습니다. [" + std::to_string(sent) +
+           "]건 전송, [" + std::to_string(left) + "]건 미전송.";
+}
+
 } // namespace
 
 TEST_F(SendJobTest, SmsJobWritesEveryRecordThenClosesAndTheServerReportsTheCount) {
@@ -193,8 +218,8 @@ struct FailureRow {
     const char* name;
     std::function<void(SendJobTest&)> setup; // before "전송하기"
     std::function<void(SendJobTest&)> after; // right after it, before the loop runs
-    Events messages;
-    int recordsLeft; // of 3
+    std::string messages;                    // the boxes in order, split at '|'
+    int recordsLeft;                         // of 3
     bool started = true;
     // Ended while writing: the count of records sent and left follows the message.
     bool interrupted = false;
@@ -226,7 +251,7 @@ TEST_P(SendJobFailure, ShowsItsMessageAndKeepsTheUnsentRecords) {
             EXPECT_EQ(e, "info:총 [" + std::to_string(3 - row.recordsLeft) + "] 건 전송이 완료되었습니다.");
         }
     // A fault while writing says in one box how far the job got.
-    Events expected = row.messages;
+    Events expected = test::split(row.messages);
     if (row.interrupted)
         expected.back() += "\n전송이 중단되었습니다. [" + std::to_string(3 - row.recordsLeft) +
                            "]건 전송, [" + std::to_string(row.recordsLeft) + "]건 미전송.";
@@ -258,95 +283,50 @@ TEST_P(SendJobFailure, ShowsItsMessageAndKeepsTheUnsentRecords) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, SendJobFailure,
     ::testing::Values(
-        FailureRow{"EmptyQueue",
-                   [](SendJobTest& t) { t.clearQueue(); },
-                   nullptr,
-                   {"발송할 데이터가 없습니다. 발송데이터 확인을 눌러주세요!"},
-                   0,
-                   false},
-        FailureRow{"NotLoggedInAtStart",
-                   [](SendJobTest& t) { t.logout(); },
-                   nullptr,
-                   {"[확인] 로그인이 되지 않았습니다. 로그인 후 시도해주세요!"},
-                   3,
-                   false},
-        FailureRow{"NoSocket",
-                   [](SendJobTest& t) { t.faultySocket().failCreate = true; },
-                   nullptr,
-                   {"서버접속 오류입니다. 다시 시도해 주세요!"},
-                   3,
-                   false},
-        FailureRow{"ConnectFailed",
-                   [](SendJobTest& t) { t.useDeadSendPort(); },
-                   nullptr,
-                   {"서버 접속실패 ::: 다시 시도해 주세요!"},
-                   3},
-        FailureRow{"CheckTakenInPart",
-                   [](SendJobTest& t) { t.faultySocket().shortSendAt = 1; },
-                   nullptr,
-                   {"네트워크 에러!. 다시 시도하세요!"},
-                   3},
-        FailureRow{"ReadFailed",
-                   [](SendJobTest& t) { t.faultySocket().failReceive = true; },
-                   nullptr,
-                   {"네트워크 에러!! 다시 시도해 주세요!"},
-                   3},
-        FailureRow{"CheckRefusedNotLoggedIn",
-                   [](SendJobTest& t) { t.pretendLoggedInAs("user02"); },
-                   nullptr,
-                   {"[확인] 로그인이 되지 않았습니다. 로그인 후 시도해주세요!"},
-                   3},
-        FailureRow{"CheckRefusedLimit",
-                   [](SendJobTest& t) { t.setBalance("40"); },
-                   nullptr,
-                   {"[확인] 잔여한도가 부족합니다!"},
-                   3},
+        FailureRow{"EmptyQueue", [](SendJobTest& t) { t.clearQueue(); }, nullptr,
+                   "발송할 데이터가 없습니다. 발송데이터 확인을 눌러주세요!", 0, false},
+        FailureRow{"NotLoggedInAtStart", [](SendJobTest& t) { t.logout(); }, nullptr,
+                   "[확인] 로그인이 되지 않았습니다. 로그인 후 시도해주세요!", 3, false},
+        FailureRow{"NoSocket", [](SendJobTest& t) { t.faultySocket().failCreate = true; }, nullptr,
+                   "서버접속 오류입니다. 다시 시도해 주세요!", 3, false},
+        FailureRow{"ConnectFailed", [](SendJobTest& t) { t.useDeadSendPort(); }, nullptr,
+                   "서버 접속실패 ::: 다시 시도해 주세요!", 3},
+        FailureRow{"CheckTakenInPart", [](SendJobTest& t) { t.faultySocket().shortSendAt = 1; }, nullptr,
+                   "네트워크 에러!. 다시 시도하세요!", 3},
+        FailureRow{"ReadFailed", [](SendJobTest& t) { t.faultySocket().failReceive = true; }, nullptr,
+                   "네트워크 에러!! 다시 시도해 주세요!", 3},
+        FailureRow{"CheckRefusedNotLoggedIn", [](SendJobTest& t) { t.pretendLoggedInAs("user02"); }, nullptr,
+                   "[확인] 로그인이 되지 않았습니다. 로그인 후 시도해주세요!", 3},
+        FailureRow{"CheckRefusedLimit", [](SendJobTest& t) { t.setBalance("40"); }, nullptr,
+                   "[확인] 잔여한도가 부족합니다!", 3},
         FailureRow{"CheckRefusedOther",
-                   [](SendJobTest& t) { t.quirks([](qbs::SendQuirks& q) { q.checkResult = 7; }); },
-                   nullptr,
-                   {"네트워크 에러! 다시 시도해주세요."},
-                   3},
+                   [](SendJobTest& t) { t.quirks([](qbs::SendQuirks& q) { q.checkResult = 7; }); }, nullptr,
+                   "네트워크 에러! 다시 시도해주세요.", 3},
         FailureRow{"ReplyOfAnotherType",
-                   [](SendJobTest& t) { t.quirks([](qbs::SendQuirks& q) { q.replyType = 7; }); },
-                   nullptr,
-                   {"패킷 에러! 다시 시도해 주세요."},
-                   3},
+                   [](SendJobTest& t) { t.quirks([](qbs::SendQuirks& q) { q.replyType = 7; }); }, nullptr,
+                   "패킷 에러! 다시 시도해 주세요.", 3},
         FailureRow{"CheckNeverAnswered",
                    [](SendJobTest& t) {
                        t.quirks([](qbs::SendQuirks& q) { q.neverReply = true; });
                        t.shortTimeouts();
                    },
-                   nullptr,
-                   {"네트워크 에러!! 다시 시도해 주세요!"},
-                   3},
-        FailureRow{"ServerValueThatWouldBreakTheRecords",
-                   [](SendJobTest& t) { t.state.userTag += '\x04'; },
-                   nullptr,
-                   {"패킷 에러! 다시 시도해 주세요."},
-                   3},
+                   nullptr, "네트워크 에러!! 다시 시도해 주세요!", 3},
+        FailureRow{"ServerValueThatWouldBreakTheRecords", [](SendJobTest& t) { t.state.userTag += '\x04'; },
+                   nullptr, "패킷 에러! 다시 시도해 주세요.", 3},
         FailureRow{"ClosedBeforeTheReply",
                    [](SendJobTest& t) { t.quirks([](qbs::SendQuirks& q) { q.closeBeforeReply = true; }); },
-                   nullptr,
-                   {"네트워크 에러!! 다시 시도해 주세요!"},
-                   3},
+                   nullptr, "네트워크 에러!! 다시 시도해 주세요!", 3},
         FailureRow{"LoggedOutBeforeWriting",
                    [](SendJobTest& t) { t.quirks([](qbs::SendQuirks& q) { q.checkResult = 0; }); },
-                   [](SendJobTest& t) { t.logout(); },
-                   {"로그인이 되어있지 않습니다."},
-                   3},
-        FailureRow{"NoPicture",
-                   [](SendJobTest& t) { t.fillQueueFor(MessageKind::Mms); },
-                   nullptr,
-                   {"MMS 그림화일을 선택해 주시기 바랍니다.", "[MMS] 화일서버 에러입니다.!"},
-                   3},
+                   [](SendJobTest& t) { t.logout(); }, "로그인이 되어있지 않습니다.", 3},
+        FailureRow{"NoPicture", [](SendJobTest& t) { t.fillQueueFor(MessageKind::Mms); }, nullptr,
+                   "MMS 그림화일을 선택해 주시기 바랍니다.|[MMS] 화일서버 에러입니다.!", 3},
         FailureRow{"UploadRefused",
                    [](SendJobTest& t) {
                        t.fillQueueFor(MessageKind::Mms, 1);
                        t.webFault("status500@uploadmmsimage.jsp");
                    },
-                   nullptr,
-                   {"에러발생! 다시 시도해 주시기 바랍니다.", "[MMS] 화일서버 에러입니다.!"},
-                   3},
+                   nullptr, "에러발생! 다시 시도해 주시기 바랍니다.|[MMS] 화일서버 에러입니다.!", 3},
         // Checked again right before the upload: nothing goes.
         FailureRow{"PictureFileGone",
                    [](SendJobTest& t) {
@@ -354,25 +334,19 @@ INSTANTIATE_TEST_SUITE_P(
                        t.staged().settings.pictures[0].path = "/nonexistent-qb/gone.jpg";
                    },
                    nullptr,
-                   {"/nonexistent-qb/gone.jpg\n화일경로가 존재하지 않습니다.", "[MMS] 화일서버 에러입니다.!"},
-                   3},
+                   "/nonexistent-qb/gone.jpg\n화일경로가 존재하지 않습니다.|[MMS] 화일서버 에러입니다.!", 3},
         FailureRow{"PictureChangedSinceItWasTaken",
                    [](SendJobTest& t) {
                        t.fillQueueFor(MessageKind::Mms, 1);
                        t.staged().settings.pictures[0].fingerprint.sha256[0] ^= 1;
                    },
                    nullptr,
-                   {test::dataPath("send/picture-64x48.jpg") +
-                        "\n그림을 고른 뒤에 그림파일이 바뀌었습니다. 그림을 다시 선택해 주세요.",
-                    "[MMS] 화일서버 에러입니다.!"},
+                   test::dataPath("send/picture-64x48.jpg") +
+                       "\n그림을 고른 뒤에 그림파일이 바뀌었습니다. 그림을 다시 선택해 주세요.|"
+                       "[MMS] 화일서버 에러입니다.!",
                    3},
-        FailureRow{"WriteFailed",
-                   [](SendJobTest& t) { t.faultySocket().failSendAt = 3; },
-                   nullptr,
-                   {"네트워크 에러! 다시 시도해 주시기 바랍니다."},
-                   2,
-                   true,
-                   true}),
+        FailureRow{"WriteFailed", [](SendJobTest& t) { t.faultySocket().failSendAt = 3; }, nullptr,
+                   "네트워크 에러! 다시 시도해 주시기 바랍니다.", 2, true, true}),
     [](const ::testing::TestParamInfo<FailureRow>& info) { return info.param.name; });
 
 // ---- Pressing again, full sockets, long jobs ----
@@ -403,11 +377,7 @@ TEST_F(SendJobTest, PressingAgainAfterAWriteFailureSendsOnlyTheRecordsLeft) {
     EXPECT_EQ(jobs[1].announcedCount, 3);
     EXPECT_EQ(jobs[1].announcedBytes, leftBytes);
     EXPECT_EQ(jobs[0].stored + jobs[1].stored, 5);
-    std::vector<std::string> numbers;
-    for (std::size_t j = 0; j < 2; ++j)
-        for (const qbs::SendRecordRow& r : sendServer().store().records(jobs[j].id))
-            numbers.push_back(r.record.number);
-    EXPECT_EQ(numbers, (std::vector<std::string>{number(1), number(2), number(3), number(4), number(5)}));
+    expectEveryNumberOnceInOrder(*this, 5);
     EXPECT_EQ(progress.ranges, (std::vector<std::int64_t>{5, 3}));
 }
 
@@ -520,17 +490,11 @@ TEST_F(SendJobTest, AServerThatGoesAwayLeavesTheRecordsNotTakenInTheQueue) {
     start();
     ASSERT_TRUE(test::runUntil([&] { return !job.running(); }, 30s));
     test::runFor(200ms);
-    Events errors;
-    for (const test::Shown& s : notifier.shown())
-        if (s.icon == MessageIcon::Error)
-            errors.push_back(s.utf8());
     // What the socket had taken but the service did not keep is gone with the
     // connection: the queue goes on from the first record the service does not hold.
     const long long stored = serverJobs().at(0).stored;
     const std::size_t left = jobBatch().queue.size();
-    EXPECT_EQ(errors,
-              (Events{"네트워크 에러! 다시 시도해 주시기 바랍니다.\n전송이 중단되었습니다. [" +
-                      std::to_string(stored) + "]건 전송, [" + std::to_string(left) + "]건 미전송."}));
+    EXPECT_EQ(errorTexts(notifier), Events{writeFault(stored, left)});
     ASSERT_GT(left, 0u);
     EXPECT_EQ(static_cast<long long>(left), kCount - stored);
     EXPECT_LT(stored, job.stats().recordsWritten) << "the socket took more than the service kept";
@@ -564,12 +528,7 @@ TEST_F(SendJobTest, AnEditorClosedUnderAFailingJobLeavesTheRestForTheNextPress) 
     const std::size_t left = send.job().batch().queue.size();
     ASSERT_GT(left, 0u);
     EXPECT_EQ(sent + static_cast<long long>(left), kCount);
-    Events errors;
-    for (const test::Shown& shown : notifier.shown())
-        if (shown.icon == MessageIcon::Error)
-            errors.push_back(shown.utf8());
-    EXPECT_EQ(errors, (Events{"네트워크 에러! 다시 시도해 주시기 바랍니다.\n전송이 중단되었습니다. [" +
-                              std::to_string(sent) + "]건 전송, [" + std::to_string(left) + "]건 미전송."}));
+    EXPECT_EQ(errorTexts(notifier), Events{writeFault(sent, left)});
     // Still the LMS job, so the next press sends what it left.
     EXPECT_EQ(lms.state().kind, MessageKind::Lms);
     EXPECT_EQ(send.job().batch().queue.front().number, number(static_cast<int>(sent) + 1));
@@ -623,13 +582,8 @@ TEST_F(SendJobTest, AnAbandonedJobEndsCleanlyAndTheNextPressSendsExactlyTheRest)
     events.clear();
     start();
     ASSERT_TRUE(finish());
-    const auto jobs = serverJobs();
-    ASSERT_EQ(jobs.size(), 2u);
-    int expected = 1;
-    for (std::size_t j = 0; j < 2; ++j)
-        for (const qbs::SendRecordRow& r : sendServer().store().records(jobs[j].id))
-            ASSERT_EQ(r.record.number, number(expected++));
-    EXPECT_EQ(expected, kCount + 1);
+    ASSERT_EQ(serverJobs().size(), 2u);
+    expectEveryNumberOnceInOrder(*this, kCount);
 }
 
 TEST_F(SendJobTest, AServerThatStopsReadingEndsTheJobAndTheNextPressSendsExactlyTheRest) {
@@ -677,12 +631,7 @@ TEST_F(SendJobTest, AServerThatStopsReadingEndsTheJobAndTheNextPressSendsExactly
     const auto jobs = serverJobs();
     ASSERT_EQ(jobs.size(), 2u);
     EXPECT_EQ(jobs[1].announcedCount, left);
-    // Every number once, in order: nothing lost, nothing sent twice.
-    int expected = 1;
-    for (std::size_t j = 0; j < 2; ++j)
-        for (const qbs::SendRecordRow& r : sendServer().store().records(jobs[j].id))
-            ASSERT_EQ(r.record.number, number(expected++));
-    EXPECT_EQ(expected, kCount + 1);
+    expectEveryNumberOnceInOrder(*this, kCount);
 }
 
 TEST_F(SendJobTest, ARecordThatWouldBreakTheStreamOrPassTheLongestIsNeverWritten) {
@@ -840,11 +789,7 @@ TEST_F(SendJobTest, AJobCutShortGoesOnFromWhatTheServiceHoldsEvenAfterTheProgram
                                         left + "]건 미전송.\n남은 건을 지금 전송하시겠습니까?",
                                     "총 [" + left + "] 건 전송이 완료되었습니다."}));
     // Every number once, in order; the journal is gone with the whole job taken.
-    int expected = 1;
-    for (const qbs::SendJobRow& j : serverJobs())
-        for (const qbs::SendRecordRow& r : sendServer().store().records(j.id))
-            ASSERT_EQ(r.record.number, number(expected++));
-    EXPECT_EQ(expected, 5001);
+    expectEveryNumberOnceInOrder(*this, 5000);
     EXPECT_TRUE(JobJournal::pending(folder, "user01").empty());
     loginHost.onSendResult = nullptr;
 }

@@ -12,7 +12,6 @@ namespace qb::test {
 namespace {
 
 using Shown = std::vector<test::Shown>;
-using Strings = std::vector<std::string>;
 
 class AddressBookModelTest : public WebFixture {
 protected:

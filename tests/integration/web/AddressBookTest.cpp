@@ -29,6 +29,19 @@ protected:
             out.push_back(g.grpname);
         return out;
     }
+    // The entries as "group|phone|name|memo", the book's and the service's.
+    std::vector<std::string> local() const {
+        std::vector<std::string> out;
+        for (const AddressEntry& e : book.entries())
+            out.push_back(e.groupname + "|" + e.hpno + "|" + e.name + "|" + e.etc);
+        return out;
+    }
+    std::vector<std::string> remote() {
+        std::vector<std::string> out;
+        for (const auto& e : store().entries(user()))
+            out.push_back(e.groupname + "|" + e.hpno + "|" + e.name + "|" + e.etc);
+        return out;
+    }
     void seedEntry(const std::string& group, const std::string& hpno, const std::string& name,
                    const std::string& etc = "") {
         store().addEntry(user(), {0, group, hpno, name, etc, "2024-01-01 00:00:00"});
@@ -70,29 +83,17 @@ TEST_F(AddressBookTest, LoadFailuresTellTheUserAndLeaveTheListEmpty) {
         std::size_t groups;
     };
     const std::string good = R"({"tester":[{"idx":"1","grpname":"a"}]})";
+    const Shown unreachable{errorBox("서버와의 통신이 원활하지 않습니다.")};
+    const Shown unreadable{errorBox("데이터 파싱 오류! 다시 시도 하세요.!")};
     const std::vector<Case> cases{
-        {"server down", {}, true, {errorBox("서버와의 통신이 원활하지 않습니다.")}, 0},
-        {"500 with HTML",
-         {qbs::WebFault::ServerError},
-         false,
-         {errorBox("서버와의 통신이 원활하지 않습니다.")},
+        {"server down", {}, true, unreachable, 0},
+        {"500 with HTML", {qbs::WebFault::ServerError}, false, unreachable, 0},
+        {"cut short", {qbs::WebFault::Truncated}, false, unreachable, 0},
+        {"not JSON", {qbs::WebFault::InvalidJson}, false, unreadable, 0},
+        {"HTML with status 200", qbs::FaultRule::canned(200, "<html>maintenance</html>"), false, unreadable,
          0},
-        {"cut short", {qbs::WebFault::Truncated}, false, {errorBox("서버와의 통신이 원활하지 않습니다.")}, 0},
-        {"not JSON",
-         {qbs::WebFault::InvalidJson},
-         false,
-         {errorBox("데이터 파싱 오류! 다시 시도 하세요.!")},
-         0},
-        {"HTML with status 200",
-         qbs::FaultRule::canned(200, "<html>maintenance</html>"),
-         false,
-         {errorBox("데이터 파싱 오류! 다시 시도 하세요.!")},
-         0},
-        {"number for a name",
-         qbs::FaultRule::canned(200, R"({"tester":[{"idx":"1","grpname":5}]})"),
-         false,
-         {errorBox("데이터 파싱 오류! 다시 시도 하세요.!")},
-         0},
+        {"number for a name", qbs::FaultRule::canned(200, R"({"tester":[{"idx":"1","grpname":5}]})"), false,
+         unreadable, 0},
         {"no member for the user", {qbs::WebFault::MissingMember}, false, {}, 0},
         {"empty list", qbs::FaultRule::canned(200, R"({"tester":[]})"), false, {}, 0},
         {"canned good reply", qbs::FaultRule::canned(200, good), false, {}, 1},
@@ -226,16 +227,11 @@ TEST_F(AddressBookTest, ModifyChangesEveryMatchingEntryOfTheGroup) {
     ASSERT_TRUE(
         book.ModifyEntry(first.groupname, first.name, first.hpno, ko("쌍둥이"), "019", ko("새 메모")));
 
-    std::vector<std::string> local, remote;
-    for (const AddressEntry& e : book.entries())
-        local.push_back(e.groupname + "|" + e.hpno + "|" + e.name + "|" + e.etc);
-    for (const auto& e : store().entries(user()))
-        remote.push_back(e.groupname + "|" + e.hpno + "|" + e.name + "|" + e.etc);
     const std::vector<std::string> expected{"g|019|" + ko("쌍둥이") + "|" + ko("새 메모"),
                                             "g|019|" + ko("쌍둥이") + "|" + ko("새 메모"),
                                             "h|010|twin|other group", "g|011|twin|other phone"};
-    EXPECT_EQ(local, expected);
-    EXPECT_EQ(remote, expected);
+    EXPECT_EQ(local(), expected);
+    EXPECT_EQ(remote(), expected);
 }
 
 TEST_F(AddressBookTest, DeletingAllOrSomeOfAGroup) {
@@ -355,18 +351,6 @@ TEST_F(AddressBookTest, LongNamesFromTheServiceNameTheirEntriesWhole) {
     seedEntry(longGroup, "01055556666", longName + "3", "third");
     ASSERT_TRUE(book.reload());
     ASSERT_EQ(book.groups()[0].grpname, longGroup);
-    auto remote = [&] {
-        std::vector<std::string> out;
-        for (const auto& e : store().entries(user()))
-            out.push_back(e.groupname + "|" + e.hpno + "|" + e.name + "|" + e.etc);
-        return out;
-    };
-    auto local = [&] {
-        std::vector<std::string> out;
-        for (const AddressEntry& e : book.entries())
-            out.push_back(e.groupname + "|" + e.hpno + "|" + e.name + "|" + e.etc);
-        return out;
-    };
 
     // The window names entries by what the book holds.
     const std::vector<AddressEntry> held = book.entries();

@@ -50,57 +50,31 @@ TEST_F(SavedMessagesTest, SmsSaveEscapesAndReportsSuccess) {
 }
 
 TEST_F(SavedMessagesTest, SaveChecksComeInOrder) {
-    const std::string pic = dir.write("p.jpg", "jpeg");
+    MessageDraft typed{"t", true, "body", true, {}}, gone = typed, picked = typed;
+    gone.pictures[0] = PictureSlot{dir.file("missing.jpg"), 1, 1};
+    picked.pictures[0] = PictureSlot{dir.write("p.jpg", "jpeg"), 1, 1};
+    using K = SavedKind;
+    const test::Shown empty = errorBox("저장할 내용이 없습니다."),
+                      loggedOut = errorBox("로그인이 되어 있지 않습니다.");
+    const test::Shown lmsEmpty = errorBox("[LMS] 저장할 내용이 없습니다.");
     struct Case {
         const char* what;
         bool loggedIn;
         SavedKind kind;
         MessageDraft draft;
-        Shown shown;
+        test::Shown shown;
     };
     const std::vector<Case> cases{
-        {"logged out",
-         false,
-         SavedKind::Sms,
-         {"", false, "text", true, {}},
-         {errorBox("로그인이 되어 있지 않습니다.")}},
-        {"empty SMS", true, SavedKind::Sms, {"", false, "", true, {}}, {errorBox("저장할 내용이 없습니다.")}},
-        {"LMS untouched",
-         true,
-         SavedKind::Lms,
-         {"t", true, " 내용... ", false, {}},
-         {errorBox("[LMS] 저장할 내용이 없습니다.")}},
-        {"LMS empty",
-         true,
-         SavedKind::Lms,
-         {"t", true, "", true, {}},
-         {errorBox("[LMS] 저장할 내용이 없습니다.")}},
-        {"MMS logged out",
-         false,
-         SavedKind::Mms,
-         {"", false, "", false, {}},
-         {errorBox("로그인이 되어 있지 않습니다.")}},
-        {"MMS empty",
-         true,
-         SavedKind::Mms,
-         {"t", true, "", true, {}},
-         {errorBox("[MMS] 저장할 내용이 없습니다.")}},
-        {"MMS no picture",
-         true,
-         SavedKind::Mms,
-         {"t", true, "body", true, {}},
-         {errorBox("[MMS] 저장할 그림이 없습니다.")}},
-        {"MMS picture gone",
-         true,
-         SavedKind::Mms,
-         {"t", true, "body", true, {PictureSlot{dir.file("missing.jpg"), 1, 1}}},
-         {errorBox("에러발생! 다시 시도해 주시기 바랍니다.")}},
-        {"LMS", true, SavedKind::Lms, {"t", true, "body", true, {}}, {plainBox("[LMS] 메세지 저장완료!")}},
-        {"MMS",
-         true,
-         SavedKind::Mms,
-         {"t", true, "body", true, {PictureSlot{pic, 1, 1}}},
-         {plainBox("[MMS] 메세지 저장완료!")}},
+        {"logged out", false, K::Sms, {"", false, "text", true, {}}, loggedOut},
+        {"empty SMS", true, K::Sms, {"", false, "", true, {}}, empty},
+        {"LMS untouched", true, K::Lms, {"t", true, " 내용... ", false, {}}, lmsEmpty},
+        {"LMS empty", true, K::Lms, {"t", true, "", true, {}}, lmsEmpty},
+        {"MMS logged out", false, K::Mms, {"", false, "", false, {}}, loggedOut},
+        {"MMS empty", true, K::Mms, {"t", true, "", true, {}}, errorBox("[MMS] 저장할 내용이 없습니다.")},
+        {"MMS no picture", true, K::Mms, typed, errorBox("[MMS] 저장할 그림이 없습니다.")},
+        {"MMS picture gone", true, K::Mms, gone, errorBox("에러발생! 다시 시도해 주시기 바랍니다.")},
+        {"LMS", true, K::Lms, typed, plainBox("[LMS] 메세지 저장완료!")},
+        {"MMS", true, K::Mms, picked, plainBox("[MMS] 메세지 저장완료!")},
     };
     for (const Case& c : cases) {
         login.loggedIn = c.loggedIn;
@@ -110,8 +84,8 @@ TEST_F(SavedMessagesTest, SaveChecksComeInOrder) {
         const bool ok = c.kind == SavedKind::Sms   ? saver.saveSms(c.draft.body)
                         : c.kind == SavedKind::Lms ? saver.saveLms(c.draft)
                                                    : saver.saveMms(c.draft);
-        EXPECT_EQ(notifier.shown(), c.shown) << c.what;
-        EXPECT_EQ(ok, c.shown[0].icon == MessageIcon::None) << c.what;
+        EXPECT_EQ(notifier.shown(), Shown{c.shown}) << c.what;
+        EXPECT_EQ(ok, c.shown.icon == MessageIcon::None) << c.what;
         if (!ok) {
             EXPECT_TRUE(server.requests().empty()) << c.what;
         }

@@ -23,8 +23,6 @@
 namespace qb::test {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 QStringList rowTexts(const QTableWidget& list, int row) {
     QStringList out;
     for (int c = 0; c < list.columnCount(); ++c)

@@ -26,8 +26,6 @@
 namespace qb::test {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 QString repeat(const QString& s, int n) {
     return s.repeated(n);
 }

@@ -41,7 +41,6 @@
 namespace qb::test {
 namespace {
 
-using Strings = std::vector<std::string>;
 using Size = mmslayout::Size;
 
 // A JPEG from Qt's own encoder, in two colours so its bytes are not trivial.

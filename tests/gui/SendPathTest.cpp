@@ -91,6 +91,34 @@ protected:
                         : m->data(m->index(row - 1, column)).toString();
     }
 
+    // "전송하기" answered "예": the records of the one job sent, of kind `kind`,
+    // once the end of two is shown.
+    std::vector<qbs::SendRecordRow> sendTwo(int kind) {
+        MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
+        find<QPushButton>("send")->click();
+        MessageBoxNotifier::clearShown();
+        EXPECT_TRUE(runUntil([] { return !MessageBoxNotifier::shown().isEmpty(); }, 10s));
+        EXPECT_EQ(shownBoxes(),
+                  std::vector<std::string>{"알림 | 총 [2] 건 전송이 완료되었습니다. | none | 확인"});
+        EXPECT_TRUE(runUntil([&] { return !view->sendJob().running(); }, 5s));
+        auto& sends = service.service().sendServer().store();
+        const auto jobs = sends.jobs("user01");
+        EXPECT_EQ(jobs.size(), 1u);
+        if (jobs.empty())
+            return {};
+        EXPECT_EQ(jobs[0].kind, kind);
+        return sends.records(jobs[0].id);
+    }
+    // The numbers of previewLongList(count) were sent once each, in order.
+    void expectEveryNumberOnceInOrder(int count) {
+        auto& sends = service.service().sendServer().store();
+        int expected = 0;
+        for (const qbs::SendJobRow& job : sends.jobs("user01"))
+            for (const qbs::SendRecordRow& r : sends.records(job.id))
+                ASSERT_EQ(r.record.number, "010" + std::to_string(30000000 + expected++));
+        EXPECT_EQ(expected, count);
+    }
+
     ServiceHarness service;
     std::unique_ptr<CMainFrame> frame;
     CQuillbank2View* view = nullptr;
@@ -228,24 +256,13 @@ TEST_F(SendPathTest, AnLmsIsWrittenInItsEditorBesideTheWindowPreviewedAndSent) {
                                        "건\n예상금액 [100] 원\n잔액 [15,000] 원 | none | 확인"});
     ASSERT_EQ(queued(view->form()), 2u);
 
-    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
-    find<QPushButton>("send")->click();
-    MessageBoxNotifier::clearShown();
-    ASSERT_TRUE(runUntil([] { return !MessageBoxNotifier::shown().isEmpty(); }, 10s));
-    EXPECT_EQ(shownBoxes(),
-              std::vector<std::string>{"알림 | 총 [2] 건 전송이 완료되었습니다. | none | 확인"});
-    auto& sends = service.service().sendServer().store();
-    const auto jobs = sends.jobs("user01");
-    ASSERT_EQ(jobs.size(), 1u);
-    EXPECT_EQ(jobs[0].kind, 1);
-    const auto records = sends.records(jobs[0].id);
+    const auto records = sendTwo(1);
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].record.number, "01011112222");
     EXPECT_EQ(records[0].record.title, ko("봄 세일"));
     EXPECT_EQ(records[0].record.body, ko("김철수님, 봄맞이 세일\n안내드립니다"));
     EXPECT_EQ(records[1].record.body, ko("이영희님, 봄맞이 세일\n안내드립니다"));
     EXPECT_EQ(records[1].record.callback, "0212345678");
-    ASSERT_TRUE(runUntil([&] { return !view->sendJob().running(); }, 5s));
 
     // Closing the program's window takes the editor with it.
     MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
@@ -293,19 +310,7 @@ TEST_F(SendPathTest, AnMmsFromItsWindowIsSentWithItsPictures) {
     EXPECT_EQ(MessageBoxNotifier::shown()[0].caption, u(" 발송데이터 확인!"));
     ASSERT_EQ(queued(view->form()), 2u);
 
-    MessageBoxNotifier::setNextAnswer(QMessageBox::Yes);
-    find<QPushButton>("send")->click();
-    MessageBoxNotifier::clearShown();
-    ASSERT_TRUE(runUntil([] { return !MessageBoxNotifier::shown().isEmpty(); }, 10s));
-    EXPECT_EQ(shownBoxes(),
-              std::vector<std::string>{"알림 | 총 [2] 건 전송이 완료되었습니다. | none | 확인"});
-    ASSERT_TRUE(runUntil([&] { return !view->sendJob().running(); }, 5s));
-
-    auto& sends = service.service().sendServer().store();
-    const auto jobs = sends.jobs("user01");
-    ASSERT_EQ(jobs.size(), 1u);
-    EXPECT_EQ(jobs[0].kind, 2);
-    const auto records = sends.records(jobs[0].id);
+    const auto records = sendTwo(2);
     ASSERT_EQ(records.size(), 2u);
     // A record's fields end with the picture names and then their sizes.
     auto fields = [](std::string raw) {
@@ -353,11 +358,6 @@ TEST_F(SendPathTest, AppliedRejectListsRetitleTheWindow) {
               u(" 퀼뱅크문자 [127.0.0.1] - 아이디 : [user01] Ver - 2.1.5 ::수신거부 데이터 [3] 개"));
 }
 
-} // namespace qb::test
-
-namespace qb::test {
-namespace {
-
 // A fault the service cannot answer for leaves the job pending in the window; once
 // the service answers again, the next login in the same window offers exactly the
 // rest, as a restart would.
@@ -404,12 +404,7 @@ TEST_F(SendPathTest, AJobCutShortIsOfferedAgainInTheSameWindowOnceTheServiceAnsw
         runUntil([&] { return sends.jobs("user01").size() == 2 && !view->sendJob().running(); }, 60s));
     ASSERT_TRUE(runUntil([&] { return shownBoxes().size() == 2; }, 10s));
     EXPECT_EQ(shownBoxes().at(1), "알림 | 총 [" + left + "] 건 전송이 완료되었습니다. | none | 확인");
-    // Every number once, in order.
-    int expected = 0;
-    for (const qbs::SendJobRow& job : sends.jobs("user01"))
-        for (const qbs::SendRecordRow& r : sends.records(job.id))
-            ASSERT_EQ(r.record.number, "010" + std::to_string(30000000 + expected++));
-    EXPECT_EQ(expected, kCount);
+    expectEveryNumberOnceInOrder(kCount);
 }
 
 // "전송중지" asks once and stops the job as a fault would; "이어서 전송" then sends
@@ -448,12 +443,7 @@ TEST_F(SendPathTest, AStoppedJobGoesOnWithExactlyTheRest) {
         runUntil([&] { return sends.jobs("user01").size() == 2 && !view->sendJob().running(); }, 60s));
     ASSERT_TRUE(runUntil([&] { return sends.jobs("user01")[1].result != -1; }, 10s));
     EXPECT_EQ(find<QPushButton>("send")->text(), u("전송하기"));
-    int expected = 0;
-    for (const qbs::SendJobRow& job : sends.jobs("user01"))
-        for (const qbs::SendRecordRow& r : sends.records(job.id))
-            ASSERT_EQ(r.record.number, "010" + std::to_string(30000000 + expected++));
-    EXPECT_EQ(expected, kCount);
+    expectEveryNumberOnceInOrder(kCount);
 }
 
-} // namespace
 } // namespace qb::test

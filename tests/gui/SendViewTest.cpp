@@ -29,8 +29,6 @@
 namespace qb::test {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 std::string summary(int total, int dup, int rej, int err, int queued) {
     return "총 데이터 [" + std::to_string(total) + "] 건\n중복제거 [" + std::to_string(dup) +
            "] 건\n수신거부 [" + std::to_string(rej) + "] 건\n번호형식오류 [" + std::to_string(err) +
@@ -413,10 +411,6 @@ TEST(SendView, LongWorkMovesTheProgressBarAndEndsAtZero) {
     EXPECT_EQ(f.cell(20000, 1), "01011019999");
 }
 
-} // namespace qb::test
-
-namespace qb::test {
-
 // Past 90 bytes the box offers LMS: "예" carries the whole text into the LMS
 // editor and keeps the recipients.
 TEST(SendView, TheSmsBoxOffersLmsAndCarriesItsTextThere) {
@@ -456,10 +450,6 @@ TEST(SendView, TheGridSelectsOneBlockOfRows) {
     EXPECT_EQ(f.cell(1, 1), "01011111111");
     EXPECT_EQ(f.cell(3, 1), "01033333333");
 }
-
-} // namespace qb::test
-
-namespace qb::test {
 
 // "광고 문구 넣기" in a well-filled SMS box: the box offers LMS and the editor
 // takes the whole text; the switch is kept in Env.cfg.

@@ -13,8 +13,6 @@
 namespace qb::test {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 QStringList slotTexts(const SmsMessageBoxDialog& d) {
     QStringList out;
     for (int k = 1; k <= SmsMessageBoxDialog::kSlots; ++k)

@@ -64,23 +64,16 @@ TEST(SendForm, DirectEntryCutsAtRunsOfLineBreaks) {
     }
 }
 
-TEST(SendForm, EmptyDirectEntryIsRefusedAndTheTableKept) {
-    FormFixture f;
-    f.form.loadDirectEntry("0101234567\n");
-    f.form.loadDirectEntry("");
-    EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("전화번호 데이터가 없습니다.")});
-    EXPECT_EQ(f.column(1), Strings{"0101234567"});
-}
-
-TEST(SendForm, DirectEntryUsesUpTheTransferText) {
+TEST(SendForm, DirectEntryUsesUpTheTransferTextAndAnEmptyOneIsRefused) {
     FormFixture f;
     std::string transfer = "01011112222\r\n01033334444";
     f.form.takeDirectEntry(transfer);
     EXPECT_EQ(transfer, "");
     EXPECT_EQ(f.column(1), (Strings{"01011112222", "01033334444"}));
-    // Nothing left for a second take: refused, and the table stays.
+    // Nothing left for a second take, nothing typed: refused, and the table stays.
     f.form.takeDirectEntry(transfer);
-    EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("전화번호 데이터가 없습니다.")});
+    f.form.loadDirectEntry("");
+    EXPECT_EQ(f.notifier.shown(), std::vector<Shown>(2, errorBox("전화번호 데이터가 없습니다.")));
     EXPECT_EQ(f.column(1), (Strings{"01011112222", "01033334444"}));
 }
 

@@ -7,7 +7,7 @@
 #include "import/ExcelAutomation.h"
 #include "import/TextImport.h"
 #include "send/ColumnMemory.h"
-#include "send/SendForm.h"
+#include "send/SendFormState.h"
 
 #include <algorithm>
 #include <array>

@@ -1,18 +1,48 @@
 #include "send/ResumePolicy.h"
 
 #include "common/Notifier.h"
-#include "send/SendSession.h"
+#include "send/SendJob.h"
+#include "web/SendStatus.h"
 
 #include <algorithm>
 
 namespace qb {
+namespace {
 
-ResumeResult resumeInterruptedJob(SendSession& session, ResumeHost& host) {
+// How long the service may take to say what it holds of a journal's last segment.
+constexpr long kStatusWaitMs = 3000;
+
+ServiceJobStatus lastSegmentStatus(const WebHost& web, const JournalContents& journal) {
+    if (journal.segments.empty() || journal.segments.back().sendTag.empty())
+        return {};
+    return querySendStatus(web, journal.userId, journal.segments.back().sendTag, kStatusWaitMs);
+}
+
+// Gives the job a batch made from a journal, at `plan`'s next record; false with
+// `error` when the journal is taken by another program.
+bool loadJournal(SendJob& job, JournalContents& journal, const ResumePlan& plan, bool resendUncertain,
+                 std::string& error) {
+    SendBatch batch;
+    batch.kind = journal.kind;
+    batch.queue = std::move(journal.queue);
+    batch.queue.seek(static_cast<std::size_t>(plan.from(resendUncertain)));
+    batch.pictureCount = journal.pictureCount;
+    batch.settings.pictures = journal.pictures;
+    const long long lastTaken = plan.lastTaken + (resendUncertain ? 0 : plan.uncertain);
+    if (!job.adoptJournal(std::move(batch), journal, lastTaken, error))
+        return false;
+    job.recomputeBytes();
+    return true;
+}
+
+} // namespace
+
+ResumeResult resumeInterruptedJob(const ResumeContext& context, ResumeHost& host) {
     using Outcome = ResumeResult::Outcome;
     ResumeResult result;
-    std::vector<PendingJob> jobs =
-        findPendingJobs(session.job().journalFolder(), session.userId(), session.job().journalPath(),
-                        [&](const JournalContents& journal) { return session.lastSegmentStatus(journal); });
+    std::vector<PendingJob> jobs = findPendingJobs(
+        context.job.journalFolder(), context.userId, context.job.journalPath(),
+        [&](const JournalContents& journal) { return lastSegmentStatus(context.web, journal); });
     host.listed(jobs);
     // Why nothing went, the most serious first.
     const auto worse = [&](Outcome why) {
@@ -22,7 +52,7 @@ ResumeResult resumeInterruptedJob(SendSession& session, ResumeHost& host) {
     const auto setAside = [&](const std::string& path) {
         std::string error;
         if (JobJournal::setAside(path, error).empty())
-            session.notifier().error(error);
+            context.notifier.error(error);
     };
     for (PendingJob& job : jobs) {
         switch (job.state) {
@@ -61,11 +91,11 @@ ResumeResult resumeInterruptedJob(SendSession& session, ResumeHost& host) {
             resend = *choice;
         }
         ResumeResult taken{Outcome::Started, job.path, plan.uncertain, {}};
-        if (!session.loadJournal(job.journal, plan, resend, taken.error)) {
+        if (!loadJournal(context.job, job.journal, plan, resend, taken.error)) {
             taken.outcome = Outcome::Failed;
             return taken;
         }
-        if (session.job().batch().queue.empty()) {
+        if (context.job.batch().queue.empty()) {
             JobJournal::remove(job.path);
             taken.outcome = Outcome::NothingLeft;
         }

@@ -10,10 +10,21 @@
 // journal of the working folder is listed; a damaged one may be set aside, never
 // deleted; one whose rest the service cannot yet answer for, or whose count it
 // cannot believe, waits; of this user's others the first the host wants is put
-// into the session's form, from what the service holds.
+// into the job, from what the service holds.
 namespace qb {
 
-class SendSession;
+class Notifier;
+class SendJob;
+struct WebHost;
+
+// What a resume works on: the job that takes the journal's rest (its journal
+// folder is the one looked at), the user, and where the service is asked.
+struct ResumeContext {
+    SendJob& job;
+    const std::string& userId;
+    const WebHost& web;
+    Notifier& notifier;
+};
 
 struct ResumeResult {
     enum class Outcome {
@@ -34,6 +45,6 @@ struct ResumeResult {
     std::string error;
 };
 
-ResumeResult resumeInterruptedJob(SendSession& session, ResumeHost& host);
+ResumeResult resumeInterruptedJob(const ResumeContext& context, ResumeHost& host);
 
 } // namespace qb

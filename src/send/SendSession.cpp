@@ -88,26 +88,12 @@ void SendSession::setWorkingFolder(const std::string& folder) {
     m_job->setJournalFolder(JobJournal::folderOf(folder));
 }
 
-ServiceJobStatus SendSession::lastSegmentStatus(const JournalContents& journal) const {
-    if (journal.segments.empty() || journal.segments.back().sendTag.empty())
-        return {};
-    return querySendStatus(m_web.host(), journal.userId, journal.segments.back().sendTag, 3000);
-}
-
-bool SendSession::loadJournal(JournalContents& journal, const ResumePlan& plan, bool resendUncertain,
-                              std::string& error) {
-    SendBatch batch;
-    batch.kind = journal.kind;
-    batch.queue = std::move(journal.queue);
-    batch.queue.seek(static_cast<std::size_t>(plan.from(resendUncertain)));
-    batch.pictureCount = journal.pictureCount;
-    batch.settings.pictures = journal.pictures;
-    const long long lastTaken = plan.lastTaken + (resendUncertain ? 0 : plan.uncertain);
-    if (!m_job->adoptJournal(std::move(batch), journal, lastTaken, error))
-        return false;
-    m_job->recomputeBytes();
-    changed();
-    return true;
+ResumeResult SendSession::resume(ResumeHost& host) {
+    const ResumeResult r = resumeInterruptedJob({*m_job, userId(), m_web.host(), m_parts.notifier}, host);
+    // The job may hold a journal's rest now.
+    if (r.outcome == ResumeResult::Outcome::Started || r.outcome == ResumeResult::Outcome::NothingLeft)
+        changed();
+    return r;
 }
 
 void SendSession::send() {
@@ -220,7 +206,7 @@ bool SendSession::offerInterruptedJobs() {
     if (m_job->journalFolder().empty() || m_sending)
         return false;
     AskingResumeHost host(m_parts.notifier);
-    const ResumeResult r = resumeInterruptedJob(*this, host);
+    const ResumeResult r = resume(host);
     if (r.outcome == ResumeResult::Outcome::Failed)
         m_parts.notifier.error(r.error);
     if (r.outcome != ResumeResult::Outcome::Started)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/ServiceConfig.h"
-#include "send/ResumePlan.h"
+#include "send/ResumePolicy.h"
 #include "send/SendForm.h"
 #include "send/SendJob.h"
 #include "send/SendJobHost.h"
@@ -76,12 +76,9 @@ public:
     // offered with its counts, and sent on when the user wants; the other
     // journals of the working folder are named. True when a job was started.
     bool offerInterruptedJobs();
-    // Gives the job a batch made from a journal, at `plan`'s next record; false
-    // with `error` when the journal is taken by another program.
-    bool loadJournal(JournalContents& journal, const ResumePlan& plan, bool resendUncertain,
-                     std::string& error);
-    // What the service says of the journal's last segment.
-    ServiceJobStatus lastSegmentStatus(const JournalContents& journal) const;
+    // The one resume policy (`resumeInterruptedJob`) on this session's job, with
+    // `host` making the choices: the client asks its user, qbsend its options.
+    ResumeResult resume(ResumeHost& host);
     // The service's DATA_SENDRESULT.
     bool sendResultArrived(int result, int count) { return m_job->sendResult(result, count); }
 

@@ -7,7 +7,7 @@
 #include "compose/AdvertisingSettings.h"
 #include "net/MessageRecord.h"
 #include "send/NightHours.h"
-#include "send/SendForm.h"
+#include "send/SendFormState.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,10 +1,15 @@
 #pragma once
 
+#include "common/LoginState.h"
+#include "common/Notifier.h"
+#include "common/Progress.h"
 #include "compose/AdvertisingCheck.h"
+#include "compose/EditorWindowHost.h"
 #include "send/ExcludedRows.h"
 #include "send/NumberFilter.h"
 #include "send/PreviewFindings.h"
-#include "send/SendForm.h"
+#include "send/SendBatch.h"
+#include "send/SendFormState.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,6 +20,16 @@
 // reject filtering, the range and composition into the queue. The form shows the
 // preview and the summary afterwards.
 namespace qb {
+
+// What one validation run counted (the summary's five numbers).
+struct ValidationCounts {
+    long long total = 0;
+    long long duplicates = 0;
+    long long rejected = 0;
+    long long formatErrors = 0;
+    long long corrected = 0; // candidates whose number was written in another form
+    long long queued = 0;
+};
 
 // What validation reads, and writes: the state's lock and range, and the batch
 // it fills for the job.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "send/SendForm.h"
+#include "send/SendFormState.h"
 
 #include <string>
 #include <vector>

@@ -210,7 +210,7 @@ private:
     void resumeJob() {
         makeForm();
         CommandLineResumeHost choices(m_out, m_options.resendUncertain);
-        const qb::ResumeResult r = qb::resumeInterruptedJob(m_prepared->session(), choices);
+        const qb::ResumeResult r = m_prepared->session().resume(choices);
         const std::string name = std::filesystem::path(r.path).filename().string();
         using Outcome = qb::ResumeResult::Outcome;
         switch (r.outcome) {

@@ -517,8 +517,10 @@ private:
         }
     }
 
-    // Rows whose message carries an empty merge value or a '?' of the load's.
-    void findIn(int row, const std::array<std::string_view, 4>& values, PreviewFindings& found) const {
+    // Rows whose message carries an empty merge value or a '?' of the load's. Part
+    // of the per-row loop: kept inline there.
+    [[gnu::always_inline]] void findIn(int row, const std::array<std::string_view, 4>& values,
+                                       PreviewFindings& found) const {
         bool empty = false, replaced = false;
         const bool marked =
             !m_replacedRows.empty() && std::binary_search(m_replacedRows.begin(), m_replacedRows.end(), row);

@@ -4,9 +4,9 @@
 
 #include "app/SystemLog.h"
 #include "common/Cp949.h"
+#include "common/LoginState.h"
 #include "common/Notifier.h"
 #include "net/LoginHost.h"
-#include "net/LoginSession.h"
 
 namespace qb {
 
@@ -14,11 +14,12 @@ namespace qb {
 auto LoginConnection::handlerScope() {
     return HandlerScope(m_handlerDepth, [this] {
         if (m_closed)
-            m_session.purgeLater();
+            m_session.leftHandlerClosed();
     });
 }
 
-LoginConnection::LoginConnection(LoginSession& session, LoginHost& host, std::unique_ptr<AsyncSocket> socket)
+LoginConnection::LoginConnection(LoginConnectionHost& session, LoginHost& host,
+                                 std::unique_ptr<AsyncSocket> socket)
     : m_session(session), m_host(host), m_socket(std::move(socket)) {
     m_pauseTimer.setSingleShot(true);
     connect(&m_pauseTimer, &QTimer::timeout, this, &LoginConnection::finishLogin);
@@ -33,10 +34,10 @@ LoginConnection::~LoginConnection() {
     close();
 }
 
-bool LoginConnection::start() {
+bool LoginConnection::start(const std::string& host, int port) {
     if (!m_socket->create())
         return false;
-    m_socket->connectToHost(m_session.config().host, m_session.config().loginPort);
+    m_socket->connectToHost(host, port);
     return true;
 }
 

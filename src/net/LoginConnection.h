@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/AsyncSocket.h"
+#include "net/LoginConnectionHost.h"
 #include "net/PacketReader.h"
 #include "net/Packets.h"
 
@@ -10,15 +11,16 @@
 #include <deque>
 #include <memory>
 #include <optional>
+#include <string>
 
 // The client end of the login connection: sends the login request once, then
 // turns every server packet into a change of the login state, the title and a
-// message, and writes the system log. Owned by a LoginSession, which stands for
-// the main window; the window's part goes to the session's LoginHost.
+// message, and writes the system log. Owned by a LoginSession (its
+// LoginConnectionHost), which stands for the main window; the window's part goes
+// to the session's LoginHost.
 namespace qb {
 
 class LoginHost;
-class LoginSession;
 
 class LoginConnection : public QObject {
     Q_OBJECT
@@ -27,12 +29,12 @@ public:
     // Pause between a successful login reply and the steps that follow it.
     static constexpr std::chrono::milliseconds kAfterLoginPause{500};
 
-    LoginConnection(LoginSession& session, LoginHost& host, std::unique_ptr<AsyncSocket> socket);
+    LoginConnection(LoginConnectionHost& session, LoginHost& host, std::unique_ptr<AsyncSocket> socket);
     ~LoginConnection() override;
 
     // Creates the socket and starts connecting; false when the socket cannot be
     // created (the user has been told).
-    bool start();
+    bool start(const std::string& host, int port);
     // Closes the socket; nothing is reported after this.
     void close();
     bool isClosed() const { return m_closed; }
@@ -61,7 +63,7 @@ private:
     void receptionError();
     void loginReplyTimedOut();
 
-    LoginSession& m_session;
+    LoginConnectionHost& m_session;
     LoginHost& m_host;
     std::unique_ptr<AsyncSocket> m_socket;
     PacketReader m_reader = PacketReader::forLoginConnection();

@@ -37,8 +37,9 @@ bool LoginSession::login() {
     std::unique_ptr<AsyncSocket> socket =
         m_socketFactory ? m_socketFactory() : std::make_unique<AsyncSocket>();
     socket->setConnectTimeout(m_timeouts.connect);
-    m_connection = std::make_unique<LoginConnection>(*this, m_host, std::move(socket));
-    if (!m_connection->start()) {
+    m_connection = std::make_unique<LoginConnection>(static_cast<LoginConnectionHost&>(*this), m_host,
+                                                     std::move(socket));
+    if (!m_connection->start(m_config.host, m_config.loginPort)) {
         m_host.closeWaitWindow();
         m_notifier.error(ko("네트워크 연결실패! 재시도 바랍니다."));
         closeLoginConnection();
@@ -59,7 +60,7 @@ void LoginSession::closeLoginConnection() {
     m_retired.retire(std::move(m_connection));
 }
 
-void LoginSession::purgeLater() {
+void LoginSession::leftHandlerClosed() {
     m_retired.purgeLater();
 }
 

@@ -3,6 +3,7 @@
 #include "app/ServiceConfig.h"
 #include "common/LoginState.h"
 #include "net/AsyncSocket.h"
+#include "net/LoginConnectionHost.h"
 #include "net/NetTimeouts.h"
 #include "net/RetiredConnections.h"
 
@@ -24,7 +25,7 @@ class LoginHost;
 class Notifier;
 class SystemLog;
 
-class LoginSession : public QObject {
+class LoginSession : public QObject, private LoginConnectionHost {
     Q_OBJECT
 
 public:
@@ -41,25 +42,26 @@ public:
     // Closes the login connection, clears the logged-in flag, tells the host.
     void logout();
     // Closes and discards the login connection, if there is one.
-    void closeLoginConnection();
-    // Deletes closed connections once control is back in the event loop and
-    // none of their handlers is running.
-    void purgeLater();
+    void closeLoginConnection() override;
 
     LoginConnection* connection() const { return m_connection.get(); }
-    LoginState& state() { return m_state; }
-    Notifier& notifier() { return m_notifier; }
-    const SystemLog& log() const { return m_log; }
-    const ServiceConfig& config() const { return m_config; }
 
     void setTimeouts(const NetTimeouts& timeouts) { m_timeouts = timeouts; }
-    const NetTimeouts& timeouts() const { return m_timeouts; }
+    const NetTimeouts& timeouts() const override { return m_timeouts; }
     // The refusal of an id or password that does not fit the login packet.
     static const std::string& tooLongMessage();
     // Tests put in sockets that fail on purpose.
     void setSocketFactory(SocketFactory factory) { m_socketFactory = std::move(factory); }
 
 private:
+    // LoginConnectionHost
+    LoginState& state() override { return m_state; }
+    Notifier& notifier() override { return m_notifier; }
+    const SystemLog& log() const override { return m_log; }
+    // Closed connections go once control is back in the event loop and none of
+    // their handlers is running.
+    void leftHandlerClosed() override;
+
     LoginState& m_state;
     LoginHost& m_host;
     Notifier& m_notifier;

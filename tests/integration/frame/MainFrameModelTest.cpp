@@ -100,6 +100,8 @@ protected:
     }
 
     void logIn() {
+        // The service must have seen an earlier logout, or it refuses the login.
+        ASSERT_TRUE(service.loginServer().waitForLogout("user01", std::chrono::seconds(10)));
         ASSERT_TRUE(model->execute(Command::Login));
         ASSERT_TRUE(test::runUntil([&] { return has("notice:" + noticeUrl()); }));
         events.clear();

@@ -509,7 +509,8 @@ bool fillTableFromLines(RecipientTable& table, ImportLines& lines, std::string_v
     std::vector<int> replaced;
     replaced.reserve(lines.replacedLines().size());
     for (const std::size_t replacedLine : lines.replacedLines())
-        replaced.push_back(static_cast<int>(replacedLine) + 1);
+        if (replacedLine >= skip) // a header line is no row
+            replaced.push_back(static_cast<int>(replacedLine - skip) + 1);
     table.setReplacedRows(std::move(replaced));
     lines.clear();
     if (split.columns())

@@ -182,28 +182,35 @@ TEST(Validation, CorrectedNumbersAreCountedAfterTheFormatErrors) {
 }
 
 // Rows whose message would carry an empty merge value or a '?' the load wrote are
-// named first; "아니요" leaves no batch. A '?' the file itself holds is no finding.
+// named first, by data row with or without a header line; "아니요" leaves no batch.
+// A '?' the file itself holds is no finding.
 TEST(Validation, EmptyMergeValuesAndReplacedCharactersAreAskedAbout) {
-    FormFixture f;
-    std::string file = numbered(1) + ",김\n" + numbered(2) + ",a\xF0\x9F\x98\x80\n" + numbered(3) + ",?\n";
-    for (int i = 4; i <= 14; ++i)
-        file += numbered(i) + ", \n";
-    f.state().delimiterField = ",";
-    f.form.imports().importTextPaths({f.dir.write("r.txt", file)});
-    f.prepareSms("<@1@>님");
-    f.state().mergeOn[0] = true;
-    f.state().mergeColumn[0].select(2);
-    f.notifier.clear();
-    EXPECT_FALSE(f.form.validateAndPreview());
-    EXPECT_EQ(
-        f.notifier.texts(),
-        Strings{"메시지 조합 값이 비어 있는 행이 [11] 건 있습니다. (행 4, 5, 6, 7, 8, 9, 10, 11, 12, 13 외)\n"
+    for (const bool header : {false, true}) {
+        SCOPED_TRACE(header);
+        FormFixture f;
+        std::string file = std::string(header ? "\xF0\x9F\x93\x9E,name\n" : "") + numbered(1) + ",김\n" +
+                           numbered(2) + ",a\xF0\x9F\x98\x80\n" + numbered(3) + ",?\n";
+        for (int i = 4; i <= 14; ++i)
+            file += numbered(i) + ", \n";
+        f.state().delimiterField = ",";
+        f.state().headerRow = header;
+        f.form.imports().importTextPaths({f.dir.write("r.txt", file)});
+        f.prepareSms("<@1@>님");
+        f.state().mergeOn[0] = true;
+        f.state().mergeColumn[0].select(2);
+        f.notifier.clear();
+        EXPECT_FALSE(f.form.validateAndPreview());
+        EXPECT_EQ(
+            f.notifier.texts(),
+            Strings{
+                "메시지 조합 값이 비어 있는 행이 [11] 건 있습니다. (행 4, 5, 6, 7, 8, 9, 10, 11, 12, 13 외)\n"
                 "CP949로 바꿀 수 없어 '?'로 바뀐 글자가 들어간 행이 [1] 건 있습니다. (행 2)\n"
                 "계속하시겠습니까?"});
-    EXPECT_EQ(f.form.prepared(), nullptr);
-    f.notifier.answerNext(true);
-    ASSERT_TRUE(f.form.validateAndPreview());
-    EXPECT_EQ(f.batch().queue.size(), 14u);
+        EXPECT_EQ(f.form.prepared(), nullptr);
+        f.notifier.answerNext(true);
+        ASSERT_TRUE(f.form.validateAndPreview());
+        EXPECT_EQ(f.batch().queue.size(), 14u);
+    }
 }
 
 TEST(Validation, RangeCountsFinalListPositionsAndClampsTheEnd) {

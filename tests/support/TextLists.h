@@ -20,4 +20,13 @@ inline Strings split(std::string_view items) {
     return out;
 }
 
+// Fields joined by 0x04 and closed by 0x02, as a record goes on the wire.
+inline std::string record(const std::vector<std::string>& fields) {
+    std::string out;
+    for (const std::string& f : fields)
+        out += f + "\x04";
+    out.back() = '\x02';
+    return out;
+}
+
 } // namespace qb::test

@@ -5,6 +5,7 @@
 #include "support/RawClient.h"
 #include "support/ServiceHarness.h"
 #include "support/TempDir.h"
+#include "support/TextLists.h"
 #include "web/HttpRequests.h"
 
 #include <gtest/gtest.h>
@@ -18,14 +19,6 @@ using namespace std::chrono_literals;
 namespace {
 
 using test::RawClient;
-
-std::string record(const std::vector<std::string>& fields) {
-    std::string out;
-    for (const std::string& f : fields)
-        out += f + "\x04";
-    out.back() = '\x02';
-    return out;
-}
 
 class SendServerTest : public ::testing::Test {
 protected:
@@ -41,8 +34,8 @@ protected:
         return c.read(packet::kSendCheckAckSize);
     }
     std::string sms(const packet::SendCheckAck& ack, const std::string& number) {
-        return record({"user01", number, "0212345678", "body", "0.0", "N", ack.sendTime, "123456789",
-                       ack.sendCode, ack.sendTag, "TAG-01", ack.sendTime});
+        return test::record({"user01", number, "0212345678", "body", "0.0", "N", ack.sendTime, "123456789",
+                             ack.sendCode, ack.sendTag, "TAG-01", ack.sendTime});
     }
     std::vector<qbs::SendJobRow> jobs() { return service.service().sendServer().store().jobs("user01"); }
     // What sendstatus.jsp answers: its body, or "HTTP <status>" for a refusal.

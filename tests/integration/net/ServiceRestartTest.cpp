@@ -8,6 +8,7 @@
 #include "support/RawClient.h"
 #include "support/ServiceProcess.h"
 #include "support/TempDir.h"
+#include "support/TextLists.h"
 #include "web/HttpRequests.h"
 
 #include <gtest/gtest.h>
@@ -24,17 +25,8 @@ namespace {
 using test::RawClient;
 
 std::string sms(const packet::SendCheckAck& ack, int n) {
-    const std::string fields[] = {"user01",     "010" + std::to_string(10000000 + n),
-                                  "0212345678", "body",
-                                  "0.0",        "N",
-                                  ack.sendTime, "123456789",
-                                  ack.sendCode, ack.sendTag,
-                                  "TAG-01",     ack.sendTime};
-    std::string out;
-    for (const std::string& f : fields)
-        out += f + "\x04";
-    out.back() = '\x02';
-    return out;
+    return test::record({"user01", "010" + std::to_string(10000000 + n), "0212345678", "body", "0.0", "N",
+                         ack.sendTime, "123456789", ack.sendCode, ack.sendTag, "TAG-01", ack.sendTime});
 }
 
 class ServiceRestartTest : public ::testing::Test {

@@ -11,6 +11,7 @@
 #include "support/RunUntil.h"
 #include "support/ServiceHarness.h"
 #include "support/TestClock.h"
+#include "support/TextLists.h"
 
 #include <QTimer>
 
@@ -117,15 +118,6 @@ private:
     std::vector<std::string>& m_events;
     SendForm& m_form;
 };
-
-// Fields joined by 0x04, closed by 0x02.
-inline std::string record(const std::vector<std::string>& fields) {
-    std::string out;
-    for (const std::string& f : fields)
-        out += f + "\x04";
-    out.back() = '\x02';
-    return out;
-}
 
 // Members are public: failure tables set the fixture up from plain functions.
 class SendJobTest : public ::testing::Test {

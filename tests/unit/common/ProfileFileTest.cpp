@@ -28,24 +28,6 @@ TEST(ProfileFile, MissingFileSectionOrKeyGivesTheDefault) {
     EXPECT_FALSE(folder.write("LOGIN", "ID", "x"));
 }
 
-TEST(ProfileFile, NamesCompareCaseInsensitivelyValuesDoNot) {
-    test::TempDir dir;
-    const ProfileFile ini(dir.write("a.ini", "[Login]\nIdCheck = y \nID=Abc\n[other]\nID=zzz\n"));
-    EXPECT_EQ(ini.read("LOGIN", "IDCHECK"), "y");
-    EXPECT_EQ(ini.read("login", "id"), "Abc");
-    EXPECT_EQ(ini.read("OTHER", "Id"), "zzz");
-}
-
-TEST(ProfileFile, ReadsCrLfAndLfAndQuotedValues) {
-    test::TempDir dir;
-    const ProfileFile crlf(dir.write("c.ini", "[S]\r\nA=1\r\nB=\"two words\"\r\n"));
-    const ProfileFile lf(dir.write("l.ini", "[S]\nA=1\nB=\"two words\""));
-    for (const ProfileFile* f : {&crlf, &lf}) {
-        EXPECT_EQ(f->read("S", "A"), "1");
-        EXPECT_EQ(f->read("S", "B"), "two words");
-    }
-}
-
 TEST(ProfileFile, WriteCreatesFileSectionAndKey) {
     test::TempDir dir;
     const ProfileFile ini(dir.file("Env.cfg"));
@@ -92,10 +74,13 @@ TEST(ProfileFile, OwnerOnlyFileAndFailedWrite) {
     EXPECT_FALSE(test::fileExists(nowhere.path()));
 }
 
-// Where files saved by other programs differ from what the profile functions read.
-TEST(ProfileFile, ByteOrderMarkAndNulsReadAsTheProfileFunctionsReadThem) {
+// Names compare without case, values keep theirs; CR LF or LF; and where files
+// saved by other programs differ from what the profile functions read.
+TEST(ProfileFile, ValuesReadAsTheProfileFunctionsReadThem) {
     test::TempDir dir;
     const std::string bom = "\xEF\xBB\xBF";
+    const std::string names = "[Login]\nIdCheck = y \nID=Abc\n[other]\nID=zzz\n";
+    const std::string crlf = "[S]\r\nA=1\r\nB=\"two words\"\r\n", lf = "[S]\nA=1\nB=\"two words\"";
     struct Case {
         const char* name;
         std::string content;
@@ -103,6 +88,13 @@ TEST(ProfileFile, ByteOrderMarkAndNulsReadAsTheProfileFunctionsReadThem) {
         const char* key;
         std::string value;
     } cases[] = {
+        {"names without case", names, "LOGIN", "IDCHECK", "y"},
+        {"value with its case", names, "login", "id", "Abc"},
+        {"another section", names, "OTHER", "Id", "zzz"},
+        {"crlf", crlf, "S", "A", "1"},
+        {"crlf, quoted", crlf, "S", "B", "two words"},
+        {"lf", lf, "S", "A", "1"},
+        {"lf, quoted at the end", lf, "S", "B", "two words"},
         {"bom before the first section", bom + "[SERVICE]\r\nHOST=example.org\r\n", "SERVICE", "HOST",
          "example.org"},
         {"bom, lf only", bom + "[PROGRAM]\nVERSION=2.1.5\n", "PROGRAM", "VERSION", "2.1.5"},

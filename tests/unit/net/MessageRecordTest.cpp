@@ -1,6 +1,7 @@
 #include "net/MessageRecord.h"
 
 #include "common/Cp949.h"
+#include "support/TextLists.h"
 
 #include <gtest/gtest.h>
 
@@ -31,15 +32,6 @@ SendRecord record(std::string reservation = immediateReservation()) {
     return r;
 }
 
-// Fields joined by 0x04, closed by 0x02.
-std::string join(const std::vector<std::string>& fields) {
-    std::string out;
-    for (const std::string& f : fields)
-        out += f + "\x04";
-    out.back() = '\x02';
-    return out;
-}
-
 PictureSlots slots(int filled, bool thirdOnlyWithFirst = false) {
     PictureSlots p;
     const int sizes[3][2] = {{640, 480}, {320, 240}, {1024, 768}};
@@ -58,15 +50,15 @@ const std::vector<std::string> kCommonTail = {"0.0", "N",   kSendTime, "12345678
 
 TEST(MessageRecord, SmsImmediateHasTwelveFields) {
     EXPECT_EQ(buildMessageRecord(MessageKind::Sms, record(), login(), {}, "20160910090000"),
-              join({"user01", "01012345678", "0212345678", "hello", "0.0", "N", kSendTime, "123456789", "S01",
-                    "TG7", "TAG01", kSendTime}));
+              test::record({"user01", "01012345678", "0212345678", "hello", "0.0", "N", kSendTime,
+                            "123456789", "S01", "TG7", "TAG01", kSendTime}));
 }
 
 TEST(MessageRecord, ReservedRecordsCarryTheirTimeInFieldSevenAndStillSendTimeLast) {
     const std::string when = "2016-09-10 09:30:00";
     EXPECT_EQ(buildMessageRecord(MessageKind::Sms, record(when), login(), {}, "x"),
-              join({"user01", "01012345678", "0212345678", "hello", "0.0", "Y", when, "123456789", "S01",
-                    "TG7", "TAG01", kSendTime}));
+              test::record({"user01", "01012345678", "0212345678", "hello", "0.0", "Y", when, "123456789",
+                            "S01", "TG7", "TAG01", kSendTime}));
     // The comparison is on bytes: "즉시전송" in UTF-8 is not the CP949 text, so it reads as a reservation.
     const std::string rec = buildMessageRecord(MessageKind::Sms, record("즉시전송"), login(), {}, "x");
     EXPECT_NE(rec.find("\x04Y\x04"), std::string::npos);
@@ -78,7 +70,7 @@ TEST(MessageRecord, LmsWithEmptyTitleKeepsFieldFour) {
     std::vector<std::string> expected = {"user01", "01012345678", "0212345678", "", "hello"};
     expected.insert(expected.end(), kCommonTail.begin(), kCommonTail.end());
     const std::string rec = buildMessageRecord(MessageKind::Lms, r, login(), {}, "x");
-    EXPECT_EQ(rec, join(expected));
+    EXPECT_EQ(rec, test::record(expected));
     EXPECT_EQ(std::count(rec.begin(), rec.end(), '\x04'), 12); // 13 fields
     EXPECT_NE(rec.find("0212345678\x04\x04hello"), std::string::npos);
 }
@@ -105,7 +97,7 @@ TEST(MessageRecord, MmsPictureVariants) {
         expected.insert(expected.end(), kCommonTail.begin(), kCommonTail.end());
         expected.insert(expected.end(), row.tail.begin(), row.tail.end());
         EXPECT_EQ(buildMessageRecord(MessageKind::Mms, record(), login(), row.pictures, "20160910090000"),
-                  join(expected))
+                  test::record(expected))
             << row.name;
     }
     // The two-picture tail, byte by byte.
@@ -206,8 +198,8 @@ TEST(MessageRecord, TextsThatWouldBreakTheRecordAreRefused) {
     r.body = "a\r\nb\x01\x03\x05\x7F" + ko("가");
     EXPECT_TRUE(RecordEncoder(MessageKind::Sms, login(), {}, "x").usable());
     EXPECT_EQ(buildMessageRecord(MessageKind::Sms, r, login(), {}, "x"),
-              join({"user01", "01012345678", "0212345678", r.body, "0.0", "N", kSendTime, "123456789", "S01",
-                    "TG7", "TAG01", kSendTime}));
+              test::record({"user01", "01012345678", "0212345678", r.body, "0.0", "N", kSendTime, "123456789",
+                            "S01", "TG7", "TAG01", kSendTime}));
 }
 
 TEST(MessageRecord, ARecordPastTheLongestTheServerTakesIsNeverMade) {
@@ -215,8 +207,8 @@ TEST(MessageRecord, ARecordPastTheLongestTheServerTakesIsNeverMade) {
     SendRecord r = record();
     r.body.clear();
     const std::size_t bare = buildMessageRecord(MessageKind::Lms, r, login(), {}, "x").size();
-    ASSERT_EQ(bare,
-              join({"user01", "01012345678", "0212345678", "title", ""}).size() + join(kCommonTail).size());
+    ASSERT_EQ(bare, test::record({"user01", "01012345678", "0212345678", "title", ""}).size() +
+                        test::record(kCommonTail).size());
     struct Case {
         std::size_t length;
         bool made;

@@ -242,7 +242,8 @@ TEST(Validation, RangeCountsFinalListPositionsAndClampsTheEnd) {
     }
 }
 
-// Every record carries its slice's stamp, across the blocks the queue is made in.
+// Every record carries its slice's stamp, across the blocks the queue is made in;
+// a slice past the last four-digit year stops the preview.
 TEST(Validation, SplitSlicesGetTimeStampsInKoreanTime) {
     struct Case {
         const char* name;
@@ -252,7 +253,7 @@ TEST(Validation, SplitSlicesGetTimeStampsInKoreanTime) {
         bool reserved;
         LocalTime date; // reservation date, or the clock when immediate
         int hour, minute;
-        const char* slices; // the stamp of each slice in turn, split at '|'
+        const char* slices; // the stamp of each slice in turn, split at '|'; nullptr: refused
     } cases[] = {
         {"reserved 100 per 10 min", 250, "100", 9, true, LocalTime(2024, 1, 1), 9, 0,
          "2024-01-01 09:00:00|2024-01-01 09:10:00|2024-01-01 09:20:00"},
@@ -266,6 +267,12 @@ TEST(Validation, SplitSlicesGetTimeStampsInKoreanTime) {
          "2024-02-28 23:00:00|2024-02-28 23:30:00|2024-02-29 00:00:00"},
         {"month roll-over, 60 minutes", 2, "1", 14, false, LocalTime(2023, 4, 30, 23, 30, 0), 0, 0,
          "2023-04-30 23:30:00|2023-05-01 00:30:00"},
+        {"reserved, second slice in year 10000", 2, "1", 9, true, LocalTime(9999, 12, 31), 23, 11, nullptr},
+        {"reserved, one slice", 2, "2", 9, true, LocalTime(9999, 12, 31), 23, 11, "9999-12-31 23:55:00"},
+        {"immediate, second slice a minute after the end", 2, "1", 0, false,
+         LocalTime(9999, 12, 31, 23, 59, 30), 0, 0, nullptr},
+        {"immediate, last second", 1, "1", 0, false, LocalTime(9999, 12, 31, 23, 59, 59), 0, 0,
+         "9999-12-31 23:59:59"},
     };
     // Each case in each of the zones.
     for (std::size_t i = 0; i < std::size(cases) * std::size(kZones); ++i) {
@@ -285,6 +292,13 @@ TEST(Validation, SplitSlicesGetTimeStampsInKoreanTime) {
             f.state().reservationHour.select(c.hour);
             f.state().reservationMinute.select(c.minute);
         }
+        if (!c.slices) {
+            EXPECT_FALSE(f.form.validateAndPreview());
+            EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("분할전송을 확인해주세요.")});
+            EXPECT_TRUE(f.batch().queue.empty());
+            EXPECT_TRUE(f.state().previewEnabled);
+            continue;
+        }
         ASSERT_TRUE(f.form.validateAndPreview());
         const Strings stamps = reservations(f), slices = split(c.slices);
         const std::size_t perSlice = std::stoul(c.count);
@@ -292,46 +306,6 @@ TEST(Validation, SplitSlicesGetTimeStampsInKoreanTime) {
         ASSERT_EQ((stamps.size() + perSlice - 1) / perSlice, slices.size());
         for (std::size_t r = 0; r < stamps.size(); ++r)
             ASSERT_EQ(stamps[r], slices[r / perSlice]) << "record " << r;
-    }
-}
-
-TEST(Validation, SplitSlicesNeverPassTheLastFourDigitYear) {
-    struct Case {
-        const char* name;
-        int records;
-        const char* count;
-        int minutesItem;
-        bool reserved;
-        LocalTime clock;
-        bool accepted;
-    } cases[] = {
-        {"reserved, second slice in year 10000", 2, "1", 9, true, {9999, 12, 31, 23, 50, 0}, false},
-        {"reserved, one slice", 2, "2", 9, true, {9999, 12, 31, 23, 50, 0}, true},
-        {"immediate, second slice a minute after the end", 2, "1", 0, false,
-         LocalTime(9999, 12, 31, 23, 59, 30), false},
-        {"immediate, last second", 1, "1", 0, false, {9999, 12, 31, 23, 59, 59}, true},
-    };
-    for (const Case& c : cases) {
-        ClockAt clock(fromKorean(c.clock));
-        FormFixture f;
-        f.loadNumbered(c.records);
-        f.prepareSms("hi");
-        f.state().splitOn = true;
-        f.form.onSplitSwitch();
-        f.state().splitCount = c.count;
-        f.state().splitMinutes.select(c.minutesItem);
-        if (c.reserved) {
-            f.form.onReservedChosen(); // the clock's hour; 23:55, later than now
-            f.state().reservationMinute.select(11);
-        }
-        EXPECT_EQ(f.form.validateAndPreview(), c.accepted) << c.name;
-        if (c.accepted) {
-            EXPECT_EQ(reservations(f).back().substr(0, 5), "9999-") << c.name;
-        } else {
-            EXPECT_EQ(f.notifier.shown(), std::vector<Shown>{errorBox("분할전송을 확인해주세요.")}) << c.name;
-            EXPECT_TRUE(f.batch().queue.empty()) << c.name;
-            EXPECT_TRUE(f.state().previewEnabled) << c.name;
-        }
     }
 }
 

@@ -1,4 +1,5 @@
 #include "RecordParser.h"
+#include "support/TextLists.h"
 
 #include <gtest/gtest.h>
 
@@ -6,6 +7,7 @@
 
 using namespace qbs;
 using qb::MessageKind;
+using qb::test::record;
 
 namespace {
 
@@ -41,14 +43,6 @@ std::vector<std::string> fields(MessageKind kind, int pictures = 1) {
     return f;
 }
 
-std::string join(const std::vector<std::string>& f) {
-    std::string out;
-    for (const std::string& s : f)
-        out += s + "\x04";
-    out.back() = '\x02';
-    return out;
-}
-
 // Every record the stream holds: the good ones as their number, the refused as "!" and the reason.
 std::vector<std::string> parseAll(RecordParser& p, std::string_view stream) {
     p.append(stream);
@@ -66,10 +60,10 @@ TEST(RecordParser, TakesEveryKindApart) {
         std::vector<std::string> f = fields(MessageKind::Sms);
         f[5] = "Y";
         f[6] = "2016-09-10 09:30:00";
-        p.append(join(f));
+        p.append(record(f));
         const auto r = p.next();
         ASSERT_TRUE(r && r->record) << (r ? r->error : "");
-        EXPECT_EQ(r->record->raw, join(f));
+        EXPECT_EQ(r->record->raw, record(f));
         EXPECT_EQ(r->record->number, "01012345678");
         EXPECT_EQ(r->record->callback, "0212345678");
         EXPECT_EQ(r->record->body, "body");
@@ -81,7 +75,7 @@ TEST(RecordParser, TakesEveryKindApart) {
         RecordParser p(context(MessageKind::Lms));
         std::vector<std::string> f = fields(MessageKind::Lms);
         f[3] = ""; // an empty title keeps its place
-        p.append(join(f));
+        p.append(record(f));
         const auto r = p.next();
         ASSERT_TRUE(r && r->record) << (r ? r->error : "");
         EXPECT_EQ(r->record->title, "");
@@ -91,7 +85,7 @@ TEST(RecordParser, TakesEveryKindApart) {
     }
     for (int pictures = 1; pictures <= 3; ++pictures) {
         RecordParser p(context(MessageKind::Mms));
-        p.append(join(fields(MessageKind::Mms, pictures)));
+        p.append(record(fields(MessageKind::Mms, pictures)));
         const auto r = p.next();
         ASSERT_TRUE(r && r->record) << pictures << ": " << (r ? r->error : "");
         EXPECT_EQ(r->record->pictureStamp, kStamp);
@@ -174,7 +168,7 @@ TEST(RecordParser, RefusesWhatTheLayoutDoesNotAllow) {
         RecordParser p(context(row.kind));
         std::vector<std::string> f = fields(row.kind, row.pictures);
         row.spoil(f);
-        p.append(join(f));
+        p.append(record(f));
         const auto r = p.next();
         ASSERT_TRUE(r) << row.name;
         EXPECT_EQ(r->error, row.reason) << row.name;
@@ -188,7 +182,7 @@ TEST(RecordParser, OneJobUsesOneStamp) {
     std::vector<std::string> other = fields(MessageKind::Mms, 1);
     other[13] = "user01_20160910090508_01.jpg";
     other[1] = "01099999999";
-    EXPECT_EQ(parseAll(p, join(fields(MessageKind::Mms, 1)) + join(other)),
+    EXPECT_EQ(parseAll(p, record(fields(MessageKind::Mms, 1)) + record(other)),
               (std::vector<std::string>{
                   "01012345678", "!the pictures are named with another stamp than the job's first record"}));
 }
@@ -200,7 +194,7 @@ TEST(RecordParser, RecordsComeOutWhateverPiecesTheStreamArrivesIn) {
         std::vector<std::string> f = fields(MessageKind::Lms);
         f[1] = "0101234567" + std::to_string(i);
         f[4] = std::string(static_cast<std::size_t>(i * 40), 'x');
-        stream += join(f);
+        stream += record(f);
         want.push_back(f[1]);
     }
     for (std::size_t piece = 1; piece <= stream.size(); ++piece) {
@@ -216,7 +210,7 @@ TEST(RecordParser, RecordsComeOutWhateverPiecesTheStreamArrivesIn) {
     // A stream that ends inside a record leaves that record's bytes pending.
     RecordParser p(context(MessageKind::Lms));
     EXPECT_EQ(parseAll(p, stream.substr(0, stream.size() - 5)), (std::vector<std::string>{want[0], want[1]}));
-    EXPECT_EQ(p.pendingBytes(), join(fields(MessageKind::Lms)).size() - 4 + 80 - 5);
+    EXPECT_EQ(p.pendingBytes(), record(fields(MessageKind::Lms)).size() - 4 + 80 - 5);
 }
 
 TEST(RecordParser, RecordsAreAtMost4095BytesLong) {
@@ -224,8 +218,8 @@ TEST(RecordParser, RecordsAreAtMost4095BytesLong) {
     const auto ofLength = [](std::size_t n, const std::string& number) {
         std::vector<std::string> f = fields(MessageKind::Sms);
         f[1] = number;
-        f[3] = std::string(n - join(f).size() + f[3].size(), 'b');
-        return join(f);
+        f[3] = std::string(n - record(f).size() + f[3].size(), 'b');
+        return record(f);
     };
     RecordParser p(context(MessageKind::Sms));
     EXPECT_EQ(parseAll(p, ofLength(4095, "01000000001") + ofLength(4096, "01000000002") +

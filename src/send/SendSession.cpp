@@ -89,7 +89,7 @@ void SendSession::setWorkingFolder(const std::string& folder) {
 }
 
 ResumeResult SendSession::resume(ResumeHost& host) {
-    const ResumeResult r = resumeInterruptedJob({*m_job, userId(), m_web.host(), m_parts.notifier}, host);
+    ResumeResult r = resumeInterruptedJob({*m_job, userId(), m_web.host(), m_parts.notifier}, host);
     // The job may hold a journal's rest now.
     if (r.outcome == ResumeResult::Outcome::Started || r.outcome == ResumeResult::Outcome::NothingLeft)
         changed();

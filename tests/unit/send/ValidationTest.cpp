@@ -255,23 +255,23 @@ TEST(Validation, SplitSlicesGetTimeStampsInKoreanTime) {
         int hour, minute;
         const char* slices; // the stamp of each slice in turn, split at '|'; nullptr: refused
     } cases[] = {
-        {"reserved 100 per 10 min", 250, "100", 9, true, LocalTime(2024, 1, 1), 9, 0,
+        {"reserved 100 per 10 min", 250, "100", 9, true, LocalTime{2024, 1, 1}, 9, 0,
          "2024-01-01 09:00:00|2024-01-01 09:10:00|2024-01-01 09:20:00"},
-        {"slices across the blocks the queue is made in", 9000, "3000", 9, true, LocalTime(2024, 1, 1), 9, 0,
+        {"slices across the blocks the queue is made in", 9000, "3000", 9, true, LocalTime{2024, 1, 1}, 9, 0,
          "2024-01-01 09:00:00|2024-01-01 09:10:00|2024-01-01 09:20:00"},
-        {"immediate 30 per 5 min", 65, "30", 4, false, LocalTime(2024, 5, 6, 10, 0, 20), 0, 0,
+        {"immediate 30 per 5 min", 65, "30", 4, false, LocalTime{2024, 5, 6, 10, 0, 20}, 0, 0,
          "2024-05-06 10:00:20|2024-05-06 10:05:20|2024-05-06 10:10:20"},
-        {"year roll-over", 2, "1", 9, true, LocalTime(2024, 12, 31), 23, 10,
+        {"year roll-over", 2, "1", 9, true, LocalTime{2024, 12, 31}, 23, 10,
          "2024-12-31 23:50:00|2025-01-01 00:00:00"},
-        {"leap day roll-over", 3, "1", 11, true, LocalTime(2024, 2, 28), 23, 0,
+        {"leap day roll-over", 3, "1", 11, true, LocalTime{2024, 2, 28}, 23, 0,
          "2024-02-28 23:00:00|2024-02-28 23:30:00|2024-02-29 00:00:00"},
-        {"month roll-over, 60 minutes", 2, "1", 14, false, LocalTime(2023, 4, 30, 23, 30, 0), 0, 0,
+        {"month roll-over, 60 minutes", 2, "1", 14, false, LocalTime{2023, 4, 30, 23, 30, 0}, 0, 0,
          "2023-04-30 23:30:00|2023-05-01 00:30:00"},
-        {"reserved, second slice in year 10000", 2, "1", 9, true, LocalTime(9999, 12, 31), 23, 11, nullptr},
-        {"reserved, one slice", 2, "2", 9, true, LocalTime(9999, 12, 31), 23, 11, "9999-12-31 23:55:00"},
+        {"reserved, second slice in year 10000", 2, "1", 9, true, LocalTime{9999, 12, 31}, 23, 11, nullptr},
+        {"reserved, one slice", 2, "2", 9, true, LocalTime{9999, 12, 31}, 23, 11, "9999-12-31 23:55:00"},
         {"immediate, second slice a minute after the end", 2, "1", 0, false,
-         LocalTime(9999, 12, 31, 23, 59, 30), 0, 0, nullptr},
-        {"immediate, last second", 1, "1", 0, false, LocalTime(9999, 12, 31, 23, 59, 59), 0, 0,
+         LocalTime{9999, 12, 31, 23, 59, 30}, 0, 0, nullptr},
+        {"immediate, last second", 1, "1", 0, false, LocalTime{9999, 12, 31, 23, 59, 59}, 0, 0,
          "9999-12-31 23:59:59"},
     };
     // Each case in each of the zones.

@@ -79,13 +79,12 @@ long long JobLedger::index(const SendQueue& queue) const {
 }
 
 bool JobLedger::openSegment(JournalSegment s, const SendQueue& queue) {
-    m_segmentStart = queue.taken();
-    m_segmentOpen = true;
     s.first = index(queue);
     if (m_journal.isOpen() && !m_journal.beginSegment(s))
         return false;
     m_segments.push_back(std::move(s));
-    m_segmentStarts.push_back(m_segmentStart);
+    m_segmentStarts.push_back(queue.taken());
+    m_segmentOpen = true;
     m_journal.allowSettled();
     m_allowed = m_allowedAhead = m_segments.back().first;
     m_allowStep = kFirstAllowance;
@@ -134,7 +133,7 @@ void JobLedger::closeSegment(const SendQueue& queue) {
     if (!m_segmentOpen)
         return;
     m_segmentOpen = false;
-    m_takenBefore += static_cast<long long>(queue.taken() - m_segmentStart);
+    m_takenBefore += static_cast<long long>(queue.taken() - m_segmentStarts.back());
     m_resultsDue.push_back(m_segments.size() - 1);
 }
 
@@ -163,6 +162,7 @@ void JobLedger::settleDue(long long taken) {
 }
 
 void JobLedger::handOff() {
+    m_segmentOpen = false;
     m_pendingJournal = m_journal.path();
     m_journal.close();
     m_segments.clear();

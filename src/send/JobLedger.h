@@ -57,8 +57,8 @@ public:
     // is set here). False when the journal cannot record it.
     bool openSegment(JournalSegment s, const SendQueue& queue);
     bool segmentOpen() const { return m_segmentOpen; }
-    // Queue index of the open (or last) segment's first record.
-    std::size_t segmentStart() const { return m_segmentStart; }
+    // Queue index of the open segment's first record.
+    std::size_t segmentStart() const { return m_segmentStarts.back(); }
     // How many records from the queue's front may be handed over now, asking the
     // journal for more as needed; `most` when there is no journal, -1 when the
     // journal cannot be written.
@@ -108,7 +108,6 @@ private:
     std::vector<JournalSegment> m_segments;
     std::vector<std::size_t> m_segmentStarts; // queue index of each segment's first record
     std::vector<std::size_t> m_resultsDue;    // segments whose DATA_SENDRESULT is still to come
-    std::size_t m_segmentStart = 0;
     bool m_segmentOpen = false;
     long long m_takenBefore = 0;
 

@@ -1,6 +1,12 @@
 # Sourced by the screenshot scripts, inside Xvfb: openbox for the frames,
 # qb-service on loopback with the demo account, and a client working folder
 # ($work) whose service.ini names it. Everything started is stopped on exit.
+# A script first runs itself again inside an X server of $screen (1280 x 1024
+# unless it sets one).
+if [ -z "${QB_SCREENSHOTS_INSIDE:-}" ]; then
+    exec xvfb-run -a -s "-screen 0 ${screen:-1280x1024x24}" env QB_SCREENSHOTS_INSIDE=1 "$0" "$@"
+fi
+
 out=$PWD/docs/screenshots
 mkdir -p "$out"
 work=$(mktemp -d)
@@ -45,6 +51,21 @@ start_client() {
     pids+=($!)
 }
 
+# Where a window stands on the screen, and its size: "x y width height".
+box_of() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+        /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'
+}
+
+# The main window with the box in front of it, taken from the screen so both
+# show; the frame adds a 20-pixel title bar and a 1-pixel border.
+shot_main_from_screen() {
+    local x y
+    read -r x y _ _ < <(box_of "$main")
+    import -window root -crop "752x871+$((x - 1))+$((y - 20))" +repage "$out/$1.png"
+    echo "docs/screenshots/$1.png"
+}
+
 # The demo account typed into the login dialog, once it is open; Return is left
 # to the script.
 type_credentials() {
@@ -76,6 +97,14 @@ open_recipients() {
     xdotool type --delay 10 "$work/recipients.txt"
     xdotool key Return
     sleep 1
+}
+
+# "예" to the question box that opens.
+answer_yes() {
+    local box
+    box=$(find_window '^알림$')
+    sleep 0.3
+    xdotool windowactivate --sync "$box" key Return
 }
 
 # A click in the main window ($main, set by the script), and a combo box at

@@ -5,10 +5,6 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-if [ -z "${QB_SCREENSHOTS_INSIDE:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" env QB_SCREENSHOTS_INSIDE=1 "$0" "$@"
-fi
-
 . scripts/screenshot-session.sh
 
 cat >"$work/recipients.txt" <<'LIST'
@@ -41,10 +37,7 @@ xdotool type --delay 150 '<@1@>님, 봄맞이 할인 쿠폰이 도착했습니�
 click_at 328 528
 box=$(find_window '^알림$')
 sleep 0.5
-x=$(xwininfo -id "$main" | awk '/Absolute upper-left X/ { print $4 }')
-y=$(xwininfo -id "$main" | awk '/Absolute upper-left Y/ { print $4 }')
-import -window root -crop "752x871+$((x - 1))+$((y - 20))" +repage "$out/advertising-findings.png"
-echo docs/screenshots/advertising-findings.png
+shot_main_from_screen advertising-findings
 xdotool windowactivate --sync "$box" key Return
 sleep 0.5
 

@@ -7,10 +7,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-if [ -z "${QB_SCREENSHOTS_INSIDE:-}" ]; then
-    exec xvfb-run -a -s "-screen 0 1366x768x24" env QB_SCREENSHOTS_INSIDE=1 "$0" "$@"
-fi
-
+screen=1366x768x24
 . scripts/screenshot-session.sh
 
 # Numbers as a spreadsheet exports them: a header line, hyphens, one person

@@ -45,7 +45,7 @@ click_at 121 207
 xdotool type --delay 150 '봄맞이 할인 쿠폰이 도착했습니다.'
 # "발송데이터 미리보기": the summary names the shortfall and offers the charge
 # page; 아니요. Then "전송하기": the question offers it again, then asks to send.
-click_at "${PREVIEW_X:-415}" 528
+click_at "${PREVIEW_X:-328}" 528
 summary=$(find_window '발송데이터 확인')
 sleep 0.5
 xdotool windowactivate --sync "$summary" key Escape
